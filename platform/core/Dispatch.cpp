@@ -1,0 +1,35 @@
+#include "platform/core/Dispatch.h"
+
+#include <QCoreApplication>
+#include <QThread>
+#include <QThreadPool>
+#include <QTimer>
+
+namespace Dispatch {
+
+void global(std::function<void()> block) { QThreadPool::globalInstance()->start(std::move(block)); }
+
+void main(std::function<void()> block, QObject *receiver) {
+    QObject *context = receiver ? receiver : QCoreApplication::instance();
+    // A queued call to a context on the main thread runs in whichever event loop spins
+    // there next, and is dropped with the context.
+    QMetaObject::invokeMethod(context, std::move(block), Qt::QueuedConnection);
+}
+
+void after(int milliseconds, std::function<void()> block, QObject *receiver) {
+    QObject *context = receiver ? receiver : QCoreApplication::instance();
+    if (QThread::currentThread() == context->thread()) {
+        QTimer::singleShot(milliseconds, context, std::move(block));
+        return;
+    }
+    // Timers belong to the thread that starts them: start this one on the main thread.
+    main([milliseconds, block = std::move(block), context]() mutable {
+        QTimer::singleShot(milliseconds, context, std::move(block));
+    }, context);
+}
+
+bool isMainThread() {
+    return QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread();
+}
+
+} // namespace Dispatch

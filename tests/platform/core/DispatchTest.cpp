@@ -1,0 +1,90 @@
+#include "platform/core/Dispatch.h"
+
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
+#include <QtTest/QTest>
+
+#include <atomic>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(DispatchTest, MainPostRunsInsideAModalDialog) {
+    QDialog dialog;
+    bool ranInsideModal = false;
+    // The post comes from a worker, as a background parse's progress would.
+    Dispatch::global([&] {
+        Dispatch::main([&] {
+            ranInsideModal = dialog.isVisible();
+            dialog.done(7);
+        });
+    });
+    QTimer::singleShot(5000, &dialog, [&] { dialog.done(-1); });
+    EXPECT_EQ(dialog.exec(), 7);
+    EXPECT_TRUE(ranInsideModal);
+}
+
+TEST(DispatchTest, GlobalRunsOffTheMainThreadAndMainRunsOnIt) {
+    std::atomic<bool> workerWasMain{true};
+    bool postedWasMain = false;
+    QEventLoop loop;
+    Dispatch::global([&] {
+        workerWasMain = Dispatch::isMainThread();
+        Dispatch::main([&] {
+            postedWasMain = Dispatch::isMainThread();
+            loop.quit();
+        });
+    });
+    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_FALSE(workerWasMain);
+    EXPECT_TRUE(postedWasMain);
+}
+
+TEST(DispatchTest, PostToAGoneReceiverDoesNothing) {
+    bool ran = false;
+    auto *receiver = new QObject;
+    Dispatch::main([&] { ran = true; }, receiver);
+    Dispatch::after(1, [&] { ran = true; }, receiver);
+    delete receiver;
+    QTest::qWait(30);
+    EXPECT_FALSE(ran);
+}
+
+TEST(DispatchTest, AfterWaitsAtLeastTheDelay) {
+    QElapsedTimer clock;
+    clock.start();
+    qint64 elapsed = -1;
+    Dispatch::after(40, [&] { elapsed = clock.elapsed(); });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return elapsed >= 0; }, 5000));
+    EXPECT_GE(elapsed, 40);
+}
+
+TEST(DispatchTest, SemaphoreWaitTimesOutOrIsSignalled) {
+    DispatchSemaphore semaphore;
+    EXPECT_FALSE(semaphore.wait(10));
+    Dispatch::global([&] { semaphore.signal(); });
+    EXPECT_TRUE(semaphore.wait(5000));
+}
+
+TEST(DispatchTest, CancelTokenIsSeenByTheWorker) {
+    auto token = CancelToken::make();
+    DispatchSemaphore started, finished;
+    std::atomic<int> steps{0};
+    Dispatch::global([&, token] {
+        started.signal();
+        while (!token->isCancelled() && steps < 100000000)
+            ++steps;
+        finished.signal();
+    });
+    ASSERT_TRUE(started.wait(5000));
+    token->cancel();
+    EXPECT_TRUE(finished.wait(5000));
+    EXPECT_LT(steps.load(), 100000000);
+}
+
+} // namespace

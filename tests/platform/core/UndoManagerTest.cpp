@@ -1,0 +1,177 @@
+#include "platform/core/UndoManager.h"
+
+#include <QCoreApplication>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A value whose setter registers its own inverse, the way document operations do.
+struct Counter {
+    UndoManager *undo;
+    int value = 0;
+    void set(int newValue) {
+        const int old = value;
+        undo->registerUndo(this, [this, old] { set(old); });
+        value = newValue;
+    }
+};
+
+void endEvent() { QCoreApplication::processEvents(); }
+
+TEST(UndoManagerTest, UndoRedoUndoReplaysInverses) {
+    UndoManager undo;
+    Counter c{&undo};
+    c.set(1);
+    endEvent();
+    c.set(2);
+    endEvent();
+
+    undo.undo();
+    EXPECT_EQ(c.value, 1);
+    EXPECT_TRUE(undo.canRedo());
+    undo.redo();
+    EXPECT_EQ(c.value, 2);
+    undo.undo();
+    undo.undo();
+    EXPECT_EQ(c.value, 0);
+    EXPECT_FALSE(undo.canUndo());
+    undo.redo();
+    undo.redo();
+    EXPECT_EQ(c.value, 2);
+    EXPECT_FALSE(undo.canRedo());
+    undo.undo();
+    EXPECT_EQ(c.value, 1);
+}
+
+TEST(UndoManagerTest, RegistrationsOfOneEventFormOneGroup) {
+    UndoManager undo;
+    Counter a{&undo}, b{&undo};
+    QSignalSpy closed(&undo, &UndoManager::didCloseUndoGroup);
+    a.set(1);
+    b.set(1);
+    a.set(2);
+    EXPECT_EQ(closed.count(), 0);
+    endEvent();
+    EXPECT_EQ(closed.count(), 1);
+    undo.undo();
+    EXPECT_EQ(a.value, 0);
+    EXPECT_EQ(b.value, 0);
+    EXPECT_FALSE(undo.canUndo());
+}
+
+TEST(UndoManagerTest, UndoInsideTheSameEventClosesTheOpenGroupFirst) {
+    UndoManager undo;
+    Counter c{&undo};
+    c.set(5);
+    undo.undo();
+    EXPECT_EQ(c.value, 0);
+    EXPECT_TRUE(undo.canRedo());
+}
+
+TEST(UndoManagerTest, NestedExplicitGroupsUndoAsOne) {
+    UndoManager undo;
+    Counter a{&undo}, b{&undo};
+    undo.beginUndoGrouping();
+    a.set(1);
+    undo.beginUndoGrouping();
+    b.set(1);
+    b.set(2);
+    undo.endUndoGrouping();
+    a.set(3);
+    undo.endUndoGrouping();
+    endEvent();
+    a.set(4);
+    endEvent();
+
+    undo.undo();
+    EXPECT_EQ(a.value, 3);
+    undo.undo();
+    EXPECT_EQ(a.value, 0);
+    EXPECT_EQ(b.value, 0);
+    undo.redo();
+    EXPECT_EQ(a.value, 3);
+    EXPECT_EQ(b.value, 2);
+}
+
+TEST(UndoManagerTest, EmptyGroupIsDropped) {
+    UndoManager undo;
+    QSignalSpy closed(&undo, &UndoManager::didCloseUndoGroup);
+    undo.beginUndoGrouping();
+    undo.endUndoGrouping();
+    EXPECT_FALSE(undo.canUndo());
+    EXPECT_EQ(closed.count(), 0);
+}
+
+TEST(UndoManagerTest, NewRegistrationClearsRedo) {
+    UndoManager undo;
+    Counter c{&undo};
+    c.set(1);
+    endEvent();
+    undo.undo();
+    ASSERT_TRUE(undo.canRedo());
+    c.set(7);
+    EXPECT_FALSE(undo.canRedo());
+    endEvent();
+    undo.undo();
+    EXPECT_EQ(c.value, 0);
+    EXPECT_FALSE(undo.canUndo());
+}
+
+TEST(UndoManagerTest, FlagsAndSignalsDuringReplay) {
+    UndoManager undo;
+    bool sawUndoing = false, sawRedoing = false;
+    std::function<void()> forward;
+    forward = [&] {
+        sawUndoing = undo.isUndoing();
+        sawRedoing = sawRedoing || undo.isRedoing();
+        undo.registerUndo(&undo, forward);
+    };
+    undo.registerUndo(&undo, forward);
+    endEvent();
+    QSignalSpy undone(&undo, &UndoManager::didUndo);
+    QSignalSpy redone(&undo, &UndoManager::didRedo);
+    undo.undo();
+    EXPECT_TRUE(sawUndoing);
+    undo.redo();
+    EXPECT_TRUE(sawRedoing);
+    EXPECT_FALSE(undo.isUndoing());
+    EXPECT_FALSE(undo.isRedoing());
+    EXPECT_EQ(undone.count(), 1);
+    EXPECT_EQ(redone.count(), 1);
+}
+
+TEST(UndoManagerTest, RemoveActionsByTargetKeepsOthers) {
+    UndoManager undo;
+    Counter a{&undo}, b{&undo};
+    a.set(1);
+    endEvent();
+    b.set(1);
+    endEvent();
+    a.set(2);
+    b.set(2);
+    endEvent();
+    undo.removeAllActionsWithTarget(&a);
+    undo.undo();
+    EXPECT_EQ(a.value, 2);
+    EXPECT_EQ(b.value, 1);
+    undo.undo();
+    EXPECT_EQ(b.value, 0);
+    EXPECT_FALSE(undo.canUndo());
+
+    undo.removeAllActions();
+    EXPECT_FALSE(undo.canRedo());
+}
+
+TEST(UndoManagerTest, DisabledRegistrationRecordsNothing) {
+    UndoManager undo;
+    Counter c{&undo};
+    undo.disableUndoRegistration();
+    c.set(1);
+    undo.enableUndoRegistration();
+    endEvent();
+    EXPECT_FALSE(undo.canUndo());
+}
+
+} // namespace

@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QString>
+
+// Each test process works in its own scratch folder and preference file.
+QString testScratchDirectory();
+void useFreshUserDefaults();
