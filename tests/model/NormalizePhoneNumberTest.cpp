@@ -105,3 +105,18 @@ TEST(NormalizePhoneNumberTest, TextThatIsNoPlainNumberIsLeftAlone) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(NormalizePhoneNumberTest, BundledTableKnowsTheCommonCodes) {
+    NormalizePhoneNumber normalizer;
+    ASSERT_GT(normalizer.countryNumbers().size(), 200u);
+    normalizer.setPhoneNumber(QStringLiteral("+81 3 1234 5678"));
+    EXPECT_EQ(normalizer.fourPlusFour(), QStringLiteral("+81 (3) 1234-5678"));
+    normalizer.setPhoneNumber(QStringLiteral("+1 (415) 555-0100"));
+    EXPECT_EQ(normalizer.threePlusFour(), QStringLiteral("+1 (415) 555-0100"));
+    normalizer.setPhoneNumber(QStringLiteral("+49 30 1234567"));
+    EXPECT_EQ(normalizer.twoPlusFour(), QStringLiteral("+49 (301) 23-4567"));
+}
+
+} // namespace
