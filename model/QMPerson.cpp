@@ -91,7 +91,7 @@ void QMPerson::fillAllCaches() {
 std::unique_ptr<QMPerson> QMPerson::copy() {
     if (cnContact_)
         fillAllCaches();
-    auto copied = std::make_unique<QMPerson>(*this);
+    std::unique_ptr<QMPerson> copied(new QMPerson(*this));
     copied->cnContact_.reset();
     copied->uniqueId_ = newUniqueId();
     copied->uniqueId2_.clear();

@@ -32,6 +32,9 @@ public:
     QMPerson();
     // A record around a contact; every cache is filled from it at once.
     explicit QMPerson(const CNContact &contact);
+    // A record has one identity: it moves, and copy() or duplicate() make a new one.
+    QMPerson(QMPerson &&) = default;
+    QMPerson &operator=(QMPerson &&) = default;
     // The first card of vCard data, or nullptr when the data holds none or is rejected.
     static std::unique_ptr<QMPerson> initWithVCardData(const QByteArray &data);
 
@@ -246,6 +249,9 @@ public:
     void setValueForCustomIdentifier(const QString &text, const QString &name, qsizetype index);
 
 private:
+    QMPerson(const QMPerson &) = default;
+    QMPerson &operator=(const QMPerson &) = default;
+
     enum LabeledField { Phone, Email, Url, Address, Sns, Ims, Relationship, Dates, LabeledFieldCount };
     static std::optional<LabeledField> labeledFieldForIdentifier(const QString &identifier);
     static const QString &identifierOfField(LabeledField field);

@@ -184,6 +184,12 @@ TEST(QMPersonRecordTest, VCardDataFailsWithoutCardsAndReadsTheFirstCard) {
     EXPECT_FALSE(person->cnContact().has_value());
     EXPECT_TRUE(person->phoneticNameValue().has_value()) << "every cache is filled";
     EXPECT_TRUE(person->birthdayValue().has_value());
+
+    QMPerson made;
+    made.setValue(QStringLiteral("Bo"), FieldId::FirstName);
+    const QByteArray card = made.vCardData();
+    EXPECT_EQ(card.count("BEGIN:VCARD"), 1);
+    EXPECT_TRUE(card.contains("Bo"));
 }
 
 TEST(QMPersonRecordTest, CopyAndDuplicateKeepEverythingUnderANewIdentity) {
