@@ -25,10 +25,13 @@ const QList<std::pair<QString, QString CNContact::*>> &stringFieldMembers() {
 }
 
 // The framework label a value is written with: "No label" and "No service" stand for a
-// value without one.
+// value without one, and a label still as read goes back as it was read (a wrapped label
+// the conversion table lacks, such as "_$!<AssistantPhone>!$_", keeps its wrapping).
 std::optional<QString> exportLabel(const LabeledValueRecord &record) {
     if (!record.label || *record.label == NoLabel || *record.label == NoService)
         return std::nullopt;
+    if (!record.cnlabel.isEmpty() && QMPerson::labelFromCNLabel(record.cnlabel) == *record.label)
+        return record.cnlabel;
     return QMPerson::CNLabelFromLabel(record.label);
 }
 
@@ -182,7 +185,13 @@ CNMutableContact QMPerson::contactFromCache(const std::optional<CNContact> &base
                 continue;
             CNInstantMessageAddress address;
             address.username = username;
-            address.service = record.service.isEmpty() ? CNInstantMessageServiceAIM : record.service;
+            address.service = record.service;
+            // A new address without a service is an AIM one; an address read without a
+            // service (a SIP address, say) keeps having none.
+            const bool readWithoutService =
+                record.instantMessageAddress && record.instantMessageAddress->service.isEmpty();
+            if (address.service.isEmpty() && !readWithoutService)
+                address.service = CNInstantMessageServiceAIM;
             contact.instantMessageAddresses.append({exportLabel(record), address});
         }
     }

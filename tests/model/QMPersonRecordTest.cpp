@@ -83,6 +83,24 @@ TEST(QMPersonRecordTest, ContactToRecordToContactToRecordLosesNothing) {
     expectSameValues(first, third, Compare::AsShown);
 }
 
+TEST(QMPersonRecordTest, LabelsAndServicesAsReadGoBackAsRead) {
+    CNContact contact;
+    contact.phoneNumbers = {{QStringLiteral("_$!<AssistantPhone>!$_"), CNPhoneNumber("1")},
+                            {QStringLiteral("_$!<Car>!$_"), CNPhoneNumber("2")}};
+    CNInstantMessageAddress sip;
+    sip.username = "ann@sip.example";
+    contact.instantMessageAddresses = {{std::nullopt, sip}};
+    QMPerson person(contact);
+    EXPECT_EQ(person.phoneValues()[0].label, "AssistantPhone");
+    LabeledValueRecord relabelled = person.phoneValues()[1];
+    relabelled.label = "work";
+    person.replacePhoneValue(relabelled);
+    const CNContact written = person.contactFromCache();
+    EXPECT_EQ(written.phoneNumbers[0].label, "_$!<AssistantPhone>!$_");
+    EXPECT_EQ(written.phoneNumbers[1].label, CNLabelWork) << "a changed label is converted";
+    EXPECT_EQ(written.instantMessageAddresses[0].value.service, "") << "a SIP address does not become AIM";
+}
+
 TEST(QMPersonRecordTest, CompanyCardRoundTrip) {
     CNContact company;
     company.contactType = CNContactType::Organization;
