@@ -1,12 +1,12 @@
 #pragma once
 
+#include "platform/ui/Document.h"
 #include "platform/ui/Responder.h"
 #include "platform/ui/ViewController.h"
 
 #include <QMainWindow>
 #include <QPointer>
 
-class Document;
 class Menu;
 class ViewController;
 class WindowController;
