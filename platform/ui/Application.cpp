@@ -80,6 +80,7 @@ void Application::terminate() {
         window->close();
     if (delegate_)
         delegate_->applicationWillTerminate();
+    terminatesAfterLastWindowClosed_ = false; // quitting is done once
     if (quitHandler_)
         quitHandler_();
     else

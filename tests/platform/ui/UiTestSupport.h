@@ -9,6 +9,13 @@
 #include <QStringList>
 #include <QTest>
 
+#include <ostream>
+
+// Readable failure messages for texts.
+inline void PrintTo(const QString &text, std::ostream *out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
 // A responder that records what it received and validated.
 template <typename Base> class Recording : public Base {
 public:
