@@ -64,9 +64,9 @@ bool Window::setFrameUsingName(const QString &name) {
 }
 
 void Window::saveFrameUsingName(const QString &name) const {
-    const QRect frame = geometry();
+    // The position includes the window manager's frame, as move() takes it; the size does not.
     UserDefaults::standard().setObject(
-        QStringLiteral("%1 %2 %3 %4").arg(frame.x()).arg(frame.y()).arg(frame.width()).arg(frame.height()),
+        QStringLiteral("%1 %2 %3 %4").arg(pos().x()).arg(pos().y()).arg(width()).arg(height()),
         frameKey(name));
 }
 
@@ -201,6 +201,7 @@ void WindowController::close() {
 
 void WindowController::setWindowFrameAutosaveName(const QString &name) {
     window()->setFrameAutosaveName(name);
+    window()->setFrameUsingName(name);
 }
 
 void WindowController::synchronizeWindowTitleWithDocumentName() {

@@ -78,6 +78,7 @@ public:
     void showWindow();
     void close();
 
+    // Takes the frame stored under the name, and stores it there when the window closes.
     void setWindowFrameAutosaveName(const QString &name);
     virtual void synchronizeWindowTitleWithDocumentName();
     // Undo and Redo on the document's undo manager.

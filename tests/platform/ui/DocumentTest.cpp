@@ -28,8 +28,8 @@ public:
     void makeWindowControllers() override {
         auto *controller = new ClosingController(log_, this);
         addWindowController(controller);
-        controller->window()->setFrameAutosaveName(displayName());
         controller->window()->resize(500, 400);
+        controller->setWindowFrameAutosaveName(displayName());
     }
 
 private:
@@ -185,9 +185,10 @@ TEST(Window, FramesAreStoredPerDocumentNameAndForgottenWithThePreferences) {
     const QString key = QStringLiteral("NSWindow Frame Family.vcf");
     EXPECT_TRUE(UserDefaults::standard().storedKeys().contains(key));
 
-    Window reopened;
-    EXPECT_TRUE(reopened.setFrameUsingName(QStringLiteral("Family.vcf")));
-    EXPECT_EQ(reopened.size(), QSize(640, 480));
+    QTest::qWait(1);
+    document = launch.controller.openDocumentWithContentsOfURL(QUrl::fromLocalFile(path));
+    EXPECT_EQ(document->windowControllers().first()->window()->size(), QSize(640, 480));
+    document->close();
     UserDefaults::standard().resetAll();
     Window fresh;
     EXPECT_FALSE(fresh.setFrameUsingName(QStringLiteral("Family.vcf")));
