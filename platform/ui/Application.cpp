@@ -1,6 +1,7 @@
 #include "platform/ui/Application.h"
 
 #include "platform/core/Dispatch.h"
+#include "platform/core/Localization.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Document.h"
 #include "platform/ui/FontManager.h"
@@ -207,9 +208,23 @@ QWidget *Application::attachedSheet(QWidget *window) const {
 }
 
 void Application::buildMainMenu(Window *window) {
-    if (!menuBuilder_)
-        return;
     auto *mainMenu = new Menu;
-    menuBuilder_(mainMenu, window);
+    if (menuBuilder_)
+        menuBuilder_(mainMenu, window);
+    else
+        addStandardMenus(mainMenu);
     window->setMainMenu(mainMenu);
+}
+
+void Application::addStandardMenus(Menu *mainMenu) {
+    auto *file = new Menu(L("File"));
+    file->addItem(L("New"), QStringLiteral("newDocument:"), QKeySequence::New);
+    file->addItem(L("Open…"), QStringLiteral("openDocument:"), QKeySequence::Open);
+    file->addItem(MenuItem::separatorItem());
+    file->addItem(L("Close"), QStringLiteral("performClose:"), QKeySequence::Close);
+    file->addItem(L("Quit"), QStringLiteral("terminate:"), QKeySequence::Quit);
+    mainMenu->addItem(L("File"))->setSubmenu(file);
+    auto *help = new Menu(L("Help"));
+    help->addItem(L("About %1").arg(QCoreApplication::applicationName()), QStringLiteral("showAboutPanel:"));
+    mainMenu->addItem(L("Help"))->setSubmenu(help);
 }

@@ -68,11 +68,13 @@ public:
     void endSheet(QWidget *sheet, int code);
     QWidget *attachedSheet(QWidget *window) const;
 
-    // Fills a new window's main menu (its own menu bar).
+    // Fills a new window's main menu (its own menu bar); without a builder every window
+    // gets the application-level items (New, Open, Close, Quit, About).
     void setMainMenuBuilder(std::function<void(Menu *mainMenu, Window *window)> builder) {
         menuBuilder_ = std::move(builder);
     }
     void buildMainMenu(Window *window);
+    static void addStandardMenus(Menu *mainMenu);
 
     QList<Window *> windows() const;
     Window *keyWindow() const;

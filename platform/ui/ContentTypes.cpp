@@ -15,26 +15,29 @@ struct TypeInfo {
 
 const QList<TypeInfo> &table() {
     static const QList<TypeInfo> types = {
-        {ContentTypes::VCard, {QStringLiteral("vcf"), QStringLiteral("vcard")}, ContentTypes::Text, "vCard"},
-        {ContentTypes::CommaSeparatedText, {QStringLiteral("csv")}, ContentTypes::Text, "CSV"},
+        {ContentTypes::VCard,
+         {QStringLiteral("vcf"), QStringLiteral("vcard")},
+         ContentTypes::Text,
+         QT_TRID_NOOP("vCard")},
+        {ContentTypes::CommaSeparatedText, {QStringLiteral("csv")}, ContentTypes::Text, QT_TRID_NOOP("CSV")},
         {ContentTypes::TabSeparatedText,
          {QStringLiteral("tsv"), QStringLiteral("tab")},
          ContentTypes::Text,
-         "Tab-separated text"},
+         QT_TRID_NOOP("Tab-separated text")},
         {ContentTypes::PlainText,
          {QStringLiteral("txt"), QStringLiteral("text")},
          ContentTypes::Text,
-         "Text"},
-        {ContentTypes::PNG, {QStringLiteral("png")}, ContentTypes::Image, "PNG image"},
+         QT_TRID_NOOP("Text")},
+        {ContentTypes::PNG, {QStringLiteral("png")}, ContentTypes::Image, QT_TRID_NOOP("PNG image")},
         {ContentTypes::JPEG,
          {QStringLiteral("jpg"), QStringLiteral("jpeg")},
          ContentTypes::Image,
-         "JPEG image"},
+         QT_TRID_NOOP("JPEG image")},
         {ContentTypes::Image,
          {QStringLiteral("png"), QStringLiteral("jpg"), QStringLiteral("jpeg"), QStringLiteral("gif"),
           QStringLiteral("bmp"), QStringLiteral("tif"), QStringLiteral("tiff")},
          QString(),
-         "Image"},
+         QT_TRID_NOOP("Image")},
     };
     return types;
 }

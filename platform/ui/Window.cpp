@@ -75,9 +75,16 @@ Menu *Window::mainMenu() const {
 }
 
 void Window::setMainMenu(Menu *menu) {
-    if (mainMenu_)
+    if (mainMenu_ == menu)
+        return;
+    if (mainMenu_) {
         mainMenu_->removeEventFilter(this);
+        menuBar()->clear();
+        if (mainMenu_->parent() == this)
+            delete mainMenu_.data();
+    }
     mainMenu_ = menu;
+    mainMenuObject_ = menu;
     if (menu) {
         menu->setParent(this, menu->windowFlags());
         menu->setOwnerWidget(this);
@@ -95,7 +102,8 @@ void Window::rebuildMenuBar() {
 }
 
 bool Window::eventFilter(QObject *watched, QEvent *event) {
-    if (watched == mainMenu_ &&
+    // Compared as a plain object: the menu may be half destroyed when it reports removals.
+    if (watched == mainMenuObject_ &&
         (event->type() == QEvent::ActionAdded || event->type() == QEvent::ActionRemoved))
         QMetaObject::invokeMethod(this, &Window::rebuildMenuBar, Qt::QueuedConnection);
     return QMainWindow::eventFilter(watched, event);

@@ -58,6 +58,7 @@ private:
     QPointer<WindowController> controller_;
     QPointer<ViewController> content_;
     QPointer<Menu> mainMenu_;
+    const QObject *mainMenuObject_ = nullptr;
     QString frameName_;
     quint64 number_;
 };

@@ -4,6 +4,7 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
@@ -187,6 +188,14 @@ TEST(Popover, AClickInAPopoverOpenedFromInsideItKeepsItOpen) {
     QTest::mouseClick(childEditor->field, Qt::LeftButton);
     EXPECT_TRUE(scene.popover.isShown());
     EXPECT_TRUE(child.isShown());
+
+    // A dialog opened from inside the popover (a file dialog, say) belongs to it too.
+    QDialog dialog(scene.editor->view());
+    auto *choose = new QPushButton(QStringLiteral("Choose"), &dialog);
+    dialog.show();
+    QTest::mouseClick(choose, Qt::LeftButton);
+    EXPECT_TRUE(scene.popover.isShown());
+    dialog.close();
     QTest::mouseClick(scene.table, Qt::LeftButton, {}, QPoint(700, 550));
     EXPECT_FALSE(scene.popover.isShown());
     EXPECT_FALSE(child.isShown());
