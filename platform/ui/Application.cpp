@@ -18,8 +18,16 @@ bool isResetPreferencesChord(Qt::KeyboardModifiers modifiers) {
     return (modifiers & chord) == chord;
 }
 
+namespace {
+std::optional<Qt::KeyboardModifiers> heldForTests;
+}
+
 Qt::KeyboardModifiers currentModifierFlags() {
-    return QGuiApplication::queryKeyboardModifiers();
+    return heldForTests ? *heldForTests : QGuiApplication::queryKeyboardModifiers();
+}
+
+void overrideModifierFlags(std::optional<Qt::KeyboardModifiers> flags) {
+    heldForTests = flags;
 }
 
 Application &Application::shared() {

@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 class Menu;
@@ -20,6 +21,8 @@ constexpr Qt::KeyboardModifier OptionKeyModifier = Qt::AltModifier;
 // Shift+Ctrl+Alt held while a window loads offers to restore the default preferences.
 bool isResetPreferencesChord(Qt::KeyboardModifiers modifiers);
 Qt::KeyboardModifiers currentModifierFlags();
+// Tests hold keys this way; std::nullopt reads the keyboard again.
+void overrideModifierFlags(std::optional<Qt::KeyboardModifiers> flags);
 
 enum class TerminateReply { Cancel, Now };
 

@@ -62,6 +62,8 @@ void MenuItem::setSubmenu(Menu *submenu) {
         delete ownedSubmenu_.data();
     if (submenu && !submenu->parent())
         ownedSubmenu_ = submenu;
+    if (submenu)
+        submenu->parentItem_ = this;
     setMenu(submenu);
     if (submenu && submenu->titleText().isEmpty())
         submenu->setTitleText(title_);
@@ -181,14 +183,22 @@ int Menu::indexOfItemWithRepresentedObject(const QVariant &object) const {
 QWidget *Menu::ownerWidget() const {
     if (owner_)
         return owner_;
-    // A submenu belongs to the owner of the menu that holds it.
-    for (QObject *object : menuAction()->associatedObjects()) {
-        if (auto *menu = qobject_cast<Menu *>(object); menu && menu != this)
-            return menu->ownerWidget();
-        if (auto *widget = qobject_cast<QWidget *>(object); widget && !qobject_cast<QMenu *>(widget))
-            return widget;
-    }
+    // A submenu belongs to the owner of the menu (or menu bar) holding its item.
+    if (parentItem_)
+        for (QObject *object : parentItem_->associatedObjects()) {
+            if (auto *menu = qobject_cast<Menu *>(object); menu && menu != this)
+                return menu->ownerWidget();
+            if (auto *widget = qobject_cast<QWidget *>(object); widget && !qobject_cast<QMenu *>(widget))
+                return widget->window();
+        }
     return parentWidget();
+}
+
+bool Menu::isContextMenu() const {
+    if (contextMenu_)
+        return true;
+    Menu *holder = parentItem_ ? parentItem_->parentMenu() : nullptr;
+    return holder && holder != this && holder->isContextMenu();
 }
 
 void Menu::update() {
@@ -199,7 +209,7 @@ void Menu::update() {
 }
 
 void Menu::validateItems() {
-    QWidget *start = ActionRouter::startWidgetForOwner(ownerWidget(), contextMenu_);
+    QWidget *start = ActionRouter::startWidgetForOwner(ownerWidget(), isContextMenu());
     for (MenuItem *item : itemArray())
         item->setEnabled(validateItem(item, start));
 }

@@ -96,7 +96,7 @@ public:
     // The widget whose window's responder chain receives the items' actions.
     QWidget *ownerWidget() const;
     void setOwnerWidget(QWidget *widget) { owner_ = widget; }
-    bool isContextMenu() const { return contextMenu_; }
+    bool isContextMenu() const;
 
     // Asks the delegate for new items, then validates every item (what opening does).
     void update();
@@ -112,6 +112,8 @@ private:
     QPointer<QWidget> owner_;
     bool autoenables_ = true;
     bool contextMenu_ = false;
+    QPointer<MenuItem> parentItem_;
+    friend class MenuItem;
 };
 
 // A pull-down button: item 0 of its menu is the button's title and is not listed.

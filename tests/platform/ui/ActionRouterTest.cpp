@@ -2,6 +2,7 @@
 
 #include <QClipboard>
 #include <QLineEdit>
+#include <QToolBar>
 #include <QVBoxLayout>
 
 #include <gtest/gtest.h>
@@ -150,6 +151,36 @@ TEST(ActionRouter, ContextMenusActOnTheClickedPaneAndTextFieldsTakeEditingComman
     menuCopy->trigger();
     EXPECT_EQ(chain.log.size(), 1);
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("Hanako"));
+}
+
+TEST(ActionRouter, OneMenuServesThePullDownAndTheMenuBarAlike) {
+    Chain chain;
+    chain.content->handle(QStringLiteral("viewTypePopupSelected:"), &chain.log, QStringLiteral("content"));
+    chain.content->refuse.append(QStringLiteral("sortOptionsSelected:"));
+    chain.content->handle(QStringLiteral("sortOptionsSelected:"), &chain.log);
+    auto *toolbar = new QToolBar(chain.window());
+    chain.window()->addToolBar(toolbar);
+    auto *button = new PullDownButton;
+    toolbar->addWidget(button);
+    auto *viewTypes = new Menu;
+    viewTypes->addItem(QStringLiteral("View Type"));
+    MenuItem *standard =
+        viewTypes->addItem(QStringLiteral("Standard"), QStringLiteral("viewTypePopupSelected:"));
+    MenuItem *refused = viewTypes->addItem(QStringLiteral("Sort"), QStringLiteral("sortOptionsSelected:"));
+    button->setPullDownMenu(viewTypes);
+    auto *navigate = new Menu(QStringLiteral("Navigate"));
+    chain.mainMenu->addItem(QStringLiteral("Navigate"))->setSubmenu(navigate);
+    navigate->addItem(QStringLiteral("View Type"))->setSubmenu(viewTypes);
+
+    // Without any focus the window's own chain still answers.
+    chain.window()->show();
+    navigate->update();
+    viewTypes->update();
+    EXPECT_TRUE(standard->isEnabled());
+    EXPECT_FALSE(refused->isEnabled());
+    standard->trigger();
+    EXPECT_EQ(chain.log, QStringList{"content viewTypePopupSelected:"});
+    EXPECT_EQ(viewTypes->parentWidget(), button);
 }
 
 TEST(ActionRouter, ItemsKeepTheirTitlesRepresentedObjectsAndStates) {

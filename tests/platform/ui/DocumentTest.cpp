@@ -207,6 +207,9 @@ TEST(ModifierKeys, TheResetChordNeedsShiftCtrlAndAlt) {
                                         Qt::MetaModifier));
     EXPECT_FALSE(isResetPreferencesChord(Qt::ShiftModifier | Qt::ControlModifier));
     EXPECT_EQ(CommandKeyModifier, Qt::ControlModifier);
+    overrideModifierFlags(Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_TRUE(Application::shared().shouldOfferPreferencesReset());
+    overrideModifierFlags(std::nullopt);
     EXPECT_EQ(OptionKeyModifier, Qt::AltModifier);
 }
 
