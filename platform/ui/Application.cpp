@@ -184,11 +184,12 @@ bool Application::eventFilter(QObject *watched, QEvent *event) {
 }
 
 void Application::beginSheet(QWidget *sheet, QWidget *window, std::function<void(int)> completion) {
-    sheets_.insert(sheet, Sheet{window, std::move(completion)});
+    sheets_.insert(sheet, Sheet{window, std::move(completion), sheet->parentWidget(), sheet->windowFlags()});
     sheet->setParent(window, Qt::Dialog);
     sheet->setWindowModality(Qt::WindowModal);
     sheet->installEventFilter(this);
-    sheet->adjustSize();
+    if (!sheet->testAttribute(Qt::WA_Resized))
+        sheet->adjustSize();
     const QRect frame = window->geometry();
     sheet->move(frame.x() + (frame.width() - sheet->width()) / 2, frame.y() + 40);
     sheet->show();
@@ -201,9 +202,13 @@ void Application::endSheet(QWidget *sheet, int code) {
     if (found == sheets_.end())
         return;
     std::function<void(int)> completion = std::move(found->completion);
+    const QPointer<QWidget> formerParent = found->formerParent;
+    const Qt::WindowFlags formerFlags = found->formerFlags;
     sheets_.erase(found);
     sheet->removeEventFilter(this);
     sheet->hide();
+    sheet->setWindowModality(Qt::NonModal);
+    sheet->setParent(formerParent, formerFlags);
     if (completion)
         completion(code);
 }

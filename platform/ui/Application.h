@@ -66,7 +66,8 @@ public:
     void abortModal();
     QWidget *modalWindow() const;
 
-    // A window-modal sheet on a window; endSheet runs the completion once.
+    // A window-modal sheet on a window; endSheet runs the completion once and gives the
+    // sheet back to its former parent (its owner keeps it).
     void beginSheet(QWidget *sheet, QWidget *window, std::function<void(int)> completion);
     void endSheet(QWidget *sheet, int code);
     QWidget *attachedSheet(QWidget *window) const;
@@ -96,6 +97,8 @@ private:
     struct Sheet {
         QPointer<QWidget> window;
         std::function<void(int)> completion;
+        QPointer<QWidget> formerParent;
+        Qt::WindowFlags formerFlags;
     };
 
     ApplicationDelegate *delegate_ = nullptr;

@@ -133,6 +133,8 @@ QList<Document *> DocumentController::documents() const {
 
 Document *DocumentController::documentForURL(const QUrl &url) const {
     const QString path = QFileInfo(url.toLocalFile()).canonicalFilePath();
+    if (path.isEmpty()) // no such file: no document can be showing it
+        return nullptr;
     for (Document *document : documents())
         if (!document->fileURL().isEmpty() &&
             QFileInfo(document->fileURL().toLocalFile()).canonicalFilePath() == path)

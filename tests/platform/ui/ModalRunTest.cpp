@@ -75,6 +75,7 @@ TEST(Sheets, ASheetsCompletionRunsOnceWithTheCodeItEndedWith) {
     EXPECT_EQ(codes, QList<int>{1});
     EXPECT_FALSE(sheet.isVisible());
     EXPECT_EQ(Application::shared().attachedSheet(&window), nullptr);
+    EXPECT_EQ(sheet.parentWidget(), nullptr); // its owner keeps it
 
     // Closed by the window system: counted as Cancel, once.
     codes.clear();
