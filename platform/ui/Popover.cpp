@@ -69,7 +69,6 @@ public:
         }
     }
     void setDetachable(bool on) { header_->setVisible(on); }
-    bool isDetachable() const { return header_->isVisible() || header_->isVisibleTo(this); }
     int headerHeight() const { return header_->isVisibleTo(this) ? kHeader : 0; }
 
     void setEdge(RectEdge edge, int arrowOffset) {
@@ -176,7 +175,11 @@ Popover::Popover(QObject *parent)
 Popover::~Popover() {
     if (shown_)
         qApp->removeEventFilter(this);
-    delete frame_.data();
+    // Later: the popover may go while its own frame is handling an event (Detach, Done).
+    if (frame_) {
+        frame_->hide();
+        frame_->deleteLater();
+    }
 }
 
 ViewController *Popover::contentViewController() const {
@@ -362,8 +365,9 @@ void Popover::detach() {
     if (!window)
         return;
     const QPoint at = frame_->mapToGlobal(QPoint(0, 0));
-    close();
-    window->resize(contentSize_);
+    const QSize size = contentSize_;
+    close(); // the delegate may let the popover go: nothing of it is used after this
+    window->resize(size);
     window->move(at); // where the window system lets us
     window->show();
     window->raise();

@@ -24,7 +24,9 @@ class Popover;
 class PopoverDelegate {
 public:
     virtual ~PopoverDelegate() = default;
-    // Sent after the popover has closed, when its content's answer is written.
+    // Sent after the popover has closed, when its content's answer is written. An opener
+    // that lets the popover go here uses deleteLater(): the close may come from a click
+    // that its content is still handling.
     virtual void popoverDidClose(Popover *) {}
     virtual bool popoverShouldDetach(Popover *) { return false; }
     // The window that takes the torn-off popover's place; nullptr keeps it attached.
