@@ -150,13 +150,14 @@ PanelResult WidgetDialogPresenter::runSavePanel(const SavePanel &panel, QWidget 
     return runFileDialog(dialog, panel.accessoryView);
 }
 
-ScriptedDialogPresenter::ScriptedDialogPresenter() {
+ScriptedDialogPresenter::ScriptedDialogPresenter()
+    : previous_(installed) {
     DialogPresenter::setCurrent(this);
 }
 
 ScriptedDialogPresenter::~ScriptedDialogPresenter() {
-    if (&DialogPresenter::current() == this)
-        DialogPresenter::setCurrent(nullptr);
+    if (installed == this)
+        DialogPresenter::setCurrent(previous_);
 }
 
 void ScriptedDialogPresenter::answerAlert(const QString &buttonTitle) {

@@ -103,8 +103,9 @@ public:
 };
 
 // Answers dialogs from a script and records what was shown. Installs itself for its
-// lifetime. A dialog with no scripted answer is counted in unansweredCount() and
-// answered with Cancel (its last button, for alerts).
+// lifetime (the presenter before it comes back afterwards). A dialog with no scripted
+// answer is counted in unansweredCount() and answered with Cancel (its last button, for
+// alerts).
 class ScriptedDialogPresenter : public DialogPresenter {
 public:
     enum class Kind { Alert, AlertSheet, OpenPanel, SavePanel };
@@ -143,4 +144,5 @@ private:
     std::deque<PanelAnswer> panelAnswers_;
     QList<Shown> shown_;
     int unanswered_ = 0;
+    DialogPresenter *previous_ = nullptr;
 };

@@ -101,6 +101,12 @@ TEST(Popover, ATransientPopoverClosesOnAnOutsideClickButNotInItsOwnComboPopup) {
     EXPECT_TRUE(scene.popover.isShown());
     QTest::mouseClick(scene.editor->field, Qt::LeftButton);
     EXPECT_TRUE(scene.popover.isShown());
+    // Escape in the open combo popup closes the popup only.
+    scene.editor->labels->showPopup();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return list->isVisible(); }, 1000));
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !list->isVisible(); }, 1000));
+    EXPECT_TRUE(scene.popover.isShown());
     EXPECT_TRUE(scene.opener.answers.isEmpty());
 
     scene.editor->field->setText(QStringLiteral("changed"));
