@@ -1,6 +1,7 @@
 #include "platform/ui/Popover.h"
 
 #include "platform/core/Localization.h"
+#include "platform/ui/Menu.h"
 #include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
 
@@ -315,11 +316,17 @@ void Popover::place() {
 }
 
 bool Popover::owns(const QWidget *widget) const {
-    for (const QWidget *w = widget; w; w = w->parentWidget()) {
+    for (const QWidget *w = widget; w;) {
         if (frame_ && w == frame_)
             return true;
         if (Popover *other = popoverOfFrame(w); other && other != this)
             return other->anchorView_ && owns(other->anchorView_);
+        const QWidget *up = w->parentWidget();
+        // A context menu without a parent belongs to the widget it was opened on.
+        if (!up)
+            if (const auto *menu = qobject_cast<const Menu *>(w))
+                up = menu->ownerWidget();
+        w = up;
     }
     return false;
 }

@@ -1,5 +1,6 @@
 #include "tests/platform/ui/UiTestSupport.h"
 
+#include "platform/ui/Menu.h"
 #include "platform/ui/Popover.h"
 
 #include <QAbstractItemView>
@@ -194,6 +195,15 @@ TEST(Popover, AClickInAPopoverOpenedFromInsideItKeepsItOpen) {
     QTest::mouseClick(childEditor->field, Qt::LeftButton);
     EXPECT_TRUE(scene.popover.isShown());
     EXPECT_TRUE(child.isShown());
+
+    // So does a context menu opened on one of its fields.
+    Menu context;
+    MenuItem *item = context.addItem(QStringLiteral("Copy"), QStringLiteral("copy:"));
+    context.popUpContextMenu(scene.editor->field->mapToGlobal(QPoint(5, 5)), scene.editor->field);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return context.isVisible(); }, 1000));
+    QTest::mouseClick(&context, Qt::LeftButton, {}, context.actionGeometry(item).center());
+    EXPECT_TRUE(scene.popover.isShown());
+    context.hide();
 
     // A dialog opened from inside the popover (a file dialog, say) belongs to it too.
     QDialog dialog(scene.editor->view());
