@@ -3,6 +3,7 @@
 #include "platform/contacts/CNContactVCardSerialization.h"
 
 #include <QDirIterator>
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -141,5 +142,27 @@ INSTANTIATE_TEST_SUITE_P(
                     1,
                     {"middle: Richter, James", "im \"_$!<Home>!$_\": AIM | johnny5@aol.com"}},
         Expectation{"aosp/v21_im.vcf", 0, 1, {"im (none): GoogleTalk | hhh@gmail.com"}}));
+
+} // namespace
+
+namespace {
+
+// Inputs the fuzzer found or that stress the structure: none may crash, and what is read
+// must write out and read back as the same contacts.
+TEST(VCardFuzzRegressions, ReadAndRoundTripWithoutHarm) {
+    const QString folder = QStringLiteral(TESSARIN_CONTACTS_TEST_DIR "/fuzz_regressions");
+    QDirIterator it(folder, {QStringLiteral("*.vcf")}, QDir::Files);
+    int files = 0;
+    while (it.hasNext()) {
+        QFile file(it.next());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QList<CNContact> contacts = CNContactVCardSerialization::contactsWithData(file.readAll());
+        const QList<CNContact> again = CNContactVCardSerialization::contactsWithData(
+            CNContactVCardSerialization::dataWithContacts(contacts));
+        EXPECT_EQ(again.size(), contacts.size()) << file.fileName().toStdString();
+        ++files;
+    }
+    EXPECT_GE(files, 2);
+}
 
 } // namespace
