@@ -11,7 +11,8 @@ QByteArray CNContactVCardSerialization::dataWithContacts(const QList<CNContact> 
         error->clear();
     QByteArray out;
     out.reserve(contacts.size() * 512);
+    const CNContactSortOrder sortOrder = CNContactsUserDefaults::sharedDefaults().sortOrder();
     for (const CNContact &contact : contacts)
-        VCardWriter::append(out, contact);
+        VCardWriter::append(out, contact, sortOrder);
     return out;
 }

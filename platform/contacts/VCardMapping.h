@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/contacts/CNContact.h"
+#include "platform/contacts/CNFormatters.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -14,6 +15,7 @@ QList<CNContact> read(QByteArrayView data, QString *error);
 } // namespace VCardReader
 
 namespace VCardWriter {
-// One card in vCard 3.0, CRLF after every line, "END:VCARD\r\n" last.
-void append(QByteArray &out, const CNContact &contact);
+// One card in vCard 3.0, CRLF after every line, "END:VCARD\r\n" last. The sort order
+// decides the order of the formatted name for names that have no order of their own.
+void append(QByteArray &out, const CNContact &contact, CNContactSortOrder userSortOrder);
 } // namespace VCardWriter

@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QRegularExpression>
 
+#include <string_view>
 #include <vector>
 
 using VCardSyntax::ContentLine;
@@ -17,51 +18,103 @@ namespace {
 
 enum class Field { Phone, Email, Url, Address, Relation, Social, InstantMessage, Date };
 
-// Which framework label the TYPE words of a line stand for.
-std::optional<QString> labelFromTypes(const QList<QByteArray> &types, Field field) {
-    auto has = [&types](const char *word) { return types.contains(QByteArrayView(word)); };
-    if (field == Field::Phone) {
-        if (has("FAX"))
-            return has("HOME")   ? CNLabelPhoneNumberHomeFax
-                   : has("WORK") ? CNLabelPhoneNumberWorkFax
-                                 : CNLabelPhoneNumberOtherFax;
-        if (has("PAGER"))
-            return CNLabelPhoneNumberPager;
-        if (has("IPHONE"))
-            return CNLabelPhoneNumberiPhone;
-        if (has("CELL") || has("MOBILE"))
-            return CNLabelPhoneNumberMobile;
-        if (has("MAIN"))
-            return CNLabelPhoneNumberMain;
+enum TypeWord : unsigned {
+    Home = 1,
+    Work = 2,
+    Other = 4,
+    Cell = 8,
+    Fax = 16,
+    Pager = 32,
+    IPhone = 64,
+    Main = 128,
+};
+
+// The TYPE words of a line that name labels, without allocating: this runs for every
+// phone, e-mail and address.
+unsigned typeWords(const ContentLine &line) {
+    static const std::pair<QByteArrayView, unsigned> words[] = {
+        {"HOME", Home}, {"WORK", Work},   {"OTHER", Other},   {"CELL", Cell}, {"MOBILE", Cell},
+        {"FAX", Fax},   {"PAGER", Pager}, {"IPHONE", IPhone}, {"MAIN", Main}};
+    unsigned mask = 0;
+    for (const VCardSyntax::Parameter &p : line.parameters) {
+        if (!equalsIgnoringCase(p.name, "TYPE"))
+            continue;
+        qsizetype start = 0;
+        for (qsizetype i = 0; i <= p.value.size(); ++i) {
+            if (i < p.value.size() && p.value[i] != ',')
+                continue;
+            QByteArrayView word = p.value.sliced(start, i - start).trimmed();
+            if (word.startsWith('"'))
+                word = word.sliced(1);
+            if (word.endsWith('"'))
+                word.chop(1);
+            for (const auto &[text, bit] : words)
+                if (equalsIgnoringCase(word, text))
+                    mask |= bit;
+            start = i + 1;
+        }
     }
+    return mask;
+}
+
+// Which framework label the TYPE words of a line stand for.
+std::optional<QString> labelFromTypes(const ContentLine &line, Field field) {
     if (field == Field::Relation) {
         static const std::pair<const char *, const QString *> relations[] = {
             {"SPOUSE", &CNLabelContactRelationSpouse},      {"CHILD", &CNLabelContactRelationChild},
             {"PARENT", &CNLabelContactRelationParent},      {"FRIEND", &CNLabelContactRelationFriend},
             {"SWEETHEART", &CNLabelContactRelationPartner}, {"AGENT", &CNLabelContactRelationAssistant}};
+        const QList<QByteArray> types = line.parameterValues("TYPE");
         for (const auto &[word, label] : relations)
-            if (has(word))
+            if (types.contains(QByteArrayView(word)))
                 return *label;
         for (const QByteArray &type : types)
             if (type != "PREF" && !type.startsWith("X-"))
                 return QString::fromUtf8(type).toLower();
         return std::nullopt;
     }
-    if (has("HOME"))
+    const unsigned types = typeWords(line);
+    if (field == Field::Phone) {
+        if (types & Fax)
+            return (types & Home)   ? CNLabelPhoneNumberHomeFax
+                   : (types & Work) ? CNLabelPhoneNumberWorkFax
+                                    : CNLabelPhoneNumberOtherFax;
+        if (types & Pager)
+            return CNLabelPhoneNumberPager;
+        if (types & IPhone)
+            return CNLabelPhoneNumberiPhone;
+        if (types & Cell)
+            return CNLabelPhoneNumberMobile;
+        if (types & Main)
+            return CNLabelPhoneNumberMain;
+    }
+    if (types & Home)
         return CNLabelHome;
-    if (has("WORK"))
+    if (types & Work)
         return CNLabelWork;
-    if (has("OTHER"))
+    if (types & Other)
         return CNLabelOther;
     return std::nullopt;
 }
 
+// The service of an "X-" property name (without "X-") or of an X-SERVICE-TYPE value.
 QString serviceFromName(QByteArrayView name) {
-    for (const QString &service : CNInstantMessageServices())
-        if (equalsIgnoringCase(name, service.toUpper().toLatin1()))
-            return service;
-    if (equalsIgnoringCase(name, "GTALK") || equalsIgnoringCase(name, "GOOGLE-TALK"))
-        return CNInstantMessageServiceGoogleTalk;
+    static const std::pair<QByteArrayView, const QString *> names[] = {
+        {"AIM", &CNInstantMessageServiceAIM},
+        {"FACEBOOK", &CNInstantMessageServiceFacebook},
+        {"GADUGADU", &CNInstantMessageServiceGaduGadu},
+        {"GOOGLETALK", &CNInstantMessageServiceGoogleTalk},
+        {"GOOGLE-TALK", &CNInstantMessageServiceGoogleTalk},
+        {"GTALK", &CNInstantMessageServiceGoogleTalk},
+        {"ICQ", &CNInstantMessageServiceICQ},
+        {"JABBER", &CNInstantMessageServiceJabber},
+        {"MSN", &CNInstantMessageServiceMSN},
+        {"QQ", &CNInstantMessageServiceQQ},
+        {"SKYPE", &CNInstantMessageServiceSkype},
+        {"YAHOO", &CNInstantMessageServiceYahoo}};
+    for (const auto &[upperName, service] : names)
+        if (equalsIgnoringCase(name, upperName))
+            return *service;
     return {};
 }
 
@@ -162,9 +215,17 @@ private:
         Field field;
         qsizetype index;
     };
+    // A card has few groups: plain lists searched in order beat hashing here.
+    using GroupValues = std::vector<std::pair<QByteArray, QString>>;
+    static const QString *find(const GroupValues &values, const QByteArray &group) {
+        for (auto it = values.rbegin(); it != values.rend(); ++it)
+            if (it->first == group)
+                return &it->second;
+        return nullptr;
+    }
     std::vector<GroupItem> groupItems_;
-    QHash<QByteArray, QString> groupLabels_;
-    QHash<QByteArray, QString> groupCountryCodes_;
+    GroupValues groupLabels_;
+    GroupValues groupCountryCodes_;
 };
 
 QString CardBuilder::rawText(const ContentLine &line) const {
@@ -244,7 +305,7 @@ void CardBuilder::applyInstantMessage(const ContentLine &line, QString service, 
         if (existing.value.service == service && existing.value.username == username)
             return; // the same address written both as IMPP and as X-service
     contact_.instantMessageAddresses.append(
-        {labelFromTypes(line.parameterValues("TYPE"), Field::InstantMessage), {username, service}});
+        {labelFromTypes(line, Field::InstantMessage), {username, service}});
     remember(line, Field::InstantMessage, contact_.instantMessageAddresses.size() - 1);
 }
 
@@ -276,7 +337,15 @@ void CardBuilder::applySocialProfile(const ContentLine &line) {
 }
 
 void CardBuilder::apply(const ContentLine &line) {
-    const QByteArray name = line.name.toByteArray().toUpper();
+    // Property names are upper-cased on the stack: this runs for every line of a file.
+    char upperName[40];
+    if (line.name.size() >= qsizetype(sizeof upperName))
+        return; // no property of interest has so long a name
+    for (qsizetype i = 0; i < line.name.size(); ++i) {
+        const char c = line.name[i];
+        upperName[i] = (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+    }
+    const std::string_view name(upperName, size_t(line.name.size()));
     auto types = [&line] { return line.parameterValues("TYPE"); };
     if (name == "VERSION") {
         version21_ = line.value.trimmed().startsWith("2.");
@@ -312,19 +381,19 @@ void CardBuilder::apply(const ContentLine &line) {
             number.remove(0, 4);
         if (number.isEmpty())
             return;
-        contact_.phoneNumbers.append({labelFromTypes(types(), Field::Phone), CNPhoneNumber(number)});
+        contact_.phoneNumbers.append({labelFromTypes(line, Field::Phone), CNPhoneNumber(number)});
         remember(line, Field::Phone, contact_.phoneNumbers.size() - 1);
     } else if (name == "EMAIL") {
         const QString address = text(line).trimmed();
         if (address.isEmpty())
             return;
-        contact_.emailAddresses.append({labelFromTypes(types(), Field::Email), address});
+        contact_.emailAddresses.append({labelFromTypes(line, Field::Email), address});
         remember(line, Field::Email, contact_.emailAddresses.size() - 1);
     } else if (name == "URL") {
         const QString url = text(line).trimmed();
         if (url.isEmpty())
             return;
-        contact_.urlAddresses.append({labelFromTypes(types(), Field::Url), url});
+        contact_.urlAddresses.append({labelFromTypes(line, Field::Url), url});
         remember(line, Field::Url, contact_.urlAddresses.size() - 1);
     } else if (name == "ADR") {
         const QStringList parts = components(line);
@@ -339,14 +408,14 @@ void CardBuilder::apply(const ContentLine &line) {
         address.country = part(6);
         if (address.isEmpty())
             return;
-        contact_.postalAddresses.append({labelFromTypes(types(), Field::Address), address});
+        contact_.postalAddresses.append({labelFromTypes(line, Field::Address), address});
         remember(line, Field::Address, contact_.postalAddresses.size() - 1);
     } else if (name == "BDAY") {
         if (auto date = parseDate(text(line), line.parameter("X-APPLE-OMIT-YEAR")))
             contact_.birthday = date;
     } else if (name == "X-ABDATE" || name == "ANNIVERSARY") {
         if (auto date = parseDate(text(line), line.parameter("X-APPLE-OMIT-YEAR"))) {
-            std::optional<QString> label = labelFromTypes(types(), Field::Date);
+            std::optional<QString> label = labelFromTypes(line, Field::Date);
             if (name == "ANNIVERSARY")
                 label = CNLabelDateAnniversary;
             contact_.dates.append({label, *date});
@@ -356,8 +425,7 @@ void CardBuilder::apply(const ContentLine &line) {
         const QString related = text(line).trimmed();
         if (related.isEmpty())
             return;
-        contact_.contactRelations.append(
-            {labelFromTypes(types(), Field::Relation), CNContactRelation(related)});
+        contact_.contactRelations.append({labelFromTypes(line, Field::Relation), CNContactRelation(related)});
         remember(line, Field::Relation, contact_.contactRelations.size() - 1);
     } else if (name == "IMPP") {
         const QString value = text(line).trimmed();
@@ -371,10 +439,10 @@ void CardBuilder::apply(const ContentLine &line) {
         if (service.isEmpty() && colon >= 0)
             service = serviceFromScheme(value.first(colon));
         applyInstantMessage(line, service, username);
-    } else if (name.startsWith("X-") && !serviceFromName(QByteArrayView(name).sliced(2)).isEmpty()) {
+    } else if (name.starts_with("X-") && !serviceFromName(line.name.sliced(2)).isEmpty()) {
         const QString username = text(line).trimmed();
         if (!username.isEmpty())
-            applyInstantMessage(line, serviceFromName(QByteArrayView(name).sliced(2)), username);
+            applyInstantMessage(line, serviceFromName(line.name.sliced(2)), username);
     } else if (name == "X-SOCIALPROFILE") {
         applySocialProfile(line);
     } else if (name == "X-PHONETIC-FIRST-NAME") {
@@ -409,22 +477,21 @@ void CardBuilder::apply(const ContentLine &line) {
     } else if (name == "PHOTO") {
         applyPhoto(line);
     } else if (name == "X-ABLABEL" && !line.group.isEmpty()) {
-        groupLabels_.insert(line.group.toByteArray().toUpper(), text(line));
+        groupLabels_.emplace_back(line.group.toByteArray().toUpper(), text(line));
     } else if (name == "X-ABADR" && !line.group.isEmpty()) {
         const QString code = text(line).trimmed();
         if (code.size() == 2 && code[0].isLetter() && code[1].isLetter() && code.front().unicode() < 128 &&
             code.back().unicode() < 128)
-            groupCountryCodes_.insert(line.group.toByteArray().toUpper(), code);
+            groupCountryCodes_.emplace_back(line.group.toByteArray().toUpper(), code);
     }
 }
 
 CNContact CardBuilder::finish() {
     for (const GroupItem &item : groupItems_) {
-        if (const auto label = groupLabels_.constFind(item.group); label != groupLabels_.constEnd())
+        if (const QString *label = find(groupLabels_, item.group))
             setLabel(item.field, item.index, *label);
         if (item.field == Field::Address)
-            if (const auto code = groupCountryCodes_.constFind(item.group);
-                code != groupCountryCodes_.constEnd())
+            if (const QString *code = find(groupCountryCodes_, item.group))
                 contact_.postalAddresses[item.index].value.isoCountryCode = *code;
     }
     if (!nameGiven_ && contact_.contactType == CNContactType::Person)

@@ -384,6 +384,8 @@ QString unescape21(const QString &part) {
 } // namespace
 
 QStringList splitStructured(const QString &text, bool version21) {
+    if (!text.contains(QLatin1Char('\\')))
+        return text.split(QLatin1Char(';'));
     QStringList parts;
     qsizetype start = 0;
     for (qsizetype i = 0; i <= text.size(); ++i) {
@@ -401,31 +403,54 @@ QStringList splitStructured(const QString &text, bool version21) {
 }
 
 void appendEscaped(QByteArray &out, const QString &text) {
-    const QByteArray utf8 = text.toUtf8();
-    for (qsizetype i = 0; i < utf8.size(); ++i) {
-        const char c = utf8[i];
-        switch (c) {
-        case '\\':
-            out += "\\\\";
-            break;
-        case ',':
-            out += "\\,";
-            break;
-        case ';':
-            out += "\\;";
-            break;
-        case '\r':
-            if (i + 1 < utf8.size() && utf8[i + 1] == '\n')
-                ++i;
-            out += "\\n";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        default:
-            out += c;
+    // One pass from UTF-16 to escaped UTF-8, straight into the output: the writer calls
+    // this for every value of every card.
+    const qsizetype start = out.size();
+    out.resize(start + text.size() * 3 + 2);
+    char *p = out.data() + start;
+    const char16_t *s = reinterpret_cast<const char16_t *>(text.constData());
+    const char16_t *end = s + text.size();
+    while (s < end) {
+        char32_t c = *s++;
+        if (c < 0x80) {
+            switch (c) {
+            case '\\':
+            case ',':
+            case ';':
+                *p++ = '\\';
+                *p++ = char(c);
+                break;
+            case '\r':
+                if (s < end && *s == '\n')
+                    ++s;
+                [[fallthrough]];
+            case '\n':
+                *p++ = '\\';
+                *p++ = 'n';
+                break;
+            default:
+                *p++ = char(c);
+            }
+            continue;
         }
+        if (c < 0x800) {
+            *p++ = char(0xC0 | (c >> 6));
+            *p++ = char(0x80 | (c & 0x3F));
+            continue;
+        }
+        if (QChar::isHighSurrogate(c) && s < end && QChar::isLowSurrogate(*s)) {
+            c = QChar::surrogateToUcs4(char16_t(c), *s++);
+            *p++ = char(0xF0 | (c >> 18));
+            *p++ = char(0x80 | ((c >> 12) & 0x3F));
+        } else {
+            if (QChar::isSurrogate(c))
+                c = 0xFFFD; // a lone surrogate has no UTF-8 form
+            *p++ = char(0xE0 | (c >> 12));
+        }
+        *p++ = char(0x80 | ((c >> 6) & 0x3F));
+        *p++ = char(0x80 | (c & 0x3F));
     }
+    out.truncate(p - out.constData());
 }
 
 void appendFolded(QByteArray &out, QByteArrayView line) {

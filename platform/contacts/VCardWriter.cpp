@@ -28,91 +28,112 @@ QByteArray schemeForService(const QString &service) {
     return "x-apple";
 }
 
+// Writes content lines straight into the output and folds the few long ones afterwards.
 class CardWriter {
 public:
     explicit CardWriter(QByteArray &out)
         : out_(out) {}
 
     void line(const char *name, const QString &value) {
-        line_ = name;
-        line_ += ':';
-        appendEscaped(line_, value);
-        VCardSyntax::appendFolded(out_, line_);
+        begin();
+        out_ += name;
+        out_ += ':';
+        appendEscaped(out_, value);
+        end();
     }
     void lineIfAny(const char *name, const QString &value) {
         if (!value.isEmpty())
             line(name, value);
     }
     void structured(const char *name, std::initializer_list<const QString *> parts) {
-        line_ = name;
-        line_ += ':';
+        begin();
+        out_ += name;
+        out_ += ':';
         bool first = true;
         for (const QString *part : parts) {
             if (!first)
-                line_ += ';';
+                out_ += ';';
             first = false;
-            appendEscaped(line_, *part);
+            appendEscaped(out_, *part);
         }
-        VCardSyntax::appendFolded(out_, line_);
+        end();
     }
 
     // A labeled property: a framework label with a vCard TYPE becomes TYPE parameters,
     // any other label an X-ABLabel in an item group. X- properties always stand in a
-    // group so that they are never read as custom items.
-    void labeled(const char *name, const std::optional<QString> &label, QByteArrayView parameters,
-                 QByteArrayView value, bool phone, const QString &countryCode = QString()) {
+    // group so that they are never read as custom items. `writeValue` appends the value.
+    template <typename WriteValue>
+    void labeled(const char *name, const std::optional<QString> &label, QByteArrayView parameters, bool phone,
+                 const QString &countryCode, WriteValue &&writeValue) {
         const bool hasLabel = label && !label->isEmpty() && *label != noLabelWord;
         const bool extension = name[0] == 'X' && name[1] == '-';
-        QStringList types;
-        if (hasLabel && !extension)
-            if (const CNLabelEntry *entry = CNLabelEntryForLabel(*label))
-                if (phone || entry->label == CNLabelHome || entry->label == CNLabelWork)
-                    types = entry->vCardTypes;
-        const bool grouped = extension || !countryCode.isEmpty() || (hasLabel && types.isEmpty());
-        line_.clear();
-        QByteArray group;
-        if (grouped) {
-            group = "item" + QByteArray::number(nextItem_++) + '.';
-            line_ += group;
-        }
-        line_ += name;
-        line_ += parameters;
-        for (const QString &type : types) {
-            line_ += ";type=";
-            line_ += type.toLatin1();
-        }
-        line_ += ':';
-        line_ += value;
-        VCardSyntax::appendFolded(out_, line_);
-        if (grouped && hasLabel && types.isEmpty()) {
-            line_ = group + "X-ABLabel:";
-            appendEscaped(line_, *label);
-            VCardSyntax::appendFolded(out_, line_);
-        }
-        if (!countryCode.isEmpty()) {
-            line_ = group + "X-ABADR:";
-            appendEscaped(line_, countryCode);
-            VCardSyntax::appendFolded(out_, line_);
-        }
+        const CNLabelEntry *entry = hasLabel && !extension ? CNLabelEntryForLabel(*label) : nullptr;
+        const bool typed = entry && !entry->vCardTypes.isEmpty() &&
+                           (phone || entry->label == CNLabelHome || entry->label == CNLabelWork);
+        const bool grouped = extension || !countryCode.isEmpty() || (hasLabel && !typed);
+        const int item = grouped ? nextItem_++ : 0;
+        begin();
+        if (grouped)
+            appendGroup(item);
+        out_ += name;
+        out_ += parameters;
+        if (typed)
+            out_ += entry->typeParameters;
+        out_ += ':';
+        writeValue(out_);
+        end();
+        if (grouped && hasLabel && !typed)
+            groupLine(item, "X-ABLabel:", *label);
+        if (!countryCode.isEmpty())
+            groupLine(item, "X-ABADR:", countryCode);
     }
-
-    QByteArray escaped(const QString &text) const {
-        QByteArray bytes;
-        appendEscaped(bytes, text);
-        return bytes;
+    template <typename WriteValue>
+    void labeled(const char *name, const std::optional<QString> &label, QByteArrayView parameters, bool phone,
+                 WriteValue &&writeValue) {
+        labeled(name, label, parameters, phone, QString(), std::forward<WriteValue>(writeValue));
     }
 
     void groupedText(const char *name, const QString &value) {
-        line_ = "item" + QByteArray::number(nextItem_++) + '.' + name + ':';
-        appendEscaped(line_, value);
-        VCardSyntax::appendFolded(out_, line_);
+        begin();
+        appendGroup(nextItem_++);
+        out_ += name;
+        out_ += ':';
+        appendEscaped(out_, value);
+        end();
     }
 
 private:
+    void begin() { start_ = out_.size(); }
+    void end() {
+        if (out_.size() - start_ > 75) {
+            const QByteArray line = out_.sliced(start_);
+            out_.truncate(start_);
+            VCardSyntax::appendFolded(out_, line);
+        } else {
+            out_ += "\r\n";
+        }
+    }
+    void appendGroup(int item) {
+        out_ += "item";
+        out_ += QByteArray::number(item);
+        out_ += '.';
+    }
+    void groupLine(int item, const char *nameAndColon, const QString &value) {
+        begin();
+        appendGroup(item);
+        out_ += nameAndColon;
+        appendEscaped(out_, value);
+        end();
+    }
+
     QByteArray &out_;
-    QByteArray line_;
+    qsizetype start_ = 0;
     int nextItem_ = 1;
 };
+
+auto escapedText(const QString &text) {
+    return [&text](QByteArray &out) { appendEscaped(out, text); };
+}
 
 QByteArray dateParameters(const DateComponents &date) {
     return date.hasYear()
@@ -124,11 +145,12 @@ QByteArray dateParameters(const DateComponents &date) {
 
 namespace VCardWriter {
 
-void append(QByteArray &out, const CNContact &c) {
+void append(QByteArray &out, const CNContact &c, CNContactSortOrder userSortOrder) {
     CardWriter card(out);
     out += "BEGIN:VCARD\r\nVERSION:3.0\r\n";
     card.structured("N", {&c.familyName, &c.givenName, &c.middleName, &c.namePrefix, &c.nameSuffix});
-    card.line("FN", CNContactFormatter::stringFromContact(c));
+    card.line("FN",
+              CNContactFormatter::stringFromContact(c, CNContactFormatterStyle::FullName, userSortOrder));
     card.lineIfAny("NICKNAME", c.nickname);
     card.lineIfAny("X-PHONETIC-FIRST-NAME", c.phoneticGivenName);
     card.lineIfAny("X-PHONETIC-MIDDLE-NAME", c.phoneticMiddleName);
@@ -142,34 +164,39 @@ void append(QByteArray &out, const CNContact &c) {
         out += "X-ABShowAs:COMPANY\r\n";
 
     for (const auto &phone : c.phoneNumbers)
-        card.labeled("TEL", phone.label, {}, card.escaped(phone.value.stringValue), true);
+        card.labeled("TEL", phone.label, {}, true, escapedText(phone.value.stringValue));
     for (const auto &email : c.emailAddresses)
-        card.labeled("EMAIL", email.label, ";type=INTERNET", card.escaped(email.value), false);
+        card.labeled("EMAIL", email.label, ";type=INTERNET", false, escapedText(email.value));
     for (const auto &address : c.postalAddresses) {
         const CNPostalAddress &a = address.value;
-        QByteArray value = ";;";
-        for (const QString *part : {&a.street, &a.city, &a.state, &a.postalCode}) {
-            appendEscaped(value, *part);
-            value += ';';
-        }
-        appendEscaped(value, a.country);
-        card.labeled("ADR", address.label, {}, value, false, a.isoCountryCode);
+        card.labeled("ADR", address.label, {}, false, a.isoCountryCode, [&a](QByteArray &value) {
+            value += ";;";
+            for (const QString *part : {&a.street, &a.city, &a.state, &a.postalCode}) {
+                appendEscaped(value, *part);
+                value += ';';
+            }
+            appendEscaped(value, a.country);
+        });
     }
     for (const auto &url : c.urlAddresses)
-        card.labeled("URL", url.label, {}, card.escaped(url.value), false);
+        card.labeled("URL", url.label, {}, false, escapedText(url.value));
     if (c.birthday && c.birthday->isValidDate())
         out += "BDAY" + dateParameters(*c.birthday) + ':' + dateText(*c.birthday) + "\r\n";
     for (const auto &date : c.dates)
         if (date.value.isValidDate())
-            card.labeled("X-ABDATE", date.label, dateParameters(date.value), dateText(date.value), false);
+            card.labeled("X-ABDATE", date.label, dateParameters(date.value), false,
+                         [&date](QByteArray &out) { out += dateText(date.value); });
     for (const auto &relation : c.contactRelations)
-        card.labeled("X-ABRELATEDNAMES", relation.label, {}, card.escaped(relation.value.name), false);
+        card.labeled("X-ABRELATEDNAMES", relation.label, {}, false, escapedText(relation.value.name));
     for (const auto &im : c.instantMessageAddresses) {
         QByteArray parameters;
         if (!im.value.service.isEmpty())
             parameters = ";X-SERVICE-TYPE=" + VCardSyntax::parameterValue(im.value.service);
-        card.labeled("IMPP", im.label, parameters,
-                     schemeForService(im.value.service) + ':' + card.escaped(im.value.username), false);
+        card.labeled("IMPP", im.label, parameters, false, [&im](QByteArray &out) {
+            out += schemeForService(im.value.service);
+            out += ':';
+            appendEscaped(out, im.value.username);
+        });
     }
     for (const auto &profile : c.socialProfiles) {
         const CNSocialProfile &p = profile.value;

@@ -3,6 +3,8 @@
 #include "platform/contacts/CNContactVCardSerialization.h"
 #include "platform/contacts/CNLabels.h"
 
+#include <QRegularExpression>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -160,7 +162,8 @@ TEST(VCardReaderFields, EveryCardGetsItsOwnIdentifierWhateverItsUid) {
     ASSERT_EQ(contacts.size(), 2);
     EXPECT_NE(contacts[0].identifier, contacts[1].identifier);
     EXPECT_NE(contacts[0].identifier, "same");
-    EXPECT_EQ(contacts[0].identifier.size(), 36);
+    const QRegularExpression uuid("^[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}$");
+    EXPECT_TRUE(uuid.match(contacts[0].identifier).hasMatch()) << contacts[0].identifier.toStdString();
 }
 
 TEST(VCardReaderFields, NameOrganisationAndTheCompanyCard) {
