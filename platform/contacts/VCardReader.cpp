@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QRegularExpression>
 
+#include <set>
 #include <string_view>
 #include <vector>
 
@@ -215,14 +216,30 @@ private:
         Field field;
         qsizetype index;
     };
-    // A card has few groups: plain lists searched in order beat hashing here.
+    // Group values in the order met; the last one of a group counts.
     using GroupValues = std::vector<std::pair<QByteArray, QString>>;
+    static QHash<QByteArray, const QString *> index(const GroupValues &values) {
+        QHash<QByteArray, const QString *> byGroup;
+        for (const auto &[group, value] : values)
+            byGroup.insert(group, &value);
+        return byGroup;
+    }
     static const QString *find(const GroupValues &values, const QByteArray &group) {
         for (auto it = values.rbegin(); it != values.rend(); ++it)
             if (it->first == group)
                 return &it->second;
         return nullptr;
     }
+    template <typename Labels, typename Codes> void applyGroupValues(Labels labelOf, Codes codeOf) {
+        for (const GroupItem &item : groupItems_) {
+            if (const QString *label = labelOf(item.group))
+                setLabel(item.field, item.index, *label);
+            if (item.field == Field::Address)
+                if (const QString *code = codeOf(item.group))
+                    contact_.postalAddresses[item.index].value.isoCountryCode = *code;
+        }
+    }
+    std::set<std::pair<QString, QString>> seenInstantMessages_;
     std::vector<GroupItem> groupItems_;
     GroupValues groupLabels_;
     GroupValues groupCountryCodes_;
@@ -301,9 +318,9 @@ void CardBuilder::applyPhoto(const ContentLine &line) {
 }
 
 void CardBuilder::applyInstantMessage(const ContentLine &line, QString service, QString username) {
-    for (const auto &existing : contact_.instantMessageAddresses)
-        if (existing.value.service == service && existing.value.username == username)
-            return; // the same address written both as IMPP and as X-service
+    // The same address may be written both as IMPP and as X-service: keep it once.
+    if (!seenInstantMessages_.insert({service, username}).second)
+        return;
     contact_.instantMessageAddresses.append(
         {labelFromTypes(line, Field::InstantMessage), {username, service}});
     remember(line, Field::InstantMessage, contact_.instantMessageAddresses.size() - 1);
@@ -374,7 +391,9 @@ void CardBuilder::apply(const ContentLine &line) {
         contact_.jobTitle = text(line);
     } else if (name == "NOTE") {
         const QString note = text(line);
-        contact_.note = contact_.note.isEmpty() ? note : contact_.note + QLatin1Char('\n') + note;
+        if (!contact_.note.isEmpty())
+            contact_.note += QLatin1Char('\n');
+        contact_.note += note;
     } else if (name == "TEL") {
         QString number = text(line).trimmed();
         if (number.startsWith(QLatin1String("tel:"), Qt::CaseInsensitive))
@@ -487,12 +506,15 @@ void CardBuilder::apply(const ContentLine &line) {
 }
 
 CNContact CardBuilder::finish() {
-    for (const GroupItem &item : groupItems_) {
-        if (const QString *label = find(groupLabels_, item.group))
-            setLabel(item.field, item.index, *label);
-        if (item.field == Field::Address)
-            if (const QString *code = find(groupCountryCodes_, item.group))
-                contact_.postalAddresses[item.index].value.isoCountryCode = *code;
+    if (groupLabels_.size() + groupCountryCodes_.size() > 16) {
+        // Many groups: hash them once, so the card stays linear.
+        const auto labels = index(groupLabels_);
+        const auto codes = index(groupCountryCodes_);
+        applyGroupValues([&labels](const QByteArray &group) { return labels.value(group); },
+                         [&codes](const QByteArray &group) { return codes.value(group); });
+    } else {
+        applyGroupValues([this](const QByteArray &group) { return find(groupLabels_, group); },
+                         [this](const QByteArray &group) { return find(groupCountryCodes_, group); });
     }
     if (!nameGiven_ && contact_.contactType == CNContactType::Person)
         contact_.givenName = formattedName_;

@@ -327,3 +327,21 @@ TEST(VCardReaderFields, NestedCardsAreReadEachOnTheirOwn) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(VCardReaderFields, ManyGroupsKeepTheirOwnLabels) {
+    QByteArray body;
+    for (int i = 0; i < 40; ++i)
+        body += "item" + QByteArray::number(i) + ".TEL:" + QByteArray::number(i) + "\r\n";
+    for (int i = 39; i >= 0; --i)
+        body += "item" + QByteArray::number(i) + ".X-ABLabel:L" + QByteArray::number(i) + "\r\n";
+    body += "ITEM7.X-ABLabel:last wins\r\n";
+    const CNContact c = readOneCard(card(body));
+    ASSERT_EQ(c.phoneNumbers.size(), 40);
+    for (int i = 0; i < 40; ++i)
+        EXPECT_EQ(c.phoneNumbers[i].label,
+                  i == 7 ? QStringLiteral("last wins") : QStringLiteral("L%1").arg(i));
+}
+
+} // namespace
