@@ -6,7 +6,7 @@
 #include "platform/core/Log.h"
 
 #include <QHash>
-#include <QRegularExpression>
+#include <QUrl>
 
 #include <set>
 #include <string_view>
@@ -342,10 +342,10 @@ void CardBuilder::applySocialProfile(const ContentLine &line) {
     } else {
         profile.urlString = value;
         if (profile.username.isEmpty() && !line.hasParameter("X-USER")) {
-            static const QRegularExpression queryOrFragment(QStringLiteral("[?#].*$"));
-            const QStringList path =
-                QString(value).remove(queryOrFragment).split(QLatin1Char('/'), Qt::SkipEmptyParts);
-            if (path.size() > 1)
+            // The user name is the last part of the URL's path, never its host.
+            const QUrl url(value);
+            const QStringList path = url.path().split(QLatin1Char('/'), Qt::SkipEmptyParts);
+            if (url.isValid() && !url.host().isEmpty() && !path.isEmpty())
                 profile.username = path.last();
         }
     }

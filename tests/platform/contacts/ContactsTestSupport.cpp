@@ -34,6 +34,13 @@ CNContact readOneCard(const QByteArray &data) {
     return contacts.isEmpty() ? CNContact() : contacts.first();
 }
 
+CNContact writableFields(CNContact contact) {
+    contact.note.clear();
+    contact.imageData.clear();
+    contact.thumbnailImageData.clear();
+    return contact;
+}
+
 namespace {
 std::string text(const std::optional<QString> &label) {
     return label ? "\"" + label->toStdString() + "\"" : std::string("(none)");

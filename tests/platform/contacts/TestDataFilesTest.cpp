@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+#include <vector>
+
 namespace {
 
 QList<CNContact> readFile(const QString &relativePath, QString *error) {
@@ -163,6 +166,37 @@ TEST(VCardFuzzRegressions, ReadAndRoundTripWithoutHarm) {
         ++files;
     }
     EXPECT_GE(files, 2);
+}
+
+} // namespace
+
+namespace {
+
+// Cards are read on worker threads, several documents at once.
+TEST(VCardTestDataFiles, ReadingOnFourThreadsAtOnceGivesTheSameContacts) {
+    QByteArray all;
+    QDirIterator it(vCardTestDataDirectory(), {QStringLiteral("*.vcf")}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        all += readVCardTestFile(it.next().mid(vCardTestDataDirectory().size() + 1)) + "\r\n";
+    const QList<CNContact> expected = CNContactVCardSerialization::contactsWithData(all);
+    ASSERT_GE(expected.size(), 80);
+    std::vector<QList<CNContact>> results(4);
+    std::vector<std::thread> threads;
+    for (auto &result : results)
+        threads.emplace_back([&all, &result] {
+            const QByteArray written = CNContactVCardSerialization::dataWithContacts(
+                CNContactVCardSerialization::contactsWithData(all));
+            result = CNContactVCardSerialization::contactsWithData(written);
+        });
+    for (auto &thread : threads)
+        thread.join();
+    for (const auto &result : results) {
+        ASSERT_EQ(result.size(), expected.size());
+        for (qsizetype i = 0; i < result.size(); ++i) {
+            EXPECT_TRUE(result[i].hasSameFields(writableFields(expected[i]))) << describe(result[i]);
+        }
+    }
 }
 
 } // namespace

@@ -280,8 +280,12 @@ TEST(VCardReaderFields, InstantMessageAddressesInEveryDialect) {
 TEST(VCardReaderFields, SocialProfiles) {
     const CNContact c = readOneCard(card("X-SOCIALPROFILE;type=twitter;x-user=jd:http://twitter.com/jd\r\n"
                                          "X-SOCIALPROFILE;type=linkedin:http://www.linkedin.com/in/jdoe\r\n"
-                                         "X-SOCIALPROFILE;type=Facebook;x-userid=42:x-apple:fbuser\r\n"));
-    ASSERT_EQ(c.socialProfiles.size(), 3);
+                                         "X-SOCIALPROFILE;type=Facebook;x-userid=42:x-apple:fbuser\r\n"
+                                         "X-SOCIALPROFILE;type=flickr:http://flickr.com\r\n"
+                                         "X-SOCIALPROFILE;type=yelp:https://yelp.com/user/?id=7#top\r\n"));
+    ASSERT_EQ(c.socialProfiles.size(), 5);
+    EXPECT_EQ(c.socialProfiles[3].value.username, "");
+    EXPECT_EQ(c.socialProfiles[4].value.username, "user");
     EXPECT_EQ(c.socialProfiles[0].value, (CNSocialProfile{"http://twitter.com/jd", "jd", "", "twitter"}));
     EXPECT_EQ(c.socialProfiles[1].value.username, "jdoe");
     EXPECT_EQ(c.socialProfiles[2].value, (CNSocialProfile{"", "fbuser", "42", "Facebook"}));

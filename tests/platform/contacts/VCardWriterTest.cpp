@@ -40,14 +40,6 @@ QList<QByteArray> contentLines(const QByteArray &data) {
     return lines;
 }
 
-// What the writer writes: everything but the note and the images, which the callers add.
-CNContact writable(CNContact contact) {
-    contact.note.clear();
-    contact.imageData.clear();
-    contact.thumbnailImageData.clear();
-    return contact;
-}
-
 CNContact everyField() {
     CNContact c;
     c.namePrefix = "Dr.";
@@ -234,9 +226,10 @@ TEST(VCardWriter, RoundTripOfEverySampleFile) {
         for (const CNContact &first :
              CNContactVCardSerialization::contactsWithData(readVCardTestFile(relative))) {
             const CNContact again = readOneCard(write(first));
-            EXPECT_TRUE(again.hasSameFields(writable(first))) << relative.toStdString() << "\nfirst:\n"
-                                                              << describe(writable(first)) << "again:\n"
-                                                              << describe(again);
+            EXPECT_TRUE(again.hasSameFields(writableFields(first)))
+                << relative.toStdString() << "\nfirst:\n"
+                << describe(writableFields(first)) << "again:\n"
+                << describe(again);
             ++cards;
         }
     }
