@@ -525,6 +525,10 @@ CNContact CardBuilder::finish() {
 
 namespace VCardReader {
 
+// Real files nest a card in a card at most once (an agent's card); deeper nesting only
+// costs memory.
+constexpr size_t maximumNesting = 8;
+
 QList<CNContact> read(QByteArrayView data, QString *error) {
     if (error)
         error->clear();
@@ -534,6 +538,11 @@ QList<CNContact> read(QByteArrayView data, QString *error) {
     ContentLine line;
     while (reader.next(line)) {
         if (line.nameIs("BEGIN") && equalsIgnoringCase(line.value.trimmed(), "VCARD")) {
+            if (open.size() == maximumNesting) {
+                if (error)
+                    *error = L("The cards are nested too deeply.");
+                return {};
+            }
             open.emplace_back();
         } else if (line.nameIs("END") && equalsIgnoringCase(line.value.trimmed(), "VCARD")) {
             if (!open.empty()) {

@@ -143,7 +143,8 @@ TEST(VCardReaderSyntax, ANoteThatMentionsEndVCardDoesNotEndTheCard) {
 TEST(VCardReaderSyntax, BrokenStructureGivesNoContactAndAnError) {
     for (const QByteArray &data :
          {QByteArray(), QByteArray("N:Lee;Ann;;;\r\n"), QByteArray("BEGIN:VCARD\r\nN:Lee;Ann;;;\r\n"),
-          card("N:A;;;;\r\n") + "BEGIN:VCARD\r\nN:B;;;;\r\n"}) {
+          card("N:A;;;;\r\n") + "BEGIN:VCARD\r\nN:B;;;;\r\n",
+          QByteArray("BEGIN:VCARD\n").repeated(9) + QByteArray("END:VCARD\n").repeated(9)}) {
         QString error;
         EXPECT_TRUE(readAll(data, &error).isEmpty()) << data.toStdString();
         EXPECT_FALSE(error.isEmpty()) << data.toStdString();
@@ -328,6 +329,8 @@ TEST(VCardReaderFields, NestedCardsAreReadEachOnTheirOwn) {
     EXPECT_TRUE(contacts[0].phoneNumbers.isEmpty());
     EXPECT_EQ(contacts[1].familyName, "parent");
     EXPECT_EQ(contacts[1].phoneNumbers.size(), 1);
+    EXPECT_EQ(readAll(QByteArray("BEGIN:VCARD\n").repeated(8) + QByteArray("END:VCARD\n").repeated(8)).size(),
+              8);
 }
 
 } // namespace
