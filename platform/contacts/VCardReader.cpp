@@ -518,6 +518,9 @@ CNContact CardBuilder::finish() {
     }
     if (!nameGiven_ && contact_.contactType == CNContactType::Person)
         contact_.givenName = formattedName_;
+    // A company card without ORG would otherwise lose the only name it has.
+    if (contact_.contactType == CNContactType::Organization && contact_.organizationName.isEmpty())
+        contact_.organizationName = formattedName_;
     return std::move(contact_);
 }
 

@@ -182,7 +182,10 @@ TEST(VCardReaderFields, NameOrganisationAndTheCompanyCard) {
     EXPECT_EQ(company.contactType, CNContactType::Organization);
     EXPECT_TRUE(company.givenName.isEmpty());
     EXPECT_EQ(company.organizationName, "ACME");
-    EXPECT_EQ(readOneCard(card("KIND:org\r\nFN:X\r\n", "4.0")).contactType, CNContactType::Organization);
+    const CNContact kind = readOneCard(card("KIND:org\r\nFN:Globex\r\n", "4.0"));
+    EXPECT_EQ(kind.contactType, CNContactType::Organization);
+    EXPECT_EQ(kind.organizationName, "Globex"); // the only name the card has
+    EXPECT_TRUE(kind.givenName.isEmpty());
 }
 
 TEST(VCardReaderFields, BirthdayForms) {
