@@ -101,6 +101,18 @@ TEST(QMPersonRecordTest, LabelsAndServicesAsReadGoBackAsRead) {
     EXPECT_EQ(written.instantMessageAddresses[0].value.service, "") << "a SIP address does not become AIM";
 }
 
+TEST(QMPersonRecordTest, VCardDataCarriesEveryFieldButTheWritersOwnLines) {
+    ContactsSettings settings(CNContactSortOrder::GivenName, "US");
+    QMPerson original(fullContact());
+    const auto read = QMPerson::initWithVCardData(original.vCardData());
+    ASSERT_NE(read, nullptr);
+    // Note and photo are lines the vCard writer adds itself.
+    original.setValue(QString(), FieldId::Note);
+    original.setPhoto(QImage());
+    read->setValue(QString(), FieldId::Note);
+    expectSameValues(original, *read, Compare::AsShown);
+}
+
 TEST(QMPersonRecordTest, CompanyCardRoundTrip) {
     CNContact company;
     company.contactType = CNContactType::Organization;
