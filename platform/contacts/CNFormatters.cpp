@@ -3,7 +3,7 @@
 #include "platform/core/UserDefaults.h"
 
 #include <QLocale>
-#include <QMutex>
+#include <mutex>
 #include <QStringList>
 
 #include <memory>
@@ -123,13 +123,13 @@ QString CNContactFormatter::stringFromContact(const CNContact &contact, CNContac
 }
 
 namespace {
-QMutex providerMutex;
+std::mutex providerMutex;
 std::shared_ptr<const CNPostalAddressFormatter::FormatProvider> formatProvider;
 } // namespace
 
 void CNPostalAddressFormatter::setFormatProvider(FormatProvider provider) {
     auto shared = provider ? std::make_shared<const FormatProvider>(std::move(provider)) : nullptr;
-    QMutexLocker lock(&providerMutex);
+    std::lock_guard lock(providerMutex);
     formatProvider = std::move(shared);
 }
 
@@ -144,7 +144,7 @@ QString CNPostalAddressFormatter::stringFromPostalAddress(const CNPostalAddress 
         code = CNContactsUserDefaults::sharedDefaults().countryCode();
     std::shared_ptr<const FormatProvider> provider;
     {
-        QMutexLocker lock(&providerMutex);
+        std::lock_guard lock(providerMutex);
         provider = formatProvider;
     }
     QString format = provider ? (*provider)(code) : QString();
