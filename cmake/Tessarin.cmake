@@ -11,12 +11,17 @@ function(tessarin_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES} ${CMAKE_SOURCE_DIR}/tests/support/test_main.cpp)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} test_support GTest::gtest GTest::gmock)
+  # Real files written by other programs, kept outside the repository beside it.
+  target_compile_definitions(${name} PRIVATE
+    TESSARIN_TESTDATA_DIR="${CMAKE_SOURCE_DIR}/../shared/testdata/vcards")
   set(labels ${ARG_LABELS})
   if(NOT labels)
     set(labels unit)
   endif()
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
+    # Tests named *Child* only run inside a child process that a real test starts.
+    TEST_FILTER "-*Child*"
     PROPERTIES LABELS "${labels}" ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
     TEST_PREFIX "${name}.")
 endfunction()

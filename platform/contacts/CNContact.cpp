@@ -4,7 +4,7 @@
 #include "platform/core/Localization.h"
 
 #include <QHash>
-#include <QUuid>
+#include <QRandomGenerator>
 
 const QString CNContactIdentifierKey = QStringLiteral("identifier");
 const QString CNContactTypeKey = QStringLiteral("contactType");
@@ -129,8 +129,30 @@ QString CNInstantMessageAddress::localizedStringForService(const QString &servic
                                     {&CNInstantMessageServiceYahoo, "Yahoo!"}});
 }
 
+namespace {
+// A random (version 4) UUID in upper case. Made for every parsed card, so it draws from
+// the fast seeded generator rather than asking the system for entropy each time.
+QString newIdentifier() {
+    quint64 bits[2];
+    QRandomGenerator::global()->fillRange(bits);
+    bits[0] = (bits[0] & ~quint64(0xF000)) | 0x4000;                      // version 4
+    bits[1] = (bits[1] & ~(quint64(0xC0) << 56)) | (quint64(0x80) << 56); // variant 1
+    static const char hex[] = "0123456789ABCDEF";
+    QString text(36, Qt::Uninitialized);
+    QChar *out = text.data();
+    int written = 0;
+    for (int word = 0; word < 2; ++word)
+        for (int nibble = 15; nibble >= 0; --nibble) {
+            if (written == 8 || written == 13 || written == 18 || written == 23)
+                out[written++] = QLatin1Char('-');
+            out[written++] = QLatin1Char(hex[(bits[word] >> (nibble * 4)) & 0xF]);
+        }
+    return text;
+}
+} // namespace
+
 CNContact::CNContact()
-    : identifier(QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper()) {}
+    : identifier(newIdentifier()) {}
 
 QString CNContact::localizedStringForKey(const QString &key) {
     return titleFromTable(key, {{&CNContactIdentifierKey, "identifier"},

@@ -12,8 +12,9 @@
 // (and for categories) just before "END:VCARD\r\n".
 class CNContactVCardSerialization {
 public:
-    // Every card in the data. On broken structure (no card, a card without its END)
-    // the result is empty and *error says why. Unknown properties are ignored.
+    // Every card in the data, nested cards each on their own. On broken structure (no
+    // card, a card without its END, cards nested more than eight deep) the result is
+    // empty and *error says why. Unknown properties are ignored.
     static QList<CNContact> contactsWithData(const QByteArray &data, QString *error = nullptr);
     static QByteArray dataWithContacts(const QList<CNContact> &contacts, QString *error = nullptr);
 

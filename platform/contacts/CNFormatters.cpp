@@ -69,7 +69,7 @@ bool isWrittenInCjk(const QString &text) {
     return false;
 }
 
-bool familyNameFirst(const CNContact &contact) {
+bool familyNameFirst(const CNContact &contact, CNContactSortOrder userSortOrder) {
     switch (CNContactFormatter::nameOrderForContact(contact)) {
     case CNContactDisplayNameOrder::FamilyNameFirst:
         return true;
@@ -78,7 +78,7 @@ bool familyNameFirst(const CNContact &contact) {
     case CNContactDisplayNameOrder::UserDefault:
         break;
     }
-    return CNContactsUserDefaults::sharedDefaults().sortOrder() == CNContactSortOrder::FamilyName;
+    return userSortOrder == CNContactSortOrder::FamilyName;
 }
 
 QString joinNonEmpty(std::initializer_list<const QString *> parts) {
@@ -102,7 +102,12 @@ CNContactDisplayNameOrder CNContactFormatter::nameOrderForContact(const CNContac
 }
 
 QString CNContactFormatter::stringFromContact(const CNContact &contact, CNContactFormatterStyle style) {
-    const bool familyFirst = familyNameFirst(contact);
+    return stringFromContact(contact, style, CNContactsUserDefaults::sharedDefaults().sortOrder());
+}
+
+QString CNContactFormatter::stringFromContact(const CNContact &contact, CNContactFormatterStyle style,
+                                              CNContactSortOrder userSortOrder) {
+    const bool familyFirst = familyNameFirst(contact, userSortOrder);
     if (style == CNContactFormatterStyle::PhoneticFullName) {
         return familyFirst ? joinNonEmpty({&contact.phoneticFamilyName, &contact.phoneticMiddleName,
                                            &contact.phoneticGivenName})

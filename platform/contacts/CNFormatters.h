@@ -41,6 +41,9 @@ public:
     // special-cased). The organisation for a company card. Empty when there is nothing.
     static QString stringFromContact(const CNContact &contact,
                                      CNContactFormatterStyle style = CNContactFormatterStyle::FullName);
+    // The same with the user's sort order given, for callers formatting many contacts.
+    static QString stringFromContact(const CNContact &contact, CNContactFormatterStyle style,
+                                     CNContactSortOrder userSortOrder);
 };
 
 enum class CNPostalAddressFormatterStyle { MailingAddress = 0 };

@@ -57,41 +57,47 @@ const QString CNInstantMessageServiceSkype = QStringLiteral("Skype");
 const QString CNInstantMessageServiceYahoo = QStringLiteral("Yahoo");
 
 const QList<CNLabelEntry> &CNLabelTable() {
-    static const QList<CNLabelEntry> table = {
-        {CNLabelWork, QStringLiteral("work"), "work", {QStringLiteral("WORK")}},
-        {CNLabelHome, QStringLiteral("home"), "home", {QStringLiteral("HOME")}},
-        {CNLabelOther, QStringLiteral("other"), "other", {}},
-        {CNLabelPhoneNumberiPhone, QStringLiteral("iPhone"), "iPhone", {QStringLiteral("IPHONE")}},
-        {CNLabelPhoneNumberMain, QStringLiteral("main"), "main", {QStringLiteral("MAIN")}},
-        {CNLabelPhoneNumberMobile, QStringLiteral("mobile"), "mobile", {QStringLiteral("CELL")}},
-        {CNLabelPhoneNumberHomeFax,
-         QStringLiteral("home fax"),
-         "home fax",
-         {QStringLiteral("HOME"), QStringLiteral("FAX")}},
-        {CNLabelPhoneNumberWorkFax,
-         QStringLiteral("work fax"),
-         "work fax",
-         {QStringLiteral("WORK"), QStringLiteral("FAX")}},
-        {CNLabelPhoneNumberOtherFax, QStringLiteral("other fax"), "other fax", {QStringLiteral("FAX")}},
-        {CNLabelPhoneNumberPager, QStringLiteral("pager"), "pager", {QStringLiteral("PAGER")}},
-        {CNLabelURLAddressHomePage, QStringLiteral("home page"), "homepage", {}},
-        {CNLabelContactRelationMother, QStringLiteral("mother"), "mother", {}},
-        {CNLabelContactRelationFather, QStringLiteral("father"), "father", {}},
-        {CNLabelContactRelationParent, QStringLiteral("parent"), "parent", {}},
-        {CNLabelContactRelationSister, QStringLiteral("sister"), "sister", {}},
-        {CNLabelContactRelationBrother, QStringLiteral("brother"), "brother", {}},
-        {CNLabelContactRelationChild, QStringLiteral("child"), "child", {}},
-        {CNLabelContactRelationFriend, QStringLiteral("friend"), "friend", {}},
-        {CNLabelContactRelationSpouse, QStringLiteral("spouse"), "spouse", {}},
-        {CNLabelContactRelationPartner, QStringLiteral("partner"), "partner", {}},
-        {CNLabelContactRelationAssistant, QStringLiteral("assistant"), "assistant", {}},
-        {CNLabelContactRelationManager, QStringLiteral("manager"), "manager", {}},
-        {CNLabelDateAnniversary, QStringLiteral("anniversary"), "anniversary", {}},
-        {CNLabelContactRelationSon, QStringLiteral("son"), "son", {}},
-        {CNLabelContactRelationDaughter, QStringLiteral("daughter"), "daughter", {}},
-        {CNLabelSchool, QStringLiteral("school"), "school", {}},
-        {CNLabelEmailiCloud, QStringLiteral("iCloud"), "iCloud", {}},
-    };
+    static const QList<CNLabelEntry> table = [] {
+        QList<CNLabelEntry> entries = {
+            {CNLabelWork, QStringLiteral("work"), "work", {QStringLiteral("WORK")}},
+            {CNLabelHome, QStringLiteral("home"), "home", {QStringLiteral("HOME")}},
+            {CNLabelOther, QStringLiteral("other"), "other", {}},
+            {CNLabelPhoneNumberiPhone, QStringLiteral("iPhone"), "iPhone", {QStringLiteral("IPHONE")}},
+            {CNLabelPhoneNumberMain, QStringLiteral("main"), "main", {QStringLiteral("MAIN")}},
+            {CNLabelPhoneNumberMobile, QStringLiteral("mobile"), "mobile", {QStringLiteral("CELL")}},
+            {CNLabelPhoneNumberHomeFax,
+             QStringLiteral("home fax"),
+             "home fax",
+             {QStringLiteral("HOME"), QStringLiteral("FAX")}},
+            {CNLabelPhoneNumberWorkFax,
+             QStringLiteral("work fax"),
+             "work fax",
+             {QStringLiteral("WORK"), QStringLiteral("FAX")}},
+            {CNLabelPhoneNumberOtherFax, QStringLiteral("other fax"), "other fax", {QStringLiteral("FAX")}},
+            {CNLabelPhoneNumberPager, QStringLiteral("pager"), "pager", {QStringLiteral("PAGER")}},
+            {CNLabelURLAddressHomePage, QStringLiteral("home page"), "homepage", {}},
+            {CNLabelContactRelationMother, QStringLiteral("mother"), "mother", {}},
+            {CNLabelContactRelationFather, QStringLiteral("father"), "father", {}},
+            {CNLabelContactRelationParent, QStringLiteral("parent"), "parent", {}},
+            {CNLabelContactRelationSister, QStringLiteral("sister"), "sister", {}},
+            {CNLabelContactRelationBrother, QStringLiteral("brother"), "brother", {}},
+            {CNLabelContactRelationChild, QStringLiteral("child"), "child", {}},
+            {CNLabelContactRelationFriend, QStringLiteral("friend"), "friend", {}},
+            {CNLabelContactRelationSpouse, QStringLiteral("spouse"), "spouse", {}},
+            {CNLabelContactRelationPartner, QStringLiteral("partner"), "partner", {}},
+            {CNLabelContactRelationAssistant, QStringLiteral("assistant"), "assistant", {}},
+            {CNLabelContactRelationManager, QStringLiteral("manager"), "manager", {}},
+            {CNLabelDateAnniversary, QStringLiteral("anniversary"), "anniversary", {}},
+            {CNLabelContactRelationSon, QStringLiteral("son"), "son", {}},
+            {CNLabelContactRelationDaughter, QStringLiteral("daughter"), "daughter", {}},
+            {CNLabelSchool, QStringLiteral("school"), "school", {}},
+            {CNLabelEmailiCloud, QStringLiteral("iCloud"), "iCloud", {}},
+        };
+        for (CNLabelEntry &entry : entries)
+            for (const QString &type : entry.vCardTypes)
+                entry.typeParameters += ";type=" + type.toLatin1();
+        return entries;
+    }();
     return table;
 }
 
@@ -110,6 +116,10 @@ template <typename Key> const CNLabelEntry *lookUp(const QString &text, Key key)
 } // namespace
 
 const CNLabelEntry *CNLabelEntryForLabel(const QString &label) {
+    // Labels read from files share the constants' text: a pointer match avoids hashing.
+    for (const CNLabelEntry &entry : CNLabelTable())
+        if (entry.label.constData() == label.constData())
+            return &entry;
     return lookUp(label, [](const CNLabelEntry &e) { return e.label; });
 }
 

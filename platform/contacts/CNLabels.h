@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -71,6 +72,7 @@ struct CNLabelEntry {
     QString word;
     const char *title;
     QStringList vCardTypes;
+    QByteArray typeParameters = {}; // ";type=HOME;type=FAX", made from vCardTypes
 };
 
 // Every framework label, in the order of the contact record's conversion table: work,

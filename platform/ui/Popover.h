@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QRect>
+#include <QSize>
+
+class PopoverFrame;
+class ViewController;
+class Window;
+class QWidget;
+
+// Edges in the view's own top-down coordinates: MaxY is below the rectangle.
+enum class RectEdge { MinX, MinY, MaxX, MaxY };
+
+enum class PopoverBehavior {
+    ApplicationDefined, // closes only when told
+    Transient,          // closes on a click outside itself and what it owns, or on Escape
+    Semitransient,      // closes on a click elsewhere in its own window, or on Escape
+};
+
+class Popover;
+
+class PopoverDelegate {
+public:
+    virtual ~PopoverDelegate() = default;
+    // Sent after the popover has closed, when its content's answer is written. An opener
+    // that lets the popover go here uses deleteLater(): the close may come from a click
+    // that its content is still handling.
+    virtual void popoverDidClose(Popover *) {}
+    virtual bool popoverShouldDetach(Popover *) { return false; }
+    // The window that takes the torn-off popover's place; nullptr keeps it attached.
+    virtual Window *detachableWindowForPopover(Popover *) { return nullptr; }
+};
+
+// A popover drawn as an overlay inside the anchor's window, beside a rectangle of a
+// view. It works alike on X11, Wayland and offscreen, where top-level windows cannot be
+// placed. The popover owns its content view controller.
+class Popover : public QObject {
+    Q_OBJECT
+public:
+    explicit Popover(QObject *parent = nullptr);
+    ~Popover() override;
+
+    PopoverBehavior behavior() const { return behavior_; }
+    void setBehavior(PopoverBehavior behavior) { behavior_ = behavior; }
+    bool animates() const { return animates_; }
+    void setAnimates(bool on) { animates_ = on; }
+    PopoverDelegate *delegate() const { return delegate_; }
+    void setDelegate(PopoverDelegate *delegate) { delegate_ = delegate; }
+
+    ViewController *contentViewController() const;
+    void setContentViewController(ViewController *controller);
+    QSize contentSize() const { return contentSize_; }
+    void setContentSize(const QSize &size);
+
+    // Shows beside rect (in view's coordinates), on the preferred edge, or on the
+    // opposite edge when the window has no room there.
+    void showRelativeToRect(const QRect &rect, QWidget *view, RectEdge preferredEdge);
+    void close();
+    void performClose() { close(); }
+    bool isShown() const { return shown_; }
+    RectEdge shownEdge() const { return shownEdge_; }
+    QWidget *positioningView() const { return anchorView_; }
+    // The frame around the content, a child widget of the anchor's window.
+    QWidget *frame() const;
+
+    // Tears the popover off into the delegate's detachable window.
+    void detach();
+    bool isDetachable();
+
+    // Whether the widget belongs to this popover: inside its frame, in a window or
+    // popup opened from inside it, or in a popover shown from inside it.
+    bool owns(const QWidget *widget) const;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    friend class PopoverFrame;
+    void place();
+    void closeInternal();
+
+    PopoverBehavior behavior_ = PopoverBehavior::ApplicationDefined;
+    bool animates_ = true;
+    PopoverDelegate *delegate_ = nullptr;
+    QPointer<ViewController> content_;
+    QSize contentSize_{320, 240};
+    QPointer<PopoverFrame> frame_;
+    QPointer<QWidget> anchorView_;
+    QRect anchorRect_;
+    RectEdge preferredEdge_ = RectEdge::MaxY;
+    RectEdge shownEdge_ = RectEdge::MaxY;
+    bool shown_ = false;
+};

@@ -1,0 +1,104 @@
+#include "tests/platform/ui/UiTestSupport.h"
+
+#include "platform/core/TempFiles.h"
+#include "platform/ui/Pasteboard.h"
+
+#include <QClipboard>
+#include <QMimeData>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(Pasteboard, EveryTypeRoundTripsThroughTheGeneralPasteboardUnderItsMimeType) {
+    Window window;
+    Pasteboard &pasteboard = Pasteboard::general();
+    pasteboard.declareTypes({PasteboardType::String, PasteboardType::TabSeparatedText});
+    pasteboard.setSource(&window);
+    const QString tab = QStringLiteral("山田 花子\thanako@example.com");
+    const QByteArray vcard = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:山田 花子\r\nEND:VCARD\r\n";
+    const QString vcf = TempFiles::writeAtomically(QStringLiteral("SelectedContacts.vcf"), vcard);
+    QImage photo(8, 8, QImage::Format_ARGB32);
+    photo.fill(Qt::red);
+    EXPECT_TRUE(pasteboard.setString(tab));
+    EXPECT_TRUE(pasteboard.setData(tab.toUtf8(), PasteboardType::TabSeparatedText));
+    EXPECT_TRUE(pasteboard.setData("a, b", PasteboardType::CommaSeparatedText));
+    EXPECT_TRUE(pasteboard.setData(vcard, PasteboardType::VCard));
+    EXPECT_TRUE(pasteboard.setData(QByteArray("vcf"), PasteboardType::PromisedFileURL));
+    EXPECT_TRUE(pasteboard.writeFileURLs({QUrl::fromLocalFile(vcf)}));
+    EXPECT_TRUE(pasteboard.setString(QStringLiteral("3,4,7"), PasteboardType::StringIndexes));
+    EXPECT_TRUE(pasteboard.setString(QStringLiteral("Email"), PasteboardType::Identifier));
+    EXPECT_TRUE(pasteboard.setString(QStringLiteral("1"), PasteboardType::LabelIndex));
+    EXPECT_TRUE(pasteboard.writeImage(photo));
+
+    const QMimeData *data = QApplication::clipboard()->mimeData();
+    for (const char *mime :
+         {"text/plain", "text/tab-separated-values", "text/csv", "text/vcard", "text/uri-list",
+          "application/x-tessarin2-qm1pstringindexes", "application/x-tessarin2-identifier",
+          "application/x-tessarin2-labelindex", "image/png"})
+        EXPECT_TRUE(data->hasFormat(QString::fromLatin1(mime))) << mime;
+
+    EXPECT_EQ(pasteboard.stringForType(PasteboardType::String), tab);
+    EXPECT_EQ(pasteboard.stringForType(PasteboardType::TabSeparatedText), tab);
+    EXPECT_EQ(pasteboard.dataForType(PasteboardType::CommaSeparatedText), QByteArray("a, b"));
+    EXPECT_EQ(pasteboard.dataForType(PasteboardType::VCard), vcard);
+    EXPECT_EQ(pasteboard.fileURLs(), QList<QUrl>{QUrl::fromLocalFile(vcf)});
+    EXPECT_TRUE(vcf.startsWith(TempFiles::directory()));
+    EXPECT_EQ(pasteboard.stringForType(PasteboardType::StringIndexes), QStringLiteral("3,4,7"));
+    EXPECT_EQ(pasteboard.stringForType(PasteboardType::Identifier), QStringLiteral("Email"));
+    EXPECT_EQ(pasteboard.stringForType(PasteboardType::LabelIndex), QStringLiteral("1"));
+    EXPECT_EQ(pasteboard.image().pixelColor(3, 3), QColor(Qt::red));
+    for (const QString &type :
+         {PasteboardType::String, PasteboardType::VCard, PasteboardType::TabSeparatedText,
+          PasteboardType::CommaSeparatedText, PasteboardType::FileURL, PasteboardType::PromisedFileURL,
+          PasteboardType::StringIndexes, PasteboardType::Identifier, PasteboardType::LabelIndex,
+          PasteboardType::PNG})
+        EXPECT_TRUE(pasteboard.types().contains(type)) << type.toStdString();
+    EXPECT_TRUE(pasteboard.isFromWindow(&window));
+
+    // Clearing starts afresh, without the old source.
+    pasteboard.clearContents();
+    pasteboard.setString(QStringLiteral("plain"));
+    EXPECT_EQ(pasteboard.types(), QStringList{PasteboardType::String});
+    EXPECT_FALSE(pasteboard.isFromThisApplication());
+}
+
+TEST(Pasteboard, ADropTellsItsOwnWindowsRowsFromAnotherWindowsAndOtherPrograms) {
+    Window first, second;
+    QWidget table(&first), otherTable(&first);
+    auto drag = Pasteboard::forDragging();
+    drag->setSource(&first, &table);
+    drag->setString(QStringLiteral("0,2"), PasteboardType::StringIndexes);
+    std::unique_ptr<QMimeData> data(drag->takeMimeData());
+
+    const Pasteboard drop(data.get());
+    EXPECT_TRUE(drop.isFromThisApplication());
+    EXPECT_TRUE(drop.isFromWindow(&first));
+    EXPECT_FALSE(drop.isFromWindow(&second));
+    EXPECT_TRUE(drop.isFromView(&table));
+    EXPECT_FALSE(drop.isFromView(&otherTable));
+    EXPECT_EQ(drop.stringForType(PasteboardType::StringIndexes), QStringLiteral("0,2"));
+
+    // Another program's copy of our private data carries another process number.
+    QMimeData foreign;
+    foreign.setData(QStringLiteral("application/x-tessarin2-qm1pstringindexes"), "0,2");
+    foreign.setData(QStringLiteral("application/x-tessarin2-source"), "1 1 0");
+    foreign.setData(QStringLiteral("text/x-vcard"), "BEGIN:VCARD\r\nEND:VCARD\r\n");
+    const Pasteboard outside(&foreign);
+    EXPECT_FALSE(outside.isFromThisApplication());
+    EXPECT_FALSE(outside.isFromWindow(&first));
+    EXPECT_TRUE(outside.types().contains(PasteboardType::VCard)); // read from text/x-vcard
+    EXPECT_EQ(outside.dataForType(PasteboardType::VCard), QByteArray("BEGIN:VCARD\r\nEND:VCARD\r\n"));
+}
+
+TEST(Pasteboard, TheFindPasteboardIsApartFromTheGeneralOne) {
+    Pasteboard::general().clearContents();
+    Pasteboard::general().setString(QStringLiteral("copied"));
+    Pasteboard::find().clearContents();
+    Pasteboard::find().setString(QStringLiteral("花子"));
+    EXPECT_EQ(Pasteboard::find().stringForType(), QStringLiteral("花子"));
+    EXPECT_EQ(Pasteboard::general().stringForType(), QStringLiteral("copied"));
+    EXPECT_FALSE(Pasteboard::general().setData("not an image", PasteboardType::PNG));
+}
+
+} // namespace
