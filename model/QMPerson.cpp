@@ -339,6 +339,9 @@ PhoneticNameRecord &QMPerson::cachedPhoneticRecord() {
 
 void QMPerson::setNameValue(const FieldValue &value, const QString &identifier) {
     if (identifier == FieldId::Name) {
+        // Another kind of value is a caller's mistake; it must not wipe the name.
+        if (!value.isNull() && !value.is<NameRecord>())
+            return;
         const NameRecord *record = value.get<NameRecord>();
         nameValue_ = record ? *record : NameRecord();
         updateNameValue(*nameValue_);

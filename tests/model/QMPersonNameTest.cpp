@@ -90,7 +90,11 @@ TEST(QMPersonNameTest, ReplacingTheNameMarksChangedAndRefreshesTheDisplayName) {
     EXPECT_EQ(person.nameOrdering(), 2);
     person.setValue(QStringLiteral("Bo"), FieldId::FirstName);
     EXPECT_EQ(person.compositeName(), "Lee Bo");
+    person.setValue(QStringLiteral("not a record"), FieldId::Name);
+    EXPECT_EQ(person.compositeName(), "Lee Bo") << "a value of another kind leaves the name alone";
     EXPECT_EQ(person.valueForIdentifier(FieldId::FirstName).text(), "Bo");
+    person.setNameValue(FieldValue(), FieldId::Name);
+    EXPECT_EQ(person.nameValue().lastName, "") << "none clears it";
 }
 
 TEST(QMPersonNameTest, NameFromContactTakesOrderingAndKind) {
