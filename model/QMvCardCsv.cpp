@@ -109,9 +109,11 @@ std::optional<DateComponents> birthdayFromText(const QString &text) {
     static const QRegularExpression withoutYear(QStringLiteral("^(\\d{1,2})\\.(\\d{1,2})(?![\\d.])"));
     DateComponents date;
     if (const auto match = withYear.match(text); match.hasMatch())
-        date = DateComponents(match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt());
+        date =
+            DateComponents(match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt());
     else if (const auto match = withoutYear.match(text); match.hasMatch())
-        date = DateComponents(DateComponents::Undefined, match.captured(1).toInt(), match.captured(2).toInt());
+        date =
+            DateComponents(DateComponents::Undefined, match.captured(1).toInt(), match.captured(2).toInt());
     else
         return std::nullopt;
     return date.isValidDate() ? std::optional<DateComponents>(date) : std::nullopt;
@@ -222,7 +224,8 @@ QString QMvCard::fieldText(const QString &identifier, const QString &label, qint
         }
         // A contact without a name has an empty cell in the file, not the placeholder.
         if (forCsvFile)
-            return person.showAsPerson() ? name.stringValue : person.stringValueForIdentifier(FieldId::Company);
+            return person.showAsPerson() ? name.stringValue
+                                         : person.stringValueForIdentifier(FieldId::Company);
         return person.compositeName();
     }
     if (identifier == FieldId::PhoneticName) {
@@ -238,7 +241,8 @@ QString QMvCard::fieldText(const QString &identifier, const QString &label, qint
             return {};
         QString valueLabel = record->labelText();
         if (shouldLocalize && !forCsvFile)
-            valueLabel = QMPerson::localizedLabelFromCNLabel(QMPerson::CNLabelFromLabel(valueLabel).value_or(QString()));
+            valueLabel = QMPerson::localizedLabelFromCNLabel(
+                QMPerson::CNLabelFromLabel(valueLabel).value_or(QString()));
         if (record->stringValue.isEmpty() || (valueLabel.isEmpty() && !forCsvFile))
             return {};
         if (label.isEmpty())
@@ -356,7 +360,8 @@ void QMvCard::createContact(CsvContactValues &contact, const QString &value, con
     } else if (key == FieldId::FirstName || key == FieldId::LastName) {
         NameRecord &name = contact.name ? *contact.name : contact.name.emplace();
         *name.part(key) = value;
-    } else if (key == FieldId::ZIP || key == FieldId::State || key == FieldId::City || key == FieldId::Street) {
+    } else if (key == FieldId::ZIP || key == FieldId::State || key == FieldId::City ||
+               key == FieldId::Street) {
         LabeledValueRecord *address = firstWithLabel(contact.addresses, label);
         if (!address) {
             LabeledValueRecord added;
@@ -454,8 +459,9 @@ ContactTable QMvCard::contactsFromCSV(const QString &text) const {
             person->setValue(values.phones, FieldId::Phone);
         if (!values.addresses.isEmpty())
             person->setValue(values.addresses, FieldId::Address);
-        for (const QString &identifier : {FieldId::Nickname, FieldId::Birthday, FieldId::Title, FieldId::Company,
-                                          FieldId::Department, FieldId::JobTitle, FieldId::Note}) {
+        for (const QString &identifier :
+             {FieldId::Nickname, FieldId::Birthday, FieldId::Title, FieldId::Company, FieldId::Department,
+              FieldId::JobTitle, FieldId::Note}) {
             if (identifier == FieldId::Birthday) {
                 if (values.birthday)
                     person->setValue(*values.birthday, FieldId::Birthday);

@@ -53,17 +53,18 @@ QString customLines(QMPerson &person, const QList<CustomItemDefinition> &definit
         const QString name = definition.name;
         const QString type = person.typeForIdentifier(name);
         if (type == ValueKind::Labeled) {
-            for (const LabeledValueRecord &record : person.labeledValueForIdentifier(name).value_or(LabeledValueList())) {
+            for (const LabeledValueRecord &record :
+                 person.labeledValueForIdentifier(name).value_or(LabeledValueList())) {
                 if (record.stringValue.isEmpty() && !emptyValuesToo)
                     continue;
                 lines += QStringLiteral("X-") + name + QStringLiteral(";type=") +
                          QString::fromUtf8(VCardSyntax::parameterValue(record.labelText())) + u':' +
-                         VCardText::escapedLineBreaks(record.stringValue) + crlf;
+                         VCardText::escaped(record.stringValue) + crlf;
             }
         } else if (type == ValueKind::String) {
             const QString value = person.stringValueForIdentifier(name);
             if (!value.isEmpty() || emptyValuesToo)
-                lines += QStringLiteral("X-") + name + u':' + VCardText::escapedLineBreaks(value) + crlf;
+                lines += QStringLiteral("X-") + name + u':' + VCardText::escaped(value) + crlf;
         }
     }
     return lines;
@@ -75,10 +76,6 @@ QString categoriesLine(const QStringList &groupNames) {
         escaped.append(VCardText::escaped(name));
     const QString joined = escaped.join(u',');
     return joined.isEmpty() ? QString() : QStringLiteral("CATEGORIES:") + joined + crlf;
-}
-
-QString noteText(QMPerson &person) {
-    return VCardText::escapedLineBreaks(person.stringValueForIdentifier(FieldId::Note));
 }
 
 } // namespace
@@ -130,12 +127,12 @@ QString QMvCard::card(QMPerson &person, const QStringList &options, const QStrin
         return text;
     QString added;
     if (options.contains(VCardOption::Note)) {
-        const QString note = noteText(person);
+        const QString note = VCardText::escaped(person.stringValueForIdentifier(FieldId::Note));
         if (!note.isEmpty())
             added += QStringLiteral("NOTE:") + note + crlf;
     }
     if (forEntry && options.contains(VCardOption::Ruradu)) {
-        const QString ruradu = VCardText::escapedLineBreaks(person.stringValueForIdentifier(QStringLiteral("Ruradu")));
+        const QString ruradu = VCardText::escaped(person.stringValueForIdentifier(QStringLiteral("Ruradu")));
         if (!ruradu.isEmpty())
             added += QStringLiteral("X-RURADU:") + ruradu + crlf;
     }
@@ -144,15 +141,16 @@ QString QMvCard::card(QMPerson &person, const QStringList &options, const QStrin
         QString joined;
         if (const auto *list = layouts.get<LabeledValueList>()) {
             for (const LabeledValueRecord &record : *list)
-                joined += VCardText::escapedLineBreaks(record.stringValue) + QStringLiteral("\\n");
+                joined += VCardText::escaped(record.stringValue) + QStringLiteral("\\n");
         } else if (!layouts.text().isEmpty()) {
-            joined = VCardText::escapedLineBreaks(layouts.text()) + QStringLiteral("\\n");
+            joined = VCardText::escaped(layouts.text()) + QStringLiteral("\\n");
         }
         if (!joined.isEmpty())
             added += QStringLiteral("X-HAGAKILAYOUTS:") + joined + crlf;
     }
     if (options.contains(VCardOption::Photo)) {
-        const QByteArray image = person.imageData().isEmpty() ? person.thumbnailImageData() : person.imageData();
+        const QByteArray image =
+            person.imageData().isEmpty() ? person.thumbnailImageData() : person.imageData();
         if (!image.isEmpty())
             added += encodeVCardPhoto(image);
     }
@@ -176,10 +174,10 @@ QString QMvCard::vCardFromContact(const ContactEntry &contact, const QStringList
     return card(*contact.person, options, {}, customItems, true);
 }
 
-std::optional<QString> QMvCard::vCardsFromContacts(const ContactTable &contacts, const QStringList &options,
-                                                   const ContainerRecord *container,
-                                                   const ProgressHandler &progressHandler,
-                                                   const std::optional<QList<CustomItemDefinition>> &customItems) const {
+std::optional<QString>
+QMvCard::vCardsFromContacts(const ContactTable &contacts, const QStringList &options,
+                            const ContainerRecord *container, const ProgressHandler &progressHandler,
+                            const std::optional<QList<CustomItemDefinition>> &customItems) const {
     // Group names per contact, gathered once: each live group of the container that holds
     // a live entry of the contact, each name once, in the container's order.
     QHash<QString, QStringList> groupNames;
