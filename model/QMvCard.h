@@ -131,8 +131,7 @@ private:
     void appendCsvLine(QString &text, QMPerson &person, qint64 labelIndex) const;
     QString separatedLine(QMPerson &person, qint64 labelIndex, const QStringList &identifiers,
                           const QString &separator, bool shouldLocalize) const;
-    QString fieldText(const QString &identifier, const QString &label, qint64 index, QMPerson &person,
-                      bool shouldLocalize, bool forCsvFile) const;
-    QString card(QMPerson &person, const QStringList &options, const QStringList &groupNames,
-                 const std::optional<QList<CustomItemDefinition>> &customItems, bool forEntry) const;
+    void appendCard(QString &text, QMPerson &person, const QStringList &options,
+                    const QStringList &groupNames,
+                    const std::optional<QList<CustomItemDefinition>> &customItems, bool forEntry) const;
 };

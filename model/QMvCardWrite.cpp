@@ -115,26 +115,27 @@ QString QMvCard::encodeVCardPhoto(const QByteArray &imageData) {
     return encodeVCardPhoto(reader.read());
 }
 
-QString QMvCard::card(QMPerson &person, const QStringList &options, const QStringList &groupNames,
-                      const std::optional<QList<CustomItemDefinition>> &customItems, bool forEntry) const {
+void QMvCard::appendCard(QString &text, QMPerson &person, const QStringList &options,
+                         const QStringList &groupNames,
+                         const std::optional<QList<CustomItemDefinition>> &customItems, bool forEntry) const {
     const QByteArray data = person.vCardData();
-    if (data.isEmpty())
-        return {};
-    QString text = QString::fromUtf8(data);
-    // Every line goes just before END:VCARD, in the order added.
-    const qsizetype end = text.indexOf(QLatin1String("\r\nEND:VCARD"));
-    if (end < 0)
-        return text;
-    QString added;
+    // Every line goes just before END:VCARD, in the order added. The serializer writes one
+    // card: its END is the last.
+    const qsizetype end = data.lastIndexOf("\r\nEND:VCARD");
+    if (end < 0) {
+        text += QString::fromUtf8(data);
+        return;
+    }
+    text += QString::fromUtf8(data.constData(), end + 2);
     if (options.contains(VCardOption::Note)) {
         const QString note = VCardText::escaped(person.stringValueForIdentifier(FieldId::Note));
         if (!note.isEmpty())
-            added += QStringLiteral("NOTE:") + note + crlf;
+            text += QStringLiteral("NOTE:") + note + crlf;
     }
     if (forEntry && options.contains(VCardOption::Ruradu)) {
         const QString ruradu = VCardText::escaped(person.stringValueForIdentifier(QStringLiteral("Ruradu")));
         if (!ruradu.isEmpty())
-            added += QStringLiteral("X-RURADU:") + ruradu + crlf;
+            text += QStringLiteral("X-RURADU:") + ruradu + crlf;
     }
     if (forEntry && options.contains(VCardOption::HagakiLayout)) {
         const FieldValue layouts = person.valueForIdentifier(QStringLiteral("HagakiLayout"));
@@ -146,32 +147,35 @@ QString QMvCard::card(QMPerson &person, const QStringList &options, const QStrin
             joined = VCardText::escaped(layouts.text()) + QStringLiteral("\\n");
         }
         if (!joined.isEmpty())
-            added += QStringLiteral("X-HAGAKILAYOUTS:") + joined + crlf;
+            text += QStringLiteral("X-HAGAKILAYOUTS:") + joined + crlf;
     }
     if (options.contains(VCardOption::Photo)) {
         const QByteArray image =
             person.imageData().isEmpty() ? person.thumbnailImageData() : person.imageData();
         if (!image.isEmpty())
-            added += encodeVCardPhoto(image);
+            text += encodeVCardPhoto(image);
     }
     if (forEntry || options.contains(VCardOption::Custom))
-        added += customLines(person, definitionsToWrite(customItems), forEntry);
+        text += customLines(person, definitionsToWrite(customItems), forEntry);
     if (!forEntry)
-        added += categoriesLine(groupNames);
-    text.insert(end + 2, added);
-    return text;
+        text += categoriesLine(groupNames);
+    text += QString::fromUtf8(data.constData() + end + 2, data.size() - end - 2);
 }
 
 QString QMvCard::vCardFromPerson(QMPerson &person, const QStringList &options, const QStringList &groupNames,
                                  const std::optional<QList<CustomItemDefinition>> &customItems) const {
-    return card(person, options, groupNames, customItems, false);
+    QString text;
+    appendCard(text, person, options, groupNames, customItems, false);
+    return text;
 }
 
 QString QMvCard::vCardFromContact(const ContactEntry &contact, const QStringList &options,
                                   const std::optional<QList<CustomItemDefinition>> &customItems) const {
     if (!contact.person)
         return {};
-    return card(*contact.person, options, {}, customItems, true);
+    QString text;
+    appendCard(text, *contact.person, options, {}, customItems, true);
+    return text;
 }
 
 std::optional<QString>
@@ -196,10 +200,11 @@ QMvCard::vCardsFromContacts(const ContactTable &contacts, const QStringList &opt
     }
     const QList<CustomItemDefinition> definitions = definitionsToWrite(customItems);
     QString text;
+    text.reserve(contacts.size() * 512);
     for (qsizetype i = 0; i < contacts.size(); ++i) {
         const ContactEntry &entry = contacts[i];
         if (entry.person)
-            text += card(*entry.person, options, groupNames.value(entry.uniqueId), definitions, false);
+            appendCard(text, *entry.person, options, groupNames.value(entry.uniqueId), definitions, false);
         if (progressHandler) {
             bool stop = false;
             progressHandler(&stop, quint64(i));
