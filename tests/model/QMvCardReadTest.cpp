@@ -6,6 +6,9 @@
 #include <QDirIterator>
 #include <QFile>
 
+#include <thread>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -209,6 +212,35 @@ TEST(QMvCardReadTest, PlainAndLabeledLinesOfOneItemMakeOneLabeledItem) {
         // Every later enumeration of the item works.
         EXPECT_EQ(person.customValueForIdentifier(QStringLiteral("FOO")).has_value(), true);
     }
+}
+
+// A document reads while another exports: each touches only its own contacts and the
+// guarded class-level tables (run under ThreadSanitizer).
+TEST(QMvCardReadTest, ReadingAndWritingOnSeveralThreadsAtOnce) {
+    QString text;
+    for (int i = 0; i < 30; ++i)
+        text += card(QStringLiteral("N%1").arg(i), QStringLiteral("CATEGORIES:G%1\r\nX-ITEM;type=L%2:v\r\n"
+                                                                  "item1.TEL:1\r\nitem1.X-ABLabel:lab%2\r\n")
+                                                       .arg(i % 3)
+                                                       .arg(i));
+    // As in the program, the main thread has made a contact (and met the settings) first.
+    QMPerson first;
+    std::vector<std::thread> threads;
+    std::vector<int> counts(4);
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&, t] {
+            const auto table = QMvCard().containersFromVCards(text);
+            const ContainerRecord &container = table->first();
+            const auto written = QMvCard().vCardsFromContacts(*QMvCard::contactsInContainer(container),
+                                                              {VCardOption::Custom, VCardOption::Categories},
+                                                              &container, {}, QList<CustomItemDefinition>());
+            counts[t] =
+                int(QMvCard::contactsInContainer(QMvCard().containersFromVCards(*written)->first())->size());
+        });
+    }
+    for (std::thread &thread : threads)
+        thread.join();
+    EXPECT_EQ(counts, std::vector<int>(4, 30));
 }
 
 // Real files of other programs: each is read whole, and each card becomes a contact.
