@@ -3,7 +3,6 @@
 #include "model/QMvCard.h"
 #include "tests/model/QMvCardTestSupport.h"
 
-
 #include <thread>
 #include <vector>
 
