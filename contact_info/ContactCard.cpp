@@ -74,7 +74,8 @@ void fillList(const QDomElement &body, const QString &id, const LabeledValueList
         QDomElement cite = document.createElement(QStringLiteral("cite"));
         cite.appendChild(document.createTextNode(value.labelText()));
         entry.appendChild(cite);
-        entry.appendChild(document.createTextNode(value.stringValue));
+        // Rich text gives inline elements no margin: a no-break space keeps label and value apart.
+        entry.appendChild(document.createTextNode(QString(QChar(0x00A0)) + value.stringValue));
         element.appendChild(entry);
     }
 }

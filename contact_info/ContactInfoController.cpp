@@ -324,10 +324,11 @@ void ContactInfoController::updateTable() {
 void ContactInfoController::setSelectedFont(const QFont &font) {
     selectedFont_ = font;
     rowHeight_ = listRowHeight(font);
+    if (tableView_)
+        tableView_->setFont(font);
     if (!contact_)
         return;
     const QList<int> remembered = selectedRows();
-    tableView_->setFont(font);
     reloadData();
     QList<int> rows;
     for (int row : remembered) {

@@ -104,8 +104,8 @@ TEST_F(ContactCardTest, TheLastHomeValueFillsTheHomeSlotAndTheListHoldsEveryValu
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(entries.at(i).toElement().attribute("class"), "textfield");
     EXPECT_EQ(entries.at(0).firstChildElement("cite").text(), "home");
-    EXPECT_EQ(entries.at(0).toElement().text(), "homejohn@home.example");
-    EXPECT_EQ(entries.at(1).toElement().text(), "homejohnny@home.example");
+    EXPECT_EQ(entries.at(0).toElement().text(), QString("home") + QChar(0x00A0) + "john@home.example");
+    EXPECT_EQ(entries.at(1).toElement().text(), QString("home") + QChar(0x00A0) + "johnny@home.example");
     // Instant messages and social profiles keep to their own slots.
     EXPECT_EQ(textOf(document, "Work-IMS"), full.person->imsValues().first().stringValue);
     EXPECT_EQ(textOf(document, "Work-SNS"), "Work-SNS");
