@@ -222,6 +222,10 @@ QWidget *ContactInfoController::loadView() {
     return stack_;
 }
 
+bool ContactInfoController::validateMenuItem(MenuItem *item) {
+    return respondsToAction(item->action()) && ViewController::validateMenuItem(item);
+}
+
 QTableView *ContactInfoController::tableView() {
     view();
     return tableView_;

@@ -144,6 +144,8 @@ public:
 
     void viewDidLoad() override;
     void viewWillAppear() override;
+    // Items aimed at the panel stay disabled until the panel handles their action.
+    bool validateMenuItem(MenuItem *item) override;
 
 protected:
     QWidget *loadView() override;
