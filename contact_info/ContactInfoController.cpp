@@ -296,6 +296,15 @@ void ContactInfoController::selectRows(const QList<int> &rows) {
     }
 }
 
+void ContactInfoController::reselect(const QList<int> &before, const QList<int> &rows) {
+    reloading_ = true;
+    selectRows(rows);
+    reloading_ = false;
+    // As with a user's selection, a changed selection is reported; the same rows again are not.
+    if (rows != before)
+        tableViewSelectionDidChange();
+}
+
 void ContactInfoController::reloadData() {
     view();
     reloading_ = true;
@@ -320,9 +329,7 @@ void ContactInfoController::updateTable() {
     }
     if ((remembered.isEmpty() || remembered.first() >= table_.size()) && !table_.isEmpty())
         rows = {0};
-    reloading_ = true;
-    selectRows(rows);
-    reloading_ = false;
+    reselect(remembered, rows);
 }
 
 void ContactInfoController::setSelectedFont(const QFont &font) {
@@ -339,9 +346,7 @@ void ContactInfoController::setSelectedFont(const QFont &font) {
         if (row < table_.size())
             rows.append(row);
     }
-    reloading_ = true;
-    selectRows(rows);
-    reloading_ = false;
+    reselect(remembered, rows);
 }
 
 void ContactInfoController::sendContactDidUpdate() {
@@ -361,6 +366,7 @@ void ContactInfoController::selectItemAndRange(const FindTarget &target) {
         setContact(&entry);
     }
     findTarget_ = target;
+    const QList<int> remembered = selectedRows();
     const QString shownId = contact_->person ? contact_->person->uniqueId() : contact_->uniqueId;
     reloadData();
     std::optional<int> found;
@@ -381,9 +387,7 @@ void ContactInfoController::selectItemAndRange(const FindTarget &target) {
         }
     }
     // A match whose field has no row selects nothing.
-    reloading_ = true;
-    selectRows(found && *found < table_.size() ? QList<int>{*found} : QList<int>{});
-    reloading_ = false;
+    reselect(remembered, found && *found < table_.size() ? QList<int>{*found} : QList<int>{});
 }
 
 void ContactInfoController::updateWebView() {

@@ -155,6 +155,7 @@ private:
     QWidget *makeValueCellWidget(int row);
     QString kindOfRow(const InfoTableRow &row) const;
     void selectRows(const QList<int> &rows);
+    void reselect(const QList<int> &before, const QList<int> &rows);
     QList<int> selectedRows() const;
     void applyStoredFont();
 

@@ -291,13 +291,25 @@ TEST_F(ContactInfoControllerTest, ReloadsKeepTheSelectionWithinTheRows) {
 TEST_F(ContactInfoControllerTest, SelectionAndChangesAreReportedToTheDelegate) {
     ContactEntry entry = fullContact();
     show(entry);
-    EXPECT_TRUE(delegate.selections.isEmpty()); // selecting in code is no report
+    // The first row selected on showing a contact is a change of selection.
+    ASSERT_EQ(delegate.selections.size(), 1);
+    EXPECT_EQ(delegate.selections.first().type, "Name");
+    // A reload that keeps the rows selected reports nothing.
+    controller.updateTable();
+    EXPECT_EQ(delegate.selections.size(), 1);
     QTest::mouseClick(controller.tableView()->viewport(), Qt::LeftButton, {},
                       controller.tableView()
                           ->visualRect(controller.tableView()->model()->index(rowOf("Note"), 0))
                           .center());
-    ASSERT_EQ(delegate.selections.size(), 1);
-    EXPECT_EQ(delegate.selections.first().type, "Note");
+    ASSERT_EQ(delegate.selections.size(), 2);
+    EXPECT_EQ(delegate.selections.last().type, "Note");
+    FindTarget target;
+    target.contact = entry.person;
+    target.uniqueId = entry.person->uniqueId();
+    target.identifier = "Company";
+    controller.selectItemAndRange(target);
+    ASSERT_EQ(delegate.selections.size(), 3);
+    EXPECT_EQ(delegate.selections.last().type, "Company");
 
     controller.sendContactDidUpdate();
     ASSERT_EQ(delegate.updates.size(), 1);
@@ -310,7 +322,8 @@ TEST_F(ContactInfoControllerTest, SelectionAndChangesAreReportedToTheDelegate) {
     select({1});
     controller.tableViewSelectionDidChange();
     controller.sendContactDidUpdate();
-    EXPECT_EQ(delegate.selections.size(), 1);
+    EXPECT_EQ(delegate.selections.size(), 3);
+    EXPECT_EQ(delegate.updates.size(), 1);
 }
 
 TEST_F(ContactInfoControllerTest, FindMatchesSelectTheirRow) {
