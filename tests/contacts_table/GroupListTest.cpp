@@ -108,6 +108,20 @@ TEST_F(GroupListTest, ListsEveryGroupNotMarkedDeletedOnceInArrayOrder) {
     for (int row = 0; row < model->rowCount(container); ++row)
         names << model->data(model->index(row, 0, container)).toString();
     EXPECT_EQ(names, (QStringList{"All Contacts", "Gone 1", "Work"}));
+
+    // A second container whose first and last groups are deleted lists only its middle one.
+    ContainerRecord second;
+    second.name = "Local";
+    SharedGroup kept = makeGroup("Kept");
+    second.groups = {makeGroup("Gone first", false, true), kept, makeGroup("Gone last", false, true)};
+    table->append(second);
+    controller.updateTable();
+    ASSERT_EQ(model->rowCount(), 2);
+    const QModelIndex local = model->index(1, 0);
+    ASSERT_EQ(model->rowCount(local), 1);
+    EXPECT_EQ(model->groupAt(model->index(0, 0, local)), kept);
+    EXPECT_EQ(model->parent(model->index(0, 0, local)), local);
+    EXPECT_EQ(rowOf(kept), model->index(0, 0, local));
 }
 
 TEST_F(GroupListTest, ClickingAGroupShowsItAndContainersCannotBeSelected) {
