@@ -238,7 +238,7 @@ SharedGroup categoryGroup(const QString &name) {
     auto group = std::make_shared<GroupRecord>();
     group->name = name;
     group->containerName = LocalContainerName;
-    group->uniqueId = name + u'-' + QDateTime::currentDateTime().toString(Qt::ISODateWithMs);
+    group->uniqueId = name + u'-' + QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
     return group;
 }
 

@@ -1,10 +1,10 @@
 #include "tests/model/PersonTestSupport.h"
 
 #include "model/QMvCard.h"
-#include "platform/core/TextEncoding.h"
+#include "tests/model/QMvCardTestSupport.h"
 
-#include <QDirIterator>
-#include <QFile>
+#include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -211,29 +211,45 @@ TEST(QMvCardReadTest, PlainAndLabeledLinesOfOneItemMakeOneLabeledItem) {
     }
 }
 
+// A document reads while another exports: each touches only its own contacts and the
+// guarded class-level tables (run under ThreadSanitizer).
+TEST(QMvCardReadTest, ReadingAndWritingOnSeveralThreadsAtOnce) {
+    QString text;
+    for (int i = 0; i < 30; ++i)
+        text += card(QStringLiteral("N%1").arg(i), QStringLiteral("CATEGORIES:G%1\r\nX-ITEM;type=L%2:v\r\n"
+                                                                  "item1.TEL:1\r\nitem1.X-ABLabel:lab%2\r\n")
+                                                       .arg(i % 3)
+                                                       .arg(i));
+    // As in the program, the main thread has made a contact (and met the settings) first.
+    QMPerson first;
+    std::vector<std::thread> threads;
+    std::vector<int> counts(4);
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&, t] {
+            const auto table = QMvCard().containersFromVCards(text);
+            const ContainerRecord &container = table->first();
+            const auto written = QMvCard().vCardsFromContacts(*QMvCard::contactsInContainer(container),
+                                                              {VCardOption::Custom, VCardOption::Categories},
+                                                              &container, {}, QList<CustomItemDefinition>());
+            counts[t] =
+                int(QMvCard::contactsInContainer(QMvCard().containersFromVCards(*written)->first())->size());
+        });
+    }
+    for (std::thread &thread : threads)
+        thread.join();
+    EXPECT_EQ(counts, std::vector<int>(4, 30));
+}
+
 // Real files of other programs: each is read whole, and each card becomes a contact.
 TEST(QMvCardReadTest, EverySharedFileIsRead) {
-    QDirIterator files(QStringLiteral(TESSARIN_VCARD_TESTDATA), {QStringLiteral("*.vcf")}, QDir::Files,
-                       QDirIterator::Subdirectories);
     int contacts = 0;
     int filesRead = 0;
     QHash<QString, ContactTable> byFile;
-    while (files.hasNext()) {
-        const QString path = files.next();
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        const QByteArray bytes = file.readAll();
-        const bool shiftJis = path.contains(QStringLiteral("v21_japanese_"));
-        const auto decoded =
-            shiftJis ? TextEncoding::decode(
-                           bytes, TextEncoding::findByName(QStringLiteral("Japanese (Shift JIS)"))->constant)
-                     : TextEncoding::decodeAutomatically(bytes);
-        ASSERT_TRUE(decoded.ok) << path.toStdString();
-        const QString &text = decoded.text;
+    for (const auto &[name, text] : sharedVCardFiles()) {
         const auto table = QMvCard().containersFromVCards(text);
-        ASSERT_TRUE(table) << path.toStdString();
+        ASSERT_TRUE(table) << name.toStdString();
         const ContactTable &all = *QMvCard::contactsInContainer(table->first());
-        byFile.insert(QFileInfo(path).fileName(), all);
+        byFile.insert(name, all);
         contacts += int(all.size());
         ++filesRead;
     }
@@ -252,6 +268,24 @@ TEST(QMvCardReadTest, EverySharedFileIsRead) {
     const ContactTable japanese = byFile.value(QStringLiteral("v21_japanese_1.vcf"));
     ASSERT_EQ(japanese.size(), 1);
     EXPECT_EQ(japanese[0].person->nameValue().lastName, QStringLiteral("安藤ロイド"));
+}
+
+} // namespace
+
+namespace {
+
+// Any cut of a real file reads without harm: the cards before the cut stay, nothing else
+// appears.
+TEST(QMvCardReadTest, CutFilesKeepTheCardsBeforeTheCut) {
+    for (const QString &text : sharedVCardTexts()) {
+        const qsizetype whole = QMvCard::contactsInContainer(read(text)->first())->size();
+        for (qsizetype cut = 0; cut < text.size(); cut += std::max<qsizetype>(1, text.size() / 23)) {
+            const auto table = read(text.left(cut));
+            ASSERT_TRUE(table);
+            EXPECT_LE(QMvCard::contactsInContainer(table->first())->size(), whole);
+            QMvCard::findCategories2(QStringView(text).mid(cut));
+        }
+    }
 }
 
 } // namespace
