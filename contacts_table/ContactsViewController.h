@@ -165,6 +165,7 @@ private:
 
     ContactsViewControllerDelegate *delegate_ = nullptr;
     QTableView *tableView_ = nullptr;
+    QWidget *viewport_ = nullptr;
     ContactsTableModel *model_ = nullptr;
     SharedContactTable contactTable_;
     SubContactTable subContactTable_;

@@ -45,6 +45,25 @@ TEST(SubContactRows, SlicesKeepContactTableOrder) {
     }
 }
 
+TEST(SubContactRows, SlicesPastTheDeadlineStopAndAreLeftOut) {
+    QList<std::shared_ptr<QMPerson>> people;
+    for (int i = 0; i < 8000; ++i)
+        people.append(person(QStringLiteral("P%1").arg(i)));
+    const auto contacts = table(people);
+    bool complete = true;
+    const SubContactTable rows = SubContactRows::buildRows(
+        *contacts, {{FieldId::Name}, {QStringLiteral("All")}, {}, false}, 0, &complete);
+    EXPECT_FALSE(complete);
+    EXPECT_LT(rows.size(), 8000u);
+    // What was kept are whole slices, in contact-table order.
+    EXPECT_EQ(rows.size() % 2000, 0u);
+    QHash<QString, int> position;
+    for (int i = 0; i < people.size(); ++i)
+        position.insert(people[i]->uniqueId(), i);
+    for (size_t i = 1; i < rows.size(); ++i)
+        EXPECT_LT(position.value(rows[i - 1]->uniqueId), position.value(rows[i]->uniqueId));
+}
+
 TEST(SubContactRows, DeletedEntriesGiveNoRows) {
     auto kept = person(QStringLiteral("Kept"));
     auto gone = person(QStringLiteral("Gone"));
