@@ -23,6 +23,13 @@ struct ContactEntry {
     bool changed = false;
     bool deleted = false; // deleting only sets this mark
     QStringList groupNames;
+
+    static ContactEntry withPerson(std::shared_ptr<QMPerson> person) {
+        ContactEntry entry;
+        entry.uniqueId = person->uniqueId();
+        entry.person = std::move(person);
+        return entry;
+    }
 };
 
 // A group's contacts: one list that the main view, the group list and the contacts table

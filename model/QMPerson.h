@@ -39,8 +39,9 @@ public:
     QMPerson &operator=(QMPerson &&) = default;
     // The first card of vCard data, or nullptr when the data holds none or is rejected.
     static std::unique_ptr<QMPerson> initWithVCardData(const QByteArray &data);
-    // Every card of vCard data, nested cards each on their own (the outer card first);
-    // empty when the data holds none or is rejected.
+    // Every card of vCard data, nested cards each on their own, in the order the cards
+    // end (a nested card before the card holding it); empty when the data holds none or
+    // is rejected.
     static std::vector<std::unique_ptr<QMPerson>> personsWithVCardData(const QByteArray &data);
 
     // A new record with the same field values and custom items (definitions and values),

@@ -43,9 +43,11 @@ QString QMPerson::simpleVCardWithOption(const SimpleVCardOptions &options) {
         if (position < 0 || position >= addresses.size())
             continue;
         const LabeledValueRecord &address = addresses[position];
-        text += isHomeOrWork(address.labelText()) ? QStringLiteral("ADR;type=") + address.labelText() + QStringLiteral(":;;")
-                                                  : QStringLiteral("ADR:;;");
-        for (const QString &part : {address.street, address.city, address.state, address.zip, address.country})
+        text += isHomeOrWork(address.labelText())
+                    ? QStringLiteral("ADR;type=") + address.labelText() + QStringLiteral(":;;")
+                    : QStringLiteral("ADR:;;");
+        for (const QString &part :
+             {address.street, address.city, address.state, address.zip, address.country})
             text += escaped(part) + u';';
         text.chop(1);
         text += QStringLiteral("\r\n");
@@ -55,7 +57,8 @@ QString QMPerson::simpleVCardWithOption(const SimpleVCardOptions &options) {
     const QString company = stringValueForIdentifier(FieldId::Company);
     const QString department = stringValueForIdentifier(FieldId::Department);
     if (options.company && options.department)
-        text += QStringLiteral("ORG:") + escaped(company) + u';' + escaped(department) + QStringLiteral("\r\n");
+        text +=
+            QStringLiteral("ORG:") + escaped(company) + u';' + escaped(department) + QStringLiteral("\r\n");
     else if (options.company && !company.isEmpty())
         text += QStringLiteral("ORG:") + escaped(company) + QStringLiteral("\r\n");
     else if (options.department && !department.isEmpty())

@@ -76,17 +76,18 @@ public:
     // All the contacts' cards. The CATEGORIES lines name the groups of `container` that
     // hold each contact; `customItems` are the definitions whose X- lines are written (the
     // class-wide list when none is given). None when the handler stopped.
-    std::optional<QString> vCardsFromContacts(const ContactTable &contacts, const QStringList &options,
-                                              const ContainerRecord *container,
-                                              const ProgressHandler &progressHandler = {},
-                                              const std::optional<QList<CustomItemDefinition>> &customItems =
-                                                  std::nullopt) const;
+    std::optional<QString>
+    vCardsFromContacts(const ContactTable &contacts, const QStringList &options,
+                       const ContainerRecord *container, const ProgressHandler &progressHandler = {},
+                       const std::optional<QList<CustomItemDefinition>> &customItems = std::nullopt) const;
     // The copy and drag text: vCardFromContact for every entry.
     QString vCardsFromContacts(const ContactTable &contacts, const QStringList &options, bool progress) const;
-    QString vCardFromPerson(QMPerson &person, const QStringList &options, const QStringList &groupNames,
-                            const std::optional<QList<CustomItemDefinition>> &customItems = std::nullopt) const;
-    QString vCardFromContact(const ContactEntry &contact, const QStringList &options,
-                             const std::optional<QList<CustomItemDefinition>> &customItems = std::nullopt) const;
+    QString
+    vCardFromPerson(QMPerson &person, const QStringList &options, const QStringList &groupNames,
+                    const std::optional<QList<CustomItemDefinition>> &customItems = std::nullopt) const;
+    QString
+    vCardFromContact(const ContactEntry &contact, const QStringList &options,
+                     const std::optional<QList<CustomItemDefinition>> &customItems = std::nullopt) const;
     // The PHOTO lines of an image, JPEG in folded Base64; empty when no JPEG can be made.
     static QString encodeVCardPhoto(const QImage &image);
     // The same for stored image data: JPEG bytes are written as they are, anything else
@@ -107,13 +108,13 @@ public:
     }
     // One line of the given fields of the record, for the pasteboard.
     template <typename Record>
-    QString csvStringFromContact(const Record &record, const QStringList &identifiers, const QString &separator,
-                                 bool shouldLocalize) const {
+    QString csvStringFromContact(const Record &record, const QStringList &identifiers,
+                                 const QString &separator, bool shouldLocalize) const {
         return separatedLine(*record.person, record.labelIndex, identifiers, separator, shouldLocalize);
     }
     // The text of one field at a value index (-1: none), or the empty text.
-    QString stringForIdentifier(const QString &identifier, const QString &label, qint64 index, QMPerson &person,
-                                bool shouldLocalize) const;
+    QString stringForIdentifier(const QString &identifier, const QString &label, qint64 index,
+                                QMPerson &person, bool shouldLocalize) const;
 
     // ---- CSV reading
 
@@ -130,8 +131,7 @@ private:
     void appendCsvLine(QString &text, QMPerson &person, qint64 labelIndex) const;
     QString separatedLine(QMPerson &person, qint64 labelIndex, const QStringList &identifiers,
                           const QString &separator, bool shouldLocalize) const;
-    QString fieldText(const QString &identifier, const QString &label, qint64 index, QMPerson &person,
-                      bool shouldLocalize, bool forCsvFile) const;
-    QString card(QMPerson &person, const QStringList &options, const QStringList &groupNames,
-                 const std::optional<QList<CustomItemDefinition>> &customItems, bool forEntry) const;
+    void appendCard(QString &text, QMPerson &person, const QStringList &options,
+                    const QStringList &groupNames,
+                    const std::optional<QList<CustomItemDefinition>> &customItems, bool forEntry) const;
 };

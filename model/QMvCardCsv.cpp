@@ -3,6 +3,7 @@
 
 #include "platform/contacts/CNLabels.h"
 
+#include <QHash>
 #include <QRegularExpression>
 
 namespace {
@@ -109,9 +110,11 @@ std::optional<DateComponents> birthdayFromText(const QString &text) {
     static const QRegularExpression withoutYear(QStringLiteral("^(\\d{1,2})\\.(\\d{1,2})(?![\\d.])"));
     DateComponents date;
     if (const auto match = withYear.match(text); match.hasMatch())
-        date = DateComponents(match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt());
+        date =
+            DateComponents(match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt());
     else if (const auto match = withoutYear.match(text); match.hasMatch())
-        date = DateComponents(DateComponents::Undefined, match.captured(1).toInt(), match.captured(2).toInt());
+        date =
+            DateComponents(DateComponents::Undefined, match.captured(1).toInt(), match.captured(2).toInt());
     else
         return std::nullopt;
     return date.isValidDate() ? std::optional<DateComponents>(date) : std::nullopt;
@@ -156,6 +159,99 @@ void settleName(CsvContactValues &contact) {
     } else if (!hasParts) {
         name.firstName = cell;
     }
+}
+
+// A person's values as one line reads them, each list fetched once.
+struct PersonFields {
+    explicit PersonFields(QMPerson &person)
+        : person(person) {}
+
+    NameRecord &name() {
+        if (!name_)
+            name_ = person.nameValue();
+        return *name_;
+    }
+    // The value at a position of a labeled field or item, or nullptr.
+    const LabeledValueRecord *at(const QString &identifier, qint64 index) {
+        // A line asks for a few fields: a short list beats hashing their names.
+        const LabeledValueList *list = nullptr;
+        for (const auto &[name, values] : lists_)
+            if (name == identifier)
+                list = &values;
+        if (!list) {
+            lists_.append(
+                {identifier, person.labeledValueForIdentifier(identifier).value_or(LabeledValueList())});
+            list = &lists_.last().second;
+        }
+        return index >= 0 && index < list->size() ? &list->at(index) : nullptr;
+    }
+
+    QMPerson &person;
+
+private:
+    std::optional<NameRecord> name_;
+    QList<std::pair<QString, LabeledValueList>> lists_;
+};
+
+QString fieldText(const QString &identifier, const QString &label, qint64 index, PersonFields &fields,
+                  bool shouldLocalize, bool forCsvFile) {
+    QMPerson &person = fields.person;
+    if (identifier == FieldId::Name) {
+        NameRecord &name = fields.name();
+        if (!label.isEmpty()) {
+            const QString *part = name.part(label);
+            return part ? *part : QString();
+        }
+        // A contact without a name has an empty cell in the file, not the placeholder.
+        if (forCsvFile)
+            return person.showAsPerson() ? name.stringValue
+                                         : person.stringValueForIdentifier(FieldId::Company);
+        return person.compositeName();
+    }
+    if (identifier == FieldId::PhoneticName) {
+        const auto phonetic = person.phoneticNameValue();
+        return phonetic ? phonetic->stringValue : QString();
+    }
+    const bool builtInList = QMPerson::labeledIdentifiers().contains(identifier);
+    const bool addressPart = !builtInList && QMPerson::addressIdentifiers().contains(identifier);
+    const QString type = builtInList || addressPart ? QString() : person.typeForIdentifier(identifier);
+    if (builtInList || type == ValueKind::Labeled) {
+        if (index < 0)
+            return {};
+        const LabeledValueRecord *record = fields.at(identifier, index);
+        if (!record)
+            return {};
+        QString valueLabel = record->labelText();
+        if (shouldLocalize && !forCsvFile)
+            valueLabel = QMPerson::localizedLabelFromCNLabel(
+                QMPerson::CNLabelFromLabel(valueLabel).value_or(QString()));
+        if (record->stringValue.isEmpty() || (valueLabel.isEmpty() && !forCsvFile))
+            return {};
+        if (label.isEmpty())
+            return valueLabel + u':' + record->stringValue;
+        return labelFitsColumn(valueLabel, label, forCsvFile) ? record->stringValue : QString();
+    }
+    if (addressPart) {
+        if (index < 0)
+            return {};
+        const LabeledValueRecord *record = fields.at(FieldId::Address, index);
+        if (!record)
+            return {};
+        const QString *part = record->addressPart(identifier);
+        const QString valueLabel = record->labelText();
+        if (!part || part->isEmpty() || (valueLabel.isEmpty() && !forCsvFile))
+            return {};
+        if (label.isEmpty())
+            return *part;
+        return labelFitsColumn(valueLabel, label, forCsvFile) ? *part : QString();
+    }
+    if (identifier == FieldId::Birthday) {
+        const auto birthday = person.birthdayValue();
+        return birthday ? birthday->stringValue : QString();
+    }
+    if (type == ValueKind::String)
+        return person.stringValueForIdentifier(identifier);
+    return {};
 }
 
 } // namespace
@@ -209,66 +305,12 @@ QString QMvCard::csvHeaderLine() {
 
 QString QMvCard::stringForIdentifier(const QString &identifier, const QString &label, qint64 index,
                                      QMPerson &person, bool shouldLocalize) const {
-    return fieldText(identifier, label, index, person, shouldLocalize, false);
-}
-
-QString QMvCard::fieldText(const QString &identifier, const QString &label, qint64 index, QMPerson &person,
-                           bool shouldLocalize, bool forCsvFile) const {
-    if (identifier == FieldId::Name) {
-        NameRecord name = person.nameValue();
-        if (!label.isEmpty()) {
-            const QString *part = name.part(label);
-            return part ? *part : QString();
-        }
-        // A contact without a name has an empty cell in the file, not the placeholder.
-        if (forCsvFile)
-            return person.showAsPerson() ? name.stringValue : person.stringValueForIdentifier(FieldId::Company);
-        return person.compositeName();
-    }
-    if (identifier == FieldId::PhoneticName) {
-        const auto phonetic = person.phoneticNameValue();
-        return phonetic ? phonetic->stringValue : QString();
-    }
-    const QString type = person.typeForIdentifier(identifier);
-    if (QMPerson::labeledIdentifiers().contains(identifier) || type == ValueKind::Labeled) {
-        if (index < 0)
-            return {};
-        const auto record = person.labeledValueForIdentifier(identifier, qsizetype(index));
-        if (!record)
-            return {};
-        QString valueLabel = record->labelText();
-        if (shouldLocalize && !forCsvFile)
-            valueLabel = QMPerson::localizedLabelFromCNLabel(QMPerson::CNLabelFromLabel(valueLabel).value_or(QString()));
-        if (record->stringValue.isEmpty() || (valueLabel.isEmpty() && !forCsvFile))
-            return {};
-        if (label.isEmpty())
-            return valueLabel + u':' + record->stringValue;
-        return labelFitsColumn(valueLabel, label, forCsvFile) ? record->stringValue : QString();
-    }
-    if (QMPerson::addressIdentifiers().contains(identifier)) {
-        if (index < 0)
-            return {};
-        const auto record = person.labeledValueForIdentifier(FieldId::Address, qsizetype(index));
-        if (!record)
-            return {};
-        const QString *part = record->addressPart(identifier);
-        const QString valueLabel = record->labelText();
-        if (!part || part->isEmpty() || (valueLabel.isEmpty() && !forCsvFile))
-            return {};
-        if (label.isEmpty())
-            return *part;
-        return labelFitsColumn(valueLabel, label, forCsvFile) ? *part : QString();
-    }
-    if (identifier == FieldId::Birthday) {
-        const auto birthday = person.birthdayValue();
-        return birthday ? birthday->stringValue : QString();
-    }
-    if (type == ValueKind::String)
-        return person.stringValueForIdentifier(identifier);
-    return {};
+    PersonFields fields(person);
+    return fieldText(identifier, label, index, fields, shouldLocalize, false);
 }
 
 void QMvCard::appendCsvLine(QString &text, QMPerson &person, qint64 labelIndex) const {
+    PersonFields fields(person);
     bool first = true;
     for (const CsvColumn &column : csvColumns()) {
         if (!first)
@@ -276,16 +318,17 @@ void QMvCard::appendCsvLine(QString &text, QMPerson &person, qint64 labelIndex) 
         first = false;
         // Labels are compared as the words they are, so any interface language fills the
         // columns.
-        appendCsvCell(text, fieldText(column.type, column.label, labelIndex, person, false, true));
+        appendCsvCell(text, fieldText(column.type, column.label, labelIndex, fields, false, true));
     }
     text += u'\n';
 }
 
 QString QMvCard::separatedLine(QMPerson &person, qint64 labelIndex, const QStringList &identifiers,
                                const QString &separator, bool shouldLocalize) const {
+    PersonFields fields(person);
     QString line;
     for (const QString &identifier : identifiers) {
-        QString text = fieldText(identifier, QString(), labelIndex, person, shouldLocalize, false);
+        QString text = fieldText(identifier, QString(), labelIndex, fields, shouldLocalize, false);
         if (!text.isEmpty()) {
             text.replace(u'\n', QLatin1String("\\n"));
             text.replace(u'\t', QLatin1String("\\t"));
@@ -356,7 +399,8 @@ void QMvCard::createContact(CsvContactValues &contact, const QString &value, con
     } else if (key == FieldId::FirstName || key == FieldId::LastName) {
         NameRecord &name = contact.name ? *contact.name : contact.name.emplace();
         *name.part(key) = value;
-    } else if (key == FieldId::ZIP || key == FieldId::State || key == FieldId::City || key == FieldId::Street) {
+    } else if (key == FieldId::ZIP || key == FieldId::State || key == FieldId::City ||
+               key == FieldId::Street) {
         LabeledValueRecord *address = firstWithLabel(contact.addresses, label);
         if (!address) {
             LabeledValueRecord added;
@@ -454,8 +498,9 @@ ContactTable QMvCard::contactsFromCSV(const QString &text) const {
             person->setValue(values.phones, FieldId::Phone);
         if (!values.addresses.isEmpty())
             person->setValue(values.addresses, FieldId::Address);
-        for (const QString &identifier : {FieldId::Nickname, FieldId::Birthday, FieldId::Title, FieldId::Company,
-                                          FieldId::Department, FieldId::JobTitle, FieldId::Note}) {
+        for (const QString &identifier :
+             {FieldId::Nickname, FieldId::Birthday, FieldId::Title, FieldId::Company, FieldId::Department,
+              FieldId::JobTitle, FieldId::Note}) {
             if (identifier == FieldId::Birthday) {
                 if (values.birthday)
                     person->setValue(*values.birthday, FieldId::Birthday);

@@ -88,7 +88,9 @@ CardRange nextCard(QStringView text, qsizetype from) {
     qsizetype end = endAt + endMarker.size();
     while (end < text.size() && !isNewline(text[end].unicode()))
         ++end;
-    card.end = end < text.size() ? end + 1 : end;
+    if (end < text.size())
+        end += text.sliced(end).startsWith(u"\r\n") ? 2 : 1;
+    card.end = end;
     return card;
 }
 
@@ -153,6 +155,34 @@ QStringList splitEscapedList(QStringView value) {
     return parts;
 }
 
+// Extensions the serializer reads into fields (in any case): as custom items too they
+// would come back twice after an export.
+bool isReadAsField(const QString &name) {
+    static const QStringList names = {QStringLiteral("ABADR"),
+                                      QStringLiteral("ABDATE"),
+                                      QStringLiteral("ABLABEL"),
+                                      QStringLiteral("ABRELATEDNAMES"),
+                                      QStringLiteral("ABSHOWAS"),
+                                      QStringLiteral("MAIDENNAME"),
+                                      QStringLiteral("PHONETIC-FIRST-NAME"),
+                                      QStringLiteral("PHONETIC-MIDDLE-NAME"),
+                                      QStringLiteral("PHONETIC-LAST-NAME"),
+                                      QStringLiteral("SOCIALPROFILE"),
+                                      QStringLiteral("AIM"),
+                                      QStringLiteral("FACEBOOK"),
+                                      QStringLiteral("GADUGADU"),
+                                      QStringLiteral("GOOGLETALK"),
+                                      QStringLiteral("GOOGLE-TALK"),
+                                      QStringLiteral("GTALK"),
+                                      QStringLiteral("ICQ"),
+                                      QStringLiteral("JABBER"),
+                                      QStringLiteral("MSN"),
+                                      QStringLiteral("QQ"),
+                                      QStringLiteral("SKYPE"),
+                                      QStringLiteral("YAHOO")};
+    return names.contains(name, Qt::CaseInsensitive);
+}
+
 struct CustomLine {
     QString name;
     std::optional<QString> label;
@@ -208,7 +238,7 @@ SharedGroup categoryGroup(const QString &name) {
     auto group = std::make_shared<GroupRecord>();
     group->name = name;
     group->containerName = LocalContainerName;
-    group->uniqueId = name + u'-' + QDateTime::currentDateTime().toString(Qt::ISODateWithMs);
+    group->uniqueId = name + u'-' + QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
     return group;
 }
 
@@ -229,7 +259,8 @@ void QMvCard::decodeVCardCustomItems(QStringView card, QMPerson &person) {
     QStringList names;
     forEachUnfoldedLine(card, [&](QStringView line) {
         auto custom = parseCustomLine(line);
-        if (!custom || CNIsReservedVCardExtensionName(custom->name) || QMPerson::isReservedIdentifier(custom->name))
+        if (!custom || CNIsReservedVCardExtensionName(custom->name) || isReadAsField(custom->name) ||
+            QMPerson::isReservedIdentifier(custom->name))
             return;
         if (!names.contains(custom->name))
             names.append(custom->name);
@@ -301,21 +332,19 @@ std::shared_ptr<ContainerTable> QMvCard::containersFromVCards(const QString &tex
                 groups.append(group);
         }
 
+        // Cards come in the order they end: the card's own contact is the last.
         auto persons = QMPerson::personsWithVCardData(cardText.toUtf8());
         for (size_t i = 0; i < persons.size(); ++i) {
             std::shared_ptr<QMPerson> person(std::move(persons[i]));
-            ContactEntry entry;
-            entry.uniqueId = person->uniqueId();
+            ContactEntry entry = ContactEntry::withPerson(person);
             entry.isNew = true;
             // The card's own lines belong to its outer contact; a nested card is kept
             // with its fields only.
-            if (i == 0) {
+            if (i + 1 == persons.size()) {
                 decodeVCardCustomItems(cardText, *person);
-                entry.person = person;
                 for (const SharedGroup &group : std::as_const(groups))
                     group->contactTable->append(entry);
             }
-            entry.person = std::move(person);
             all->contactTable->append(std::move(entry));
         }
 
@@ -328,11 +357,12 @@ std::shared_ptr<ContainerTable> QMvCard::containersFromVCards(const QString &tex
         }
     }
 
-    std::stable_sort(container.groups.begin(), container.groups.end(), [](const SharedGroup &a, const SharedGroup &b) {
-        if (a->top != b->top)
-            return a->top;
-        return a->name < b->name;
-    });
+    std::stable_sort(container.groups.begin(), container.groups.end(),
+                     [](const SharedGroup &a, const SharedGroup &b) {
+                         if (a->top != b->top)
+                             return a->top;
+                         return a->name < b->name;
+                     });
     return std::make_shared<ContainerTable>(ContainerTable{container});
 }
 

@@ -53,17 +53,18 @@ QString customLines(QMPerson &person, const QList<CustomItemDefinition> &definit
         const QString name = definition.name;
         const QString type = person.typeForIdentifier(name);
         if (type == ValueKind::Labeled) {
-            for (const LabeledValueRecord &record : person.labeledValueForIdentifier(name).value_or(LabeledValueList())) {
+            for (const LabeledValueRecord &record :
+                 person.labeledValueForIdentifier(name).value_or(LabeledValueList())) {
                 if (record.stringValue.isEmpty() && !emptyValuesToo)
                     continue;
                 lines += QStringLiteral("X-") + name + QStringLiteral(";type=") +
                          QString::fromUtf8(VCardSyntax::parameterValue(record.labelText())) + u':' +
-                         VCardText::escapedLineBreaks(record.stringValue) + crlf;
+                         VCardText::escaped(record.stringValue) + crlf;
             }
         } else if (type == ValueKind::String) {
             const QString value = person.stringValueForIdentifier(name);
             if (!value.isEmpty() || emptyValuesToo)
-                lines += QStringLiteral("X-") + name + u':' + VCardText::escapedLineBreaks(value) + crlf;
+                lines += QStringLiteral("X-") + name + u':' + VCardText::escaped(value) + crlf;
         }
     }
     return lines;
@@ -75,10 +76,6 @@ QString categoriesLine(const QStringList &groupNames) {
         escaped.append(VCardText::escaped(name));
     const QString joined = escaped.join(u',');
     return joined.isEmpty() ? QString() : QStringLiteral("CATEGORIES:") + joined + crlf;
-}
-
-QString noteText(QMPerson &person) {
-    return VCardText::escapedLineBreaks(person.stringValueForIdentifier(FieldId::Note));
 }
 
 } // namespace
@@ -118,68 +115,73 @@ QString QMvCard::encodeVCardPhoto(const QByteArray &imageData) {
     return encodeVCardPhoto(reader.read());
 }
 
-QString QMvCard::card(QMPerson &person, const QStringList &options, const QStringList &groupNames,
-                      const std::optional<QList<CustomItemDefinition>> &customItems, bool forEntry) const {
+void QMvCard::appendCard(QString &text, QMPerson &person, const QStringList &options,
+                         const QStringList &groupNames,
+                         const std::optional<QList<CustomItemDefinition>> &customItems, bool forEntry) const {
     const QByteArray data = person.vCardData();
-    if (data.isEmpty())
-        return {};
-    QString text = QString::fromUtf8(data);
-    // Every line goes just before END:VCARD, in the order added.
-    const qsizetype end = text.indexOf(QLatin1String("\r\nEND:VCARD"));
-    if (end < 0)
-        return text;
-    QString added;
+    // Every line goes just before END:VCARD, in the order added. The serializer writes one
+    // card: its END is the last.
+    const qsizetype end = data.lastIndexOf("\r\nEND:VCARD");
+    if (end < 0) {
+        text += QString::fromUtf8(data);
+        return;
+    }
+    text += QString::fromUtf8(data.constData(), end + 2);
     if (options.contains(VCardOption::Note)) {
-        const QString note = noteText(person);
+        const QString note = VCardText::escaped(person.stringValueForIdentifier(FieldId::Note));
         if (!note.isEmpty())
-            added += QStringLiteral("NOTE:") + note + crlf;
+            text += QStringLiteral("NOTE:") + note + crlf;
     }
     if (forEntry && options.contains(VCardOption::Ruradu)) {
-        const QString ruradu = VCardText::escapedLineBreaks(person.stringValueForIdentifier(QStringLiteral("Ruradu")));
+        const QString ruradu = VCardText::escaped(person.stringValueForIdentifier(QStringLiteral("Ruradu")));
         if (!ruradu.isEmpty())
-            added += QStringLiteral("X-RURADU:") + ruradu + crlf;
+            text += QStringLiteral("X-RURADU:") + ruradu + crlf;
     }
     if (forEntry && options.contains(VCardOption::HagakiLayout)) {
         const FieldValue layouts = person.valueForIdentifier(QStringLiteral("HagakiLayout"));
         QString joined;
         if (const auto *list = layouts.get<LabeledValueList>()) {
             for (const LabeledValueRecord &record : *list)
-                joined += VCardText::escapedLineBreaks(record.stringValue) + QStringLiteral("\\n");
+                joined += VCardText::escaped(record.stringValue) + QStringLiteral("\\n");
         } else if (!layouts.text().isEmpty()) {
-            joined = VCardText::escapedLineBreaks(layouts.text()) + QStringLiteral("\\n");
+            joined = VCardText::escaped(layouts.text()) + QStringLiteral("\\n");
         }
         if (!joined.isEmpty())
-            added += QStringLiteral("X-HAGAKILAYOUTS:") + joined + crlf;
+            text += QStringLiteral("X-HAGAKILAYOUTS:") + joined + crlf;
     }
     if (options.contains(VCardOption::Photo)) {
-        const QByteArray image = person.imageData().isEmpty() ? person.thumbnailImageData() : person.imageData();
+        const QByteArray image =
+            person.imageData().isEmpty() ? person.thumbnailImageData() : person.imageData();
         if (!image.isEmpty())
-            added += encodeVCardPhoto(image);
+            text += encodeVCardPhoto(image);
     }
     if (forEntry || options.contains(VCardOption::Custom))
-        added += customLines(person, definitionsToWrite(customItems), forEntry);
+        text += customLines(person, definitionsToWrite(customItems), forEntry);
     if (!forEntry)
-        added += categoriesLine(groupNames);
-    text.insert(end + 2, added);
-    return text;
+        text += categoriesLine(groupNames);
+    text += QString::fromUtf8(data.constData() + end + 2, data.size() - end - 2);
 }
 
 QString QMvCard::vCardFromPerson(QMPerson &person, const QStringList &options, const QStringList &groupNames,
                                  const std::optional<QList<CustomItemDefinition>> &customItems) const {
-    return card(person, options, groupNames, customItems, false);
+    QString text;
+    appendCard(text, person, options, groupNames, customItems, false);
+    return text;
 }
 
 QString QMvCard::vCardFromContact(const ContactEntry &contact, const QStringList &options,
                                   const std::optional<QList<CustomItemDefinition>> &customItems) const {
     if (!contact.person)
         return {};
-    return card(*contact.person, options, {}, customItems, true);
+    QString text;
+    appendCard(text, *contact.person, options, {}, customItems, true);
+    return text;
 }
 
-std::optional<QString> QMvCard::vCardsFromContacts(const ContactTable &contacts, const QStringList &options,
-                                                   const ContainerRecord *container,
-                                                   const ProgressHandler &progressHandler,
-                                                   const std::optional<QList<CustomItemDefinition>> &customItems) const {
+std::optional<QString>
+QMvCard::vCardsFromContacts(const ContactTable &contacts, const QStringList &options,
+                            const ContainerRecord *container, const ProgressHandler &progressHandler,
+                            const std::optional<QList<CustomItemDefinition>> &customItems) const {
     // Group names per contact, gathered once: each live group of the container that holds
     // a live entry of the contact, each name once, in the container's order.
     QHash<QString, QStringList> groupNames;
@@ -198,10 +200,11 @@ std::optional<QString> QMvCard::vCardsFromContacts(const ContactTable &contacts,
     }
     const QList<CustomItemDefinition> definitions = definitionsToWrite(customItems);
     QString text;
+    text.reserve(contacts.size() * 512);
     for (qsizetype i = 0; i < contacts.size(); ++i) {
         const ContactEntry &entry = contacts[i];
         if (entry.person)
-            text += card(*entry.person, options, groupNames.value(entry.uniqueId), definitions, false);
+            appendCard(text, *entry.person, options, groupNames.value(entry.uniqueId), definitions, false);
         if (progressHandler) {
             bool stop = false;
             progressHandler(&stop, quint64(i));

@@ -1,12 +1,10 @@
 #include "model/VCardText.h"
 
-namespace {
-
-QString escape(const QString &text, bool separators) {
+QString VCardText::escaped(const QString &text) {
     // Most values hold nothing to escape.
     bool plain = true;
     for (QChar c : text) {
-        if (c == u'\\' || c == u'\r' || c == u'\n' || (separators && (c == u',' || c == u';'))) {
+        if (c == u'\\' || c == u'\r' || c == u'\n' || c == u',' || c == u';') {
             plain = false;
             break;
         }
@@ -23,7 +21,7 @@ QString escape(const QString &text, bool separators) {
             out += QLatin1String("\\n");
         } else if (c == u'\n') {
             out += QLatin1String("\\n");
-        } else if (c == u'\\' || (separators && (c == u',' || c == u';'))) {
+        } else if (c == u'\\' || c == u',' || c == u';') {
             out += u'\\';
             out += c;
         } else {
@@ -31,14 +29,4 @@ QString escape(const QString &text, bool separators) {
         }
     }
     return out;
-}
-
-} // namespace
-
-QString VCardText::escaped(const QString &text) {
-    return escape(text, true);
-}
-
-QString VCardText::escapedLineBreaks(const QString &text) {
-    return escape(text, false);
 }
