@@ -477,6 +477,11 @@ void ContactsViewController::sortOptionSelected(const QString &columnIdentifier,
     sortOptionsChanged(entry, columnIdentifier);
 }
 
+void ContactsViewController::addLabel(const std::optional<QString> &label, const QString &identifier) {
+    if (label)
+        QMPerson::setLabel(QString(), *label, identifier);
+}
+
 // ---- Cells, heights, footer
 
 ContactsTableCell ContactsViewController::textCell(const QString &text, const QString &identifier,

@@ -105,6 +105,8 @@ public:
     // Makes these the table's sort, as a click on a column header does, and reports it.
     void setSortDescriptors(const QList<SortDescriptor> &sortDescriptors);
     void sortOptionSelected(const QString &columnIdentifier, const QString &option);
+    // Registers a label word for a field in the class-level label table.
+    void addLabel(const std::optional<QString> &label, const QString &identifier);
     // Sorts (rebuilding first when dirty) and shows the rows, keeping the selected indexes.
     void reloadData();
 
