@@ -121,22 +121,7 @@ QString joined(const QString &first, const QString &second) {
 SortValue sortValueFor(SubContactRow &row, const QString &identifier, const QString &key,
                        const QStringList &selectedLabels, const QList<CustomItemDefinition> &customItems) {
     QMPerson &person = *row.person;
-    if (identifier == FieldId::Dates) {
-        const auto value = person.labeledValueForIdentifier(identifier, qsizetype(row.labelIndex));
-        if (!value || !labelPasses(selectedLabels, value->label))
-            return {};
-        return key == QLatin1String("label") ? textValue(value->labelText()) : dateValue(value->dateValue);
-    }
-    if (fieldType(person, identifier, customItems) == ValueKind::Labeled) {
-        const auto value = person.labeledValueForIdentifier(identifier, qsizetype(row.labelIndex));
-        if (!value || !labelPasses(selectedLabels, value->label))
-            return {};
-        return textValue(recordText(*value, key));
-    }
-    if (identifier == FieldId::Birthday) {
-        const auto birthday = person.birthdayValue();
-        return dateValue(birthday ? birthday->value : std::nullopt);
-    }
+    // The built-in fields first: their kinds never depend on the contact.
     if (identifier == FieldId::Name) {
         if (key != FieldId::FirstName && key != FieldId::LastName)
             return textValue(person.compositeName());
@@ -157,6 +142,22 @@ SortValue sortValueFor(SubContactRow &row, const QString &identifier, const QStr
         if (key == FieldId::PhoneticLastName)
             return textValue(phonetic->lastName + phonetic->firstName);
         return {};
+    }
+    if (identifier == FieldId::Birthday) {
+        const auto birthday = person.birthdayValue();
+        return dateValue(birthday ? birthday->value : std::nullopt);
+    }
+    if (identifier == FieldId::Dates || fieldType(person, identifier, customItems) == ValueKind::Labeled) {
+        // The list is shared, not copied; only the row's value is read.
+        const auto values = person.labeledValueForIdentifier(identifier);
+        if (!values || row.labelIndex >= values->size())
+            return {};
+        const LabeledValueRecord &value = values->at(row.labelIndex);
+        if (!labelPasses(selectedLabels, value.label))
+            return {};
+        if (identifier == FieldId::Dates && key != QLatin1String("label"))
+            return dateValue(value.dateValue);
+        return textValue(recordText(value, key));
     }
     return textValue(person.valueForIdentifier(identifier).text());
 }
