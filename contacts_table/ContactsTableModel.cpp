@@ -41,8 +41,10 @@ QVariant ContactsTableModel::headerData(int section, Qt::Orientation orientation
 Qt::ItemFlags ContactsTableModel::flags(const QModelIndex &index) const {
     if (!index.isValid())
         return Qt::NoItemFlags;
-    return controller_->shouldSelectRow(index.row()) ? Qt::ItemIsEnabled | Qt::ItemIsSelectable
-                                                     : Qt::ItemIsEnabled;
+    // The footer is disabled too, so the keyboard never moves onto it.
+    if (!controller_->shouldSelectRow(index.row()))
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
 }
 
 void ContactsTableModel::reset(const std::function<void()> &change) {

@@ -90,7 +90,8 @@ QWidget *ContactsViewController::loadView() {
     connect(header, &QHeaderView::sectionResized, this,
             [this](int column, int, int width) { tableViewColumnDidResize(column, width); });
     connect(header, &QHeaderView::sectionMoved, this, &ContactsViewController::tableViewColumnDidMove);
-    tableView_->viewport()->installEventFilter(this);
+    viewport_ = tableView_->viewport();
+    viewport_->installEventFilter(this);
     connect(tableView_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &ContactsViewController::tableViewSelectionDidChange);
     return tableView_;
@@ -98,8 +99,8 @@ QWidget *ContactsViewController::loadView() {
 
 bool ContactsViewController::eventFilter(QObject *watched, QEvent *event) {
     // A press on the footer row changes no selection.
-    if (tableView_ && watched == tableView_->viewport() &&
-        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)) {
+    if ((event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) &&
+        watched == viewport_) {
         const int row = tableView_->rowAt(static_cast<QMouseEvent *>(event)->position().toPoint().y());
         if (row >= 0 && !shouldSelectRow(row))
             return true;
@@ -346,11 +347,15 @@ void ContactsViewController::reloadData() {
 void ContactsViewController::applyRowHeights() {
     QHeaderView *header = tableView_->verticalHeader();
     header->setDefaultSectionSize(int(rowHeight_));
-    // Only the taller rows get their own height.
+    // Only the taller rows get their own height. While updates are off a resize does not
+    // look for the row's place on screen, which would make the loop quadratic.
+    const bool updates = header->updatesEnabled();
+    header->setUpdatesEnabled(false);
     for (size_t row = 0; row < subContactTable_.size(); ++row) {
         if (subContactTable_[row]->numLines > 1)
             header->resizeSection(int(row), heightOfRow(int(row)));
     }
+    header->setUpdatesEnabled(updates);
 }
 
 void ContactsViewController::setSortDescriptors(const QList<SortDescriptor> &sortDescriptors) {
@@ -470,6 +475,11 @@ void ContactsViewController::sortOptionSelected(const QString &columnIdentifier,
         defaults.setObject(table, sortOptionsKey);
     }
     sortOptionsChanged(entry, columnIdentifier);
+}
+
+void ContactsViewController::addLabel(const std::optional<QString> &label, const QString &identifier) {
+    if (label)
+        QMPerson::setLabel(QString(), *label, identifier);
 }
 
 // ---- Cells, heights, footer

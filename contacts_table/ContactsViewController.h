@@ -105,6 +105,8 @@ public:
     // Makes these the table's sort, as a click on a column header does, and reports it.
     void setSortDescriptors(const QList<SortDescriptor> &sortDescriptors);
     void sortOptionSelected(const QString &columnIdentifier, const QString &option);
+    // Registers a label word for a field in the class-level label table.
+    void addLabel(const std::optional<QString> &label, const QString &identifier);
     // Sorts (rebuilding first when dirty) and shows the rows, keeping the selected indexes.
     void reloadData();
 
@@ -165,6 +167,7 @@ private:
 
     ContactsViewControllerDelegate *delegate_ = nullptr;
     QTableView *tableView_ = nullptr;
+    QWidget *viewport_ = nullptr;
     ContactsTableModel *model_ = nullptr;
     SharedContactTable contactTable_;
     SubContactTable subContactTable_;

@@ -23,16 +23,6 @@ const QStringList &addressPartIdentifiers() {
     return parts;
 }
 
-// The values a multi-valued column shows, or none for another kind of column.
-std::optional<LabeledValueList> columnValues(QMPerson &person, const QString &identifier,
-                                             const QList<CustomItemDefinition> &customItems) {
-    if (addressPartIdentifiers().contains(identifier))
-        return person.labeledValueForIdentifier(FieldId::Address);
-    if (fieldType(person, identifier, customItems) != ValueKind::Labeled)
-        return std::nullopt;
-    return person.labeledValueForIdentifier(identifier);
-}
-
 QString dictionaryText(const FieldValue &value) {
     if (const auto *name = value.get<NameRecord>())
         return name->stringValue;
@@ -47,14 +37,45 @@ qint64 lineCount(const QString &text) {
     return text.isEmpty() ? 0 : text.count(QLatin1Char('\n')) + 1;
 }
 
-qint64 textLines(SubContactRow &row, const BuildContext &context) {
-    qint64 n = 1;
-    for (const QString &identifier : context.identifiers) {
-        n = std::max(n, lineCount(columnText(row, identifier, context.customItems)));
-        if (identifier == FieldId::Note && n >= 5)
-            n = 5;
+// What one shown column holds for one contact, fetched once for all its rows: the value
+// list of a multi-valued column (and the address part it shows), or the line count of a
+// text that every row of the contact shows.
+struct ColumnSource {
+    QString identifier;
+    std::optional<LabeledValueList> values;
+    QString addressPart;
+    qint64 lines = 0;
+
+    qint64 linesAt(qsizetype position) const {
+        if (!values)
+            return lines;
+        if (position >= values->size())
+            return 0;
+        const LabeledValueRecord &value = values->at(position);
+        if (addressPart.isEmpty())
+            return lineCount(value.stringValue);
+        const QString *part = value.addressPart(addressPart);
+        return part ? lineCount(*part) : 0;
     }
-    return n;
+};
+
+ColumnSource columnSource(QMPerson &person, const QString &identifier,
+                          const QList<CustomItemDefinition> &customItems) {
+    ColumnSource source;
+    source.identifier = identifier;
+    if (addressPartIdentifiers().contains(identifier)) {
+        source.values = person.labeledValueForIdentifier(FieldId::Address);
+        source.addressPart = identifier;
+        return source;
+    }
+    const QString type = fieldType(person, identifier, customItems);
+    if (type == ValueKind::Labeled)
+        source.values = person.labeledValueForIdentifier(identifier);
+    else if (type == ValueKind::Dictionary)
+        source.lines = lineCount(dictionaryText(person.valueForIdentifier(identifier)));
+    else if (type == ValueKind::String)
+        source.lines = lineCount(person.stringValueForIdentifier(identifier));
+    return source;
 }
 
 // The record's entry named by a sort key's second part.
@@ -100,22 +121,7 @@ QString joined(const QString &first, const QString &second) {
 SortValue sortValueFor(SubContactRow &row, const QString &identifier, const QString &key,
                        const QStringList &selectedLabels, const QList<CustomItemDefinition> &customItems) {
     QMPerson &person = *row.person;
-    if (identifier == FieldId::Dates) {
-        const auto value = person.labeledValueForIdentifier(identifier, qsizetype(row.labelIndex));
-        if (!value || !labelPasses(selectedLabels, value->label))
-            return {};
-        return key == QLatin1String("label") ? textValue(value->labelText()) : dateValue(value->dateValue);
-    }
-    if (fieldType(person, identifier, customItems) == ValueKind::Labeled) {
-        const auto value = person.labeledValueForIdentifier(identifier, qsizetype(row.labelIndex));
-        if (!value || !labelPasses(selectedLabels, value->label))
-            return {};
-        return textValue(recordText(*value, key));
-    }
-    if (identifier == FieldId::Birthday) {
-        const auto birthday = person.birthdayValue();
-        return dateValue(birthday ? birthday->value : std::nullopt);
-    }
+    // The built-in fields first: their kinds never depend on the contact.
     if (identifier == FieldId::Name) {
         if (key != FieldId::FirstName && key != FieldId::LastName)
             return textValue(person.compositeName());
@@ -136,6 +142,22 @@ SortValue sortValueFor(SubContactRow &row, const QString &identifier, const QStr
         if (key == FieldId::PhoneticLastName)
             return textValue(phonetic->lastName + phonetic->firstName);
         return {};
+    }
+    if (identifier == FieldId::Birthday) {
+        const auto birthday = person.birthdayValue();
+        return dateValue(birthday ? birthday->value : std::nullopt);
+    }
+    if (identifier == FieldId::Dates || fieldType(person, identifier, customItems) == ValueKind::Labeled) {
+        // The list is shared, not copied; only the row's value is read.
+        const auto values = person.labeledValueForIdentifier(identifier);
+        if (!values || row.labelIndex >= values->size())
+            return {};
+        const LabeledValueRecord &value = values->at(row.labelIndex);
+        if (!labelPasses(selectedLabels, value.label))
+            return {};
+        if (identifier == FieldId::Dates && key != QLatin1String("label"))
+            return dateValue(value.dateValue);
+        return textValue(recordText(value, key));
     }
     return textValue(person.valueForIdentifier(identifier).text());
 }
@@ -199,34 +221,15 @@ QString fieldType(const QMPerson &person, const QString &identifier,
     return {};
 }
 
-QString columnText(SubContactRow &row, const QString &identifier,
-                   const QList<CustomItemDefinition> &customItems) {
-    QMPerson &person = *row.person;
-    if (addressPartIdentifiers().contains(identifier)) {
-        const auto address = person.labeledValueForIdentifier(FieldId::Address, qsizetype(row.labelIndex));
-        const QString *part = address ? address->addressPart(identifier) : nullptr;
-        return part ? *part : QString();
-    }
-    const QString type = fieldType(person, identifier, customItems);
-    if (type == ValueKind::Labeled) {
-        const auto value = person.labeledValueForIdentifier(identifier, qsizetype(row.labelIndex));
-        return value ? value->stringValue : QString();
-    }
-    if (type == ValueKind::Dictionary)
-        return dictionaryText(person.valueForIdentifier(identifier));
-    if (type == ValueKind::String)
-        return person.stringValueForIdentifier(identifier);
-    return {};
-}
-
 SubContactTable createSubContactsFromContact(const ContactEntry &entry, const BuildContext &context) {
     QMPerson &person = *entry.person;
+    QList<ColumnSource> sources;
+    sources.reserve(context.identifiers.size());
     std::set<qint64> positions = {0};
     for (const QString &identifier : context.identifiers) {
-        if (identifier == FieldId::Name)
-            continue;
-        const auto values = columnValues(person, identifier, context.customItems);
-        if (!values)
+        sources.append(columnSource(person, identifier, context.customItems));
+        const auto &values = sources.last().values;
+        if (identifier == FieldId::Name || !values)
             continue;
         for (qsizetype k = 0; k < values->size(); ++k) {
             if (labelPasses(context.selectedLabels, values->at(k).label))
@@ -243,7 +246,15 @@ SubContactTable createSubContactsFromContact(const ContactEntry &entry, const Bu
         row->uniqueId = person.uniqueId();
         row->labelIndex = position;
         row->twoLineName = twoLineName;
-        row->textLines = textLines(*row, context);
+        // Lines of the tallest cell; a note counts for at most five, a later column may
+        // still count more.
+        qint64 n = 1;
+        for (const ColumnSource &source : std::as_const(sources)) {
+            n = std::max(n, source.linesAt(position));
+            if (source.identifier == FieldId::Note && n >= 5)
+                n = 5;
+        }
+        row->textLines = n;
         rows.push_back(std::move(row));
     }
     return rows;

@@ -110,6 +110,28 @@ TEST_F(ContactsTable, FooterNamesTheGroupAndCountsContacts) {
     EXPECT_FALSE(controller.shouldSelectRow(5));
 }
 
+TEST_F(ContactsTable, TheKeyboardStopsAboveTheFooter) {
+    auto a = withPhones(QStringLiteral("A"), {QStringLiteral("1")});
+    auto b = withPhones(QStringLiteral("B"), {QStringLiteral("2")});
+    show({a, b});
+    view()->setFocus();
+    clickRow(0);
+    QTest::keyClick(view(), Qt::Key_Down);
+    EXPECT_EQ(controller.selectedRowIndexes(), QList<int>{1});
+    EXPECT_EQ(delegate.selections.last()->uniqueId, b->uniqueId());
+    const qsizetype reports = delegate.selections.size();
+    QTest::keyClick(view(), Qt::Key_Down);
+    EXPECT_EQ(controller.selectedRowIndexes(), QList<int>{1});
+    EXPECT_EQ(delegate.selections.size(), reports);
+}
+
+TEST_F(ContactsTable, AddedLabelsJoinTheFieldsLabels) {
+    controller.addLabel(std::nullopt, FieldId::Phone);
+    controller.addLabel(QStringLiteral("Boat phone"), FieldId::Phone);
+    EXPECT_TRUE(QMPerson::labelsForIdentifier(FieldId::Phone).value().contains(QStringLiteral("Boat phone")));
+    QMPerson::setLabel(QStringLiteral("Boat phone"), QString(), FieldId::Phone);
+}
+
 TEST_F(ContactsTable, NoContactsShowOnlyTheFooter) {
     show({});
     EXPECT_EQ(controller.numberOfRowsInTableView(), 1);

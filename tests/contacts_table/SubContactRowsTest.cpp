@@ -45,6 +45,25 @@ TEST(SubContactRows, SlicesKeepContactTableOrder) {
     }
 }
 
+TEST(SubContactRows, SlicesPastTheDeadlineStopAndAreLeftOut) {
+    QList<std::shared_ptr<QMPerson>> people;
+    for (int i = 0; i < 8000; ++i)
+        people.append(person(QStringLiteral("P%1").arg(i)));
+    const auto contacts = table(people);
+    bool complete = true;
+    const SubContactTable rows = SubContactRows::buildRows(
+        *contacts, {{FieldId::Name}, {QStringLiteral("All")}, {}, false}, 0, &complete);
+    EXPECT_FALSE(complete);
+    EXPECT_LT(rows.size(), 8000u);
+    // What was kept are whole slices, in contact-table order.
+    EXPECT_EQ(rows.size() % 2000, 0u);
+    QHash<QString, int> position;
+    for (int i = 0; i < people.size(); ++i)
+        position.insert(people[i]->uniqueId(), i);
+    for (size_t i = 1; i < rows.size(); ++i)
+        EXPECT_LT(position.value(rows[i - 1]->uniqueId), position.value(rows[i]->uniqueId));
+}
+
 TEST(SubContactRows, DeletedEntriesGiveNoRows) {
     auto kept = person(QStringLiteral("Kept"));
     auto gone = person(QStringLiteral("Gone"));
@@ -128,14 +147,21 @@ protected:
             LabeledValueRecord address = labeled(upLabels[i], {});
             address.zip = QStringLiteral("100") + down[i];
             address.city = up[i] + QStringLiteral("ville");
+            address.street = up[i] + QStringLiteral(" street");
+            address.state = down[i] + QStringLiteral("state");
+            address.country = up[i] + QStringLiteral("land");
             p->addAddressValue(address);
-            LabeledValueRecord im = labeled(QStringLiteral("home"), up[i] + QStringLiteral("user"));
+            LabeledValueRecord im = labeled(upLabels[i], up[i] + QStringLiteral("user"));
             im.service = down[i] + QStringLiteral("service");
             p->addImsValue(im);
             LabeledValueRecord date = labeled(upLabels[i], {});
             date.dateValue = DateComponents(2010 - i, 1, 1);
             p->addDatesValue(date);
             p->setValue(QStringLiteral("Co ") + down[i], FieldId::Company);
+            p->addUrlValue(
+                labeled(downLabels[i], QStringLiteral("https://") + up[i] + QStringLiteral(".example")));
+            p->addRelationshipValue(labeled(upLabels[i], down[i] + QStringLiteral("relative")));
+            p->addSnsValue(labeled(down[i] + QStringLiteral("social"), up[i] + QStringLiteral("name")));
             PhoneticNameRecord phonetic;
             phonetic.firstName = up[i];
             phonetic.lastName = down[i];
@@ -194,10 +220,34 @@ TEST_F(SortKeys, EveryKindOfSortKey) {
         {QStringLiteral("FirstName"), rising},
         {QStringLiteral("LastName"), falling},
         {QStringLiteral("Company"), falling},
+        {QStringLiteral("compositeName"), rising},
+        {QStringLiteral("Address"), rising},
+        {QStringLiteral("Address Street"), rising},
+        {QStringLiteral("Street"), rising},
+        {QStringLiteral("Address State"), falling},
+        {QStringLiteral("State"), falling},
+        {QStringLiteral("Address City"), rising},
+        {QStringLiteral("Address Country"), rising},
+        {QStringLiteral("Country"), rising},
+        {QStringLiteral("URL"), rising},
+        {QStringLiteral("URL label"), falling},
+        {QStringLiteral("Relationship"), falling},
+        {QStringLiteral("Relationship label"), rising},
+        {QStringLiteral("Instant Message"), falling},
+        {QStringLiteral("Instant Message label"), rising},
+        {QStringLiteral("Social Network"), rising},
+        {QStringLiteral("Social Network username"), rising},
+        {QStringLiteral("Social Network service name"), falling},
+        {QStringLiteral("Social Network label"), falling},
+        {QStringLiteral("Phonetic Name LastName"), falling},
         {QStringLiteral("Boat"), falling},
         {QStringLiteral("Boat label"), rising},
     };
-    for (const auto &[key, expected] : cases) {
+    // The composed phonetic name follows the name order the record chose.
+    const bool givenFirst = people[0]->phoneticNameValue()->stringValue.startsWith(QLatin1Char('a'));
+    const QList<std::pair<QString, QList<int>>> phonetic = {
+        {QStringLiteral("Phonetic Name"), givenFirst ? rising : falling}};
+    for (const auto &[key, expected] : cases + phonetic) {
         EXPECT_EQ(order(key, true), expected) << key.toStdString();
         QList<int> reversed(expected.rbegin(), expected.rend());
         EXPECT_EQ(order(key, false), reversed) << key.toStdString() << " descending";
