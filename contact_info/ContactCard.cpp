@@ -123,8 +123,11 @@ std::optional<ContactCardPage> makeContactHTML(const ContactEntry *contact, cons
         pictureName = PhotoName;
         page.images.insert(PhotoName, person->thumbnail());
     }
-    for (const QString &icon : {PersonPicture, CompanyPicture})
-        page.images.insert(icon, QImage(IconFolder + icon));
+    // The card is made on the main thread only; the bundle pictures are decoded once.
+    static const QImage personPicture(IconFolder + PersonPicture);
+    static const QImage companyPicture(IconFolder + CompanyPicture);
+    page.images.insert(PersonPicture, personPicture);
+    page.images.insert(CompanyPicture, companyPicture);
 
     if (!body.isNull()) {
         const auto string = [person](const QString &identifier) {
