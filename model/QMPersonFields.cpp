@@ -212,13 +212,17 @@ void QMPerson::setValue(const FieldValue &value, const QString &identifier) {
             setPhoto(*image);
         return;
     }
-    if (kind == Kind::Other && customItemIndex(identifier) >= 0) {
-        if (const auto *text = value.get<QString>())
+    if (const qsizetype custom = kind == Kind::Other ? customItemIndex(identifier) : -1; custom >= 0) {
+        // An item holds values of its own type only: a list under a text item (or the
+        // reverse) would be read as nothing by every other operation.
+        const bool labeled = customItems_[custom].type == ValueKind::Labeled;
+        if (const auto *text = value.get<QString>(); text && !labeled)
             items_.insert(identifier, *text);
-        else if (const auto *list = value.get<LabeledValueList>())
+        else if (const auto *list = value.get<LabeledValueList>(); list && labeled)
             items_.insert(identifier, withStringValues(*list));
         else
-            return;
+            return logError("-[QMPerson setValue:forIdentifier:]",
+                            QStringLiteral("value of another type for \"%1\" refused").arg(identifier));
         changed_ = true;
         return;
     }
@@ -353,7 +357,7 @@ void QMPerson::replaceLabeledValue(const FieldValue &value, const QString &ident
     if (const auto field = labeledFieldForIdentifier(identifier)) {
         if (const auto *record = value.get<LabeledValueRecord>())
             replaceValue(*field, *record);
-        else
+        else if (value.isNull() || value.is<LabeledValueList>())
             replaceList(*field, recordsOf(value));
         return;
     }
@@ -382,7 +386,7 @@ void QMPerson::replaceLabeledValue(const FieldValue &value, const QString &ident
     if (const auto field = labeledFieldForIdentifier(identifier)) {
         if (const auto *record = value.get<LabeledValueRecord>())
             replaceValueAt(*field, *record, index);
-        else
+        else if (value.isNull() || value.is<LabeledValueList>())
             replaceList(*field, recordsOf(value));
         return;
     }

@@ -126,6 +126,22 @@ TEST(QMPersonFieldsTest, TypesOfOtherIdentifiers) {
     EXPECT_EQ(person.valueForIdentifier(FieldId::NameOrdering), FieldValue(QString()));
 }
 
+TEST(QMPersonFieldsTest, ValuesOfAnotherKindChangeNothing) {
+    QMPerson person;
+    person.setValue(twoPhones(), FieldId::Phone);
+    person.setValue(QStringLiteral("Acme"), FieldId::Company);
+    person.setChanged(false);
+    person.replaceLabeledValue(QStringLiteral("text"), FieldId::Phone);
+    person.replaceLabeledValue(QStringLiteral("text"), FieldId::Phone, 0);
+    person.setValue(textRecord("home", "1"), FieldId::Phone);
+    person.setValue(twoPhones(), FieldId::Company);
+    person.setValue(QStringLiteral("text"), FieldId::Birthday);
+    person.setValue(QStringLiteral("text"), FieldId::Photo);
+    EXPECT_EQ(person.phoneValues().size(), 2);
+    EXPECT_EQ(person.stringValueForIdentifier(FieldId::Company), "Acme");
+    EXPECT_FALSE(person.changed());
+}
+
 TEST(QMPersonFieldsTest, StringFieldOfANewCardIsNoneButReadsEmpty) {
     QMPerson person;
     EXPECT_TRUE(person.valueForIdentifier(FieldId::Company).isNull());
@@ -151,6 +167,13 @@ TEST(QMPersonFieldsTest, SettingUnknownIdentifiersMakesCustomItems) {
     EXPECT_EQ(person.typeForIdentifier("Color"), ValueKind::String);
     EXPECT_EQ(person.stringValueForIdentifier("Color"), "blue");
     EXPECT_FALSE(person.labeledValueForIdentifier("Color").has_value());
+
+    person.setChanged(false);
+    person.setValue(QStringLiteral("text"), "Pets");
+    person.setValue(twoPhones(), "Color");
+    EXPECT_EQ(person.labeledValueForIdentifier("Pets")->size(), 2) << "an item keeps values of its own type";
+    EXPECT_EQ(person.stringValueForIdentifier("Color"), "blue");
+    EXPECT_FALSE(person.changed());
 
     person.setValue(FieldValue(), "Nothing");
     person.setValue(NameRecord(), "Nothing");

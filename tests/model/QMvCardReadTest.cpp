@@ -1,10 +1,7 @@
 #include "tests/model/PersonTestSupport.h"
 
 #include "model/QMvCard.h"
-#include "platform/core/TextEncoding.h"
-
-#include <QDirIterator>
-#include <QFile>
+#include "tests/model/QMvCardTestSupport.h"
 
 #include <thread>
 #include <vector>
@@ -245,27 +242,14 @@ TEST(QMvCardReadTest, ReadingAndWritingOnSeveralThreadsAtOnce) {
 
 // Real files of other programs: each is read whole, and each card becomes a contact.
 TEST(QMvCardReadTest, EverySharedFileIsRead) {
-    QDirIterator files(QStringLiteral(TESSARIN_VCARD_TESTDATA), {QStringLiteral("*.vcf")}, QDir::Files,
-                       QDirIterator::Subdirectories);
     int contacts = 0;
     int filesRead = 0;
     QHash<QString, ContactTable> byFile;
-    while (files.hasNext()) {
-        const QString path = files.next();
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        const QByteArray bytes = file.readAll();
-        const bool shiftJis = path.contains(QStringLiteral("v21_japanese_"));
-        const auto decoded =
-            shiftJis ? TextEncoding::decode(
-                           bytes, TextEncoding::findByName(QStringLiteral("Japanese (Shift JIS)"))->constant)
-                     : TextEncoding::decodeAutomatically(bytes);
-        ASSERT_TRUE(decoded.ok) << path.toStdString();
-        const QString &text = decoded.text;
+    for (const auto &[name, text] : sharedVCardFiles()) {
         const auto table = QMvCard().containersFromVCards(text);
-        ASSERT_TRUE(table) << path.toStdString();
+        ASSERT_TRUE(table) << name.toStdString();
         const ContactTable &all = *QMvCard::contactsInContainer(table->first());
-        byFile.insert(QFileInfo(path).fileName(), all);
+        byFile.insert(name, all);
         contacts += int(all.size());
         ++filesRead;
     }
@@ -284,6 +268,24 @@ TEST(QMvCardReadTest, EverySharedFileIsRead) {
     const ContactTable japanese = byFile.value(QStringLiteral("v21_japanese_1.vcf"));
     ASSERT_EQ(japanese.size(), 1);
     EXPECT_EQ(japanese[0].person->nameValue().lastName, QStringLiteral("安藤ロイド"));
+}
+
+} // namespace
+
+namespace {
+
+// Any cut of a real file reads without harm: the cards before the cut stay, nothing else
+// appears.
+TEST(QMvCardReadTest, CutFilesKeepTheCardsBeforeTheCut) {
+    for (const QString &text : sharedVCardTexts()) {
+        const qsizetype whole = QMvCard::contactsInContainer(read(text)->first())->size();
+        for (qsizetype cut = 0; cut < text.size(); cut += std::max<qsizetype>(1, text.size() / 23)) {
+            const auto table = read(text.left(cut));
+            ASSERT_TRUE(table);
+            EXPECT_LE(QMvCard::contactsInContainer(table->first())->size(), whole);
+            QMvCard::findCategories2(QStringView(text).mid(cut));
+        }
+    }
 }
 
 } // namespace

@@ -25,13 +25,13 @@ inline QString vCardText(const QString &family, const QString &extra = {}) {
         .arg(family, extra);
 }
 
-// The text of every shared vCard file of other programs.
-inline QStringList sharedVCardTexts() {
-    QStringList texts;
-    QDirIterator files(QStringLiteral(TESSARIN_VCARD_TESTDATA), {QStringLiteral("*.vcf")}, QDir::Files,
+// Every shared vCard file of other programs: its name and its text.
+inline QList<std::pair<QString, QString>> sharedVCardFiles() {
+    QList<std::pair<QString, QString>> files;
+    QDirIterator paths(QStringLiteral(TESSARIN_VCARD_TESTDATA), {QStringLiteral("*.vcf")}, QDir::Files,
                        QDirIterator::Subdirectories);
-    while (files.hasNext()) {
-        const QString path = files.next();
+    while (paths.hasNext()) {
+        const QString path = paths.next();
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
             continue;
@@ -41,9 +41,16 @@ inline QStringList sharedVCardTexts() {
                 ? TextEncoding::decode(
                       bytes, TextEncoding::findByName(QStringLiteral("Japanese (Shift JIS)"))->constant)
                 : TextEncoding::decodeAutomatically(bytes);
-        if (decoded.ok)
-            texts.append(decoded.text);
+        EXPECT_TRUE(decoded.ok) << path.toStdString();
+        files.append({QFileInfo(path).fileName(), decoded.text});
     }
+    return files;
+}
+
+inline QStringList sharedVCardTexts() {
+    QStringList texts;
+    for (const auto &[name, text] : sharedVCardFiles())
+        texts.append(text);
     return texts;
 }
 
