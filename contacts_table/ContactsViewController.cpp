@@ -198,7 +198,9 @@ void ContactsViewController::updateColumnsInTableView(const QStringList &identif
         column.width = columnWidthDictionary_.value(identifier, 200.0).toDouble();
         columns.append(column);
     }
+    const QList<int> selected = selectedRowIndexes();
     model_->reset([&] { columns_ = columns; });
+    keepSelection(selected);
     applyColumnWidths();
     showSortIndicator();
     updateTable();
@@ -331,17 +333,21 @@ void ContactsViewController::reloadData() {
     if (contactTable_ && columns_.size() > 1)
         tableView_->setSpan(numberOfRowsInTableView() - 1, 0, 1, int(columns_.size()));
     applyRowHeights();
+    keepSelection(previous);
+    // The table allows no empty selection.
+    if (selectedRowIndexes().isEmpty() && !subContactTable_.empty())
+        selectRowIndexes({0});
+}
+
+void ContactsViewController::keepSelection(const QList<int> &rows) {
     QList<int> kept;
-    for (const int row : previous) {
+    for (const int row : rows) {
         if (isRow(row))
             kept.append(row);
     }
     ++silentSelection_;
     selectRowIndexes(kept);
     --silentSelection_;
-    // The table allows no empty selection.
-    if (kept.isEmpty() && !subContactTable_.empty())
-        selectRowIndexes({0});
 }
 
 void ContactsViewController::applyRowHeights() {

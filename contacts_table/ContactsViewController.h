@@ -145,6 +145,9 @@ private:
     void tableViewColumnDidMove(int logical, int oldVisual, int newVisual);
     void columnHeaderClicked(int column);
     void applyRowHeights();
+    // After a model reset: the same row indexes selected again, as a reload keeps them,
+    // without telling the delegate.
+    void keepSelection(const QList<int> &rows);
     void applyColumnWidths();
     void showSortIndicator();
     void scrollRowToVisible(int row);

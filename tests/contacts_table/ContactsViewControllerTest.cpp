@@ -407,7 +407,8 @@ TEST_F(ContactsTable, SelectRowsOfContacts) {
 
 TEST_F(ContactsTable, MovedColumnsAndWidthsAreStoredAndRestored) {
     setColumns(QStringLiteral("Mine"), {FieldId::Name, FieldId::Phone, FieldId::Email, FieldId::URL});
-    show({withPhones(QStringLiteral("Anna"), {QStringLiteral("1")})}, QStringLiteral("Mine"));
+    show({withPhones(QStringLiteral("Anna"), {QStringLiteral("1")}), withPhones(QStringLiteral("Bert"), {})},
+         QStringLiteral("Mine"));
     QHeaderView *header = view()->horizontalHeader();
     header->resizeSection(2, 130);
     header->moveSection(3, 1); // URL before Phone
@@ -420,6 +421,14 @@ TEST_F(ContactsTable, MovedColumnsAndWidthsAreStoredAndRestored) {
     EXPECT_EQ(controller.tableIdentfiers().first(), FieldId::Name);
     EXPECT_EQ(controller.tableIdentfiers(),
               (QStringList{FieldId::Name, FieldId::URL, FieldId::Phone, FieldId::Email}));
+
+    // Another view type keeps the selected row.
+    controller.selectRowIndexes({1});
+    UserDefaults::standard().setObject(QStringLiteral("Email"), QStringLiteral("QM1DselectedViewType"));
+    controller.setSelectedViewType(QStringLiteral("Email"));
+    EXPECT_EQ(controller.tableIdentfiers(), (QStringList{FieldId::Name, FieldId::Email}));
+    EXPECT_EQ(controller.selectedRowIndexes(), QList<int>{1});
+    UserDefaults::standard().setObject(QStringLiteral("Mine"), QStringLiteral("QM1DselectedViewType"));
 
     ContactsViewController second;
     second.view()->show();
