@@ -25,7 +25,16 @@ void Document::setFileURL(const QUrl &url) {
     emit displayNameChanged();
 }
 
+void Document::setDisplayName(const QString &name) {
+    displayName_ = name;
+    for (WindowController *controller : windowControllers())
+        controller->synchronizeWindowTitleWithDocumentName();
+    emit displayNameChanged();
+}
+
 QString Document::displayName() {
+    if (!displayName_.isEmpty())
+        return displayName_;
     if (!fileURL_.isEmpty())
         return QFileInfo(fileURL_.toLocalFile()).fileName();
     if (untitledNumber_ == 0) {

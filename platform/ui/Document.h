@@ -24,8 +24,9 @@ public:
     void setFileURL(const QUrl &url);
     QString fileType() const { return fileType_; }
     void setFileType(const QString &type) { fileType_ = type; }
-    // The file's name, or "Untitled", "Untitled 2", ... for a document without a file.
+    // The name given to the document, else the file's name, else "Untitled", "Untitled 2", ...
     QString displayName();
+    void setDisplayName(const QString &name);
 
     UndoManager *undoManager() { return &undoManager_; }
 
@@ -52,6 +53,7 @@ private:
     friend class DocumentController;
     QUrl fileURL_;
     QString fileType_;
+    QString displayName_;
     int untitledNumber_ = 0;
     bool closing_ = false;
     UndoManager undoManager_;

@@ -93,6 +93,8 @@ public:
     bool autoenablesItems() const { return autoenables_; }
     void setAutoenablesItems(bool on) { autoenables_ = on; }
 
+    // The item whose submenu this menu is, if any.
+    MenuItem *supermenuItem() const { return parentItem_; }
     // The widget whose window's responder chain receives the items' actions.
     QWidget *ownerWidget() const;
     void setOwnerWidget(QWidget *widget) { owner_ = widget; }

@@ -1,0 +1,460 @@
+#include "app/ViewController.h"
+
+#include "app/WindowController.h"
+#include "model/ViewTypes.h"
+#include "platform/core/Localization.h"
+#include "platform/core/Log.h"
+#include "platform/core/UndoManager.h"
+#include "platform/core/UserDefaults.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/FontManager.h"
+#include "platform/ui/Menu.h"
+
+#include <QFontDatabase>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSplitter>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace tessarin {
+
+namespace {
+
+const QString AllLabels = QStringLiteral("All");
+const QString DefaultViewType = QStringLiteral("Email");
+const QString SystemFontName = QStringLiteral(".AppleSystemUIFont");
+
+// The fields whose values a sort by their column reorders inside each contact.
+const QStringList &reorderedIdentifiers() {
+    static const QStringList identifiers = {
+        FieldId::Email, FieldId::InstantMessage, FieldId::SocialNetwork, FieldId::URL,
+        FieldId::Phone, FieldId::Address,        FieldId::Relationship,  FieldId::Dates};
+    return identifiers;
+}
+
+} // namespace
+
+ViewController::ViewController(QObject *parent)
+    : ::ViewController(parent) {
+    // The window's structure: a split view of the group list, the table and the detail panel.
+    splitViewController_ = new SplitViewController(Qt::Horizontal, this);
+    groupViewController_ = new GroupViewController(this);
+    contactsViewController_ = new ContactsViewController(this);
+    contactInfoController_ = new ContactInfoController(this);
+    splitViewController_->addSplitViewItem(groupViewController_);
+    splitViewController_->addSplitViewItem(contactsViewController_);
+    splitViewController_->addSplitViewItem(contactInfoController_);
+    addChildViewController(splitViewController_);
+
+    registerAction(QStringLiteral("changeFont:"), [this](QObject *sender) { changeFont(sender); });
+    registerAction(QStringLiteral("revertToDefaultFont:"),
+                   [this](QObject *sender) { revertToDefaultFont(sender); });
+}
+
+ViewController::~ViewController() = default;
+
+QWidget *ViewController::loadView() {
+    auto *view = new QWidget;
+    auto *layout = new QVBoxLayout(view);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    redSeparator_ = new QFrame(view);
+    redSeparator_->setObjectName(QStringLiteral("redSeparator"));
+    redSeparator_->setFixedHeight(2);
+    layout->addWidget(redSeparator_);
+    layout->addWidget(splitViewController_->view(), 1);
+    return view;
+}
+
+WindowController *ViewController::mainWindowController() const {
+    return qobject_cast<WindowController *>(windowController());
+}
+
+QRect ViewController::groupViewFrame() const {
+    SplitViewItem *item = splitViewController_->splitViewItems().value(0);
+    if (!item || item->isCollapsed() || !groupViewController_->isViewLoaded())
+        return {};
+    return groupViewController_->view()->geometry();
+}
+
+// ---- Life cycle
+
+void ViewController::viewDidLoad() {
+    newWindow_ = false;
+    UserDefaults &defaults = UserDefaults::standard();
+    if (Application::shared().shouldOfferPreferencesReset()) {
+        Alert alert;
+        alert.informativeText = L("Would you like to restore default preferences?");
+        alert.addButtonWithTitle(L("OK"));
+        alert.addButtonWithTitle(L("Cancel"));
+        if (alert.runModal() == AlertFirstButtonReturn) {
+            defaults.resetAll();
+            newWindow_ = true;
+        }
+    }
+
+    const QVariant labels = defaults.object(SelectedLabelsKey);
+    if (labels.isValid()) {
+        selectedLabels_ = labels.toStringList();
+    } else {
+        selectedLabels_ = {AllLabels};
+        defaults.setObject(selectedLabels_, SelectedLabelsKey);
+    }
+    if (defaults.dictionaryForKey(ViewTypeDictKey).isEmpty()) {
+        viewTypeDict_ = ViewTypes::aViewTypeDict();
+        defaults.setObject(viewTypeDict_, ViewTypeDictKey);
+    }
+    const QVariant viewType = defaults.object(SelectedViewTypeKey);
+    if (viewType.isValid()) {
+        selectedViewType_ = viewType.toString();
+    } else {
+        selectedViewType_ = DefaultViewType;
+        defaults.setObject(selectedViewType_, SelectedViewTypeKey);
+    }
+    setEditState(true);
+    readDocumentFont();
+}
+
+void ViewController::viewWillAppear() {
+    // The panes are assembled once per window; a window shown again keeps its state.
+    if (appeared_)
+        return;
+    appeared_ = true;
+    const QList<SplitViewItem *> items = splitViewController_->splitViewItems();
+    items[0]->setMaximumThickness(250);
+    items[1]->setMinimumThickness(200);
+    items[1]->setCanCollapse(false);
+    items[2]->setMinimumThickness(300);
+
+    FontManager &fonts = FontManager::shared();
+    fonts.setSelectedFont(selectedFont_, false);
+    changeFont(&fonts);
+    fonts.setTarget(this);
+
+    if (containerTable_) {
+        groupViewController_->setContainerTable(containerTable_);
+        groupViewController_->setSelectedGroupDict(selectedGroupDict_);
+    }
+    groupViewController_->setEditState(true);
+    groupViewController_->setDelegate(this);
+    contactsViewController_->setSelectedLabels(selectedLabels_);
+    contactsViewController_->setDelegate(this);
+    contactInfoController_->setDelegate(this);
+    contactInfoController_->setSelectedLabels(selectedLabels_);
+
+    WindowController *windowController = mainWindowController();
+    if (contactTable_) {
+        contactsViewController_->setContactTable(contactTable_);
+        if (!contactTable_->isEmpty())
+            contactInfoController_->setContact(&contactTable_->first());
+        if (windowController)
+            windowController->showGroupView(false);
+        groupViewController_->updateTable();
+        contactsViewController_->setSubContactTableDirty(true);
+        contactsViewController_->updateTable();
+        contactsViewController_->tableView()->setFocus();
+    } else if (windowController) {
+        windowController->showGroupView(false);
+    }
+
+    if (windowController)
+        windowController->setWindowFrameAutosaveName(documentName_.isEmpty() ? UnnamedDocument
+                                                                             : documentName_);
+
+    // The detail pane starts collapsed, as the visibility flag says.
+    contactInfoVisible_ = false;
+    items[2]->setCollapsed(true, false);
+    if (!newWindow_)
+        setEditState(UserDefaults::standard().boolForKey(LastEditStateKey));
+    else
+        applyDefaultFrame(100);
+}
+
+void ViewController::viewWillDisappear() {
+    UserDefaults &defaults = UserDefaults::standard();
+    defaults.setObject(selectedFont_.family(), fontNameKey());
+    defaults.setObject(float(selectedFont_.pointSizeF()), fontSizeKey());
+}
+
+void ViewController::applyDefaultFrame(int topMargin) {
+    Window *window = this->window();
+    if (!window)
+        return;
+    const QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    const QRect visible = screen ? screen->availableGeometry() : QRect();
+    window->setGeometry(visible.left() + 100, visible.top() + topMargin, 900, 500);
+}
+
+void ViewController::saveColumnWithDictionary() {
+    contactsViewController_->saveColumnWithDictionary();
+}
+
+// ---- Fonts
+
+QFont ViewController::systemFont() {
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setPointSizeF(DefaultFontSize);
+    return font;
+}
+
+QString ViewController::fontNameKey() const {
+    const QString key = QStringLiteral("QMFontName");
+    if (documentName_.isEmpty() || documentName_ == UnnamedDocument)
+        return key;
+    return key + QLatin1Char(' ') + documentName_;
+}
+
+QString ViewController::fontSizeKey() const {
+    const QString key = QStringLiteral("QMFontSize");
+    if (documentName_.isEmpty() || documentName_ == UnnamedDocument)
+        return key;
+    return key + QLatin1Char(' ') + documentName_;
+}
+
+void ViewController::setDocumentName(const QString &name) {
+    const bool changed = name != documentName_;
+    documentName_ = name;
+    if (changed && isViewLoaded())
+        readDocumentFont();
+}
+
+void ViewController::readDocumentFont() {
+    const UserDefaults &defaults = UserDefaults::standard();
+    const QString name = defaults.stringForKey(fontNameKey());
+    if (name.isEmpty() || name == SystemFontName ||
+        !QFontDatabase::families().contains(name, Qt::CaseInsensitive)) {
+        selectedFont_ = systemFont();
+        return;
+    }
+    QFont font(name);
+    font.setPointSizeF(std::max(defaults.doubleForKey(fontSizeKey()), MinimumFontSize));
+    selectedFont_ = font;
+}
+
+void ViewController::setFont(const std::optional<QFont> &font) {
+    if (!font)
+        return;
+    selectedFont_ = *font;
+    groupViewController_->setSelectedFont(*font);
+    contactsViewController_->setSelectedFont(*font);
+    contactInfoController_->setSelectedFont(*font);
+    UserDefaults &defaults = UserDefaults::standard();
+    defaults.setObject(font->family(), DefaultFontNameKey);
+    defaults.setObject(float(font->pointSizeF()), DefaultFontSizeKey);
+}
+
+void ViewController::changeFont(QObject *sender) {
+    auto *manager = qobject_cast<FontManager *>(sender);
+    setFont((manager ? manager : &FontManager::shared())->convertFont(selectedFont_));
+}
+
+void ViewController::revertToDefaultFont(QObject *) {
+    const QFont font = systemFont();
+    if (font.family() == selectedFont_.family() && font.pointSizeF() == selectedFont_.pointSizeF())
+        return;
+    setFont(font);
+}
+
+// ---- Edit state
+
+void ViewController::setEditState(bool editState) {
+    editState_ = editState;
+    if (editState)
+        separatorBorderWidth_ = 2.0;
+    if (redSeparator_) {
+        const QString colour = editState ? QStringLiteral("#ff3b30") : QStringLiteral("#8e8e93");
+        redSeparator_->setFixedHeight(separatorBorderWidth_ > 0 ? int(separatorBorderWidth_) : 1);
+        redSeparator_->setStyleSheet(
+            QStringLiteral("QFrame#redSeparator { background: %1; border: none; }").arg(colour));
+    }
+    contactsViewController_->setEditState(editState);
+    contactInfoController_->setEditState(editState);
+    groupViewController_->setEditState(editState);
+    if (WindowController *windowController = mainWindowController();
+        windowController && windowController->editButton())
+        windowController->editButton()->setText(editState ? L("Lock") : L("Edit"));
+    contactsViewController_->updateTable();
+    if (contactInfoVisible_)
+        contactInfoController_->updateTable();
+}
+
+bool ViewController::validateMenuItem(MenuItem *item) {
+    const QString action = item->action();
+    const SplitViewItem *groupItem = splitViewController_->splitViewItems().value(0);
+    const bool groupShown = groupItem && !groupItem->isCollapsed();
+    if (action == QLatin1String("undo:"))
+        return undoManager() && undoManager()->canUndo();
+    if (action == QLatin1String("redo:"))
+        return undoManager() && undoManager()->canRedo();
+    if (action == QLatin1String("addGroup:"))
+        return groupShown;
+    if (action == QLatin1String("deleteGroup:"))
+        return groupShown && editState_ && selectedGroupDict_ && !selectedGroupDict_->top;
+    if (action == QLatin1String("deleteContacts:") || action == QLatin1String("duplicateContacts:"))
+        return editState_ && !contactsViewController_->selectedSubContacts().isEmpty();
+    return true;
+}
+
+void ViewController::setRepresentedObject(const QVariant &object) {
+    ::ViewController::setRepresentedObject(object);
+    groupViewController_->setContainerTable(containerTable_);
+    groupViewController_->setSelectedGroupDict(selectedGroupDict_);
+    groupViewController_->updateTable();
+    contactsViewController_->setContactTable(contactTable_);
+    contactsViewController_->setSubContactTableDirty(true);
+    contactsViewController_->reloadData();
+    UserDefaults &defaults = UserDefaults::standard();
+    if (!defaults.object(ShowGroupViewKey).isValid()) {
+        applyDefaultFrame(100);
+        defaults.setBool(true, ShowGroupViewKey);
+        if (WindowController *windowController = mainWindowController())
+            windowController->showGroupView(true);
+    }
+    contactsViewController_->tableView()->setFocus();
+}
+
+void ViewController::setDocumentEdited() {
+    if (Window *window = this->window())
+        window->setDocumentEdited(true);
+}
+
+// ---- Contacts table delegate
+
+FindTarget &ViewController::findTarget() {
+    if (!selectedItemAndRange_)
+        selectedItemAndRange_.emplace();
+    return *selectedItemAndRange_;
+}
+
+void ViewController::rowSelectionDidChange(const SubContactRowPtr &row) {
+    if (!row)
+        return;
+    if (contactTable_) {
+        const auto entry =
+            std::find_if(contactTable_->cbegin(), contactTable_->cend(),
+                         [&](const ContactEntry &e) { return e.uniqueId == row->uniqueId && !e.deleted; });
+        if (entry != contactTable_->cend()) {
+            ContactEntry shown = *entry;
+            shown.groupNames = groupNamesOfContact(row->uniqueId);
+            row->groupNames = shown.groupNames;
+            contactInfoController_->setContact(&shown);
+        }
+    }
+    if (!editState_)
+        contactInfoController_->updateWebView();
+    FindTarget &target = findTarget();
+    const QList<SubContactRowPtr> selected = contactsViewController_->selectedSubContacts();
+    const SubContactRowPtr first = selected.isEmpty() ? row : selected.first();
+    target.contact = first->person;
+    target.uniqueId = first->uniqueId;
+    target.identifier = FieldId::Name;
+    target.subIdentifier.clear();
+    target.labelIndex = first->labelIndex;
+    target.range = {0, 0};
+    target.itemRange = {};
+}
+
+void ViewController::sortDescriptorsDidChange(const QList<SortDescriptor> &sortDescriptors) {
+    if (sortDescriptors.isEmpty() || !contactTable_)
+        return;
+    const SortDescriptor &descriptor = sortDescriptors.first();
+    const auto [identifier, key] = SortOptions::separateSortKeyIntoIdentifierAndKey(descriptor.key);
+    if (identifier.isEmpty() || key.isEmpty() || !reorderedIdentifiers().contains(identifier))
+        return;
+    bool reordered = false;
+    for (ContactEntry &entry : *contactTable_) {
+        if (entry.person && entry.person->sortForIdentifier(identifier, key, descriptor.ascending)) {
+            entry.person->setChanged(true);
+            entry.changed = true;
+            reordered = true;
+        }
+    }
+    if (reordered)
+        setDocumentEdited();
+}
+
+QString ViewController::selectedGroupName() {
+    return selectedGroupDict_ ? selectedGroupDict_->name : QString();
+}
+
+// ---- Detail panel delegate
+
+void ViewController::contactDidUpdate(const ContactEntry &, ContactInfoController *sender) {
+    const UndoManager *undo = undoManager();
+    if (undo && (undo->isUndoing() || undo->isRedoing())) {
+        contactsViewController_->updateTable();
+        return;
+    }
+    contactInfoController_->updateTable();
+    if (sender != nullptr)
+        contactsViewController_->updateTable();
+    setDocumentEdited();
+}
+
+void ViewController::rowSelectionDidChange(ContactInfoController *, const InfoTableRow &row) {
+    FindTarget &target = findTarget();
+    target.identifier = row.type;
+    if (row.labelIndex && *row.labelIndex == 0 && row.label) {
+        target.subIdentifier = *row.label;
+        target.labelIndex = 0;
+    } else {
+        target.subIdentifier.clear();
+        target.labelIndex = row.labelIndex && *row.labelIndex != -1 ? *row.labelIndex : 0;
+    }
+    target.range = {0, 0};
+    target.itemRange = {};
+}
+
+// ---- Group list delegate
+
+void ViewController::groupSelectionDidChange(const SharedGroup &group) {
+    if (!group)
+        return;
+    selectedGroupDict_ = group;
+    contactTable_ = group->contactTable;
+    contactsViewController_->setContactTable(contactTable_);
+    contactsViewController_->updateTable();
+}
+
+void ViewController::addContactByStringIndexes(const QString &, const SharedGroup &) {
+    // Adding rows to a group is an undoable edit; until those edits exist a drop adds nothing.
+    logRefusal();
+}
+
+void ViewController::groupNameWillChange(const QString &name, const SharedGroup &group) {
+    if (name.isEmpty() || !group || group->name == name)
+        return;
+    group->name = name;
+    group->groupNameChanged = true;
+    group->changed = true;
+    groupViewController_->updateTable();
+    if (group == selectedGroupDict_)
+        contactsViewController_->reloadData();
+    setDocumentEdited();
+}
+
+QStringList ViewController::groupNamesOfContact(const QString &uniqueId) const {
+    QStringList names;
+    if (!containerTable_ || !selectedGroupDict_)
+        return names;
+    for (const ContainerRecord &container : std::as_const(*containerTable_)) {
+        if (!container.groups.contains(selectedGroupDict_))
+            continue;
+        for (const SharedGroup &group : container.groups) {
+            if (group->deleted || !group->contactTable)
+                continue;
+            const bool holds =
+                std::any_of(group->contactTable->cbegin(), group->contactTable->cend(),
+                            [&](const ContactEntry &e) { return e.uniqueId == uniqueId && !e.deleted; });
+            if (holds && !names.contains(group->name))
+                names.append(group->name);
+        }
+        break;
+    }
+    return names;
+}
+
+} // namespace tessarin

@@ -1,0 +1,771 @@
+#include "app/WindowController.h"
+
+#include "app/ViewController.h"
+#include "contact_info/ContactInfoController.h"
+#include "contacts_table/ContactsViewController.h"
+#include "contacts_table/GroupViewController.h"
+#include "model/QMPerson.h"
+#include "model/ViewTypes.h"
+#include "platform/core/Dispatch.h"
+#include "platform/core/Localization.h"
+#include "platform/core/Log.h"
+#include "platform/core/UserDefaults.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/FontManager.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QGraphicsOpacityEffect>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPropertyAnimation>
+#include <QTableView>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+
+namespace tessarin {
+
+namespace {
+
+bool animations = true;
+const QString AllLabels = QStringLiteral("All");
+
+QString localized(const QString &text) {
+    return L(text.toUtf8().constData());
+}
+
+// The column identifiers the Items menu offers, in its order.
+const QStringList &itemIdentifiers() {
+    static const QStringList identifiers = {
+        FieldId::Email,         FieldId::Phone,        FieldId::Address,      FieldId::InstantMessage,
+        FieldId::SocialNetwork, FieldId::URL,          FieldId::PhoneticName, FieldId::Nickname,
+        FieldId::Birthday,      FieldId::Relationship, FieldId::Suffix,       FieldId::Title,
+        FieldId::Company,       FieldId::Department,   FieldId::JobTitle,     FieldId::Dates,
+        FieldId::Note,          FieldId::ZIP,          FieldId::State,        FieldId::City,
+        FieldId::Street,        FieldId::Country};
+    return identifiers;
+}
+
+PullDownButton *makePullDown(QToolBar *toolbar, const QString &name) {
+    auto *button = new PullDownButton(toolbar);
+    button->setObjectName(name);
+    button->setPullDownMenu(new Menu);
+    toolbar->addWidget(button);
+    return button;
+}
+
+} // namespace
+
+// ---- Pane buttons
+
+SegmentedControl::SegmentedControl(int segmentCount, QWidget *parent)
+    : QWidget(parent) {
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    for (int i = 0; i < segmentCount; ++i) {
+        auto *button = new QToolButton(this);
+        button->setCheckable(true);
+        button->setAutoRaise(false);
+        button->setIconSize(QSize(26, 26));
+        connect(button, &QToolButton::clicked, this, [this, i] { press(i); });
+        layout->addWidget(button);
+        buttons_.append(button);
+    }
+}
+
+void SegmentedControl::setSelected(bool selected, int segment) {
+    if (QToolButton *button = buttons_.value(segment))
+        button->setChecked(selected);
+}
+
+void SegmentedControl::setImage(const QImage &image, int segment) {
+    if (QToolButton *button = buttons_.value(segment))
+        button->setIcon(QIcon(QPixmap::fromImage(image)));
+}
+
+void SegmentedControl::press(int segment) {
+    // The segments act as buttons: the panes' state is shown by the panes, not by a lit segment.
+    setSelected(false, segment);
+    selected_ = segment;
+    emit pressed(segment);
+}
+
+// ---- Window controller
+
+void WindowController::setAnimationsEnabled(bool on) {
+    animations = on;
+}
+
+bool WindowController::animationsEnabled() {
+    return animations;
+}
+
+WindowController::WindowController(QObject *parent)
+    : ::WindowController(parent) {
+    const auto item = [](QObject *sender) { return qobject_cast<MenuItem *>(sender); };
+    registerAction(QStringLiteral("viewTypePopupSelected:"),
+                   [this, item](QObject *sender) { viewTypePopupSelected(item(sender)); });
+    registerAction(QStringLiteral("itemsPopupSelected:"),
+                   [this, item](QObject *sender) { itemsPopupSelected(item(sender)); });
+    registerAction(QStringLiteral("labelsPopupSelected:"),
+                   [this, item](QObject *sender) { labelsPopupSelected(item(sender)); });
+    registerAction(QStringLiteral("sortOptionsSelected:"),
+                   [this, item](QObject *sender) { sortOptionsSelected(item(sender)); });
+    registerAction(QStringLiteral("toggleContactInfo:"), [this](QObject *) { toggleContactInfo(); });
+    registerAction(QStringLiteral("toggleGroupView:"), [this](QObject *) { toggleGroupView(); });
+    registerAction(QStringLiteral("editButtonClicked:"), [this](QObject *) { editButtonClicked(); });
+}
+
+WindowController::~WindowController() = default;
+
+Window *WindowController::loadWindow() {
+    // The window comes with its content, as a window and its scene come together.
+    Window *window = ::WindowController::loadWindow();
+    window->setContentViewController(new ViewController(this));
+    return window;
+}
+
+void WindowController::windowDidLoad() {
+    Window *window = this->window();
+    mainViewController_ = qobject_cast<ViewController *>(contentViewController());
+
+    toolbar_ = new QToolBar(window);
+    toolbar_->setObjectName(QStringLiteral("toolbar"));
+    toolbar_->setMovable(false);
+    toolbar_->setFloatable(false);
+    toolbar_->setIconSize(QSize(16, 16));
+    window->addToolBar(Qt::TopToolBarArea, toolbar_);
+    groupsPopup_ = makePullDown(toolbar_, QStringLiteral("groupsPopup"));
+    splitButtons_ = new SegmentedControl(2, toolbar_);
+    splitButtons_->setObjectName(QStringLiteral("splitButtons"));
+    toolbar_->addWidget(splitButtons_);
+    connect(splitButtons_, &SegmentedControl::pressed, this, &WindowController::splitButtonsPressed);
+    toolbar_->addSeparator();
+    viewTypePopup_ = makePullDown(toolbar_, QStringLiteral("viewTypePopup"));
+    itemsPopup_ = makePullDown(toolbar_, QStringLiteral("itemsPopup"));
+    labelsPopup_ = makePullDown(toolbar_, QStringLiteral("labelsPopup"));
+    sortOptionsPopup_ = makePullDown(toolbar_, QStringLiteral("sortOptionsPopup"));
+    toolbar_->addSeparator();
+    contactPopup_ = makePullDown(toolbar_, QStringLiteral("contactPopup"));
+    auto *spacer = new QWidget(toolbar_);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    toolbar_->addWidget(spacer);
+    editButton_ = new QToolButton(toolbar_);
+    editButton_->setObjectName(QStringLiteral("editButton"));
+    editButton_->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    connect(editButton_, &QToolButton::clicked, this, [this] { editButtonClicked(); });
+    toolbar_->addWidget(editButton_);
+    if (mainViewController_)
+        editButton_->setText(mainViewController_->editState() ? L("Lock") : L("Edit"));
+
+    UserDefaults &defaults = UserDefaults::standard();
+    const QVariant labels = defaults.object(ViewController::SelectedLabelsKey);
+    if (labels.isValid()) {
+        selectedLabels_ = labels.toStringList();
+    } else {
+        selectedLabels_ = {AllLabels};
+        defaults.setObject(selectedLabels_, ViewController::SelectedLabelsKey);
+    }
+    const QVariantMap viewTypes = defaults.dictionaryForKey(ViewController::ViewTypeDictKey);
+    if (viewTypes.isEmpty())
+        logError("windowDidLoad", QStringLiteral("Error viewTypeDict is nil"));
+    else
+        viewTypeDict_ = viewTypes;
+    selectedViewType_ = defaults.stringForKey(ViewController::SelectedViewTypeKey);
+    if (!defaults.object(SortOptionsDictKey).isValid())
+        logError("windowDidLoad", QStringLiteral("Error sortOptionsDict is nil"));
+    sortOptionsDict_ = defaults.dictionaryForKey(SortOptionsDictKey);
+
+    localizeMenuTitles();
+    initViewTypeMenu();
+    initItemsMenu();
+    menuNeedsUpdate(labelsPopup_->pullDownMenu());
+    labelsPopup_->pullDownMenu()->setDelegate(this);
+    initSortOptionsMenu();
+    initContactMenu();
+    initGroupMenu();
+    groupsPopup_->pullDownMenu()->setDelegate(this);
+    initSplitButttons();
+
+    if (mainViewController_) {
+        splitViewController_ = mainViewController_->splitViewController();
+        groupViewController_ = mainViewController_->groupViewController();
+        contactsViewController_ = mainViewController_->contactsViewController();
+        contactInfoController_ = mainViewController_->contactInfoController();
+    }
+    setSplitButtonState(false, 1);
+}
+
+void WindowController::localizeMenuTitles() {
+    Menu *mainMenu = window()->mainMenu();
+    if (!mainMenu)
+        return;
+    const auto localizeItems = [](Menu *menu) {
+        if (!menu)
+            return;
+        for (MenuItem *item : menu->itemArray())
+            if (!item->title().isEmpty())
+                item->setTitle(localized(item->title()));
+    };
+    const QStringList titles = {QCoreApplication::applicationName(),
+                                QStringLiteral("File"),
+                                QStringLiteral("Edit"),
+                                QStringLiteral("Format"),
+                                QStringLiteral("Navigate"),
+                                QStringLiteral("View"),
+                                QStringLiteral("Window"),
+                                QStringLiteral("Help")};
+    for (const QString &title : titles)
+        if (MenuItem *item = mainMenu->itemWithTitle(localized(title)))
+            localizeItems(item->submenu());
+    const auto inner = [&](const QString &outer, const QString &title) {
+        if (MenuItem *item = mainMenu->itemWithTitle(localized(outer)); item && item->submenu())
+            if (MenuItem *sub = item->submenu()->itemWithTitle(localized(title)))
+                localizeItems(sub->submenu());
+    };
+    inner(QStringLiteral("Edit"), QStringLiteral("Find"));
+    inner(QStringLiteral("Format"), QStringLiteral("Font"));
+}
+
+void WindowController::hangUnderNavigate(Menu *menu, const QString &title) {
+    Menu *mainMenu = window()->mainMenu();
+    MenuItem *navigate = mainMenu ? mainMenu->itemWithTitle(L("Navigate")) : nullptr;
+    if (!navigate || !navigate->submenu())
+        return;
+    if (MenuItem *item = navigate->submenu()->itemWithTitle(title))
+        item->setSubmenu(menu);
+}
+
+void WindowController::windowDidBecomeKey() {
+    if (mainViewController_)
+        FontManager::shared().setTarget(mainViewController_);
+}
+
+bool WindowController::windowShouldClose(Window *) {
+    if (labelsPopup_)
+        labelsPopup_->pullDownMenu()->setDelegate(nullptr);
+    if (groupsPopup_)
+        groupsPopup_->pullDownMenu()->setDelegate(nullptr);
+    return true;
+}
+
+void WindowController::windowWillClose() {
+    if (!mainViewController_)
+        return;
+    mainViewController_->saveColumnWithDictionary();
+    UserDefaults::standard().setBool(mainViewController_->editState(), ViewController::LastEditStateKey);
+}
+
+void WindowController::setSplitButtonState(bool, int) {}
+
+bool WindowController::validateMenuItem(MenuItem *item) {
+    const QString action = item->action();
+    const QVariant object = item->representedObject();
+    if (action == QLatin1String("viewTypePopupSelected:")) {
+        item->setState(object.toString() == selectedViewType_ ? StateOn : StateOff);
+    } else if (action == QLatin1String("itemsPopupSelected:")) {
+        const QStringList columns = viewTypeDict_.value(selectedViewType_).toStringList();
+        item->setState(object.isValid() && columns.contains(object.toString()) ? StateOn : StateOff);
+    } else if (action == QLatin1String("labelsPopupSelected:")) {
+        item->setState(selectedLabels_.contains(object.toString()) ? StateOn : StateOff);
+    } else if (action == QLatin1String("sortOptionsSelected:")) {
+        const Menu *menu = item->parentMenu();
+        const MenuItem *parent = menu ? menu->supermenuItem() : nullptr;
+        if (parent && parent->representedObject().isValid()) {
+            const QVariantMap entry = sortOptionsDict_.value(parent->representedObject().toString()).toMap();
+            item->setState(
+                object.toString() == entry.value(QStringLiteral("selected")).toString() ? StateOn : StateOff);
+        }
+    } else if (action == QLatin1String("toggleContactInfo:")) {
+        const bool visible = mainViewController_ && mainViewController_->contactInfoVisible();
+        item->setTitle(visible ? L("Hide Contact Info") : L("Show Contact Info"));
+    } else if (action == QLatin1String("toggleGroupView:")) {
+        if (isGroupViewCollapsed() && item->title() == L("Hide Group"))
+            item->setTitle(L("Show Group"));
+        else if (!isGroupViewCollapsed() && item->title() == L("Show Group"))
+            item->setTitle(L("Hide Group"));
+    } else if (action == QLatin1String("editButtonClicked:")) {
+        item->setState(mainViewController_ && mainViewController_->editState() ? StateOn : StateOff);
+    } else if (action == QLatin1String("printDocument:") || action == QLatin1String("exportToVCard:")) {
+        return contactsViewController_ && !contactsViewController_->selectedSubContacts().isEmpty();
+    } else if (action == QLatin1String("exportToCSV:")) {
+        return false;
+    } else if (action == QLatin1String("importFromVCard:")) {
+        return !document() || document()->fileType() == VCardType;
+    }
+    return ::WindowController::validateMenuItem(item);
+}
+
+void WindowController::menuNeedsUpdate(Menu *menu) {
+    if (labelsPopup_ && menu == labelsPopup_->pullDownMenu())
+        rebuildLabelsMenu(menu);
+    else if (groupsPopup_ && menu == groupsPopup_->pullDownMenu())
+        updateGroupMenu(menu);
+}
+
+// ---- View types, items and labels
+
+void WindowController::initViewTypeMenu() {
+    Menu *menu = viewTypePopup_->pullDownMenu();
+    menu->removeAllItems();
+    menu->addItem(L("View Type"))->setRepresentedObject(QStringLiteral("View Type"));
+    for (const ViewTypes::ViewType &viewType : ViewTypes::factoryViewTypes())
+        menu->addItem(QMPerson::localizedIdentifierForKey(viewType.name),
+                      QStringLiteral("viewTypePopupSelected:"))
+            ->setRepresentedObject(viewType.name);
+    viewTypePopup_->synchronizeTitle();
+    hangUnderNavigate(menu, L("Select View Type"));
+}
+
+void WindowController::initItemsMenu() {
+    Menu *menu = itemsPopup_->pullDownMenu();
+    menu->removeAllItems();
+    menu->addItem(L("Items"));
+    for (const QString &identifier : itemIdentifiers())
+        menu->addItem(QMPerson::localizedIdentifierForKey(identifier), QStringLiteral("itemsPopupSelected:"))
+            ->setRepresentedObject(identifier);
+    if (customItems_ && !customItems_->isEmpty()) {
+        menu->addItem(MenuItem::separatorItem());
+        QFont font = mainViewController_ ? mainViewController_->selectedFont() : ViewController::systemFont();
+        font.setBold(true);
+        for (const CustomItemDefinition &custom : *customItems_) {
+            MenuItem *item = menu->addItem(custom.name + QStringLiteral(" (%1)").arg(custom.type),
+                                           QStringLiteral("itemsPopupSelected:"));
+            item->setRepresentedObject(custom.name);
+            item->setFont(font);
+        }
+    }
+    menu->addItem(MenuItem::separatorItem());
+    menu->addItem(L("Show Custom Items"), QStringLiteral("showCustomItems:"));
+    itemsPopup_->synchronizeTitle();
+    hangUnderNavigate(menu, L("Items"));
+}
+
+void WindowController::viewTypePopupSelected(MenuItem *item) {
+    if (!item)
+        return;
+    selectedViewType_ = item->representedObject().toString();
+    UserDefaults::standard().setObject(selectedViewType_, ViewController::SelectedViewTypeKey);
+    updateViewTypeDict();
+    if (mainViewController_)
+        mainViewController_->setSelectedViewType(selectedViewType_);
+    if (contactsViewController_)
+        contactsViewController_->setSelectedViewType(selectedViewType_);
+}
+
+void WindowController::itemsPopupSelected(MenuItem *item) {
+    const QString identifier = item ? item->representedObject().toString() : QString();
+    if (identifier.isEmpty())
+        return;
+    UserDefaults &defaults = UserDefaults::standard();
+    viewTypeDict_ = defaults.dictionaryForKey(ViewController::ViewTypeDictKey);
+    QStringList columns = viewTypeDict_.value(selectedViewType_).toStringList();
+    if (!columns.contains(identifier))
+        columns.insert(std::min<qsizetype>(1, columns.size()), identifier);
+    else if (columns.size() >= 2)
+        columns.removeOne(identifier);
+    viewTypeDict_.insert(selectedViewType_, columns);
+    defaults.setObject(viewTypeDict_, ViewController::ViewTypeDictKey);
+    if (mainViewController_)
+        mainViewController_->setViewTypeDict(viewTypeDict_);
+    if (contactsViewController_)
+        contactsViewController_->setSelectedViewType(selectedViewType_);
+}
+
+void WindowController::rebuildLabelsMenu(Menu *menu) {
+    menu->removeAllItems();
+    menu->addItem(L("Labels"));
+    menu->addItem(L("All"), QStringLiteral("labelsPopupSelected:"))->setRepresentedObject(AllLabels);
+    const UserDefaults &defaults = UserDefaults::standard();
+    const QStringList columns = defaults.dictionaryForKey(ViewController::ViewTypeDictKey)
+                                    .value(defaults.stringForKey(ViewController::SelectedViewTypeKey))
+                                    .toStringList();
+    const QHash<QString, QStringList> labelTable = QMPerson::labelTableDict();
+    for (const QString &identifier : QMPerson::labeledIdentifiers()) {
+        if (!columns.contains(identifier))
+            continue;
+        for (const QString &label : labelTable.value(identifier)) {
+            const QString title =
+                QMPerson::localizedLabelFromCNLabel(QMPerson::CNLabelFromLabel(label).value_or(label));
+            if (menu->itemWithTitle(title))
+                continue;
+            menu->addItem(title, QStringLiteral("labelsPopupSelected:"))->setRepresentedObject(label);
+        }
+    }
+    labelsPopup_->synchronizeTitle();
+    hangUnderNavigate(menu, L("Select Label"));
+}
+
+void WindowController::labelsPopupSelected(MenuItem *item) {
+    if (!item)
+        return;
+    const QString label = item->representedObject().toString();
+    if (label == AllLabels) {
+        selectedLabels_ = {AllLabels};
+    } else if (selectedLabels_.value(0) == AllLabels) {
+        selectedLabels_ = {label};
+    } else {
+        if (selectedLabels_.contains(label))
+            selectedLabels_.removeAll(label);
+        else
+            selectedLabels_.append(label);
+        if (selectedLabels_.isEmpty())
+            selectedLabels_ = {AllLabels};
+    }
+    UserDefaults::standard().setObject(selectedLabels_, ViewController::SelectedLabelsKey);
+    if (mainViewController_)
+        mainViewController_->setSelectedLabels(selectedLabels_);
+    if (contactsViewController_) {
+        contactsViewController_->setSelectedLabels(selectedLabels_);
+        contactsViewController_->updateTable();
+    }
+}
+
+void WindowController::startCustomItems() {
+    if (customItems_ || !mainViewController_ || !mainViewController_->contactTable())
+        return;
+    QList<CustomItemDefinition> gathered;
+    for (const ContactEntry &entry : std::as_const(*mainViewController_->contactTable())) {
+        if (!entry.person)
+            continue;
+        const QList<CustomItemDefinition> snapshot = gathered;
+        const auto firstNamed = [&](const QString &name) {
+            return std::find_if(snapshot.cbegin(), snapshot.cend(),
+                                [&](const CustomItemDefinition &item) { return item.name == name; });
+        };
+        for (const CustomItemDefinition &item : entry.person->customItems()) {
+            const auto first = firstNamed(item.name);
+            if (first == snapshot.cend() || first->type != item.type)
+                gathered.append(item);
+        }
+    }
+    customItems_ = gathered;
+}
+
+void WindowController::updateCustomItems() {
+    startCustomItems();
+    initItemsMenu();
+    updateViewTypeDict();
+    initSortOptionsMenu();
+    const QList<CustomItemDefinition> items = customItems_.value_or(QList<CustomItemDefinition>());
+    if (contactInfoController_)
+        contactInfoController_->setCustomItems(items);
+    if (contactsViewController_)
+        contactsViewController_->setCustomItems(items);
+    if (mainViewController_)
+        mainViewController_->setCustomItems(items);
+}
+
+void WindowController::updateViewTypeDict() {
+    QStringList known = QMPerson::allIdentifiers();
+    known << FieldId::ZIP << FieldId::State << FieldId::City << FieldId::Street << FieldId::Country;
+    if (customItems_)
+        for (const CustomItemDefinition &item : *customItems_)
+            known.append(item.name);
+    UserDefaults &defaults = UserDefaults::standard();
+    const QVariantMap stored = defaults.dictionaryForKey(ViewController::ViewTypeDictKey);
+    viewTypeDict_ = {};
+    if (!stored.contains(FieldId::Name))
+        viewTypeDict_.insert(FieldId::Name, QStringList{FieldId::Name});
+    for (auto it = stored.cbegin(); it != stored.cend(); ++it) {
+        QStringList columns;
+        for (const QString &identifier : it.value().toStringList())
+            if (known.contains(identifier))
+                columns.append(identifier);
+        viewTypeDict_.insert(it.key(), columns);
+    }
+    defaults.setObject(viewTypeDict_, ViewController::ViewTypeDictKey);
+}
+
+// ---- Sort options
+
+void WindowController::initSortOptionsDict() {
+    UserDefaults &defaults = UserDefaults::standard();
+    const QVariantMap stored = defaults.dictionaryForKey(SortOptionsDefaultKey);
+    sortOptionsDict_ = {};
+    for (const SortOptions::Entry &factory : SortOptions::factoryEntries()) {
+        QString option = stored.value(factory.type, factory.selected).toString();
+        // An option stored with its column's name before it ("Email domain") is the bare option.
+        const qsizetype cut = factory.selected.size() + 1;
+        if (option != factory.type && option.contains(factory.selected) && option.size() > cut)
+            option = option.mid(cut);
+        sortOptionsDict_.insert(factory.type, QVariantMap{{QStringLiteral("type"), factory.type},
+                                                          {QStringLiteral("items"), factory.items},
+                                                          {QStringLiteral("selected"), option}});
+    }
+    if (customItems_)
+        for (const CustomItemDefinition &item : *customItems_)
+            if (item.type == ValueKind::Labeled)
+                sortOptionsDict_.insert(
+                    item.name,
+                    QVariantMap{{QStringLiteral("type"), item.name},
+                                {QStringLiteral("items"), QStringList{item.name, QStringLiteral("label")}},
+                                {QStringLiteral("selected"), item.name}});
+    defaults.setObject(sortOptionsDict_, SortOptionsDictKey);
+}
+
+void WindowController::initSortOptionsMenu() {
+    initSortOptionsDict();
+    Menu *menu = sortOptionsPopup_->pullDownMenu();
+    menu->removeAllItems();
+    menu->setAutoenablesItems(true);
+    menu->addItem(L("Sort Options"))->setRepresentedObject(QStringLiteral("Sort Options"));
+    // The factory columns in their menu order, then the custom items.
+    QStringList identifiers;
+    for (const SortOptions::Entry &factory : SortOptions::factoryEntries())
+        identifiers.append(factory.type);
+    for (const QString &identifier : sortOptionsDict_.keys())
+        if (!identifiers.contains(identifier))
+            identifiers.append(identifier);
+    for (const QString &identifier : std::as_const(identifiers)) {
+        const QVariantMap entry = sortOptionsDict_.value(identifier).toMap();
+        const QString title = QMPerson::localizedIdentifierForKey(identifier);
+        MenuItem *item = menu->addItem(title);
+        item->setRepresentedObject(identifier);
+        auto *submenu = new Menu(title);
+        const QString selected = entry.value(QStringLiteral("selected")).toString();
+        for (const QString &option : entry.value(QStringLiteral("items")).toStringList()) {
+            MenuItem *optionItem = submenu->addItem(QMPerson::localizedIdentifierForKey(option),
+                                                    QStringLiteral("sortOptionsSelected:"));
+            optionItem->setRepresentedObject(option);
+            optionItem->setState(option == selected ? StateOn : StateOff);
+        }
+        item->setSubmenu(submenu);
+    }
+    sortOptionsPopup_->synchronizeTitle();
+    hangUnderNavigate(menu, L("Sort Options"));
+}
+
+void WindowController::sortOptionsSelected(MenuItem *item) {
+    if (!item)
+        return;
+    const Menu *menu = item->parentMenu();
+    const MenuItem *parent = menu ? menu->supermenuItem() : nullptr;
+    const QString identifier = parent ? parent->representedObject().toString() : QString();
+    if (!sortOptionsDict_.contains(identifier))
+        return;
+    QVariantMap entry = sortOptionsDict_.value(identifier).toMap();
+    const QString option = item->representedObject().toString();
+    if (option != entry.value(QStringLiteral("selected")).toString()) {
+        entry.insert(QStringLiteral("selected"), option);
+        sortOptionsDict_.insert(identifier, entry);
+        UserDefaults &defaults = UserDefaults::standard();
+        defaults.setObject(sortOptionsDict_, SortOptionsDictKey);
+        QVariantMap current;
+        for (auto it = sortOptionsDict_.cbegin(); it != sortOptionsDict_.cend(); ++it)
+            current.insert(it.key(), it.value().toMap().value(QStringLiteral("selected")));
+        defaults.setObject(current, SortOptionsDefaultKey);
+    }
+    if (contactsViewController_)
+        contactsViewController_->sortOptionsChanged(entry, identifier);
+}
+
+// ---- Panes
+
+bool WindowController::isGroupViewCollapsed() const {
+    const SplitViewItem *item =
+        splitViewController_ ? splitViewController_->splitViewItems().value(0) : nullptr;
+    return !item || item->isCollapsed();
+}
+
+void WindowController::showContactInfo(bool show) {
+    if (!mainViewController_ || !splitViewController_)
+        return;
+    SplitViewItem *item = splitViewController_->splitViewItems().value(2);
+    if (!show) {
+        if (!item->isCollapsed()) {
+            item->setCollapsed(true, true);
+            contactsViewController_->tableView()->setFocus();
+        }
+        mainViewController_->setContactInfoVisible(false);
+        setSplitButtonState(false, 1);
+        return;
+    }
+    if (!item->isCollapsed() && mainViewController_->contactInfoVisible())
+        return;
+    contactInfoController_->setCustomItems(customItems_.value_or(QList<CustomItemDefinition>()));
+    item->setCollapsed(false, true);
+    if (mainViewController_->editState()) {
+        contactInfoController_->showCard(false);
+        contactInfoController_->tableView()->setFocus();
+    } else {
+        contactInfoController_->updateWebView();
+        contactInfoController_->showCard(true);
+    }
+    mainViewController_->setContactInfoVisible(true);
+    setSplitButtonState(true, 1);
+}
+
+void WindowController::toggleContactInfo() {
+    showContactInfo(!(mainViewController_ && mainViewController_->contactInfoVisible()));
+}
+
+void WindowController::showGroupView(bool show) {
+    if (!splitViewController_ && mainViewController_)
+        splitViewController_ = mainViewController_->splitViewController();
+    if (!splitViewController_)
+        return;
+    SplitViewItem *item = splitViewController_->splitViewItems().value(0);
+    if (show && item->isCollapsed()) {
+        item->setCollapsed(false, true);
+        QPointer<GroupViewController> groups = mainViewController_->groupViewController();
+        Dispatch::after(
+            GroupReloadDelayMilliseconds,
+            [groups] {
+                if (groups) {
+                    groups->updateTable();
+                    groups->outlineView()->setFocus();
+                }
+            },
+            this);
+    } else if (!show && !item->isCollapsed()) {
+        item->setCollapsed(true, true);
+        if (mainViewController_)
+            mainViewController_->contactsViewController()->tableView()->setFocus();
+    }
+    setSplitButtonState(show, 0);
+}
+
+void WindowController::toggleGroupView() {
+    const bool show = isGroupViewCollapsed();
+    showGroupView(show);
+    UserDefaults::standard().setBool(show, ViewController::ShowGroupViewKey);
+}
+
+void WindowController::splitButtonsPressed(int segment) {
+    if (segment == 0)
+        toggleGroupView();
+    else if (segment == 1)
+        toggleContactInfo();
+}
+
+void WindowController::crossFadeDetailPanel(bool toCard) {
+    QWidget *panel = contactInfoController_->view();
+    // The view leaving stays on top as a picture that fades out; clicks pass through it.
+    QPixmap leaving;
+    if (animationsEnabled() && panel->isVisible())
+        leaving = panel->grab();
+    contactInfoController_->showCard(toCard);
+    if (leaving.isNull())
+        return;
+    auto *overlay = new QLabel(panel);
+    overlay->setAttribute(Qt::WA_TransparentForMouseEvents);
+    overlay->setPixmap(leaving);
+    overlay->setGeometry(panel->rect());
+    auto *effect = new QGraphicsOpacityEffect(overlay);
+    overlay->setGraphicsEffect(effect);
+    overlay->show();
+    auto *fade = new QPropertyAnimation(effect, "opacity", overlay);
+    fade->setDuration(EditFadeMilliseconds);
+    fade->setStartValue(1.0);
+    fade->setEndValue(0.0);
+    connect(fade, &QPropertyAnimation::finished, overlay, &QObject::deleteLater);
+    fade->start();
+}
+
+void WindowController::editButtonClicked() {
+    if (!mainViewController_)
+        return;
+    if (Document *document = this->document(); document && document->fileType() == CSVType) {
+        Alert alert;
+        alert.messageText =
+            L("If you edit the CSV file, the format will change to vCard and the name will reset.");
+        alert.informativeText = L("The name can be set, when you select the 'Save' in the file menu.");
+        alert.addButtonWithTitle(L("OK"));
+        alert.addButtonWithTitle(L("Cancel"));
+        if (alert.runModal(window()) != AlertFirstButtonReturn)
+            return;
+        document->setDisplayName(QFileInfo(document->fileURL().toLocalFile()).completeBaseName());
+        document->setFileURL(QUrl());
+        document->setFileType(VCardType);
+    }
+    const bool editing = !mainViewController_->editState();
+    if (mainViewController_->contactInfoVisible()) {
+        if (editing)
+            contactInfoController_->updateTable();
+        else
+            contactInfoController_->updateWebView();
+        crossFadeDetailPanel(!editing);
+    }
+    mainViewController_->setEditState(editing);
+    editButton_->setText(editing ? L("Lock") : L("Edit"));
+    UserDefaults::standard().setBool(editing, ViewController::LastEditStateKey);
+}
+
+// ---- Contact and group menus
+
+void WindowController::initContactMenu() {
+    Menu *menu = contactPopup_->pullDownMenu();
+    menu->removeAllItems();
+    menu->addItem(L("Contact"));
+    menu->addItem(L("Contact"));
+    MenuItem *info = menu->addItem(L("Hide Contact Info"), QStringLiteral("toggleContactInfo:"),
+                                   QKeySequence(CommandKeyModifier | Qt::ShiftModifier | Qt::Key_I));
+    info->setIcon(QIcon::fromTheme(QStringLiteral("user-identity")));
+    menu->addItem(L("Show QRCode"), QStringLiteral("showQRCode:"));
+    menu->addItem(MenuItem::separatorItem());
+    menu->addItem(L("Add New Contact"), QStringLiteral("addContact:"));
+    menu->addItem(L("Delete Contacts"), QStringLiteral("deleteContacts:"));
+    menu->addItem(L("Duplicate Contacts"), QStringLiteral("duplicateContacts:"));
+    menu->addItem(L("Export Contacts as vCard"), QStringLiteral("exportToVCard:"));
+    menu->addItem(MenuItem::separatorItem());
+    menu->addItem(L("Show Company in the Name Cell"), QStringLiteral("toggleShowCompany:"));
+    contactPopup_->synchronizeTitle();
+    hangUnderNavigate(menu, L("Contact"));
+}
+
+void WindowController::initGroupMenu() {
+    Menu *menu = groupsPopup_->pullDownMenu();
+    menu->removeAllItems();
+    menu->addItem(L("Group"));
+    menu->addItem(L("Hide Group"), QStringLiteral("toggleGroupView:"))
+        ->setIcon(QIcon::fromTheme(QStringLiteral("system-users")));
+    menu->addItem(MenuItem::separatorItem());
+    menu->addItem(L("Selected Group"), QStringLiteral("toggleGroupView:"));
+    menu->addItem(MenuItem::separatorItem());
+    menu->addItem(L("Add Group"), QStringLiteral("addGroup:"));
+    menu->addItem(L("Delete Group"), QStringLiteral("deleteGroup:"));
+    menu->addItem(MenuItem::separatorItem());
+    groupsPopup_->synchronizeTitle();
+    hangUnderNavigate(menu, L("Group"));
+}
+
+void WindowController::updateGroupMenu(Menu *menu) {
+    MenuItem *item = menu->itemAtIndex(3);
+    if (!item)
+        return;
+    const SharedGroup group = mainViewController_ ? mainViewController_->selectedGroupDict() : nullptr;
+    item->setTitle(group ? QStringLiteral("%1:%2").arg(group->containerName, group->name)
+                         : L("Group not selected"));
+}
+
+void WindowController::initSplitButttons() {
+    const QColor colour = QApplication::palette().color(QPalette::Highlight);
+    splitButtons_->setImage(splitButtonImageWithSize(QSize(26, 26), colour, 0), 0);
+    splitButtons_->setImage(splitButtonImageWithSize(QSize(26, 26), colour, 1), 1);
+    splitButtons_->setSelected(false, 0);
+}
+
+QImage WindowController::splitButtonImageWithSize(QSize size, const QColor &color, int side) {
+    const double w = size.width();
+    const double h = size.height();
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    painter.setPen(QPen(color, 1));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRectF(w / 4, h / 4, w / 2, h / 2));
+    // The picture is symmetric top to bottom, so top-down coordinates give the same bar.
+    const double x = side == 0 ? w / 4 : 7 * w / 12;
+    painter.fillRect(QRectF(x, h / 4, w / 6, h / 2), color);
+    return image;
+}
+
+} // namespace tessarin

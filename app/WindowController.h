@@ -1,0 +1,170 @@
+#pragma once
+
+#include "model/PersonRecords.h"
+#include "platform/ui/Menu.h"
+#include "platform/ui/Window.h"
+
+#include <QColor>
+#include <QImage>
+#include <QPointer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVariantMap>
+
+class ContactInfoController;
+class ContactsViewController;
+class GroupViewController;
+class SplitViewController;
+
+namespace tessarin {
+
+class ViewController;
+
+// The two pane buttons of the toolbar: segment 0 the group list, segment 1 the detail panel.
+class SegmentedControl : public QWidget {
+    Q_OBJECT
+public:
+    explicit SegmentedControl(int segmentCount, QWidget *parent = nullptr);
+    int segmentCount() const { return int(buttons_.size()); }
+    QToolButton *segment(int index) const { return buttons_.value(index); }
+    int selectedSegment() const { return selected_; }
+    void setSelected(bool selected, int segment);
+    void setImage(const QImage &image, int segment);
+    // What a click on the segment does.
+    void press(int segment);
+
+signals:
+    void pressed(int segment);
+
+private:
+    QList<QToolButton *> buttons_;
+    int selected_ = -1;
+};
+
+// The controller of a document window: its toolbar (the View Type, Items, Labels, Sort
+// Options, Contact and Group pull-downs, the pane buttons and the edit button), the
+// window's view settings kept in the user defaults, the side panes, the edit state's
+// switch and the validation of the window's menu items. The pull-downs' menus are also
+// the submenus of the matching items of the window's "Navigate" menu.
+class WindowController : public ::WindowController, public MenuDelegate {
+    Q_OBJECT
+public:
+    static inline const QString SortOptionsDictKey = QStringLiteral("QM1DsortOptionsDict");
+    static inline const QString SortOptionsDefaultKey = QStringLiteral("QM1DsortOptionsDefault");
+    static inline const QString VCardType = QStringLiteral("public.vcard");
+    static inline const QString CSVType = QStringLiteral("public.comma-separated-values-text");
+    // The cross-fade between the detail panel's field table and its card.
+    static constexpr int EditFadeMilliseconds = 1000;
+    // The group list reloads once its pane has opened.
+    static constexpr int GroupReloadDelayMilliseconds = 500;
+
+    explicit WindowController(QObject *parent = nullptr);
+    ~WindowController() override;
+
+    // Tests turn the edit button's cross-fade off.
+    static void setAnimationsEnabled(bool on);
+    static bool animationsEnabled();
+
+    // ---- Toolbar controls
+    QToolBar *toolbar() const { return toolbar_; }
+    PullDownButton *groupsPopup() const { return groupsPopup_; }
+    PullDownButton *viewTypePopup() const { return viewTypePopup_; }
+    PullDownButton *itemsPopup() const { return itemsPopup_; }
+    PullDownButton *labelsPopup() const { return labelsPopup_; }
+    PullDownButton *contactPopup() const { return contactPopup_; }
+    PullDownButton *sortOptionsPopup() const { return sortOptionsPopup_; }
+    QToolButton *editButton() const { return editButton_; }
+    SegmentedControl *splitButtons() const { return splitButtons_; }
+
+    // ---- The window's panes
+    ViewController *mainViewController() const { return mainViewController_; }
+    SplitViewController *splitViewController() const { return splitViewController_; }
+    GroupViewController *groupViewController() const { return groupViewController_; }
+    ContactsViewController *contactsViewController() const { return contactsViewController_; }
+    ContactInfoController *contactInfoController() const { return contactInfoController_; }
+
+    // ---- View settings
+    QVariantMap viewTypeDict() const { return viewTypeDict_; }
+    QString selectedViewType() const { return selectedViewType_; }
+    QStringList selectedLabels() const { return selectedLabels_; }
+    QVariantMap sortOptionsDict() const { return sortOptionsDict_; }
+    // Nothing until the first gathering from the contacts.
+    const std::optional<QList<CustomItemDefinition>> &customItems() const { return customItems_; }
+    // Set from an import or export command until its panels and progress run have ended.
+    bool isExporting() const { return isExporting_; }
+    void setIsExporting(bool on) { isExporting_ = on; }
+
+    // ---- Window life cycle
+    void windowDidLoad() override;
+    void windowDidBecomeKey() override;
+    bool windowShouldClose(Window *window) override;
+    void windowWillClose() override;
+    bool validateMenuItem(MenuItem *item) override;
+    void menuNeedsUpdate(Menu *menu) override;
+    void setSplitButtonState(bool state, int index);
+
+    // ---- View types, items and labels
+    void initViewTypeMenu();
+    void initItemsMenu();
+    void viewTypePopupSelected(MenuItem *item);
+    void itemsPopupSelected(MenuItem *item);
+    void labelsPopupSelected(MenuItem *item);
+    void updateCustomItems();
+    void startCustomItems();
+    void updateViewTypeDict();
+
+    // ---- Sort options
+    void initSortOptionsDict();
+    void initSortOptionsMenu();
+    void sortOptionsSelected(MenuItem *item);
+
+    // ---- Panes, edit button, contact and group menus
+    void showContactInfo(bool show);
+    void toggleContactInfo();
+    void showGroupView(bool show);
+    void toggleGroupView();
+    void editButtonClicked();
+    void splitButtonsPressed(int segment);
+    void initContactMenu();
+    void initGroupMenu();
+    void initSplitButttons();
+    static QImage splitButtonImageWithSize(QSize size, const QColor &color, int side);
+
+protected:
+    Window *loadWindow() override;
+
+private:
+    // Makes the menu the submenu of "Navigate" > title in the window's main menu, if there.
+    void hangUnderNavigate(Menu *menu, const QString &title);
+    void localizeMenuTitles();
+    void rebuildLabelsMenu(Menu *menu);
+    void updateGroupMenu(Menu *menu);
+    bool isGroupViewCollapsed() const;
+    // Fades the detail panel from one of its views to the other.
+    void crossFadeDetailPanel(bool toCard);
+
+    QPointer<QToolBar> toolbar_;
+    QPointer<PullDownButton> groupsPopup_;
+    QPointer<PullDownButton> viewTypePopup_;
+    QPointer<PullDownButton> itemsPopup_;
+    QPointer<PullDownButton> labelsPopup_;
+    QPointer<PullDownButton> contactPopup_;
+    QPointer<PullDownButton> sortOptionsPopup_;
+    QPointer<QToolButton> editButton_;
+    QPointer<SegmentedControl> splitButtons_;
+
+    QPointer<ViewController> mainViewController_;
+    SplitViewController *splitViewController_ = nullptr;
+    GroupViewController *groupViewController_ = nullptr;
+    ContactsViewController *contactsViewController_ = nullptr;
+    ContactInfoController *contactInfoController_ = nullptr;
+
+    QVariantMap viewTypeDict_;
+    QString selectedViewType_;
+    QStringList selectedLabels_;
+    QVariantMap sortOptionsDict_;
+    std::optional<QList<CustomItemDefinition>> customItems_;
+    bool isExporting_ = false;
+};
+
+} // namespace tessarin

@@ -1,0 +1,607 @@
+#include "tests/app/WindowTestSupport.h"
+
+#include "model/ViewTypes.h"
+#include "platform/ui/FontManager.h"
+#include "platform/ui/Window.h"
+
+#include <QFontDatabase>
+#include <QFrame>
+#include <QScreen>
+#include <QStackedWidget>
+#include <QTableView>
+
+// Inside the namespace, ViewController and WindowController are the window's own.
+namespace tessarin {
+using namespace window_test;
+
+namespace {
+
+QStringList emails(const ContactEntry &entry) {
+    QStringList values;
+    for (qsizetype i = 0;; ++i) {
+        const auto value = entry.person->labeledValueForIdentifier(FieldId::Email, i);
+        if (!value)
+            return values;
+        values.append(value->value.value_or(QString()));
+    }
+}
+
+const ContactEntry &entryNamed(ViewController *view, const QString &familyName) {
+    for (const ContactEntry &entry : std::as_const(*view->contactTable()))
+        if (entry.person->stringValueForIdentifier(FieldId::Name).contains(familyName))
+            return entry;
+    throw std::runtime_error("no such contact");
+}
+
+} // namespace
+
+// ---- Opening
+
+TEST_F(WindowTest, FirstWindowWritesDefaultsAndShowsTheTableAlone) {
+    TestDocument *document = open();
+    ViewController *view = content(document);
+    const UserDefaults &defaults = UserDefaults::standard();
+    EXPECT_EQ(defaults.object(QStringLiteral("QM1DselectedLabels")).toStringList(),
+              QStringList{QStringLiteral("All")});
+    EXPECT_EQ(defaults.dictionaryForKey(QStringLiteral("QM1DviewTypeDict")), ViewTypes::aViewTypeDict());
+    EXPECT_EQ(defaults.stringForKey(QStringLiteral("QM1DselectedViewType")), QStringLiteral("Email"));
+
+    EXPECT_EQ(columns(view), (QStringList{QStringLiteral("Name"), QStringLiteral("Email")}));
+    EXPECT_EQ(view->contactsViewController()->footerText(), QStringLiteral("All Contacts: total 4 contacts"));
+    const QList<SplitViewItem *> panes = view->splitViewController()->splitViewItems();
+    EXPECT_TRUE(panes[0]->isCollapsed());
+    EXPECT_FALSE(panes[1]->isCollapsed());
+    EXPECT_TRUE(panes[2]->isCollapsed());
+    EXPECT_FALSE(view->contactInfoVisible());
+    EXPECT_EQ(view->groupViewFrame().width(), 0);
+    // No stored frame: the default frame, unlocked as loading left it.
+    Window *window = document->controller->window();
+    const QRect visible = window->screen()->availableGeometry();
+    EXPECT_EQ(window->geometry(), QRect(visible.left() + 100, visible.top() + 100, 900, 500));
+    EXPECT_TRUE(view->editState());
+    EXPECT_EQ(document->controller->editButton()->text(), QStringLiteral("Lock"));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Sample.vcf[*]"));
+}
+
+TEST_F(WindowTest, UntitledDocumentGetsAnEmptyAllContactsGroup) {
+    TestDocument *document = open(QString(), QString());
+    ViewController *view = content(document);
+    ASSERT_TRUE(view->containerTable());
+    ASSERT_EQ(view->containerTable()->size(), 1);
+    EXPECT_EQ(view->containerTable()->first().name, QStringLiteral("vCard"));
+    EXPECT_TRUE(view->selectedGroupDict()->top);
+    EXPECT_TRUE(view->contactTable()->isEmpty());
+    EXPECT_EQ(view->documentName(), document->displayName());
+}
+
+TEST_F(WindowTest, FrameAndEditStateComeBackForTheSameFile) {
+    TestDocument *first = open();
+    Window *window = first->controller->window();
+    window->setGeometry(QRect(window->geometry().topLeft(), QSize(1010, 620)));
+    first->controller->editButton()->click(); // locks
+    closeDocument(first);
+    EXPECT_FALSE(UserDefaults::standard().boolForKey(QStringLiteral("QM1DlastEditState")));
+    EXPECT_TRUE(UserDefaults::standard().object(QStringLiteral("NSWindow Frame Sample.vcf")).isValid());
+
+    TestDocument *second = open();
+    EXPECT_EQ(second->controller->window()->size(), QSize(1010, 620));
+    EXPECT_FALSE(content(second)->editState());
+    EXPECT_EQ(second->controller->editButton()->text(), QStringLiteral("Edit"));
+}
+
+TEST_F(WindowTest, DocumentFontPersistsUnderItsNameAndFallsBack) {
+    const QString family = QFontDatabase::families().value(0);
+    ASSERT_FALSE(family.isEmpty());
+    TestDocument *first = open();
+    ViewController *view = content(first);
+    QFont chosen(family);
+    chosen.setPointSizeF(15);
+    FontManager::shared().choose(chosen); // the font panel's choice reaches the target
+    EXPECT_EQ(view->selectedFont().family(), family);
+    EXPECT_EQ(UserDefaults::standard().doubleForKey(QStringLiteral("QM1DdefaultFontSize")), 15.0);
+    EXPECT_EQ(view->contactsViewController()->selectedFont().family(), family);
+    closeDocument(first);
+    EXPECT_EQ(UserDefaults::standard().stringForKey(QStringLiteral("QMFontName Sample.vcf")), family);
+    EXPECT_FALSE(UserDefaults::standard().object(QStringLiteral("QMFontName")).isValid());
+
+    TestDocument *second = open();
+    EXPECT_EQ(content(second)->selectedFont().family(), family);
+    EXPECT_EQ(content(second)->selectedFont().pointSizeF(), 15.0);
+    closeDocument(second);
+
+    // Too small a size is raised; the other platform's system font name means the system font.
+    UserDefaults::standard().setObject(3.0, QStringLiteral("QMFontSize Sample.vcf"));
+    TestDocument *third = open();
+    EXPECT_EQ(content(third)->selectedFont().pointSizeF(), 7.0);
+    closeDocument(third);
+    UserDefaults::standard().setObject(QStringLiteral(".AppleSystemUIFont"),
+                                       QStringLiteral("QMFontName Sample.vcf"));
+    UserDefaults::standard().setObject(30.0, QStringLiteral("QMFontSize Sample.vcf"));
+    TestDocument *fourth = open();
+    EXPECT_EQ(content(fourth)->selectedFont(), ViewController::systemFont());
+}
+
+TEST_F(WindowTest, AddressBookSharesTheBareFontKeysWithUnnamedDocuments) {
+    TestDocument *document = open(SampleCards, QStringLiteral("AddressBook"));
+    ViewController *view = content(document);
+    EXPECT_EQ(view->fontNameKey(), QStringLiteral("QMFontName"));
+    EXPECT_EQ(view->fontSizeKey(), QStringLiteral("QMFontSize"));
+    view->setDocumentName(QString());
+    EXPECT_EQ(view->fontNameKey(), QStringLiteral("QMFontName"));
+    view->setDocumentName(QStringLiteral("Work.vcf"));
+    EXPECT_EQ(view->fontSizeKey(), QStringLiteral("QMFontSize Work.vcf"));
+}
+
+TEST_F(WindowTest, RevertToDefaultFontWritesNothingWhenAlreadyDefault) {
+    TestDocument *document = open();
+    ViewController *view = content(document);
+    ASSERT_EQ(view->selectedFont(), ViewController::systemFont());
+    UserDefaults::standard().removeObject(QStringLiteral("QM1DdefaultFontName"));
+    view->revertToDefaultFont(nullptr);
+    EXPECT_FALSE(UserDefaults::standard().object(QStringLiteral("QM1DdefaultFontName")).isValid());
+}
+
+TEST_F(WindowTest, ResetChordClearsEveryPreferenceOnOkOnly) {
+    UserDefaults &defaults = UserDefaults::standard();
+    defaults.setObject(QStringLiteral("Phone"), QStringLiteral("QM1DselectedViewType"));
+    defaults.setObject(QStringLiteral("10 10 1000 700"), QStringLiteral("NSWindow Frame Sample.vcf"));
+    defaults.setObject(QVariantList{4, 8}, QStringLiteral("QM1DencodingList"));
+    overrideModifierFlags(Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    {
+        ScriptedDialogPresenter presenter;
+        presenter.answerAlert(QStringLiteral("Cancel"));
+        TestDocument *document = open();
+        ASSERT_EQ(presenter.shown().size(), 1);
+        EXPECT_EQ(presenter.shown().first().alert.informativeText,
+                  QStringLiteral("Would you like to restore default preferences?"));
+        EXPECT_EQ(defaults.stringForKey(QStringLiteral("QM1DselectedViewType")), QStringLiteral("Phone"));
+        EXPECT_TRUE(defaults.object(QStringLiteral("QM1DencodingList")).isValid());
+        closeDocument(document);
+    }
+    {
+        ScriptedDialogPresenter presenter;
+        presenter.answerAlert(QStringLiteral("OK"));
+        TestDocument *document = open();
+        EXPECT_EQ(presenter.unansweredCount(), 0);
+        EXPECT_EQ(defaults.stringForKey(QStringLiteral("QM1DselectedViewType")), QStringLiteral("Email"));
+        EXPECT_FALSE(defaults.object(QStringLiteral("QM1DencodingList")).isValid());
+        const QRect visible = document->controller->window()->screen()->availableGeometry();
+        EXPECT_EQ(document->controller->window()->geometry(),
+                  QRect(visible.left() + 100, visible.top() + 100, 900, 500));
+    }
+}
+
+// ---- Menu validation
+
+TEST_F(WindowTest, WindowValidationFollowsSelectionAndFileType) {
+    TestDocument *document = open();
+    WindowController *controller = document->controller;
+    MenuItem print(QStringLiteral("Print…"), QStringLiteral("printDocument:"));
+    MenuItem exportVCard(QStringLiteral("Export"), QStringLiteral("exportToVCard:"));
+    MenuItem exportCSV(QStringLiteral("Export CSV"), QStringLiteral("exportToCSV:"));
+    MenuItem importVCard(QStringLiteral("Import"), QStringLiteral("importFromVCard:"));
+    MenuItem importCSV(QStringLiteral("Import CSV"), QStringLiteral("importFromCSV:"));
+    content(document)->contactsViewController()->selectRowIndexes({});
+    EXPECT_FALSE(controller->validateMenuItem(&print));
+    EXPECT_FALSE(controller->validateMenuItem(&exportVCard));
+    content(document)->contactsViewController()->selectRowIndexes({0});
+    EXPECT_TRUE(controller->validateMenuItem(&print));
+    EXPECT_TRUE(controller->validateMenuItem(&exportVCard));
+    EXPECT_FALSE(controller->validateMenuItem(&exportCSV));
+    EXPECT_TRUE(controller->validateMenuItem(&importVCard));
+    EXPECT_TRUE(controller->validateMenuItem(&importCSV));
+
+    TestDocument *csv = open(SampleCards, QStringLiteral("People.csv"), WindowController::CSVType);
+    EXPECT_FALSE(csv->controller->validateMenuItem(&importVCard));
+    EXPECT_TRUE(csv->controller->validateMenuItem(&importCSV));
+    EXPECT_FALSE(csv->controller->validateMenuItem(&exportCSV));
+}
+
+TEST_F(WindowTest, ViewControllerValidationFollowsPanesAndEditState) {
+    TestDocument *document = open();
+    ViewController *view = content(document);
+    MenuItem addGroup(QStringLiteral("Add Group"), QStringLiteral("addGroup:"));
+    MenuItem deleteGroup(QStringLiteral("Delete Group"), QStringLiteral("deleteGroup:"));
+    MenuItem deleteContacts(QStringLiteral("Delete"), QStringLiteral("deleteContacts:"));
+    MenuItem duplicate(QStringLiteral("Duplicate"), QStringLiteral("duplicateContacts:"));
+    EXPECT_FALSE(view->validateMenuItem(&addGroup)); // the group list is hidden
+
+    document->controller->splitButtons()->press(0);
+    EXPECT_TRUE(view->validateMenuItem(&addGroup));
+    EXPECT_FALSE(view->validateMenuItem(&deleteGroup)); // All Contacts
+    const SharedGroup friends = view->containerTable()->first().groups.value(1);
+    ASSERT_TRUE(friends);
+    view->groupSelectionDidChange(friends);
+    EXPECT_TRUE(view->validateMenuItem(&deleteGroup));
+
+    view->contactsViewController()->selectRowIndexes({});
+    EXPECT_FALSE(view->validateMenuItem(&deleteContacts));
+    view->contactsViewController()->selectRowIndexes({0});
+    EXPECT_TRUE(view->validateMenuItem(&deleteContacts));
+    EXPECT_TRUE(view->validateMenuItem(&duplicate));
+    document->controller->editButton()->click();
+    EXPECT_FALSE(view->validateMenuItem(&deleteContacts));
+    EXPECT_FALSE(view->validateMenuItem(&deleteGroup));
+    EXPECT_TRUE(view->validateMenuItem(&addGroup));
+}
+
+TEST_F(WindowTest, NavigateMenuCarriesThePullDownMenusAndCommandsNotBuiltAreDisabled) {
+    TestDocument *document = open();
+    WindowController *controller = document->controller;
+    Menu *navigate = controller->window()->mainMenu()->itemWithTitle(QStringLiteral("Navigate"))->submenu();
+    ASSERT_NE(navigate, nullptr);
+    EXPECT_EQ(navigate->itemWithTitle(QStringLiteral("Select View Type"))->submenu(),
+              controller->viewTypePopup()->pullDownMenu());
+    EXPECT_EQ(navigate->itemWithTitle(QStringLiteral("Items"))->submenu(),
+              controller->itemsPopup()->pullDownMenu());
+    EXPECT_EQ(navigate->itemWithTitle(QStringLiteral("Select Label"))->submenu(),
+              controller->labelsPopup()->pullDownMenu());
+    EXPECT_EQ(navigate->itemWithTitle(QStringLiteral("Sort Options"))->submenu(),
+              controller->sortOptionsPopup()->pullDownMenu());
+    EXPECT_EQ(navigate->itemWithTitle(QStringLiteral("Contact"))->submenu(),
+              controller->contactPopup()->pullDownMenu());
+    EXPECT_EQ(navigate->itemWithTitle(QStringLiteral("Group"))->submenu(),
+              controller->groupsPopup()->pullDownMenu());
+
+    Menu *contact = controller->contactPopup()->pullDownMenu();
+    content(document)->contactsViewController()->selectRowIndexes({0});
+    contact->update();
+    EXPECT_TRUE(contact->itemWithTitle(QStringLiteral("Hide Contact Info")) ||
+                contact->itemWithTitle(QStringLiteral("Show Contact Info")));
+    EXPECT_TRUE(contact->itemWithTitle(QStringLiteral("Show Contact Info"))->isEnabled());
+    for (const QString &notYet :
+         {QStringLiteral("Show QRCode"), QStringLiteral("Show Company in the Name Cell"),
+          QStringLiteral("Add New Contact"), QStringLiteral("Export Contacts as vCard")})
+        EXPECT_FALSE(contact->itemWithTitle(notYet)->isEnabled()) << notYet.toStdString();
+}
+
+// ---- View types, items and labels
+
+TEST_F(WindowTest, ViewTypeMenuChangesColumnsAndIsStored) {
+    TestDocument *document = open();
+    WindowController *controller = document->controller;
+    ViewController *view = content(document);
+    choose(controller->viewTypePopup(), QStringLiteral("Address Detail"));
+    EXPECT_EQ(columns(view),
+              (QStringList{QStringLiteral("Name"), QStringLiteral("ZIP"), QStringLiteral("State"),
+                           QStringLiteral("City"), QStringLiteral("Street"), QStringLiteral("Country")}));
+    EXPECT_EQ(UserDefaults::standard().stringForKey(QStringLiteral("QM1DselectedViewType")),
+              QStringLiteral("Address Detail"));
+    EXPECT_EQ(view->selectedViewType(), QStringLiteral("Address Detail"));
+    controller->viewTypePopup()->pullDownMenu()->update();
+    EXPECT_EQ(itemFor(controller->viewTypePopup()->pullDownMenu(), QStringLiteral("Address Detail"))->state(),
+              StateOn);
+    EXPECT_EQ(itemFor(controller->viewTypePopup()->pullDownMenu(), QStringLiteral("Email"))->state(),
+              StateOff);
+}
+
+TEST_F(WindowTest, ItemsMenuInsertsAsSecondColumnAndRemovesAgain) {
+    TestDocument *document = open();
+    WindowController *controller = document->controller;
+    ViewController *view = content(document);
+    choose(controller->itemsPopup(), QStringLiteral("Company"));
+    EXPECT_EQ(columns(view),
+              (QStringList{QStringLiteral("Name"), QStringLiteral("Company"), QStringLiteral("Email")}));
+    EXPECT_EQ(
+        UserDefaults::standard()
+            .dictionaryForKey(QStringLiteral("QM1DviewTypeDict"))
+            .value(QStringLiteral("Email")),
+        QVariant(QStringList{QStringLiteral("Name"), QStringLiteral("Company"), QStringLiteral("Email")}));
+    controller->itemsPopup()->pullDownMenu()->update();
+    EXPECT_EQ(itemFor(controller->itemsPopup()->pullDownMenu(), QStringLiteral("Company"))->state(), StateOn);
+    choose(controller->itemsPopup(), QStringLiteral("Company"));
+    EXPECT_EQ(columns(view), (QStringList{QStringLiteral("Name"), QStringLiteral("Email")}));
+    // The title item does nothing; "Name" and "Photo" are not offered.
+    Menu *items = controller->itemsPopup()->pullDownMenu();
+    EXPECT_EQ(items->indexOfItemWithRepresentedObject(QStringLiteral("Name")), -1);
+    EXPECT_EQ(items->indexOfItemWithRepresentedObject(QStringLiteral("Photo")), -1);
+    EXPECT_TRUE(items->itemWithTitle(QStringLiteral("Show Custom Items")));
+}
+
+TEST_F(WindowTest, LabelsMenuFiltersTheRowsAndIsStored) {
+    TestDocument *document = open();
+    WindowController *controller = document->controller;
+    ViewController *view = content(document);
+    const qsizetype allRows = view->contactsViewController()->subContactTable().size();
+    Menu *labels = controller->labelsPopup()->pullDownMenu();
+    labels->update();
+    EXPECT_EQ(labels->itemAtIndex(0)->title(), QStringLiteral("Labels"));
+    const auto workValue = entryNamed(view, QStringLiteral("Abe"))
+                               .person->labeledValueForIdentifier(FieldId::Email, qsizetype(0));
+    ASSERT_TRUE(workValue && workValue->label);
+    const QString work = *workValue->label;
+    choose(controller->labelsPopup(), work);
+    EXPECT_EQ(controller->selectedLabels(), QStringList{work});
+    EXPECT_EQ(UserDefaults::standard().object(QStringLiteral("QM1DselectedLabels")).toStringList(),
+              QStringList{work});
+    // Abe's home address loses its row; every contact keeps its first row.
+    EXPECT_EQ(view->contactsViewController()->subContactTable().size(), allRows - 1);
+    labels->update();
+    EXPECT_EQ(itemFor(labels, work)->state(), StateOn);
+    EXPECT_EQ(itemFor(labels, QStringLiteral("All"))->state(), StateOff);
+    // Unticking the only label gives "All" back.
+    choose(controller->labelsPopup(), work);
+    EXPECT_EQ(controller->selectedLabels(), QStringList{QStringLiteral("All")});
+    EXPECT_EQ(view->contactsViewController()->subContactTable().size(), allRows);
+
+    // A view type without labeled columns offers only "All".
+    choose(controller->viewTypePopup(), QStringLiteral("Business Information"));
+    labels->update();
+    EXPECT_EQ(labels->numberOfItems(), 2);
+}
+
+TEST_F(WindowTest, CustomItemsAreGatheredIntoItemsMenuAndStaleColumnsDropped) {
+    QVariantMap types = ViewTypes::aViewTypeDict();
+    types.insert(QStringLiteral("Email"),
+                 QStringList{QStringLiteral("Name"), QStringLiteral("Gone"), QStringLiteral("Email")});
+    UserDefaults::standard().setObject(types, QStringLiteral("QM1DviewTypeDict"));
+    TestDocument *document = open();
+    WindowController *controller = document->controller;
+    ASSERT_TRUE(controller->customItems());
+    ASSERT_EQ(controller->customItems()->size(), 1);
+    const QString name = controller->customItems()->first().name;
+    EXPECT_NE(itemFor(controller->itemsPopup()->pullDownMenu(), name), nullptr);
+    EXPECT_EQ(content(document)->customItems().size(), 1);
+    EXPECT_EQ(UserDefaults::standard()
+                  .dictionaryForKey(QStringLiteral("QM1DviewTypeDict"))
+                  .value(QStringLiteral("Email")),
+              QVariant(QStringList{QStringLiteral("Name"), QStringLiteral("Email")}));
+    choose(controller->itemsPopup(), name);
+    EXPECT_EQ(columns(content(document)),
+              (QStringList{QStringLiteral("Name"), name, QStringLiteral("Email")}));
+}
+
+// ---- Sort options
+
+TEST_F(WindowTest, StoredSortOptionWithItsColumnNameComesBackBare) {
+    UserDefaults::standard().setObject(QVariantMap{{QStringLiteral("Email"), QStringLiteral("Email domain")},
+                                                   {QStringLiteral("Phone"), QStringLiteral("Phone")}},
+                                       QStringLiteral("QM1DsortOptionsDefault"));
+    TestDocument *document = open();
+    const QVariantMap table = document->controller->sortOptionsDict();
+    EXPECT_EQ(table.value(QStringLiteral("Email")).toMap().value(QStringLiteral("selected")),
+              QStringLiteral("domain"));
+    EXPECT_EQ(table.value(QStringLiteral("Phone")).toMap().value(QStringLiteral("selected")),
+              QStringLiteral("Phone"));
+    EXPECT_EQ(table.value(QStringLiteral("Name")).toMap().value(QStringLiteral("selected")),
+              QStringLiteral("compositeName"));
+    EXPECT_EQ(UserDefaults::standard().dictionaryForKey(QStringLiteral("QM1DsortOptionsDict")), table);
+}
+
+TEST_F(WindowTest, SortingByEmailLabelReordersValuesInsideContactsAndMarksTheWindow) {
+    TestDocument *document = open();
+    WindowController *controller = document->controller;
+    ViewController *view = content(document);
+    const ContactEntry &abe = entryNamed(view, QStringLiteral("Abe"));
+    ASSERT_EQ(emails(abe),
+              (QStringList{QStringLiteral("work@abe.example"), QStringLiteral("home@abe.example")}));
+    EXPECT_FALSE(controller->window()->isDocumentEdited());
+
+    Menu *sortMenu = controller->sortOptionsPopup()->pullDownMenu();
+    Menu *emailOptions = itemFor(sortMenu, QStringLiteral("Email"))->submenu();
+    ASSERT_NE(emailOptions, nullptr);
+    emailOptions->update();
+    itemFor(emailOptions, QStringLiteral("label"))->trigger();
+
+    EXPECT_EQ(emails(abe),
+              (QStringList{QStringLiteral("home@abe.example"), QStringLiteral("work@abe.example")}));
+    EXPECT_TRUE(abe.person->changed());
+    EXPECT_TRUE(controller->window()->isDocumentEdited());
+    EXPECT_EQ(UserDefaults::standard()
+                  .dictionaryForKey(QStringLiteral("QM1DsortOptionsDefault"))
+                  .value(QStringLiteral("Email")),
+              QStringLiteral("label"));
+    emailOptions->update();
+    EXPECT_EQ(itemFor(emailOptions, QStringLiteral("label"))->state(), StateOn);
+    EXPECT_EQ(itemFor(emailOptions, QStringLiteral("Email"))->state(), StateOff);
+    EXPECT_EQ(view->contactsViewController()->sortDescriptors().value(0).key, QStringLiteral("Email label"));
+}
+
+TEST_F(WindowTest, SortingByNameOrNothingLeavesValuesAlone) {
+    TestDocument *document = open();
+    ViewController *view = content(document);
+    view->sortDescriptorsDidChange({});
+    view->sortDescriptorsDidChange({SortDescriptor{QStringLiteral("compositeName"), false, false}});
+    view->sortDescriptorsDidChange({SortDescriptor{QStringLiteral("Note"), true, false}});
+    EXPECT_FALSE(entryNamed(view, QStringLiteral("Abe")).person->changed());
+    EXPECT_FALSE(document->controller->window()->isDocumentEdited());
+}
+
+// ---- Edit state
+
+TEST_F(WindowTest, EditButtonSwitchesSeparatorTitleAndDetailView) {
+    TestDocument *document = open();
+    WindowController *controller = document->controller;
+    ViewController *view = content(document);
+    controller->splitButtons()->press(1);
+    ASSERT_TRUE(view->contactInfoVisible());
+    QWidget *panel = view->contactInfoController()->view();
+    auto *stack = qobject_cast<QStackedWidget *>(panel) ? qobject_cast<QStackedWidget *>(panel)
+                                                        : panel->findChild<QStackedWidget *>();
+    ASSERT_NE(stack, nullptr);
+    EXPECT_EQ(stack->currentWidget(), view->contactInfoController()->tableView());
+    EXPECT_TRUE(view->redSeparator()->styleSheet().contains(QStringLiteral("#ff3b30")));
+
+    controller->editButton()->click();
+    EXPECT_FALSE(view->editState());
+    EXPECT_EQ(controller->editButton()->text(), QStringLiteral("Edit"));
+    EXPECT_EQ(stack->currentWidget(), view->contactInfoController()->webView());
+    EXPECT_FALSE(view->redSeparator()->styleSheet().contains(QStringLiteral("#ff3b30")));
+    EXPECT_EQ(view->redSeparator()->height(), 2);
+    EXPECT_FALSE(UserDefaults::standard().boolForKey(QStringLiteral("QM1DlastEditState")));
+    EXPECT_FALSE(view->contactsViewController()->editState());
+    EXPECT_FALSE(view->groupViewController()->editState());
+
+    MenuItem item(QStringLiteral("Edit Contacts"), QStringLiteral("editButtonClicked:"));
+    controller->validateMenuItem(&item);
+    EXPECT_EQ(item.state(), StateOff);
+    item.trigger(); // through the action router, as the View menu does
+    EXPECT_TRUE(view->editState());
+    EXPECT_EQ(controller->editButton()->text(), QStringLiteral("Lock"));
+    EXPECT_EQ(stack->currentWidget(), view->contactInfoController()->tableView());
+    EXPECT_TRUE(UserDefaults::standard().boolForKey(QStringLiteral("QM1DlastEditState")));
+}
+
+TEST_F(WindowTest, CsvDocumentOpensLockedAndBecomesUntitledVCardOnlyOnOk) {
+    TestDocument *document = open(SampleCards, QStringLiteral("People.csv"), WindowController::CSVType);
+    WindowController *controller = document->controller;
+    EXPECT_FALSE(content(document)->editState());
+    {
+        ScriptedDialogPresenter presenter;
+        presenter.answerAlert(QStringLiteral("Cancel"));
+        controller->editButton()->click();
+        ASSERT_EQ(presenter.shown().size(), 1);
+        EXPECT_EQ(presenter.shown().first().alert.messageText,
+                  QStringLiteral(
+                      "If you edit the CSV file, the format will change to vCard and the name will reset."));
+        EXPECT_FALSE(content(document)->editState());
+        EXPECT_EQ(document->fileType(), WindowController::CSVType);
+        EXPECT_FALSE(document->fileURL().isEmpty());
+    }
+    {
+        ScriptedDialogPresenter presenter;
+        presenter.answerAlert(QStringLiteral("OK"));
+        controller->editButton()->click();
+        EXPECT_TRUE(content(document)->editState());
+        EXPECT_EQ(document->fileType(), WindowController::VCardType);
+        EXPECT_TRUE(document->fileURL().isEmpty());
+        EXPECT_EQ(document->displayName(), QStringLiteral("People"));
+        EXPECT_EQ(controller->window()->windowTitle(), QStringLiteral("People[*]"));
+        controller->editButton()->click(); // no second question
+        EXPECT_EQ(presenter.shown().size(), 1);
+        EXPECT_FALSE(content(document)->editState());
+    }
+}
+
+// ---- Panes
+
+TEST_F(WindowTest, SplitButtonsShowAndHideBothSidePanes) {
+    TestDocument *document = open();
+    WindowController *controller = document->controller;
+    ViewController *view = content(document);
+    const QList<SplitViewItem *> panes = view->splitViewController()->splitViewItems();
+
+    controller->splitButtons()->press(0);
+    EXPECT_FALSE(panes[0]->isCollapsed());
+    EXPECT_TRUE(UserDefaults::standard().boolForKey(QStringLiteral("QM1DshowGroupView")));
+    EXPECT_GT(view->groupViewFrame().width(), 0);
+    MenuItem group(QStringLiteral("Show Group"), QStringLiteral("toggleGroupView:"));
+    controller->validateMenuItem(&group);
+    EXPECT_EQ(group.title(), QStringLiteral("Hide Group"));
+    controller->splitButtons()->press(0);
+    EXPECT_TRUE(panes[0]->isCollapsed());
+    EXPECT_FALSE(UserDefaults::standard().boolForKey(QStringLiteral("QM1DshowGroupView")));
+    controller->validateMenuItem(&group);
+    EXPECT_EQ(group.title(), QStringLiteral("Show Group"));
+    MenuItem other(QStringLiteral("Selected Group"), QStringLiteral("toggleGroupView:"));
+    controller->validateMenuItem(&other);
+    EXPECT_EQ(other.title(), QStringLiteral("Selected Group"));
+
+    MenuItem info(QStringLiteral("Show Contact Info"), QStringLiteral("toggleContactInfo:"));
+    controller->splitButtons()->press(1);
+    EXPECT_FALSE(panes[2]->isCollapsed());
+    EXPECT_TRUE(view->contactInfoVisible());
+    controller->validateMenuItem(&info);
+    EXPECT_EQ(info.title(), QStringLiteral("Hide Contact Info"));
+    controller->splitButtons()->press(1);
+    EXPECT_TRUE(panes[2]->isCollapsed());
+    EXPECT_FALSE(view->contactInfoVisible());
+    controller->validateMenuItem(&info);
+    EXPECT_EQ(info.title(), QStringLiteral("Show Contact Info"));
+    // Hiding a hidden pane changes nothing.
+    controller->showContactInfo(false);
+    EXPECT_TRUE(panes[2]->isCollapsed());
+}
+
+TEST_F(WindowTest, GroupMenuNamesTheSelectedGroupAndTogglesTheList) {
+    TestDocument *document = open();
+    WindowController *controller = document->controller;
+    Menu *groups = controller->groupsPopup()->pullDownMenu();
+    groups->update();
+    MenuItem *selected = groups->itemAtIndex(3);
+    EXPECT_EQ(selected->title(), QStringLiteral("vCard:All Contacts"));
+    selected->trigger();
+    EXPECT_FALSE(content(document)->splitViewController()->splitViewItems()[0]->isCollapsed());
+
+    content(document)->setSelectedGroupDict(nullptr);
+    groups->update();
+    EXPECT_EQ(groups->itemAtIndex(3)->title(), QStringLiteral("Group not selected"));
+}
+
+TEST_F(WindowTest, GroupSelectionShowsItsContactsAndRenameAppliesToTheEditedGroup) {
+    TestDocument *document = open();
+    ViewController *view = content(document);
+    const SharedGroup all = view->containerTable()->first().groups.value(0);
+    const SharedGroup friends = view->containerTable()->first().groups.value(1);
+    ASSERT_TRUE(friends);
+    view->groupSelectionDidChange(friends);
+    EXPECT_EQ(view->contactsViewController()->footerText(), QStringLiteral("Friends: total 2 contacts"));
+
+    // The selection moved on before the edit committed: the edited group is renamed.
+    view->groupSelectionDidChange(all);
+    view->groupNameWillChange(QStringLiteral("Pals"), friends);
+    EXPECT_EQ(friends->name, QStringLiteral("Pals"));
+    EXPECT_EQ(all->name, QStringLiteral("All Contacts"));
+    EXPECT_TRUE(document->controller->window()->isDocumentEdited());
+    view->groupNameWillChange(QString(), friends);
+    EXPECT_EQ(friends->name, QStringLiteral("Pals"));
+}
+
+TEST_F(WindowTest, TableSelectionShowsTheContactWithItsGroupsAndSetsTheFindTarget) {
+    TestDocument *document = open();
+    ViewController *view = content(document);
+    document->controller->splitButtons()->press(1);
+    const QList<SubContactRowPtr> rows(view->contactsViewController()->subContactTable().begin(),
+                                       view->contactsViewController()->subContactTable().end());
+    int abeRow = -1;
+    for (int i = 0; i < rows.size(); ++i)
+        if (rows[i]->person->stringValueForIdentifier(FieldId::Name).contains(QStringLiteral("Abe")) &&
+            abeRow < 0)
+            abeRow = i;
+    ASSERT_GE(abeRow, 0);
+    view->contactsViewController()->selectRowIndexes({abeRow});
+    ASSERT_TRUE(view->contactInfoController()->contact());
+    EXPECT_EQ(view->contactInfoController()->contact()->uniqueId, rows[abeRow]->uniqueId);
+    EXPECT_EQ(view->contactInfoController()->contact()->groupNames,
+              (QStringList{QStringLiteral("All Contacts"), QStringLiteral("Friends")}));
+    ASSERT_TRUE(view->selectedItemAndRange());
+    EXPECT_EQ(view->selectedItemAndRange()->identifier, QStringLiteral("Name"));
+    EXPECT_EQ(view->selectedItemAndRange()->uniqueId, rows[abeRow]->uniqueId);
+    EXPECT_EQ(view->selectedItemAndRange()->range, (TextRange{0, 0}));
+
+    InfoTableRow detail;
+    detail.type = FieldId::Email;
+    detail.label = QStringLiteral("home");
+    detail.labelIndex = 0;
+    view->rowSelectionDidChange(view->contactInfoController(), detail);
+    EXPECT_EQ(view->selectedItemAndRange()->identifier, FieldId::Email);
+    EXPECT_EQ(view->selectedItemAndRange()->subIdentifier, QStringLiteral("home"));
+    detail.labelIndex = -1;
+    view->rowSelectionDidChange(view->contactInfoController(), detail);
+    EXPECT_EQ(view->selectedItemAndRange()->labelIndex, 0);
+    EXPECT_TRUE(view->selectedItemAndRange()->subIdentifier.isEmpty());
+    EXPECT_EQ(view->selectedItemAndRange()->uniqueId, rows[abeRow]->uniqueId);
+}
+
+TEST_F(WindowTest, ClosingStoresColumnsAndEditState) {
+    TestDocument *document = open();
+    document->controller->editButton()->click();
+    document->controller->editButton()->click();
+    UserDefaults::standard().removeObject(QStringLiteral("QM1DlastEditState"));
+    closeDocument(document);
+    EXPECT_TRUE(UserDefaults::standard().object(QStringLiteral("QM1DlastEditState")).isValid());
+    EXPECT_TRUE(UserDefaults::standard().boolForKey(QStringLiteral("QM1DlastEditState")));
+}
+
+TEST(SplitButtonImage, BarLiesAgainstTheChosenSide) {
+    const QImage left = WindowController::splitButtonImageWithSize(QSize(24, 24), Qt::red, 0);
+    const QImage right = WindowController::splitButtonImageWithSize(QSize(24, 24), Qt::red, 1);
+    // The outline spans 6..18; the bar is 4 wide against its left (6..10) or right (14..18) edge.
+    EXPECT_EQ(left.pixelColor(8, 12), QColor(Qt::red));
+    EXPECT_EQ(left.pixelColor(15, 12).alpha(), 0);
+    EXPECT_EQ(right.pixelColor(15, 12), QColor(Qt::red));
+    EXPECT_EQ(right.pixelColor(8, 12).alpha(), 0);
+    EXPECT_EQ(left.pixelColor(2, 2).alpha(), 0);
+}
+
+} // namespace tessarin
