@@ -1,0 +1,236 @@
+#include "app/Document.h"
+#include "app/ContactNamesViewController.h"
+#include "app/DocumentController.h"
+#include "app/ProgressAlert.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Menu.h"
+#include "platform/ui/Window.h"
+#include "tests/app/AppTestSupport.h"
+#include "tests/app/FakeContactsReader.h"
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QListWidget>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using tessarin::ContactsReader;
+using AppDocument = tessarin::Document;
+
+namespace {
+
+const QByteArray kTwoCards = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ada Lovelace\r\nEND:VCARD\r\n"
+                             "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Alan Turing\r\nEND:VCARD\r\n";
+
+struct Opening {
+    Opening() { ContactsReader::setShared(reader); }
+    ~Opening() {
+        controller.closeAllDocuments();
+        QTest::qWait(1);
+        ContactsReader::setShared(nullptr);
+    }
+    AppDocument *open(const QString &path) {
+        return static_cast<AppDocument *>(
+            controller.openDocumentWithContentsOfURL(QUrl::fromLocalFile(path)));
+    }
+    // File > Open… with an encoding chosen in the panel's popup.
+    void openThroughPanel(const QString &path, const QString &encodingName) {
+        dialogs.answerPanel([path, encodingName](const OpenPanel *panel, const SavePanel *) {
+            auto *popup = panel->accessoryView->findChild<QComboBox *>();
+            popup->setCurrentIndex(popup->findText(encodingName));
+            return PanelResult{ModalResponse::OK, {QUrl::fromLocalFile(path)}};
+        });
+        controller.performAction(QStringLiteral("openDocument:"));
+    }
+    QStringList shownNames(::Document *document) {
+        auto *content = static_cast<tessarin::ContactNamesViewController *>(
+            static_cast<AppDocument *>(document)->mainViewController());
+        QStringList names;
+        for (int i = 0; i < content->listView()->count(); ++i)
+            names.append(content->listView()->item(i)->text());
+        return names;
+    }
+    QStringList alertTexts() const {
+        QStringList texts;
+        for (const auto &shown : dialogs.shown())
+            if (shown.kind == ScriptedDialogPresenter::Kind::Alert)
+                texts.append(shown.alert.messageText + QStringLiteral(" | ") + shown.alert.informativeText);
+        return texts;
+    }
+
+    // Before the controller, whose accessory reads the preferences.
+    const bool firstLaunch = (firstLaunchWithLanguages({"en", "ja"}), true);
+    std::shared_ptr<FakeContactsReader> reader = std::make_shared<FakeContactsReader>();
+    ScriptedDialogPresenter dialogs;
+    tessarin::DocumentController controller;
+};
+
+TEST(Document, AVCardFileOpensBehindTheProgressWindowForAtLeastOneSecond) {
+    Opening opening;
+    const QString path = writeTestFile(QStringLiteral("two.vcf"), kTwoCards);
+    QString messageShown;
+    bool windowShown = false;
+    Dispatch::main([&] {
+        QWidget *modal = Application::shared().modalWindow();
+        windowShown = modal && modal->isVisible();
+        if (auto *label = modal ? modal->findChild<QLabel *>() : nullptr; label)
+            for (QLabel *each : modal->findChildren<QLabel *>())
+                if (each->text().startsWith(QLatin1String("Reading")))
+                    messageShown = each->text();
+    });
+    QElapsedTimer timer;
+    timer.start();
+    AppDocument *document = opening.open(path);
+    EXPECT_GE(timer.elapsed(), AppDocument::kMinimumProgressMilliseconds);
+    ASSERT_NE(document, nullptr);
+    EXPECT_TRUE(windowShown);
+    EXPECT_EQ(messageShown, QStringLiteral("Reading the file: two.vcf"));
+    EXPECT_EQ(opening.shownNames(document), QStringList({"Ada Lovelace", "Alan Turing"}));
+    EXPECT_EQ(document->containerTable(), nullptr); // handed over to the window
+    EXPECT_FALSE(document->progressAlert()->window()->isVisible());
+    EXPECT_TRUE(opening.alertTexts().isEmpty());
+}
+
+TEST(Document, CancelInTheProgressWindowOpensNothingAndShowsNothing) {
+    Opening opening;
+    const QString path = writeTestFile(QStringLiteral("held.vcf"), kTwoCards);
+    opening.reader->held = true;
+    Dispatch::main([&] {
+        auto *alert = Application::shared().modalWindow();
+        ASSERT_NE(alert, nullptr);
+        QTest::keyClick(alert, Qt::Key_Escape);
+    });
+    EXPECT_EQ(opening.open(path), nullptr);
+    EXPECT_TRUE(opening.controller.documents().isEmpty());
+    EXPECT_TRUE(opening.dialogs.shown().isEmpty());
+
+    // The abandoned parse stops at its next progress report; its result goes nowhere.
+    opening.reader->held = false;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return opening.reader->stopped.load(); }, 5000));
+
+    // The next open is not ended by anything the cancelled one left behind.
+    AppDocument *document = opening.open(path);
+    ASSERT_NE(document, nullptr);
+    EXPECT_EQ(opening.shownNames(document).size(), 2);
+}
+
+TEST(Document, NoContactGivesTheAdviceOfItsFormat) {
+    Opening opening;
+    EXPECT_EQ(opening.open(writeTestFile(QStringLiteral("nocard.vcf"), "just some text\n")), nullptr);
+    EXPECT_EQ(opening.open(writeTestFile(QStringLiteral("empty.csv"), "")), nullptr);
+    EXPECT_EQ(opening.open(writeTestFile(QStringLiteral("header.csv"), "Name,Phone\n")), nullptr);
+    EXPECT_EQ(
+        opening.alertTexts(),
+        QStringList({"The file “nocard.vcf” couldn’t be opened because it isn’t in the correct format. | "
+                     "Please make sure the file is vCard 2.1/3.0 file, or text encoding.",
+                     "The file “empty.csv” couldn’t be opened because it isn’t in the correct format. | "
+                     "Please make sure the file is a valid CSV file, or text encoding.",
+                     "The file “header.csv” couldn’t be opened because it isn’t in the correct format. | "
+                     "Please make sure the file is a valid CSV file, or text encoding."}));
+    EXPECT_TRUE(opening.controller.documents().isEmpty());
+}
+
+TEST(Document, ACsvFileIsReadWithoutTheProgressWindow) {
+    Opening opening;
+    ::Document *document = opening.open(
+        writeTestFile(QStringLiteral("list.csv"), "Name,Phone\nGrace Hopper,1\nEdsger Dijkstra,2\n"));
+    ASSERT_NE(document, nullptr);
+    EXPECT_EQ(opening.reader->parses.load(), 0);
+    EXPECT_EQ(opening.shownNames(document), QStringList({"Grace Hopper", "Edsger Dijkstra"}));
+    EXPECT_EQ(static_cast<AppDocument *>(document)->progressAlert()->generation(), 0u);
+}
+
+TEST(Document, AParseErrorIsHandedOnUnchanged) {
+    Opening opening;
+    opening.reader->failWith = {QStringLiteral("vCard"), 12, QStringLiteral("The card is nested too deep."),
+                                QString()};
+    EXPECT_EQ(opening.open(writeTestFile(QStringLiteral("deep.vcf"), kTwoCards)), nullptr);
+    EXPECT_EQ(opening.alertTexts(), QStringList({"The card is nested too deep. | "}));
+}
+
+TEST(Document, AnUntitledDocumentHasAnEmptyAllContactsGroup) {
+    Opening opening;
+    ::Document *document = opening.controller.openUntitledDocumentAndDisplay(true);
+    ASSERT_NE(document, nullptr);
+    EXPECT_EQ(opening.shownNames(document), QStringList());
+    ASSERT_NE(static_cast<AppDocument *>(document)->mainViewController(), nullptr);
+    EXPECT_EQ(document->windowForSheet()->windowTitle().remove(QStringLiteral("[*]")),
+              QStringLiteral("Untitled"));
+    EXPECT_EQ(document->windowForSheet()->size(), QSize(1000, 640));
+}
+
+TEST(Document, AShiftJisFileReadsTheSameChosenOrDetected) {
+    Opening opening;
+    QFile sample(QStringLiteral(TESSARIN_TESTDATA_DIR "/aosp/v21_japanese_2.vcf"));
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    const QByteArray bytes = sample.readAll();
+    const QString chosenPath = writeTestFile(QStringLiteral("chosen.vcf"), bytes);
+    const QString detectedPath = writeTestFile(QStringLiteral("detected.vcf"), bytes);
+
+    opening.openThroughPanel(chosenPath, QStringLiteral("Japanese (Shift JIS)"));
+    ASSERT_EQ(opening.controller.documents().size(), 1);
+    const QStringList chosen = opening.shownNames(opening.controller.documents().first());
+    EXPECT_EQ(chosen, QStringList({QStringLiteral("安藤 ロイド 1")}));
+    // Every open starts again at "Automatic".
+    EXPECT_EQ(opening.controller.encodingAccessory()->encodingTypePopup()->currentText(),
+              QStringLiteral("Automatic"));
+
+    ::Document *detected = opening.open(detectedPath);
+    ASSERT_NE(detected, nullptr);
+    EXPECT_EQ(opening.shownNames(detected), chosen);
+}
+
+TEST(Document, BytesInvalidInTheChosenEncodingFailTheRead) {
+    Opening opening;
+    // 0x82 0x20 is no Shift_JIS character.
+    const QString path =
+        writeTestFile(QStringLiteral("broken.vcf"), "BEGIN:VCARD\r\nFN:\x82\x20\r\nEND:VCARD\r\n");
+    opening.openThroughPanel(path, QStringLiteral("Japanese (Shift JIS)"));
+    EXPECT_TRUE(opening.controller.documents().isEmpty());
+    EXPECT_EQ(opening.alertTexts(),
+              QStringList(
+                  {"The file “broken.vcf” couldn’t be opened using text encoding Japanese (Shift JIS). | "}));
+    EXPECT_EQ(opening.reader->parses.load(), 0);
+
+    // A file that is gone.
+    EXPECT_EQ(opening.open(testScratchDirectory() + QStringLiteral("/missing.vcf")), nullptr);
+    EXPECT_EQ(opening.alertTexts().value(1),
+              QStringLiteral("The file “missing.vcf” couldn’t be opened because there is no such file. | "));
+}
+
+TEST(Document, ARereadWhileTheWindowIsOpenParsesAtOnceAndRefreshesIt) {
+    Opening opening;
+    const QString path = writeTestFile(QStringLiteral("reread.vcf"), kTwoCards);
+    auto *document = static_cast<AppDocument *>(opening.open(path));
+    ASSERT_NE(document, nullptr);
+    const quint64 generation = document->progressAlert()->generation();
+    writeTestFile(QStringLiteral("reread.vcf"), "BEGIN:VCARD\r\nFN:Only One\r\nEND:VCARD\r\n");
+    PlatformError error;
+    EXPECT_TRUE(document->readFromURL(QUrl::fromLocalFile(path), QStringLiteral("public.vcard"), &error));
+    EXPECT_EQ(document->progressAlert()->generation(), generation);
+    EXPECT_EQ(opening.shownNames(document), QStringList({"Only One"}));
+}
+
+TEST(Document, SaveRevertDuplicateAndVersionsAreNeverOffered) {
+    Opening opening;
+    AppDocument document;
+    for (const char *action :
+         {"saveDocument:", "revertDocumentToSaved:", "duplicateDocument:", "browseDocumentVersions:"}) {
+        MenuItem item(QStringLiteral("x"), QString::fromLatin1(action));
+        EXPECT_FALSE(document.validateMenuItem(&item)) << action;
+    }
+    MenuItem close(QStringLiteral("Close"), QStringLiteral("performClose:"));
+    EXPECT_TRUE(document.validateMenuItem(&close));
+}
+
+TEST(Document, AFileOpenedBeforeOpensAtItsStoredFrame) {
+    Opening opening;
+    UserDefaults::standard().setObject(QStringLiteral("40 50 700 420"),
+                                       Window::frameKey(QStringLiteral("framed.vcf")));
+    ::Document *document = opening.open(writeTestFile(QStringLiteral("framed.vcf"), kTwoCards));
+    ASSERT_NE(document, nullptr);
+    EXPECT_EQ(document->windowForSheet()->size(), QSize(700, 420));
+}
+
+} // namespace
