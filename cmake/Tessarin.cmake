@@ -20,6 +20,8 @@ function(tessarin_test name)
   endif()
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
+    # Tests named *Child* only run inside a child process that a real test starts.
+    TEST_FILTER "-*Child*"
     PROPERTIES LABELS "${labels}" ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
     TEST_PREFIX "${name}.")
 endfunction()

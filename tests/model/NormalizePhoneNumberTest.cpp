@@ -4,16 +4,15 @@
 
 namespace {
 
-const QString kTable = QStringLiteral(
-    "number,country,国名,エリア名\r\n"
-    "81,JP,日本,アジア\r\n"
-    "1,US,アメリカ合衆国,北アメリカ\r\n"
-    "1242,BS,バハマ,北アメリカ\r\n"
-    "44,GB,イギリス,ヨーロッパ\r\n"
-    "49,DE,ドイツ,ヨーロッパ\r\n"
-    "x\r\n"
-    "33,FR,フランス\r\n"
-    "3a,ZZ,bad,line\r\n");
+const QString kTable = QStringLiteral("number,country,国名,エリア名\r\n"
+                                      "81,JP,日本,アジア\r\n"
+                                      "1,US,アメリカ合衆国,北アメリカ\r\n"
+                                      "1242,BS,バハマ,北アメリカ\r\n"
+                                      "44,GB,イギリス,ヨーロッパ\r\n"
+                                      "49,DE,ドイツ,ヨーロッパ\r\n"
+                                      "x\r\n"
+                                      "33,FR,フランス\r\n"
+                                      "3a,ZZ,bad,line\r\n");
 
 NormalizePhoneNumber withTable(const QString &number) {
     NormalizePhoneNumber normalizer(NormalizePhoneNumber::arrayFromCountryNumbersString(kTable));
@@ -71,7 +70,8 @@ TEST(NormalizePhoneNumberTest, ThresholdsOfEachLayout) {
 }
 
 TEST(NormalizePhoneNumberTest, CallingCodes) {
-    EXPECT_EQ(withTable(QStringLiteral("+81 3 1234 5678")).fourPlusFour(), QStringLiteral("+81 (3) 1234-5678"));
+    EXPECT_EQ(withTable(QStringLiteral("+81 3 1234 5678")).fourPlusFour(),
+              QStringLiteral("+81 (3) 1234-5678"));
     // The shortest code that begins the number wins.
     EXPECT_EQ(withTable(QStringLiteral("+1 242 555 1234")).countryNumber(QStringLiteral("+12425551234")),
               QStringLiteral("1"));

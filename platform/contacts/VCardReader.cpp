@@ -1,0 +1,571 @@
+#include "platform/contacts/CNContactVCardSerialization.h"
+#include "platform/contacts/CNLabels.h"
+#include "platform/contacts/VCardMapping.h"
+#include "platform/contacts/VCardSyntax.h"
+#include "platform/core/Localization.h"
+#include "platform/core/Log.h"
+
+#include <QHash>
+#include <QUrl>
+
+#include <set>
+#include <string_view>
+#include <vector>
+
+using VCardSyntax::ContentLine;
+using VCardSyntax::equalsIgnoringCase;
+
+namespace {
+
+enum class Field { Phone, Email, Url, Address, Relation, Social, InstantMessage, Date };
+
+enum TypeWord : unsigned {
+    Home = 1,
+    Work = 2,
+    Other = 4,
+    Cell = 8,
+    Fax = 16,
+    Pager = 32,
+    IPhone = 64,
+    Main = 128,
+};
+
+// The TYPE words of a line that name labels, without allocating: this runs for every
+// phone, e-mail and address.
+unsigned typeWords(const ContentLine &line) {
+    static const std::pair<QByteArrayView, unsigned> words[] = {
+        {"HOME", Home}, {"WORK", Work},   {"OTHER", Other},   {"CELL", Cell}, {"MOBILE", Cell},
+        {"FAX", Fax},   {"PAGER", Pager}, {"IPHONE", IPhone}, {"MAIN", Main}};
+    unsigned mask = 0;
+    for (const VCardSyntax::Parameter &p : line.parameters) {
+        if (!equalsIgnoringCase(p.name, "TYPE"))
+            continue;
+        qsizetype start = 0;
+        for (qsizetype i = 0; i <= p.value.size(); ++i) {
+            if (i < p.value.size() && p.value[i] != ',')
+                continue;
+            QByteArrayView word = p.value.sliced(start, i - start).trimmed();
+            if (word.startsWith('"'))
+                word = word.sliced(1);
+            if (word.endsWith('"'))
+                word.chop(1);
+            for (const auto &[text, bit] : words)
+                if (equalsIgnoringCase(word, text))
+                    mask |= bit;
+            start = i + 1;
+        }
+    }
+    return mask;
+}
+
+// Which framework label the TYPE words of a line stand for.
+std::optional<QString> labelFromTypes(const ContentLine &line, Field field) {
+    if (field == Field::Relation) {
+        static const std::pair<const char *, const QString *> relations[] = {
+            {"SPOUSE", &CNLabelContactRelationSpouse},      {"CHILD", &CNLabelContactRelationChild},
+            {"PARENT", &CNLabelContactRelationParent},      {"FRIEND", &CNLabelContactRelationFriend},
+            {"SWEETHEART", &CNLabelContactRelationPartner}, {"AGENT", &CNLabelContactRelationAssistant}};
+        const QList<QByteArray> types = line.parameterValues("TYPE");
+        for (const auto &[word, label] : relations)
+            if (types.contains(QByteArrayView(word)))
+                return *label;
+        for (const QByteArray &type : types)
+            if (type != "PREF" && !type.startsWith("X-"))
+                return QString::fromUtf8(type).toLower();
+        return std::nullopt;
+    }
+    const unsigned types = typeWords(line);
+    if (field == Field::Phone) {
+        if (types & Fax)
+            return (types & Home)   ? CNLabelPhoneNumberHomeFax
+                   : (types & Work) ? CNLabelPhoneNumberWorkFax
+                                    : CNLabelPhoneNumberOtherFax;
+        if (types & Pager)
+            return CNLabelPhoneNumberPager;
+        if (types & IPhone)
+            return CNLabelPhoneNumberiPhone;
+        if (types & Cell)
+            return CNLabelPhoneNumberMobile;
+        if (types & Main)
+            return CNLabelPhoneNumberMain;
+    }
+    if (types & Home)
+        return CNLabelHome;
+    if (types & Work)
+        return CNLabelWork;
+    if (types & Other)
+        return CNLabelOther;
+    return std::nullopt;
+}
+
+// The service of an "X-" property name (without "X-") or of an X-SERVICE-TYPE value.
+QString serviceFromName(QByteArrayView name) {
+    static const std::pair<QByteArrayView, const QString *> names[] = {
+        {"AIM", &CNInstantMessageServiceAIM},
+        {"FACEBOOK", &CNInstantMessageServiceFacebook},
+        {"GADUGADU", &CNInstantMessageServiceGaduGadu},
+        {"GOOGLETALK", &CNInstantMessageServiceGoogleTalk},
+        {"GOOGLE-TALK", &CNInstantMessageServiceGoogleTalk},
+        {"GTALK", &CNInstantMessageServiceGoogleTalk},
+        {"ICQ", &CNInstantMessageServiceICQ},
+        {"JABBER", &CNInstantMessageServiceJabber},
+        {"MSN", &CNInstantMessageServiceMSN},
+        {"QQ", &CNInstantMessageServiceQQ},
+        {"SKYPE", &CNInstantMessageServiceSkype},
+        {"YAHOO", &CNInstantMessageServiceYahoo}};
+    for (const auto &[upperName, service] : names)
+        if (equalsIgnoringCase(name, upperName))
+            return *service;
+    return {};
+}
+
+QString serviceFromScheme(const QString &scheme) {
+    static const QHash<QString, const QString *> schemes = {
+        {QStringLiteral("aim"), &CNInstantMessageServiceAIM},
+        {QStringLiteral("xmpp"), &CNInstantMessageServiceJabber},
+        {QStringLiteral("msnim"), &CNInstantMessageServiceMSN},
+        {QStringLiteral("msn"), &CNInstantMessageServiceMSN},
+        {QStringLiteral("ymsgr"), &CNInstantMessageServiceYahoo},
+        {QStringLiteral("skype"), &CNInstantMessageServiceSkype},
+        {QStringLiteral("callto"), &CNInstantMessageServiceSkype},
+        {QStringLiteral("icq"), &CNInstantMessageServiceICQ},
+        {QStringLiteral("gtalk"), &CNInstantMessageServiceGoogleTalk},
+        {QStringLiteral("qq"), &CNInstantMessageServiceQQ},
+        {QStringLiteral("gadu"), &CNInstantMessageServiceGaduGadu},
+        {QStringLiteral("gg"), &CNInstantMessageServiceGaduGadu},
+        {QStringLiteral("fb"), &CNInstantMessageServiceFacebook},
+        {QStringLiteral("facebook"), &CNInstantMessageServiceFacebook}};
+    const auto found = schemes.constFind(scheme.toLower());
+    return found == schemes.constEnd() ? QString() : **found;
+}
+
+int number(QStringView digits) {
+    bool ok = false;
+    const int value = digits.toInt(&ok);
+    return ok ? value : -1;
+}
+
+// The date forms of BDAY, X-ABDATE and ANNIVERSARY: YYYY-MM-DD, YYYYMMDD, --MMDD,
+// --MM-DD, YYYY/MM/DD, with an optional time; year 0000 and an omitted year marked by
+// X-APPLE-OMIT-YEAR mean no year.
+std::optional<DateComponents> parseDate(QString text, QByteArrayView omitYear) {
+    text = text.trimmed();
+    const qsizetype t = text.indexOf(QLatin1Char('T'));
+    if (t >= 0)
+        text.truncate(t);
+    bool noYear = false;
+    if (text.startsWith(QLatin1String("--"))) {
+        noYear = true;
+        text.remove(0, 2);
+    }
+    text.replace(QLatin1Char('/'), QLatin1Char('-')).replace(QLatin1Char('.'), QLatin1Char('-'));
+    const QStringList parts = text.split(QLatin1Char('-'));
+    DateComponents date;
+    if (parts.size() == 1) {
+        const QString &d = parts.first();
+        if (noYear && d.size() == 4)
+            date = DateComponents(DateComponents::Undefined, number(d.first(2)), number(d.sliced(2)));
+        else if (!noYear && d.size() == 8)
+            date = DateComponents(number(d.first(4)), number(d.sliced(4, 2)), number(d.sliced(6)));
+        else
+            return std::nullopt;
+    } else if (noYear && parts.size() == 2) {
+        date = DateComponents(DateComponents::Undefined, number(parts[0]), number(parts[1]));
+    } else if (!noYear && parts.size() == 3 && parts[0].size() == 4) {
+        date = DateComponents(number(parts[0]), number(parts[1]), number(parts[2]));
+    } else {
+        return std::nullopt;
+    }
+    if (date.hasYear() &&
+        (date.year == 0 || (!omitYear.isEmpty() && QByteArray::number(date.year) == omitYear)))
+        date.year = DateComponents::Undefined;
+    if (date.hasYear() && date.year < 0)
+        return std::nullopt;
+    if (!date.isValidDate())
+        return std::nullopt;
+    return date;
+}
+
+class CardBuilder {
+public:
+    void apply(const ContentLine &line);
+    CNContact finish();
+    void setVersion21(bool on) { version21_ = on; }
+
+private:
+    QString rawText(const ContentLine &line) const;
+    QString text(const ContentLine &line) const {
+        return version21_ ? rawText(line) : VCardSyntax::unescape(rawText(line));
+    }
+    QStringList components(const ContentLine &line) const {
+        return VCardSyntax::splitStructured(rawText(line), version21_);
+    }
+    void remember(const ContentLine &line, Field field, qsizetype index);
+    void setLabel(Field field, qsizetype index, const QString &label);
+    void applyPhoto(const ContentLine &line);
+    void applyInstantMessage(const ContentLine &line, QString service, QString username);
+    void applySocialProfile(const ContentLine &line);
+
+    CNContact contact_;
+    bool version21_ = false;
+    bool nameGiven_ = false;
+    bool phoneticGiven_ = false;
+    QString formattedName_;
+    struct GroupItem {
+        QByteArray group;
+        Field field;
+        qsizetype index;
+    };
+    // Group values in the order met; the last one of a group counts.
+    using GroupValues = std::vector<std::pair<QByteArray, QString>>;
+    static QHash<QByteArray, const QString *> index(const GroupValues &values) {
+        QHash<QByteArray, const QString *> byGroup;
+        for (const auto &[group, value] : values)
+            byGroup.insert(group, &value);
+        return byGroup;
+    }
+    static const QString *find(const GroupValues &values, const QByteArray &group) {
+        for (auto it = values.rbegin(); it != values.rend(); ++it)
+            if (it->first == group)
+                return &it->second;
+        return nullptr;
+    }
+    template <typename Labels, typename Codes> void applyGroupValues(Labels labelOf, Codes codeOf) {
+        for (const GroupItem &item : groupItems_) {
+            if (const QString *label = labelOf(item.group))
+                setLabel(item.field, item.index, *label);
+            if (item.field == Field::Address)
+                if (const QString *code = codeOf(item.group))
+                    contact_.postalAddresses[item.index].value.isoCountryCode = *code;
+        }
+    }
+    std::set<std::pair<QString, QString>> seenInstantMessages_;
+    std::vector<GroupItem> groupItems_;
+    GroupValues groupLabels_;
+    GroupValues groupCountryCodes_;
+};
+
+QString CardBuilder::rawText(const ContentLine &line) const {
+    const QByteArrayView charset = line.parameter("CHARSET");
+    if (line.isQuotedPrintable())
+        return VCardSyntax::decodeText(VCardSyntax::decodeQuotedPrintable(line.value), charset);
+    if (line.isBase64()) {
+        bool ok = false;
+        const QByteArray bytes = VCardSyntax::decodeBase64(line.value, &ok);
+        if (ok)
+            return VCardSyntax::decodeText(bytes, charset);
+    }
+    return VCardSyntax::decodeText(line.value, charset);
+}
+
+void CardBuilder::remember(const ContentLine &line, Field field, qsizetype index) {
+    if (!line.group.isEmpty())
+        groupItems_.push_back({line.group.toByteArray().toUpper(), field, index});
+}
+
+void CardBuilder::setLabel(Field field, qsizetype index, const QString &label) {
+    switch (field) {
+    case Field::Phone:
+        contact_.phoneNumbers[index].label = label;
+        break;
+    case Field::Email:
+        contact_.emailAddresses[index].label = label;
+        break;
+    case Field::Url:
+        contact_.urlAddresses[index].label = label;
+        break;
+    case Field::Address:
+        contact_.postalAddresses[index].label = label;
+        break;
+    case Field::Relation:
+        contact_.contactRelations[index].label = label;
+        break;
+    case Field::Social:
+        break; // the service says what the profile is
+    case Field::InstantMessage:
+        contact_.instantMessageAddresses[index].label = label;
+        break;
+    case Field::Date:
+        contact_.dates[index].label = label;
+        break;
+    }
+}
+
+void CardBuilder::applyPhoto(const ContentLine &line) {
+    if (!contact_.imageData.isEmpty())
+        return;
+    QByteArrayView encoded;
+    if (line.isBase64()) {
+        encoded = line.value;
+    } else {
+        const QByteArrayView value = line.value.trimmed();
+        if (!value.startsWith("data:") && !value.startsWith("DATA:"))
+            return; // a photo given by URI is never fetched
+        const qsizetype comma = value.indexOf(',');
+        if (comma < 0 || !value.first(comma).toByteArray().toLower().endsWith(";base64"))
+            return;
+        encoded = value.sliced(comma + 1);
+    }
+    if (encoded.size() / 4 * 3 > CNContactVCardSerialization::maximumImageDataSize) {
+        logError("CNContactVCardSerialization",
+                 QStringLiteral("photo of %1 bytes left out").arg(encoded.size()));
+        return;
+    }
+    bool ok = false;
+    QByteArray bytes = VCardSyntax::decodeBase64(encoded, &ok);
+    if (ok)
+        contact_.imageData = std::move(bytes);
+}
+
+void CardBuilder::applyInstantMessage(const ContentLine &line, QString service, QString username) {
+    // The same address may be written both as IMPP and as X-service: keep it once.
+    if (!seenInstantMessages_.insert({service, username}).second)
+        return;
+    contact_.instantMessageAddresses.append(
+        {labelFromTypes(line, Field::InstantMessage), {username, service}});
+    remember(line, Field::InstantMessage, contact_.instantMessageAddresses.size() - 1);
+}
+
+void CardBuilder::applySocialProfile(const ContentLine &line) {
+    CNSocialProfile profile;
+    for (const QByteArray &type : line.parameterValues("TYPE", false))
+        if (!equalsIgnoringCase(type, "PREF")) {
+            profile.service = QString::fromUtf8(type);
+            break;
+        }
+    profile.username = VCardSyntax::decodeText(line.parameter("X-USER"), {});
+    profile.userIdentifier = VCardSyntax::decodeText(line.parameter("X-USERID"), {});
+    const QString value = text(line).trimmed();
+    if (value.startsWith(QLatin1String("x-apple:"), Qt::CaseInsensitive)) {
+        if (profile.username.isEmpty())
+            profile.username = value.sliced(8);
+    } else {
+        profile.urlString = value;
+        if (profile.username.isEmpty() && !line.hasParameter("X-USER")) {
+            // The user name is the last part of the URL's path, never its host.
+            const QUrl url(value);
+            const QStringList path = url.path().split(QLatin1Char('/'), Qt::SkipEmptyParts);
+            if (url.isValid() && !url.host().isEmpty() && !path.isEmpty())
+                profile.username = path.last();
+        }
+    }
+    contact_.socialProfiles.append({std::nullopt, profile});
+    remember(line, Field::Social, contact_.socialProfiles.size() - 1);
+}
+
+void CardBuilder::apply(const ContentLine &line) {
+    // Property names are upper-cased on the stack: this runs for every line of a file.
+    char upperName[40];
+    if (line.name.size() >= qsizetype(sizeof upperName))
+        return; // no property of interest has so long a name
+    for (qsizetype i = 0; i < line.name.size(); ++i) {
+        const char c = line.name[i];
+        upperName[i] = (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+    }
+    const std::string_view name(upperName, size_t(line.name.size()));
+    auto types = [&line] { return line.parameterValues("TYPE"); };
+    if (name == "VERSION") {
+        version21_ = line.value.trimmed().startsWith("2.");
+    } else if (name == "N") {
+        const QStringList parts = components(line);
+        QString *targets[] = {&contact_.familyName, &contact_.givenName, &contact_.middleName,
+                              &contact_.namePrefix, &contact_.nameSuffix};
+        for (int i = 0; i < 5 && i < parts.size(); ++i) {
+            *targets[i] = parts[i].trimmed();
+            nameGiven_ = nameGiven_ || !targets[i]->isEmpty();
+        }
+    } else if (name == "FN") {
+        formattedName_ = text(line).trimmed();
+    } else if (name == "NICKNAME") {
+        contact_.nickname = text(line);
+    } else if (name == "ORG") {
+        const QStringList parts = components(line);
+        if (!parts.isEmpty())
+            contact_.organizationName = parts.first();
+        if (parts.size() > 1) {
+            QStringList units = parts.mid(1);
+            units.removeAll(QString());
+            contact_.departmentName = units.join(QLatin1String(", "));
+        }
+    } else if (name == "TITLE") {
+        contact_.jobTitle = text(line);
+    } else if (name == "NOTE") {
+        const QString note = text(line);
+        if (!contact_.note.isEmpty())
+            contact_.note += QLatin1Char('\n');
+        contact_.note += note;
+    } else if (name == "TEL") {
+        QString number = text(line).trimmed();
+        if (number.startsWith(QLatin1String("tel:"), Qt::CaseInsensitive))
+            number.remove(0, 4);
+        if (number.isEmpty())
+            return;
+        contact_.phoneNumbers.append({labelFromTypes(line, Field::Phone), CNPhoneNumber(number)});
+        remember(line, Field::Phone, contact_.phoneNumbers.size() - 1);
+    } else if (name == "EMAIL") {
+        const QString address = text(line).trimmed();
+        if (address.isEmpty())
+            return;
+        contact_.emailAddresses.append({labelFromTypes(line, Field::Email), address});
+        remember(line, Field::Email, contact_.emailAddresses.size() - 1);
+    } else if (name == "URL") {
+        const QString url = text(line).trimmed();
+        if (url.isEmpty())
+            return;
+        contact_.urlAddresses.append({labelFromTypes(line, Field::Url), url});
+        remember(line, Field::Url, contact_.urlAddresses.size() - 1);
+    } else if (name == "ADR") {
+        const QStringList parts = components(line);
+        auto part = [&parts](int i) { return i < parts.size() ? parts[i].trimmed() : QString(); };
+        CNPostalAddress address;
+        QStringList streetLines = {part(0), part(2), part(1)};
+        streetLines.removeAll(QString());
+        address.street = streetLines.join(QLatin1Char('\n'));
+        address.city = part(3);
+        address.state = part(4);
+        address.postalCode = part(5);
+        address.country = part(6);
+        if (address.isEmpty())
+            return;
+        contact_.postalAddresses.append({labelFromTypes(line, Field::Address), address});
+        remember(line, Field::Address, contact_.postalAddresses.size() - 1);
+    } else if (name == "BDAY") {
+        if (auto date = parseDate(text(line), line.parameter("X-APPLE-OMIT-YEAR")))
+            contact_.birthday = date;
+    } else if (name == "X-ABDATE" || name == "ANNIVERSARY") {
+        if (auto date = parseDate(text(line), line.parameter("X-APPLE-OMIT-YEAR"))) {
+            std::optional<QString> label = labelFromTypes(line, Field::Date);
+            if (name == "ANNIVERSARY")
+                label = CNLabelDateAnniversary;
+            contact_.dates.append({label, *date});
+            remember(line, Field::Date, contact_.dates.size() - 1);
+        }
+    } else if (name == "X-ABRELATEDNAMES" || name == "RELATED") {
+        const QString related = text(line).trimmed();
+        if (related.isEmpty())
+            return;
+        contact_.contactRelations.append({labelFromTypes(line, Field::Relation), CNContactRelation(related)});
+        remember(line, Field::Relation, contact_.contactRelations.size() - 1);
+    } else if (name == "IMPP") {
+        const QString value = text(line).trimmed();
+        const qsizetype colon = value.indexOf(QLatin1Char(':'));
+        const QString username = colon >= 0 ? value.sliced(colon + 1) : value;
+        if (username.isEmpty())
+            return;
+        QString service = VCardSyntax::decodeText(line.parameter("X-SERVICE-TYPE"), {});
+        if (const QString known = serviceFromName(service.toUtf8()); !known.isEmpty())
+            service = known;
+        if (service.isEmpty() && colon >= 0)
+            service = serviceFromScheme(value.first(colon));
+        applyInstantMessage(line, service, username);
+    } else if (name.starts_with("X-") && !serviceFromName(line.name.sliced(2)).isEmpty()) {
+        const QString username = text(line).trimmed();
+        if (!username.isEmpty())
+            applyInstantMessage(line, serviceFromName(line.name.sliced(2)), username);
+    } else if (name == "X-SOCIALPROFILE") {
+        applySocialProfile(line);
+    } else if (name == "X-PHONETIC-FIRST-NAME") {
+        contact_.phoneticGivenName = text(line);
+        phoneticGiven_ = true;
+    } else if (name == "X-PHONETIC-MIDDLE-NAME") {
+        contact_.phoneticMiddleName = text(line);
+        phoneticGiven_ = true;
+    } else if (name == "X-PHONETIC-LAST-NAME") {
+        contact_.phoneticFamilyName = text(line);
+        phoneticGiven_ = true;
+    } else if (name == "SOUND") {
+        // Japanese phones write the reading of N here, in N's order.
+        if (types().contains("X-IRMC-N") && !phoneticGiven_) {
+            const QStringList parts = components(line);
+            if (!parts.isEmpty())
+                contact_.phoneticFamilyName = parts[0].trimmed();
+            if (parts.size() > 1)
+                contact_.phoneticGivenName = parts[1].trimmed();
+            if (parts.size() > 2)
+                contact_.phoneticMiddleName = parts[2].trimmed();
+        }
+    } else if (name == "X-MAIDENNAME") {
+        contact_.previousFamilyName = text(line);
+    } else if (name == "X-ABSHOWAS") {
+        if (equalsIgnoringCase(line.value.trimmed(), "COMPANY"))
+            contact_.contactType = CNContactType::Organization;
+    } else if (name == "KIND") {
+        if (equalsIgnoringCase(line.value.trimmed(), "ORG") ||
+            equalsIgnoringCase(line.value.trimmed(), "ORGANIZATION"))
+            contact_.contactType = CNContactType::Organization;
+    } else if (name == "PHOTO") {
+        applyPhoto(line);
+    } else if (name == "X-ABLABEL" && !line.group.isEmpty()) {
+        groupLabels_.emplace_back(line.group.toByteArray().toUpper(), text(line));
+    } else if (name == "X-ABADR" && !line.group.isEmpty()) {
+        const QString code = text(line).trimmed();
+        if (code.size() == 2 && code[0].isLetter() && code[1].isLetter() && code.front().unicode() < 128 &&
+            code.back().unicode() < 128)
+            groupCountryCodes_.emplace_back(line.group.toByteArray().toUpper(), code);
+    }
+}
+
+CNContact CardBuilder::finish() {
+    if (groupLabels_.size() + groupCountryCodes_.size() > 16) {
+        // Many groups: hash them once, so the card stays linear.
+        const auto labels = index(groupLabels_);
+        const auto codes = index(groupCountryCodes_);
+        applyGroupValues([&labels](const QByteArray &group) { return labels.value(group); },
+                         [&codes](const QByteArray &group) { return codes.value(group); });
+    } else {
+        applyGroupValues([this](const QByteArray &group) { return find(groupLabels_, group); },
+                         [this](const QByteArray &group) { return find(groupCountryCodes_, group); });
+    }
+    if (!nameGiven_ && contact_.contactType == CNContactType::Person)
+        contact_.givenName = formattedName_;
+    // A company card without ORG would otherwise lose the only name it has.
+    if (contact_.contactType == CNContactType::Organization && contact_.organizationName.isEmpty())
+        contact_.organizationName = formattedName_;
+    return std::move(contact_);
+}
+
+} // namespace
+
+namespace VCardReader {
+
+// Real files nest a card in a card at most once (an agent's card); deeper nesting only
+// costs memory.
+constexpr size_t maximumNesting = 8;
+
+QList<CNContact> read(QByteArrayView data, QString *error) {
+    if (error)
+        error->clear();
+    QList<CNContact> contacts;
+    std::vector<CardBuilder> open;
+    VCardSyntax::LineReader reader(data);
+    ContentLine line;
+    while (reader.next(line)) {
+        if (line.nameIs("BEGIN") && equalsIgnoringCase(line.value.trimmed(), "VCARD")) {
+            if (open.size() == maximumNesting) {
+                if (error)
+                    *error = L("The cards are nested too deeply.");
+                return {};
+            }
+            open.emplace_back();
+        } else if (line.nameIs("END") && equalsIgnoringCase(line.value.trimmed(), "VCARD")) {
+            if (!open.empty()) {
+                contacts.append(open.back().finish());
+                open.pop_back();
+            }
+        } else if (!open.empty()) {
+            open.back().apply(line);
+        }
+    }
+    QString problem;
+    if (!open.empty())
+        problem = L("A card has no END:VCARD line.");
+    else if (contacts.isEmpty())
+        problem = L("The data holds no vCard.");
+    if (problem.isEmpty())
+        return contacts;
+    if (error)
+        *error = problem;
+    return {};
+}
+
+} // namespace VCardReader

@@ -1,0 +1,357 @@
+#include "tests/platform/contacts/ContactsTestSupport.h"
+
+#include "platform/contacts/CNContactVCardSerialization.h"
+#include "platform/contacts/CNLabels.h"
+
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray card(const QByteArray &body, const QByteArray &version = "3.0") {
+    return "BEGIN:VCARD\r\nVERSION:" + version + "\r\n" + body + "END:VCARD\r\n";
+}
+
+QList<CNContact> readAll(const QByteArray &data, QString *error = nullptr) {
+    return CNContactVCardSerialization::contactsWithData(data, error);
+}
+
+TEST(VCardReaderSyntax, LineEndingsMayBeMixedAndTheLastOneMissing) {
+    const CNContact c =
+        readOneCard("BEGIN:VCARD\rVERSION:3.0\nN:Lee;Ann;;;\r\nTEL:1\r\r\nEMAIL:a@b.c\nEND:VCARD");
+    EXPECT_EQ(c.familyName, "Lee");
+    EXPECT_EQ(c.givenName, "Ann");
+    ASSERT_EQ(c.phoneNumbers.size(), 1);
+    EXPECT_EQ(c.phoneNumbers[0].value.stringValue, "1");
+    ASSERT_EQ(c.emailAddresses.size(), 1);
+    EXPECT_EQ(c.emailAddresses[0].value, "a@b.c");
+}
+
+TEST(VCardReaderSyntax, FoldedLinesAreUnfoldedAtBlankOrTab) {
+    const CNContact c = readOneCard(card("NOTE:one\r\n  two\r\n\tthree\r\nN:Lee;Ann;;;\r\n"));
+    EXPECT_EQ(c.note, "one twothree");
+    EXPECT_EQ(c.givenName, "Ann");
+}
+
+TEST(VCardReaderSyntax, NamesAndParametersIgnoreCase) {
+    const CNContact c = readOneCard("begin:vcard\r\nversion:3.0\r\nn:Lee;Ann;;;\r\ntel;Type=home:1\r\n"
+                                    "Email;TYPE=Work,internet:a@b.c\r\nend:vcard\r\n");
+    EXPECT_EQ(c.givenName, "Ann");
+    EXPECT_EQ(c.phoneNumbers.value(0).label, CNLabelHome);
+    EXPECT_EQ(c.emailAddresses.value(0).label, CNLabelWork);
+}
+
+TEST(VCardReaderSyntax, TypeParametersInEveryForm) {
+    const CNContact c = readOneCard(card("TEL;HOME;CELL:1\r\n"           // 2.1 bare words
+                                         "TEL;TYPE=HOME,FAX:2\r\n"       // a list
+                                         "TEL;TYPE=WORK;TYPE=FAX:3\r\n"  // repeated
+                                         "TEL;TYPE=\"work,voice\":4\r\n" // quoted list
+                                         "TEL;TYPE=FAX:5\r\n"
+                                         "TEL;TYPE=IPHONE;TYPE=CELL:6\r\n"
+                                         "TEL;TYPE=PAGER:7\r\n"
+                                         "TEL;TYPE=MAIN:8\r\n"
+                                         "TEL;TYPE=VOICE:9\r\n"
+                                         "TEL;X-CUSTOM=\"a:b;c\";TYPE=HOME:10\r\n", // quoted ":" and ";"
+                                         "2.1"));
+    const std::vector<std::optional<QString>> expected = {CNLabelPhoneNumberMobile,
+                                                          CNLabelPhoneNumberHomeFax,
+                                                          CNLabelPhoneNumberWorkFax,
+                                                          CNLabelWork,
+                                                          CNLabelPhoneNumberOtherFax,
+                                                          CNLabelPhoneNumberiPhone,
+                                                          CNLabelPhoneNumberPager,
+                                                          CNLabelPhoneNumberMain,
+                                                          std::nullopt,
+                                                          CNLabelHome};
+    ASSERT_EQ(c.phoneNumbers.size(), qsizetype(expected.size()));
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(c.phoneNumbers[i].label, expected[i]) << i;
+        EXPECT_EQ(c.phoneNumbers[i].value.stringValue, QString::number(i + 1));
+    }
+}
+
+TEST(VCardReaderSyntax, Version3EscapesAreDecodedAndUnknownOnesKept) {
+    const CNContact c = readOneCard(card("NOTE:a\\nb\\Nc\\,d\\;e\\\\f\\xg\r\n"
+                                         "N:Do\\;e;Jo\\,hn;;;\r\n"
+                                         "URL:http\\://example.com\r\n"));
+    EXPECT_EQ(c.note, "a\nb\nc,d;e\\f\\xg");
+    EXPECT_EQ(c.familyName, "Do;e");
+    EXPECT_EQ(c.givenName, "Jo,hn");
+    EXPECT_EQ(c.urlAddresses.value(0).value, "http://example.com");
+}
+
+TEST(VCardReaderSyntax, QuotedPrintableSoftBreakInsideAMultiByteSequence) {
+    // "あい" is E3 81 82 E3 81 84; the soft break splits the first character.
+    const CNContact c =
+        readOneCard(card("N;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:;=E3=81=\r\n=82=E3=81=84;;;\r\n"
+                         "NOTE;QUOTED-PRINTABLE:line=0D=0Anext=\r\nline\r\n",
+                         "2.1"));
+    EXPECT_EQ(c.givenName, QString::fromUtf8("あい"));
+    EXPECT_EQ(c.note, "line\r\nnextline");
+}
+
+TEST(VCardReaderSyntax, ShiftJisQuotedPrintableIsConvertedByItsCharset) {
+    // 83 5C is "ソ": its second byte is a backslash and must not escape anything.
+    const CNContact c =
+        readOneCard(card("N;CHARSET=SHIFT_JIS;ENCODING=QUOTED-PRINTABLE:=88=C0=93=A1;=83=5C=83=8D;;;\r\n"
+                         "SOUND;X-IRMC-N;CHARSET=SHIFT_JIS;ENCODING=QUOTED-PRINTABLE:=83=41=83=93;;;;\r\n",
+                         "2.1"));
+    EXPECT_EQ(c.familyName, QString::fromUtf8("安藤"));
+    EXPECT_EQ(c.givenName, QString::fromUtf8("ソロ"));
+    EXPECT_EQ(c.phoneticFamilyName, QString::fromUtf8("アン"));
+}
+
+TEST(VCardReaderSyntax, BytesThatAreNoUtf8FollowTheirCharset) {
+    const CNContact c = readOneCard(card("N;CHARSET=ISO-8859-1:Ren\xe9;;;;\r\nNOTE:caf\xc3\xa9\r\n", "2.1"));
+    EXPECT_EQ(c.familyName, QString::fromUtf8("René"));
+    EXPECT_EQ(c.note, QString::fromUtf8("café"));
+}
+
+TEST(VCardReaderSyntax, FoldedBase64PhotoDecodesToTheOriginalBytes) {
+    QByteArray photo;
+    for (int i = 0; i < 300; ++i)
+        photo += char(i * 7);
+    const QByteArray base64 = photo.toBase64();
+    QByteArray folded = "PHOTO;ENCODING=b;TYPE=JPEG:" + base64.left(40);
+    for (qsizetype i = 40; i < base64.size(); i += 60)
+        folded += (i % 120 ? "\r\n " : "\r\n\t") + base64.mid(i, 60);
+    EXPECT_EQ(readOneCard(card(folded + "\r\n")).imageData, photo);
+
+    // 2.1 writers put the base64 lines without indentation and end with a blank line.
+    QByteArray bare = "PHOTO;ENCODING=BASE64;TYPE=JPEG:\r\n";
+    for (qsizetype i = 0; i < base64.size(); i += 76)
+        bare += base64.mid(i, 76) + "\r\n";
+    const CNContact c = readOneCard(card(bare + "\r\nTEL:5\r\n", "2.1"));
+    EXPECT_EQ(c.imageData, photo);
+    EXPECT_EQ(c.phoneNumbers.size(), 1);
+}
+
+TEST(VCardReaderSyntax, ANoteThatMentionsEndVCardDoesNotEndTheCard) {
+    QString error;
+    const QList<CNContact> contacts =
+        readAll(card("NOTE:Type END:VCARD\\nEND:VCARD\\nthen stop\r\nTEL:1\r\n") +
+                    card("NOTE;ENCODING=QUOTED-PRINTABLE:x=0D=0AEND:VCARD\r\nTEL:2\r\n", "2.1"),
+                &error);
+    ASSERT_EQ(contacts.size(), 2) << error.toStdString();
+    EXPECT_EQ(contacts[0].note, "Type END:VCARD\nEND:VCARD\nthen stop");
+    EXPECT_EQ(contacts[0].phoneNumbers.value(0).value.stringValue, "1");
+    EXPECT_EQ(contacts[1].note, "x\r\nEND:VCARD");
+    EXPECT_EQ(contacts[1].phoneNumbers.value(0).value.stringValue, "2");
+}
+
+TEST(VCardReaderSyntax, BrokenStructureGivesNoContactAndAnError) {
+    for (const QByteArray &data :
+         {QByteArray(), QByteArray("N:Lee;Ann;;;\r\n"), QByteArray("BEGIN:VCARD\r\nN:Lee;Ann;;;\r\n"),
+          card("N:A;;;;\r\n") + "BEGIN:VCARD\r\nN:B;;;;\r\n",
+          QByteArray("BEGIN:VCARD\n").repeated(9) + QByteArray("END:VCARD\n").repeated(9)}) {
+        QString error;
+        EXPECT_TRUE(readAll(data, &error).isEmpty()) << data.toStdString();
+        EXPECT_FALSE(error.isEmpty()) << data.toStdString();
+    }
+}
+
+TEST(VCardReaderSyntax, UnknownPropertiesAndLinesWithoutColonAreIgnored) {
+    const CNContact c =
+        readOneCard(card("X-UNKNOWN;FOO=bar:baz\r\njunk without colon\r\nAGENT:x\r\nN:Lee;Ann;;;\r\n"));
+    EXPECT_EQ(c.givenName, "Ann");
+}
+
+TEST(VCardReaderFields, EveryCardGetsItsOwnIdentifierWhateverItsUid) {
+    const QList<CNContact> contacts =
+        readAll(card("UID:same\r\nN:A;;;;\r\n") + card("UID:same\r\nN:A;;;;\r\n"));
+    ASSERT_EQ(contacts.size(), 2);
+    EXPECT_NE(contacts[0].identifier, contacts[1].identifier);
+    EXPECT_NE(contacts[0].identifier, "same");
+    const QRegularExpression uuid("^[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}$");
+    EXPECT_TRUE(uuid.match(contacts[0].identifier).hasMatch()) << contacts[0].identifier.toStdString();
+}
+
+TEST(VCardReaderFields, NameOrganisationAndTheCompanyCard) {
+    const CNContact person = readOneCard(card("N:;;;;\r\nFN:Ann Lee\r\nORG:ACME;Sales;East\r\nTITLE:Boss\r\n"
+                                              "NICKNAME:Annie\r\nX-MAIDENNAME:Smith\r\n"));
+    EXPECT_EQ(person.givenName, "Ann Lee"); // an empty N takes the formatted name
+    EXPECT_EQ(person.organizationName, "ACME");
+    EXPECT_EQ(person.departmentName, "Sales, East");
+    EXPECT_EQ(person.jobTitle, "Boss");
+    EXPECT_EQ(person.nickname, "Annie");
+    EXPECT_EQ(person.previousFamilyName, "Smith");
+    EXPECT_EQ(person.contactType, CNContactType::Person);
+
+    const CNContact company = readOneCard(card("N:;;;;\r\nFN:ACME\r\nORG:ACME;\r\nX-ABShowAs:COMPANY\r\n"));
+    EXPECT_EQ(company.contactType, CNContactType::Organization);
+    EXPECT_TRUE(company.givenName.isEmpty());
+    EXPECT_EQ(company.organizationName, "ACME");
+    const CNContact kind = readOneCard(card("KIND:org\r\nFN:Globex\r\n", "4.0"));
+    EXPECT_EQ(kind.contactType, CNContactType::Organization);
+    EXPECT_EQ(kind.organizationName, "Globex"); // the only name the card has
+    EXPECT_TRUE(kind.givenName.isEmpty());
+}
+
+TEST(VCardReaderFields, BirthdayForms) {
+    struct Case {
+        QByteArray line;
+        std::optional<DateComponents> expected;
+    };
+    const int none = DateComponents::Undefined;
+    const Case cases[] = {
+        {"BDAY:1980-04-12", DateComponents(1980, 4, 12)},
+        {"BDAY;VALUE=date:19800412", DateComponents(1980, 4, 12)},
+        {"BDAY:1980-04-12T10:00:00Z", DateComponents(1980, 4, 12)},
+        {"BDAY:--0412", DateComponents(none, 4, 12)},
+        {"BDAY:--04-12", DateComponents(none, 4, 12)},
+        {"BDAY;X-APPLE-OMIT-YEAR=1604:1604-04-12", DateComponents(none, 4, 12)},
+        {"BDAY:1604-02-29", DateComponents(1604, 2, 29)},
+        {"BDAY:0000-04-12", DateComponents(none, 4, 12)},
+        {"BDAY:--0229", DateComponents(none, 2, 29)},
+        {"BDAY:2001-02-29", std::nullopt},
+        {"BDAY:1980-13-01", std::nullopt},
+        {"BDAY:yesterday", std::nullopt},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(readOneCard(card(c.line + "\r\n")).birthday, c.expected) << c.line.toStdString();
+}
+
+TEST(VCardReaderFields, GroupLabelsAndCountryCodesInEitherOrder) {
+    const CNContact c = readOneCard(card("item1.X-ABLabel:Car\r\n"
+                                         "item1.TEL;type=HOME:1\r\n"
+                                         "ITEM2.TEL:2\r\n"
+                                         "item2.X-ABLabel:_$!<Other>!$_\r\n"
+                                         "item3.ADR;type=WORK:;;1 Main St;Springfield;;12345;USA\r\n"
+                                         "item3.X-ABADR:us\r\n"
+                                         "item4.ADR:;;2 Main St;;;;\r\n"
+                                         "item4.X-ABADR:Street 2, somewhere\r\n"
+                                         "item5.X-ABDATE:2000-01-02\r\n"
+                                         "item5.X-ABLabel:_$!<Anniversary>!$_\r\n"
+                                         "item6.X-ABRELATEDNAMES:Jane\r\n"
+                                         "item6.X-ABLabel:_$!<Spouse>!$_\r\n"));
+    ASSERT_EQ(c.phoneNumbers.size(), 2);
+    EXPECT_EQ(c.phoneNumbers[0].label, "Car");
+    EXPECT_EQ(c.phoneNumbers[1].label, CNLabelOther);
+    ASSERT_EQ(c.postalAddresses.size(), 2);
+    EXPECT_EQ(c.postalAddresses[0].label, CNLabelWork);
+    EXPECT_EQ(c.postalAddresses[0].value.isoCountryCode, "us");
+    EXPECT_EQ(c.postalAddresses[0].value.street, "1 Main St");
+    EXPECT_EQ(c.postalAddresses[0].value.city, "Springfield");
+    EXPECT_EQ(c.postalAddresses[0].value.postalCode, "12345");
+    EXPECT_EQ(c.postalAddresses[0].value.country, "USA");
+    EXPECT_TRUE(c.postalAddresses[1].value.isoCountryCode.isEmpty()); // not a code
+    ASSERT_EQ(c.dates.size(), 1);
+    EXPECT_EQ(c.dates[0].label, CNLabelDateAnniversary);
+    EXPECT_EQ(c.dates[0].value, DateComponents(2000, 1, 2));
+    ASSERT_EQ(c.contactRelations.size(), 1);
+    EXPECT_EQ(c.contactRelations[0].label, CNLabelContactRelationSpouse);
+    EXPECT_EQ(c.contactRelations[0].value.name, "Jane");
+}
+
+TEST(VCardReaderFields, AddressPartsAndVersion4Forms) {
+    const CNContact c = readOneCard(card("ADR;TYPE=home:PO Box 1;Apt 2;3 Main St;Town;ST;999;Land\r\n"
+                                         "TEL;VALUE=uri;TYPE=\"voice,cell\":tel:+1-555\r\n"
+                                         "RELATED;TYPE=spouse;VALUE=text:Jane\r\n"
+                                         "RELATED;TYPE=sibling:Joe\r\n"
+                                         "ANNIVERSARY:20090808\r\n",
+                                         "4.0"));
+    ASSERT_EQ(c.postalAddresses.size(), 1);
+    EXPECT_EQ(c.postalAddresses[0].value.street, "PO Box 1\n3 Main St\nApt 2");
+    EXPECT_EQ(c.postalAddresses[0].label, CNLabelHome);
+    EXPECT_EQ(c.phoneNumbers.value(0).value.stringValue, "+1-555");
+    EXPECT_EQ(c.phoneNumbers.value(0).label, CNLabelPhoneNumberMobile);
+    ASSERT_EQ(c.contactRelations.size(), 2);
+    EXPECT_EQ(c.contactRelations[0].label, CNLabelContactRelationSpouse);
+    EXPECT_EQ(c.contactRelations[1].label, "sibling");
+    EXPECT_EQ(c.dates.value(0).label, CNLabelDateAnniversary);
+}
+
+TEST(VCardReaderFields, InstantMessageAddressesInEveryDialect) {
+    const CNContact c = readOneCard(card("IMPP;X-SERVICE-TYPE=Skype;type=HOME:skype:sky\r\n"
+                                         "IMPP:xmpp:jab@example.com\r\n"
+                                         "IMPP;X-SERVICE-TYPE=GTalk:xmpp:gt\r\n"
+                                         "IMPP:x-apple:plain\r\n"
+                                         "X-AIM;type=WORK:aim1\r\n"
+                                         "IMPP;X-SERVICE-TYPE=AIM:aim:aim1\r\n" // the same address again
+                                         "X-JABBER:j\r\nX-MSN:m\r\nX-YAHOO:y\r\nX-ICQ:i\r\nX-GADUGADU:g\r\n"
+                                         "X-SKYPE:s\r\nX-GOOGLETALK:t\r\nX-QQ:q\r\nX-FACEBOOK:f\r\n"));
+    QStringList got;
+    for (const auto &im : c.instantMessageAddresses)
+        got << im.value.service + QLatin1Char('|') + im.value.username;
+    EXPECT_EQ(got, QStringList({"Skype|sky", "Jabber|jab@example.com", "GoogleTalk|gt", "|plain", "AIM|aim1",
+                                "Jabber|j", "MSN|m", "Yahoo|y", "ICQ|i", "GaduGadu|g", "Skype|s",
+                                "GoogleTalk|t", "QQ|q", "Facebook|f"}));
+    EXPECT_EQ(c.instantMessageAddresses[0].label, CNLabelHome);
+    EXPECT_EQ(c.instantMessageAddresses[4].label, CNLabelWork);
+}
+
+TEST(VCardReaderFields, SocialProfiles) {
+    const CNContact c = readOneCard(card("X-SOCIALPROFILE;type=twitter;x-user=jd:http://twitter.com/jd\r\n"
+                                         "X-SOCIALPROFILE;type=linkedin:http://www.linkedin.com/in/jdoe\r\n"
+                                         "X-SOCIALPROFILE;type=Facebook;x-userid=42:x-apple:fbuser\r\n"
+                                         "X-SOCIALPROFILE;type=flickr:http://flickr.com\r\n"
+                                         "X-SOCIALPROFILE;type=yelp:https://yelp.com/user/?id=7#top\r\n"));
+    ASSERT_EQ(c.socialProfiles.size(), 5);
+    EXPECT_EQ(c.socialProfiles[3].value.username, "");
+    EXPECT_EQ(c.socialProfiles[4].value.username, "user");
+    EXPECT_EQ(c.socialProfiles[0].value, (CNSocialProfile{"http://twitter.com/jd", "jd", "", "twitter"}));
+    EXPECT_EQ(c.socialProfiles[1].value.username, "jdoe");
+    EXPECT_EQ(c.socialProfiles[2].value, (CNSocialProfile{"", "fbuser", "42", "Facebook"}));
+}
+
+TEST(VCardReaderFields, PhoneticNames) {
+    const CNContact c = readOneCard(card("X-PHONETIC-FIRST-NAME:an\r\nX-PHONETIC-MIDDLE-NAME:bi\r\n"
+                                         "X-PHONETIC-LAST-NAME:lee\r\nSOUND;X-IRMC-N:ignored;too;;;\r\n"));
+    EXPECT_EQ(c.phoneticGivenName, "an");
+    EXPECT_EQ(c.phoneticMiddleName, "bi");
+    EXPECT_EQ(c.phoneticFamilyName, "lee");
+}
+
+TEST(VCardReaderFields, PhotosInEachVersionAndNeverFromAUri) {
+    const QByteArray bytes("\xff\xd8\x01\x02\xff\xd9", 6);
+    EXPECT_EQ(readOneCard(card("PHOTO;ENCODING=b;TYPE=JPEG:" + bytes.toBase64() + "\r\n")).imageData, bytes);
+    EXPECT_EQ(
+        readOneCard(card("PHOTO;ENCODING=BASE64;TYPE=JPEG:" + bytes.toBase64() + "\r\n", "2.1")).imageData,
+        bytes);
+    EXPECT_EQ(readOneCard(card("PHOTO:data:image/jpeg;base64," + bytes.toBase64() + "\r\n", "4.0")).imageData,
+              bytes);
+    EXPECT_TRUE(readOneCard(card("PHOTO;VALUE=uri:http://example.com/a.jpg\r\n")).imageData.isEmpty());
+    const CNContact broken = readOneCard(card("PHOTO;ENCODING=b:abc*def\r\nN:Lee;Ann;;;\r\n"));
+    EXPECT_TRUE(broken.imageData.isEmpty());
+    EXPECT_EQ(broken.givenName, "Ann");
+}
+
+TEST(VCardReaderFields, AnOversizedPhotoIsLeftOutAndTheCardKept) {
+    const QByteArray huge((CNContactVCardSerialization::maximumImageDataSize / 3 + 1) * 4, 'A');
+    const CNContact c = readOneCard(card("PHOTO;ENCODING=b;TYPE=JPEG:" + huge + "\r\nN:Lee;Ann;;;\r\n"));
+    EXPECT_TRUE(c.imageData.isEmpty());
+    EXPECT_EQ(c.givenName, "Ann");
+}
+
+TEST(VCardReaderFields, NestedCardsAreReadEachOnTheirOwn) {
+    const QList<CNContact> contacts =
+        readAll("BEGIN:VCARD\nN:parent\nBEGIN:VCARD\nN:child\nEND:VCARD\nTEL:1\nEND:VCARD\n");
+    ASSERT_EQ(contacts.size(), 2);
+    EXPECT_EQ(contacts[0].familyName, "child");
+    EXPECT_TRUE(contacts[0].phoneNumbers.isEmpty());
+    EXPECT_EQ(contacts[1].familyName, "parent");
+    EXPECT_EQ(contacts[1].phoneNumbers.size(), 1);
+    EXPECT_EQ(readAll(QByteArray("BEGIN:VCARD\n").repeated(8) + QByteArray("END:VCARD\n").repeated(8)).size(),
+              8);
+}
+
+} // namespace
+
+namespace {
+
+TEST(VCardReaderFields, ManyGroupsKeepTheirOwnLabels) {
+    QByteArray body;
+    for (int i = 0; i < 40; ++i)
+        body += "item" + QByteArray::number(i) + ".TEL:" + QByteArray::number(i) + "\r\n";
+    for (int i = 39; i >= 0; --i)
+        body += "item" + QByteArray::number(i) + ".X-ABLabel:L" + QByteArray::number(i) + "\r\n";
+    body += "ITEM7.X-ABLabel:last wins\r\n";
+    const CNContact c = readOneCard(card(body));
+    ASSERT_EQ(c.phoneNumbers.size(), 40);
+    for (int i = 0; i < 40; ++i)
+        EXPECT_EQ(c.phoneNumbers[i].label,
+                  i == 7 ? QStringLiteral("last wins") : QStringLiteral("L%1").arg(i));
+}
+
+} // namespace
