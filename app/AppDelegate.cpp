@@ -2,6 +2,7 @@
 
 #include "app/AboutPanelController.h"
 #include "app/Product.h"
+#include "model/QMPerson.h"
 #include "platform/core/Localization.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Menu.h"
@@ -106,7 +107,7 @@ void AppDelegate::loadAddressFormats() {
         alert.runModal();
         return;
     }
-    // Merged by country code once the contact record is in.
+    QMPerson::setAddressFormatTable(*entries);
 }
 
 } // namespace tessarin

@@ -1,5 +1,6 @@
 #include "app/AppDelegate.h"
 #include "app/AboutPanelController.h"
+#include "model/QMPerson.h"
 #include "platform/core/Dispatch.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/Window.h"
@@ -159,14 +160,28 @@ TEST_F(AddressFormatFile, AnythingButANonEmptyArrayShowsTheAlert) {
     }
 }
 
-TEST_F(AddressFormatFile, ANonEmptyArrayIsTaken) {
-    write(
-        R"({"AddressFormat": [{"CountryCode": "JP", "Country": "Japan", "formatString": "ZIP State City Street Country"}]})");
+TEST_F(AddressFormatFile, ANonEmptyArrayIsMergedByCountryCode) {
+    const QList<AddressFormatEntry> before = QMPerson::addressFormatTable();
+    const QString frenchFormat = QMPerson::addressFormatDict().value(QStringLiteral("FR")).formatString;
+    write(R"({"AddressFormat": [
+        {"CountryCode": "JP", "Country": "Japan", "formatString": "Country ZIP State City Street"},
+        {"CountryCode": "QQ", "Country": "Qland", "formatString": "Street City State ZIP Country"},
+        {"Country": "No code"}, {"CountryCode": 7}, "not an entry"]})");
     EXPECT_TRUE(alertsOfLaunch().isEmpty());
-    const auto entries =
-        AppDelegate::addressFormatEntries(R"({"AddressFormat": [{"CountryCode": "JP"}, 3]})");
-    ASSERT_TRUE(entries.has_value());
-    EXPECT_EQ(entries->size(), 2);
+
+    const QList<AddressFormatEntry> after = QMPerson::addressFormatTable();
+    ASSERT_EQ(after.size(), before.size()); // a code the table lacks reaches only the dictionary
+    EXPECT_EQ(QMPerson::addressFormatDict().value(QStringLiteral("JP")).formatString,
+              QStringLiteral("Country ZIP State City Street"));
+    EXPECT_EQ(QMPerson::orderOfAddressFormats(QStringLiteral("JP")),
+              QStringList({"JP", "Country", "ZIP", "State", "City", "Street"}));
+    EXPECT_EQ(QMPerson::addressFormatDict().value(QStringLiteral("QQ")).country, QStringLiteral("Qland"));
+    EXPECT_EQ(QMPerson::addressFormatDict().value(QStringLiteral("FR")).formatString, frenchFormat);
+    for (qsizetype i = 0; i < after.size(); ++i)
+        if (after[i].countryCode == QLatin1String("JP"))
+            EXPECT_EQ(after[i].formatString, QStringLiteral("Country ZIP State City Street"));
+        else
+            EXPECT_EQ(after[i], before[i]) << after[i].countryCode.toStdString();
 }
 
 } // namespace
