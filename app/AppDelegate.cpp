@@ -1,6 +1,7 @@
 #include "app/AppDelegate.h"
 
 #include "app/AboutPanelController.h"
+#include "app/PanelWindow.h"
 #include "app/Product.h"
 #include "model/QMPerson.h"
 #include "platform/core/Localization.h"
@@ -71,8 +72,10 @@ void AppDelegate::menuItemSelectedInHelpMenu(MenuItem *item) {
 }
 
 void AppDelegate::showAboutPanel() {
-    if (!aboutPanelController_)
+    if (!aboutPanelController_) {
         aboutPanelController_ = new AboutPanelController;
+        centreWindow(aboutPanelController_->window());
+    }
     Application::shared().runModalForWindow(aboutPanelController_->window());
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/Document.h"
 #include "app/EncodingAccessory.h"
+#include "app/PanelWindow.h"
 #include "platform/ui/Window.h"
 
 #include <QGuiApplication>
@@ -42,12 +43,8 @@ void DocumentController::screenChanged() {
         bool shown = false;
         for (QScreen *screen : QGuiApplication::screens())
             shown = shown || screen->geometry().intersects(frame);
-        if (shown)
-            continue;
-        if (QScreen *primary = QGuiApplication::primaryScreen()) {
-            const QRect available = primary->availableGeometry();
-            window->move(available.center() - QPoint(frame.width() / 2, frame.height() / 2));
-        }
+        if (!shown)
+            centreWindow(window);
     }
 }
 

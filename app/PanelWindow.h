@@ -2,14 +2,11 @@
 
 #include "platform/ui/Window.h"
 
-#include <QMenuBar>
-
 namespace tessarin {
 
 // Small panels (progress, About) carry no menus of their own.
-inline void removeMenuBar(Window *window) {
-    window->setMainMenu(nullptr);
-    window->menuBar()->hide();
-}
+void removeMenuBar(Window *window);
+// Centres the window over another window, or on the primary screen without one.
+void centreWindow(QWidget *window, const QWidget *over = nullptr);
 
 } // namespace tessarin

@@ -152,6 +152,7 @@ ProgressRunPtr ProgressAlert::beginRun(const QString &message) {
 }
 
 int ProgressAlert::runModal(const ProgressRunPtr &run) {
+    centreWindow(window(), Application::shared().keyWindow());
     const int response = Application::shared().runModalForWindow(window());
     if (response != ModalResponse::Stop)
         run->token_->cancel();

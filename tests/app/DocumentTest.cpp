@@ -9,8 +9,11 @@
 #include "tests/app/FakeContactsReader.h"
 
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
+#include <QProgressBar>
+#include <QScreen>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -231,6 +234,47 @@ TEST(Document, AFileOpenedBeforeOpensAtItsStoredFrame) {
     ::Document *document = opening.open(writeTestFile(QStringLiteral("framed.vcf"), kTwoCards));
     ASSERT_NE(document, nullptr);
     EXPECT_EQ(document->windowForSheet()->size(), QSize(700, 420));
+}
+
+} // namespace
+
+namespace {
+
+TEST(Document, ProgressFollowsThePositionReachedInTheText) {
+    Opening opening;
+    QByteArray cards;
+    for (int i = 0; i < 20; ++i)
+        cards += "BEGIN:VCARD\r\nFN:Card " + QByteArray::number(i) + "\r\nEND:VCARD\r\n";
+    opening.reader->cardDelayMilliseconds = 60;
+    QList<int> seen;
+    std::function<void()> sample = [&] {
+        if (QWidget *modal = Application::shared().modalWindow()) {
+            seen.append(modal->findChild<QProgressBar *>()->value());
+            Dispatch::after(20, sample);
+        }
+    };
+    Dispatch::main(sample);
+    ASSERT_NE(opening.open(writeTestFile(QStringLiteral("twenty.vcf"), cards)), nullptr);
+    ASSERT_FALSE(seen.isEmpty());
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+    EXPECT_TRUE(std::any_of(seen.begin(), seen.end(), [](int value) { return value > 10 && value < 90; }));
+}
+
+TEST(DocumentController, AWindowLeftOnNoScreenIsCentredOnARemainingOne) {
+    Opening opening;
+    ::Document *document = opening.controller.openUntitledDocumentAndDisplay(true);
+    Window *window = document->windowForSheet();
+    window->move(40000, 40000);
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    ASSERT_FALSE(screen.intersects(window->frameGeometry()));
+    opening.controller.screenChanged();
+    EXPECT_TRUE(screen.intersects(window->frameGeometry()));
+
+    // A window that is still shown stays where it is.
+    window->move(screen.topLeft() + QPoint(10, 10));
+    const QPoint kept = window->pos();
+    opening.controller.screenChanged();
+    EXPECT_EQ(window->pos(), kept);
 }
 
 } // namespace
