@@ -1,5 +1,7 @@
 #include "app/EncodingAccessory.h"
 
+#include "app/PanelWindow.h"
+
 #include "platform/core/Localization.h"
 #include "platform/core/UserDefaults.h"
 
@@ -75,6 +77,7 @@ void EncodingAccessory::makeEncodingListPanel() {
     tableView_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     tableView_->horizontalHeader()->setStretchLastSection(true);
     tableView_->verticalHeader()->hide();
+    tableView_->verticalHeader()->setDefaultSectionSize(tableView_->fontMetrics().height() + 6);
     tableView_->setSelectionMode(QAbstractItemView::NoSelection);
     tableView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     layout->addWidget(tableView_);
@@ -293,6 +296,8 @@ void EncodingAccessory::encodingTypePopupSelected(int index) {
         return;
     // Usable above the open panel's modal run.
     encodingListPanel_->setWindowModality(Qt::ApplicationModal);
+    if (!encodingListPanel_->isVisible())
+        centreWindow(encodingListPanel_, encodingTypePopup_->window());
     encodingListPanel_->show();
     encodingListPanel_->raise();
     encodingListPanel_->activateWindow();

@@ -1,6 +1,7 @@
 // Shows the document-opening pieces for screenshots under Xvfb (not a test):
 //   app_demo progress FILE   opens FILE behind the progress window, the parse slowed down
-//   app_demo open-panel      runs File > Open… with the encoding popup dropped down
+//   app_demo open-panel [customize]   runs File > Open… with the encoding popup dropped down,
+//                                     or with the customize panel above it
 #include "app/AppDelegate.h"
 #include "app/DocumentController.h"
 #include "app/EncodingAccessory.h"
@@ -31,9 +32,18 @@ int main(int argc, char *argv[]) {
         Dispatch::main(
             [&] { controller.openDocumentWithContentsOfURL(QUrl::fromLocalFile(arguments.value(2))); });
     } else if (mode == QLatin1String("open-panel")) {
-        Dispatch::after(800, [&] {
-            if (QComboBox *popup = controller.encodingAccessory()->encodingTypePopup(); popup->isVisible())
+        const bool customize = arguments.value(2) == QLatin1String("customize");
+        Dispatch::after(800, [&controller, customize] {
+            QComboBox *popup = controller.encodingAccessory()->encodingTypePopup();
+            if (!popup->isVisible())
+                return;
+            if (!customize) {
                 popup->showPopup();
+                return;
+            }
+            const int index = popup->findText(QStringLiteral("Customize Encoding List…"));
+            popup->setCurrentIndex(index);
+            controller.encodingAccessory()->encodingTypePopupSelected(index);
         });
         Dispatch::main([&] { controller.performAction(QStringLiteral("openDocument:")); });
     } else {
