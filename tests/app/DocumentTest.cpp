@@ -7,6 +7,7 @@
 #include "platform/ui/Window.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/app/FakeContactsReader.h"
+#include "tests/app/Opening.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -18,7 +19,6 @@
 
 #include <gtest/gtest.h>
 
-using tessarin::ContactsReader;
 using AppDocument = tessarin::Document;
 
 namespace {
@@ -26,51 +26,10 @@ namespace {
 const QByteArray kTwoCards = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ada Lovelace\r\nEND:VCARD\r\n"
                              "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Alan Turing\r\nEND:VCARD\r\n";
 
-struct Opening {
-    Opening() { ContactsReader::setShared(reader); }
-    ~Opening() {
-        controller.closeAllDocuments();
-        QTest::qWait(1);
-        ContactsReader::setShared(nullptr);
-    }
-    AppDocument *open(const QString &path) {
-        return static_cast<AppDocument *>(
-            controller.openDocumentWithContentsOfURL(QUrl::fromLocalFile(path)));
-    }
-    // File > Open… with an encoding chosen in the panel's popup.
-    void openThroughPanel(const QString &path, const QString &encodingName) {
-        dialogs.answerPanel([path, encodingName](const OpenPanel *panel, const SavePanel *) {
-            auto *popup = panel->accessoryView->findChild<QComboBox *>();
-            popup->setCurrentIndex(popup->findText(encodingName));
-            return PanelResult{ModalResponse::OK, {QUrl::fromLocalFile(path)}};
-        });
-        controller.performAction(QStringLiteral("openDocument:"));
-    }
-    QStringList shownNames(::Document *document) {
-        auto *content = static_cast<tessarin::ContactNamesViewController *>(
-            static_cast<AppDocument *>(document)->mainViewController());
-        QStringList names;
-        for (int i = 0; i < content->listView()->count(); ++i)
-            names.append(content->listView()->item(i)->text());
-        return names;
-    }
-    QStringList alertTexts() const {
-        QStringList texts;
-        for (const auto &shown : dialogs.shown())
-            if (shown.kind == ScriptedDialogPresenter::Kind::Alert)
-                texts.append(shown.alert.messageText + QStringLiteral(" | ") + shown.alert.informativeText);
-        return texts;
-    }
-
-    // Before the controller, whose accessory reads the preferences.
-    const bool firstLaunch = (firstLaunchWithLanguages({"en", "ja"}), true);
-    std::shared_ptr<FakeContactsReader> reader = std::make_shared<FakeContactsReader>();
-    ScriptedDialogPresenter dialogs;
-    tessarin::DocumentController controller;
-};
+using FakeOpening = Opening<FakeContactsReader>;
 
 TEST(Document, AVCardFileOpensBehindTheProgressWindowForAtLeastOneSecond) {
-    Opening opening;
+    FakeOpening opening;
     const QString path = writeTestFile(QStringLiteral("two.vcf"), kTwoCards);
     QString messageShown;
     bool windowShown = false;
@@ -96,7 +55,7 @@ TEST(Document, AVCardFileOpensBehindTheProgressWindowForAtLeastOneSecond) {
 }
 
 TEST(Document, CancelInTheProgressWindowOpensNothingAndShowsNothing) {
-    Opening opening;
+    FakeOpening opening;
     const QString path = writeTestFile(QStringLiteral("held.vcf"), kTwoCards);
     opening.reader->held = true;
     Dispatch::main([&] {
@@ -119,7 +78,7 @@ TEST(Document, CancelInTheProgressWindowOpensNothingAndShowsNothing) {
 }
 
 TEST(Document, NoContactGivesTheAdviceOfItsFormat) {
-    Opening opening;
+    FakeOpening opening;
     EXPECT_EQ(opening.open(writeTestFile(QStringLiteral("nocard.vcf"), "just some text\n")), nullptr);
     EXPECT_EQ(opening.open(writeTestFile(QStringLiteral("empty.csv"), "")), nullptr);
     EXPECT_EQ(opening.open(writeTestFile(QStringLiteral("header.csv"), "Name,Phone\n")), nullptr);
@@ -135,7 +94,7 @@ TEST(Document, NoContactGivesTheAdviceOfItsFormat) {
 }
 
 TEST(Document, ACsvFileIsReadWithoutTheProgressWindow) {
-    Opening opening;
+    FakeOpening opening;
     ::Document *document = opening.open(
         writeTestFile(QStringLiteral("list.csv"), "Name,Phone\nGrace Hopper,1\nEdsger Dijkstra,2\n"));
     ASSERT_NE(document, nullptr);
@@ -145,7 +104,7 @@ TEST(Document, ACsvFileIsReadWithoutTheProgressWindow) {
 }
 
 TEST(Document, AParseErrorIsHandedOnUnchanged) {
-    Opening opening;
+    FakeOpening opening;
     opening.reader->failWith = {QStringLiteral("vCard"), 12, QStringLiteral("The card is nested too deep."),
                                 QString()};
     EXPECT_EQ(opening.open(writeTestFile(QStringLiteral("deep.vcf"), kTwoCards)), nullptr);
@@ -153,7 +112,7 @@ TEST(Document, AParseErrorIsHandedOnUnchanged) {
 }
 
 TEST(Document, AnUntitledDocumentHasAnEmptyAllContactsGroup) {
-    Opening opening;
+    FakeOpening opening;
     ::Document *document = opening.controller.openUntitledDocumentAndDisplay(true);
     ASSERT_NE(document, nullptr);
     EXPECT_EQ(opening.shownNames(document), QStringList());
@@ -164,7 +123,7 @@ TEST(Document, AnUntitledDocumentHasAnEmptyAllContactsGroup) {
 }
 
 TEST(Document, AShiftJisFileReadsTheSameChosenOrDetected) {
-    Opening opening;
+    FakeOpening opening;
     QFile sample(QStringLiteral(TESSARIN_TESTDATA_DIR "/aosp/v21_japanese_2.vcf"));
     ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
     const QByteArray bytes = sample.readAll();
@@ -185,7 +144,7 @@ TEST(Document, AShiftJisFileReadsTheSameChosenOrDetected) {
 }
 
 TEST(Document, BytesInvalidInTheChosenEncodingFailTheRead) {
-    Opening opening;
+    FakeOpening opening;
     // 0x82 0x20 is no Shift_JIS character.
     const QString path =
         writeTestFile(QStringLiteral("broken.vcf"), "BEGIN:VCARD\r\nFN:\x82\x20\r\nEND:VCARD\r\n");
@@ -203,7 +162,7 @@ TEST(Document, BytesInvalidInTheChosenEncodingFailTheRead) {
 }
 
 TEST(Document, ARereadWhileTheWindowIsOpenParsesAtOnceAndRefreshesIt) {
-    Opening opening;
+    FakeOpening opening;
     const QString path = writeTestFile(QStringLiteral("reread.vcf"), kTwoCards);
     auto *document = static_cast<AppDocument *>(opening.open(path));
     ASSERT_NE(document, nullptr);
@@ -216,7 +175,7 @@ TEST(Document, ARereadWhileTheWindowIsOpenParsesAtOnceAndRefreshesIt) {
 }
 
 TEST(Document, SaveRevertDuplicateAndVersionsAreNeverOffered) {
-    Opening opening;
+    FakeOpening opening;
     AppDocument document;
     for (const char *action :
          {"saveDocument:", "revertDocumentToSaved:", "duplicateDocument:", "browseDocumentVersions:"}) {
@@ -228,7 +187,7 @@ TEST(Document, SaveRevertDuplicateAndVersionsAreNeverOffered) {
 }
 
 TEST(Document, AFileOpenedBeforeOpensAtItsStoredFrame) {
-    Opening opening;
+    FakeOpening opening;
     UserDefaults::standard().setObject(QStringLiteral("40 50 700 420"),
                                        Window::frameKey(QStringLiteral("framed.vcf")));
     ::Document *document = opening.open(writeTestFile(QStringLiteral("framed.vcf"), kTwoCards));
@@ -241,7 +200,7 @@ TEST(Document, AFileOpenedBeforeOpensAtItsStoredFrame) {
 namespace {
 
 TEST(Document, ProgressFollowsThePositionReachedInTheText) {
-    Opening opening;
+    FakeOpening opening;
     QByteArray cards;
     for (int i = 0; i < 20; ++i)
         cards += "BEGIN:VCARD\r\nFN:Card " + QByteArray::number(i) + "\r\nEND:VCARD\r\n";
@@ -261,7 +220,7 @@ TEST(Document, ProgressFollowsThePositionReachedInTheText) {
 }
 
 TEST(DocumentController, AWindowLeftOnNoScreenIsCentredOnARemainingOne) {
-    Opening opening;
+    FakeOpening opening;
     ::Document *document = opening.controller.openUntitledDocumentAndDisplay(true);
     Window *window = document->windowForSheet();
     window->move(40000, 40000);
