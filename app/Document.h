@@ -2,11 +2,9 @@
 
 #include "app/ContactsReader.h"
 #include "platform/ui/Document.h"
+#include "platform/ui/Window.h"
 
 #include <QPointer>
-
-class ViewController;
-class WindowController;
 
 namespace tessarin {
 
