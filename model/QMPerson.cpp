@@ -66,13 +66,19 @@ QMPerson::QMPerson(const CNContact &contact)
 }
 
 std::unique_ptr<QMPerson> QMPerson::initWithVCardData(const QByteArray &data) {
-    const QList<CNContact> contacts = CNContactVCardSerialization::contactsWithData(data);
-    if (contacts.isEmpty())
-        return nullptr;
-    auto person = std::make_unique<QMPerson>(contacts.first());
-    person->created_ = true;
-    person->cnContact_.reset();
-    return person;
+    auto persons = personsWithVCardData(data);
+    return persons.empty() ? nullptr : std::move(persons.front());
+}
+
+std::vector<std::unique_ptr<QMPerson>> QMPerson::personsWithVCardData(const QByteArray &data) {
+    std::vector<std::unique_ptr<QMPerson>> persons;
+    for (const CNContact &contact : CNContactVCardSerialization::contactsWithData(data)) {
+        auto person = std::make_unique<QMPerson>(contact);
+        person->created_ = true;
+        person->cnContact_.reset();
+        persons.push_back(std::move(person));
+    }
+    return persons;
 }
 
 void QMPerson::takeSystemDefaults() {

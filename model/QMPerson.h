@@ -14,6 +14,8 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <set>
+#include <vector>
 
 // The contact record: one card of a document. It wraps a contact of the contacts layer and
 // keeps every field in one cache per field kind; edits change only the caches, and a new
@@ -37,6 +39,10 @@ public:
     QMPerson &operator=(QMPerson &&) = default;
     // The first card of vCard data, or nullptr when the data holds none or is rejected.
     static std::unique_ptr<QMPerson> initWithVCardData(const QByteArray &data);
+    // Every card of vCard data, nested cards each on their own, in the order the cards
+    // end (a nested card before the card holding it); empty when the data holds none or
+    // is rejected.
+    static std::vector<std::unique_ptr<QMPerson>> personsWithVCardData(const QByteArray &data);
 
     // A new record with the same field values and custom items (definitions and values),
     // a new uniqueId, no wrapped contact, created and changed.
@@ -48,6 +54,18 @@ public:
     CNMutableContact contactFromCache(const std::optional<CNContact> &base = std::nullopt);
     // The card as vCard data; empty when the serializer fails.
     QByteArray vCardData();
+    // A short vCard 3.0 text of the name and the chosen values, for small carriers such
+    // as a QR code. Positions past the end of a list are skipped.
+    struct SimpleVCardOptions {
+        std::set<qsizetype> email;
+        std::set<qsizetype> phone;
+        std::set<qsizetype> address;
+        std::set<qsizetype> url;
+        bool company = false;
+        bool department = false;
+        bool jobTitle = false;
+    };
+    QString simpleVCardWithOption(const SimpleVCardOptions &options);
 
     QString uniqueId() const { return uniqueId_; }
     QString uniqueId2() const { return uniqueId2_; }

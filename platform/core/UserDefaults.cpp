@@ -3,7 +3,15 @@
 #include <QDir>
 #include <QStandardPaths>
 
+#include <mutex>
+
 namespace {
+// Guards the shared instance: worker threads may make the first contact record, which
+// reads settings, while the main thread is still starting.
+std::mutex &instanceMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
 QString &storagePath() {
     static QString path;
     return path;
@@ -20,11 +28,13 @@ QString UserDefaults::defaultStorageFile() {
 }
 
 void UserDefaults::setStorageFile(const QString &path) {
+    std::lock_guard lock(instanceMutex());
     storagePath() = path;
     instance().reset();
 }
 
 UserDefaults &UserDefaults::standard() {
+    std::lock_guard lock(instanceMutex());
     auto &defaults = instance();
     if (!defaults) {
         if (storagePath().isEmpty())
@@ -64,7 +74,7 @@ QString UserDefaults::unescapeKey(const QString &key) {
 }
 
 QVariant UserDefaults::object(const QString &key) const {
-    QMutexLocker lock(&mutex_);
+    std::lock_guard lock(mutex_);
     const QString stored = escapeKey(key);
     if (settings_->contains(stored))
         return settings_->value(stored);
@@ -72,7 +82,7 @@ QVariant UserDefaults::object(const QString &key) const {
 }
 
 void UserDefaults::setObject(const QVariant &value, const QString &key) {
-    QMutexLocker lock(&mutex_);
+    std::lock_guard lock(mutex_);
     if (!value.isValid())
         settings_->remove(escapeKey(key));
     else
@@ -80,7 +90,7 @@ void UserDefaults::setObject(const QVariant &value, const QString &key) {
 }
 
 void UserDefaults::removeObject(const QString &key) {
-    QMutexLocker lock(&mutex_);
+    std::lock_guard lock(mutex_);
     settings_->remove(escapeKey(key));
 }
 
@@ -104,19 +114,19 @@ QVariantList UserDefaults::arrayForKey(const QString &key) const {
 QVariantMap UserDefaults::dictionaryForKey(const QString &key) const { return object(key).toMap(); }
 
 void UserDefaults::registerDefaults(const QVariantMap &defaults) {
-    QMutexLocker lock(&mutex_);
+    std::lock_guard lock(mutex_);
     for (auto it = defaults.begin(); it != defaults.end(); ++it)
         registered_.insert(it.key(), it.value());
 }
 
 void UserDefaults::resetAll() {
-    QMutexLocker lock(&mutex_);
+    std::lock_guard lock(mutex_);
     settings_->clear();
     settings_->sync();
 }
 
 QStringList UserDefaults::storedKeys() const {
-    QMutexLocker lock(&mutex_);
+    std::lock_guard lock(mutex_);
     QStringList keys;
     for (const QString &key : settings_->allKeys())
         keys << unescapeKey(key);
@@ -124,6 +134,6 @@ QStringList UserDefaults::storedKeys() const {
 }
 
 void UserDefaults::synchronize() {
-    QMutexLocker lock(&mutex_);
+    std::lock_guard lock(mutex_);
     settings_->sync();
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QMutex>
+#include <mutex>
 #include <QSettings>
 #include <QString>
 #include <QVariant>
@@ -46,7 +46,7 @@ public:
 
 private:
     explicit UserDefaults(const QString &path);
-    mutable QMutex mutex_;
+    mutable std::mutex mutex_;
     std::unique_ptr<QSettings> settings_;
     QVariantMap registered_;
 };

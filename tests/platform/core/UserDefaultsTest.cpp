@@ -3,6 +3,9 @@
 
 #include <QUuid>
 
+#include <thread>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -93,6 +96,26 @@ TEST_F(UserDefaultsTest, RemoveAndMissingKeys) {
 TEST_F(UserDefaultsTest, OneElementListComesBackAsAList) {
     UserDefaults::standard().setObject(QStringList{QStringLiteral("Name")}, QStringLiteral("QM1DselectedLabels"));
     EXPECT_EQ(reopen(file).arrayForKey(QStringLiteral("QM1DselectedLabels")), QVariantList{QStringLiteral("Name")});
+}
+
+} // namespace
+
+namespace {
+
+TEST(UserDefaultsThreads, FirstUseFromSeveralThreadsMakesOneStore) {
+    UserDefaults::setStorageFile(freshFile());
+    std::vector<UserDefaults *> seen(4, nullptr);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < 4; ++i)
+        threads.emplace_back([&seen, i] {
+            seen[i] = &UserDefaults::standard();
+            seen[i]->object(QStringLiteral("ContactsSortOrder"));
+        });
+    for (auto &thread : threads)
+        thread.join();
+    for (UserDefaults *defaults : seen)
+        EXPECT_EQ(defaults, seen[0]);
+    useFreshUserDefaults();
 }
 
 } // namespace

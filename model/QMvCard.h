@@ -1,0 +1,137 @@
+#pragma once
+
+#include "model/ContactContainers.h"
+#include "model/QMPerson.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+// Option words of the vCard writers: which of the program's own lines are added to the
+// serializer's card.
+namespace VCardOption {
+inline const QString Note = QStringLiteral("Note");
+inline const QString Photo = QStringLiteral("Photo");
+inline const QString Custom = QStringLiteral("Custom");
+inline const QString Categories = QStringLiteral("Categories");
+inline const QString Ruradu = QStringLiteral("Ruradu");
+inline const QString HagakiLayout = QStringLiteral("HagakiLayout");
+} // namespace VCardOption
+
+// One column of the CSV text: its heading, the field (or address part) it holds and the
+// label a value must carry to stand in it (for name columns, the name part).
+struct CsvColumn {
+    QString fieldName;
+    QString type;
+    QString label;
+};
+
+// The values of one CSV line, gathered per field before they are set on a new contact.
+struct CsvContactValues {
+    std::optional<NameRecord> name;
+    QString nameCell; // the "Name" cell as written
+    LabeledValueList phones;
+    LabeledValueList emails;
+    LabeledValueList addresses;
+    LabeledValueList socialProfiles;
+    std::optional<BirthdayRecord> birthday;
+    QList<std::pair<QString, QString>> texts; // single-text fields, by field identifier
+};
+
+// The converter between contacts and file text: vCard files in and out, CSV in and out.
+// It keeps nothing between calls; every operation may run on any thread, touching only
+// the contacts it is given or makes (and the class-level tables of the contact record).
+class QMvCard {
+public:
+    // Called once per card read or written with the position reached (a text offset when
+    // reading, the contact's index when writing); setting *stop ends the operation, which
+    // then gives no result.
+    using ProgressHandler = std::function<void(bool *stop, quint64 position)>;
+
+    // ---- vCard reading
+
+    // One container "vCard" with the all-contacts group and one group per category, or
+    // nullptr when the progress handler stopped the reading. Never fails: unreadable cards
+    // are skipped, and *error is left alone.
+    std::shared_ptr<ContainerTable> containersFromVCards(const QString &text, QString *error = nullptr,
+                                                         const ProgressHandler &progressHandler = {}) const;
+    // The all-contacts group's list of a file's container; nullptr for another container.
+    static SharedContactTable contactsInContainer(const ContainerRecord &container);
+    // The list of the container's group with the same uniqueId, or nullptr.
+    static SharedContactTable contactsForGroup(const GroupRecord &group, const ContainerRecord &container);
+    // The card's CATEGORIES values in order, unescaped, not trimmed.
+    static QStringList findCategories2(QStringView card);
+    // Reads the card's X- lines into the person as custom items.
+    static void decodeVCardCustomItems(QStringView card, QMPerson &person);
+
+    // ---- vCard writing
+
+    // All the contacts' cards. The CATEGORIES lines name the groups of `container` that
+    // hold each contact; `customItems` are the definitions whose X- lines are written (the
+    // class-wide list when none is given). None when the handler stopped.
+    std::optional<QString>
+    vCardsFromContacts(const ContactTable &contacts, const QStringList &options,
+                       const ContainerRecord *container, const ProgressHandler &progressHandler = {},
+                       const std::optional<QList<CustomItemDefinition>> &customItems = std::nullopt) const;
+    // The copy and drag text: vCardFromContact for every entry.
+    QString vCardsFromContacts(const ContactTable &contacts, const QStringList &options, bool progress) const;
+    QString
+    vCardFromPerson(QMPerson &person, const QStringList &options, const QStringList &groupNames,
+                    const std::optional<QList<CustomItemDefinition>> &customItems = std::nullopt) const;
+    QString
+    vCardFromContact(const ContactEntry &contact, const QStringList &options,
+                     const std::optional<QList<CustomItemDefinition>> &customItems = std::nullopt) const;
+    // The PHOTO lines of an image, JPEG in folded Base64; empty when no JPEG can be made.
+    static QString encodeVCardPhoto(const QImage &image);
+    // The same for stored image data: JPEG bytes are written as they are, anything else
+    // is converted.
+    static QString encodeVCardPhoto(const QByteArray &imageData);
+    static QByteArray jpegDataFromImage(const QImage &image);
+
+    // ---- CSV writing
+
+    static const QList<CsvColumn> &csvColumns();
+    // The header line and one line per record. A record is anything with `person` (a
+    // pointer to the contact) and `labelIndex` (the value index to write).
+    template <typename Records> QString csvFromSubContacts(const Records &records) const {
+        QString text = csvHeaderLine();
+        for (const auto &record : records)
+            appendCsvLine(text, *record.person, record.labelIndex);
+        return text;
+    }
+    // One line of the given fields of the record, for the pasteboard.
+    template <typename Record>
+    QString csvStringFromContact(const Record &record, const QStringList &identifiers,
+                                 const QString &separator, bool shouldLocalize) const {
+        return separatedLine(*record.person, record.labelIndex, identifiers, separator, shouldLocalize);
+    }
+    // The text of one field at a value index (-1: none), or the empty text.
+    QString stringForIdentifier(const QString &identifier, const QString &label, qint64 index,
+                                QMPerson &person, bool shouldLocalize) const;
+
+    // ---- CSV reading
+
+    // One entry per data line, in line order. The first line is the header.
+    ContactTable contactsFromCSV(const QString &text) const;
+    static QString detectType(const QString &heading);
+    static QString detectLabel(const QString &heading);
+    static QString detectAddressType(const QString &heading);
+    static void createContact(CsvContactValues &contact, const QString &value, const QString &key,
+                              const QString &label);
+
+private:
+    static QString csvHeaderLine();
+    void appendCsvLine(QString &text, QMPerson &person, qint64 labelIndex) const;
+    QString separatedLine(QMPerson &person, qint64 labelIndex, const QStringList &identifiers,
+                          const QString &separator, bool shouldLocalize) const;
+    void appendCard(QString &text, QMPerson &person, const QStringList &options,
+                    const QStringList &groupNames,
+                    const std::optional<QList<CustomItemDefinition>> &customItems, bool forEntry) const;
+};

@@ -1,0 +1,231 @@
+#include "tests/model/PersonTestSupport.h"
+#include "tests/model/QMvCardTestSupport.h"
+
+#include "model/QMvCard.h"
+
+#include <QJsonArray>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+LabeledValueRecord addressRecord(const QString &label, const QString &street, const QString &city,
+                                 const QString &state, const QString &zip) {
+    LabeledValueRecord record;
+    record.label = label;
+    record.street = street;
+    record.city = city;
+    record.state = state;
+    record.zip = zip;
+    return record;
+}
+
+// A person with values of every column, some of them awkward for CSV.
+std::shared_ptr<QMPerson> fullPerson() {
+    auto person = std::make_shared<QMPerson>();
+    NameRecord name;
+    name.firstName = QStringLiteral("Ann \"A\"");
+    name.lastName = QStringLiteral("Lee, Jr");
+    person->setValue(name, FieldId::Name);
+    person->addPhoneValue(textRecord(QStringLiteral("work"), QStringLiteral("03-2222")));
+    person->addEmailValue(textRecord(QStringLiteral("work"), QStringLiteral("ann@work.example")));
+    person->addAddressValue(addressRecord(QStringLiteral("home"), QStringLiteral("1 Main St\nFlat 2"),
+                                          QStringLiteral("Springfield"), QStringLiteral("IL"),
+                                          QStringLiteral("62701")));
+    BirthdayRecord birthday;
+    birthday.value = DateComponents(2001, 2, 3);
+    person->setValue(birthday, FieldId::Birthday);
+    person->setValue(QStringLiteral("Dr."), FieldId::Title);
+    person->setValue(QStringLiteral("Acme, Inc."), FieldId::Company);
+    person->setValue(QStringLiteral("R&D"), FieldId::Department);
+    person->setValue(QStringLiteral("Engineer"), FieldId::JobTitle);
+    person->setValue(QStringLiteral("Annie"), FieldId::Nickname);
+    person->setValue(QStringLiteral("line one\r\nline two\twith \"tab\""), FieldId::Note);
+    LabeledValueRecord profile;
+    profile.label = CNSocialProfileServiceLinkedIn;
+    profile.value = QStringLiteral("annlee");
+    person->addSnsValue(profile);
+    return person;
+}
+
+ContactTable entries(const QList<std::shared_ptr<QMPerson>> &persons) {
+    ContactTable table;
+    for (const auto &person : persons)
+        table.append(ContactEntry::withPerson(person));
+    return table;
+}
+
+TEST(QMvCardCsvTest, EmptyListGivesTheHeaderLineAlone) {
+    const QString text = QMvCard().csvFromSubContacts(ContactTable());
+    EXPECT_EQ(text, QStringLiteral("Name,Home Phone,Work Phone,Other Phone,Home Email,Work Email,Other Email,"
+                                   "Home ZIP,Home State,Home City,Home Street,Work ZIP,Work State,Work City,"
+                                   "Work Street,Other ZIP,Other State,Other City,Other Street,Birthday,Title,"
+                                   "Company,Department,Job Title,First Name,Last Name,Nickname,Note,Facebook,"
+                                   "LinkedIn,Flickr,SinaWeibo\n"));
+}
+
+TEST(QMvCardCsvTest, CellsAreQuotedAsRfc4180SaysAndNamelessContactsHaveAnEmptyName) {
+    auto person = std::make_shared<QMPerson>();
+    person->setValue(QStringLiteral("say \"hi\""), FieldId::Company);
+    person->setValue(QStringLiteral("a\nb"), FieldId::Note);
+    auto nameless = std::make_shared<QMPerson>();
+    nameless->addPhoneValue(textRecord(QStringLiteral("home"), QStringLiteral("1")));
+    const QString text = QMvCard().csvFromSubContacts(entries({person, nameless}));
+    const QStringList lines = text.split(u'\n');
+    EXPECT_TRUE(lines[1].contains(QStringLiteral(",\"say \"\"hi\"\"\",")));
+    EXPECT_TRUE(text.contains(QStringLiteral(",\"a\nb\",,,,\n")));
+    EXPECT_TRUE(text.endsWith(QStringLiteral("\n,1,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,\n")));
+}
+
+TEST(QMvCardCsvTest, EachValueStandsInTheColumnOfItsLabelAndOtherLabelsInTheOtherColumn) {
+    auto person = std::make_shared<QMPerson>();
+    person->addPhoneValue(textRecord(QStringLiteral("mobile"), QStringLiteral("090")));
+    person->addPhoneValue(textRecord(QStringLiteral("home"), QStringLiteral("03")));
+    QList<ContactEntry> rows = entries({person});
+    rows.append(rows.first());
+    rows[1].labelIndex = 1;
+    const QStringList lines = QMvCard().csvFromSubContacts(rows).split(u'\n');
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral(",,,090,")));
+    EXPECT_TRUE(lines[2].startsWith(QStringLiteral(",03,,,")));
+    DefaultLocale japanese{QLocale(QLocale::Japanese, QLocale::Japan)};
+    EXPECT_TRUE(QMvCard().csvFromSubContacts(rows).split(u'\n')[2].startsWith(QStringLiteral(",03,,,")));
+}
+
+TEST(QMvCardCsvTest, OneLineTextsKeepTheirForm) {
+    auto person = std::make_shared<QMPerson>();
+    NameRecord name;
+    name.firstName = QStringLiteral("Ann");
+    person->setValue(name, FieldId::Name);
+    person->addPhoneValue(textRecord(QStringLiteral("home"), QStringLiteral("123")));
+    person->setValue(QStringLiteral("a\nb\tc"), FieldId::Note);
+    const ContactEntry entry = ContactEntry::withPerson(person);
+    QMvCard card;
+    EXPECT_EQ(card.csvStringFromContact(entry, {FieldId::Name, FieldId::Phone}, QStringLiteral("\t"), false),
+              QStringLiteral("Ann\thome:123"));
+    EXPECT_EQ(card.csvStringFromContact(entry, {FieldId::Note}, QStringLiteral(","), false),
+              QStringLiteral("a\\nb\\tc"));
+    EXPECT_EQ(card.csvStringFromContact(entry, {FieldId::Department}, QStringLiteral(","), false),
+              QStringLiteral(","));
+    EXPECT_EQ(card.csvStringFromContact(entry, {FieldId::Department, FieldId::Nickname}, QStringLiteral(","),
+                                        false),
+              QStringLiteral(","));
+    EXPECT_EQ(card.stringForIdentifier(FieldId::Phone, QString(), -1, *person, false), QString());
+    EXPECT_EQ(card.stringForIdentifier(FieldId::Phone, QStringLiteral("work"), 0, *person, false), QString());
+    EXPECT_EQ(card.stringForIdentifier(FieldId::Phone, QString(), 5, *person, false), QString());
+    EXPECT_EQ(card.stringForIdentifier(FieldId::Name, QString(), 0, *std::make_shared<QMPerson>(), false),
+              NoName);
+}
+
+TEST(QMvCardCsvTest, HeadingsAreDetectedByTheirWords) {
+    EXPECT_EQ(QMvCard::detectType(QStringLiteral("Nickname")), FieldId::Nickname);
+    EXPECT_EQ(QMvCard::detectType(QStringLiteral("Company Name")), FieldId::Name);
+    EXPECT_EQ(QMvCard::detectType(QStringLiteral("Job Title")), FieldId::JobTitle);
+    EXPECT_EQ(QMvCard::detectType(QStringLiteral("work zip")), FieldId::Address);
+    EXPECT_EQ(QMvCard::detectType(QStringLiteral("Fax")), QString());
+    EXPECT_EQ(QMvCard::detectLabel(QStringLiteral("Business Phone")), QStringLiteral("work"));
+    EXPECT_EQ(QMvCard::detectLabel(QStringLiteral("Mobile Phone")), QStringLiteral("mobile"));
+    EXPECT_EQ(QMvCard::detectLabel(QStringLiteral("Pager")), QStringLiteral("other"));
+    EXPECT_EQ(QMvCard::detectAddressType(QStringLiteral("Home Street 2")), FieldId::Street);
+}
+
+// Our CSV read back gives the same fields; Python's csv module reads the same cells.
+TEST(QMvCardCsvTest, RoundTripAndPythonsCsvModule) {
+    auto person = fullPerson();
+    auto company = std::make_shared<QMPerson>();
+    company->setValue(QStringLiteral("Widgets, Ltd"), FieldId::Company);
+    NameRecord asCompany;
+    asCompany.showAsPerson = false;
+    company->setValue(asCompany, FieldId::Name);
+    auto noYear = std::make_shared<QMPerson>();
+    BirthdayRecord birthday;
+    birthday.value = DateComponents(DateComponents::Undefined, 12, 24);
+    noYear->setValue(birthday, FieldId::Birthday);
+    noYear->addPhoneValue(textRecord(QStringLiteral("iPhone"), QStringLiteral("555")));
+
+    const QString text = QMvCard().csvFromSubContacts(entries({person, company, noYear}));
+    const ContactTable read = QMvCard().contactsFromCSV(QChar(0xFEFF) + text);
+    ASSERT_EQ(read.size(), 3);
+    QMPerson &ann = *read[0].person;
+    EXPECT_EQ(ann.nameValue().firstName, QStringLiteral("Ann \"A\""));
+    EXPECT_EQ(ann.nameValue().lastName, QStringLiteral("Lee, Jr"));
+    EXPECT_TRUE(ann.showAsPerson());
+    ASSERT_EQ(ann.phoneValues().size(), 1);
+    EXPECT_EQ(ann.phoneValues()[0].labelText(), QStringLiteral("work"));
+    EXPECT_EQ(ann.phoneValues()[0].valueText(), QStringLiteral("03-2222"));
+    EXPECT_EQ(ann.emailValues().first().valueText(), QStringLiteral("ann@work.example"));
+    ASSERT_EQ(ann.addressValues().size(), 1);
+    EXPECT_EQ(ann.addressValues()[0].street, QStringLiteral("1 Main St\nFlat 2"));
+    EXPECT_EQ(ann.addressValues()[0].zip, QStringLiteral("62701"));
+    EXPECT_EQ(ann.addressValues()[0].state, QStringLiteral("IL"));
+    EXPECT_EQ(ann.birthdayValue()->value, DateComponents(2001, 2, 3));
+    for (const QString &field :
+         {FieldId::Title, FieldId::Company, FieldId::Department, FieldId::JobTitle, FieldId::Nickname})
+        EXPECT_EQ(ann.stringValueForIdentifier(field), person->stringValueForIdentifier(field));
+    EXPECT_EQ(ann.stringValueForIdentifier(FieldId::Note),
+              QStringLiteral("line one\r\nline two\twith \"tab\""));
+    ASSERT_EQ(ann.snsValues().size(), 1);
+    EXPECT_EQ(ann.snsValues().first().service, CNSocialProfileServiceLinkedIn);
+    EXPECT_EQ(ann.snsValues().first().valueText(), QStringLiteral("annlee"));
+    EXPECT_FALSE(read[0].isNew);
+
+    EXPECT_FALSE(read[1].person->showAsPerson());
+    EXPECT_EQ(read[1].person->compositeName(), QStringLiteral("Widgets, Ltd"));
+    EXPECT_EQ(read[2].person->birthdayValue()->value, DateComponents(DateComponents::Undefined, 12, 24));
+    EXPECT_EQ(read[2].person->phoneValues().first().valueText(), QStringLiteral("555"));
+    EXPECT_EQ(read[2].person->phoneValues().first().labelText(), QStringLiteral("other"));
+
+    const QJsonArray rows = readWithPython(QStringLiteral("csv"), text.toUtf8()).array();
+    ASSERT_EQ(rows.size(), 4);
+    const QJsonArray annRow = rows[1].toArray();
+    ASSERT_EQ(annRow.size(), 32);
+    EXPECT_EQ(annRow[0].toString(), QStringLiteral("Ann \"A\" Lee, Jr"));
+    EXPECT_EQ(annRow[10].toString(), QStringLiteral("1 Main St\nFlat 2"));
+    EXPECT_EQ(annRow[21].toString(), QStringLiteral("Acme, Inc."));
+    EXPECT_EQ(annRow[27].toString(), QStringLiteral("line one\r\nline two\twith \"tab\""));
+    EXPECT_EQ(annRow[29].toString(), QStringLiteral("annlee"));
+    EXPECT_EQ(rows[2].toArray()[0].toString(), QStringLiteral("Widgets, Ltd"));
+}
+
+TEST(QMvCardCsvTest, LenientReading) {
+    QMvCard card;
+    // No data line, a one-character line, a quoted cell with a comma after a comma, an
+    // unclosed quote, and a heading line that is not ours.
+    EXPECT_TRUE(card.contactsFromCSV(QStringLiteral("Name\n")).isEmpty());
+    EXPECT_TRUE(card.contactsFromCSV(QString()).isEmpty());
+    const ContactTable read = card.contactsFromCSV(
+        QStringLiteral("First Name,Company,Note\nx\nAb,\"Big, Co\",note\n\"Cy\",Co\"x,\"open\nnote, still"));
+    ASSERT_EQ(read.size(), 2);
+    EXPECT_EQ(read[0].person->nameValue().firstName, QStringLiteral("Ab"));
+    EXPECT_EQ(read[0].person->stringValueForIdentifier(FieldId::Company), QStringLiteral("Big, Co"));
+    EXPECT_EQ(read[1].person->stringValueForIdentifier(FieldId::Company), QStringLiteral("Co\"x"));
+    EXPECT_EQ(read[1].person->stringValueForIdentifier(FieldId::Note), QStringLiteral("open\nnote, still"));
+
+    // Two home phone columns: the later one wins; a birthday in another language's weekday.
+    const ContactTable phones = card.contactsFromCSV(QStringLiteral(
+        "Name,Home Phone,Phone (Home),Birthday\r\nZed,1,2,2001.02.03(土)\r\nYu,,,someday\r\n"));
+    ASSERT_EQ(phones.size(), 2);
+    EXPECT_EQ(phones[0].person->nameValue().firstName, QStringLiteral("Zed"));
+    ASSERT_EQ(phones[0].person->phoneValues().size(), 1);
+    EXPECT_EQ(phones[0].person->phoneValues().first().valueText(), QStringLiteral("2"));
+    EXPECT_EQ(phones[0].person->birthdayValue()->value, DateComponents(2001, 2, 3));
+    EXPECT_FALSE(phones[1].person->birthdayValue() && phones[1].person->birthdayValue()->value);
+}
+
+TEST(QMvCardCsvTest, ACsvOfEveryKindOfLabelLosesNoPhoneOrEmail) {
+    auto person = std::make_shared<QMPerson>();
+    person->addPhoneValue(textRecord(QStringLiteral("home fax"), QStringLiteral("9")));
+    person->addEmailValue(textRecord(QStringLiteral("school"), QStringLiteral("s@example.edu")));
+    LabeledValueRecord unlabeled;
+    unlabeled.value = QStringLiteral("8");
+    person->addPhoneValue(unlabeled);
+    QList<ContactEntry> rows = entries({person});
+    rows.append(rows.first());
+    rows[1].labelIndex = 1;
+    const ContactTable read = QMvCard().contactsFromCSV(QMvCard().csvFromSubContacts(rows));
+    ASSERT_EQ(read.size(), 2);
+    EXPECT_EQ(read[0].person->phoneValues().first().valueText(), QStringLiteral("9"));
+    EXPECT_EQ(read[0].person->emailValues().first().valueText(), QStringLiteral("s@example.edu"));
+    EXPECT_EQ(read[1].person->phoneValues().first().valueText(), QStringLiteral("8"));
+}
+
+} // namespace

@@ -1,0 +1,291 @@
+#include "tests/model/PersonTestSupport.h"
+
+#include "model/QMvCard.h"
+#include "tests/model/QMvCardTestSupport.h"
+
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString card(const QString &name, const QString &extra = {}) {
+    return QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nN:%1;;;;\r\nFN:%1\r\n%2END:VCARD\r\n")
+        .arg(name, extra);
+}
+
+std::shared_ptr<ContainerTable> read(const QString &text) {
+    return QMvCard().containersFromVCards(text);
+}
+
+QStringList groupNames(const ContainerRecord &container) {
+    QStringList names;
+    for (const SharedGroup &group : container.groups)
+        names.append(group->name);
+    return names;
+}
+
+QStringList familyNames(const ContactTable &table) {
+    QStringList names;
+    for (const ContactEntry &entry : table)
+        names.append(entry.person->nameValue().lastName);
+    return names;
+}
+
+TEST(QMvCardReadTest, EmptyTextGivesOneContainerWithTheAllContactsGroupOnly) {
+    for (const QString &text : {QString(), QString(), QStringLiteral("BEGIN:VCA")}) {
+        const auto table = read(text);
+        ASSERT_TRUE(table);
+        ASSERT_EQ(table->size(), 1);
+        const ContainerRecord &container = table->first();
+        EXPECT_EQ(container.name, QStringLiteral("vCard"));
+        EXPECT_EQ(container.type, 1);
+        EXPECT_EQ(container.identifier, QString());
+        ASSERT_EQ(container.groups.size(), 1);
+        const GroupRecord &all = *container.groups.first();
+        EXPECT_TRUE(all.top);
+        EXPECT_EQ(all.name, QStringLiteral("All Contacts"));
+        EXPECT_EQ(all.containerName, QStringLiteral("vCard"));
+        EXPECT_EQ(all.uniqueId, QString());
+        EXPECT_TRUE(all.contactTable->isEmpty());
+        EXPECT_EQ(QMvCard::contactsInContainer(container), all.contactTable);
+    }
+}
+
+TEST(QMvCardReadTest, CardsAreCutAtLineStartsWhateverTheCaseAndTheTextAround) {
+    const QString text =
+        QStringLiteral("junk before\r\n") + card(QStringLiteral("One")) +
+        QStringLiteral("between\r\nbegin:vcard\r\nversion:3.0\r\nn:Two;;;;\r\nend:vcard\r\n") +
+        card(QStringLiteral("Three"), QStringLiteral("NOTE:see END:VCARD and BEGIN:VCARD\r\n")) +
+        QStringLiteral("BEGIN:VCARD\nVERSION:3.0\nN:Four;;;;\nEND:VCARD");
+    const auto table = read(text);
+    ASSERT_TRUE(table);
+    const ContactTable &all = *table->first().groups.first()->contactTable;
+    EXPECT_EQ(familyNames(all), QStringList({"One", "Two", "Three", "Four"}));
+    EXPECT_EQ(all[2].person->stringValueForIdentifier(FieldId::Note),
+              QStringLiteral("see END:VCARD and BEGIN:VCARD"));
+    for (const ContactEntry &entry : all) {
+        EXPECT_TRUE(entry.isNew);
+        EXPECT_EQ(entry.labelIndex, 0);
+        EXPECT_EQ(entry.uniqueId, entry.person->uniqueId());
+    }
+}
+
+TEST(QMvCardReadTest, BeginWithoutEndEndsTheReadingKeepingTheCardsBefore) {
+    const QString text = card(QStringLiteral("One")) + QStringLiteral("BEGIN:VCARD\r\nN:Broken;;;;\r\n");
+    EXPECT_EQ(familyNames(*read(text)->first().groups.first()->contactTable), QStringList({"One"}));
+}
+
+TEST(QMvCardReadTest, NestedCardsStayWithTheirOuterCard) {
+    const QString text =
+        QStringLiteral("BEGIN:VCARD\r\nVERSION:2.1\r\nN:Parent\r\nBEGIN:VCARD\r\nVERSION:2.1\r\n"
+                       "N:Child\r\nEND:VCARD\r\nTEL:1\r\nX-FOO:outer\r\nEND:VCARD\r\n") +
+        card(QStringLiteral("After"));
+    const auto table = read(text);
+    const ContactTable &all = *table->first().groups.first()->contactTable;
+    EXPECT_EQ(familyNames(all), QStringList({"Child", "Parent", "After"}));
+    EXPECT_EQ(all[1].person->stringValueForIdentifier(QStringLiteral("FOO")), QStringLiteral("outer"));
+    EXPECT_TRUE(all[0].person->customIdentifiers().isEmpty());
+}
+
+TEST(QMvCardReadTest, ProgressReportsTheOffsetPastEachCardAndCanStop) {
+    const QString first = card(QStringLiteral("One"));
+    const QString text = first + QStringLiteral("x\r\n") + card(QStringLiteral("Two"));
+    QList<quint64> positions;
+    const auto table = QMvCard().containersFromVCards(text, nullptr, [&](bool *stop, quint64 position) {
+        EXPECT_FALSE(*stop);
+        positions.append(position);
+    });
+    ASSERT_TRUE(table);
+    EXPECT_EQ(positions, QList<quint64>({quint64(first.size()), quint64(text.size())}));
+
+    int calls = 0;
+    EXPECT_EQ(QMvCard().containersFromVCards(text, nullptr,
+                                             [&](bool *stop, quint64) {
+                                                 ++calls;
+                                                 *stop = true;
+                                             }),
+              nullptr);
+    EXPECT_EQ(calls, 1);
+}
+
+TEST(QMvCardReadTest, CategoriesMakeSortedGroupsSharingThePersonButNotTheMarks) {
+    const QString text =
+        card(QStringLiteral("One"), QStringLiteral("CATEGORIES:b, A\r\n")) +
+        card(QStringLiteral("Two"), QStringLiteral("CATEGORIES:a,b,b\r\nCATEGORIES:A\r\n")) +
+        card(QStringLiteral("Three"), QStringLiteral("categories:lower\r\nCATEGORIES;X=1:param\r\n"
+                                                     "item1.CATEGORIES:grouped\r\n"));
+    const auto table = read(text);
+    const ContainerRecord &container = table->first();
+    EXPECT_EQ(groupNames(container), QStringList({"All Contacts", "A", "a", "b"}));
+    const GroupRecord &b = *container.groups[3];
+    EXPECT_FALSE(b.top);
+    EXPECT_EQ(b.containerName, QStringLiteral("Local"));
+    EXPECT_TRUE(b.uniqueId->startsWith(QStringLiteral("b-")));
+    EXPECT_EQ(familyNames(*b.contactTable), QStringList({"One", "Two"}));
+    EXPECT_EQ(familyNames(*container.groups[1]->contactTable), QStringList({"One", "Two"}));
+
+    const ContactEntry &inAll = container.groups[0]->contactTable->at(0);
+    ContactEntry &inB = (*b.contactTable)[0];
+    EXPECT_EQ(inAll.person, inB.person);
+    inB.deleted = true;
+    EXPECT_FALSE(inAll.deleted);
+    EXPECT_EQ(QMvCard::contactsForGroup(b, container), b.contactTable);
+    GroupRecord stranger;
+    stranger.uniqueId = QStringLiteral("nope");
+    EXPECT_EQ(QMvCard::contactsForGroup(stranger, container), nullptr);
+}
+
+TEST(QMvCardReadTest, CategoriesAreUnfoldedSplitOnUnescapedCommasAndUnescaped) {
+    EXPECT_EQ(QMvCard::findCategories2(
+                  card(QStringLiteral("x"), QStringLiteral("CATEGORIES:Long na\r\n me,a\\,b,c\\\\,\r\n"))),
+              QStringList({"Long name", "a,b", "c\\", ""}));
+    // A category named like the all-contacts group is a group of its own.
+    const auto table = read(card(QStringLiteral("x"), QStringLiteral("CATEGORIES:All Contacts\r\n")));
+    ASSERT_EQ(table->first().groups.size(), 2);
+    EXPECT_EQ(table->first().groups[1]->contactTable->size(), 1);
+    EXPECT_EQ(table->first().groups[0]->contactTable->size(), 1);
+}
+
+TEST(QMvCardReadTest, ARejectedCardStillMakesItsGroups) {
+    const auto table = read(QStringLiteral("BEGIN:VCARD\r\nCATEGORIES:Ghost\r\nBEGIN:VCARD\r\nEND:VCARD\r\n"
+                                           "BEGIN:VCARD\r\nEND:VCARD\r\nEND:VCARD\r\n"));
+    ASSERT_TRUE(table);
+    QStringList names = groupNames(table->first());
+    EXPECT_TRUE(names.contains(QStringLiteral("Ghost")));
+}
+
+TEST(QMvCardReadTest, XLinesBecomeCustomItems) {
+    const QString text =
+        card(QStringLiteral("One"),
+             QStringLiteral("X-FOO;type=Home:1\r\nX-FOO;type=Work:2\r\nX-BAR:x:y\r\nX-ABUID:abc\r\n"
+                            "X-AIM:someone\r\nitem1.X-GROUPED:no\r\nX-LONG:first\r\n  second\r\n"
+                            "X-ESC:a\\nb\\\\c\r\nX-Q;type=\"a:b;c\":v\r\nX-NOLABEL;charset=x:w\r\n"));
+    const auto table = read(text);
+    QMPerson &person = *table->first().groups.first()->contactTable->first().person;
+    EXPECT_EQ(person.customIdentifiers(), QStringList({"FOO", "BAR", "LONG", "ESC", "Q", "NOLABEL"}));
+    EXPECT_EQ(person.typeForIdentifier(QStringLiteral("FOO")), ValueKind::Labeled);
+    const LabeledValueList foo = *person.labeledValueForIdentifier(QStringLiteral("FOO"));
+    ASSERT_EQ(foo.size(), 2);
+    EXPECT_EQ(foo[0].labelText(), QStringLiteral("Home"));
+    EXPECT_EQ(foo[0].stringValue, QStringLiteral("1"));
+    EXPECT_EQ(foo[1].labelText(), QStringLiteral("Work"));
+    EXPECT_EQ(person.customItemForIdentifier(QStringLiteral("FOO"))->labels, QStringList({"Home", "Work"}));
+    EXPECT_EQ(person.typeForIdentifier(QStringLiteral("BAR")), ValueKind::String);
+    EXPECT_EQ(person.stringValueForIdentifier(QStringLiteral("BAR")), QStringLiteral("x:y"));
+    EXPECT_EQ(person.stringValueForIdentifier(QStringLiteral("LONG")), QStringLiteral("first second"));
+    EXPECT_EQ(person.stringValueForIdentifier(QStringLiteral("ESC")), QStringLiteral("a\nb\\c"));
+    EXPECT_EQ(person.labeledValueForIdentifier(QStringLiteral("Q"))->first().labelText(),
+              QStringLiteral("a:b;c"));
+    EXPECT_EQ(person.labeledValueForIdentifier(QStringLiteral("Q"))->first().stringValue,
+              QStringLiteral("v"));
+    EXPECT_EQ(person.labeledValueForIdentifier(QStringLiteral("NOLABEL"))->first().labelText(),
+              QStringLiteral("charset=x"));
+}
+
+// Extensions the serializer reads as fields are no custom items, or an export would write
+// them twice.
+TEST(QMvCardReadTest, ExtensionsReadAsFieldsAreNoCustomItems) {
+    auto table =
+        read(card(QStringLiteral("One"), QStringLiteral("X-ABDATE:2000-01-02\r\nX-MAIDENNAME:Moss\r\n"
+                                                        "X-GTALK:someone\r\nx-abrelatednames:Sue\r\n")));
+    QMPerson &person = *table->first().groups.first()->contactTable->first().person;
+    EXPECT_TRUE(person.customIdentifiers().isEmpty());
+    EXPECT_EQ(person.datesValues().size(), 1);
+    EXPECT_EQ(person.nameValue().previousFamilyName, QStringLiteral("Moss"));
+}
+
+TEST(QMvCardReadTest, PlainAndLabeledLinesOfOneItemMakeOneLabeledItem) {
+    for (const QString &lines : {QStringLiteral("X-FOO:plain\r\nX-FOO;type=Home:1\r\n"),
+                                 QStringLiteral("X-FOO;type=Home:1\r\nX-FOO:plain\r\n")}) {
+        auto table = read(card(QStringLiteral("One"), lines));
+        QMPerson &person = *table->first().groups.first()->contactTable->first().person;
+        EXPECT_EQ(person.typeForIdentifier(QStringLiteral("FOO")), ValueKind::Labeled);
+        const LabeledValueList values = *person.labeledValueForIdentifier(QStringLiteral("FOO"));
+        ASSERT_EQ(values.size(), 2);
+        QStringList texts = {values[0].stringValue, values[1].stringValue};
+        EXPECT_TRUE(texts.contains(QStringLiteral("plain")) && texts.contains(QStringLiteral("1")));
+        // Every later enumeration of the item works.
+        EXPECT_EQ(person.customValueForIdentifier(QStringLiteral("FOO")).has_value(), true);
+    }
+}
+
+// A document reads while another exports: each touches only its own contacts and the
+// guarded class-level tables (run under ThreadSanitizer).
+TEST(QMvCardReadTest, ReadingAndWritingOnSeveralThreadsAtOnce) {
+    QString text;
+    for (int i = 0; i < 30; ++i)
+        text += card(QStringLiteral("N%1").arg(i), QStringLiteral("CATEGORIES:G%1\r\nX-ITEM;type=L%2:v\r\n"
+                                                                  "item1.TEL:1\r\nitem1.X-ABLabel:lab%2\r\n")
+                                                       .arg(i % 3)
+                                                       .arg(i));
+    // As in the program, the main thread has made a contact (and met the settings) first.
+    QMPerson first;
+    std::vector<std::thread> threads;
+    std::vector<int> counts(4);
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&, t] {
+            const auto table = QMvCard().containersFromVCards(text);
+            const ContainerRecord &container = table->first();
+            const auto written = QMvCard().vCardsFromContacts(*QMvCard::contactsInContainer(container),
+                                                              {VCardOption::Custom, VCardOption::Categories},
+                                                              &container, {}, QList<CustomItemDefinition>());
+            counts[t] =
+                int(QMvCard::contactsInContainer(QMvCard().containersFromVCards(*written)->first())->size());
+        });
+    }
+    for (std::thread &thread : threads)
+        thread.join();
+    EXPECT_EQ(counts, std::vector<int>(4, 30));
+}
+
+// Real files of other programs: each is read whole, and each card becomes a contact.
+TEST(QMvCardReadTest, EverySharedFileIsRead) {
+    int contacts = 0;
+    int filesRead = 0;
+    QHash<QString, ContactTable> byFile;
+    for (const auto &[name, text] : sharedVCardFiles()) {
+        const auto table = QMvCard().containersFromVCards(text);
+        ASSERT_TRUE(table) << name.toStdString();
+        const ContactTable &all = *QMvCard::contactsInContainer(table->first());
+        byFile.insert(name, all);
+        contacts += int(all.size());
+        ++filesRead;
+    }
+    if (filesRead == 0)
+        GTEST_SKIP() << "no shared test files";
+    EXPECT_GT(contacts, 70);
+    EXPECT_EQ(byFile.value(QStringLiteral("v21_multiple_entry.vcf")).size(), 3);
+    EXPECT_EQ(byFile.value(QStringLiteral("v21_nest.vcf")).size(), 3);
+    EXPECT_EQ(byFile.value(QStringLiteral("gmail-list.vcf")).size(), 3);
+    EXPECT_EQ(byFile.value(QStringLiteral("John_Doe_ANDROID.vcf")).size(), 6);
+    const ContactTable iphone = byFile.value(QStringLiteral("John_Doe_IPHONE.vcf"));
+    ASSERT_EQ(iphone.size(), 1);
+    EXPECT_EQ(iphone[0].person->nameValue().firstName, QStringLiteral("John"));
+    EXPECT_EQ(iphone[0].person->nameValue().lastName, QStringLiteral("Doe"));
+    EXPECT_FALSE(iphone[0].person->phoneValues().isEmpty());
+    const ContactTable japanese = byFile.value(QStringLiteral("v21_japanese_1.vcf"));
+    ASSERT_EQ(japanese.size(), 1);
+    EXPECT_EQ(japanese[0].person->nameValue().lastName, QStringLiteral("安藤ロイド"));
+}
+
+} // namespace
+
+namespace {
+
+// Any cut of a real file reads without harm: the cards before the cut stay, nothing else
+// appears.
+TEST(QMvCardReadTest, CutFilesKeepTheCardsBeforeTheCut) {
+    for (const QString &text : sharedVCardTexts()) {
+        const qsizetype whole = QMvCard::contactsInContainer(read(text)->first())->size();
+        for (qsizetype cut = 0; cut < text.size(); cut += std::max<qsizetype>(1, text.size() / 23)) {
+            const auto table = read(text.left(cut));
+            ASSERT_TRUE(table);
+            EXPECT_LE(QMvCard::contactsInContainer(table->first())->size(), whole);
+            QMvCard::findCategories2(QStringView(text).mid(cut));
+        }
+    }
+}
+
+} // namespace
