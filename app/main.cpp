@@ -1,6 +1,7 @@
 #include "app/AppDelegate.h"
 #include "app/DocumentController.h"
 #include "app/Product.h"
+#include "app/QMvCardReader.h"
 #include "platform/core/Dispatch.h"
 #include "platform/core/Localization.h"
 #include "platform/ui/Application.h"
@@ -16,6 +17,7 @@ int main(int argc, char *argv[]) {
     QApplication::setWindowIcon(QIcon(tessarin::Product::icon()));
     loadLocalizedStrings(QApplication::applicationDirPath() + QStringLiteral("/translations"));
 
+    tessarin::ContactsReader::setShared(std::make_shared<tessarin::QMvCardReader>());
     tessarin::AppDelegate delegate;
     tessarin::DocumentController documentController;
     Application::shared().setDelegate(&delegate);
