@@ -6,7 +6,6 @@
 #include "platform/ui/ContentTypes.h"
 #include "platform/ui/TextFile.h"
 
-#include <QApplication>
 #include <QFile>
 
 #include <memory>
@@ -78,13 +77,3 @@ void BM_DocumentReadBehindProgressWindow(benchmark::State &state) {
 BENCHMARK(BM_DocumentReadBehindProgressWindow)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
-
-int main(int argc, char **argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
