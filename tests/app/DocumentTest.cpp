@@ -16,6 +16,7 @@
 #include <QProgressBar>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -195,10 +196,6 @@ TEST(Document, AFileOpenedBeforeOpensAtItsStoredFrame) {
     EXPECT_EQ(document->windowForSheet()->size(), QSize(700, 420));
 }
 
-} // namespace
-
-namespace {
-
 TEST(Document, ProgressFollowsThePositionReachedInTheText) {
     FakeOpening opening;
     QByteArray cards;
@@ -206,13 +203,12 @@ TEST(Document, ProgressFollowsThePositionReachedInTheText) {
         cards += "BEGIN:VCARD\r\nFN:Card " + QByteArray::number(i) + "\r\nEND:VCARD\r\n";
     opening.reader->cardDelayMilliseconds = 60;
     QList<int> seen;
-    std::function<void()> sample = [&] {
-        if (QWidget *modal = Application::shared().modalWindow()) {
+    QTimer sampler; // goes before `seen`
+    QObject::connect(&sampler, &QTimer::timeout, [&seen] {
+        if (QWidget *modal = Application::shared().modalWindow())
             seen.append(modal->findChild<QProgressBar *>()->value());
-            Dispatch::after(20, sample);
-        }
-    };
-    Dispatch::main(sample);
+    });
+    sampler.start(20);
     ASSERT_NE(opening.open(writeTestFile(QStringLiteral("twenty.vcf"), cards)), nullptr);
     ASSERT_FALSE(seen.isEmpty());
     EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
