@@ -85,9 +85,8 @@ bool Document::readFromURL(const QUrl &url, const QString &typeName, PlatformErr
     } else {
         advice = L("Please make sure the file is vCard 2.1/3.0 file, or text encoding.");
         if (!mainViewController_) {
-            if (!parseBehindProgressWindow(reader, *text, QFileInfo(path).fileName(), &pending))
+            if (!parseBehindProgressWindow(reader, *text, QFileInfo(path).fileName(), &contents, &pending))
                 return false; // cancelled: nothing opens, nothing is shown
-            contents = containerTable_;
         } else {
             contents = reader->containersFromVCards(*text, &pending, {});
         }
@@ -109,7 +108,8 @@ bool Document::readFromURL(const QUrl &url, const QString &typeName, PlatformErr
 }
 
 bool Document::parseBehindProgressWindow(const ContactsReader::Ptr &reader, const QString &text,
-                                         const QString &fileName, PlatformError *pending) {
+                                         const QString &fileName, DocumentContentsPtr *contents,
+                                         PlatformError *pending) {
     ProgressAlert *alert = progressAlert();
     // Not localized: the format names a file.
     const ProgressRunPtr run = alert->beginRun(QStringLiteral("Reading the file: %1").arg(fileName));
@@ -138,7 +138,7 @@ bool Document::parseBehindProgressWindow(const ContactsReader::Ptr &reader, cons
     if (response != ModalResponse::Stop || !outcome->done.load(std::memory_order_acquire))
         return false;
     *pending = outcome->error;
-    containerTable_ = outcome->contents;
+    *contents = outcome->contents;
     return true;
 }
 

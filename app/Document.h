@@ -34,7 +34,8 @@ public:
 private:
     // The parse on the worker pool behind the progress window; false when cancelled.
     bool parseBehindProgressWindow(const ContactsReader::Ptr &reader, const QString &text,
-                                   const QString &fileName, PlatformError *pending);
+                                   const QString &fileName, DocumentContentsPtr *contents,
+                                   PlatformError *pending);
     void handOver(DocumentContentsPtr contents);
 
     QPointer<WindowController> mainWindowController_;
