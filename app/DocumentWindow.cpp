@@ -14,7 +14,7 @@
 
 namespace tessarin {
 
-WindowController *makeDocumentWindow(Document *document, std::shared_ptr<ContainerTable> containerTable) {
+WindowController *makeDocumentWindow(::Document *document, std::shared_ptr<ContainerTable> containerTable) {
     const QString name = document->fileURL().isEmpty()
                              ? document->displayName()
                              : QFileInfo(document->fileURL().toLocalFile()).fileName();

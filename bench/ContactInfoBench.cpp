@@ -5,7 +5,7 @@
 #include "contact_info/DetailRowModel.h"
 #include "tests/contact_info/ContactInfoTestSupport.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 
 #include <benchmark/benchmark.h>
 
@@ -51,13 +51,3 @@ void BM_CardShow(benchmark::State &state) {
 BENCHMARK(BM_CardShow)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char **argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
