@@ -6,6 +6,7 @@
 
 #include <QFontDatabase>
 #include <QFrame>
+#include <QLabel>
 #include <QScreen>
 #include <QStackedWidget>
 #include <QTableView>
@@ -440,6 +441,35 @@ TEST_F(WindowTest, EditButtonSwitchesSeparatorTitleAndDetailView) {
     EXPECT_EQ(controller->editButton()->text(), QStringLiteral("Lock"));
     EXPECT_EQ(stack->currentWidget(), view->contactInfoController()->tableView());
     EXPECT_TRUE(UserDefaults::standard().boolForKey(QStringLiteral("QM1DlastEditState")));
+}
+
+TEST_F(WindowTest, EditCrossFadeLetsClicksThroughAndEnds) {
+    TestDocument *document = open();
+    WindowController *controller = document->controller;
+    controller->splitButtons()->press(1);
+    WindowController::setAnimationsEnabled(true);
+    controller->editButton()->click();
+    WindowController::setAnimationsEnabled(false);
+    QWidget *panel = content(document)->contactInfoController()->view();
+    QPointer<QLabel> overlay = panel->findChild<QLabel *>(QString(), Qt::FindDirectChildrenOnly);
+    ASSERT_TRUE(overlay);
+    EXPECT_TRUE(overlay->testAttribute(Qt::WA_TransparentForMouseEvents));
+    // The state has switched at once; only the picture of the table is still fading.
+    EXPECT_FALSE(content(document)->editState());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return overlay.isNull(); }, 3000));
+}
+
+TEST_F(WindowTest, RefreshWithoutStoredGroupPaneStateShowsTheGroupList) {
+    TestDocument *document = open();
+    ViewController *view = content(document);
+    UserDefaults::standard().removeObject(QStringLiteral("QM1DshowGroupView"));
+    Window *window = document->controller->window();
+    window->setGeometry(QRect(window->geometry().topLeft(), QSize(1100, 700)));
+    view->setRepresentedObject(QVariant());
+    EXPECT_FALSE(view->splitViewController()->splitViewItems()[0]->isCollapsed());
+    EXPECT_TRUE(UserDefaults::standard().boolForKey(QStringLiteral("QM1DshowGroupView")));
+    EXPECT_EQ(window->size(), QSize(900, 500));
+    EXPECT_EQ(view->contactsViewController()->subContactTable().size(), 5u);
 }
 
 TEST_F(WindowTest, CsvDocumentOpensLockedAndBecomesUntitledVCardOnlyOnOk) {

@@ -1,0 +1,53 @@
+// Opens a file in the real document window and works it as a user would, for screenshots
+// under Xvfb (not a test):
+//   window_demo FILE [panes] [view=VIEW TYPE] [lock] [row=N]
+// panes presses both pane buttons; view= picks a view type from its pull-down; lock presses
+// the edit button; row= selects a table row.
+#include "app/AppDelegate.h"
+#include "app/Document.h"
+#include "app/DocumentController.h"
+#include "app/QMvCardReader.h"
+#include "platform/core/Dispatch.h"
+#include "platform/ui/Application.h"
+
+#include <QApplication>
+#include <QTableView>
+#include <QUrl>
+
+int main(int argc, char *argv[]) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tessarin2"));
+    QApplication::setOrganizationName(QStringLiteral("Tessarin2"));
+    const QStringList arguments = application.arguments();
+    if (arguments.size() < 2)
+        return 2;
+
+    tessarin::ContactsReader::setShared(std::make_shared<tessarin::QMvCardReader>());
+    tessarin::AppDelegate delegate;
+    tessarin::DocumentController controller;
+    Application::shared().setDelegate(&delegate);
+    Application::shared().setMainMenuBuilder(&tessarin::AppDelegate::buildMainMenu);
+    Dispatch::main([&] { controller.openDocumentWithContentsOfURL(QUrl::fromLocalFile(arguments.value(1))); });
+    Dispatch::after(2500, [&] {
+        if (controller.documents().isEmpty())
+            return;
+        auto *document = static_cast<tessarin::Document *>(controller.documents().first());
+        tessarin::WindowController *window = document->mainWindowController();
+        for (const QString &step : arguments.mid(2)) {
+            if (step == QLatin1String("panes")) {
+                window->splitButtons()->press(0);
+                window->splitButtons()->press(1);
+            } else if (step.startsWith(QLatin1String("view="))) {
+                Menu *menu = window->viewTypePopup()->pullDownMenu();
+                menu->update();
+                menu->itemAtIndex(menu->indexOfItemWithRepresentedObject(step.mid(5)))->trigger();
+            } else if (step == QLatin1String("lock")) {
+                window->editButton()->click();
+            } else if (step.startsWith(QLatin1String("row="))) {
+                tessarin::ViewController *view = window->mainViewController();
+                view->contactsViewController()->selectRowIndexes({step.mid(4).toInt()});
+            }
+        }
+    });
+    return application.exec();
+}
