@@ -299,6 +299,19 @@ TEST_F(WindowTest, ItemsMenuInsertsAsSecondColumnAndRemovesAgain) {
     EXPECT_TRUE(items->itemWithTitle(QStringLiteral("Show Custom Items")));
 }
 
+TEST_F(WindowTest, ItemsMenuOnAViewTypeMissingFromTheTableStartsItWithName) {
+    TestDocument *document = open();
+    QVariantMap types = UserDefaults::standard().dictionaryForKey(QStringLiteral("QM1DviewTypeDict"));
+    types.remove(QStringLiteral("Email"));
+    UserDefaults::standard().setObject(types, QStringLiteral("QM1DviewTypeDict"));
+    choose(document->controller->itemsPopup(), QStringLiteral("Phone"));
+    EXPECT_EQ(UserDefaults::standard()
+                  .dictionaryForKey(QStringLiteral("QM1DviewTypeDict"))
+                  .value(QStringLiteral("Email")),
+              QVariant(QStringList{QStringLiteral("Name"), QStringLiteral("Phone")}));
+    EXPECT_EQ(columns(content(document)), (QStringList{QStringLiteral("Name"), QStringLiteral("Phone")}));
+}
+
 TEST_F(WindowTest, LabelsMenuFiltersTheRowsAndIsStored) {
     TestDocument *document = open();
     WindowController *controller = document->controller;
