@@ -556,6 +556,39 @@ TEST_F(WindowTest, SplitButtonsShowAndHideBothSidePanes) {
     EXPECT_TRUE(panes[2]->isCollapsed());
 }
 
+TEST_F(WindowTest, ViewMenuItemsReachTheWindowThroughTheRouter) {
+    TestDocument *document = open();
+    Menu *viewMenu =
+        document->controller->window()->mainMenu()->itemWithTitle(QStringLiteral("View"))->submenu();
+    ASSERT_NE(viewMenu, nullptr);
+    viewMenu->update();
+    MenuItem *group = viewMenu->itemAtIndex(0);
+    EXPECT_EQ(group->title(), QStringLiteral("Show Group"));
+    group->trigger();
+    EXPECT_FALSE(content(document)->splitViewController()->splitViewItems()[0]->isCollapsed());
+    viewMenu->update();
+    EXPECT_EQ(group->title(), QStringLiteral("Hide Group"));
+    MenuItem *info = viewMenu->itemWithTitle(QStringLiteral("Show Contact Info"));
+    ASSERT_NE(info, nullptr);
+    info->trigger();
+    EXPECT_TRUE(content(document)->contactInfoVisible());
+    viewMenu->update();
+    EXPECT_EQ(info->title(), QStringLiteral("Hide Contact Info"));
+}
+
+TEST_F(WindowTest, CleaningTheViewTypesPutsNameBack) {
+    TestDocument *document = open();
+    QVariantMap types = UserDefaults::standard().dictionaryForKey(QStringLiteral("QM1DviewTypeDict"));
+    types.remove(QStringLiteral("Name"));
+    types.insert(QStringLiteral("Mine"), QStringList{QStringLiteral("Unknown")});
+    UserDefaults::standard().setObject(types, QStringLiteral("QM1DviewTypeDict"));
+    document->controller->updateViewTypeDict();
+    const QVariantMap cleaned = UserDefaults::standard().dictionaryForKey(QStringLiteral("QM1DviewTypeDict"));
+    EXPECT_EQ(cleaned.value(QStringLiteral("Name")), QVariant(QStringList{QStringLiteral("Name")}));
+    EXPECT_TRUE(cleaned.contains(QStringLiteral("Mine")));
+    EXPECT_TRUE(cleaned.value(QStringLiteral("Mine")).toStringList().isEmpty());
+}
+
 TEST_F(WindowTest, GroupMenuNamesTheSelectedGroupAndTogglesTheList) {
     TestDocument *document = open();
     WindowController *controller = document->controller;
