@@ -614,9 +614,14 @@ TEST_F(WindowTest, GroupSelectionShowsItsContactsAndRenameAppliesToTheEditedGrou
     EXPECT_EQ(view->contactsViewController()->footerText(), QStringLiteral("Friends: total 2 contacts"));
 
     // The selection moved on before the edit committed: the edited group is renamed.
+    document->controller->splitButtons()->press(0);
     view->groupSelectionDidChange(all);
-    view->groupNameWillChange(QStringLiteral("Pals"), friends);
+    GroupOutlineModel *outline = view->groupViewController()->outlineModel();
+    const QModelIndex row = outline->indexOfGroup(friends.get());
+    ASSERT_TRUE(row.isValid());
+    EXPECT_TRUE(outline->setData(row, QStringLiteral("Pals")));
     EXPECT_EQ(friends->name, QStringLiteral("Pals"));
+    EXPECT_EQ(outline->data(outline->indexOfGroup(friends.get())).toString(), QStringLiteral("Pals"));
     EXPECT_EQ(all->name, QStringLiteral("All Contacts"));
     EXPECT_TRUE(document->controller->window()->isDocumentEdited());
     view->groupNameWillChange(QString(), friends);
