@@ -154,8 +154,6 @@ void ViewController::viewWillAppear() {
         if (windowController)
             windowController->showGroupView(false);
         groupViewController_->updateTable();
-        contactsViewController_->setSubContactTableDirty(true);
-        contactsViewController_->updateTable();
         contactsViewController_->tableView()->setFocus();
     } else if (windowController) {
         windowController->showGroupView(false);
@@ -168,10 +166,13 @@ void ViewController::viewWillAppear() {
     // The detail pane starts collapsed, as the visibility flag says.
     contactInfoVisible_ = false;
     items[2]->setCollapsed(true, false);
-    if (!newWindow_)
+    // Either way the table's rows are built once: the edit state's refresh builds them.
+    if (!newWindow_) {
         setEditState(UserDefaults::standard().boolForKey(LastEditStateKey));
-    else
+    } else {
         applyDefaultFrame(100);
+        contactsViewController_->updateTable();
+    }
 }
 
 void ViewController::viewWillDisappear() {

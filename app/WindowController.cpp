@@ -365,7 +365,9 @@ void WindowController::itemsPopupSelected(MenuItem *item) {
     UserDefaults &defaults = UserDefaults::standard();
     viewTypeDict_ = defaults.dictionaryForKey(ViewController::ViewTypeDictKey);
     QStringList columns = viewTypeDict_.value(selectedViewType_).toStringList();
-    if (!columns.contains(identifier))
+    if (!viewTypeDict_.contains(selectedViewType_))
+        columns = {FieldId::Name, identifier}; // a view type the stored table lost starts again
+    else if (!columns.contains(identifier))
         columns.insert(std::min<qsizetype>(1, columns.size()), identifier);
     else if (columns.size() >= 2)
         columns.removeOne(identifier);

@@ -1,5 +1,6 @@
 #include "app/QMvCardReader.h"
 #include "model/QMvCard.h"
+#include "platform/core/UserDefaults.h"
 #include "tests/app/Opening.h"
 
 #include <QDir>
@@ -65,6 +66,24 @@ TEST(FileReading, ACsvFileBecomesOneVCardContainerWithItsAllContactsGroup) {
     EXPECT_EQ(group.uniqueId, QString());
     EXPECT_EQ(group.contactTable, contents->contactTable());
     EXPECT_EQ(opening.shownNames(document), QStringList({"Grace Hopper", "Edsger Dijkstra"}));
+}
+
+TEST(FileReading, ACsvFileOpensLockedAndAVCardFileInTheStoredEditState) {
+    RealOpening opening;
+    UserDefaults::standard().setObject(QStringLiteral("100 100 900 500"),
+                                       QStringLiteral("NSWindow Frame kept.vcf"));
+    UserDefaults::standard().setBool(false, QStringLiteral("QM1DlastEditState"));
+    ::Document *csv =
+        opening.open(writeTestFile(QStringLiteral("locked.csv"), "Name,Email\nGrace Hopper,g@example.org\n"));
+    ASSERT_NE(csv, nullptr);
+    EXPECT_FALSE(contentsShown(csv)->editState());
+    auto *window = static_cast<tessarin::Document *>(csv)->mainWindowController();
+    EXPECT_EQ(window->editButton()->text(), QStringLiteral("Edit"));
+    ::Document *vcf = opening.open(writeTestFile(
+        QStringLiteral("kept.vcf"), "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ada\r\nN:;Ada;;;\r\nEND:VCARD\r\n"));
+    ASSERT_NE(vcf, nullptr);
+    EXPECT_FALSE(contentsShown(vcf)->editState());
+    EXPECT_EQ(contentsShown(vcf)->contactsViewController()->subContactTable().size(), 1u);
 }
 
 TEST(FileReading, AnUntitledDocumentHasAnEmptyAllContactsGroupInAVCardContainer) {

@@ -299,6 +299,19 @@ TEST_F(WindowTest, ItemsMenuInsertsAsSecondColumnAndRemovesAgain) {
     EXPECT_TRUE(items->itemWithTitle(QStringLiteral("Show Custom Items")));
 }
 
+TEST_F(WindowTest, ItemsMenuOnAViewTypeMissingFromTheTableStartsItWithName) {
+    TestDocument *document = open();
+    QVariantMap types = UserDefaults::standard().dictionaryForKey(QStringLiteral("QM1DviewTypeDict"));
+    types.remove(QStringLiteral("Email"));
+    UserDefaults::standard().setObject(types, QStringLiteral("QM1DviewTypeDict"));
+    choose(document->controller->itemsPopup(), QStringLiteral("Phone"));
+    EXPECT_EQ(UserDefaults::standard()
+                  .dictionaryForKey(QStringLiteral("QM1DviewTypeDict"))
+                  .value(QStringLiteral("Email")),
+              QVariant(QStringList{QStringLiteral("Name"), QStringLiteral("Phone")}));
+    EXPECT_EQ(columns(content(document)), (QStringList{QStringLiteral("Name"), QStringLiteral("Phone")}));
+}
+
 TEST_F(WindowTest, LabelsMenuFiltersTheRowsAndIsStored) {
     TestDocument *document = open();
     WindowController *controller = document->controller;
@@ -543,6 +556,39 @@ TEST_F(WindowTest, SplitButtonsShowAndHideBothSidePanes) {
     EXPECT_TRUE(panes[2]->isCollapsed());
 }
 
+TEST_F(WindowTest, ViewMenuItemsReachTheWindowThroughTheRouter) {
+    TestDocument *document = open();
+    Menu *viewMenu =
+        document->controller->window()->mainMenu()->itemWithTitle(QStringLiteral("View"))->submenu();
+    ASSERT_NE(viewMenu, nullptr);
+    viewMenu->update();
+    MenuItem *group = viewMenu->itemAtIndex(0);
+    EXPECT_EQ(group->title(), QStringLiteral("Show Group"));
+    group->trigger();
+    EXPECT_FALSE(content(document)->splitViewController()->splitViewItems()[0]->isCollapsed());
+    viewMenu->update();
+    EXPECT_EQ(group->title(), QStringLiteral("Hide Group"));
+    MenuItem *info = viewMenu->itemWithTitle(QStringLiteral("Show Contact Info"));
+    ASSERT_NE(info, nullptr);
+    info->trigger();
+    EXPECT_TRUE(content(document)->contactInfoVisible());
+    viewMenu->update();
+    EXPECT_EQ(info->title(), QStringLiteral("Hide Contact Info"));
+}
+
+TEST_F(WindowTest, CleaningTheViewTypesPutsNameBack) {
+    TestDocument *document = open();
+    QVariantMap types = UserDefaults::standard().dictionaryForKey(QStringLiteral("QM1DviewTypeDict"));
+    types.remove(QStringLiteral("Name"));
+    types.insert(QStringLiteral("Mine"), QStringList{QStringLiteral("Unknown")});
+    UserDefaults::standard().setObject(types, QStringLiteral("QM1DviewTypeDict"));
+    document->controller->updateViewTypeDict();
+    const QVariantMap cleaned = UserDefaults::standard().dictionaryForKey(QStringLiteral("QM1DviewTypeDict"));
+    EXPECT_EQ(cleaned.value(QStringLiteral("Name")), QVariant(QStringList{QStringLiteral("Name")}));
+    EXPECT_TRUE(cleaned.contains(QStringLiteral("Mine")));
+    EXPECT_TRUE(cleaned.value(QStringLiteral("Mine")).toStringList().isEmpty());
+}
+
 TEST_F(WindowTest, GroupMenuNamesTheSelectedGroupAndTogglesTheList) {
     TestDocument *document = open();
     WindowController *controller = document->controller;
@@ -568,9 +614,14 @@ TEST_F(WindowTest, GroupSelectionShowsItsContactsAndRenameAppliesToTheEditedGrou
     EXPECT_EQ(view->contactsViewController()->footerText(), QStringLiteral("Friends: total 2 contacts"));
 
     // The selection moved on before the edit committed: the edited group is renamed.
+    document->controller->splitButtons()->press(0);
     view->groupSelectionDidChange(all);
-    view->groupNameWillChange(QStringLiteral("Pals"), friends);
+    GroupOutlineModel *outline = view->groupViewController()->outlineModel();
+    const QModelIndex row = outline->indexOfGroup(friends.get());
+    ASSERT_TRUE(row.isValid());
+    EXPECT_TRUE(outline->setData(row, QStringLiteral("Pals")));
     EXPECT_EQ(friends->name, QStringLiteral("Pals"));
+    EXPECT_EQ(outline->data(outline->indexOfGroup(friends.get())).toString(), QStringLiteral("Pals"));
     EXPECT_EQ(all->name, QStringLiteral("All Contacts"));
     EXPECT_TRUE(document->controller->window()->isDocumentEdited());
     view->groupNameWillChange(QString(), friends);

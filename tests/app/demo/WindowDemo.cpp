@@ -1,8 +1,8 @@
 // Opens a file in the real document window and works it as a user would, for screenshots
 // under Xvfb (not a test):
-//   window_demo FILE [panes] [view=VIEW TYPE] [lock] [row=N]
+//   window_demo FILE [panes] [view=VIEW TYPE] [lock] [row=N] [open=sort|labels|contact]
 // panes presses both pane buttons; view= picks a view type from its pull-down; lock presses
-// the edit button; row= selects a table row.
+// the edit button; row= selects a table row; open= drops a pull-down down.
 #include "app/AppDelegate.h"
 #include "app/Document.h"
 #include "app/DocumentController.h"
@@ -27,7 +27,8 @@ int main(int argc, char *argv[]) {
     tessarin::DocumentController controller;
     Application::shared().setDelegate(&delegate);
     Application::shared().setMainMenuBuilder(&tessarin::AppDelegate::buildMainMenu);
-    Dispatch::main([&] { controller.openDocumentWithContentsOfURL(QUrl::fromLocalFile(arguments.value(1))); });
+    Dispatch::main(
+        [&] { controller.openDocumentWithContentsOfURL(QUrl::fromLocalFile(arguments.value(1))); });
     Dispatch::after(2500, [&] {
         if (controller.documents().isEmpty())
             return;
@@ -43,6 +44,12 @@ int main(int argc, char *argv[]) {
                 menu->itemAtIndex(menu->indexOfItemWithRepresentedObject(step.mid(5)))->trigger();
             } else if (step == QLatin1String("lock")) {
                 window->editButton()->click();
+            } else if (step.startsWith(QLatin1String("open="))) {
+                const QString which = step.mid(5);
+                PullDownButton *button = which == QLatin1String("sort")     ? window->sortOptionsPopup()
+                                         : which == QLatin1String("labels") ? window->labelsPopup()
+                                                                            : window->contactPopup();
+                Dispatch::after(300, [button] { button->showMenu(); });
             } else if (step.startsWith(QLatin1String("row="))) {
                 tessarin::ViewController *view = window->mainViewController();
                 view->contactsViewController()->selectRowIndexes({step.mid(4).toInt()});

@@ -1,0 +1,104 @@
+#include "app/DocumentWindow.h"
+#include "app/ViewController.h"
+#include "app/WindowController.h"
+#include "bench/VCardGenerator.h"
+#include "model/QMvCard.h"
+#include "platform/core/TempFiles.h"
+#include "platform/core/UserDefaults.h"
+#include "platform/ui/Document.h"
+
+#include <QCoreApplication>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+constexpr int kCards = 100000;
+
+// Generated text-only cards, read once; each window gets its own copy of the tables' records
+// only through sharing, so they are read afresh per run to keep runs independent.
+std::shared_ptr<ContainerTable> readCards() {
+    static const QString text = QString::fromUtf8(generateVCards({kCards, false, 7}));
+    return QMvCard().containersFromVCards(text);
+}
+
+class BenchDocument : public Document {
+public:
+    std::shared_ptr<ContainerTable> containers;
+    tessarin::WindowController *controller = nullptr;
+    void makeWindowControllers() override {
+        controller = tessarin::makeDocumentWindow(this, std::move(containers));
+    }
+};
+
+void useScratchDefaults() {
+    static const bool once = [] {
+        UserDefaults::setStorageFile(TempFiles::directory() + QStringLiteral("/bench-defaults.ini"));
+        return true;
+    }();
+    (void)once;
+    UserDefaults::standard().resetAll();
+}
+
+// From the read tables to a shown window: panes assembled, custom items gathered, the
+// table's rows built and sorted in the stored edit state.
+void BM_OpenWindow(benchmark::State &state) {
+    useScratchDefaults();
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto document = std::make_unique<BenchDocument>();
+        document->containers = readCards();
+        state.ResumeTiming();
+        document->makeWindowControllers();
+        if (document->controller->mainViewController()->contactsViewController()->subContactTable().size() <
+            size_t(kCards))
+            state.SkipWithError("rows lost");
+        state.PauseTiming();
+        document.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_OpenWindow)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// What a user waits for after picking in the toolbar: a view type, a sort option that
+// reorders every contact's e-mail addresses, and the edit button.
+void BM_ToolbarCommands(benchmark::State &state) {
+    useScratchDefaults();
+    auto document = std::make_unique<BenchDocument>();
+    document->containers = readCards();
+    document->makeWindowControllers();
+    tessarin::WindowController *window = document->controller;
+    const auto pick = [](PullDownButton *button, const QString &object) {
+        Menu *menu = button->pullDownMenu();
+        menu->update();
+        menu->itemAtIndex(menu->indexOfItemWithRepresentedObject(object))->trigger();
+    };
+    int step = 0;
+    for (auto _ : state) {
+        switch (state.range(0)) {
+        case 0:
+            pick(window->viewTypePopup(), step++ % 2 ? QStringLiteral("Email") : QStringLiteral("Phone"));
+            break;
+        case 1: {
+            Menu *options = window->sortOptionsPopup()->pullDownMenu();
+            Menu *email =
+                options->itemAtIndex(options->indexOfItemWithRepresentedObject(QStringLiteral("Email")))
+                    ->submenu();
+            email->update();
+            email
+                ->itemAtIndex(email->indexOfItemWithRepresentedObject(step++ % 2 ? QStringLiteral("Email")
+                                                                                 : QStringLiteral("label")))
+                ->trigger();
+            break;
+        }
+        default:
+            window->editButton()->click();
+        }
+    }
+    document.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+BENCHMARK(BM_ToolbarCommands)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(4);
+
+} // namespace
