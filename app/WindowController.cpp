@@ -119,6 +119,10 @@ WindowController::WindowController(QObject *parent)
     registerAction(QStringLiteral("toggleContactInfo:"), [this](QObject *) { toggleContactInfo(); });
     registerAction(QStringLiteral("toggleGroupView:"), [this](QObject *) { toggleGroupView(); });
     registerAction(QStringLiteral("editButtonClicked:"), [this](QObject *) { editButtonClicked(); });
+    registerAction(QStringLiteral("importFromVCard:"), [this](QObject *sender) { importFromVCard(sender); });
+    registerAction(QStringLiteral("importFromCSV:"), [this](QObject *sender) { importFromCSV(sender); });
+    registerAction(QStringLiteral("exportToVCard:"), [this](QObject *sender) { exportToVCard(sender); });
+    registerAction(QStringLiteral("exportToCSV:"), [this](QObject *sender) { exportToCSV(sender); });
 }
 
 WindowController::~WindowController() = default;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/ContactContainers.h"
 #include "model/PersonRecords.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/Window.h"
@@ -18,6 +19,8 @@ class SplitViewController;
 
 namespace tessarin {
 
+class ImportPanelController;
+class ProgressAlert;
 class ViewController;
 
 // The two pane buttons of the toolbar: segment 0 the group list, segment 1 the detail panel.
@@ -130,6 +133,15 @@ public:
     void initSplitButttons();
     static QImage splitButtonImageWithSize(QSize size, const QColor &color, int side);
 
+    // ---- Import and export (ImportCommand.cpp, ExportCommand.cpp); isExporting guards all four
+    // Made on first use and kept for the window's later commands.
+    ProgressAlert *progressAlert();
+    ImportPanelController *importPanelController();
+    void importFromVCard(QObject *sender);
+    void importFromCSV(QObject *sender);
+    void exportToVCard(QObject *sender);
+    void exportToCSV(QObject *sender);
+
 protected:
     Window *loadWindow() override;
 
@@ -142,6 +154,8 @@ private:
     bool isGroupViewCollapsed() const;
     // Fades the detail panel from one of its views to the other.
     void crossFadeDetailPanel(bool toCard);
+    // The import selection sheet; its end adds the chosen contacts and clears isExporting.
+    void showImportPanel(const QString &fileName, const ContactTable &contacts);
 
     QPointer<QToolBar> toolbar_;
     QPointer<PullDownButton> groupsPopup_;
@@ -165,6 +179,8 @@ private:
     QVariantMap sortOptionsDict_;
     std::optional<QList<CustomItemDefinition>> customItems_;
     bool isExporting_ = false;
+    QPointer<ProgressAlert> progressAlert_;
+    QPointer<ImportPanelController> importPanelController_;
 };
 
 } // namespace tessarin

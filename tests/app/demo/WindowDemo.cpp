@@ -1,16 +1,21 @@
 // Opens a file in the real document window and works it as a user would, for screenshots
 // under Xvfb (not a test):
 //   window_demo FILE [panes] [view=VIEW TYPE] [lock] [row=N] [open=sort|labels|contact]
+//               [import=FILE]
 // panes presses both pane buttons; view= picks a view type from its pull-down; lock presses
-// the edit button; row= selects a table row; open= drops a pull-down down.
+// the edit button; row= selects a table row; open= drops a pull-down down; import= imports
+// the vCard file (its open panel answered) and selects the sheet's first two rows.
 #include "app/AppDelegate.h"
 #include "app/Document.h"
 #include "app/DocumentController.h"
+#include "app/ImportPanelController.h"
 #include "app/QMvCardReader.h"
 #include "platform/core/Dispatch.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Dialogs.h"
 
 #include <QApplication>
+#include <QItemSelectionModel>
 #include <QTableView>
 #include <QUrl>
 
@@ -29,6 +34,7 @@ int main(int argc, char *argv[]) {
     Application::shared().setMainMenuBuilder(&tessarin::AppDelegate::buildMainMenu);
     Dispatch::main(
         [&] { controller.openDocumentWithContentsOfURL(QUrl::fromLocalFile(arguments.value(1))); });
+    std::unique_ptr<ScriptedDialogPresenter> dialogs;
     Dispatch::after(2500, [&] {
         if (controller.documents().isEmpty())
             return;
@@ -50,6 +56,14 @@ int main(int argc, char *argv[]) {
                                          : which == QLatin1String("labels") ? window->labelsPopup()
                                                                             : window->contactPopup();
                 Dispatch::after(300, [button] { button->showMenu(); });
+            } else if (step.startsWith(QLatin1String("import="))) {
+                dialogs = std::make_unique<ScriptedDialogPresenter>();
+                dialogs->chooseFiles({QUrl::fromLocalFile(step.mid(7))});
+                window->importFromVCard(nullptr);
+                QTableView *table = window->importPanelController()->nameTableView();
+                for (int row = 0; row < std::min(2, table->model()->rowCount()); ++row)
+                    table->selectionModel()->select(table->model()->index(row, 0),
+                                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
             } else if (step.startsWith(QLatin1String("row="))) {
                 tessarin::ViewController *view = window->mainViewController();
                 view->contactsViewController()->selectRowIndexes({step.mid(4).toInt()});

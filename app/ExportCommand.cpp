@@ -1,0 +1,244 @@
+#include "app/ExportCommand.h"
+
+#include "app/ProgressAlert.h"
+#include "app/ViewController.h"
+#include "app/WindowController.h"
+#include "contacts_table/ContactsViewController.h"
+#include "model/QMvCard.h"
+#include "platform/core/Localization.h"
+#include "platform/core/Log.h"
+#include "platform/ui/ContentTypes.h"
+#include "platform/ui/Dialogs.h"
+
+#include <QSaveFile>
+#include <QSet>
+
+#include <atomic>
+
+namespace tessarin {
+
+ContactTable contactsToExport(const QList<ContactEntry> &selection, const ContactTable &contactTable) {
+    QHash<QString, qsizetype> positions;
+    for (qsizetype i = 0; i < contactTable.size(); ++i)
+        if (!contactTable[i].deleted && contactTable[i].person)
+            positions.insert(contactTable[i].uniqueId, i);
+    ContactTable contacts;
+    QSet<QString> taken;
+    for (const ContactEntry &selected : selection) {
+        const auto found = positions.constFind(selected.uniqueId);
+        if (found == positions.constEnd() || taken.contains(selected.uniqueId))
+            continue;
+        taken.insert(selected.uniqueId);
+        contacts.append(contactTable[*found]);
+    }
+    return contacts;
+}
+
+ExportSnapshot takeExportSnapshot(const ContactTable &contacts, const ContainerRecord *container,
+                                  const QList<CustomItemDefinition> &customItems) {
+    ExportSnapshot snapshot;
+    snapshot.customItems = customItems;
+    snapshot.contacts.reserve(contacts.size());
+    for (const ContactEntry &entry : contacts) {
+        ContactEntry copied;
+        // The copy's own identifier is never written; the entry keeps the contact's identity.
+        copied.person = std::shared_ptr<QMPerson>(entry.person->copy());
+        copied.uniqueId = entry.uniqueId;
+        copied.labelIndex = entry.labelIndex;
+        snapshot.contacts.append(std::move(copied));
+    }
+    if (container) {
+        ContainerRecord reduced;
+        reduced.name = container->name;
+        reduced.type = container->type;
+        reduced.identifier = container->identifier;
+        for (const SharedGroup &group : container->groups) {
+            if (group->deleted)
+                continue;
+            auto members = std::make_shared<GroupRecord>();
+            members->top = group->top;
+            members->name = group->name;
+            if (!group->top) {
+                members->contactTable->reserve(group->contactTable->size());
+                for (const ContactEntry &entry : std::as_const(*group->contactTable)) {
+                    if (entry.deleted)
+                        continue;
+                    ContactEntry member;
+                    member.uniqueId = entry.uniqueId;
+                    members->contactTable->append(std::move(member));
+                }
+            }
+            reduced.groups.append(std::move(members));
+        }
+        snapshot.container = std::move(reduced);
+    }
+    return snapshot;
+}
+
+std::optional<QString> vCardsFromSnapshot(const ExportSnapshot &snapshot,
+                                          const std::function<void(bool *stop, quint64 index)> &progress) {
+    static const QStringList options = {VCardOption::Photo, VCardOption::Note, VCardOption::Custom,
+                                        VCardOption::Categories};
+    return QMvCard().vCardsFromContacts(snapshot.contacts, options,
+                                        snapshot.container ? &*snapshot.container : nullptr, progress,
+                                        snapshot.customItems);
+}
+
+QString exportFileName(const QString &compositeName, const QString &suffix) {
+    QString name = compositeName;
+    for (QChar &c : name)
+        if (c == QLatin1Char('/') || c.category() == QChar::Other_Control)
+            c = QLatin1Char('-');
+    return name + suffix;
+}
+
+bool writeFileAtomically(const QString &path, const QString &text) {
+    if (path.isEmpty())
+        return false;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        logError("writeFileAtomically", file.errorString());
+        return false;
+    }
+    const QByteArray data = text.toUtf8();
+    if (file.write(data) != data.size()) {
+        logError("writeFileAtomically", file.errorString());
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        logError("writeFileAtomically", file.errorString());
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
+// Clears the window's guard when the command ends, whichever way it ends.
+class ExportingScope {
+public:
+    explicit ExportingScope(WindowController *controller)
+        : controller_(controller) {
+        controller_->setIsExporting(true);
+    }
+    ~ExportingScope() {
+        if (controller_)
+            controller_->setIsExporting(false);
+    }
+    ExportingScope(const ExportingScope &) = delete;
+    ExportingScope &operator=(const ExportingScope &) = delete;
+
+private:
+    QPointer<WindowController> controller_;
+};
+
+// What the build hands back; read by the main thread only once `done` is set.
+struct BuildOutcome {
+    std::optional<QString> text;
+    std::atomic<bool> done{false};
+};
+
+void showSaveFailure(QWidget *window) {
+    Alert alert;
+    alert.messageText = L("Can't save the file");
+    alert.informativeText = L("Something error happened in saving operation.");
+    alert.beginSheetModalForWindow(window, {});
+}
+
+} // namespace
+
+ProgressAlert *WindowController::progressAlert() {
+    if (!progressAlert_)
+        progressAlert_ = new ProgressAlert(this);
+    return progressAlert_;
+}
+
+// The file the user chose for the selected contacts, and the contacts to write.
+struct ExportTarget {
+    QString proposedName;
+    QString path;
+    ContactTable contacts;
+};
+
+// Asks for the file of an export of the selection; none when nothing is selected or the
+// panel was cancelled.
+std::optional<ExportTarget> chooseExportTarget(WindowController *controller, const QString &nameFieldLabel,
+                                               const QStringList &types, const QString &suffix) {
+    ViewController *content = controller->mainViewController();
+    if (!content || !controller->contactsViewController())
+        return std::nullopt;
+    const QList<ContactEntry> selection =
+        controller->contactsViewController()->selectedContactsWithClickedRowIndex(-1);
+    if (selection.isEmpty())
+        return std::nullopt;
+    SavePanel panel;
+    panel.nameFieldLabel = nameFieldLabel;
+    panel.allowedContentTypes = types;
+    ExportTarget target;
+    target.proposedName = exportFileName(selection.first().person->compositeName(), suffix);
+    panel.nameFieldStringValue = target.proposedName;
+    const PanelResult chosen = DialogPresenter::current().runSavePanel(panel, controller->window());
+    if (chosen.response != ModalResponse::OK || !chosen.url().isLocalFile())
+        return std::nullopt;
+    target.path = chosen.url().toLocalFile();
+    const SharedContactTable table = content->contactTable();
+    target.contacts = contactsToExport(selection, table ? *table : ContactTable());
+    return target;
+}
+
+void WindowController::exportToVCard(QObject *) {
+    if (isExporting_)
+        return;
+    ExportingScope scope(this);
+    const std::optional<ExportTarget> target = chooseExportTarget(
+        this, L("Export As:"), {ContentTypes::VCard, ContentTypes::PlainText}, QStringLiteral(".vcf"));
+    if (!target)
+        return;
+
+    const SharedGroup shown = mainViewController_->selectedGroupDict();
+    const ContainerRecord *container =
+        shown ? mainViewController_->containerWithIdentifier(shown->containerIdentifier) : nullptr;
+    auto snapshot = std::make_shared<const ExportSnapshot>(takeExportSnapshot(
+        target->contacts, container, customItems_.value_or(QList<CustomItemDefinition>())));
+
+    ProgressAlert *alert = progressAlert();
+    // Not localized: the format names a file.
+    const ProgressRunPtr run =
+        alert->beginRun(QStringLiteral("Writing the file: %1").arg(target->proposedName));
+    auto outcome = std::make_shared<BuildOutcome>();
+    Dispatch::global([snapshot, run, outcome] {
+        const double count = double(std::max<qsizetype>(snapshot->contacts.size(), 1));
+        std::optional<QString> text = vCardsFromSnapshot(*snapshot, [&](bool *stop, quint64 index) {
+            if (run->isCancelled())
+                *stop = true;
+            else
+                run->setProgress(double(index) / count * 100.0);
+        });
+        if (run->isCancelled())
+            return; // nobody reads it any more
+        outcome->text = std::move(text);
+        outcome->done.store(true, std::memory_order_release);
+        run->finish();
+    });
+    const int response = alert->runModal(run);
+    if (response == ModalResponse::Abort)
+        return; // Cancel: nothing written, nothing shown
+    const bool built = response == ModalResponse::Stop && outcome->done.load(std::memory_order_acquire) &&
+                       outcome->text.has_value();
+    if (!built || !writeFileAtomically(target->path, *outcome->text))
+        showSaveFailure(window());
+}
+
+void WindowController::exportToCSV(QObject *) {
+    if (isExporting_)
+        return;
+    ExportingScope scope(this);
+    const std::optional<ExportTarget> target = chooseExportTarget(
+        this, L("Export As CSV:"), {ContentTypes::CommaSeparatedText, ContentTypes::PlainText},
+        QStringLiteral(".csv"));
+    if (target && !writeFileAtomically(target->path, QMvCard().csvFromSubContacts(target->contacts)))
+        showSaveFailure(window());
+}
+
+} // namespace tessarin

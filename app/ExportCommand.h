@@ -1,0 +1,43 @@
+#pragma once
+
+#include "model/ContactContainers.h"
+
+#include <QList>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+namespace tessarin {
+
+// What the background vCard build reads: copies taken on the main thread, which nothing
+// else sees, so the window may go on painting and changing its own records meanwhile.
+struct ExportSnapshot {
+    ContactTable contacts;                    // each with a copy of its contact
+    std::optional<ContainerRecord> container; // group names and memberships only
+    QList<CustomItemDefinition> customItems;  // the window's definitions
+};
+
+// The entries of the shown group's table for the selected ones, in the selection's order;
+// a selected entry the table lacks (or holds only deleted) is skipped, none is taken twice.
+ContactTable contactsToExport(const QList<ContactEntry> &selection, const ContactTable &contactTable);
+
+// Copies of the contacts, and of the container's live groups reduced to the identities of
+// their entries (what the CATEGORIES lines need).
+ExportSnapshot takeExportSnapshot(const ContactTable &contacts, const ContainerRecord *container,
+                                  const QList<CustomItemDefinition> &customItems);
+
+// The vCard text of the snapshot: note, photo and custom items, and CATEGORIES for the
+// container's groups. None when the handler stopped the build.
+std::optional<QString> vCardsFromSnapshot(const ExportSnapshot &snapshot,
+                                          const std::function<void(bool *stop, quint64 index)> &progress);
+
+// The proposed file name: the contact's name with what cannot stand in a file name
+// ("/" and control characters) replaced by "-", then the suffix.
+QString exportFileName(const QString &compositeName, const QString &suffix);
+
+// Writes the text as UTF-8 through a temporary file beside the target, renamed over it
+// only when complete: on any failure the target is left exactly as it was.
+bool writeFileAtomically(const QString &path, const QString &text);
+
+} // namespace tessarin

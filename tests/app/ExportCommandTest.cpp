@@ -1,0 +1,305 @@
+#include "tests/app/TransferTestSupport.h"
+
+#include "app/ExportCommand.h"
+#include "platform/core/UndoManager.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include <unistd.h>
+
+namespace tessarin {
+using namespace transfer_test;
+
+namespace {
+
+QString scratchPath(const QString &name) {
+    return testScratchDirectory() + QLatin1Char('/') + name;
+}
+
+// What our own reader makes of a written file: the names in order and, per group, its names.
+struct ReadBack {
+    QStringList names;
+    QMap<QString, QStringList> groups;
+    QStringList hobbies;
+};
+
+ReadBack readBack(const QString &path) {
+    ReadBack back;
+    const auto containers = QMvCard().containersFromVCards(QString::fromUtf8(fileBytes(path)));
+    if (!containers || containers->isEmpty())
+        return back;
+    for (const SharedGroup &group : containers->first().groups) {
+        if (group->top)
+            back.names = names(*group->contactTable);
+        else
+            back.groups.insert(group->name, names(*group->contactTable));
+    }
+    for (const SharedGroup &group : containers->first().groups)
+        if (group->top)
+            for (const ContactEntry &entry : std::as_const(*group->contactTable))
+                back.hobbies.append(entry.person->stringValueForCustomIdentifier(QStringLiteral("HOBBY"), 0));
+    return back;
+}
+
+// The cards as python3-vobject reads them: FN and the categories of each.
+QJsonArray readWithVobject(const QString &path) {
+    static const char *script = R"(
+import json, sys, vobject
+cards = []
+for card in vobject.readComponents(open(sys.argv[1], encoding="utf-8", newline="").read()):
+    cards.append({"fn": card.fn.value,
+                  "categories": [c for line in card.contents.get("categories", []) for c in line.value],
+                  "hobby": [x.value for x in card.contents.get("x-hobby", [])]})
+print(json.dumps(cards))
+)";
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral("-c"), QString::fromLatin1(script), path});
+    if (!python.waitForFinished(60000)) {
+        ADD_FAILURE() << "python3 did not finish";
+        return {};
+    }
+    EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
+    return QJsonDocument::fromJson(python.readAllStandardOutput()).array();
+}
+
+class ExportTest : public TransferTest {
+protected:
+    // Answers the save panel with the path, keeping what it was shown.
+    void saveAs(const QString &path) {
+        dialogs.answerPanel([this, path](const OpenPanel *, const SavePanel *panel) {
+            if (panel)
+                savePanel = *panel;
+            return PanelResult{ModalResponse::OK, {QUrl::fromLocalFile(path)}};
+        });
+    }
+
+    SavePanel savePanel;
+};
+
+} // namespace
+
+TEST(ExportFileName, ReplacesWhatCannotStandInAFileName) {
+    EXPECT_EQ(exportFileName(QStringLiteral("Ann Abe"), QStringLiteral(".vcf")),
+              QStringLiteral("Ann Abe.vcf"));
+    EXPECT_EQ(exportFileName(QStringLiteral("AC/DC\tLtd\n"), QStringLiteral(".csv")),
+              QStringLiteral("AC-DC-Ltd-.csv"));
+    EXPECT_EQ(exportFileName(QStringLiteral("安藤 : *?"), QStringLiteral(".vcf")),
+              QStringLiteral("安藤 : *?.vcf"));
+}
+
+TEST(ExportContacts, EachSelectedContactOnceInTheTablesOrder) {
+    ContactTable table;
+    for (const char *name : {"Ann", "Bob", "Cid", "Dee"}) {
+        auto person = std::make_shared<QMPerson>();
+        NameRecord record;
+        record.firstName = QString::fromLatin1(name);
+        person->setNameValue(record, FieldId::Name);
+        table.append(ContactEntry::withPerson(person));
+    }
+    table[2].deleted = true;
+    ContactEntry stranger = ContactEntry::withPerson(std::make_shared<QMPerson>());
+    const ContactTable chosen = contactsToExport({table[3], table[1], table[3], stranger, table[2]}, table);
+    EXPECT_EQ(names(chosen), (QStringList{"Dee", "Bob"}));
+}
+
+TEST_F(ExportTest, WritesTheSelectionInTableOrderAndReadsBackTheSame) {
+    TestDocument *document = open();
+    // Dee first; Bob through his second row only, Ann through both of hers.
+    selectContacts(document, {"Dee Dunn", "Ann Abe"});
+    const QList<int> deeAndAnn = content(document)->contactsViewController()->selectedRowIndexes();
+    selectContacts(document, {"Bob Baker"}, true);
+    QList<int> rows = deeAndAnn + content(document)->contactsViewController()->selectedRowIndexes();
+    content(document)->contactsViewController()->selectRowIndexes(rows);
+    ASSERT_EQ(rows.size(), 4);
+    const QString path = scratchPath(QStringLiteral("chosen elsewhere.vcf"));
+    QFile::remove(path);
+    saveAs(path);
+    perform(document, "exportToVCard:");
+
+    EXPECT_EQ(savePanel.nameFieldLabel, QStringLiteral("Export As:"));
+    EXPECT_EQ(savePanel.nameFieldStringValue, QStringLiteral("Ann Abe.vcf"));
+    EXPECT_EQ(savePanel.allowedContentTypes, (QStringList{"public.vcard", "public.plain-text"}));
+    // The message names the proposed file, not the one typed in the panel.
+    EXPECT_EQ(document->controller->progressAlert()->alertMessage()->text(),
+              QStringLiteral("Writing the file: Ann Abe.vcf"));
+    EXPECT_FALSE(document->controller->isExporting());
+    EXPECT_TRUE(alertTexts().isEmpty());
+
+    const QByteArray written = fileBytes(path);
+    EXPECT_EQ(written.count("BEGIN:VCARD"), 3);
+    EXPECT_TRUE(written.contains("\r\nX-HOBBY:Chess\r\n")) << written.toStdString();
+    const ReadBack back = readBack(path);
+    EXPECT_EQ(back.names, (QStringList{"Ann Abe", "Bob Baker", "Dee Dunn"}));
+    EXPECT_EQ(back.groups.value(QStringLiteral("Friends")), (QStringList{"Ann Abe", "Bob Baker"}));
+    // Nothing is left beside the file.
+    EXPECT_EQ(QDir(testScratchDirectory()).entryList({QStringLiteral("*chosen elsewhere*")}, QDir::Files),
+              (QStringList{"chosen elsewhere.vcf"}));
+}
+
+TEST_F(ExportTest, TheWindowsChangesAndGroupsReachTheFileAndAnotherReader) {
+    TestDocument *document = open();
+    ViewController *view = content(document);
+    const ContainerRecord &container = view->containerTable()->first();
+    const SharedGroup friends = container.groups.value(1);
+    ASSERT_TRUE(friends && friends->name == QStringLiteral("Friends"));
+    // Renamed group, a contact deleted, a new group holding Cid, a deleted group.
+    view->undoChangeGroupName(QStringLiteral("Pals"), friends);
+    const ContactTable all = *container.groups.first()->contactTable;
+    view->undoDeleteContacts({all[0]}, container.groups.first(), true);
+    auto club = std::make_shared<GroupRecord>();
+    club->name = QStringLiteral("Club");
+    club->containerIdentifier = container.identifier;
+    club->identifier = QStringLiteral("club-id");
+    view->undoAddGroup(club, container.identifier);
+    view->undoAddContacts({all[2]}, club);
+    auto gone = std::make_shared<GroupRecord>();
+    gone->name = QStringLiteral("Gone");
+    gone->containerIdentifier = container.identifier;
+    view->undoAddGroup(gone, container.identifier);
+    view->undoAddContacts({all[3]}, gone);
+    view->undoDeleteGroup(gone, container.identifier);
+    view->groupSelectionDidChange(view->containerTable()->first().groups.first());
+
+    QTableView *rows = view->contactsViewController()->tableView();
+    rows->selectAll();
+    const QString path = scratchPath(QStringLiteral("changed.vcf"));
+    saveAs(path);
+    perform(document, "exportToVCard:");
+
+    const ReadBack back = readBack(path);
+    EXPECT_EQ(back.names, (QStringList{"Bob Baker", "Cid Cole", "Dee Dunn"}));
+    EXPECT_EQ(back.groups.keys(), (QStringList{"Club", "Pals"}));
+    EXPECT_EQ(back.groups.value(QStringLiteral("Pals")), (QStringList{"Bob Baker"}));
+    EXPECT_EQ(back.groups.value(QStringLiteral("Club")), (QStringList{"Cid Cole"}));
+    EXPECT_EQ(back.hobbies, (QStringList{"", "", "Chess"}));
+
+    const QJsonArray cards = readWithVobject(path);
+    ASSERT_EQ(cards.size(), 3);
+    EXPECT_EQ(cards[0].toObject()["fn"].toString(), QStringLiteral("Bob Baker"));
+    EXPECT_EQ(cards[0].toObject()["categories"].toArray(), QJsonArray({"Pals"}));
+    EXPECT_EQ(cards[1].toObject()["categories"].toArray(), QJsonArray({"Club"}));
+    EXPECT_EQ(cards[2].toObject()["fn"].toString(), QStringLiteral("Dee Dunn"));
+    EXPECT_EQ(cards[2].toObject()["categories"].toArray(), QJsonArray());
+    EXPECT_EQ(cards[2].toObject()["hobby"].toArray(), QJsonArray({"Chess"}));
+}
+
+TEST_F(ExportTest, CancelInTheSavePanelWritesAndShowsNothing) {
+    TestDocument *document = open();
+    content(document)->contactsViewController()->selectRowIndexes({0});
+    dialogs.cancelPanel();
+    perform(document, "exportToVCard:");
+    EXPECT_EQ(panelsShown(), 1);
+    EXPECT_FALSE(document->controller->isExporting());
+    EXPECT_TRUE(alertTexts().isEmpty());
+    EXPECT_EQ(document->controller->progressAlert()->generation(), 0u);
+}
+
+TEST_F(ExportTest, CancelInTheProgressWindowLeavesTheOldFileAsItWas) {
+    QString cards;
+    for (int i = 0; i < 40; ++i)
+        cards +=
+            QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Person%1;;;;\r\nFN:Person%1\r\nEND:VCARD\r\n")
+                .arg(i);
+    TestDocument *document = open(cards);
+    content(document)->contactsViewController()->tableView()->selectAll();
+    const QString path = scratchPath(QStringLiteral("kept.vcf"));
+    const QByteArray before("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Old\r\nEND:VCARD\r\n");
+    writeTestFile(QStringLiteral("kept.vcf"), before);
+
+    bool secondCommandShowedPanel = true;
+    const auto connection = onProgress(document, [&] {
+        const int panels = panelsShown();
+        // Any of the four commands does nothing while one is under way.
+        perform(document, "exportToVCard:");
+        perform(document, "importFromVCard:");
+        perform(document, "importFromCSV:");
+        perform(document, "exportToCSV:");
+        secondCommandShowedPanel = panelsShown() != panels;
+        pressCancel(document);
+    });
+    saveAs(path);
+    perform(document, "exportToVCard:");
+    QObject::disconnect(connection);
+
+    EXPECT_FALSE(secondCommandShowedPanel);
+    EXPECT_EQ(fileBytes(path), before);
+    EXPECT_EQ(QDir(testScratchDirectory()).entryList({QStringLiteral("kept*")}, QDir::Files),
+              (QStringList{"kept.vcf"}));
+    EXPECT_TRUE(alertTexts().isEmpty());
+    EXPECT_FALSE(document->controller->isExporting());
+
+    // The cancelled build's late posts do not end the next run, which writes the file.
+    saveAs(path);
+    perform(document, "exportToVCard:");
+    EXPECT_EQ(fileBytes(path).count("BEGIN:VCARD"), 40);
+    EXPECT_FALSE(document->controller->isExporting());
+}
+
+TEST_F(ExportTest, AFailedWriteShowsTheAlertAndLeavesTheTargetAlone) {
+    TestDocument *document = open();
+    content(document)->contactsViewController()->selectRowIndexes({0});
+    // A folder where the file should go: the rename over it fails after the text was written.
+    const QString folder = scratchPath(QStringLiteral("occupied.vcf"));
+    QDir().mkpath(folder);
+    writeTestFile(QStringLiteral("occupied.vcf/inside.txt"), "keep me");
+    saveAs(folder);
+    perform(document, "exportToVCard:");
+    EXPECT_EQ(alertTexts(),
+              (QStringList{"Can't save the file | Something error happened in saving operation."}));
+    EXPECT_EQ(fileBytes(folder + QStringLiteral("/inside.txt")), QByteArray("keep me"));
+    EXPECT_TRUE(QFileInfo(folder).isDir());
+    EXPECT_EQ(QDir(testScratchDirectory())
+                  .entryList({QStringLiteral("occupied*")}, QDir::AllEntries | QDir::Hidden),
+              (QStringList{"occupied.vcf"}));
+    EXPECT_FALSE(document->controller->isExporting());
+}
+
+TEST_F(ExportTest, AReadOnlyFolderShowsTheAlertAndGetsNothing) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permissions do not hold for root";
+    TestDocument *document = open();
+    content(document)->contactsViewController()->selectRowIndexes({0});
+    const QString folder = scratchPath(QStringLiteral("locked"));
+    QDir().mkpath(folder);
+    writeTestFile(QStringLiteral("locked/Ann Abe.vcf"), "old");
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+    saveAs(folder + QStringLiteral("/Ann Abe.vcf"));
+    perform(document, "exportToVCard:");
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_EQ(alertTexts(),
+              (QStringList{"Can't save the file | Something error happened in saving operation."}));
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), (QStringList{"Ann Abe.vcf"}));
+    EXPECT_EQ(fileBytes(folder + QStringLiteral("/Ann Abe.vcf")), QByteArray("old"));
+    EXPECT_FALSE(document->controller->isExporting());
+}
+
+TEST_F(ExportTest, CsvExportWritesTheSelectionAtOnce) {
+    TestDocument *document = open();
+    selectContacts(document, {"Cid Cole", "Ann Abe"});
+    const QString path = scratchPath(QStringLiteral("people.csv"));
+    saveAs(path);
+    perform(document, "exportToCSV:");
+    EXPECT_EQ(savePanel.nameFieldLabel, QStringLiteral("Export As CSV:"));
+    EXPECT_EQ(savePanel.nameFieldStringValue, QStringLiteral("Ann Abe.csv"));
+    const ContactTable read = QMvCard().contactsFromCSV(QString::fromUtf8(fileBytes(path)));
+    EXPECT_EQ(names(read), (QStringList{"Ann Abe", "Cid Cole"}));
+    EXPECT_EQ(document->controller->progressAlert()->generation(), 0u);
+    EXPECT_FALSE(document->controller->isExporting());
+}
+
+TEST_F(ExportTest, NoSelectionDoesNothing) {
+    TestDocument *document = open();
+    content(document)->contactsViewController()->selectRowIndexes({});
+    document->controller->exportToVCard(nullptr);
+    document->controller->exportToCSV(nullptr);
+    EXPECT_EQ(panelsShown(), 0);
+    EXPECT_FALSE(document->controller->isExporting());
+}
+
+} // namespace tessarin
