@@ -12,8 +12,12 @@
 
 #include <QSaveFile>
 #include <QSet>
+#include <QThread>
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <vector>
 
 namespace tessarin {
 
@@ -75,13 +79,84 @@ ExportSnapshot takeExportSnapshot(const ContactTable &contacts, const ContainerR
     return snapshot;
 }
 
-std::optional<QString> vCardsFromSnapshot(const ExportSnapshot &snapshot,
+namespace {
+
+// The build's pieces: consecutive runs of contacts, claimed one at a time by whichever thread
+// is free. The calling thread works too and then waits only for pieces already claimed, so
+// the build finishes even when no other worker is free.
+struct PieceBuild {
+    std::shared_ptr<const ExportSnapshot> snapshot;
+    std::function<void(bool *stop, quint64 done)> progress;
+    qsizetype pieceSize = 1;
+    std::vector<std::optional<QString>> texts;
+    std::atomic<qsizetype> nextPiece{0};
+    std::atomic<quint64> written{0};
+    std::atomic<bool> stopped{false};
+    std::mutex mutex;
+    std::condition_variable finished;
+    qsizetype finishedPieces = 0; // guarded by mutex
+
+    // Builds pieces until none is left.
+    void work() {
+        static const QStringList options = {VCardOption::Photo, VCardOption::Note, VCardOption::Custom,
+                                            VCardOption::Categories};
+        const ContainerRecord *container = snapshot->container ? &*snapshot->container : nullptr;
+        for (qsizetype piece = nextPiece++; piece < qsizetype(texts.size()); piece = nextPiece++) {
+            std::optional<QString> text;
+            if (!stopped.load(std::memory_order_relaxed)) {
+                const ContactTable contacts = snapshot->contacts.mid(piece * pieceSize, pieceSize);
+                text = QMvCard().vCardsFromContacts(
+                    contacts, options, container,
+                    [this](bool *stop, quint64) {
+                        const quint64 done = ++written;
+                        if (progress)
+                            progress(stop, done - 1);
+                        if (stopped.load(std::memory_order_relaxed))
+                            *stop = true;
+                        else if (*stop)
+                            stopped.store(true, std::memory_order_relaxed);
+                    },
+                    snapshot->customItems);
+            }
+            std::lock_guard lock(mutex);
+            texts[size_t(piece)] = std::move(text);
+            ++finishedPieces;
+            finished.notify_all();
+        }
+    }
+};
+
+} // namespace
+
+std::optional<QString> vCardsFromSnapshot(std::shared_ptr<const ExportSnapshot> snapshot,
                                           const std::function<void(bool *stop, quint64 index)> &progress) {
-    static const QStringList options = {VCardOption::Photo, VCardOption::Note, VCardOption::Custom,
-                                        VCardOption::Categories};
-    return QMvCard().vCardsFromContacts(snapshot.contacts, options,
-                                        snapshot.container ? &*snapshot.container : nullptr, progress,
-                                        snapshot.customItems);
+    auto build = std::make_shared<PieceBuild>();
+    const qsizetype count = snapshot->contacts.size();
+    // A few pieces per thread; each piece gathers the groups' names once.
+    const qsizetype pieces =
+        std::clamp<qsizetype>(count / 1000, 1, std::max(1, QThread::idealThreadCount()) * 2);
+    build->pieceSize = (count + pieces - 1) / pieces;
+    build->texts.resize(size_t(pieces));
+    build->snapshot = std::move(snapshot);
+    build->progress = progress;
+    for (qsizetype helper = 1; helper < std::min<qsizetype>(pieces, QThread::idealThreadCount()); ++helper)
+        Dispatch::global([build] { build->work(); });
+    build->work();
+    std::unique_lock lock(build->mutex);
+    build->finished.wait(lock, [&] { return build->finishedPieces == pieces; });
+    if (build->stopped.load())
+        return std::nullopt;
+    qsizetype length = 0;
+    for (const std::optional<QString> &text : build->texts)
+        length += text ? text->size() : 0;
+    QString text;
+    text.reserve(length);
+    for (const std::optional<QString> &piece : build->texts) {
+        if (!piece)
+            return std::nullopt;
+        text += *piece;
+    }
+    return text;
 }
 
 QString exportFileName(const QString &compositeName, const QString &suffix) {
@@ -209,7 +284,7 @@ void WindowController::exportToVCard(QObject *) {
     auto outcome = std::make_shared<BuildOutcome>();
     Dispatch::global([snapshot, run, outcome] {
         const double count = double(std::max<qsizetype>(snapshot->contacts.size(), 1));
-        std::optional<QString> text = vCardsFromSnapshot(*snapshot, [&](bool *stop, quint64 index) {
+        std::optional<QString> text = vCardsFromSnapshot(snapshot, [&](bool *stop, quint64 index) {
             if (run->isCancelled())
                 *stop = true;
             else

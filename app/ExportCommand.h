@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace tessarin {
@@ -27,9 +28,11 @@ ContactTable contactsToExport(const QList<ContactEntry> &selection, const Contac
 ExportSnapshot takeExportSnapshot(const ContactTable &contacts, const ContainerRecord *container,
                                   const QList<CustomItemDefinition> &customItems);
 
-// The vCard text of the snapshot: note, photo and custom items, and CATEGORIES for the
-// container's groups. None when the handler stopped the build.
-std::optional<QString> vCardsFromSnapshot(const ExportSnapshot &snapshot,
+// The vCard text of the snapshot, in its order: note, photo and custom items, and CATEGORIES
+// for the container's groups. Pieces are built on several workers at once: the handler is
+// called from any of them with the count of cards written so far minus one, and must be
+// thread-safe. None when the handler stopped the build.
+std::optional<QString> vCardsFromSnapshot(std::shared_ptr<const ExportSnapshot> snapshot,
                                           const std::function<void(bool *stop, quint64 index)> &progress);
 
 // The proposed file name: the contact's name with what cannot stand in a file name

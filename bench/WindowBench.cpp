@@ -5,9 +5,12 @@
 #include "model/QMvCard.h"
 #include "platform/core/TempFiles.h"
 #include "platform/core/UserDefaults.h"
+#include "platform/ui/Dialogs.h"
 #include "platform/ui/Document.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
+#include <QTableView>
 
 #include <benchmark/benchmark.h>
 
@@ -100,5 +103,28 @@ void BM_ToolbarCommands(benchmark::State &state) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 BENCHMARK(BM_ToolbarCommands)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(4);
+
+// From the command, with every contact selected and the save panel answered, to the
+// renamed file: snapshot, background build behind the progress window, atomic write.
+void BM_ExportVCard(benchmark::State &state) {
+    useScratchDefaults();
+    auto document = std::make_unique<BenchDocument>();
+    document->containers = readCards();
+    document->makeWindowControllers();
+    tessarin::WindowController *window = document->controller;
+    window->mainViewController()->contactsViewController()->tableView()->selectAll();
+    const QString path = TempFiles::directory() + QStringLiteral("/export-bench.vcf");
+    ScriptedDialogPresenter dialogs;
+    for (auto _ : state) {
+        dialogs.chooseFiles({QUrl::fromLocalFile(path)});
+        window->exportToVCard(nullptr);
+    }
+    if (QFileInfo(path).size() < kCards * 50)
+        state.SkipWithError("file not written");
+    state.counters["bytes"] = double(QFileInfo(path).size());
+    document.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+BENCHMARK(BM_ExportVCard)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace

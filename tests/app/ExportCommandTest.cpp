@@ -108,6 +108,34 @@ TEST(ExportContacts, EachSelectedContactOnceInTheTablesOrder) {
     EXPECT_EQ(names(chosen), (QStringList{"Dee", "Bob"}));
 }
 
+TEST(ExportContacts, APieceWiseBuildKeepsTheOrderAndStops) {
+    ContactTable contacts;
+    for (int i = 0; i < 5000; ++i) {
+        auto person = std::make_shared<QMPerson>();
+        NameRecord record;
+        record.firstName = QStringLiteral("Person%1").arg(i);
+        person->setNameValue(record, FieldId::Name);
+        contacts.append(ContactEntry::withPerson(person));
+    }
+    auto snapshot = std::make_shared<const ExportSnapshot>(takeExportSnapshot(contacts, nullptr, {}));
+    std::atomic<quint64> calls{0};
+    const std::optional<QString> text = vCardsFromSnapshot(snapshot, [&](bool *, quint64) { ++calls; });
+    ASSERT_TRUE(text.has_value());
+    EXPECT_EQ(calls.load(), 5000u);
+    const QStringList options = {"Photo", "Note", "Custom", "Categories"};
+    EXPECT_EQ(*text,
+              *QMvCard().vCardsFromContacts(contacts, options, nullptr, {}, QList<CustomItemDefinition>()));
+    // The snapshot holds copies: the window's records are not the ones written.
+    EXPECT_NE(snapshot->contacts.first().person, contacts.first().person);
+    EXPECT_EQ(snapshot->contacts.first().uniqueId, contacts.first().uniqueId);
+
+    const std::optional<QString> stopped = vCardsFromSnapshot(snapshot, [](bool *stop, quint64 index) {
+        if (index == 100)
+            *stop = true;
+    });
+    EXPECT_FALSE(stopped.has_value());
+}
+
 TEST_F(ExportTest, WritesTheSelectionInTableOrderAndReadsBackTheSame) {
     TestDocument *document = open();
     // Dee first; Bob through his second row only, Ann through both of hers.
