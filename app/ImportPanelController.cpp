@@ -8,8 +8,10 @@
 
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QIcon>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QPixmap>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTableView>
@@ -40,7 +42,10 @@ QVariant ImportNameTableModel::data(const QModelIndex &index, int role) const {
         controller_->tableView(controller_->nameTableView_, ImportPanelController::NameColumn, index.row());
     if (!cell)
         return {};
-    return role == Qt::DisplayRole ? QVariant(cell->text) : QVariant(cell->image);
+    if (role == Qt::DisplayRole)
+        return cell->text;
+    // An icon is drawn at the view's icon size; a bare image at its own.
+    return QIcon(QPixmap::fromImage(cell->image));
 }
 
 QVariant ImportNameTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
