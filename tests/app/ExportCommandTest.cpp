@@ -4,6 +4,7 @@
 #include "platform/core/UndoManager.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -134,6 +135,33 @@ TEST(ExportContacts, APieceWiseBuildKeepsTheOrderAndStops) {
             *stop = true;
     });
     EXPECT_FALSE(stopped.has_value());
+}
+
+TEST(ExportContacts, TheSnapshotWritesWhatTheWindowsRecordsWould) {
+    // Every card of the sample files from other programs: photos, notes, dates, custom items.
+    ContactTable contacts;
+    QDirIterator files(QStringLiteral(TESSARIN_TESTDATA_DIR), {QStringLiteral("*.vcf")}, QDir::Files,
+                       QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const auto containers = QMvCard().containersFromVCards(QString::fromUtf8(fileBytes(files.next())));
+        if (containers && !containers->isEmpty())
+            contacts += *containers->first().groups.first()->contactTable;
+    }
+    ASSERT_GT(contacts.size(), 50);
+    QList<CustomItemDefinition> items;
+    for (const ContactEntry &entry : contacts)
+        for (const CustomItemDefinition &item : entry.person->customItems())
+            if (std::none_of(items.begin(), items.end(),
+                             [&](const auto &known) { return known.name == item.name; }))
+                items.append(item);
+    ASSERT_FALSE(items.isEmpty());
+    const QStringList options = {"Photo", "Note", "Custom", "Categories"};
+    const QString direct = *QMvCard().vCardsFromContacts(contacts, options, nullptr, {}, items);
+    const auto snapshot =
+        std::make_shared<const ExportSnapshot>(takeExportSnapshot(contacts, nullptr, items));
+    EXPECT_EQ(*vCardsFromSnapshot(snapshot, {}), direct);
+    EXPECT_TRUE(direct.contains(QStringLiteral("\r\nPHOTO;")));
+    EXPECT_TRUE(direct.contains(QStringLiteral("\r\nNOTE:")));
 }
 
 TEST_F(ExportTest, WritesTheSelectionInTableOrderAndReadsBackTheSame) {
