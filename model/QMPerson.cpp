@@ -14,15 +14,10 @@ QString newUniqueId() {
     return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
 }
 
-// The string fields and where the contact keeps them.
-const QList<std::pair<QString, QString CNContact::*>> &stringFieldMembers() {
-    static const QList<std::pair<QString, QString CNContact::*>> members = {
-        {FieldId::Company, &CNContact::organizationName}, {FieldId::Department, &CNContact::departmentName},
-        {FieldId::Nickname, &CNContact::nickname},        {FieldId::JobTitle, &CNContact::jobTitle},
-        {FieldId::Title, &CNContact::namePrefix},         {FieldId::Note, &CNContact::note},
-        {FieldId::Suffix, &CNContact::nameSuffix}};
-    return members;
-}
+// Where the contact keeps each text field, in the order of stringIdentifiers().
+constexpr QString CNContact::*stringFieldMembers[] = {
+    &CNContact::organizationName, &CNContact::departmentName, &CNContact::nickname, &CNContact::jobTitle,
+    &CNContact::namePrefix,       &CNContact::note,           &CNContact::nameSuffix};
 
 // The framework label a value is written with: "No label" and "No service" stand for a
 // value without one, and a label still as read goes back as it was read (a wrapped label
@@ -62,7 +57,7 @@ QMPerson::QMPerson(const CNContact &contact)
     // later read it never fill from the contact.
     fillAllCaches();
     if (!showAsPerson_)
-        uniqueId2_ = stringValueForIdentifier(FieldId::Company);
+        uniqueId2_ = stringFieldValue(Company);
 }
 
 std::unique_ptr<QMPerson> QMPerson::initWithVCardData(const QByteArray &data) {
@@ -89,8 +84,8 @@ void QMPerson::takeSystemDefaults() {
 void QMPerson::fillAllCaches() {
     if (!nameValue_)
         nameValue();
-    for (const auto &[identifier, member] : stringFieldMembers())
-        stringFieldValue(identifier);
+    for (int field = 0; field < StringFieldCount; ++field)
+        stringFieldValue(StringField(field));
     for (int field = 0; field < LabeledFieldCount; ++field)
         loadLabeledValues(LabeledField(field));
     birthdayValue();
@@ -216,12 +211,9 @@ CNMutableContact QMPerson::contactFromCache(const std::optional<CNContact> &base
     }
     if (birthdayValue_)
         contact.birthday = birthdayValue_->value;
-    for (const auto &[identifier, member] : stringFieldMembers()) {
-        const auto item = items_.constFind(identifier);
-        if (item != items_.constEnd())
-            if (const auto *text = std::get_if<QString>(&*item))
-                contact.*member = *text;
-    }
+    for (int field = 0; field < StringFieldCount; ++field)
+        if (strings_[field])
+            contact.*stringFieldMembers[field] = *strings_[field];
     if (!imageData_.isEmpty())
         contact.imageData = imageData_;
     if (!thumbnailImageData_.isEmpty())
@@ -229,19 +221,16 @@ CNMutableContact QMPerson::contactFromCache(const std::optional<CNContact> &base
     return contact;
 }
 
-QString QMPerson::stringFieldValue(const QString &identifier) {
-    const auto item = items_.constFind(identifier);
-    if (item != items_.constEnd())
-        if (const auto *text = std::get_if<QString>(&*item))
-            return *text;
-    QString text;
-    if (cnContact_) {
-        for (const auto &[id, member] : stringFieldMembers())
-            if (id == identifier)
-                text = (*cnContact_).*member;
-    }
-    items_.insert(identifier, text);
-    return text;
+std::optional<QMPerson::StringField> QMPerson::stringFieldForIdentifier(const QString &identifier) {
+    const qsizetype position = stringIdentifiers().indexOf(identifier);
+    return position < 0 ? std::nullopt : std::optional<StringField>(StringField(position));
+}
+
+QString QMPerson::stringFieldValue(StringField field) {
+    std::optional<QString> &text = strings_[field];
+    if (!text)
+        text = cnContact_ ? (*cnContact_).*stringFieldMembers[field] : QString();
+    return *text;
 }
 
 // ---- Names

@@ -148,20 +148,24 @@ FieldValue QMPerson::valueForIdentifier(const QString &identifier) {
         const auto value = customValueForIdentifier(identifier);
         return value ? FieldValue::fromCustomValue(*value) : FieldValue();
     }
+    if (kind == Kind::String) {
+        const StringField field = *stringFieldForIdentifier(identifier);
+        if (strings_[field])
+            return *strings_[field];
+        return cnContact_ ? FieldValue(stringFieldValue(field)) : FieldValue();
+    }
     const auto item = items_.constFind(identifier);
     if (item != items_.constEnd())
         return FieldValue::fromCustomValue(*item);
-    if (!cnContact_ || kind != Kind::String)
-        return {};
-    return stringFieldValue(identifier);
+    return {};
 }
 
 QString QMPerson::stringValueForIdentifier(const QString &identifier) {
     if (kindOf(identifier) == Kind::String) {
-        const auto item = items_.constFind(identifier);
-        if (item != items_.constEnd())
-            return FieldValue::fromCustomValue(*item).text();
-        return cnContact_ ? stringFieldValue(identifier) : QString();
+        const StringField field = *stringFieldForIdentifier(identifier);
+        if (strings_[field])
+            return *strings_[field];
+        return cnContact_ ? stringFieldValue(field) : QString();
     }
     const QString type = typeForIdentifier(identifier);
     if (type == ValueKind::String)
@@ -190,7 +194,7 @@ void QMPerson::setValue(const FieldValue &value, const QString &identifier) {
     }
     if (kind == Kind::String) {
         if (const auto *text = value.get<QString>()) {
-            items_.insert(identifier, *text);
+            strings_[*stringFieldForIdentifier(identifier)] = *text;
             changed_ = true;
         }
         return;
