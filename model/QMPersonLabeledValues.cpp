@@ -112,11 +112,12 @@ void QMPerson::loadLabeledValues(LabeledField field) {
     const QString &identifier = identifierOfField(field);
     LabeledValueList list;
     // One record per value, numbered by position, with the field's own keys filled in.
+    // The records are large: each is built in place, never copied.
     const auto read = [&](const auto &values, auto fill) {
+        list.reserve(values.size());
         for (qsizetype i = 0; i < values.size(); ++i) {
-            LabeledValueRecord record = recordFrom(values[i], identifier, i);
+            LabeledValueRecord &record = list.emplace_back(recordFrom(values[i], identifier, i));
             fill(record, values[i]);
-            list.append(record);
         }
     };
     switch (field) {
@@ -158,9 +159,10 @@ void QMPerson::loadLabeledValues(LabeledField field) {
         break;
     case Sns:
         // Profiles carry their service instead of a label, and register none.
+        list.reserve(contact.socialProfiles.size());
         for (qsizetype i = 0; i < contact.socialProfiles.size(); ++i) {
             const CNSocialProfile &profile = contact.socialProfiles[i].value;
-            LabeledValueRecord record;
+            LabeledValueRecord &record = list.emplace_back();
             record.labelIndex = i;
             record.socialProfile = profile;
             record.label = socialServiceName(profile.service);
@@ -170,7 +172,6 @@ void QMPerson::loadLabeledValues(LabeledField field) {
             record.stringValue = profile.username;
             record.urlString = profile.urlString;
             record.userIdentifier = profile.userIdentifier;
-            list.append(record);
         }
         break;
     case Ims:
@@ -199,7 +200,7 @@ void QMPerson::loadLabeledValues(LabeledField field) {
         });
         break;
     }
-    labeledValues_[field] = list;
+    labeledValues_[field] = std::move(list);
 }
 
 LabeledValueList QMPerson::labeledValues(LabeledField field) {
