@@ -16,7 +16,7 @@ QString newUniqueId() {
 
 // Where the contact keeps each text field, in the order of stringIdentifiers().
 constexpr QString CNContact::*stringFieldMembers[] = {
-    &CNContact::organizationName, &CNContact::departmentName, &CNContact::nickname, &CNContact::jobTitle,
+    &CNContact::organizationName, &CNContact::departmentName, &CNContact::nickname,  &CNContact::jobTitle,
     &CNContact::namePrefix,       &CNContact::note,           &CNContact::nameSuffix};
 
 // The framework label a value is written with: "No label" and "No service" stand for a
