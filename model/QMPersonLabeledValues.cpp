@@ -114,7 +114,9 @@ void QMPerson::loadLabeledValues(LabeledField field) {
     // One record per value, numbered by position, with the field's own keys filled in.
     // The records are large: each is built in place, never copied.
     const auto read = [&](const auto &values, auto fill) {
-        list.reserve(values.size());
+        // Most fields of a card are empty, and reserving nothing still allocates.
+        if (!values.isEmpty())
+            list.reserve(values.size());
         for (qsizetype i = 0; i < values.size(); ++i) {
             LabeledValueRecord &record = list.emplace_back(recordFrom(values[i], identifier, i));
             fill(record, values[i]);
@@ -159,7 +161,8 @@ void QMPerson::loadLabeledValues(LabeledField field) {
         break;
     case Sns:
         // Profiles carry their service instead of a label, and register none.
-        list.reserve(contact.socialProfiles.size());
+        if (!contact.socialProfiles.isEmpty())
+            list.reserve(contact.socialProfiles.size());
         for (qsizetype i = 0; i < contact.socialProfiles.size(); ++i) {
             const CNSocialProfile &profile = contact.socialProfiles[i].value;
             LabeledValueRecord &record = list.emplace_back();
