@@ -17,12 +17,10 @@ QString registeredLabel(const std::optional<QString> &cnLabel, const QString &id
 }
 
 template <typename T>
-LabeledValueRecord recordFrom(const CNLabeledValue<T> &labeled, const QString &identifier,
-                              qsizetype position) {
-    LabeledValueRecord record;
+void labelRecord(LabeledValueRecord &record, const CNLabeledValue<T> &labeled, const QString &identifier,
+                 qsizetype position) {
     record.label = registeredLabel(labeled.label, identifier);
     record.labelIndex = position;
-    return record;
 }
 
 QString socialServiceName(const QString &service) {
@@ -118,7 +116,8 @@ void QMPerson::loadLabeledValues(LabeledField field) {
         if (!values.isEmpty())
             list.reserve(values.size());
         for (qsizetype i = 0; i < values.size(); ++i) {
-            LabeledValueRecord &record = list.emplace_back(recordFrom(values[i], identifier, i));
+            LabeledValueRecord &record = list.emplace_back();
+            labelRecord(record, values[i], identifier, i);
             fill(record, values[i]);
         }
     };
