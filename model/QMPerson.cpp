@@ -6,9 +6,15 @@
 #include "platform/contacts/CNLabels.h"
 
 #include <QLocale>
+#include <QStringBuilder>
 #include <QUuid>
 
 namespace {
+
+// Built in one allocation: every card read makes its composite and phonetic names.
+QString joinedWithBlank(const QString &first, const QString &second) {
+    return first % QLatin1Char(' ') % second;
+}
 
 QString newUniqueId() {
     return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
@@ -298,8 +304,8 @@ qint64 QMPerson::systemNameOrdering() {
 QString QMPerson::compositeNameFromNameDict(const NameRecord &record, qint64 systemOrdering) {
     const qint64 ordering = record.nameOrdering == 0 ? systemOrdering : record.nameOrdering;
     if (!record.firstName.isEmpty() && !record.lastName.isEmpty())
-        return ordering == 2 ? record.lastName + QLatin1Char(' ') + record.firstName
-                             : record.firstName + QLatin1Char(' ') + record.lastName;
+        return ordering == 2 ? joinedWithBlank(record.lastName, record.firstName)
+                             : joinedWithBlank(record.firstName, record.lastName);
     if (!record.firstName.isEmpty())
         return record.firstName;
     if (!record.lastName.isEmpty())
@@ -382,8 +388,8 @@ std::optional<QString> QMPerson::phoneticName() const {
 
 void QMPerson::updatePhoneticName(PhoneticNameRecord &record) const {
     if (!record.firstName.isEmpty() && !record.lastName.isEmpty())
-        record.stringValue = nameOrdering_ == 2 ? record.lastName + QLatin1Char(' ') + record.firstName
-                                                : record.firstName + QLatin1Char(' ') + record.lastName;
+        record.stringValue = nameOrdering_ == 2 ? joinedWithBlank(record.lastName, record.firstName)
+                                                : joinedWithBlank(record.firstName, record.lastName);
     else
         record.stringValue = record.firstName.isEmpty() ? record.lastName : record.firstName;
 }
