@@ -97,6 +97,21 @@ const AddressFormatEntry *entryFor(const AddressFormats &formats, const QString 
     return entry == formats.dict.constEnd() ? nullptr : &*entry;
 }
 
+// Reading a file asks for the same code address after address: each thread keeps its
+// last answer, with the snapshot it came from (held, so the entry stays valid).
+const AddressFormatEntry *lastEntryFor(const std::shared_ptr<const AddressFormats> &formats,
+                                       const QString &countryCode) {
+    thread_local std::shared_ptr<const AddressFormats> lastFormats;
+    thread_local QString lastCode;
+    thread_local const AddressFormatEntry *lastEntry = nullptr;
+    if (formats != lastFormats || countryCode != lastCode || lastCode.isNull()) {
+        lastEntry = entryFor(*formats, countryCode);
+        lastFormats = formats;
+        lastCode = countryCode.isNull() ? QLatin1String("") : countryCode;
+    }
+    return lastEntry;
+}
+
 // The part names in writing order; the default order for a country without an entry or
 // whose format names nothing.
 const QStringList &partOrder(const AddressFormatEntry *entry) {
@@ -229,7 +244,7 @@ void QMPerson::updateAddressValue(LabeledValueRecord &record, bool withCountry) 
         record.label = NoLabel;
     const QString code = resolvedCountryCode(record, &record.predictCountryCode);
     const auto formats = snapshot();
-    const AddressFormatEntry *entry = entryFor(*formats, code);
+    const AddressFormatEntry *entry = lastEntryFor(formats, code);
 
     CNPostalAddress address;
     address.street = record.street;
