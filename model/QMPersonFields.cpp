@@ -9,7 +9,7 @@
 namespace {
 
 // What an identifier names. Every generic operation asks this first, for every field of
-// every card read, so it is one hash lookup.
+// every card read, so it is one table lookup.
 enum class Kind {
     Other,
     Name,
@@ -24,8 +24,8 @@ enum class Kind {
 };
 
 Kind kindOf(const QString &identifier) {
-    static const QHash<QString, Kind> kinds = [] {
-        QHash<QString, Kind> map;
+    static const QMPersonInternal::IdentifierTable<Kind> kinds = [] {
+        QMPersonInternal::IdentifierTable<Kind> map;
         for (const QString &id : {FieldId::CompositeName, FieldId::Thumbnail, FieldId::Groups,
                                   FieldId::NameOrdering, FieldId::NameDisplay, FieldId::ShowAsPerson})
             map.insert(id, Kind::Reserved);
@@ -46,7 +46,7 @@ Kind kindOf(const QString &identifier) {
         map.insert(FieldId::Photo, Kind::Photo);
         return map;
     }();
-    return kinds.value(identifier, Kind::Other);
+    return kinds.find(identifier).value_or(Kind::Other);
 }
 
 // Custom item values keep "stringValue" equal to their text, as the built-in fields do.

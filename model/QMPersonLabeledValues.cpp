@@ -1,6 +1,7 @@
 // The eight multi-valued fields: reading them from the contact, adding, replacing and the
 // normalisers of their derived keys.
 #include "model/QMPerson.h"
+#include "model/QMPersonInternal.h"
 
 #include "platform/contacts/CNLabels.h"
 
@@ -48,14 +49,13 @@ void labelOrNoLabel(LabeledValueRecord &record) {
 } // namespace
 
 std::optional<QMPerson::LabeledField> QMPerson::labeledFieldForIdentifier(const QString &identifier) {
-    static const QHash<QString, LabeledField> fields = [] {
-        QHash<QString, LabeledField> map;
+    static const QMPersonInternal::IdentifierTable<LabeledField> fields = [] {
+        QMPersonInternal::IdentifierTable<LabeledField> table;
         for (int field = 0; field < LabeledFieldCount; ++field)
-            map.insert(identifierOfField(LabeledField(field)), LabeledField(field));
-        return map;
+            table.insert(identifierOfField(LabeledField(field)), LabeledField(field));
+        return table;
     }();
-    const auto found = fields.constFind(identifier);
-    return found == fields.constEnd() ? std::nullopt : std::optional<LabeledField>(*found);
+    return fields.find(identifier);
 }
 
 const QString &QMPerson::identifierOfField(LabeledField field) {
