@@ -1,17 +1,28 @@
+#include "app/AppDelegate.h"
+#include "app/DocumentController.h"
+#include "app/Product.h"
+#include "app/QMvCardReader.h"
+#include "platform/core/Dispatch.h"
 #include "platform/core/Localization.h"
+#include "platform/ui/Application.h"
 
 #include <QApplication>
-#include <QMainWindow>
+#include <QIcon>
 
 int main(int argc, char *argv[]) {
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Tessarin2"));
-    QApplication::setOrganizationName(QStringLiteral("Tessarin2"));
+    QApplication::setApplicationName(tessarin::Product::name());
+    QApplication::setOrganizationName(tessarin::Product::name());
+    QApplication::setApplicationVersion(tessarin::Product::shortVersion());
+    QApplication::setWindowIcon(QIcon(tessarin::Product::icon()));
     loadLocalizedStrings(QApplication::applicationDirPath() + QStringLiteral("/translations"));
 
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Tessarin2"));
-    window.resize(1000, 640);
-    window.show();
+    tessarin::ContactsReader::setShared(std::make_shared<tessarin::QMvCardReader>());
+    tessarin::AppDelegate delegate;
+    tessarin::DocumentController documentController;
+    Application::shared().setDelegate(&delegate);
+    Application::shared().setMainMenuBuilder(&tessarin::AppDelegate::buildMainMenu);
+    // Inside the main loop, so a file that fails to open can end the program.
+    Dispatch::main([&application] { Application::shared().finishLaunching(application.arguments()); });
     return application.exec();
 }

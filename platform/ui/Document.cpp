@@ -3,6 +3,7 @@
 #include "platform/core/Localization.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ContentTypes.h"
+#include "platform/ui/TextFile.h"
 #include "platform/ui/Window.h"
 
 #include <QFileInfo>
@@ -193,10 +194,7 @@ Document *DocumentController::openDocumentWithContentsOfURL(const QUrl &url, boo
     const QString type = typeForContentsOfURL(url);
     Document *document = type.isEmpty() ? nullptr : makeDocument(type);
     if (!document) {
-        presentError({QStringLiteral("Application"), 259,
-                      L("The file “%1” couldn’t be opened because it isn’t in the correct format.")
-                          .arg(QFileInfo(url.toLocalFile()).fileName()),
-                      QString()});
+        presentError(TextFile::corruptFileError(url.toLocalFile()));
         return nullptr;
     }
     document->setFileURL(url);

@@ -1,0 +1,595 @@
+#include "contact_info/ContactInfoController.h"
+
+#include "editors/PopupAndTextCellWidget.h"
+#include "platform/core/Dispatch.h"
+#include "platform/core/Localization.h"
+#include "platform/core/Resources.h"
+#include "platform/core/UserDefaults.h"
+#include "platform/ui/ListRowHeight.h"
+#include "platform/ui/Menu.h"
+#include "platform/ui/Window.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QFontDatabase>
+#include <QHeaderView>
+#include <QPainter>
+#include <QRegularExpression>
+#include <QStackedWidget>
+
+namespace {
+
+QString localized(const QString &english) {
+    return L(english.toUtf8().constData());
+}
+
+const QHash<QString, QString> &typeIcons() {
+    static const QHash<QString, QString> icons = {
+        {FieldId::Name, QStringLiteral("user_guest.png")},
+        {FieldId::Photo, QStringLiteral("user_guest.png")},
+        {FieldId::Groups, QStringLiteral("user_group.png")},
+        {FieldId::Address, QStringLiteral("home.png")},
+        {FieldId::Relationship, QStringLiteral("everyone.png")},
+        {FieldId::Phone, QStringLiteral("icon_phone.png")},
+        {FieldId::Email, QStringLiteral("icon_mail.png")},
+        {FieldId::URL, QStringLiteral("icon_safari.png")},
+        {FieldId::InstantMessage, QStringLiteral("icon_message.png")},
+        {FieldId::SocialNetwork, QStringLiteral("icon_sns.png")},
+        {FieldId::Company, QStringLiteral("CompanySquare.png")},
+        {FieldId::Department, QStringLiteral("icon_department.png")},
+        {FieldId::Birthday, QStringLiteral("icon_birthday.png")},
+        {FieldId::Dates, QStringLiteral("icon_calendar.png")},
+        {FieldId::PhoneticName, QStringLiteral("icon_PhoneticName.png")},
+        {FieldId::Nickname, QStringLiteral("icon_nickname.png")},
+        {FieldId::JobTitle, QStringLiteral("icon_jobtitle.png")},
+        {FieldId::Title, QStringLiteral("icon_title.png")},
+        {FieldId::Suffix, QStringLiteral("icon_suffix.png")},
+        {FieldId::Note, QStringLiteral("icon_note.png")}};
+    return icons;
+}
+
+// Lines of a value for its row's height: every newline character breaks, so CR LF is two.
+int lineCount(const QString &text) {
+    static const QRegularExpression newline(
+        QStringLiteral("[\\n\\r\\x{2028}\\x{2029}\\x{85}\\x{0B}\\x{0C}]"));
+    const auto pieces = text.split(newline).size();
+    return pieces >= 2 ? int(pieces) : 1;
+}
+
+bool isNameRow(const QString &type) {
+    return type == FieldId::Name || type == FieldId::PhoneticName;
+}
+
+} // namespace
+
+// ---- ContactInfoTableModel
+
+ContactInfoTableModel::ContactInfoTableModel(ContactInfoController *controller)
+    : QAbstractTableModel(controller)
+    , controller_(controller) {}
+
+void ContactInfoTableModel::reset(const std::function<void()> &rebuild) {
+    beginResetModel();
+    rebuild();
+    endResetModel();
+}
+
+int ContactInfoTableModel::rowCount(const QModelIndex &parent) const {
+    return parent.isValid() ? 0 : int(controller_->table().size());
+}
+
+int ContactInfoTableModel::columnCount(const QModelIndex &parent) const {
+    return parent.isValid() ? 0 : 2;
+}
+
+QVariant ContactInfoTableModel::data(const QModelIndex &index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount())
+        return {};
+    if (index.column() == TypeColumn) {
+        if (role == Qt::DisplayRole)
+            return controller_->typeCellText(index.row());
+        if (role == Qt::DecorationRole) {
+            const QImage image = controller_->typeCellImage(index.row());
+            return image.isNull() ? QVariant() : QVariant(image);
+        }
+        if (role == Qt::TextAlignmentRole)
+            return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+        return {};
+    }
+    const auto content = controller_->textCellContent(index.row());
+    if (!content)
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+        return content->text;
+    case PlaceholderRole:
+        return content->placeholder;
+    case HighlightsRole:
+        return QVariant::fromValue(content->highlights);
+    default:
+        return {};
+    }
+}
+
+QVariant ContactInfoTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
+        return section == TypeColumn ? QStringLiteral("Type") : QStringLiteral("Value");
+    return {};
+}
+
+Qt::ItemFlags ContactInfoTableModel::flags(const QModelIndex &index) const {
+    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+}
+
+// ---- ContactInfoTextCell
+
+void ContactInfoTextCell::paint(QPainter *painter, const QStyleOptionViewItem &option,
+                                const QModelIndex &index) const {
+    QStyleOptionViewItem base(option);
+    initStyleOption(&base, index);
+    base.text.clear();
+    QApplication::style()->drawControl(QStyle::CE_ItemViewItem, &base, painter, option.widget);
+    const QString text = index.data(Qt::DisplayRole).toString();
+    const bool empty = text.isEmpty();
+    const QString shown = empty ? index.data(ContactInfoTableModel::PlaceholderRole).toString() : text;
+    if (shown.isEmpty())
+        return;
+    const TextHighlights highlights =
+        empty ? TextHighlights() : index.data(ContactInfoTableModel::HighlightsRole).value<TextHighlights>();
+    const bool selected = option.state & QStyle::State_Selected;
+    const QColor colour = empty ? option.palette.color(QPalette::PlaceholderText)
+                                : option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
+    // The text block sits in the middle of the row, however many lines the row has room for.
+    const QFontMetricsF metrics(option.font);
+    const int lines = int(shown.count(QLatin1Char('\n'))) + 1;
+    const int height = int(std::ceil(lines * metrics.lineSpacing())) + 4;
+    QRect rect = option.rect.adjusted(4, 0, -4, 0);
+    rect.setTop(option.rect.top() + std::max(0, (option.rect.height() - height) / 2));
+    paintHighlightedText(painter, rect, shown, option.font, highlights, colour);
+}
+
+// ---- ContactCardView
+
+ContactCardView::ContactCardView(QWidget *parent)
+    : QTextBrowser(parent) {
+    setOpenLinks(false);
+    setOpenExternalLinks(false);
+    // The card is black on white whatever the desktop theme.
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Base, Qt::white);
+    palette.setColor(QPalette::Text, Qt::black);
+    setPalette(palette);
+}
+
+void ContactCardView::showPage(const ContactCardPage &page) {
+    images_ = page.images;
+    document()->clear();
+    setHtml(page.html);
+}
+
+QVariant ContactCardView::loadResource(int type, const QUrl &name) {
+    if (type != QTextDocument::ImageResource)
+        return {};
+    const QString key = name.toString();
+    const auto found = images_.constFind(key);
+    if (found != images_.constEnd())
+        return *found;
+    // Bundle pictures by bare name; never a file or anything remote.
+    if (!key.contains(QLatin1Char('/')) && !key.contains(QLatin1Char(':'))) {
+        const QString path = ContactCard::IconFolder + key;
+        if (QFile::exists(path))
+            return QImage(path);
+    }
+    return {};
+}
+
+// ---- ContactInfoController
+
+ContactInfoController::ContactInfoController(QObject *parent)
+    : ViewController(parent)
+    , model_(new ContactInfoTableModel(this)) {}
+
+ContactInfoController::~ContactInfoController() = default;
+
+QWidget *ContactInfoController::loadView() {
+    stack_ = new QStackedWidget;
+    tableView_ = new QTableView;
+    tableView_->setObjectName(QStringLiteral("ContactInfoTable"));
+    tableView_->setModel(model_);
+    tableView_->setItemDelegateForColumn(ContactInfoTableModel::ValueColumn,
+                                         new ContactInfoTextCell(tableView_));
+    tableView_->horizontalHeader()->hide();
+    tableView_->verticalHeader()->hide();
+    tableView_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    tableView_->horizontalHeader()->setSectionResizeMode(ContactInfoTableModel::TypeColumn,
+                                                         QHeaderView::ResizeToContents);
+    tableView_->horizontalHeader()->setStretchLastSection(true);
+    tableView_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    tableView_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    tableView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tableView_->setShowGrid(false);
+    tableView_->setIconSize(QSize(16, 16));
+    tableView_->setWordWrap(false);
+    connect(tableView_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (!reloading_)
+            tableViewSelectionDidChange();
+    });
+    webView_ = new ContactCardView;
+    webView_->setObjectName(QStringLiteral("ContactCard"));
+    stack_->addWidget(tableView_);
+    stack_->addWidget(webView_);
+    return stack_;
+}
+
+bool ContactInfoController::validateMenuItem(MenuItem *item) {
+    return respondsToAction(item->action()) && ViewController::validateMenuItem(item);
+}
+
+QTableView *ContactInfoController::tableView() {
+    view();
+    return tableView_;
+}
+
+ContactCardView *ContactInfoController::webView() {
+    view();
+    return webView_;
+}
+
+void ContactInfoController::showCard(bool card) {
+    view();
+    stack_->setCurrentWidget(card ? static_cast<QWidget *>(webView_) : tableView_);
+}
+
+void ContactInfoController::viewDidLoad() {
+    rowHeight_ = 20.0;
+    iconRowCount_ = 3;
+    editState_ = true;
+    applyStoredFont();
+}
+
+void ContactInfoController::applyStoredFont() {
+    const QString name = UserDefaults::standard().stringForKey(FontNameKey);
+    QFont font = QApplication::font();
+    if (name.isEmpty() || name == QLatin1String(".AppleSystemUIFont")) {
+        font.setPointSizeF(12);
+    } else {
+        // A font that is not installed leaves the system family at the stored size.
+        if (QFontDatabase::hasFamily(name))
+            font.setFamily(name);
+        font.setPointSizeF(std::max(UserDefaults::standard().doubleForKey(FontSizeKey), 7.0));
+    }
+    setSelectedFont(font);
+}
+
+void ContactInfoController::viewWillAppear() {
+    // Until the first fill, the card shows the bare template.
+    ContactCardPage page;
+    page.html = QString::fromUtf8(Resources::read(cardTemplatePath_));
+    webView_->showPage(page);
+}
+
+void ContactInfoController::setContact(const ContactEntry *contact) {
+    if (!contact)
+        return;
+    contact_ = *contact;
+    updateTable();
+}
+
+QList<int> ContactInfoController::selectedRows() const {
+    QList<int> rows;
+    for (const QModelIndex &index : tableView_->selectionModel()->selectedRows())
+        rows.append(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void ContactInfoController::selectRows(const QList<int> &rows) {
+    QItemSelection selection;
+    for (int row : rows)
+        selection.select(model_->index(row, 0), model_->index(row, 1));
+    tableView_->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    if (!rows.isEmpty()) {
+        tableView_->selectionModel()->setCurrentIndex(model_->index(rows.first(), 0),
+                                                      QItemSelectionModel::NoUpdate);
+        tableView_->scrollTo(model_->index(rows.first(), 0));
+    }
+}
+
+void ContactInfoController::reselect(const QList<int> &before, const QList<int> &rows) {
+    reloading_ = true;
+    selectRows(rows);
+    reloading_ = false;
+    // As with a user's selection, a changed selection is reported; the same rows again are not.
+    if (rows != before)
+        tableViewSelectionDidChange();
+}
+
+void ContactInfoController::reloadData() {
+    view();
+    reloading_ = true;
+    model_->reset([this] { numberOfRowsInTableView(); });
+    for (int row = 0; row < table_.size(); ++row) {
+        tableView_->verticalHeader()->resizeSection(row, int(tableViewHeightOfRow(row)));
+        if (QWidget *cell = makeValueCellWidget(row))
+            tableView_->setIndexWidget(model_->index(row, ContactInfoTableModel::ValueColumn), cell);
+    }
+    reloading_ = false;
+}
+
+void ContactInfoController::updateTable() {
+    if (!contact_)
+        return;
+    const QList<int> remembered = selectedRows();
+    reloadData();
+    QList<int> rows;
+    for (int row : remembered) {
+        if (row < table_.size())
+            rows.append(row);
+    }
+    if ((remembered.isEmpty() || remembered.first() >= table_.size()) && !table_.isEmpty())
+        rows = {0};
+    reselect(remembered, rows);
+}
+
+void ContactInfoController::setSelectedFont(const QFont &font) {
+    selectedFont_ = font;
+    rowHeight_ = listRowHeight(font);
+    if (tableView_)
+        tableView_->setFont(font);
+    if (!contact_)
+        return;
+    const QList<int> remembered = selectedRows();
+    reloadData();
+    QList<int> rows;
+    for (int row : remembered) {
+        if (row < table_.size())
+            rows.append(row);
+    }
+    reselect(remembered, rows);
+}
+
+void ContactInfoController::sendContactDidUpdate() {
+    if (Window *window = this->window())
+        window->setDocumentEdited(true);
+    if (delegate_ && contact_)
+        delegate_->contactDidUpdate(*contact_, this);
+}
+
+void ContactInfoController::selectItemAndRange(const FindTarget &target) {
+    if (!contact_)
+        return;
+    if (target.contact && target.contact->uniqueId() != contact_->uniqueId) {
+        ContactEntry entry;
+        entry.person = target.contact;
+        entry.uniqueId = target.contact->uniqueId();
+        setContact(&entry);
+    }
+    findTarget_ = target;
+    const QList<int> remembered = selectedRows();
+    const QString shownId = contact_->person ? contact_->person->uniqueId() : contact_->uniqueId;
+    reloadData();
+    std::optional<int> found;
+    if (target.uniqueId != shownId) {
+        found = 0;
+    } else {
+        static const QStringList labeled = {
+            FieldId::Phone,         FieldId::Email,          FieldId::Address,      FieldId::URL,
+            FieldId::SocialNetwork, FieldId::InstantMessage, FieldId::Relationship, FieldId::Dates};
+        for (int row = 0; row < table_.size() && !found; ++row) {
+            const InfoTableRow &info = table_.at(row);
+            if (info.type != target.identifier)
+                continue;
+            if (isNameRow(target.identifier)
+                    ? info.label == target.subIdentifier
+                    : !labeled.contains(target.identifier) || info.labelIndex == target.labelIndex)
+                found = row;
+        }
+    }
+    // A match whose field has no row selects nothing.
+    reselect(remembered, found && *found < table_.size() ? QList<int>{*found} : QList<int>{});
+}
+
+void ContactInfoController::updateWebView() {
+    view();
+    const auto page = ContactCard::makeContactHTML(contact_ ? &*contact_ : nullptr, cardTemplatePath_);
+    if (page)
+        webView_->showPage(*page);
+}
+
+int ContactInfoController::numberOfRowsInTableView() {
+    table_ = contact_ ? rows_.tableFromContact(&*contact_, selectedLabels_, customItems_)
+                            .value_or(QList<InfoTableRow>())
+                      : QList<InfoTableRow>();
+    return int(table_.size());
+}
+
+QString ContactInfoController::kindOfRow(const InfoTableRow &row) const {
+    if (!contact_ || !contact_->person)
+        return {};
+    return DetailRowModel::kindOf(*contact_->person, row.type, customItems_);
+}
+
+double ContactInfoController::tableViewHeightOfRow(int row) {
+    const double height = std::max(rowHeight_, 20.0);
+    if (row < 0 || row >= table_.size())
+        return height;
+    InfoTableRow &info = table_[row];
+    int lines = 1;
+    QMPerson *person = contact_ && contact_->person ? contact_->person.get() : nullptr;
+    if (info.type == FieldId::Photo) {
+        lines = int(iconRowCount_);
+    } else if (!isNameRow(info.type) && info.type != FieldId::NameOrdering && info.type != FieldId::Groups &&
+               person) {
+        const QString kind = kindOfRow(info);
+        if (kind == ValueKind::Labeled) {
+            const auto value =
+                person->labeledValueForIdentifier(info.type, LabelIndex(info.labelIndex.value_or(0)));
+            lines = lineCount(value ? value->stringValue : QString());
+        } else if (kind == ValueKind::String) {
+            lines = lineCount(person->stringValueForIdentifier(info.type));
+        }
+    }
+    info.numLines = lines;
+    return lines < 2 ? height : lines * height + 2.0;
+}
+
+bool ContactInfoController::tableViewShouldEditTableColumn(const QString &column, int row) const {
+    static const QStringList popoverTypes = {FieldId::InstantMessage, FieldId::Address,
+                                             FieldId::Dates,          FieldId::Birthday,
+                                             FieldId::NameOrdering,   FieldId::NameDisplay};
+    if (column == QLatin1String("Type") || column == QLatin1String("Label") || row < 0 ||
+        row >= table_.size())
+        return false;
+    return !popoverTypes.contains(table_.at(row).type);
+}
+
+void ContactInfoController::tableViewSelectionDidChange() {
+    const QList<int> rows = selectedRows();
+    if (rows.isEmpty() || !delegate_)
+        return;
+    delegate_->rowSelectionDidChange(this, table_.at(rows.first()));
+}
+
+QString ContactInfoController::typeCellText(int row) const {
+    if (row < 0 || row >= table_.size())
+        return {};
+    const QString text = QMPerson::localizedIdentifierForKey(table_.at(row).type);
+    if (row > 0 && QMPerson::localizedIdentifierForKey(table_.at(row - 1).type) == text)
+        return {};
+    return text;
+}
+
+QImage ContactInfoController::typeCellImage(int row) const {
+    if (typeCellText(row).isEmpty())
+        return {};
+    const QString &type = table_.at(row).type;
+    const auto icon = typeIcons().constFind(type);
+    if (icon != typeIcons().constEnd())
+        return QImage(ContactCard::IconFolder + *icon);
+    if (!contact_ || !contact_->person)
+        return {};
+    const auto item = contact_->person->customItemForIdentifier(type);
+    return item && !item->imageData.isEmpty() ? QImage::fromData(item->imageData) : QImage();
+}
+
+std::optional<ContactInfoController::TextCellContent> ContactInfoController::textCellContent(int row) {
+    if (row < 0 || row >= table_.size() || !contact_ || !contact_->person)
+        return std::nullopt;
+    const InfoTableRow &info = table_.at(row);
+    QMPerson &person = *contact_->person;
+    TextCellContent content;
+    if (info.type == FieldId::Name) {
+        NameRecord name = person.nameValue();
+        const QString *part = name.part(info.label.value_or(QString()));
+        content.text = part ? *part : QString();
+        content.placeholder = localized(info.label.value_or(QString()));
+    } else if (info.type == FieldId::PhoneticName) {
+        auto phonetic = person.phoneticNameValue();
+        const QString *part = phonetic ? phonetic->part(info.label.value_or(QString())) : nullptr;
+        content.text = part ? *part : QString();
+        content.placeholder = localized(info.label.value_or(QString()));
+    } else if (info.type == FieldId::Groups) {
+        content.text = contact_->groupNames.join(QStringLiteral(", "));
+    } else if (info.type == FieldId::Birthday) {
+        const auto birthday = person.birthdayValue();
+        content.text = birthday ? birthday->stringValue : QString();
+    } else if (kindOfRow(info) == ValueKind::String) {
+        content.text = person.stringValueForIdentifier(info.type);
+    } else {
+        return std::nullopt;
+    }
+    std::optional<TextRange> current;
+    if (findTarget_ && findTarget_->identifier == info.type && info.type != FieldId::Groups &&
+        (!isNameRow(info.type) || findTarget_->subIdentifier == info.label))
+        current = findTarget_->range;
+    content.highlights = findHighlights(content.text, findString_, findOptions_, current);
+    return content;
+}
+
+QWidget *ContactInfoController::valueCellWidget(int row) const {
+    return tableView_ ? tableView_->indexWidget(model_->index(row, ContactInfoTableModel::ValueColumn))
+                      : nullptr;
+}
+
+QWidget *ContactInfoController::makeValueCellWidget(int row) {
+    if (!contact_ || !contact_->person)
+        return nullptr;
+    const InfoTableRow &info = table_.at(row);
+    QMPerson &person = *contact_->person;
+    // Choices are applied by the editing operations; until then a popup goes back to
+    // what the contact holds rather than show a value that was not stored.
+    const auto showStoredValue = [this] { Dispatch::main([this] { updateTable(); }, this); };
+
+    if (info.type == FieldId::Photo) {
+        auto *button = new PullDownButton;
+        auto *menu = new Menu;
+        const bool hasPhoto = !person.photo().isNull();
+        const QImage picture = hasPhoto ? person.photo() : person.thumbnail();
+        MenuItem *imageItem = menu->addItem(QString());
+        imageItem->setIcon(QIcon(QPixmap::fromImage(picture)));
+        menu->addItem(localized(QStringLiteral("Icon Size Bigger")), QStringLiteral("iconSizeBigger:"));
+        menu->addItem(localized(QStringLiteral("Icon Size Smaller")), QStringLiteral("iconSizeSmaller:"));
+        menu->addItem(localized(hasPhoto ? QStringLiteral("Replace Image") : QStringLiteral("Add Image")),
+                      QStringLiteral("addImage:"));
+        if (hasPhoto)
+            menu->addItem(localized(QStringLiteral("Delete Image")), QStringLiteral("deleteImage:"));
+        for (MenuItem *item : menu->itemArray())
+            item->setTarget(this);
+        button->setPullDownMenu(menu);
+        const int side = int(tableViewHeightOfRow(row)) - 4;
+        button->setIconSize(QSize(side, side));
+        button->setIcon(QIcon(QPixmap::fromImage(picture)));
+        button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        button->setEnabled(editState_);
+        button->setObjectName(QStringLiteral("ImagePopupCell"));
+        return button;
+    }
+    if (info.type == FieldId::NameOrdering || info.type == FieldId::NameDisplay) {
+        auto *popup = new QComboBox;
+        popup->setObjectName(QStringLiteral("PopupCell"));
+        popup->setFont(selectedFont_);
+        const NameRecord name = person.nameValue();
+        if (info.type == FieldId::NameOrdering) {
+            for (const QString &label : rows_.nameOrderingLabels())
+                popup->addItem(localized(label));
+            popup->setCurrentIndex(name.nameOrdering == 1 ? 1 : name.nameOrdering == 2 ? 2 : 0);
+            popup->setToolTip(L("Sorry, change will not be saved due to the lack of system service."));
+            popup->setEnabled(false);
+        } else {
+            for (const QString &label :
+                 QMPerson::labelsForIdentifier(FieldId::ShowAsPerson).value_or(QStringList()))
+                popup->addItem(localized(label));
+            popup->setCurrentIndex(name.showAsPerson.value_or(person.showAsPerson()) ? 0 : 1);
+            popup->setEnabled(editState_);
+            connect(popup, &QComboBox::activated, this, showStoredValue);
+        }
+        return popup;
+    }
+    if (kindOfRow(info) != ValueKind::Labeled)
+        return nullptr;
+    auto *widget = new PopupAndTextCellWidget;
+    widget->setObjectName(QStringLiteral("PopupAndTextCell"));
+    PopupAndTextCell &cell = widget->cell();
+    cell.setType(info.type);
+    cell.setFindString(findString_);
+    cell.setFindOptions(findOptions_);
+    cell.setPerson(contact_->person);
+    if (findTarget_ && findTarget_->identifier == info.type)
+        cell.setFindTarget(findTarget_);
+    cell.setSelectedFont(selectedFont_);
+    cell.setLabels(QMPerson::labelsForIdentifier(info.type).value_or(QStringList()));
+    cell.setLocalizedLabels(QMPerson::localizedLabelsForIdentifier(info.type).value_or(QStringList()));
+    cell.setCustomLabels(QMPerson::customLabelsForIdentifier(info.type).value_or(QStringList()));
+    if (info.index)
+        cell.setLabeledValue(person.labeledValueForIdentifier(info.type, *info.index));
+    cell.setLabelIndex(info.labelIndex.value_or(0));
+    cell.setRowNumLines(info.numLines);
+    cell.setEditState(editState_);
+    widget->updatePopupAndText();
+    // In-place editing of values comes with the panel's editing operations.
+    widget->textField()->setReadOnly(true);
+    widget->labelPopup()->setEnabled(editState_);
+    connect(widget->labelPopup(), &QComboBox::activated, this, showStoredValue);
+    return widget;
+}

@@ -1,0 +1,181 @@
+#pragma once
+
+#include "contact_info/ContactCard.h"
+#include "contact_info/DetailRowModel.h"
+#include "editors/FindHighlight.h"
+#include "model/FindTarget.h"
+#include "platform/ui/ViewController.h"
+
+#include <QAbstractTableModel>
+#include <QFont>
+#include <QPointer>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <QTextBrowser>
+
+#include <optional>
+
+class QStackedWidget;
+class ContactInfoController;
+
+// What the detail panel reports to the window's main view controller.
+class ContactInfoControllerDelegate {
+public:
+    virtual ~ContactInfoControllerDelegate() = default;
+    virtual void contactDidUpdate(const ContactEntry &contact, ContactInfoController *sender) = 0;
+    // A row of the panel was selected.
+    virtual void rowSelectionDidChange(ContactInfoController *sender, const InfoTableRow &row) = 0;
+};
+
+// The field table's rows as the view sees them: the type column and the texts of the value
+// column; popups, label cells and the photo are widgets the controller puts in their cells.
+class ContactInfoTableModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Role { PlaceholderRole = Qt::UserRole + 1, HighlightsRole };
+    static constexpr int TypeColumn = 0;
+    static constexpr int ValueColumn = 1;
+
+    explicit ContactInfoTableModel(ContactInfoController *controller);
+    void reset(const std::function<void()> &rebuild);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+private:
+    ContactInfoController *controller_;
+};
+
+// Draws the value texts with their find marks, and placeholders in gray.
+class ContactInfoTextCell : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override;
+};
+
+// The card view: shows pages whose pictures are held in memory; it loads nothing from
+// files or the network and follows no link.
+class ContactCardView : public QTextBrowser {
+    Q_OBJECT
+public:
+    explicit ContactCardView(QWidget *parent = nullptr);
+    void showPage(const ContactCardPage &page);
+    QVariant loadResource(int type, const QUrl &name) override;
+
+private:
+    QHash<QString, QImage> images_;
+};
+
+// The detail panel: the shown contact's fields as a table in the stored row order while
+// the window is unlocked, and as a read-only card while it is locked.
+class ContactInfoController : public ViewController {
+    Q_OBJECT
+public:
+    static inline const QString FontNameKey = QStringLiteral("QM1DdefaultFontName");
+    static inline const QString FontSizeKey = QStringLiteral("QM1DdefaultFontSize");
+    static inline const QString CaseSensitive = QStringLiteral("caseSensitive");
+
+    explicit ContactInfoController(QObject *parent = nullptr);
+    ~ContactInfoController() override;
+
+    ContactInfoControllerDelegate *delegate() const { return delegate_; }
+    void setDelegate(ContactInfoControllerDelegate *delegate) { delegate_ = delegate; }
+    QTableView *tableView();
+    QTableView *scrollView() { return tableView(); }
+    ContactCardView *webView();
+    // Shows the card (locked) or the table (unlocked); the window controller switches.
+    void showCard(bool card);
+
+    const QList<InfoTableRow> &table() const { return table_; }
+    const std::optional<QStringList> &rowOrderTable() const { return rows_.rowOrderTable(); }
+    const QStringList &nameOrderingLabels() const { return rows_.nameOrderingLabels(); }
+    const std::optional<ContactEntry> &contact() const { return contact_; }
+    // A null contact is ignored; the panel keeps showing the one it has.
+    void setContact(const ContactEntry *contact);
+    QStringList selectedLabels() const { return selectedLabels_; }
+    void setSelectedLabels(const QStringList &labels) { selectedLabels_ = labels; }
+    QFont selectedFont() const { return selectedFont_; }
+    void setSelectedFont(const QFont &font);
+    double rowHeight() const { return rowHeight_; }
+    bool editState() const { return editState_; }
+    void setEditState(bool on) { editState_ = on; }
+    QString findString() const { return findString_; }
+    void setFindString(const QString &text) { findString_ = text; }
+    QString findOptions() const { return findOptions_; }
+    void setFindOptions(const QString &options) { findOptions_ = options; }
+    const std::optional<FindTarget> &findTarget() const { return findTarget_; }
+    void setFindTarget(const std::optional<FindTarget> &target) { findTarget_ = target; }
+    qint64 iconRowCount() const { return iconRowCount_; }
+    void setIconRowCount(qint64 count) { iconRowCount_ = count; }
+    QList<CustomItemDefinition> customItems() const { return customItems_; }
+    void setCustomItems(const QList<CustomItemDefinition> &items) { customItems_ = items; }
+    // The card template (tests give another one).
+    void setCardTemplatePath(const QString &path) { cardTemplatePath_ = path; }
+
+    // Reloads the rows, keeping the selection.
+    void updateTable();
+    void sendContactDidUpdate();
+    // Shows and selects the row of a find match.
+    void selectItemAndRange(const FindTarget &target);
+    // Fills the card with the shown contact; a template that can't be used changes nothing.
+    void updateWebView();
+
+    // The table's data source and delegate operations.
+    int numberOfRowsInTableView();
+    double tableViewHeightOfRow(int row);
+    bool tableViewShouldEditTableColumn(const QString &column, int row) const;
+    void tableViewSelectionDidChange();
+    // The text of a text cell, its placeholder and find marks; none for rows shown otherwise.
+    struct TextCellContent {
+        QString text;
+        QString placeholder;
+        TextHighlights highlights;
+    };
+    std::optional<TextCellContent> textCellContent(int row);
+    QString typeCellText(int row) const;
+    QImage typeCellImage(int row) const;
+    // The widget of a row's value cell (popups, label cells, the photo); nullptr for text.
+    QWidget *valueCellWidget(int row) const;
+
+    void viewDidLoad() override;
+    void viewWillAppear() override;
+    // Items aimed at the panel stay disabled until the panel handles their action.
+    bool validateMenuItem(MenuItem *item) override;
+
+protected:
+    QWidget *loadView() override;
+
+private:
+    void reloadData();
+    QWidget *makeValueCellWidget(int row);
+    QString kindOfRow(const InfoTableRow &row) const;
+    void selectRows(const QList<int> &rows);
+    void reselect(const QList<int> &before, const QList<int> &rows);
+    QList<int> selectedRows() const;
+    void applyStoredFont();
+
+    ContactInfoControllerDelegate *delegate_ = nullptr;
+    QPointer<QStackedWidget> stack_;
+    QPointer<QTableView> tableView_;
+    QPointer<ContactCardView> webView_;
+    ContactInfoTableModel *model_ = nullptr;
+    DetailRowModel rows_;
+    QList<InfoTableRow> table_;
+    std::optional<ContactEntry> contact_;
+    QStringList selectedLabels_;
+    QFont selectedFont_;
+    double rowHeight_ = 20.0;
+    bool editState_ = true;
+    QString findString_;
+    std::optional<FindTarget> findTarget_;
+    QString findOptions_;
+    qint64 iconRowCount_ = 3;
+    QList<CustomItemDefinition> customItems_;
+    QString cardTemplatePath_ = ContactCard::TemplatePath;
+    bool reloading_ = false;
+};

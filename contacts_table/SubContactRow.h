@@ -1,0 +1,38 @@
+#pragma once
+
+#include "model/ContactContainers.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <vector>
+
+// One row of the contacts table. A contact spans as many rows as its longest shown
+// multi-valued field; every multi-valued column of the row shows value `labelIndex`.
+struct SubContactRow {
+    std::shared_ptr<QMPerson> person;
+    QString uniqueId;
+    qint64 labelIndex = 0;    // position in each field's full value list; 0 on the first row
+    bool notFirstRow = false; // the row above belongs to the same contact
+    qint64 numLines = 1;      // text lines of the row's tallest cell
+    QStringList groupNames;   // written into the selected row by the main view
+
+    // Set while building: the row's position in build order (contact-table order, then
+    // labelIndex), which breaks sort ties; its text lines from the shown columns; whether
+    // its contact shows a second name line (person and company both named).
+    qsizetype buildPosition = 0;
+    qint64 textLines = 1;
+    bool twoLineName = false;
+};
+using SubContactRowPtr = std::shared_ptr<SubContactRow>;
+using SubContactTable = std::vector<SubContactRowPtr>;
+
+// A sort order of the table: the key (see SortOptions::separateSortKeyIntoIdentifierAndKey)
+// and the direction.
+struct SortDescriptor {
+    QString key;
+    bool ascending = true;
+    bool caseSensitive = false;
+    friend bool operator==(const SortDescriptor &, const SortDescriptor &) = default;
+};

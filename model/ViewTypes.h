@@ -1,0 +1,55 @@
+#pragma once
+
+#include "model/PersonRecords.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariantMap>
+
+#include <utility>
+
+// The factory view types (which columns the contacts table shows) and sort options (what
+// of a column's value the table sorts by), shared by the window and the contacts table.
+namespace ViewTypes {
+
+struct ViewType {
+    QString name;
+    QStringList identifiers; // "Name" first
+};
+
+// The 13 view types in menu order.
+const QList<ViewType> &factoryViewTypes();
+// The factory ViewTypeTable as stored under "QM1DviewTypeDict": name to identifier list.
+QVariantMap aViewTypeDict();
+
+} // namespace ViewTypes
+
+namespace SortOptions {
+
+struct Entry {
+    QString type;
+    QStringList items;
+    QString selected;
+};
+
+// The factory entries, by column identifier, in the order of the sort options menu.
+const QList<Entry> &factoryEntries();
+// The SortOptionsTable as stored under "QM1DsortOptionsDict", with an entry for each
+// labeled custom item: column identifier to {"type", "items", "selected"}.
+QVariantMap factorySortOptionsDict(const QList<CustomItemDefinition> &customItems = {});
+Entry entryFromVariant(const QVariantMap &entry);
+
+// A sort key split into [field identifier, record key]: "Email domain" is ("Email",
+// "domain"), "Note" ("Note", "stringValue"), "<item> label" ("<item>", "label").
+std::pair<QString, QString> separateSortKeyIntoIdentifierAndKey(const QString &sortKey);
+
+// The sort key of a column shown with the option `selected`: the option alone for
+// "Phonetic Name" and when it is the identifier itself, else "<identifier> <option>".
+QString columnSortKey(const QString &identifier, const QString &selected);
+
+// The sort key an option picked in a menu makes: "<type> <option>" for a labeled field or a
+// labeled custom item whose option does not name it, the option alone otherwise.
+QString sortKeyForOption(const QString &type, const QString &selected, bool labeledCustomItem = false);
+
+} // namespace SortOptions

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "app/ContactsReader.h"
+
+#include <QStringList>
+#include <QThread>
+
+#include <atomic>
+
+// Stands in for the file conversion: a card is "BEGIN:VCARD" ... "END:VCARD", its name the
+// FN line; a CSV row is a line after the header, its name the first cell. Tests can slow
+// the parse down or hold it until released.
+class FakeContactsReader : public tessarin::ContactsReader {
+public:
+    struct Contents : tessarin::DocumentContents {
+        QStringList names;
+        qsizetype contactCount() const override { return names.size(); }
+        QStringList contactNames() const override { return names; }
+    };
+
+    tessarin::DocumentContentsPtr containersFromVCards(const QString &text, PlatformError *error,
+                                                       const ProgressHandler &progress) override {
+        ++parses;
+        while (held.load())
+            QThread::msleep(2);
+        if (failWith.code != 0) {
+            *error = failWith;
+            return nullptr;
+        }
+        auto contents = std::make_shared<Contents>();
+        qsizetype position = 0;
+        const QStringList lines = text.split(QLatin1Char('\n'));
+        for (const QString &rawLine : lines) {
+            position += rawLine.size() + 1;
+            const QString line = rawLine.trimmed();
+            if (line.startsWith(QLatin1String("FN"), Qt::CaseInsensitive))
+                contents->names.append(line.section(QLatin1Char(':'), 1));
+            if (line.compare(QLatin1String("END:VCARD"), Qt::CaseInsensitive) == 0) {
+                if (cardDelayMilliseconds > 0)
+                    QThread::msleep(cardDelayMilliseconds);
+                if (progress && !progress(std::min(position, text.size()))) {
+                    stopped = true;
+                    return nullptr;
+                }
+            }
+        }
+        return contents;
+    }
+
+    tessarin::DocumentContentsPtr containersFromCSV(const QString &text) override {
+        auto contents = std::make_shared<Contents>();
+        const QStringList lines = text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        for (qsizetype i = 1; i < lines.size(); ++i)
+            contents->names.append(lines[i].section(QLatin1Char(','), 0, 0).trimmed());
+        return contents;
+    }
+
+    tessarin::DocumentContentsPtr emptyContainerTable() override { return std::make_shared<Contents>(); }
+
+    std::atomic<int> parses{0};
+    std::atomic<bool> held{false};
+    std::atomic<bool> stopped{false};
+    int cardDelayMilliseconds = 0;
+    PlatformError failWith;
+};

@@ -1,0 +1,109 @@
+#include "app/QMvCardReader.h"
+#include "model/QMvCard.h"
+#include "tests/app/Opening.h"
+
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+using tessarin::FileContents;
+using RealOpening = Opening<tessarin::QMvCardReader>;
+
+namespace {
+
+// The contents the document handed to its window.
+FileContents *contentsShown(::Document *document) {
+    auto *content = static_cast<tessarin::ContactNamesViewController *>(
+        static_cast<tessarin::Document *>(document)->mainViewController());
+    return dynamic_cast<FileContents *>(content->contents().get());
+}
+
+TEST(FileReading, AShiftJisFileGivesTheSameContactsChosenOrDetected) {
+    RealOpening opening;
+    QFile sample(QStringLiteral(TESSARIN_TESTDATA_DIR "/aosp/v21_japanese_3.vcf"));
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    const QByteArray bytes = sample.readAll();
+    opening.openThroughPanel(writeTestFile(QStringLiteral("sjis-chosen.vcf"), bytes),
+                             QStringLiteral("Japanese (Shift JIS)"));
+    ASSERT_EQ(opening.controller.documents().size(), 1);
+    const QStringList chosen = opening.shownNames(opening.controller.documents().first());
+    ::Document *detected = opening.open(writeTestFile(QStringLiteral("sjis-detected.vcf"), bytes));
+    ASSERT_NE(detected, nullptr);
+    EXPECT_EQ(opening.shownNames(detected), chosen);
+    ASSERT_EQ(chosen.size(), 1);
+    EXPECT_TRUE(chosen.first().contains(QStringLiteral("伊能"))) << chosen.first().toStdString();
+}
+
+TEST(FileReading, AFileWithoutCardsOrAnEmptyCsvFailWithTheirAdvice) {
+    RealOpening opening;
+    EXPECT_EQ(opening.open(writeTestFile(QStringLiteral("prose.vcf"), "Dear reader,\nno cards here.\n")),
+              nullptr);
+    EXPECT_EQ(opening.open(writeTestFile(QStringLiteral("nothing.csv"), "")), nullptr);
+    const QStringList alerts = opening.alertTexts();
+    ASSERT_EQ(alerts.size(), 2);
+    EXPECT_TRUE(alerts[0].endsWith(
+        QLatin1String("Please make sure the file is vCard 2.1/3.0 file, or text encoding.")));
+    EXPECT_TRUE(alerts[1].endsWith(
+        QLatin1String("Please make sure the file is a valid CSV file, or text encoding.")));
+}
+
+TEST(FileReading, ACsvFileBecomesOneVCardContainerWithItsAllContactsGroup) {
+    RealOpening opening;
+    ::Document *document = opening.open(writeTestFile(QStringLiteral("people.csv"),
+                                                      "Name,Email\nGrace Hopper,grace@example.org\n"
+                                                      "Edsger Dijkstra,ewd@example.org\n"));
+    ASSERT_NE(document, nullptr);
+    FileContents *contents = contentsShown(document);
+    ASSERT_NE(contents, nullptr);
+    ASSERT_EQ(contents->containerTable->size(), 1);
+    const ContainerRecord &container = contents->containerTable->first();
+    EXPECT_EQ(container.name, QStringLiteral("vCard"));
+    EXPECT_EQ(container.type, 1);
+    EXPECT_EQ(container.identifier, QString());
+    ASSERT_EQ(container.groups.size(), 1);
+    const GroupRecord &group = *container.groups.first();
+    EXPECT_TRUE(group.top);
+    EXPECT_EQ(group.name, QStringLiteral("All Contacts"));
+    EXPECT_EQ(group.containerName, QStringLiteral("vCard"));
+    EXPECT_EQ(group.uniqueId, QString());
+    EXPECT_EQ(group.contactTable, contents->contactTable);
+    EXPECT_EQ(opening.shownNames(document), QStringList({"Grace Hopper", "Edsger Dijkstra"}));
+}
+
+TEST(FileReading, AnUntitledDocumentHasAnEmptyAllContactsGroupInAVCardContainer) {
+    RealOpening opening;
+    ::Document *document = opening.controller.openUntitledDocumentAndDisplay(true);
+    FileContents *contents = contentsShown(document);
+    ASSERT_NE(contents, nullptr);
+    ASSERT_EQ(contents->containerTable->size(), 1);
+    EXPECT_EQ(contents->containerTable->first().name, QStringLiteral("vCard"));
+    ASSERT_FALSE(contents->containerTable->first().groups.isEmpty());
+    EXPECT_TRUE(contents->containerTable->first().groups.first()->top);
+    ASSERT_NE(contents->contactTable, nullptr);
+    EXPECT_TRUE(contents->contactTable->isEmpty());
+}
+
+TEST(FileReading, EveryCardOfTheSharedFilesReachesTheAllContactsGroup) {
+    RealOpening opening;
+    const QDir folder(QStringLiteral(TESSARIN_TESTDATA_DIR "/kcontacts"));
+    int opened = 0;
+    for (const QFileInfo &file : folder.entryInfoList({"*.vcf"}, QDir::Files)) {
+        QFile input(file.absoluteFilePath());
+        ASSERT_TRUE(input.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(input.readAll());
+        const auto expected = QMvCard().containersFromVCards(text);
+        if (!expected || QMvCard::contactsInContainer(expected->first())->isEmpty())
+            continue;
+        ::Document *document = opening.open(file.absoluteFilePath());
+        ASSERT_NE(document, nullptr) << file.fileName().toStdString();
+        EXPECT_EQ(contentsShown(document)->contactCount(),
+                  QMvCard::contactsInContainer(expected->first())->size());
+        document->close();
+        ++opened;
+        if (opened == 3) // each open shows the progress window for a second
+            break;
+    }
+    EXPECT_EQ(opened, 3);
+}
+
+} // namespace

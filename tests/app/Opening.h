@@ -1,0 +1,57 @@
+#pragma once
+
+#include "app/ContactNamesViewController.h"
+#include "app/Document.h"
+#include "app/DocumentController.h"
+#include "tests/app/AppTestSupport.h"
+
+#include <QComboBox>
+#include <QListWidget>
+#include <QTest>
+
+#include <memory>
+
+// A document controller with its reader, answering dialogs from a script, on a first launch
+// for a user of English and Japanese.
+template <typename Reader> struct Opening {
+    Opening() { tessarin::ContactsReader::setShared(reader); }
+    ~Opening() {
+        controller.closeAllDocuments();
+        QTest::qWait(1);
+        tessarin::ContactsReader::setShared(nullptr);
+    }
+    tessarin::Document *open(const QString &path) {
+        return static_cast<tessarin::Document *>(
+            controller.openDocumentWithContentsOfURL(QUrl::fromLocalFile(path)));
+    }
+    // File > Open… with an encoding chosen in the panel's popup.
+    void openThroughPanel(const QString &path, const QString &encodingName) {
+        dialogs.answerPanel([path, encodingName](const OpenPanel *panel, const SavePanel *) {
+            auto *popup = panel->accessoryView->findChild<QComboBox *>();
+            popup->setCurrentIndex(popup->findText(encodingName));
+            return PanelResult{ModalResponse::OK, {QUrl::fromLocalFile(path)}};
+        });
+        controller.performAction(QStringLiteral("openDocument:"));
+    }
+    QStringList shownNames(::Document *document) {
+        auto *content = static_cast<tessarin::ContactNamesViewController *>(
+            static_cast<tessarin::Document *>(document)->mainViewController());
+        QStringList names;
+        for (int i = 0; i < content->listView()->count(); ++i)
+            names.append(content->listView()->item(i)->text());
+        return names;
+    }
+    QStringList alertTexts() const {
+        QStringList texts;
+        for (const auto &shown : dialogs.shown())
+            if (shown.kind == ScriptedDialogPresenter::Kind::Alert)
+                texts.append(shown.alert.messageText + QStringLiteral(" | ") + shown.alert.informativeText);
+        return texts;
+    }
+
+    // Before the controller, whose accessory reads the preferences.
+    const bool firstLaunch = (firstLaunchWithLanguages({"en", "ja"}), true);
+    std::shared_ptr<Reader> reader = std::make_shared<Reader>();
+    ScriptedDialogPresenter dialogs;
+    tessarin::DocumentController controller;
+};

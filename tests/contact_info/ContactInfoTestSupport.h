@@ -1,0 +1,63 @@
+#pragma once
+
+#include "model/ContactContainers.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QString>
+
+#include <memory>
+
+// A contact entry around the first card of vCard text (lines joined with CRLF).
+inline ContactEntry entryFromVCard(const QString &lines) {
+    QString text = lines;
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    std::unique_ptr<QMPerson> person = QMPerson::initWithVCardData(text.toUtf8());
+    ContactEntry entry;
+    entry.person = std::shared_ptr<QMPerson>(std::move(person));
+    if (entry.person)
+        entry.uniqueId = entry.person->uniqueId();
+    return entry;
+}
+
+inline QString vcard(const QString &body) {
+    return QStringLiteral("BEGIN:VCARD\nVERSION:3.0\n") + body + QStringLiteral("END:VCARD\n");
+}
+
+// A contact with a value in every field and a photo.
+inline ContactEntry fullContact() {
+    ContactEntry entry = entryFromVCard(
+        vcard(QStringLiteral("N:Appleseed;Johnny;Quincy;Dr.;Jr.\n"
+                             "FN:Dr. Johnny Quincy Appleseed Jr.\n"
+                             "NICKNAME:Jo\n"
+                             "ORG:Acme Corporation;Research\n"
+                             "TITLE:Chief Tester\n"
+                             "X-PHONETIC-FIRST-NAME:Jonny\n"
+                             "X-PHONETIC-LAST-NAME:Appulsiid\n"
+                             "TEL;TYPE=HOME:+1 555 0100\n"
+                             "TEL;TYPE=WORK:+1 555 0101\n"
+                             "TEL;TYPE=CELL:+1 555 0102\n"
+                             "EMAIL;TYPE=HOME:john@home.example\n"
+                             "EMAIL;TYPE=HOME:johnny@home.example\n"
+                             "EMAIL;TYPE=WORK:john@work.example\n"
+                             "ADR;TYPE=HOME:;;1 Main Street;Springfield;IL;62701;United States\n"
+                             "ADR;TYPE=WORK:;;2 Office Road;Springfield;IL;62702;United States\n"
+                             "URL;TYPE=WORK:https://acme.example\n"
+                             "BDAY:1980-04-05\n"
+                             "item1.X-ABDATE:2005-06-07\n"
+                             "item1.X-ABLabel:_$!<Anniversary>!$_\n"
+                             "item2.X-ABRELATEDNAMES:Jane Appleseed\n"
+                             "item2.X-ABLabel:_$!<Spouse>!$_\n"
+                             "IMPP;X-SERVICE-TYPE=Skype;TYPE=WORK:skype:johnny.work\n"
+                             "X-SOCIALPROFILE;TYPE=twitter;x-user=johnny:https://twitter.com/johnny\n"
+                             "NOTE:First line\\nSecond line\\nThird line\n")));
+    QImage photo(96, 96, QImage::Format_RGB32);
+    photo.fill(QColor(0x3a, 0x7b, 0xd5));
+    QPainter painter(&photo);
+    painter.setBrush(QColor(0xf5, 0xc5, 0x42));
+    painter.drawEllipse(QRect(20, 14, 56, 56));
+    painter.end();
+    entry.person->setPhoto(photo);
+    entry.groupNames = {QStringLiteral("Family"), QStringLiteral("Friends")};
+    return entry;
+}
