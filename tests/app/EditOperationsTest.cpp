@@ -1,5 +1,7 @@
 #include "tests/app/WindowTestSupport.h"
 
+#include "tests/app/Driving.h"
+
 #include "platform/core/UndoManager.h"
 #include "platform/ui/Window.h"
 
@@ -133,7 +135,7 @@ protected:
 
     // A main-menu item picked by a user: the menu validates it first; the event turn ends.
     void pick(const QString &menuTitle, const QString &itemTitle, bool expectEnabled = true) {
-        Menu *menu = findMenu(document->controller->window()->mainMenu(), menuTitle);
+        Menu *menu = findSubmenu(document->controller->window()->mainMenu(), menuTitle);
         ASSERT_NE(menu, nullptr) << menuTitle.toStdString();
         menu->update();
         MenuItem *item = menu->itemWithTitle(itemTitle);
@@ -142,18 +144,6 @@ protected:
         if (expectEnabled)
             item->trigger();
         QCoreApplication::processEvents();
-    }
-    static Menu *findMenu(Menu *menu, const QString &title) {
-        for (int i = 0; i < menu->numberOfItems(); ++i) {
-            MenuItem *item = menu->itemAtIndex(i);
-            if (!item || !item->submenu())
-                continue;
-            if (item->title() == title)
-                return item->submenu();
-            if (Menu *inner = findMenu(item->submenu(), title))
-                return inner;
-        }
-        return nullptr;
     }
     void undo() { pick(QStringLiteral("Edit"), QStringLiteral("Undo")); }
     void redo() { pick(QStringLiteral("Edit"), QStringLiteral("Redo")); }
@@ -209,6 +199,11 @@ TEST_F(EditTest, DeletingFromAllContactsMarksEveryGroupAndUndoKeepsEarlierDeleti
     pick(QStringLiteral("Contact"), QStringLiteral("Delete Contacts"));
     EXPECT_EQ(rows(), QStringList{QStringLiteral("Bob Baker")});
     EXPECT_EQ(windows.calls.last(), "close " + view->contactTable()->first().uniqueId);
+    // The row now selected is what the detail panel and the find position show.
+    ASSERT_EQ(selectedNames(), QStringList{QStringLiteral("Bob Baker")});
+    ASSERT_TRUE(view->contactInfoController()->contact());
+    EXPECT_EQ(view->contactInfoController()->contact()->person->compositeName(), QStringLiteral("Bob Baker"));
+    EXPECT_EQ(view->selectedItemAndRange()->contact->compositeName(), QStringLiteral("Bob Baker"));
 
     selectGroup(group(0));
     const QStringList before = marks(view);
