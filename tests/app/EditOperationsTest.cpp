@@ -3,9 +3,11 @@
 #include "tests/app/Driving.h"
 
 #include "platform/core/UndoManager.h"
+#include "platform/ui/Pasteboard.h"
 #include "platform/ui/Window.h"
 
 #include <QItemSelectionModel>
+#include <QMimeData>
 #include <QTableView>
 
 // Inside the namespace, ViewController and WindowController are the window's own.
@@ -306,6 +308,57 @@ TEST_F(EditTest, VCardTextDroppedOnTheWindowAddsItsCardsToTheSelectedGroup) {
     endTurn();
     undo();
     EXPECT_EQ(marks(view), before);
+    EXPECT_FALSE(edited());
+}
+
+TEST_F(EditTest, RowsDroppedOnAGroupComeByNumberFromThisWindowAndAsCardsFromAnother) {
+    const SharedGroup friends = groupNamed(QStringLiteral("Friends"));
+    GroupViewController *groups = view->groupViewController();
+    const QModelIndex target = groups->outlineModel()->indexOfGroup(friends.get());
+    const auto drag = [](const QWidget *from, const QString &indexes, const QString &cards) {
+        auto pasteboard = Pasteboard::forDragging();
+        pasteboard->setSource(from);
+        pasteboard->setString(indexes, PasteboardType::StringIndexes);
+        if (!cards.isEmpty())
+            pasteboard->setString(cards, PasteboardType::VCard);
+        return std::unique_ptr<QMimeData>(pasteboard->takeMimeData());
+    };
+    int cid = -1;
+    for (int r = 0; r < int(table()->subContactTable().size()); ++r)
+        if (table()->subContactTable()[r]->person->compositeName() == QLatin1String("Cid Cole"))
+            cid = r;
+    ASSERT_GE(cid, 0);
+
+    // This window's rows: Cid by his row number; the cards along are not read.
+    const auto own = drag(document->controller->window(), QString::number(cid),
+                          QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Zed;Zoe;;;\r\nEND:VCARD\r\n"));
+    ASSERT_EQ(groups->outlineViewValidateDrop(Pasteboard(own.get()), target, -1), Qt::CopyAction);
+    ASSERT_TRUE(groups->outlineViewAcceptDrop(Pasteboard(own.get()), target, -1));
+    endTurn();
+    EXPECT_EQ(view->selectedGroupDict(), friends);
+    EXPECT_EQ(rows(), (QStringList{QStringLiteral("Ann Abe"), QStringLiteral("Bob Baker"),
+                                   QStringLiteral("Cid Cole")}));
+
+    // Another window's rows: their numbers mean nothing here; their cards are added.
+    selectGroup(group(0));
+    Window other;
+    const auto foreign =
+        drag(&other, QStringLiteral("0"),
+             QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Zed;Zoe;;;\r\nFN:Zoe Zed\r\nEND:VCARD\r\n"));
+    ASSERT_EQ(groups->outlineViewValidateDrop(Pasteboard(foreign.get()), target, -1), Qt::CopyAction);
+    ASSERT_TRUE(groups->outlineViewAcceptDrop(Pasteboard(foreign.get()), target, -1));
+    endTurn();
+    EXPECT_EQ(rows(), (QStringList{QStringLiteral("Ann Abe"), QStringLiteral("Bob Baker"),
+                                   QStringLiteral("Cid Cole"), QStringLiteral("Zoe Zed")}));
+    EXPECT_EQ(group(0)->contactTable->size(), 5);
+    // Another window's row numbers without cards are refused.
+    const auto numbersOnly = drag(&other, QStringLiteral("0"), QString());
+    EXPECT_EQ(groups->outlineViewValidateDrop(Pasteboard(numbersOnly.get()), target, -1), Qt::IgnoreAction);
+
+    undo();
+    EXPECT_EQ(group(0)->contactTable->size(), 4);
+    undo();
+    EXPECT_EQ(friends->contactTable->size(), 2);
     EXPECT_FALSE(edited());
 }
 
