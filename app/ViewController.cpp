@@ -52,6 +52,7 @@ ViewController::ViewController(QObject *parent)
     registerAction(QStringLiteral("changeFont:"), [this](QObject *sender) { changeFont(sender); });
     registerAction(QStringLiteral("revertToDefaultFont:"),
                    [this](QObject *sender) { revertToDefaultFont(sender); });
+    registerEditActions();
 }
 
 ViewController::~ViewController() = default;
@@ -383,16 +384,8 @@ QString ViewController::selectedGroupName() {
 
 // ---- Detail panel delegate
 
-void ViewController::contactDidUpdate(const ContactEntry &, ContactInfoController *sender) {
-    const UndoManager *undo = undoManager();
-    if (undo && (undo->isUndoing() || undo->isRedoing())) {
-        contactsViewController_->updateTable();
-        return;
-    }
-    contactInfoController_->updateTable();
-    if (sender != nullptr)
-        contactsViewController_->updateTable();
-    setDocumentEdited();
+void ViewController::contactDidUpdate(const ContactEntry &contact, ContactInfoController *sender) {
+    contactDidUpdate(contact, static_cast<QObject *>(sender));
 }
 
 void ViewController::rowSelectionDidChange(ContactInfoController *, const InfoTableRow &row) {
@@ -418,22 +411,15 @@ void ViewController::groupSelectionDidChange(const SharedGroup &group) {
     contactTable_ = group->contactTable;
     contactsViewController_->setContactTable(contactTable_);
     contactsViewController_->updateTable();
-}
-
-void ViewController::addContactByStringIndexes(const QString &, const SharedGroup &) {
-    // Adding rows to a group is an undoable edit; until those edits exist a drop adds nothing.
-    logRefusal();
+    if (contactWindows_)
+        contactWindows_->closeAllDetachedWindows();
 }
 
 void ViewController::groupNameWillChange(const QString &name, const SharedGroup &group) {
-    if (name.isEmpty() || !group || group->name == name)
+    // The edited group, which need not be the selected one; a rename is unsaved work.
+    if (name.isEmpty() || !group)
         return;
-    group->name = name;
-    group->groupNameChanged = true;
-    group->changed = true;
-    groupViewController_->updateTable();
-    if (group == selectedGroupDict_)
-        contactsViewController_->reloadData();
+    undoChangeGroupName(name, group);
     setDocumentEdited();
 }
 

@@ -10,16 +10,33 @@
 #include <QFont>
 #include <QPointer>
 #include <QRect>
+#include <QSet>
 #include <QVariantMap>
 
 #include <memory>
 #include <optional>
 
 class QFrame;
+class UndoManager;
 
 namespace tessarin {
 
 class WindowController;
+
+// The contact popover and the detached contact windows that the contacts table opens.
+// The main view asks them to open, refresh and close; a window without them does nothing.
+class ContactWindows {
+public:
+    virtual ~ContactWindows() = default;
+    // Opens the popover for the selected row; a non-empty option starts editing its name.
+    virtual void showContactInfoPopoverWithOption(const QString &option) = 0;
+    // Refreshes the open popover when it is the sender.
+    virtual void updatePopoverIfSender(QObject *sender) = 0;
+    virtual void updateDetachedWindows(const QString &uniqueId) = 0;
+    // Closes the popover showing one of the contacts and their detached windows.
+    virtual void closeContactWindows(const QSet<QString> &uniqueIds) = 0;
+    virtual void closeAllDetachedWindows() = 0;
+};
 
 // The content of a document window and the hub of its panes: the group list, the contacts
 // table and the detail panel side by side in a split view, under the separator line that
@@ -123,10 +140,87 @@ public:
     // The names of the live groups of the selected group's container holding the contact.
     QStringList groupNamesOfContact(const QString &uniqueId) const;
 
+    // ==== Undoable edits, group and contact commands, pane notifications
+    // (ViewControllerEditing.cpp, ViewControllerCommands.cpp, ViewControllerNotifications.cpp)
+    // Every change of a document's contacts and groups goes through these operations; each
+    // registers its inverse before it changes anything. Contact values take the contact's
+    // record; the sender is handed to the inverse unread.
+    using PersonPtr = std::shared_ptr<QMPerson>;
+
+    void undo(QObject *sender);
+    void redo(QObject *sender);
+
+    void undoAddContacts(const QList<ContactEntry> &contacts, const SharedGroup &group);
+    void undoDeleteContacts(const QList<ContactEntry> &contacts, const SharedGroup &group, bool doUndo);
+    void undoAddGroup(const SharedGroup &group, const QString &containerIdentifier);
+    void undoDeleteGroup(const SharedGroup &group, const QString &containerIdentifier);
+    bool undoChangeGroupName(const QString &name, const SharedGroup &group);
+
+    bool undoReplaceNameValue(const NameRecord &value, const PersonPtr &contact);
+    bool undoReplacePhoneticNameValue(const std::optional<PhoneticNameRecord> &value,
+                                      const PersonPtr &contact);
+    // A null value clears the birthday; anything but a birthday record is refused.
+    bool undoReplaceBirthday(const FieldValue &value, const PersonPtr &contact);
+    // A null value clears the photo; anything but an image is refused.
+    bool undoReplacePhoto(const FieldValue &value, const PersonPtr &contact);
+    bool undoReplaceStringValue(const std::optional<QString> &value, const QString &identifier,
+                                const PersonPtr &contact, QObject *sender);
+    // Null empties the field, a list replaces it, one record replaces the value of its label index.
+    bool undoReplaceLabeledValue(const FieldValue &value, const QString &identifier, const PersonPtr &contact,
+                                 QObject *sender);
+    void undoAddLabeledValue(const LabeledValueRecord &value, const QString &identifier,
+                             const PersonPtr &contact, QObject *sender);
+    bool undoDeleteLabeledValueForIdentifier(const QString &identifier, qint64 labelIndex,
+                                             const PersonPtr &contact, QObject *sender);
+    // The merge result: each old contact takes the values of the new one at its position, as
+    // one undo step.
+    void undoReplacePersonByContacts(const QList<ContactEntry> &contacts,
+                                     const QList<ContactEntry> &fromContacts);
+
+    void addGroup(QObject *sender);
+    void deleteGroup(QObject *sender);
+    void addContact(QObject *sender);
+    void deleteContacts(QObject *sender);
+    void duplicateContacts(QObject *sender);
+
+    // Adds the cards to the group, the selected group when none is given.
+    void addContactByVCardString(const QString &vCardString, const SharedGroup &group = nullptr) override;
+    // Any pane (the detail panel, the popover, the table, this controller for a merge).
+    void contactDidUpdate(const ContactEntry &contact, QObject *sender);
+    ContactWindows *contactWindows() const { return contactWindows_; }
+    void setContactWindows(ContactWindows *windows) { contactWindows_ = windows; }
+    ContainerRecord *containerWithIdentifier(const QString &identifier) const;
+    // ==== End of edits
+
 protected:
     QWidget *loadView() override;
 
 private:
+    // The change an add or a removal of contacts made, so that its inverse undoes exactly it.
+    struct GroupMarks {
+        SharedGroup group;
+        bool wasChanged = false;
+        QList<qsizetype> clearedDeleted; // positions whose "deleted" mark this change cleared
+        QList<qsizetype> setDeleted;     // positions it marked deleted
+        QList<ContactEntry> appended;    // records it appended at the end
+    };
+    using ContactsChange = QList<GroupMarks>;
+    ContactsChange planAddContacts(const QList<ContactEntry> &contacts, const SharedGroup &group) const;
+    ContactsChange planDeleteContacts(const QList<ContactEntry> &contacts, const SharedGroup &group) const;
+    static void applyChange(const ContactsChange &change);
+    static void revertChange(const ContactsChange &change);
+    void contactsChangedEffects(const QList<ContactEntry> &contacts, const SharedGroup &group, bool removed);
+    void registerUndo(std::function<void(ViewController *)> inverse);
+    void replayUndo(void (UndoManager::*replay)());
+    QString kindForIdentifier(QMPerson &person, const QString &identifier) const;
+    void refreshColumn(const QString &identifier);
+    bool undoReplacePhotoData(const QByteArray &data, const PersonPtr &contact);
+    void registerLabeledValueInverse(const FieldValue &former, const QString &identifier,
+                                     const PersonPtr &contact, QObject *sender);
+    void showGroupsAndSelect(const SharedGroup &group);
+    void registerEditActions();
+    ContactWindows *contactWindows_ = nullptr;
+
     // Shows a default-sized window at the top left of the screen's visible area.
     void applyDefaultFrame(int topMargin);
     void setDocumentEdited();

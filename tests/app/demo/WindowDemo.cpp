@@ -3,12 +3,8 @@
 //   window_demo FILE [panes] [view=VIEW TYPE] [lock] [row=N] [open=sort|labels|contact]
 // panes presses both pane buttons; view= picks a view type from its pull-down; lock presses
 // the edit button; row= selects a table row; open= drops a pull-down down.
-#include "app/AppDelegate.h"
 #include "app/Document.h"
-#include "app/DocumentController.h"
-#include "app/QMvCardReader.h"
-#include "platform/core/Dispatch.h"
-#include "platform/ui/Application.h"
+#include "tests/app/Driving.h"
 
 #include <QApplication>
 #include <QTableView>
@@ -16,19 +12,13 @@
 
 int main(int argc, char *argv[]) {
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Tessarin2"));
-    QApplication::setOrganizationName(QStringLiteral("Tessarin2"));
+    nameDemoProgram();
     const QStringList arguments = application.arguments();
     if (arguments.size() < 2)
         return 2;
-
-    tessarin::ContactsReader::setShared(std::make_shared<tessarin::QMvCardReader>());
     tessarin::AppDelegate delegate;
     tessarin::DocumentController controller;
-    Application::shared().setDelegate(&delegate);
-    Application::shared().setMainMenuBuilder(&tessarin::AppDelegate::buildMainMenu);
-    Dispatch::main(
-        [&] { controller.openDocumentWithContentsOfURL(QUrl::fromLocalFile(arguments.value(1))); });
+    startDemoProgram(delegate, controller, arguments.value(1));
     Dispatch::after(2500, [&] {
         if (controller.documents().isEmpty())
             return;
