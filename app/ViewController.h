@@ -184,7 +184,7 @@ public:
     void duplicateContacts(QObject *sender);
 
     // Adds the cards to the group, the selected group when none is given.
-    void addContactByVCardString(const QString &vCardString, const SharedGroup &group = nullptr);
+    void addContactByVCardString(const QString &vCardString, const SharedGroup &group = nullptr) override;
     // Any pane (the detail panel, the popover, the table, this controller for a merge).
     void contactDidUpdate(const ContactEntry &contact, QObject *sender);
     ContactWindows *contactWindows() const { return contactWindows_; }

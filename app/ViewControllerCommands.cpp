@@ -85,10 +85,9 @@ void ViewController::addContact(QObject *) {
 
     if (!editState_)
         setEditState(true);
+    // The add refreshed the shown group's rows once already.
     undoAddContacts({entry}, selectedGroupDict_);
     setDocumentEdited();
-    contactsViewController_->setContactTable(contactTable_);
-    contactsViewController_->updateTable();
     contactsViewController_->selectRowIndexesWithContacts({entry});
     if (contactWindows_)
         contactWindows_->showContactInfoPopoverWithOption(QStringLiteral("YES"));

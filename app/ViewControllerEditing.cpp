@@ -168,7 +168,13 @@ void ViewController::contactsChangedEffects(const QList<ContactEntry> &contacts,
     contactsViewController_->setSubContactTableDirty(true);
     contactsViewController_->updateTable();
     contactsViewController_->selectRowIndexesWithContacts(contacts);
-    if (removed && contactWindows_) {
+    if (!removed)
+        return;
+    // The table keeps the row positions of removed rows without a report; the detail panel
+    // and the find position follow the row now there, never a removed contact.
+    if (const QList<SubContactRowPtr> rows = contactsViewController_->selectedSubContacts(); !rows.isEmpty())
+        rowSelectionDidChange(rows.first());
+    if (contactWindows_) {
         QSet<QString> ids;
         for (const ContactEntry &contact : contacts)
             ids.insert(contact.uniqueId);

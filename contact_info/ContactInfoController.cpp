@@ -317,9 +317,7 @@ void ContactInfoController::reloadData() {
     reloading_ = false;
 }
 
-void ContactInfoController::updateTable() {
-    if (!contact_)
-        return;
+void ContactInfoController::reloadKeepingSelection(bool firstRowWhenLost) {
     const QList<int> remembered = selectedRows();
     reloadData();
     QList<int> rows;
@@ -327,9 +325,14 @@ void ContactInfoController::updateTable() {
         if (row < table_.size())
             rows.append(row);
     }
-    if ((remembered.isEmpty() || remembered.first() >= table_.size()) && !table_.isEmpty())
+    if (firstRowWhenLost && (remembered.isEmpty() || remembered.first() >= table_.size()) && !table_.isEmpty())
         rows = {0};
     reselect(remembered, rows);
+}
+
+void ContactInfoController::updateTable() {
+    if (contact_)
+        reloadKeepingSelection(true);
 }
 
 void ContactInfoController::setSelectedFont(const QFont &font) {
@@ -337,16 +340,8 @@ void ContactInfoController::setSelectedFont(const QFont &font) {
     rowHeight_ = listRowHeight(font);
     if (tableView_)
         tableView_->setFont(font);
-    if (!contact_)
-        return;
-    const QList<int> remembered = selectedRows();
-    reloadData();
-    QList<int> rows;
-    for (int row : remembered) {
-        if (row < table_.size())
-            rows.append(row);
-    }
-    reselect(remembered, rows);
+    if (contact_)
+        reloadKeepingSelection(false);
 }
 
 void ContactInfoController::sendContactDidUpdate() {

@@ -156,6 +156,9 @@ private:
     QString kindOfRow(const InfoTableRow &row) const;
     void selectRows(const QList<int> &rows);
     void reselect(const QList<int> &before, const QList<int> &rows);
+    // Reloads the rows and keeps the selected ones that still exist; with
+    // firstRowWhenLost, the first row is selected when the selection is gone.
+    void reloadKeepingSelection(bool firstRowWhenLost);
     QList<int> selectedRows() const;
     void applyStoredFont();
 

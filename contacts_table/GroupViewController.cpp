@@ -356,7 +356,8 @@ Qt::DropAction GroupViewController::outlineViewValidateDrop(const Pasteboard &pa
         return Qt::IgnoreAction;
     // Row numbers name rows of this window's table; another window's rows come as vCard text.
     if (pasteboard.stringForType(PasteboardType::StringIndexes).isEmpty() ||
-        !pasteboard.isFromWindow(outlineView_ ? outlineView_->window() : nullptr))
+        (!pasteboard.isFromWindow(outlineView_ ? outlineView_->window() : nullptr) &&
+         pasteboard.stringForType(PasteboardType::VCard).isEmpty()))
         return Qt::IgnoreAction;
     const SharedGroup group = model_->groupAt(proposedItem);
     if (!group || group == selectedGroupDict_)
@@ -369,7 +370,10 @@ bool GroupViewController::outlineViewAcceptDrop(const Pasteboard &pasteboard, co
     const SharedGroup group = model_->groupAt(item);
     if (childIndex != -1 || !delegate_ || !group)
         return false;
-    delegate_->addContactByStringIndexes(pasteboard.stringForType(PasteboardType::StringIndexes), group);
+    if (pasteboard.isFromWindow(outlineView_ ? outlineView_->window() : nullptr))
+        delegate_->addContactByStringIndexes(pasteboard.stringForType(PasteboardType::StringIndexes), group);
+    else
+        delegate_->addContactByVCardString(pasteboard.stringForType(PasteboardType::VCard), group);
     selectedGroupDict_ = group;
     selectGroupRow(true);
     delegate_->groupSelectionDidChange(group);

@@ -23,6 +23,11 @@ public:
     virtual void groupSelectionDidChange(const SharedGroup &group) = 0;
     // The "QM1PstringIndexes" text of rows dropped onto a group.
     virtual void addContactByStringIndexes(const QString &stringIndexes, const SharedGroup &group) = 0;
+    // Rows of another window's table, which arrive as their vCard text.
+    virtual void addContactByVCardString(const QString &vCardString, const SharedGroup &group) {
+        Q_UNUSED(vCardString)
+        Q_UNUSED(group)
+    }
     // The group whose name was edited: a press on another row moves the selection before
     // the editor commits, so it need not be the selected group.
     virtual void groupNameWillChange(const QString &name, const SharedGroup &group) = 0;

@@ -6,23 +6,24 @@
 #include "platform/contacts/CNLabels.h"
 
 #include <QLocale>
+#include <QStringBuilder>
 #include <QUuid>
 
 namespace {
+
+// Built in one allocation: every card read makes its composite and phonetic names.
+QString joinedWithBlank(const QString &first, const QString &second) {
+    return first % QLatin1Char(' ') % second;
+}
 
 QString newUniqueId() {
     return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
 }
 
-// The string fields and where the contact keeps them.
-const QList<std::pair<QString, QString CNContact::*>> &stringFieldMembers() {
-    static const QList<std::pair<QString, QString CNContact::*>> members = {
-        {FieldId::Company, &CNContact::organizationName}, {FieldId::Department, &CNContact::departmentName},
-        {FieldId::Nickname, &CNContact::nickname},        {FieldId::JobTitle, &CNContact::jobTitle},
-        {FieldId::Title, &CNContact::namePrefix},         {FieldId::Note, &CNContact::note},
-        {FieldId::Suffix, &CNContact::nameSuffix}};
-    return members;
-}
+// Where the contact keeps each text field, in the order of stringIdentifiers().
+constexpr QString CNContact::*stringFieldMembers[] = {
+    &CNContact::organizationName, &CNContact::departmentName, &CNContact::nickname,  &CNContact::jobTitle,
+    &CNContact::namePrefix,       &CNContact::note,           &CNContact::nameSuffix};
 
 // The framework label a value is written with: "No label" and "No service" stand for a
 // value without one, and a label still as read goes back as it was read (a wrapped label
@@ -62,7 +63,7 @@ QMPerson::QMPerson(const CNContact &contact)
     // later read it never fill from the contact.
     fillAllCaches();
     if (!showAsPerson_)
-        uniqueId2_ = stringValueForIdentifier(FieldId::Company);
+        uniqueId2_ = stringFieldValue(Company);
 }
 
 std::unique_ptr<QMPerson> QMPerson::initWithVCardData(const QByteArray &data) {
@@ -89,8 +90,8 @@ void QMPerson::takeSystemDefaults() {
 void QMPerson::fillAllCaches() {
     if (!nameValue_)
         nameValue();
-    for (const auto &[identifier, member] : stringFieldMembers())
-        stringFieldValue(identifier);
+    for (int field = 0; field < StringFieldCount; ++field)
+        stringFieldValue(StringField(field));
     for (int field = 0; field < LabeledFieldCount; ++field)
         loadLabeledValues(LabeledField(field));
     birthdayValue();
@@ -216,12 +217,9 @@ CNMutableContact QMPerson::contactFromCache(const std::optional<CNContact> &base
     }
     if (birthdayValue_)
         contact.birthday = birthdayValue_->value;
-    for (const auto &[identifier, member] : stringFieldMembers()) {
-        const auto item = items_.constFind(identifier);
-        if (item != items_.constEnd())
-            if (const auto *text = std::get_if<QString>(&*item))
-                contact.*member = *text;
-    }
+    for (int field = 0; field < StringFieldCount; ++field)
+        if (strings_[field])
+            contact.*stringFieldMembers[field] = *strings_[field];
     if (!imageData_.isEmpty())
         contact.imageData = imageData_;
     if (!thumbnailImageData_.isEmpty())
@@ -229,19 +227,16 @@ CNMutableContact QMPerson::contactFromCache(const std::optional<CNContact> &base
     return contact;
 }
 
-QString QMPerson::stringFieldValue(const QString &identifier) {
-    const auto item = items_.constFind(identifier);
-    if (item != items_.constEnd())
-        if (const auto *text = std::get_if<QString>(&*item))
-            return *text;
-    QString text;
-    if (cnContact_) {
-        for (const auto &[id, member] : stringFieldMembers())
-            if (id == identifier)
-                text = (*cnContact_).*member;
-    }
-    items_.insert(identifier, text);
-    return text;
+std::optional<QMPerson::StringField> QMPerson::stringFieldForIdentifier(const QString &identifier) {
+    const qsizetype position = stringIdentifiers().indexOf(identifier);
+    return position < 0 ? std::nullopt : std::optional<StringField>(StringField(position));
+}
+
+QString QMPerson::stringFieldValue(StringField field) {
+    std::optional<QString> &text = strings_[field];
+    if (!text)
+        text = cnContact_ ? (*cnContact_).*stringFieldMembers[field] : QString();
+    return *text;
 }
 
 // ---- Names
@@ -309,8 +304,8 @@ qint64 QMPerson::systemNameOrdering() {
 QString QMPerson::compositeNameFromNameDict(const NameRecord &record, qint64 systemOrdering) {
     const qint64 ordering = record.nameOrdering == 0 ? systemOrdering : record.nameOrdering;
     if (!record.firstName.isEmpty() && !record.lastName.isEmpty())
-        return ordering == 2 ? record.lastName + QLatin1Char(' ') + record.firstName
-                             : record.firstName + QLatin1Char(' ') + record.lastName;
+        return ordering == 2 ? joinedWithBlank(record.lastName, record.firstName)
+                             : joinedWithBlank(record.firstName, record.lastName);
     if (!record.firstName.isEmpty())
         return record.firstName;
     if (!record.lastName.isEmpty())
@@ -393,8 +388,8 @@ std::optional<QString> QMPerson::phoneticName() const {
 
 void QMPerson::updatePhoneticName(PhoneticNameRecord &record) const {
     if (!record.firstName.isEmpty() && !record.lastName.isEmpty())
-        record.stringValue = nameOrdering_ == 2 ? record.lastName + QLatin1Char(' ') + record.firstName
-                                                : record.firstName + QLatin1Char(' ') + record.lastName;
+        record.stringValue = nameOrdering_ == 2 ? joinedWithBlank(record.lastName, record.firstName)
+                                                : joinedWithBlank(record.firstName, record.lastName);
     else
         record.stringValue = record.firstName.isEmpty() ? record.lastName : record.firstName;
 }

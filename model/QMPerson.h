@@ -285,7 +285,10 @@ private:
     void replaceValueAt(LabeledField field, const LabeledValueRecord &record, qsizetype index);
     NameRecord &cachedNameRecord();
     PhoneticNameRecord &cachedPhoneticRecord();
-    QString stringFieldValue(const QString &identifier);
+    // The text fields in the order of stringIdentifiers().
+    enum StringField { Company, Department, Nickname, JobTitle, Title, Note, Suffix, StringFieldCount };
+    static std::optional<StringField> stringFieldForIdentifier(const QString &identifier);
+    QString stringFieldValue(StringField field);
     qsizetype customItemIndex(const QString &name) const;
     void defineLabeledCustomItem(const QString &name, const LabeledValueList &list);
     static LabeledValueList numberedByPosition(const LabeledValueList &list);
@@ -301,7 +304,10 @@ private:
     std::optional<QString> compositeName_;
     std::optional<CNContact> cnContact_;
     qint64 nameOrdering_ = 0;
+    // Custom item values by name. The text fields are kept apart, by position: every card
+    // read fills all of them, and a hash per card cost more than the rest of the record.
     QHash<QString, CustomItemValue> items_;
+    std::array<std::optional<QString>, StringFieldCount> strings_;
     std::optional<NameRecord> nameValue_;
     std::optional<PhoneticNameRecord> phoneticNameValue_;
     std::array<std::optional<LabeledValueList>, LabeledFieldCount> labeledValues_;

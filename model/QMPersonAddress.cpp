@@ -97,16 +97,35 @@ const AddressFormatEntry *entryFor(const AddressFormats &formats, const QString 
     return entry == formats.dict.constEnd() ? nullptr : &*entry;
 }
 
-// The code first, then the part names in writing order; the default order for a country
-// without an entry or whose format names nothing.
-QStringList orderFromEntry(const QString &countryCode, const AddressFormatEntry *entry) {
-    QStringList order{countryCode};
+// Reading a file asks for the same code address after address: each thread keeps its
+// last answer, with the snapshot it came from (held, so the entry stays valid).
+const AddressFormatEntry *lastEntryFor(const std::shared_ptr<const AddressFormats> &formats,
+                                       const QString &countryCode) {
+    thread_local std::shared_ptr<const AddressFormats> lastFormats;
+    thread_local QString lastCode;
+    thread_local const AddressFormatEntry *lastEntry = nullptr;
+    if (formats != lastFormats || countryCode != lastCode || lastCode.isNull()) {
+        lastEntry = entryFor(*formats, countryCode);
+        lastFormats = formats;
+        lastCode = countryCode.isNull() ? QLatin1String("") : countryCode;
+    }
+    return lastEntry;
+}
+
+// The part names in writing order; the default order for a country without an entry or
+// whose format names nothing.
+const QStringList &partOrder(const AddressFormatEntry *entry) {
+    static const QStringList defaultOrder = {FieldId::Street, FieldId::City, FieldId::State, FieldId::ZIP,
+                                             FieldId::Country};
     if (entry && std::any_of(entry->order.cbegin(), entry->order.cend(),
                              [](const QString &i) { return !i.isEmpty(); }))
-        order.append(entry->order);
-    else
-        order.append({FieldId::Street, FieldId::City, FieldId::State, FieldId::ZIP, FieldId::Country});
-    return order;
+        return entry->order;
+    return defaultOrder;
+}
+
+// The code first, then the part names in writing order.
+QStringList orderFromEntry(const QString &countryCode, const AddressFormatEntry *entry) {
+    return QStringList{countryCode} + partOrder(entry);
 }
 
 QString resolvedCountryCode(const LabeledValueRecord &record, std::optional<QString> *predicted) {
@@ -225,8 +244,7 @@ void QMPerson::updateAddressValue(LabeledValueRecord &record, bool withCountry) 
         record.label = NoLabel;
     const QString code = resolvedCountryCode(record, &record.predictCountryCode);
     const auto formats = snapshot();
-    const AddressFormatEntry *entry = entryFor(*formats, code);
-    const QStringList order = orderFromEntry(code, entry);
+    const AddressFormatEntry *entry = lastEntryFor(formats, code);
 
     CNPostalAddress address;
     address.street = record.street;
@@ -240,16 +258,18 @@ void QMPerson::updateAddressValue(LabeledValueRecord &record, bool withCountry) 
     record.formattedString = CNPostalAddressFormatter::stringFromPostalAddress(
         address, hasFormat ? entry->formatString : CNPostalAddressFormatter::defaultFormat());
 
-    QStringList parts;
-    for (qsizetype i = 1; i < order.size(); ++i) {
-        const QString &name = order[i];
+    QString shown;
+    for (const QString &name : partOrder(entry)) {
         if (name == FieldId::Country && !withCountry)
             continue;
         const QString *part = addressIdentifiers().contains(name) ? record.addressPart(name) : nullptr;
-        if (part && !part->isEmpty())
-            parts.append(*part);
+        if (!part || part->isEmpty())
+            continue;
+        if (!shown.isEmpty())
+            shown += QLatin1Char(' ');
+        shown += *part;
     }
-    record.stringValue = parts.isEmpty() ? record.formattedString : parts.join(QLatin1Char(' '));
+    record.stringValue = shown.isEmpty() ? record.formattedString : shown;
 }
 
 QList<AddressPartRange> QMPerson::rangeTableFromAddressLabeledValue(const LabeledValueRecord &record) {

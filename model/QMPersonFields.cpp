@@ -9,7 +9,7 @@
 namespace {
 
 // What an identifier names. Every generic operation asks this first, for every field of
-// every card read, so it is one hash lookup.
+// every card read, so it is one table lookup.
 enum class Kind {
     Other,
     Name,
@@ -24,8 +24,8 @@ enum class Kind {
 };
 
 Kind kindOf(const QString &identifier) {
-    static const QHash<QString, Kind> kinds = [] {
-        QHash<QString, Kind> map;
+    static const QMPersonInternal::IdentifierTable<Kind> kinds = [] {
+        QMPersonInternal::IdentifierTable<Kind> map;
         for (const QString &id : {FieldId::CompositeName, FieldId::Thumbnail, FieldId::Groups,
                                   FieldId::NameOrdering, FieldId::NameDisplay, FieldId::ShowAsPerson})
             map.insert(id, Kind::Reserved);
@@ -46,7 +46,7 @@ Kind kindOf(const QString &identifier) {
         map.insert(FieldId::Photo, Kind::Photo);
         return map;
     }();
-    return kinds.value(identifier, Kind::Other);
+    return kinds.find(identifier).value_or(Kind::Other);
 }
 
 // Custom item values keep "stringValue" equal to their text, as the built-in fields do.
@@ -148,20 +148,24 @@ FieldValue QMPerson::valueForIdentifier(const QString &identifier) {
         const auto value = customValueForIdentifier(identifier);
         return value ? FieldValue::fromCustomValue(*value) : FieldValue();
     }
+    if (kind == Kind::String) {
+        const StringField field = *stringFieldForIdentifier(identifier);
+        if (strings_[field])
+            return *strings_[field];
+        return cnContact_ ? FieldValue(stringFieldValue(field)) : FieldValue();
+    }
     const auto item = items_.constFind(identifier);
     if (item != items_.constEnd())
         return FieldValue::fromCustomValue(*item);
-    if (!cnContact_ || kind != Kind::String)
-        return {};
-    return stringFieldValue(identifier);
+    return {};
 }
 
 QString QMPerson::stringValueForIdentifier(const QString &identifier) {
     if (kindOf(identifier) == Kind::String) {
-        const auto item = items_.constFind(identifier);
-        if (item != items_.constEnd())
-            return FieldValue::fromCustomValue(*item).text();
-        return cnContact_ ? stringFieldValue(identifier) : QString();
+        const StringField field = *stringFieldForIdentifier(identifier);
+        if (strings_[field])
+            return *strings_[field];
+        return cnContact_ ? stringFieldValue(field) : QString();
     }
     const QString type = typeForIdentifier(identifier);
     if (type == ValueKind::String)
@@ -190,7 +194,7 @@ void QMPerson::setValue(const FieldValue &value, const QString &identifier) {
     }
     if (kind == Kind::String) {
         if (const auto *text = value.get<QString>()) {
-            items_.insert(identifier, *text);
+            strings_[*stringFieldForIdentifier(identifier)] = *text;
             changed_ = true;
         }
         return;

@@ -1,6 +1,7 @@
 // The eight multi-valued fields: reading them from the contact, adding, replacing and the
 // normalisers of their derived keys.
 #include "model/QMPerson.h"
+#include "model/QMPersonInternal.h"
 
 #include "platform/contacts/CNLabels.h"
 
@@ -17,12 +18,10 @@ QString registeredLabel(const std::optional<QString> &cnLabel, const QString &id
 }
 
 template <typename T>
-LabeledValueRecord recordFrom(const CNLabeledValue<T> &labeled, const QString &identifier,
-                              qsizetype position) {
-    LabeledValueRecord record;
+void labelRecord(LabeledValueRecord &record, const CNLabeledValue<T> &labeled, const QString &identifier,
+                 qsizetype position) {
     record.label = registeredLabel(labeled.label, identifier);
     record.labelIndex = position;
-    return record;
 }
 
 QString socialServiceName(const QString &service) {
@@ -50,14 +49,13 @@ void labelOrNoLabel(LabeledValueRecord &record) {
 } // namespace
 
 std::optional<QMPerson::LabeledField> QMPerson::labeledFieldForIdentifier(const QString &identifier) {
-    static const QHash<QString, LabeledField> fields = [] {
-        QHash<QString, LabeledField> map;
+    static const QMPersonInternal::IdentifierTable<LabeledField> fields = [] {
+        QMPersonInternal::IdentifierTable<LabeledField> table;
         for (int field = 0; field < LabeledFieldCount; ++field)
-            map.insert(identifierOfField(LabeledField(field)), LabeledField(field));
-        return map;
+            table.insert(identifierOfField(LabeledField(field)), LabeledField(field));
+        return table;
     }();
-    const auto found = fields.constFind(identifier);
-    return found == fields.constEnd() ? std::nullopt : std::optional<LabeledField>(*found);
+    return fields.find(identifier);
 }
 
 const QString &QMPerson::identifierOfField(LabeledField field) {
@@ -112,11 +110,15 @@ void QMPerson::loadLabeledValues(LabeledField field) {
     const QString &identifier = identifierOfField(field);
     LabeledValueList list;
     // One record per value, numbered by position, with the field's own keys filled in.
+    // The records are large: each is built in place, never copied.
     const auto read = [&](const auto &values, auto fill) {
+        // Most fields of a card are empty, and reserving nothing still allocates.
+        if (!values.isEmpty())
+            list.reserve(values.size());
         for (qsizetype i = 0; i < values.size(); ++i) {
-            LabeledValueRecord record = recordFrom(values[i], identifier, i);
+            LabeledValueRecord &record = list.emplace_back();
+            labelRecord(record, values[i], identifier, i);
             fill(record, values[i]);
-            list.append(record);
         }
     };
     switch (field) {
@@ -158,9 +160,11 @@ void QMPerson::loadLabeledValues(LabeledField field) {
         break;
     case Sns:
         // Profiles carry their service instead of a label, and register none.
+        if (!contact.socialProfiles.isEmpty())
+            list.reserve(contact.socialProfiles.size());
         for (qsizetype i = 0; i < contact.socialProfiles.size(); ++i) {
             const CNSocialProfile &profile = contact.socialProfiles[i].value;
-            LabeledValueRecord record;
+            LabeledValueRecord &record = list.emplace_back();
             record.labelIndex = i;
             record.socialProfile = profile;
             record.label = socialServiceName(profile.service);
@@ -170,7 +174,6 @@ void QMPerson::loadLabeledValues(LabeledField field) {
             record.stringValue = profile.username;
             record.urlString = profile.urlString;
             record.userIdentifier = profile.userIdentifier;
-            list.append(record);
         }
         break;
     case Ims:
@@ -199,7 +202,7 @@ void QMPerson::loadLabeledValues(LabeledField field) {
         });
         break;
     }
-    labeledValues_[field] = list;
+    labeledValues_[field] = std::move(list);
 }
 
 LabeledValueList QMPerson::labeledValues(LabeledField field) {

@@ -6,8 +6,10 @@
 #include "platform/core/Localization.h"
 #include "platform/core/Log.h"
 
+#include <atomic>
 #include <mutex>
 #include <shared_mutex>
+#include <vector>
 
 namespace {
 
@@ -18,7 +20,34 @@ struct LabelTables {
     QHash<QString, QStringList> labels;
     QHash<QString, QStringList> localized;
     QHash<QString, QStringList> custom;
+    // Counts renames and deletions (changed under the lock), so a thread knows when the
+    // labels it saw registered may have gone.
+    std::atomic<quint64> generation = 0;
 };
+
+// The labels this thread found registered, valid while the tables' generation stays the
+// one they were found in. Reading a file registers every label of every value, and
+// nearly all are known: a short scan here spares the lock and three hash lookups.
+struct KnownLabels {
+    quint64 generation = 0;
+    std::vector<std::pair<QString, QString>> identifierAndWord;
+
+    bool contains(const QString &identifier, const QString &word) const {
+        for (const auto &[knownIdentifier, knownWord] : identifierAndWord)
+            if (knownWord == word && knownIdentifier == identifier)
+                return true;
+        return false;
+    }
+};
+
+KnownLabels &knownLabels(quint64 generation) {
+    thread_local KnownLabels known;
+    if (known.generation != generation) {
+        known.identifierAndWord.clear();
+        known.generation = generation;
+    }
+    return known;
+}
 
 QStringList defaultLabelWords(const QList<QString> &cnLabels) {
     QStringList words;
@@ -216,12 +245,19 @@ QHash<QString, QStringList> QMPerson::customLabelTableDict() {
 bool QMPerson::setLabel(const QString &oldLabel, const QString &newLabel, const QString &identifier) {
     LabelTables &tables = labelTables();
     if (oldLabel.isEmpty()) {
-        // Reading a file registers every label it meets; nearly all are known already.
+        const quint64 generation = tables.generation.load(std::memory_order_acquire);
+        KnownLabels &known = knownLabels(generation);
+        if (known.contains(identifier, newLabel))
+            return false;
         std::shared_lock readLock(tables.mutex);
         const auto labels = tables.labels.constFind(identifier);
         if (labels != tables.labels.constEnd() && labels->contains(newLabel) &&
-            tables.custom.contains(identifier) && tables.localized.contains(identifier))
+            tables.custom.contains(identifier) && tables.localized.contains(identifier)) {
+            // Seen under the lock in the same generation: still registered.
+            if (tables.generation.load(std::memory_order_relaxed) == generation)
+                known.identifierAndWord.emplace_back(identifier, newLabel);
             return false;
+        }
     }
     std::unique_lock lock(tables.mutex);
     // The empty word is no label; renaming to it is how a label is deleted.
@@ -239,6 +275,7 @@ bool QMPerson::setLabel(const QString &oldLabel, const QString &newLabel, const 
             custom.append(newLabel);
         return true;
     }
+    tables.generation.fetch_add(1, std::memory_order_release);
     const qsizetype position = labels.indexOf(oldLabel);
     if (position >= 0) {
         labels[position] = newLabel;

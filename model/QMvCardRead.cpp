@@ -244,37 +244,51 @@ SharedGroup categoryGroup(const QString &name) {
 
 } // namespace
 
-QStringList QMvCard::findCategories2(QStringView card) {
-    static constexpr QStringView property = u"CATEGORIES:";
-    QStringList categories;
-    forEachUnfoldedLine(card, [&](QStringView line) {
-        if (line.startsWith(property))
-            categories += splitEscapedList(line.sliced(property.size()));
-    });
-    return categories;
+namespace {
+
+constexpr QStringView categoriesProperty = u"CATEGORIES:";
+
+// An X- line that may become a custom item: not reserved, not read as a field.
+std::optional<CustomLine> customItemLine(QStringView line) {
+    auto custom = parseCustomLine(line);
+    if (!custom || CNIsReservedVCardExtensionName(custom->name) || isReadAsField(custom->name) ||
+        QMPerson::isReservedIdentifier(custom->name))
+        return std::nullopt;
+    return custom;
 }
 
-void QMvCard::decodeVCardCustomItems(QStringView card, QMPerson &person) {
-    QList<CustomLine> lines;
-    QStringList names;
+// The lines a card's contact gets from the text itself, besides its fields.
+struct CardExtras {
+    QStringList categories;
+    QList<CustomLine> customLines;
+};
+
+// One pass over the card for both: reading a file visits every card.
+CardExtras cardExtras(QStringView card) {
+    CardExtras extras;
     forEachUnfoldedLine(card, [&](QStringView line) {
-        auto custom = parseCustomLine(line);
-        if (!custom || CNIsReservedVCardExtensionName(custom->name) || isReadAsField(custom->name) ||
-            QMPerson::isReservedIdentifier(custom->name))
-            return;
-        if (!names.contains(custom->name))
-            names.append(custom->name);
-        lines.append(std::move(*custom));
+        if (line.startsWith(categoriesProperty))
+            extras.categories += splitEscapedList(line.sliced(categoriesProperty.size()));
+        else if (auto custom = customItemLine(line))
+            extras.customLines.append(std::move(*custom));
     });
-    // One item has one kind per contact: any labeled line makes the item labeled, and
-    // its plain lines become values without a label.
+    return extras;
+}
+
+// One item has one kind per contact: any labeled line makes the item labeled, and its
+// plain lines become values without a label.
+void addCustomItems(const QList<CustomLine> &lines, QMPerson &person) {
+    QStringList names;
+    for (const CustomLine &line : lines)
+        if (!names.contains(line.name))
+            names.append(line.name);
     for (const QString &name : std::as_const(names)) {
         bool labeled = false;
-        for (const CustomLine &line : std::as_const(lines))
+        for (const CustomLine &line : lines)
             labeled = labeled || (line.name == name && line.label);
         if (!labeled) {
             QString value;
-            for (const CustomLine &line : std::as_const(lines))
+            for (const CustomLine &line : lines)
                 if (line.name == name)
                     value = line.value;
             if (!person.customIdentifiers().contains(name))
@@ -284,7 +298,7 @@ void QMvCard::decodeVCardCustomItems(QStringView card, QMPerson &person) {
         }
         LabeledValueList values;
         QStringList labels;
-        for (const CustomLine &line : std::as_const(lines)) {
+        for (const CustomLine &line : lines) {
             if (line.name != name)
                 continue;
             LabeledValueRecord record;
@@ -299,6 +313,26 @@ void QMvCard::decodeVCardCustomItems(QStringView card, QMPerson &person) {
         person.addCustomItem(ValueKind::Labeled, name, labels, std::nullopt);
         person.setValue(values, name);
     }
+}
+
+} // namespace
+
+QStringList QMvCard::findCategories2(QStringView card) {
+    QStringList categories;
+    forEachUnfoldedLine(card, [&](QStringView line) {
+        if (line.startsWith(categoriesProperty))
+            categories += splitEscapedList(line.sliced(categoriesProperty.size()));
+    });
+    return categories;
+}
+
+void QMvCard::decodeVCardCustomItems(QStringView card, QMPerson &person) {
+    QList<CustomLine> lines;
+    forEachUnfoldedLine(card, [&](QStringView line) {
+        if (auto custom = customItemLine(line))
+            lines.append(std::move(*custom));
+    });
+    addCustomItems(lines, person);
 }
 
 std::shared_ptr<ContainerTable> QMvCard::containersFromVCards(const QString &text, QString *,
@@ -318,8 +352,9 @@ std::shared_ptr<ContainerTable> QMvCard::containersFromVCards(const QString &tex
             break;
         const QStringView cardText = whole.sliced(range.begin, range.end - range.begin);
 
+        const CardExtras extras = cardExtras(cardText);
         QList<SharedGroup> groups;
-        for (const QString &category : findCategories2(cardText)) {
+        for (const QString &category : extras.categories) {
             const QString name = category.trimmed();
             if (name.isEmpty())
                 continue;
@@ -341,7 +376,7 @@ std::shared_ptr<ContainerTable> QMvCard::containersFromVCards(const QString &tex
             // The card's own lines belong to its outer contact; a nested card is kept
             // with its fields only.
             if (i + 1 == persons.size()) {
-                decodeVCardCustomItems(cardText, *person);
+                addCustomItems(extras.customLines, *person);
                 for (const SharedGroup &group : std::as_const(groups))
                     group->contactTable->append(entry);
             }

@@ -3,10 +3,11 @@
 #include "platform/core/UserDefaults.h"
 
 #include <QLocale>
-#include <mutex>
 #include <QStringList>
+#include <mutex>
 
 #include <memory>
+#include <vector>
 
 const QString CNContactsUserDefaults::countryCodeKey = QStringLiteral("ContactsCountryCode");
 const QString CNContactsUserDefaults::sortOrderKey = QStringLiteral("ContactsSortOrder");
@@ -153,30 +154,68 @@ QString CNPostalAddressFormatter::stringFromPostalAddress(const CNPostalAddress 
     return stringFromPostalAddress(address, format);
 }
 
-QString CNPostalAddressFormatter::stringFromPostalAddress(const CNPostalAddress &address,
-                                                          const QString &format) {
+namespace {
+
+// A format as lines of part members; parts it does not name are left out.
+using ParsedFormat = std::vector<std::vector<QString CNPostalAddress::*>>;
+
+ParsedFormat parseFormat(const QString &format) {
     QString cleaned = format;
     cleaned.remove(QChar(0x200E));
     cleaned.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     cleaned.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QStringList lines;
+    ParsedFormat parsed;
     for (const QString &line : cleaned.split(QLatin1Char('\n'))) {
-        QStringList parts;
+        std::vector<QString CNPostalAddress::*> members;
         for (const QString &name : QString(line)
                                        .replace(QLatin1Char('\t'), QLatin1Char(' '))
                                        .split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
             const QString token = name.trimmed();
-            const QString *part = token == QLatin1String("Street")    ? &address.street
-                                  : token == QLatin1String("City")    ? &address.city
-                                  : token == QLatin1String("State")   ? &address.state
-                                  : token == QLatin1String("ZIP")     ? &address.postalCode
-                                  : token == QLatin1String("Country") ? &address.country
-                                                                      : nullptr;
-            if (part && !part->trimmed().isEmpty())
-                parts.append(*part);
+            QString CNPostalAddress::*member = token == QLatin1String("Street")  ? &CNPostalAddress::street
+                                               : token == QLatin1String("City")  ? &CNPostalAddress::city
+                                               : token == QLatin1String("State") ? &CNPostalAddress::state
+                                               : token == QLatin1String("ZIP") ? &CNPostalAddress::postalCode
+                                               : token == QLatin1String("Country") ? &CNPostalAddress::country
+                                                                                   : nullptr;
+            if (member)
+                members.push_back(member);
         }
-        if (!parts.isEmpty())
-            lines.append(parts.join(QLatin1Char(' ')));
+        parsed.push_back(std::move(members));
     }
-    return lines.join(QLatin1Char('\n'));
+    return parsed;
+}
+
+// Reading a file formats every address, nearly always with the format of the one before.
+const ParsedFormat &parsedFormat(const QString &format) {
+    thread_local QString lastFormat;
+    thread_local ParsedFormat last;
+    if (lastFormat.isNull() || lastFormat != format) {
+        last = parseFormat(format);
+        lastFormat = format.isNull() ? QLatin1String("") : format;
+    }
+    return last;
+}
+
+} // namespace
+
+QString CNPostalAddressFormatter::stringFromPostalAddress(const CNPostalAddress &address,
+                                                          const QString &format) {
+    QString text;
+    bool lineWritten = false;
+    for (const auto &line : parsedFormat(format)) {
+        bool partWritten = false;
+        for (QString CNPostalAddress::*member : line) {
+            const QString &part = address.*member;
+            if (part.trimmed().isEmpty())
+                continue;
+            if (partWritten)
+                text += QLatin1Char(' ');
+            else if (lineWritten)
+                text += QLatin1Char('\n');
+            text += part;
+            partWritten = true;
+            lineWritten = true;
+        }
+    }
+    return text;
 }

@@ -384,9 +384,16 @@ QString unescape21(const QString &part) {
 } // namespace
 
 QStringList splitStructured(const QString &text, bool version21) {
-    if (!text.contains(QLatin1Char('\\')))
-        return text.split(QLatin1Char(';'));
     QStringList parts;
+    // Every N and ADR line comes here: the list is allocated once.
+    parts.reserve(text.count(QLatin1Char(';')) + 1);
+    if (!text.contains(QLatin1Char('\\'))) {
+        qsizetype start = 0;
+        for (qsizetype end; (end = text.indexOf(QLatin1Char(';'), start)) >= 0; start = end + 1)
+            parts.append(text.sliced(start, end - start));
+        parts.append(text.sliced(start));
+        return parts;
+    }
     qsizetype start = 0;
     for (qsizetype i = 0; i <= text.size(); ++i) {
         if (i < text.size() && text[i] == QLatin1Char('\\')) {

@@ -1,9 +1,13 @@
 #include "tests/app/WindowTestSupport.h"
 
+#include "tests/app/Driving.h"
+
 #include "platform/core/UndoManager.h"
+#include "platform/ui/Pasteboard.h"
 #include "platform/ui/Window.h"
 
 #include <QItemSelectionModel>
+#include <QMimeData>
 #include <QTableView>
 
 // Inside the namespace, ViewController and WindowController are the window's own.
@@ -133,7 +137,7 @@ protected:
 
     // A main-menu item picked by a user: the menu validates it first; the event turn ends.
     void pick(const QString &menuTitle, const QString &itemTitle, bool expectEnabled = true) {
-        Menu *menu = findMenu(document->controller->window()->mainMenu(), menuTitle);
+        Menu *menu = findSubmenu(document->controller->window()->mainMenu(), menuTitle);
         ASSERT_NE(menu, nullptr) << menuTitle.toStdString();
         menu->update();
         MenuItem *item = menu->itemWithTitle(itemTitle);
@@ -142,18 +146,6 @@ protected:
         if (expectEnabled)
             item->trigger();
         QCoreApplication::processEvents();
-    }
-    static Menu *findMenu(Menu *menu, const QString &title) {
-        for (int i = 0; i < menu->numberOfItems(); ++i) {
-            MenuItem *item = menu->itemAtIndex(i);
-            if (!item || !item->submenu())
-                continue;
-            if (item->title() == title)
-                return item->submenu();
-            if (Menu *inner = findMenu(item->submenu(), title))
-                return inner;
-        }
-        return nullptr;
     }
     void undo() { pick(QStringLiteral("Edit"), QStringLiteral("Undo")); }
     void redo() { pick(QStringLiteral("Edit"), QStringLiteral("Redo")); }
@@ -209,6 +201,11 @@ TEST_F(EditTest, DeletingFromAllContactsMarksEveryGroupAndUndoKeepsEarlierDeleti
     pick(QStringLiteral("Contact"), QStringLiteral("Delete Contacts"));
     EXPECT_EQ(rows(), QStringList{QStringLiteral("Bob Baker")});
     EXPECT_EQ(windows.calls.last(), "close " + view->contactTable()->first().uniqueId);
+    // The row now selected is what the detail panel and the find position show.
+    ASSERT_EQ(selectedNames(), QStringList{QStringLiteral("Bob Baker")});
+    ASSERT_TRUE(view->contactInfoController()->contact());
+    EXPECT_EQ(view->contactInfoController()->contact()->person->compositeName(), QStringLiteral("Bob Baker"));
+    EXPECT_EQ(view->selectedItemAndRange()->contact->compositeName(), QStringLiteral("Bob Baker"));
 
     selectGroup(group(0));
     const QStringList before = marks(view);
@@ -311,6 +308,57 @@ TEST_F(EditTest, VCardTextDroppedOnTheWindowAddsItsCardsToTheSelectedGroup) {
     endTurn();
     undo();
     EXPECT_EQ(marks(view), before);
+    EXPECT_FALSE(edited());
+}
+
+TEST_F(EditTest, RowsDroppedOnAGroupComeByNumberFromThisWindowAndAsCardsFromAnother) {
+    const SharedGroup friends = groupNamed(QStringLiteral("Friends"));
+    GroupViewController *groups = view->groupViewController();
+    const QModelIndex target = groups->outlineModel()->indexOfGroup(friends.get());
+    const auto drag = [](const QWidget *from, const QString &indexes, const QString &cards) {
+        auto pasteboard = Pasteboard::forDragging();
+        pasteboard->setSource(from);
+        pasteboard->setString(indexes, PasteboardType::StringIndexes);
+        if (!cards.isEmpty())
+            pasteboard->setString(cards, PasteboardType::VCard);
+        return std::unique_ptr<QMimeData>(pasteboard->takeMimeData());
+    };
+    int cid = -1;
+    for (int r = 0; r < int(table()->subContactTable().size()); ++r)
+        if (table()->subContactTable()[r]->person->compositeName() == QLatin1String("Cid Cole"))
+            cid = r;
+    ASSERT_GE(cid, 0);
+
+    // This window's rows: Cid by his row number; the cards along are not read.
+    const auto own = drag(document->controller->window(), QString::number(cid),
+                          QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Zed;Zoe;;;\r\nEND:VCARD\r\n"));
+    ASSERT_EQ(groups->outlineViewValidateDrop(Pasteboard(own.get()), target, -1), Qt::CopyAction);
+    ASSERT_TRUE(groups->outlineViewAcceptDrop(Pasteboard(own.get()), target, -1));
+    endTurn();
+    EXPECT_EQ(view->selectedGroupDict(), friends);
+    EXPECT_EQ(rows(), (QStringList{QStringLiteral("Ann Abe"), QStringLiteral("Bob Baker"),
+                                   QStringLiteral("Cid Cole")}));
+
+    // Another window's rows: their numbers mean nothing here; their cards are added.
+    selectGroup(group(0));
+    Window other;
+    const auto foreign =
+        drag(&other, QStringLiteral("0"),
+             QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Zed;Zoe;;;\r\nFN:Zoe Zed\r\nEND:VCARD\r\n"));
+    ASSERT_EQ(groups->outlineViewValidateDrop(Pasteboard(foreign.get()), target, -1), Qt::CopyAction);
+    ASSERT_TRUE(groups->outlineViewAcceptDrop(Pasteboard(foreign.get()), target, -1));
+    endTurn();
+    EXPECT_EQ(rows(), (QStringList{QStringLiteral("Ann Abe"), QStringLiteral("Bob Baker"),
+                                   QStringLiteral("Cid Cole"), QStringLiteral("Zoe Zed")}));
+    EXPECT_EQ(group(0)->contactTable->size(), 5);
+    // Another window's row numbers without cards are refused.
+    const auto numbersOnly = drag(&other, QStringLiteral("0"), QString());
+    EXPECT_EQ(groups->outlineViewValidateDrop(Pasteboard(numbersOnly.get()), target, -1), Qt::IgnoreAction);
+
+    undo();
+    EXPECT_EQ(group(0)->contactTable->size(), 4);
+    undo();
+    EXPECT_EQ(friends->contactTable->size(), 2);
     EXPECT_FALSE(edited());
 }
 

@@ -163,6 +163,26 @@ TEST(QMPersonAddressTest, MergeReplacesByCodeAndNeverGrowsTheTable) {
     EXPECT_EQ(QMPerson::addressFormatDict().value("DE").order, dictBefore.value("DE").order);
 }
 
+// Formatting remembers the last country's entry: a replaced table must still be read.
+TEST(QMPersonAddressTest, TheSameCountryAfterATableChangeGetsTheNewFormat) {
+    const auto dictBefore = QMPerson::addressFormatDict();
+    LabeledValueRecord berlin = address("DE", "", "10115", "", "Berlin", "Hauptstr. 5");
+    QMPerson::updateAddressValue(berlin, true);
+    const QString original = berlin.formattedString;
+
+    auto changed = dictBefore;
+    changed["DE"].formatString = QStringLiteral("ZIP City");
+    changed["DE"].order = {QStringLiteral("ZIP"), QStringLiteral("City")};
+    QMPerson::setAddressFormatDict(changed);
+    QMPerson::updateAddressValue(berlin, true);
+    EXPECT_EQ(berlin.formattedString, "10115 Berlin");
+    EXPECT_EQ(berlin.stringValue, "10115 Berlin");
+
+    QMPerson::setAddressFormatDict(dictBefore);
+    QMPerson::updateAddressValue(berlin, true);
+    EXPECT_EQ(berlin.formattedString, original);
+}
+
 TEST(QMPersonAddressTest, PartRangesAreClampedToTheShownText) {
     LabeledValueRecord jp = address("JP", "", "100", "Tokyo", "", "1-1");
     QMPerson::updateAddressValue(jp, true);

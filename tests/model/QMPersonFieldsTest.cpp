@@ -117,6 +117,22 @@ TEST(QMPersonFieldsTest, EveryIdentifierKindThroughTheGenericAccess) {
     }
 }
 
+// Identifiers are found by the constants' shared text first; the same words made at run
+// time (read from a file or a setting) must name the same fields.
+TEST(QMPersonFieldsTest, IdentifiersMadeFromTextNameTheSameFields) {
+    DefaultLocale locale(QLocale(QLocale::English, QLocale::UnitedStates));
+    for (const FieldCase &c : fieldCases()) {
+        const QString made = QString::fromUtf8(c.identifier.toUtf8());
+        SCOPED_TRACE(made.toStdString());
+        ASSERT_NE(made.constData(), c.identifier.constData());
+        QMPerson person;
+        EXPECT_EQ(person.typeForIdentifier(made), c.type);
+        EXPECT_TRUE(QMPerson::isReservedIdentifier(made));
+        person.setValue(c.value, made);
+        EXPECT_EQ(person.stringValueForIdentifier(c.identifier), c.expectedString);
+        EXPECT_EQ(person.labeledValueForIdentifier(made).has_value(), c.type == ValueKind::Labeled);
+    }
+}
 TEST(QMPersonFieldsTest, TypesOfOtherIdentifiers) {
     QMPerson person;
     EXPECT_EQ(person.typeForIdentifier("Groups"), "");

@@ -117,6 +117,23 @@ TEST(QMPersonVocabularyTest, AddingRenamingAndDeletingLabels) {
     EXPECT_EQ(QMPerson::localizedLabelsForIdentifier(id)->last(), "raft");
 }
 
+// Registration remembers, per thread, the labels it found: a rename or a deletion, on
+// this thread or another, must make a later registration add the word again.
+TEST(QMPersonVocabularyTest, ALabelRenamedAwayIsRegisteredAgain) {
+    const QString id = QStringLiteral("Renamed Field");
+    EXPECT_TRUE(QMPerson::setLabel(QString(), QStringLiteral("oar"), id));
+    EXPECT_FALSE(QMPerson::setLabel(QString(), QStringLiteral("oar"), id));
+    EXPECT_FALSE(QMPerson::setLabel(QString(), QStringLiteral("oar"), id)) << "known word, still known";
+
+    EXPECT_TRUE(QMPerson::setLabel(QStringLiteral("oar"), QStringLiteral("paddle"), id));
+    EXPECT_TRUE(QMPerson::setLabel(QString(), QStringLiteral("oar"), id)) << "renamed away, so new again";
+    EXPECT_FALSE(QMPerson::setLabel(QString(), QStringLiteral("oar"), id));
+
+    std::thread([&] { EXPECT_TRUE(QMPerson::setLabel(QStringLiteral("oar"), QString(), id)); }).join();
+    EXPECT_TRUE(QMPerson::setLabel(QString(), QStringLiteral("oar"), id)) << "deleted on another thread";
+    EXPECT_EQ(QMPerson::labelsForIdentifier(id)->count(QStringLiteral("oar")), 1);
+}
+
 TEST(QMPersonVocabularyTest, FirstChangeCreatesListsAndGettersHandOutCopies) {
     const QString item = QStringLiteral("Vocabulary Item");
     EXPECT_FALSE(QMPerson::customLabelsForIdentifier(item).has_value());

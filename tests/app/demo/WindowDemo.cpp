@@ -5,14 +5,10 @@
 // panes presses both pane buttons; view= picks a view type from its pull-down; lock presses
 // the edit button; row= selects a table row; open= drops a pull-down down; import= imports
 // the vCard file (its open panel answered) and selects the sheet's first two rows.
-#include "app/AppDelegate.h"
 #include "app/Document.h"
-#include "app/DocumentController.h"
 #include "app/ImportPanelController.h"
-#include "app/QMvCardReader.h"
-#include "platform/core/Dispatch.h"
-#include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
+#include "tests/app/Driving.h"
 
 #include <QApplication>
 #include <QItemSelectionModel>
@@ -21,19 +17,13 @@
 
 int main(int argc, char *argv[]) {
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Tessarin2"));
-    QApplication::setOrganizationName(QStringLiteral("Tessarin2"));
+    nameDemoProgram();
     const QStringList arguments = application.arguments();
     if (arguments.size() < 2)
         return 2;
-
-    tessarin::ContactsReader::setShared(std::make_shared<tessarin::QMvCardReader>());
     tessarin::AppDelegate delegate;
     tessarin::DocumentController controller;
-    Application::shared().setDelegate(&delegate);
-    Application::shared().setMainMenuBuilder(&tessarin::AppDelegate::buildMainMenu);
-    Dispatch::main(
-        [&] { controller.openDocumentWithContentsOfURL(QUrl::fromLocalFile(arguments.value(1))); });
+    startDemoProgram(delegate, controller, arguments.value(1));
     std::unique_ptr<ScriptedDialogPresenter> dialogs;
     Dispatch::after(2500, [&] {
         if (controller.documents().isEmpty())
