@@ -3,6 +3,7 @@
 #include "contact_info/ContactInfoController.h"
 #include "contacts_table/ContactsViewController.h"
 #include "contacts_table/GroupViewController.h"
+#include "model/ViewTypes.h"
 #include "model/ContactContainers.h"
 #include "model/FindTarget.h"
 #include "platform/ui/ViewController.h"
@@ -49,8 +50,8 @@ class ViewController : public ::ViewController,
     Q_OBJECT
 public:
     static inline const QString SelectedLabelsKey = QStringLiteral("QM1DselectedLabels");
-    static inline const QString ViewTypeDictKey = QStringLiteral("QM1DviewTypeDict");
-    static inline const QString SelectedViewTypeKey = QStringLiteral("QM1DselectedViewType");
+    static inline const QString &ViewTypeDictKey = ViewTypes::ViewTypeDictKey;
+    static inline const QString &SelectedViewTypeKey = ViewTypes::SelectedViewTypeKey;
     static inline const QString LastEditStateKey = QStringLiteral("QM1DlastEditState");
     static inline const QString ShowGroupViewKey = QStringLiteral("QM1DshowGroupView");
     static inline const QString DefaultFontNameKey = QStringLiteral("QM1DdefaultFontName");

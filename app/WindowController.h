@@ -2,6 +2,8 @@
 
 #include "model/ContactContainers.h"
 #include "model/PersonRecords.h"
+#include "model/ViewTypes.h"
+#include "platform/ui/ContentTypes.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/Window.h"
 
@@ -52,10 +54,10 @@ private:
 class WindowController : public ::WindowController, public MenuDelegate {
     Q_OBJECT
 public:
-    static inline const QString SortOptionsDictKey = QStringLiteral("QM1DsortOptionsDict");
-    static inline const QString SortOptionsDefaultKey = QStringLiteral("QM1DsortOptionsDefault");
-    static inline const QString VCardType = QStringLiteral("public.vcard");
-    static inline const QString CSVType = QStringLiteral("public.comma-separated-values-text");
+    static inline const QString &SortOptionsDictKey = SortOptions::SortOptionsDictKey;
+    static inline const QString &SortOptionsDefaultKey = SortOptions::SortOptionsDefaultKey;
+    static inline const QString &VCardType = ContentTypes::VCard;
+    static inline const QString &CSVType = ContentTypes::CommaSeparatedText;
     // The cross-fade between the detail panel's field table and its card.
     static constexpr int EditFadeMilliseconds = 1000;
     // The group list reloads once its pane has opened.

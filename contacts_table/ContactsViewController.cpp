@@ -21,9 +21,9 @@ namespace {
 const QString showCompanyKey = QStringLiteral("QM1DshowCompanyInNameCell");
 const QString columnWidthKey = QStringLiteral("QM1DcolumnWidthDictionary");
 const QString lastSortKey = QStringLiteral("QM1DlastSortDesc");
-const QString sortOptionsKey = QStringLiteral("QM1DsortOptionsDict");
-const QString viewTypeDictKey = QStringLiteral("QM1DviewTypeDict");
-const QString selectedViewTypeKey = QStringLiteral("QM1DselectedViewType");
+const QString &sortOptionsKey = SortOptions::SortOptionsDictKey;
+const QString &viewTypeDictKey = ViewTypes::ViewTypeDictKey;
+const QString &selectedViewTypeKey = ViewTypes::SelectedViewTypeKey;
 const QString selectedLabelsKey = QStringLiteral("QM1DselectedLabels");
 
 const SortDescriptor defaultSort{FieldId::CompositeName, true, false};

@@ -13,6 +13,10 @@
 // of a column's value the table sorts by), shared by the window and the contacts table.
 namespace ViewTypes {
 
+// Where the tables and the current choice are kept in the user defaults.
+inline const QString ViewTypeDictKey = QStringLiteral("QM1DviewTypeDict");
+inline const QString SelectedViewTypeKey = QStringLiteral("QM1DselectedViewType");
+
 struct ViewType {
     QString name;
     QStringList identifiers; // "Name" first
@@ -26,6 +30,9 @@ QVariantMap aViewTypeDict();
 } // namespace ViewTypes
 
 namespace SortOptions {
+
+inline const QString SortOptionsDictKey = QStringLiteral("QM1DsortOptionsDict");
+inline const QString SortOptionsDefaultKey = QStringLiteral("QM1DsortOptionsDefault");
 
 struct Entry {
     QString type;
