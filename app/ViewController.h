@@ -3,9 +3,9 @@
 #include "contact_info/ContactInfoController.h"
 #include "contacts_table/ContactsViewController.h"
 #include "contacts_table/GroupViewController.h"
-#include "model/ViewTypes.h"
 #include "model/ContactContainers.h"
 #include "model/FindTarget.h"
+#include "model/ViewTypes.h"
 #include "platform/ui/ViewController.h"
 
 #include <QFont>
@@ -49,7 +49,7 @@ class ViewController : public ::ViewController,
                        public GroupViewControllerDelegate {
     Q_OBJECT
 public:
-    static inline const QString SelectedLabelsKey = QStringLiteral("QM1DselectedLabels");
+    static inline const QString &SelectedLabelsKey = ViewTypes::SelectedLabelsKey;
     static inline const QString &ViewTypeDictKey = ViewTypes::ViewTypeDictKey;
     static inline const QString &SelectedViewTypeKey = ViewTypes::SelectedViewTypeKey;
     static inline const QString LastEditStateKey = QStringLiteral("QM1DlastEditState");

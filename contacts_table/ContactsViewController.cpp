@@ -24,7 +24,7 @@ const QString lastSortKey = QStringLiteral("QM1DlastSortDesc");
 const QString &sortOptionsKey = SortOptions::SortOptionsDictKey;
 const QString &viewTypeDictKey = ViewTypes::ViewTypeDictKey;
 const QString &selectedViewTypeKey = ViewTypes::SelectedViewTypeKey;
-const QString selectedLabelsKey = QStringLiteral("QM1DselectedLabels");
+const QString &selectedLabelsKey = ViewTypes::SelectedLabelsKey;
 
 const SortDescriptor defaultSort{FieldId::CompositeName, true, false};
 

@@ -16,6 +16,8 @@ namespace ViewTypes {
 // Where the tables and the current choice are kept in the user defaults.
 inline const QString ViewTypeDictKey = QStringLiteral("QM1DviewTypeDict");
 inline const QString SelectedViewTypeKey = QStringLiteral("QM1DselectedViewType");
+// The label filter: which labels the table shows ("All" for every label).
+inline const QString SelectedLabelsKey = QStringLiteral("QM1DselectedLabels");
 
 struct ViewType {
     QString name;
