@@ -44,7 +44,8 @@ int QRFieldTableModel::columnCount(const QModelIndex &parent) const {
 }
 
 QVariant QRFieldTableModel::data(const QModelIndex &index, int role) const {
-    const auto cell = controller_->tableView(controller_->tableView_, columnName(index.column()), index.row());
+    const auto cell =
+        controller_->tableView(controller_->tableView_, columnName(index.column()), index.row());
     if (role == Qt::DisplayRole)
         return cell.title;
     if (role == Qt::CheckStateRole && cell.checkBox)

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "print/QRTextFormats.h"
 #include "platform/ui/Window.h"
+#include "print/QRTextFormats.h"
 
 #include <QAbstractTableModel>
 #include <QPointer>

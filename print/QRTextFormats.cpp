@@ -138,8 +138,9 @@ QString qrRowTitle(const QRFieldRow &row) {
         return row.value;
     const QString label = row.label.value_or(QString());
     const QString title =
-        label.isEmpty() ? label
-                        : QMPerson::localizedLabelFromCNLabel(QMPerson::CNLabelFromLabel(label).value_or(label));
+        label.isEmpty()
+            ? label
+            : QMPerson::localizedLabelFromCNLabel(QMPerson::CNLabelFromLabel(label).value_or(label));
     return title + QStringLiteral(": ") + row.value;
 }
 
@@ -185,7 +186,8 @@ QString vCardFromContact(QMPerson &person, const QRFieldTable &selection) {
     const auto line = [&text](const QString &content) { text += content + CRLF; };
     line(QStringLiteral("FN:") + escaped(person.compositeName()));
     const NameRecord name = person.nameValue();
-    line(QStringLiteral("N:") + escaped(name.lastName) + u';' + escaped(name.firstName) + QStringLiteral(";;;"));
+    line(QStringLiteral("N:") + escaped(name.lastName) + u';' + escaped(name.firstName) +
+         QStringLiteral(";;;"));
     if (const auto phonetic = person.phoneticNameValue()) {
         if (!phonetic->firstName.isEmpty())
             line(QStringLiteral("X-PHONETIC-FIRST-NAME:") + escaped(phonetic->firstName));

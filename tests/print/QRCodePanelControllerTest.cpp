@@ -1,7 +1,7 @@
+#include "print/QRCodePanelController.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Pasteboard.h"
 #include "print/QRCodeImage.h"
-#include "print/QRCodePanelController.h"
 #include "tests/model/PersonTestSupport.h"
 #include "tests/print/QRTestSupport.h"
 #include "tests/support/TestSupport.h"
@@ -32,8 +32,8 @@ QByteArray decodedText(const QImage &image) {
     if (!padded.save(path))
         return "(not saved)";
     QProcess zbar;
-    zbar.start(QStringLiteral("zbarimg"), {QStringLiteral("--raw"), QStringLiteral("--oneshot"),
-                                           QStringLiteral("-Sbinary"), path});
+    zbar.start(QStringLiteral("zbarimg"),
+               {QStringLiteral("--raw"), QStringLiteral("--oneshot"), QStringLiteral("-Sbinary"), path});
     if (!zbar.waitForFinished(30000) || zbar.exitCode() != 0)
         return "(zbarimg failed: " + zbar.readAllStandardError() + ")";
     return zbar.readAllStandardOutput(); // binary output: the bytes alone, no line feed added
@@ -66,9 +66,7 @@ protected:
         if (Application::shared().attachedSheet(&window))
             Application::shared().endSheet(panel.window(), 0);
     }
-    QModelIndex cell(int row, int column) {
-        return panel.tableView()->model()->index(row, column);
-    }
+    QModelIndex cell(int row, int column) { return panel.tableView()->model()->index(row, column); }
     void chooseFormat(const QString &format) {
         panel.formatPopup()->setCurrentIndex(panel.formatPopup()->findData(format));
     }
@@ -78,18 +76,26 @@ protected:
     }
 };
 
-TEST_F(QRCodePanelTest, TheSheetShowsTheFieldsTheTextAndTheCode) {
-    open(japaneseContact());
+// Each value of a kind, the first ticked (never a URL), an empty row for a kind the contact lacks.
+TEST_F(QRCodePanelTest, TheSheetShowsTheFieldsTheTextAndTheCodeUntilClosed) {
+    open(personFromVCard(QStringLiteral("N:Lee;Ann;;;\nORG:Acme\nTEL;TYPE=HOME:111\nTEL;TYPE=WORK:222\n"
+                                        "ADR;TYPE=HOME:;;1 Main St;Springfield;;62701;USA\n")));
     ASSERT_EQ(Application::shared().attachedSheet(&window), panel.window());
-    ASSERT_EQ(panel.tableView()->model()->rowCount(), 8);
-    EXPECT_EQ(cell(0, 1).data().toString(), QStringLiteral("mobile: 090-1234-5678"));
-    EXPECT_EQ(cell(0, 1).data(Qt::CheckStateRole), Qt::Checked);
-    EXPECT_EQ(cell(1, 1).data(Qt::CheckStateRole), Qt::Unchecked);
-    EXPECT_EQ(cell(5, 1).data().toString(), QStringLiteral("株式会社サンプル"));
-    EXPECT_TRUE(panel.textView()->isReadOnly());
-    EXPECT_TRUE(panel.textView()->toPlainText().startsWith(QStringLiteral("BEGIN:VCARD\nVERSION:3.0\nFN:山田 太郎\n")));
+    QStringList rows;
+    for (int row = 0; row < panel.tableView()->model()->rowCount(); ++row)
+        rows.append(cell(row, 0).data().toString() +
+                    (cell(row, 1).data(Qt::CheckStateRole) == Qt::Checked ? " [x] " : " [ ] ") +
+                    cell(row, 1).data().toString());
+    EXPECT_EQ(rows, QStringList({"phone [x] home: 111", "phone [ ] work: 222", "email [ ] ",
+                                 "address [x] home: 1 Main St Springfield 62701 USA", "URL [ ] ",
+                                 "company [ ] Acme", "department [ ] ", "job title [ ] "}));
+    EXPECT_TRUE(
+        panel.textView()->toPlainText().startsWith(QStringLiteral("BEGIN:VCARD\nVERSION:3.0\nFN:Lee Ann\n")));
     EXPECT_FALSE(panel.imageView()->pixmap().isNull());
-    EXPECT_EQ(panel.tableView()->rowHeight(0), 20);
+    panel.closeButton()->click();
+    EXPECT_EQ(codes, QList<int>{QRCodePanelController::CloseResponse});
+    EXPECT_FALSE(panel.window()->isVisible());
+    EXPECT_TRUE(panel.textView()->toPlainText().isEmpty());
 }
 
 TEST_F(QRCodePanelTest, TicksFollowTheFormatAndRegenerateAtOnce) {
@@ -98,23 +104,17 @@ TEST_F(QRCodePanelTest, TicksFollowTheFormatAndRegenerateAtOnce) {
     EXPECT_EQ(panel.textView()->toPlainText(), QStringLiteral("tel:090-1234-5678"));
     pressSpaceOn(1); // the second phone, enabled
     EXPECT_EQ(panel.textView()->toPlainText(), QStringLiteral("tel:03-1234-5678"));
-    EXPECT_FALSE(cell(2, 1).flags() & Qt::ItemIsEnabled); // the e-mail
-    chooseFormat(QRFormat::MECARD);
-    EXPECT_FALSE(cell(4, 1).flags() & Qt::ItemIsEnabled); // the URL
-    EXPECT_FALSE(cell(5, 1).flags() & Qt::ItemIsEnabled); // the company
+    EXPECT_FALSE(cell(2, 1).flags() & Qt::ItemIsEnabled); // the e-mail, greyed out
     chooseFormat(QRFormat::VCard);
     pressSpaceOn(7); // job title
     EXPECT_TRUE(panel.textView()->toPlainText().contains(QStringLiteral("\nTITLE:部長\n")));
 }
 
-TEST_F(QRCodePanelTest, AddressRowsGrowWithTheirLines) {
-    open(personFromVCard(QStringLiteral("N:Lee;Ann;;;\nADR;TYPE=HOME:;;1 Main St\\nApt 2\\nRear;;;;\n")));
+TEST_F(QRCodePanelTest, TallAddressRowsAndATextTooLongForACode) {
+    open(personFromVCard(QStringLiteral("N:Lee;Ann;;;\nADR;TYPE=HOME:;;1 Main St\\nApt 2\\nRear;;;;\nORG:") +
+                         QString(3000, u'x') + QStringLiteral("\n")));
     EXPECT_EQ(panel.tableView()->rowHeight(2), 54);
     EXPECT_EQ(panel.tableView()->rowHeight(3), 20);
-}
-
-TEST_F(QRCodePanelTest, ATextTooLongForACodeShowsWithoutAnImage) {
-    open(personFromVCard(QStringLiteral("N:Lee;Ann;;;\nORG:") + QString(3000, u'x') + QStringLiteral("\n")));
     pressSpaceOn(4); // company
     EXPECT_TRUE(panel.textView()->toPlainText().contains(QString(3000, u'x')));
     EXPECT_TRUE(panel.imageView()->pixmap().isNull());
@@ -128,8 +128,6 @@ TEST_F(QRCodePanelTest, CopyPutsOnlyThePNGOnTheClipboard) {
     QApplication::clipboard()->setText(QStringLiteral("before"));
     panel.fooButton()->click();
     ASSERT_EQ(QApplication::clipboard()->mimeData()->formats(), QStringList{QStringLiteral("image/png")});
-    EXPECT_EQ(QImage::fromData(Pasteboard::general().dataForType(PasteboardType::PNG)),
-              panel.imageView()->pixmap().toImage());
     QApplication::clipboard()->setText(QStringLiteral("before"));
     panel.window()->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(panel.window()));
@@ -148,14 +146,6 @@ TEST_F(QRCodePanelTest, TheCopiedCodeDecodesToTheExactText) {
         const QImage copied = QImage::fromData(Pasteboard::general().dataForType(PasteboardType::PNG));
         EXPECT_EQ(decodedText(copied), panel.qrText().toUtf8()) << format.toStdString();
     }
-}
-
-TEST_F(QRCodePanelTest, CloseEndsTheSheetWithOneAndEmptiesTheText) {
-    open(japaneseContact());
-    panel.closeButton()->click();
-    EXPECT_EQ(codes, QList<int>{QRCodePanelController::CloseResponse});
-    EXPECT_FALSE(panel.window()->isVisible());
-    EXPECT_TRUE(panel.textView()->toPlainText().isEmpty());
 }
 
 } // namespace

@@ -17,40 +17,13 @@ protected:
     }
 };
 
-TEST_F(QRTextFormatsTest, RowsListEveryValueWithThePlaceholdersAndDefaultTicks) {
-    const auto person = personFromVCard(QStringLiteral("N:Lee;Ann;;;\nORG:Acme\n"
-                                                       "TEL;TYPE=HOME:111\nTEL;TYPE=WORK:222\n"
-                                                       "ADR;TYPE=HOME:;;1 Main St;Springfield;;62701;USA\n"));
-    const QRFieldTable table = qrFieldTableForContact(*person);
-    const QList<std::tuple<QString, QString, bool, bool>> expected{
-        {FieldId::Phone, QStringLiteral("111"), true, true},
-        {FieldId::Phone, QStringLiteral("222"), false, true},
-        {FieldId::Email, QString(), false, false},
-        {FieldId::Address, QStringLiteral("1 Main St Springfield 62701 USA"), true, true},
-        {FieldId::URL, QString(), false, false},
-        {FieldId::Company, QStringLiteral("Acme"), false, false},
-        {FieldId::Department, QString(), false, false},
-        {FieldId::JobTitle, QString(), false, false}};
-    ASSERT_EQ(table.size(), expected.size());
-    for (qsizetype i = 0; i < table.size(); ++i) {
-        const auto &[type, value, selected, labeled] = expected[i];
-        EXPECT_EQ(table[i].type, type) << i;
-        EXPECT_EQ(table[i].value, value) << i;
-        EXPECT_EQ(table[i].selected, selected) << i;
-        EXPECT_EQ(table[i].label.has_value(), labeled) << i;
-        EXPECT_EQ(table[i].addressValue.has_value(), i == 3) << i;
-    }
-    EXPECT_EQ(qrRowTitle(table[1]), QStringLiteral("work: 222"));
-    EXPECT_EQ(qrRowTitle(table[2]), QString());
-}
-
 TEST_F(QRTextFormatsTest, EachFormatEnablesOnlyTheRowsItWrites) {
-    const QStringList types{FieldId::Phone, FieldId::Email, FieldId::Address, FieldId::URL, FieldId::Company,
-                            FieldId::JobTitle};
+    const QStringList types{FieldId::Phone, FieldId::Email,   FieldId::Address,
+                            FieldId::URL,   FieldId::Company, FieldId::JobTitle};
     const QList<std::pair<QString, QString>> cases{
-        {QRFormat::VCard, QStringLiteral("PEAUCJ")},   {QRFormat::MECARD, QStringLiteral("PEA---")},
-        {QRFormat::MEMORY, QStringLiteral("PEA---")},  {QRFormat::MEMORYNoAddress, QStringLiteral("PEA---")},
-        {QRFormat::Phone, QStringLiteral("P-----")},   {QRFormat::Email, QStringLiteral("-E----")},
+        {QRFormat::VCard, QStringLiteral("PEAUCJ")},  {QRFormat::MECARD, QStringLiteral("PEA---")},
+        {QRFormat::MEMORY, QStringLiteral("PEA---")}, {QRFormat::MEMORYNoAddress, QStringLiteral("PEA---")},
+        {QRFormat::Phone, QStringLiteral("P-----")},  {QRFormat::Email, QStringLiteral("-E----")},
         {QRFormat::URL, QStringLiteral("---U--")},
     };
     for (const auto &[format, expected] : cases) {
@@ -82,12 +55,13 @@ TEST_F(QRTextFormatsTest, EachFormatWritesItsExactText) {
         {QRFormat::Email, QStringLiteral("mailto:taro@example.jp")},
         {QRFormat::URL, QStringLiteral("https://example.jp/taro")},
         {QRFormat::VCard,
-         QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:山田 太郎\r\nN:山田;太郎;;;\r\n"
-                        "X-PHONETIC-FIRST-NAME:タロウ\r\nX-PHONETIC-LAST-NAME:ヤマダ\r\n"
-                        "EMAIL;type=work:taro@example.jp\r\nTEL:090-1234-5678\r\nTEL;type=work:03-1234-5678\r\n"
-                        "ADR;type=work:;;千代田1-1;千代田区;東京都;100-0001;日本\r\n"
-                        "URL;type=work:https://example.jp/taro\r\nORG:株式会社サンプル;\r\nTITLE:部長\r\n"
-                        "END:VCARD\r\n")},
+         QStringLiteral(
+             "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:山田 太郎\r\nN:山田;太郎;;;\r\n"
+             "X-PHONETIC-FIRST-NAME:タロウ\r\nX-PHONETIC-LAST-NAME:ヤマダ\r\n"
+             "EMAIL;type=work:taro@example.jp\r\nTEL:090-1234-5678\r\nTEL;type=work:03-1234-5678\r\n"
+             "ADR;type=work:;;千代田1-1;千代田区;東京都;100-0001;日本\r\n"
+             "URL;type=work:https://example.jp/taro\r\nORG:株式会社サンプル;\r\nTITLE:部長\r\n"
+             "END:VCARD\r\n")},
         {QStringLiteral("docomo"), QString()},
     };
     for (const auto &[format, expected] : cases)
@@ -95,34 +69,37 @@ TEST_F(QRTextFormatsTest, EachFormatWritesItsExactText) {
 }
 
 TEST_F(QRTextFormatsTest, NothingTickedGivesTheBareForms) {
-    const auto person = personFromVCard(QStringLiteral("N:Lee;Ann;;;\n"));
+    const auto person = personFromVCard(QStringLiteral("N:Lee;Ann;;;\nORG:;Research\n"));
     QRFieldTable table = qrFieldTableForContact(*person);
-    for (const auto &[format, expected] :
-         QList<std::pair<QString, QString>>{{QRFormat::Phone, QStringLiteral("tel:")},
-                                            {QRFormat::Email, QStringLiteral("mailto:")},
-                                            {QRFormat::URL, QStringLiteral("http:")},
-                                            {QRFormat::MECARD, QStringLiteral("MECARD:N:Lee Ann;")},
-                                            {QRFormat::MEMORY, QStringLiteral("MEMORY:\nNAME1:Lee Ann\n")},
-                                            {QRFormat::VCard, QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\n"
-                                                                             "FN:Lee Ann\r\nN:Lee;Ann;;;\r\n"
-                                                                             "END:VCARD\r\n")}})
+    const QList<std::pair<QString, QString>> cases{
+        {QRFormat::Phone, QStringLiteral("tel:")},
+        {QRFormat::Email, QStringLiteral("mailto:")},
+        {QRFormat::URL, QStringLiteral("http:")},
+        {QRFormat::MECARD, QStringLiteral("MECARD:N:Lee Ann;")},
+        {QRFormat::MEMORY, QStringLiteral("MEMORY:\nNAME1:Lee Ann\n")},
+        {QRFormat::VCard,
+         QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Lee Ann\r\nN:Lee;Ann;;;\r\nEND:VCARD\r\n")}};
+    for (const auto &[format, expected] : cases)
         EXPECT_EQ(qrTextForFormat(format, *person, table), expected) << format.toStdString();
-    // A ticked empty row writes its empty field where the format has one.
+    // A ticked empty row writes its empty field where the format has one; so does a ticked
+    // department without a company.
     tick(table, FieldId::Email);
     tick(table, FieldId::URL);
+    tick(table, FieldId::Department);
     EXPECT_TRUE(qrTextForFormat(QRFormat::VCard, *person, table)
-                    .contains(QStringLiteral("EMAIL:\r\nURL:http://\r\n")));
+                    .contains(QStringLiteral("EMAIL:\r\nURL:http://\r\nORG:;Research\r\n")));
 }
 
 // Reserved characters and line breaks in values must not end a field or start a new one.
 TEST_F(QRTextFormatsTest, ValuesAreEscapedForEachFormat) {
     const auto person = personFromVCard(QStringLiteral("N:Lee\\;x;Ann\\\\y;;;\nORG:A\\, Inc.;R&D\n"
                                                        "TITLE:Boss\\nEND:VCARD\n"));
-    QRFieldTable table{{FieldId::Phone, QStringLiteral("Work"), QStringLiteral("1;2,3"), {}, true},
-                       {FieldId::Email, QStringLiteral("other"), QStringLiteral("a:b\nc"), {}, true},
-                       {FieldId::URL, QStringLiteral("home"), QStringLiteral("example.com/a;b\r\n"), {}, true},
-                       {FieldId::Company, {}, {}, {}, true},
-                       {FieldId::JobTitle, {}, {}, {}, true}};
+    QRFieldTable table{
+        {FieldId::Phone, QStringLiteral("Work"), QStringLiteral("1;2,3"), {}, true},
+        {FieldId::Email, QStringLiteral("other"), QStringLiteral("a:b\nc"), {}, true},
+        {FieldId::URL, QStringLiteral("home"), QStringLiteral("example.com/a;b\r\n"), {}, true},
+        {FieldId::Company, {}, {}, {}, true},
+        {FieldId::JobTitle, {}, {}, {}, true}};
     LabeledValueRecord address;
     address.street = QStringLiteral("1 Main St\nApt\t2");
     address.city = QStringLiteral("Spring;field");
@@ -139,16 +116,6 @@ TEST_F(QRTextFormatsTest, ValuesAreEscapedForEachFormat) {
               QStringLiteral("MECARD:N:Lee\\;x Ann\\\\y;TEL:1\\;2\\,3;EMAIL:a\\:b c;"));
     EXPECT_EQ(qrTextForFormat(QRFormat::MEMORY, *person, table),
               QStringLiteral("MEMORY:\nNAME1:Lee;x Ann\\y\nTEL1:1;2,3\nMAIL1:a:b c\n"));
-}
-
-TEST_F(QRTextFormatsTest, OrganisationTakesTheTickedParts) {
-    const auto person = personFromVCard(QStringLiteral("N:Lee;Ann;;;\nORG:Acme;Research\n"));
-    QRFieldTable table = qrFieldTableForContact(*person);
-    tick(table, FieldId::Department);
-    EXPECT_TRUE(qrTextForFormat(QRFormat::VCard, *person, table).contains(QStringLiteral("\r\nORG:;Research\r\n")));
-    tick(table, FieldId::Company);
-    EXPECT_TRUE(
-        qrTextForFormat(QRFormat::VCard, *person, table).contains(QStringLiteral("\r\nORG:Acme;Research\r\n")));
 }
 
 } // namespace
