@@ -11,18 +11,6 @@
 #include <QLineEdit>
 #include <QSignalBlocker>
 
-namespace {
-
-PopoverEditor::Departures imsDepartures() {
-    PopoverEditor::Departures departures;
-    departures.readsEditEnabled = false;
-    departures.addsNewValues = true;
-    departures.cancelWritesNotDirty = true;
-    return departures;
-}
-
-} // namespace
-
 const QStringList &IMSViewController::oldServiceNames() {
     static const QStringList names = {
         QStringLiteral("AIMInstant"),   QStringLiteral("FacebookInstant"), QStringLiteral("GaduGaduInstant"),
@@ -33,7 +21,7 @@ const QStringList &IMSViewController::oldServiceNames() {
 }
 
 IMSViewController::IMSViewController(QObject *parent)
-    : PopoverEditor(imsDepartures(), parent) {}
+    : PopoverEditor(Departures::oneLabeledValue(), parent) {}
 
 QWidget *IMSViewController::makeBody() {
     auto *body = new QWidget;

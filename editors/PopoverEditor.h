@@ -41,6 +41,16 @@ public:
         // Every change is applied at once (the name editor): Done always reads "Done",
         // stays enabled and only closes, and there is no Cancel.
         bool appliesAtOnce = false;
+
+        // The editors of one labeled value (instant message, social profile, address):
+        // they ignore editEnabled, say "Add" for a new value and Cancel says "not dirty".
+        static Departures oneLabeledValue() {
+            Departures departures;
+            departures.readsEditEnabled = false;
+            departures.addsNewValues = true;
+            departures.cancelWritesNotDirty = true;
+            return departures;
+        }
     };
 
     ~PopoverEditor() override;
