@@ -21,7 +21,7 @@ const QStringList &IMSViewController::oldServiceNames() {
 }
 
 IMSViewController::IMSViewController(QObject *parent)
-    : PopoverEditor(Departures::oneLabeledValue(), parent) {}
+    : LabeledValueEditor(parent) {}
 
 QWidget *IMSViewController::makeBody() {
     auto *body = new QWidget;
@@ -36,6 +36,7 @@ QWidget *IMSViewController::makeBody() {
     connect(labelPopup_, &QComboBox::activated, this, &IMSViewController::labelChosen);
     connect(servicePopup_, &QComboBox::activated, this, &IMSViewController::serviceChosen);
     connect(usernameField_, &QLineEdit::textEdited, this, &IMSViewController::usernameEdited);
+    setFieldsToClear({usernameField_});
     return body;
 }
 
@@ -43,8 +44,7 @@ void IMSViewController::fillFromContext(bool) {
     labels_ = QMPerson::labelTableDict().value(FieldId::InstantMessage);
     localizedLabels_ = QMPerson::localizedLabelsForIdentifier(FieldId::InstantMessage).value_or(QStringList());
     serviceLabels_ = CNInstantMessageServices();
-    const EditorContext &context = *contextInfo();
-    if (context.asksForNewValue()) {
+    if (contextInfo()->asksForNewValue()) {
         LabeledValueRecord record;
         record.value = QStringLiteral("new");
         record.service = CNInstantMessageServiceAIM;
@@ -53,8 +53,7 @@ void IMSViewController::fillFromContext(bool) {
         record.labelIndex = LabeledValueRecord::noLabelIndex;
         labeledValue_ = record;
     } else {
-        labeledValue_ = person()->labeledValueForIdentifier(FieldId::InstantMessage,
-                                                            LabelIndex(context.labelIndex.value_or(0)));
+        labeledValue_ = storedValue();
     }
 }
 
@@ -110,15 +109,4 @@ void IMSViewController::usernameEdited(const QString &text) {
     labeledValue_->value = text;
     QMPerson::updateIMSValue(*labeledValue_);
     noteChange();
-}
-
-bool IMSViewController::writeAnswer(EditorContext &context) {
-    if (labeledValue_)
-        answer(context, *labeledValue_);
-    return true;
-}
-
-void IMSViewController::clearFields() {
-    contactNameField()->clear();
-    usernameField_->clear();
 }

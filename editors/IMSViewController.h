@@ -1,10 +1,8 @@
 #pragma once
 
-#include "editors/PopoverEditor.h"
+#include "editors/LabeledValueEditor.h"
 
 #include <QStringList>
-
-#include <optional>
 
 class QComboBox;
 class QLabel;
@@ -13,7 +11,7 @@ class QLineEdit;
 // Edits one instant-message address of a contact, or makes a new one (labelIndex -1):
 // its label, its service and its user name. Done hands the value back; the opener adds
 // or replaces it.
-class IMSViewController : public PopoverEditor {
+class IMSViewController : public LabeledValueEditor {
     Q_OBJECT
 public:
     static constexpr QSize contentSize{340, 192};
@@ -25,7 +23,6 @@ public:
     QComboBox *labelPopup() const { return labelPopup_; }
     QComboBox *servicePopup() const { return servicePopup_; }
     QLineEdit *usernameField() const { return usernameField_; }
-    const std::optional<LabeledValueRecord> &labeledValue() const { return labeledValue_; }
     // Shows the value in the controls.
     void updateUI();
 
@@ -33,8 +30,6 @@ protected:
     QWidget *makeBody() override;
     void fillFromContext(bool editable) override;
     void showEditState(bool editing) override;
-    bool writeAnswer(EditorContext &context) override;
-    void clearFields() override;
 
 private:
     void labelChosen(int index);
@@ -44,8 +39,6 @@ private:
     QStringList labels_;
     QStringList localizedLabels_;
     QStringList serviceLabels_;
-    // None when the running number names no stored value: nothing to edit.
-    std::optional<LabeledValueRecord> labeledValue_;
 
     QLabel *labelPopupLabel_ = nullptr;
     QLabel *servicePopupLabel_ = nullptr;

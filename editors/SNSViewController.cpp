@@ -11,7 +11,7 @@
 #include <QSignalBlocker>
 
 SNSViewController::SNSViewController(QObject *parent)
-    : PopoverEditor(Departures::oneLabeledValue(), parent) {}
+    : LabeledValueEditor(parent) {}
 
 QWidget *SNSViewController::makeBody() {
     auto *body = new QWidget;
@@ -30,6 +30,7 @@ QWidget *SNSViewController::makeBody() {
     connect(servicePopup_, &QComboBox::activated, this, &SNSViewController::serviceChosen);
     for (QLineEdit *edit : {usernameField_, userIdentifierField_, URLStringField_})
         connect(edit, &QLineEdit::textEdited, this, &SNSViewController::fieldEdited);
+    setFieldsToClear({usernameField_});
     return body;
 }
 
@@ -45,15 +46,6 @@ void SNSViewController::fillFromContext(bool) {
     } else {
         labeledValue_ = storedValue();
     }
-}
-
-// Looked up by running number, so the profile restored and overwritten is the one the
-// editor was opened on, wherever it stands in the list.
-std::optional<LabeledValueRecord> SNSViewController::storedValue() const {
-    const EditorContext &context = *contextInfo();
-    if (context.asksForNewValue())
-        return std::nullopt;
-    return person()->labeledValueForIdentifier(FieldId::SocialNetwork, LabelIndex(context.labelIndex.value_or(0)));
 }
 
 void SNSViewController::showEditState(bool editing) {
@@ -108,15 +100,4 @@ void SNSViewController::fieldEdited() {
     labeledValue_->urlString = URLStringField_->text();
     QMPerson::updateSNSValue(*labeledValue_);
     noteChange();
-}
-
-bool SNSViewController::writeAnswer(EditorContext &context) {
-    if (labeledValue_)
-        answer(context, *labeledValue_);
-    return true;
-}
-
-void SNSViewController::clearFields() {
-    contactNameField()->clear();
-    usernameField_->clear();
 }

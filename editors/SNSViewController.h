@@ -1,10 +1,8 @@
 #pragma once
 
-#include "editors/PopoverEditor.h"
+#include "editors/LabeledValueEditor.h"
 
 #include <QStringList>
-
-#include <optional>
 
 class QComboBox;
 class QLineEdit;
@@ -12,7 +10,7 @@ class QLineEdit;
 // Edits one social profile of a contact, or makes a new one (labelIndex -1): its service,
 // user name, user identifier and profile URL. The service is also the value's label.
 // Done hands the value back; the opener adds or replaces it.
-class SNSViewController : public PopoverEditor {
+class SNSViewController : public LabeledValueEditor {
     Q_OBJECT
 public:
     static constexpr QSize contentSize{400, 222};
@@ -25,23 +23,18 @@ public:
     QLineEdit *URLStringField() const { return URLStringField_; }
     // The services offered: the field's labels, and a known service a value brought.
     const QStringList &labels() const { return labels_; }
-    const std::optional<LabeledValueRecord> &labeledValue() const { return labeledValue_; }
     void updateUI();
 
 protected:
     QWidget *makeBody() override;
     void fillFromContext(bool editable) override;
     void showEditState(bool editing) override;
-    bool writeAnswer(EditorContext &context) override;
-    void clearFields() override;
 
 private:
     void serviceChosen(int index);
     void fieldEdited();
-    std::optional<LabeledValueRecord> storedValue() const;
 
     QStringList labels_;
-    std::optional<LabeledValueRecord> labeledValue_;
 
     QComboBox *servicePopup_ = nullptr;
     QLineEdit *usernameField_ = nullptr;
