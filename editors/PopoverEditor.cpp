@@ -3,6 +3,7 @@
 #include "model/QMPerson.h"
 #include "platform/core/Localization.h"
 
+#include <QApplication>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -177,7 +178,13 @@ void PopoverEditor::setDoneKeyEquivalent(bool on) {
     doneButton_->setDefault(on);
 }
 
+void PopoverEditor::keepReturn(QWidget *field) {
+    fieldsKeepingReturn_.append(field);
+}
+
 bool PopoverEditor::returnPressed() {
+    if (QWidget *focus = QApplication::focusWidget(); focus && fieldsKeepingReturn_.contains(focus))
+        return true;
     if (!doneKeyEquivalent_ || !doneButton_->isEnabled() || !doneButton_->isVisible())
         return false;
     doneButton_->click();

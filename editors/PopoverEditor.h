@@ -104,6 +104,8 @@ protected:
     // A user's change: Done becomes enabled (and takes Return, where the editor wants it).
     void noteChange();
     void setDoneKeyEquivalent(bool on);
+    // Return in this field is the field's own (it commits the field) and never presses Done.
+    void keepReturn(QWidget *field);
     static void answer(EditorContext &context, FieldValue value);
     // The context's contact record (null before setContextInfo).
     QMPerson *person() const;
@@ -121,6 +123,7 @@ private:
     QPointer<Popover> popover_;
     SharedEditorContext contextInfo_;
     bool doneKeyEquivalent_ = false;
+    QList<QPointer<QWidget>> fieldsKeepingReturn_;
 
     QLineEdit *contactNameField_ = nullptr;
     QLabel *imageView_ = nullptr;
