@@ -117,6 +117,7 @@ void PopoverEditor::setContextInfo(SharedEditorContext context, bool editable) {
     if (departures_.returnAfterEditButton)
         setDoneKeyEquivalent(true);
     applyEditState();
+    didSetContextInfo();
 }
 
 Popover *PopoverEditor::openInPopover(SharedEditorContext context, bool editable, QSize contentSize,
@@ -183,8 +184,10 @@ void PopoverEditor::keepReturn(QWidget *field) {
 }
 
 bool PopoverEditor::returnPressed() {
-    if (QWidget *focus = QApplication::focusWidget(); focus && fieldsKeepingReturn_.contains(focus))
-        return true;
+    if (QWidget *focus = QApplication::focusWidget())
+        for (const QPointer<QWidget> &field : fieldsKeepingReturn_)
+            if (field && (field == focus || field->isAncestorOf(focus)))
+                return true;
     if (!doneKeyEquivalent_ || !doneButton_->isEnabled() || !doneButton_->isVisible())
         return false;
     doneButton_->click();

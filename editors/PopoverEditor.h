@@ -93,6 +93,8 @@ protected:
     // Reads the context's contact and value into the controls (signals blocked: filling
     // is no user edit). `editable` is the opener's edit state.
     virtual void fillFromContext(bool editable) = 0;
+    // After setContextInfo has filled the controls and set the first edit state.
+    virtual void didSetContextInfo() {}
     // Enables the editor's own inputs for the state; runs on every Edit press.
     virtual void showEditState(bool editing) = 0;
     // Done while editing: writes the answer into the context (answer() sets "value" and
@@ -104,7 +106,8 @@ protected:
     // A user's change: Done becomes enabled (and takes Return, where the editor wants it).
     void noteChange();
     void setDoneKeyEquivalent(bool on);
-    // Return in this field is the field's own (it commits the field) and never presses Done.
+    // Return in this field, or in a field inside it (a table's cell editors), is the
+    // field's own (it commits the field) and never presses Done.
     void keepReturn(QWidget *field);
     static void answer(EditorContext &context, FieldValue value);
     // The context's contact record (null before setContextInfo).

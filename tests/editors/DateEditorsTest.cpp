@@ -2,12 +2,14 @@
 
 #include "editors/DateText.h"
 #include "editors/DateViewController.h"
+#include "editors/DatesViewController.h"
 #include "model/QMPerson.h"
 #include "platform/ui/Beep.h"
 
 #include <QCalendarWidget>
 #include <QComboBox>
 #include <QLocale>
+#include <QTableView>
 
 #include <gtest/gtest.h>
 
@@ -197,6 +199,148 @@ TEST_F(BirthdayEditor, AFoundDatesValueShowsItsOwnLabelAndWithoutEditEnabledStay
     EXPECT_FALSE(editor->isEditing());
     EXPECT_FALSE(editor->editButton()->isEnabled());
     EXPECT_FALSE(editor->dateField()->isEnabled());
+}
+
+} // namespace
+
+namespace {
+
+using DatesEditor = DateEditorTest;
+
+// Three dates whose running numbers are 1, 2 and 3: the first was deleted.
+std::shared_ptr<QMPerson> contactWithDates() {
+    auto person = personFromVCard(QStringLiteral("FN:A\n"
+                                                 "item1.X-ABDATE:2000-01-01\nitem1.X-ABLabel:gone\n"
+                                                 "item2.X-ABDATE:2001-02-03\nitem2.X-ABLabel:_$!<Anniversary>!$_\n"
+                                                 "item3.X-ABDATE:2002-03-04\nitem3.X-ABLabel:wedding\n"
+                                                 "item4.X-ABDATE:2003-04-05\nitem4.X-ABLabel:met\n"));
+    person->deleteLabeledValueForIdentifier(FieldId::Dates, LabelIndex(0));
+    return person;
+}
+
+DatesViewController *openDates(EditorScene &scene, const std::shared_ptr<QMPerson> &person,
+                               std::optional<qint64> labelIndex = std::nullopt) {
+    return scene.open<DatesViewController>(editorContext(person, FieldId::Dates, labelIndex, true), true);
+}
+
+QStringList shownDates(const DatesViewController *editor) {
+    QStringList texts;
+    for (const LabeledValueRecord &row : editor->table())
+        texts.append(row.stringValue);
+    return texts;
+}
+
+LabeledValueList answeredList(const EditorScene &scene) {
+    EXPECT_TRUE(scene.answer);
+    const auto *list = scene.answer ? scene.answer->value.get<LabeledValueList>() : nullptr;
+    return list ? *list : LabeledValueList();
+}
+
+QPoint cellCenter(const DatesViewController *editor, int row, int column) {
+    return editor->tableView()->visualRect(editor->tableView()->model()->index(row, column)).center();
+}
+
+// Double-clicks a date cell and answers its text field.
+QLineEdit *editDateCell(const DatesViewController *editor, int row) {
+    QWidget *viewport = editor->tableView()->viewport();
+    const QPoint at = cellCenter(editor, row, DatesViewController::DateColumn);
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, at);
+    QTest::mouseDClick(viewport, Qt::LeftButton, {}, at);
+    return qobject_cast<QLineEdit *>(QApplication::focusWidget());
+}
+
+TEST_F(DatesEditor, WithoutDatesItStartsWithOneRowOfToday) {
+    EditorScene scene;
+    auto *editor = openDates(scene, personFromVCard(QStringLiteral("FN:A\n")));
+    ASSERT_EQ(editor->table().size(), 1);
+    EXPECT_EQ(editor->table().first().label, editor->labels().first());
+    QTest::mouseClick(editor->doneButton(), Qt::LeftButton);
+    const LabeledValueList list = answeredList(scene);
+    ASSERT_EQ(list.size(), 1);
+    const QDate today = QDate::currentDate();
+    EXPECT_EQ(list.first().dateValue, DateComponents(today.year(), today.month(), today.day()));
+    EXPECT_EQ(list.first().labelIndex, 0);
+}
+
+TEST_F(DatesEditor, ANewRowFollowsTheSelectedOneWithAnUnusedRunningNumber) {
+    EditorScene scene;
+    auto *editor = openDates(scene, contactWithDates(), 0);
+    QTest::mouseClick(editor->tableView()->viewport(), Qt::LeftButton, {}, cellCenter(editor, 1, 1));
+    EXPECT_EQ(editor->dateControls()->datePicker()->selectedDate(), QDate(2002, 3, 4));
+    QTest::mouseClick(editor->addButton(), Qt::LeftButton);
+    ASSERT_EQ(editor->table().size(), 4);
+    EXPECT_EQ(editor->table().at(2).labelIndex, 4) << "1, 2 and 3 are taken";
+    EXPECT_EQ(editor->tableView()->selectionModel()->selectedRows().size(), 1);
+    EXPECT_TRUE(editor->tableView()->selectionModel()->isRowSelected(2, {}));
+
+    // The controls redate the selected row.
+    choose(editor->dateControls()->monthPopup(), editor->dateControls()->monthPopup()->itemText(0));
+    EXPECT_EQ(editor->table().at(2).dateValue->month, 1);
+    QTest::mouseClick(editor->doneButton(), Qt::LeftButton);
+    const LabeledValueList list = answeredList(scene);
+    ASSERT_EQ(list.size(), 4);
+    EXPECT_EQ(list.at(2).labelIndex, 4);
+    EXPECT_TRUE(editor->table().isEmpty()) << "the editor drops its rows, the answer keeps its own";
+}
+
+TEST_F(DatesEditor, DeletingEveryRowHandsBackAnEmptyList) {
+    EditorScene scene;
+    auto *editor = openDates(scene, contactWithDates());
+    editor->tableView()->selectAll();
+    QTest::mouseClick(editor->delButton(), Qt::LeftButton);
+    EXPECT_FALSE(editor->delButton()->isEnabled());
+    QTest::mouseClick(editor->doneButton(), Qt::LeftButton);
+    ASSERT_TRUE(scene.answer);
+    EXPECT_EQ(answeredList(scene), LabeledValueList());
+    RecordingReceiver receiver;
+    applyEditorAnswer(*scene.answer, receiver, nullptr, nullptr);
+    EXPECT_TRUE(receiver.calls.isEmpty()) << "no contact, nothing applied";
+}
+
+TEST_F(DatesEditor, TypedDatesAreReadAndACellStillBeingEditedIsCommittedByDone) {
+    RecordingBeeper beeps;
+    EditorScene scene;
+    auto *editor = openDates(scene, contactWithDates());
+    QLineEdit *field = editDateCell(editor, 0);
+    ASSERT_TRUE(field);
+    field->selectAll();
+    typeText(field, QStringLiteral("someday"));
+    QTest::keyClick(field, Qt::Key_Return);
+    QCoreApplication::processEvents(); // the cell commits a turn later
+    EXPECT_TRUE(scene.popover->isShown()) << "Return in a cell is the cell's";
+    EXPECT_EQ(beeps.count, 1);
+    EXPECT_EQ(shownDates(editor).first(), QStringLiteral("2001.02.03(Sat)"));
+
+    field = editDateCell(editor, 1);
+    ASSERT_TRUE(field);
+    field->selectAll();
+    typeText(field, QStringLiteral("1999.12.31"));
+    QTest::mouseClick(editor->doneButton(), Qt::LeftButton);
+    const LabeledValueList list = answeredList(scene);
+    ASSERT_EQ(list.size(), 3);
+    EXPECT_EQ(list.at(1).dateValue, DateComponents(1999, 12, 31));
+    EXPECT_EQ(list.at(1).stringValue, QStringLiteral("1999.12.31(Fri)"));
+}
+
+TEST_F(DatesEditor, WithNoRowSelectedTheControlsMoveAlone) {
+    EditorScene scene;
+    auto *editor = openDates(scene, contactWithDates());
+    const QStringList before = shownDates(editor);
+    choose(editor->dateControls()->monthPopup(), editor->dateControls()->monthPopup()->itemText(6));
+    EXPECT_EQ(editor->dateControls()->datePicker()->selectedDate().month(), 7);
+    EXPECT_EQ(shownDates(editor), before);
+    EXPECT_FALSE(editor->doneButton()->isEnabled());
+}
+
+TEST_F(DatesEditor, ALabelPopupRelabelsItsRow) {
+    EditorScene scene;
+    auto *editor = openDates(scene, contactWithDates());
+    auto *popup = qobject_cast<QComboBox *>(
+        editor->tableView()->indexWidget(editor->tableView()->model()->index(1, DatesViewController::LabelColumn)));
+    ASSERT_TRUE(popup) << "while editing every label cell is a popup";
+    choose(popup, editor->localizedLabels().first());
+    EXPECT_EQ(editor->table().at(1).label, editor->labels().first());
+    EXPECT_TRUE(editor->doneButton()->isEnabled());
 }
 
 } // namespace
