@@ -24,6 +24,11 @@ DateComponents withinMonth(DateComponents components) {
 
 } // namespace
 
+DateComponents DateControls::today() {
+    const QDate date = QDate::currentDate();
+    return {date.year(), date.month(), date.day()};
+}
+
 DateControls::DateControls(QWidget *parent)
     : QWidget(parent)
     , yearField_(new QLineEdit)

@@ -24,6 +24,7 @@ public:
     static constexpr int maximumYear = 2900;
 
     explicit DateControls(QWidget *parent = nullptr);
+    static DateComponents today();
 
     QLineEdit *yearField() const { return yearField_; }
     QLabel *yearFieldLabel() const { return yearFieldLabel_; }

@@ -13,14 +13,6 @@
 
 namespace {
 
-PopoverEditor::Departures dateDepartures() {
-    PopoverEditor::Departures departures;
-    // Return commits the date text; Done has it from the Edit button until a text commit.
-    departures.returnAfterChange = false;
-    departures.returnAfterEditButton = true;
-    return departures;
-}
-
 // The date of a record handed in or stored: its components, else its text read as a date.
 std::optional<DateComponents> dateOfRecord(const FieldValue &record) {
     std::optional<DateComponents> components;
@@ -37,15 +29,10 @@ std::optional<DateComponents> dateOfRecord(const FieldValue &record) {
     return DateText::dateComponentsFromString(text);
 }
 
-DateComponents today() {
-    const QDate date = QDate::currentDate();
-    return {date.year(), date.month(), date.day()};
-}
-
 } // namespace
 
 DateViewController::DateViewController(QObject *parent)
-    : PopoverEditor(dateDepartures(), parent) {}
+    : PopoverEditor(Departures::returnCommitsFields(), parent) {}
 
 QWidget *DateViewController::makeBody() {
     auto *body = new QWidget;
@@ -88,13 +75,13 @@ void DateViewController::fillFromContext(bool) {
         labelPopup_->addItem(QMPerson::localizedIdentifierForKey(label));
     labelPopup_->setCurrentIndex(0);
     const FieldValue record = context.value.isNull() ? person()->valueForIdentifier(type_) : context.value;
-    selectedBirthday_ = dateOfRecord(record).value_or(today());
+    selectedBirthday_ = dateOfRecord(record).value_or(DateControls::today());
     updateUIFromDateComponents(selectedBirthday_);
 }
 
 void DateViewController::updateUIFromDateComponents(const std::optional<DateComponents> &components) {
     dateControls_->showComponents(components);
-    dateField_->setText(DateText::stringFromDateComponents(components.value_or(today())));
+    dateField_->setText(DateText::stringFromDateComponents(components.value_or(DateControls::today())));
 }
 
 void DateViewController::showEditState(bool editing) {

@@ -9,7 +9,6 @@
 #include <functional>
 
 #include <QAbstractTableModel>
-#include <QSignalBlocker>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -17,25 +16,10 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
-
-namespace {
-
-PopoverEditor::Departures datesDepartures() {
-    PopoverEditor::Departures departures;
-    departures.returnAfterChange = false;
-    departures.returnAfterEditButton = true;
-    return departures;
-}
-
-DateComponents today() {
-    const QDate date = QDate::currentDate();
-    return {date.year(), date.month(), date.day()};
-}
-
-} // namespace
 
 // The rows as the table shows them: the label's title (a popup while editing) and the
 // date's text; cells are editable only while the editor is.
@@ -159,7 +143,7 @@ private:
 };
 
 DatesViewController::DatesViewController(QObject *parent)
-    : PopoverEditor(datesDepartures(), parent) {}
+    : PopoverEditor(Departures::returnCommitsFields(), parent) {}
 
 DatesViewController::~DatesViewController() = default;
 
@@ -329,8 +313,8 @@ void DatesViewController::addRow() {
         return;
     }
     LabeledValueRecord record;
-    record.dateValue = today();
-    record.stringValue = DateText::stringFromDateComponents(today());
+    record.dateValue = DateControls::today();
+    record.stringValue = DateText::stringFromDateComponents(DateControls::today());
     record.type = type_;
     record.label = labels_.value(0);
     // Never a number already used: values may have been deleted from the middle.

@@ -51,6 +51,14 @@ public:
             departures.cancelWritesNotDirty = true;
             return departures;
         }
+        // The editors whose text fields commit with Return (the date editors): Done takes
+        // Return from the Edit button on, not from a change.
+        static Departures returnCommitsFields() {
+            Departures departures;
+            departures.returnAfterChange = false;
+            departures.returnAfterEditButton = true;
+            return departures;
+        }
     };
 
     ~PopoverEditor() override;
