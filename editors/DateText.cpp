@@ -96,7 +96,8 @@ QString DateText::stringFromDateComponents(const DateComponents &components) {
 
 std::optional<DateComponents> DateText::dateComponentsFromString(const QString &text) {
     const QString trimmed = text.trimmed();
-    for (const QString &pattern : {kShownFormat, QStringLiteral("yyyy.MM.dd EEE"), QStringLiteral("yyyy.MM.dd")})
+    for (const QString &pattern :
+         {kShownFormat, QStringLiteral("yyyy.MM.dd EEE"), QStringLiteral("yyyy.MM.dd")})
         if (const auto date = parse(pattern, trimmed))
             return componentsOf(*date);
     // Read in the leap year that stands in for a missing one, so 02.29 is a day.

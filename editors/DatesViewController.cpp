@@ -52,9 +52,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
         if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
             return {};
-        return QMPerson::localizedIdentifierForKey(section == DatesViewController::LabelColumn
-                                                       ? QStringLiteral("label")
-                                                       : FieldId::Dates);
+        return QMPerson::localizedIdentifierForKey(
+            section == DatesViewController::LabelColumn ? QStringLiteral("label") : FieldId::Dates);
     }
 
     Qt::ItemFlags flags(const QModelIndex &index) const override {
@@ -105,9 +104,8 @@ public:
         auto *popup = new QComboBox(parent);
         popup->setFrame(false);
         popup->addItems(editor_->localizedLabels());
-        connect(popup, &QComboBox::activated, this, [this, popup] {
-            emit const_cast<DatesCellDelegate *>(this)->commitData(popup);
-        });
+        connect(popup, &QComboBox::activated, this,
+                [this, popup] { emit const_cast<DatesCellDelegate *>(this)->commitData(popup); });
         return popup;
     }
     void setEditorData(QWidget *widget, const QModelIndex &index) const override {
@@ -235,7 +233,8 @@ void DatesViewController::reloadTable() {
             tableView_->selectionModel()->select(model_->index(row.row(), 0),
                                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
         if (selected >= 0)
-            tableView_->selectionModel()->setCurrentIndex(model_->index(selected, 0), QItemSelectionModel::NoUpdate);
+            tableView_->selectionModel()->setCurrentIndex(model_->index(selected, 0),
+                                                          QItemSelectionModel::NoUpdate);
     }
     if (isEditing())
         for (int row = 0; row < model_->rowCount({}); ++row)

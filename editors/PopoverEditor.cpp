@@ -136,7 +136,8 @@ Popover *PopoverEditor::openInPopover(SharedEditorContext context, bool editable
 }
 
 SharedEditorContext PopoverEditor::answerOf(const Popover *popover) {
-    const auto *editor = popover ? qobject_cast<const PopoverEditor *>(popover->contentViewController()) : nullptr;
+    const auto *editor =
+        popover ? qobject_cast<const PopoverEditor *>(popover->contentViewController()) : nullptr;
     if (!editor || !editor->contextInfo_ || !editor->contextInfo_->isDirty())
         return nullptr;
     return editor->contextInfo_;

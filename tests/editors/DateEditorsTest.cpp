@@ -57,14 +57,16 @@ TEST_F(DateText, ReadsTheThreeFormsAndOnlyRealWholeDates) {
     EXPECT_EQ(::DateText::stringFromDateComponents(jan5), QStringLiteral("2016.01.05(Tue)"));
     // Gregorian all the way back, as the contact counts days.
     EXPECT_EQ(::DateText::stringFromDateComponents({1200, 3, 1}), QStringLiteral("1200.03.01(Wed)"));
-    EXPECT_EQ(::DateText::stringFromDateComponents({DateComponents::Undefined, 4, 5}), QStringLiteral("04.05"));
+    EXPECT_EQ(::DateText::stringFromDateComponents({DateComponents::Undefined, 4, 5}),
+              QStringLiteral("04.05"));
     EXPECT_EQ(::DateText::monthTitles().value(0), QStringLiteral("Jan"));
 }
 
 TEST_F(DateText, JapaneseWeekdaysAreJapanese) {
     useLocale(QLocale::Japanese, QLocale::Japan);
     EXPECT_EQ(::DateText::stringFromDateComponents({2016, 1, 5}), QStringLiteral("2016.01.05(火)"));
-    EXPECT_EQ(::DateText::dateComponentsFromString(QStringLiteral("2016.01.05(火)")), DateComponents(2016, 1, 5));
+    EXPECT_EQ(::DateText::dateComponentsFromString(QStringLiteral("2016.01.05(火)")),
+              DateComponents(2016, 1, 5));
     EXPECT_EQ(::DateText::dateComponentsFromString(QStringLiteral("2016.01.05(Tue)")), std::nullopt);
     EXPECT_EQ(::DateText::monthTitles().value(0), QStringLiteral("1月"));
 }
@@ -77,7 +79,8 @@ SharedEditorContext birthdayContext(const std::shared_ptr<QMPerson> &person) {
 
 TEST_F(BirthdayEditor, ATypedDateCommittedWithReturnMovesEveryControl) {
     EditorScene scene;
-    auto *editor = scene.open<DateViewController>(birthdayContext(personFromVCard(QStringLiteral("FN:A\n"))), true);
+    auto *editor =
+        scene.open<DateViewController>(birthdayContext(personFromVCard(QStringLiteral("FN:A\n"))), true);
     const QDate today = QDate::currentDate();
     EXPECT_EQ(editor->dateControls()->datePicker()->selectedDate(), today) << "no birthday opens on today";
     EXPECT_FALSE(editor->doneButton()->isEnabled());
@@ -179,7 +182,8 @@ TEST_F(BirthdayEditor, ABirthdayWithoutAYearKeepsHavingNone) {
     choose(editor->dateControls()->monthPopup(), editor->dateControls()->monthPopup()->itemText(4));
     QTest::mouseClick(editor->doneButton(), Qt::LeftButton);
     ASSERT_TRUE(scene.answer);
-    EXPECT_EQ(scene.answer->value.get<BirthdayRecord>()->value, DateComponents(DateComponents::Undefined, 5, 5));
+    EXPECT_EQ(scene.answer->value.get<BirthdayRecord>()->value,
+              DateComponents(DateComponents::Undefined, 5, 5));
 }
 
 TEST_F(BirthdayEditor, AFoundDatesValueShowsItsOwnLabelAndWithoutEditEnabledStaysLocked) {
@@ -192,9 +196,10 @@ TEST_F(BirthdayEditor, AFoundDatesValueShowsItsOwnLabelAndWithoutEditEnabledStay
     context->value = found;
     auto *editor = new DateViewController;
     editor->setLabels({QStringLiteral("anniversary")});
-    scene.popover = editor->openInPopover(context, true, DateViewController::contentSize, QRect(10, 10, 50, 20),
-                                          scene.table, &scene, &scene.window);
-    EXPECT_EQ(editor->labelPopup()->currentText(), QMPerson::localizedIdentifierForKey(QStringLiteral("anniversary")));
+    scene.popover = editor->openInPopover(context, true, DateViewController::contentSize,
+                                          QRect(10, 10, 50, 20), scene.table, &scene, &scene.window);
+    EXPECT_EQ(editor->labelPopup()->currentText(),
+              QMPerson::localizedIdentifierForKey(QStringLiteral("anniversary")));
     EXPECT_EQ(editor->dateField()->text(), QStringLiteral("2005.06.07(Tue)"));
     EXPECT_FALSE(editor->isEditing());
     EXPECT_FALSE(editor->editButton()->isEnabled());
@@ -209,11 +214,12 @@ using DatesEditor = DateEditorTest;
 
 // Three dates whose running numbers are 1, 2 and 3: the first was deleted.
 std::shared_ptr<QMPerson> contactWithDates() {
-    auto person = personFromVCard(QStringLiteral("FN:A\n"
-                                                 "item1.X-ABDATE:2000-01-01\nitem1.X-ABLabel:gone\n"
-                                                 "item2.X-ABDATE:2001-02-03\nitem2.X-ABLabel:_$!<Anniversary>!$_\n"
-                                                 "item3.X-ABDATE:2002-03-04\nitem3.X-ABLabel:wedding\n"
-                                                 "item4.X-ABDATE:2003-04-05\nitem4.X-ABLabel:met\n"));
+    auto person =
+        personFromVCard(QStringLiteral("FN:A\n"
+                                       "item1.X-ABDATE:2000-01-01\nitem1.X-ABLabel:gone\n"
+                                       "item2.X-ABDATE:2001-02-03\nitem2.X-ABLabel:_$!<Anniversary>!$_\n"
+                                       "item3.X-ABDATE:2002-03-04\nitem3.X-ABLabel:wedding\n"
+                                       "item4.X-ABDATE:2003-04-05\nitem4.X-ABLabel:met\n"));
     person->deleteLabeledValueForIdentifier(FieldId::Dates, LabelIndex(0));
     return person;
 }
@@ -335,8 +341,8 @@ TEST_F(DatesEditor, WithNoRowSelectedTheControlsMoveAlone) {
 TEST_F(DatesEditor, ALabelPopupRelabelsItsRow) {
     EditorScene scene;
     auto *editor = openDates(scene, contactWithDates());
-    auto *popup = qobject_cast<QComboBox *>(
-        editor->tableView()->indexWidget(editor->tableView()->model()->index(1, DatesViewController::LabelColumn)));
+    auto *popup = qobject_cast<QComboBox *>(editor->tableView()->indexWidget(
+        editor->tableView()->model()->index(1, DatesViewController::LabelColumn)));
     ASSERT_TRUE(popup) << "while editing every label cell is a popup";
     choose(popup, editor->localizedLabels().first());
     EXPECT_EQ(editor->table().at(1).label, editor->labels().first());
