@@ -443,7 +443,7 @@ HelpViewController::HelpViewController(QObject *parent)
 
 QString HelpViewController::helpText(bool isVCard) {
     const QString items = L("Custom items are fields of your own, such as \u201cHobby\u201d or \u201cMember "
-                            "No.\u201d. A String Value item holds one text per contact. A Labeled Value item "
+                            "ID\u201d. A String Value item holds one text per contact. A Labeled Value item "
                             "holds a list of texts, each with one of the item\u2019s labels, as a phone list "
                             "does.");
     if (isVCard)

@@ -282,7 +282,8 @@ void CustomItemPanel::buttonPressed(QObject *sender) {
     } else if (sender == doneButton_) {
         endSheet(itemsDirty_ ? 1 : 0);
     } else if (sender == addButton_) {
-        showAddItemPopoverInRect(tableView_->rect(), tableView_, std::nullopt);
+        // Beside the button, which the popover's arrow points at; the table stays in view.
+        showAddItemPopoverInRect(addButton_->rect(), addButton_, std::nullopt);
     } else if (sender == delButton_) {
         Alert alert;
         alert.messageText = L("Do you want to delete the selected custom items?");

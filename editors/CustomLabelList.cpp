@@ -58,6 +58,11 @@ public:
         editor_ = editor;
         return editor;
     }
+    void destroyEditor(QWidget *editor, const QModelIndex &index) const override {
+        if (editor == editor_)
+            editor_ = nullptr;
+        QStyledItemDelegate::destroyEditor(editor, index);
+    }
     // Typing replaces the word, as when a new row opens for its name.
     void setEditorData(QWidget *editor, const QModelIndex &index) const override {
         QStyledItemDelegate::setEditorData(editor, index);
