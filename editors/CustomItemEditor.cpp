@@ -170,7 +170,8 @@ QWidget *AddItemViewController::loadView() {
     list_->setRowHeight(int(rowHeight));
     connect(list_, &CustomLabelList::cellEdited, this, &AddItemViewController::textFieldCellChanged);
     connect(list_, &CustomLabelList::doubleClicked, this, &AddItemViewController::tableViewDoubleClick);
-    connect(list_, &CustomLabelList::sortRequested, this, &AddItemViewController::tableViewSortDescriptorsDidChange);
+    connect(list_, &CustomLabelList::sortRequested, this,
+            &AddItemViewController::tableViewSortDescriptorsDidChange);
     connect(list_, &CustomLabelList::selectionChanged, this, [this] { updateLabelButtons(); });
 
     addButton_ = new QPushButton(QStringLiteral("+"));
@@ -180,7 +181,8 @@ QWidget *AddItemViewController::loadView() {
     cancelButton_ = new QPushButton(L("Cancel"));
     doneButton_ = new QPushButton(L("Add"));
     doneButton_->setDefault(true);
-    for (QPushButton *button : {addButton_.data(), deleteButton_.data(), cancelButton_.data(), doneButton_.data()})
+    for (QPushButton *button :
+         {addButton_.data(), deleteButton_.data(), cancelButton_.data(), doneButton_.data()})
         connect(button, &QPushButton::clicked, this, [this, button] { buttonPressed(button); });
 
     auto *form = new QFormLayout;

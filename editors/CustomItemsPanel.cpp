@@ -48,7 +48,8 @@ public:
         if (role == Qt::DisplayRole)
             return cell.text;
         if (role == Qt::DecorationRole && !cell.image.isNull())
-            return cell.image.scaled(kRowIconSide, kRowIconSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+            return cell.image.scaled(kRowIconSide, kRowIconSide, Qt::KeepAspectRatio,
+                                     Qt::SmoothTransformation);
         return {};
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
@@ -82,8 +83,9 @@ bool CustomItemPanel::applyCustomItems(QList<CustomItemDefinition> &windowItems,
                                        const QList<CustomItemDefinition> &returned) {
     bool edited = false;
     for (const CustomItemDefinition &record : returned) {
-        const auto own = std::find_if(windowItems.begin(), windowItems.end(),
-                                      [&](const CustomItemDefinition &item) { return item.name == record.name; });
+        const auto own =
+            std::find_if(windowItems.begin(), windowItems.end(),
+                         [&](const CustomItemDefinition &item) { return item.name == record.name; });
         if (record.isNew) {
             if (record.deleted)
                 continue; // added and deleted in one opening
@@ -149,8 +151,8 @@ Window *CustomItemPanel::loadWindow() {
     cancelButton_ = new QPushButton(L("Cancel"));
     doneButton_ = new QPushButton;
     doneButton_->setDefault(true);
-    for (QPushButton *button : {helpButton_.data(), addButton_.data(), delButton_.data(), cancelButton_.data(),
-                                doneButton_.data()})
+    for (QPushButton *button :
+         {helpButton_.data(), addButton_.data(), delButton_.data(), cancelButton_.data(), doneButton_.data()})
         QObject::connect(button, &QPushButton::clicked, this, [this, button] { buttonPressed(button); });
 
     auto *buttons = new QHBoxLayout;
@@ -287,7 +289,8 @@ void CustomItemPanel::buttonPressed(QObject *sender) {
     } else if (sender == delButton_) {
         Alert alert;
         alert.messageText = L("Do you want to delete the selected custom items?");
-        alert.informativeText = L("The contacts keep their values, but they are no longer shown or exported.");
+        alert.informativeText =
+            L("The contacts keep their values, but they are no longer shown or exported.");
         alert.addButtonWithTitle(L("OK"));
         alert.addButtonWithTitle(L("Cancel"));
         alert.beginSheetModalForWindow(window(), [this](int response) {

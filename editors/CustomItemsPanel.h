@@ -60,7 +60,9 @@ public:
     bool isVCard() const { return isVCard_; }
     void setIsVCard(bool isVCard) { isVCard_ = isVCard; }
     // Kept for the opener's symmetry with the label panel; the panel reads no contact.
-    void setContainerTable(std::shared_ptr<ContainerTable> containers) { containerTable_ = std::move(containers); }
+    void setContainerTable(std::shared_ptr<ContainerTable> containers) {
+        containerTable_ = std::move(containers);
+    }
     bool itemsDirty() const { return itemsDirty_; }
 
     QTableView *tableView();

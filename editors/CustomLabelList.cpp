@@ -25,7 +25,7 @@ public:
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
         return orientation == Qt::Horizontal && section == 0 && role == Qt::DisplayRole ? QVariant(title_)
-                                                                                         : QVariant();
+                                                                                        : QVariant();
     }
     Qt::ItemFlags flags(const QModelIndex &index) const override {
         return QAbstractTableModel::flags(index) | Qt::ItemIsEditable;

@@ -94,8 +94,10 @@ Window *CustomLabelPanelController::loadWindow() {
     QObject::connect(itemNamePopup_, &QComboBox::activated, this, [this] { popupDidSelect(itemNamePopup_); });
 
     list_ = new CustomLabelList(L("Label"), this);
-    QObject::connect(list_, &CustomLabelList::cellEdited, this, &CustomLabelPanelController::textFieldCellChanged);
-    QObject::connect(list_, &CustomLabelList::doubleClicked, this, &CustomLabelPanelController::tableViewDoubleClick);
+    QObject::connect(list_, &CustomLabelList::cellEdited, this,
+                     &CustomLabelPanelController::textFieldCellChanged);
+    QObject::connect(list_, &CustomLabelList::doubleClicked, this,
+                     &CustomLabelPanelController::tableViewDoubleClick);
     QObject::connect(list_, &CustomLabelList::sortRequested, this,
                      &CustomLabelPanelController::tableViewSortDescriptorsDidChange);
     QObject::connect(list_, &CustomLabelList::selectionChanged, this, [this] { updateUI(); });
@@ -109,7 +111,8 @@ Window *CustomLabelPanelController::loadWindow() {
     cancelButton_ = new QPushButton(L("Cancel"));
     doneButton_ = new QPushButton;
     doneButton_->setDefault(true);
-    for (QPushButton *button : {addButton_.data(), deleteButton_.data(), cancelButton_.data(), doneButton_.data()})
+    for (QPushButton *button :
+         {addButton_.data(), deleteButton_.data(), cancelButton_.data(), doneButton_.data()})
         QObject::connect(button, &QPushButton::clicked, this, [this, button] { buttonPressed(button); });
 
     auto *chooser = new QHBoxLayout;
@@ -267,8 +270,10 @@ bool CustomLabelPanelController::setLabel(const QString &oldLabel, const QString
     if (oldLabel.isEmpty() || newLabel == oldLabel || holdsLineBreak(newLabel))
         return false;
     const bool removal = newLabel.trimmed().isEmpty();
-    const bool merge = !removal && (QMPerson::labelsForIdentifier(identifier).value_or(QStringList()).contains(newLabel) ||
-                                    QMPerson::customLabelsForIdentifier(identifier).value_or(QStringList()).contains(newLabel));
+    const bool merge =
+        !removal &&
+        (QMPerson::labelsForIdentifier(identifier).value_or(QStringList()).contains(newLabel) ||
+         QMPerson::customLabelsForIdentifier(identifier).value_or(QStringList()).contains(newLabel));
     // A label the field already has takes the old one's values, and the old one goes,
     // so no word is listed twice.
     const bool changed = removal || merge ? QMPerson::removeLabel(oldLabel, identifier)

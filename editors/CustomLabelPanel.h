@@ -61,7 +61,9 @@ public:
 
     void setCustomItems(const QList<CustomItemDefinition> &items) { customItems_ = items; }
     void setSelectedFont(const QFont &font);
-    void setContainerTable(std::shared_ptr<ContainerTable> containers) { containerTable_ = std::move(containers); }
+    void setContainerTable(std::shared_ptr<ContainerTable> containers) {
+        containerTable_ = std::move(containers);
+    }
     // Prepares an opening: the working lists from the class-wide ones, the field chooser.
     void setContextInfo();
 

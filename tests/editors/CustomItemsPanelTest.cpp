@@ -1,3 +1,4 @@
+#include "tests/editors/CustomItemSamples.h"
 #include "tests/editors/CustomPanelsTestSupport.h"
 #include "tests/editors/EditorTestSupport.h"
 #include "tests/support/TestSupport.h"
@@ -17,15 +18,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-CustomItemDefinition item(const QString &name, const QStringList &labels = {}, bool locked = false) {
-    CustomItemDefinition definition;
-    definition.name = name;
-    definition.type = labels.isEmpty() ? ValueKind::String : ValueKind::Labeled;
-    definition.labels = labels;
-    definition.locked = locked;
-    return definition;
-}
 
 QStringList namesOf(const QList<CustomItemDefinition> &items) {
     QStringList names;
@@ -79,13 +71,15 @@ protected:
         panel.tableView()->clearSelection();
         for (int row : rows)
             panel.tableView()->selectionModel()->select(panel.tableView()->model()->index(row, 0),
-                                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+                                                        QItemSelectionModel::Select |
+                                                            QItemSelectionModel::Rows);
     }
     // A press in the panel outside the popover: a semitransient popover closes.
     void clickElsewhere() {
         QWidget *content = panel.window()->centralWidget();
         const QRect covered = panel.popover()->frame()->geometry();
-        for (const QPoint at : {QPoint(4, 4), QPoint(content->width() - 4, 4), QPoint(4, content->height() - 4)})
+        for (const QPoint at :
+             {QPoint(4, 4), QPoint(content->width() - 4, 4), QPoint(4, content->height() - 4)})
             if (!covered.contains(content->mapTo(panel.window(), at))) {
                 QTest::mouseClick(content->childAt(at) ? content->childAt(at) : content, Qt::LeftButton);
                 return;
@@ -103,7 +97,7 @@ protected:
 };
 
 TEST_F(CustomItemsPanelTest, ANewLabeledItemIsAddedAfterDoneAndTheWindowTakesItWithItsLabels) {
-    open({item("Hobby")});
+    open({customItem("Hobby")});
     press(panel.addButton());
     EXPECT_EQ(editor()->doneButton()->text(), "Add");
     EXPECT_FALSE(editor()->doneButton()->isEnabled());
@@ -118,7 +112,8 @@ TEST_F(CustomItemsPanelTest, ANewLabeledItemIsAddedAfterDoneAndTheWindowTakesItW
     ASSERT_TRUE(editorShown());
     press(editor()->addButton());
     press(editor()->addButton());
-    EXPECT_EQ(editor()->table(), (QStringList{"new1", "new"})) << "numbered; the second in front of the first";
+    EXPECT_EQ(editor()->table(), (QStringList{"new1", "new"}))
+        << "numbered; the second in front of the first";
     doubleClickRow(editor()->tableView(), 1);
     typeIntoRow(editor()->tableView(), QStringLiteral("cat"));
     press(editor()->doneButton());
@@ -131,7 +126,8 @@ TEST_F(CustomItemsPanelTest, ANewLabeledItemIsAddedAfterDoneAndTheWindowTakesItW
     press(panel.doneButton());
     EXPECT_EQ(host.codes, QList<int>{1});
 
-    EXPECT_FALSE(CustomItemPanel::applyCustomItems(windowItems, panel.customItems())) << "an addition marks nothing";
+    EXPECT_FALSE(CustomItemPanel::applyCustomItems(windowItems, panel.customItems()))
+        << "an addition marks nothing";
     ASSERT_EQ(namesOf(windowItems), (QStringList{"Hobby", "Pets"}));
     EXPECT_FALSE(windowItems.last().isNew || windowItems.last().changed);
     EXPECT_EQ(windowItems.last().labels, (QStringList{"new1", "cat"}));
@@ -139,7 +135,7 @@ TEST_F(CustomItemsPanelTest, ANewLabeledItemIsAddedAfterDoneAndTheWindowTakesItW
 }
 
 TEST_F(CustomItemsPanelTest, AnEditorClosedWithoutDoneAddsNothing) {
-    open({item("Hobby")});
+    open({customItem("Hobby")});
     typeNewItem(QStringLiteral("Shoes"), {});
     clickElsewhere();
     EXPECT_FALSE(editorShown());
@@ -153,13 +149,14 @@ TEST_F(CustomItemsPanelTest, AnEditorClosedWithoutDoneAddsNothing) {
 
 TEST_F(CustomItemsPanelTest, NamesAVCardCannotCarryAreRefused) {
     const QStringList used = {QStringLiteral("Hobby")};
-    for (const char *bad : {"", "  ", "hobby", "Phone", "Email", "ABDATE", "maidenname", "AIM",
-                               "ABLabel", "a.b", "a:b", "a;b", "two\nlines", " padded"})
-        EXPECT_FALSE(AddItemViewController::acceptsItemName(QString::fromUtf8(bad), used)) << '"' << bad << '"';
+    for (const char *bad : {"", "  ", "hobby", "Phone", "Email", "ABDATE", "maidenname", "AIM", "ABLabel",
+                            "a.b", "a:b", "a;b", "two\nlines", " padded"})
+        EXPECT_FALSE(AddItemViewController::acceptsItemName(QString::fromUtf8(bad), used))
+            << '"' << bad << '"';
     for (const char *good : {"Hobby2", "\u8DA3\u5473", "shoe-size"})
         EXPECT_TRUE(AddItemViewController::acceptsItemName(QString::fromUtf8(good), used)) << good;
 
-    open({item("Hobby")});
+    open({customItem("Hobby")});
     typeNewItem(QStringLiteral("HOBBY"), {});
     press(editor()->doneButton());
     EXPECT_EQ(beeper.count, 1);
@@ -179,7 +176,7 @@ TEST_F(CustomItemsPanelTest, NamesAVCardCannotCarryAreRefused) {
 }
 
 TEST_F(CustomItemsPanelTest, DeleteIsOffWhileALockedItemIsSelected) {
-    open({item("Locked", {}, true), item("B"), item("C")});
+    open({customItem("Locked", {}, true), customItem("B"), customItem("C")});
     EXPECT_FALSE(panel.delButton()->isEnabled());
     struct Case {
         QList<int> rows;
@@ -194,7 +191,7 @@ TEST_F(CustomItemsPanelTest, DeleteIsOffWhileALockedItemIsSelected) {
 
 TEST_F(CustomItemsPanelTest, DeletedItemsShowAsDeletedAndTheWindowRemovesExactlyThose) {
     ScriptedDialogPresenter dialogs;
-    open({item("A"), item("B"), item("C", {"x"})});
+    open({customItem("A"), customItem("B"), customItem("C", {"x"})});
     dialogs.answerAlert(QStringLiteral("Cancel"));
     selectRows({1, 2});
     press(panel.delButton());
@@ -213,7 +210,7 @@ TEST_F(CustomItemsPanelTest, DeletedItemsShowAsDeletedAndTheWindowRemovesExactly
 TEST_F(CustomItemsPanelTest, CancelLeavesTheWindowsListUntouched) {
     ScriptedDialogPresenter dialogs;
     dialogs.answerAlert(QStringLiteral("OK"));
-    open({item("A"), item("B", {"x"})});
+    open({customItem("A"), customItem("B", {"x"})});
     selectRows({0});
     press(panel.delButton());
     ASSERT_TRUE(QTest::qWaitFor([&] { return panel.itemsDirty(); }, 2000));
@@ -226,7 +223,7 @@ TEST_F(CustomItemsPanelTest, CancelLeavesTheWindowsListUntouched) {
 
 TEST_F(CustomItemsPanelTest, ALabeledItemTakesNewLabelsAndAnIconStoredAsPng) {
     ScriptedDialogPresenter dialogs;
-    open({item("Hobby"), item("Pets", {"cat"})});
+    open({customItem("Hobby"), customItem("Pets", {"cat"})});
     doubleClick(0);
     EXPECT_FALSE(editorShown()) << "a String Value item has nothing to change";
     doubleClick(1);
@@ -258,8 +255,10 @@ TEST_F(CustomItemsPanelTest, ALabeledItemTakesNewLabelsAndAnIconStoredAsPng) {
 }
 
 TEST_F(CustomItemsPanelTest, IconsKeepTheirShapeWithTheLongerSideAtMost512) {
-    for (const auto &[given, kept] : {std::pair{QSize(1024, 512), QSize(512, 256)}, {QSize(300, 600), QSize(256, 512)},
-                                      {QSize(600, 600), QSize(512, 512)}, {QSize(512, 300), QSize(512, 300)}}) {
+    for (const auto &[given, kept] : {std::pair{QSize(1024, 512), QSize(512, 256)},
+                                      {QSize(300, 600), QSize(256, 512)},
+                                      {QSize(600, 600), QSize(512, 512)},
+                                      {QSize(512, 300), QSize(512, 300)}}) {
         QImage image(given, QImage::Format_RGB32);
         image.fill(Qt::red);
         EXPECT_EQ(QImage::fromData(AddItemViewController::iconData(image)).size(), kept);
@@ -287,16 +286,16 @@ TEST(CustomItemsApplyTest, TheWindowAppliesEachMarkByName) {
         definition.deleted = deleted;
         return definition;
     };
-    QList<CustomItemDefinition> window = {item("Keep"), item("Gone"), item("Tags", {"a"})};
-    CustomItemDefinition tags = item("Tags", {"a", "b"});
+    QList<CustomItemDefinition> window = {customItem("Keep"), customItem("Gone"), customItem("Tags", {"a"})};
+    CustomItemDefinition tags = customItem("Tags", {"a", "b"});
     tags.imageData = AddItemViewController::iconData(QImage(8, 8, QImage::Format_RGB32));
     const QList<CustomItemDefinition> returned = {
-        item("Keep"),
-        marked(item("Gone"), false, false, true),
+        customItem("Keep"),
+        marked(customItem("Gone"), false, false, true),
         marked(tags, false, true, false),
-        marked(item("Brief"), true, true, true),      // added and deleted in one opening
-        marked(item("Elsewhere"), false, true, true), // no longer the window's: nothing
-        marked(item("Fresh", {"f1"}), true, false, false),
+        marked(customItem("Brief"), true, true, true),      // added and deleted in one opening
+        marked(customItem("Elsewhere"), false, true, true), // no longer the window's: nothing
+        marked(customItem("Fresh", {"f1"}), true, false, false),
     };
     EXPECT_TRUE(CustomItemPanel::applyCustomItems(window, returned));
     EXPECT_EQ(namesOf(window), (QStringList{"Keep", "Tags", "Fresh"}));
@@ -311,7 +310,8 @@ TEST(CustomItemsApplyTest, ANewItemsValuesAreExportedAndReadBack) {
         ASSERT_TRUE(AddItemViewController::acceptsItemName(name, {}));
         for (const bool labeled : {false, true}) {
             SCOPED_TRACE(name.toStdString() + (labeled ? " labeled" : " text"));
-            CustomItemDefinition added = item(name, labeled ? QStringList{"home, sweet", "x"} : QStringList());
+            CustomItemDefinition added =
+                customItem(name, labeled ? QStringList{"home, sweet", "x"} : QStringList());
             added.isNew = true;
             QList<CustomItemDefinition> window;
             CustomItemPanel::applyCustomItems(window, {added});

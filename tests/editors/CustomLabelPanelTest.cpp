@@ -17,7 +17,8 @@ namespace {
 
 QStringList labelsOf(QMPerson &person, const QString &identifier) {
     QStringList labels;
-    for (const LabeledValueRecord &record : person.labeledValueForIdentifier(identifier).value_or(LabeledValueList()))
+    for (const LabeledValueRecord &record :
+         person.labeledValueForIdentifier(identifier).value_or(LabeledValueList()))
         labels.append(record.labelText());
     return labels;
 }
@@ -64,7 +65,9 @@ protected:
         panel.setContextInfo();
         host.begin(panel);
     }
-    void openItem(const QString &item, const QList<QStringList> &cards) { open(cardsWithLabels(item, cards), item); }
+    void openItem(const QString &item, const QList<QStringList> &cards) {
+        open(cardsWithLabels(item, cards), item);
+    }
     QMPerson &contact(int i) { return *allContacts(*containers).at(i).person; }
     void selectRow(int row) {
         const QRect cell = panel.tableView()->visualRect(panel.tableView()->model()->index(row, 0));
@@ -138,7 +141,8 @@ TEST_F(CustomLabelPanelTest, DeletingGivesValuesTheFieldsFallbackAndTheRowGoes) 
         bool byRename;
     };
     const Case cases[] = {
-        {FieldId::SocialNetwork, "item1.X-SOCIALPROFILE;type=quokka:x-apple:ann", CNSocialProfileServiceFacebook, false},
+        {FieldId::SocialNetwork, "item1.X-SOCIALPROFILE;type=quokka:x-apple:ann",
+         CNSocialProfileServiceFacebook, false},
         {FieldId::Relationship, "item1.X-ABRELATEDNAMES:Bob\nitem1.X-ABLabel:godson", "father", true},
         {FieldId::Dates, "item1.X-ABDATE:2001-02-03\nitem1.X-ABLabel:wedding", "anniversary", false},
         {FieldId::Email, "item1.EMAIL:a@example.org\nitem1.X-ABLabel:club", NoLabel, true}, // stored empty
@@ -147,7 +151,8 @@ TEST_F(CustomLabelPanelTest, DeletingGivesValuesTheFieldsFallbackAndTheRowGoes) 
         SCOPED_TRACE(c.field.toStdString());
         SheetHost sheetHost;
         CustomLabelPanelController deleting;
-        containers = containersFromCards("BEGIN:VCARD\nVERSION:3.0\nN:A;B;;;\nFN:B A\n" + c.line + "\nEND:VCARD\n");
+        containers =
+            containersFromCards("BEGIN:VCARD\nVERSION:3.0\nN:A;B;;;\nFN:B A\n" + c.line + "\nEND:VCARD\n");
         const QString label = labelsOf(contact(0), c.field).value(0);
         QMPerson::setLabel(QString(), label, c.field); // as the tables do with the labels they show
         UserDefaults::standard().setObject(c.field, CustomLabelPanelController::LastSelectedItemKey);
@@ -178,7 +183,8 @@ TEST_F(CustomLabelPanelTest, AddNumbersNewLabelsAndAloneChangesNothingToReport) 
     openItem(QStringLiteral("Hulls"), {{"new", "new1"}});
     selectRow(1);
     press(panel.addButton());
-    EXPECT_EQ(columnTexts(panel.tableView()), (QStringList{"new", "new2", "new1"})) << "in front of the selection";
+    EXPECT_EQ(columnTexts(panel.tableView()), (QStringList{"new", "new2", "new1"}))
+        << "in front of the selection";
     EXPECT_TRUE(rowEditor(panel.tableView())) << "opened for its name";
     EXPECT_TRUE(QMPerson::customLabelsForIdentifier(QStringLiteral("Hulls"))->contains("new2"));
     panel.tableView()->clearSelection();

@@ -10,6 +10,8 @@
 #include "platform/core/UserDefaults.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
+#include "tests/editors/CustomItemSamples.h"
+#include "tests/editors/demo/DemoRun.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -21,7 +23,6 @@
 #include <QScreen>
 #include <QTableView>
 #include <QTableWidget>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -33,15 +34,6 @@ const char *const kCards = "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Appleseed;Johnny;;;\
                            "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Suzuki;Hanako;;;\r\nFN:Hanako Suzuki\r\n"
                            "item1.TEL:03-1234-5678\r\nitem1.X-ABLabel:studio\r\nX-Pets;type=dog:Pochi\r\n"
                            "END:VCARD\r\n";
-
-CustomItemDefinition item(const QString &name, const QStringList &labels, bool locked = false) {
-    CustomItemDefinition definition;
-    definition.name = name;
-    definition.type = labels.isEmpty() ? ValueKind::String : ValueKind::Labeled;
-    definition.labels = labels;
-    definition.locked = locked;
-    return definition;
-}
 
 QImage pawIcon() {
     QImage image(128, 128, QImage::Format_ARGB32);
@@ -62,7 +54,8 @@ public:
         : directory_(std::move(directory)) {
         containers_ = QMvCard().containersFromVCards(QString::fromUtf8(kCards));
         auto *table = new QTableWidget(12, 3);
-        table->setHorizontalHeaderLabels({QStringLiteral("Name"), QStringLiteral("Phone"), QStringLiteral("Pets")});
+        table->setHorizontalHeaderLabels(
+            {QStringLiteral("Name"), QStringLiteral("Phone"), QStringLiteral("Pets")});
         table->horizontalHeader()->setStretchLastSection(true);
         table->setColumnWidth(0, 220);
         table->setColumnWidth(1, 220);
@@ -72,8 +65,9 @@ public:
             table->setItem(row, 0, new QTableWidgetItem(person.compositeName()));
             const auto phones = person.labeledValueForIdentifier(FieldId::Phone).value_or(LabeledValueList());
             if (!phones.isEmpty())
-                table->setItem(row, 1, new QTableWidgetItem(phones.first().labelText() + QStringLiteral("  ") +
-                                                            phones.first().stringValue));
+                table->setItem(row, 1,
+                               new QTableWidgetItem(phones.first().labelText() + QStringLiteral("  ") +
+                                                    phones.first().stringValue));
         }
         window_.setCentralWidget(table);
         window_.setWindowTitle(QStringLiteral("Contacts.vcf"));
@@ -91,7 +85,8 @@ public:
     void labelPanel() {
         CustomLabelPanelController panel;
         UserDefaults::standard().setObject(FieldId::Phone, CustomLabelPanelController::LastSelectedItemKey);
-        panel.setCustomItems({item(QStringLiteral("Pets"), {QStringLiteral("cat"), QStringLiteral("dog")})});
+        panel.setCustomItems(
+            {customItem(QStringLiteral("Pets"), {QStringLiteral("cat"), QStringLiteral("dog")})});
         panel.setSelectedFont(QFont(QStringLiteral("DejaVu Sans"), 11));
         panel.setContainerTable(containers_);
         panel.setContextInfo();
@@ -104,11 +99,13 @@ public:
     }
 
     void itemsPanel() {
-        CustomItemDefinition pets = item(QStringLiteral("Pets"), {QStringLiteral("cat"), QStringLiteral("dog")});
+        CustomItemDefinition pets =
+            customItem(QStringLiteral("Pets"), {QStringLiteral("cat"), QStringLiteral("dog")});
         pets.imageData = AddItemViewController::iconData(pawIcon());
         CustomItemPanel panel;
-        panel.setCustomItems({item(QStringLiteral("Hobby"), {}), pets,
-                              item(QStringLiteral("Member ID"), {}, true), item(QStringLiteral("Old Code"), {})});
+        panel.setCustomItems({customItem(QStringLiteral("Hobby"), {}), pets,
+                              customItem(QStringLiteral("Member ID"), {}, true),
+                              customItem(QStringLiteral("Old Code"), {})});
         panel.setIsVCard(true);
         panel.setContainerTable(containers_);
         Application::shared().beginSheet(panel.window(), &window_, [](int) {});
@@ -146,13 +143,8 @@ private:
 
 int main(int argc, char **argv) {
     QApplication application(argc, argv);
-    const QStringList arguments = application.arguments();
-    const qsizetype option = arguments.indexOf(QStringLiteral("--screenshot-dir"));
-    const QString directory = option >= 0 ? arguments.value(option + 1) : QDir::currentPath();
-    QTemporaryDir preferences;
-    UserDefaults::setStorageFile(preferences.filePath(QStringLiteral("prefs.ini")));
-
-    Demo demo(directory);
+    const DemoRun run(application.arguments());
+    Demo demo(run.directory);
     demo.labelPanel();
     demo.itemsPanel();
     return 0;
