@@ -313,7 +313,7 @@ void CustomItemPanel::deleteSelectedItems() {
         return;
     itemsDirty_ = true;
     for (int row : rows)
-        if (row < customItems_.size())
+        if (row < customItems_.size() && !customItems_.at(row).locked)
             customItems_[row].deleted = true;
     reloadData();
     for (int row : rows)
