@@ -77,6 +77,11 @@ CustomItemPanel::~CustomItemPanel() {
                                     static_cast<ViewController *>(helpViewController_)})
         if (content->isViewLoaded())
             content->view()->setParent(nullptr);
+    // A popover still shown watches every event: it goes before the window and its frame.
+    if (popover_) {
+        popover_->setDelegate(nullptr);
+        delete popover_.data();
+    }
 }
 
 bool CustomItemPanel::applyCustomItems(QList<CustomItemDefinition> &windowItems,
