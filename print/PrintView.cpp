@@ -110,7 +110,7 @@ void PrintView::drawPage(QPainter &painter, int page) {
     painter.restore();
 }
 
-bool PrintView::print(QPagedPaintDevice &device) {
+bool PrintView::print(QPagedPaintDevice &device, const std::function<void(int page)> &afterPage) {
     QPageLayout layout = device.pageLayout();
     setPageLayout(layout);
     layout.setMode(QPageLayout::FullPageMode);
@@ -123,6 +123,8 @@ bool PrintView::print(QPagedPaintDevice &device) {
         if (page > 0 && !device.newPage())
             return false;
         drawPage(painter, page);
+        if (afterPage)
+            afterPage(page);
     }
     return painter.end();
 }

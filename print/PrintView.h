@@ -7,6 +7,7 @@
 #include <QPageLayout>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -62,8 +63,9 @@ public:
     // Draws page `page` (from 0) with a painter whose origin is the paper's top left in the
     // device's own pixels; the view scales it to points itself.
     void drawPage(QPainter &painter, int page);
-    // Prints every page on the device's paper, which it puts in full-page mode.
-    bool print(QPagedPaintDevice &device);
+    // Prints every page on the device's paper, which it puts in full-page mode; `afterPage`
+    // hears of each page drawn.
+    bool print(QPagedPaintDevice &device, const std::function<void(int page)> &afterPage = {});
 
     // The fitted text of one envelope and of one label.
     TextObject makeTextObject(SubContactRow &row, const QPaintDevice &device) const;
