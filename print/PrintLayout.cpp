@@ -11,7 +11,7 @@ namespace {
 // Line heights are summed in floating point; a block that fills a page exactly still fits.
 constexpr double tolerance = 1e-6;
 // More labels across or down a page than this only come from a hand-edited size near 0.
-constexpr qint64 maximumLabelsAcross = 100000;
+constexpr qint64 maximumLabelsAcross = 10000;
 
 qint64 fitsAcross(double available, double step) {
     if (!(step > 0) || !(available > 0))

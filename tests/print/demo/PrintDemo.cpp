@@ -1,5 +1,6 @@
 // Not a test: prints a contacts file to a PDF in one style, for looking at the pages.
 //   print_demo FILE OUT.pdf [labels|envelope] [vertical] [updown] [preview] [items=Phone,Email] [paper=A4]
+//              [box=X,Y,W,H]
 // Rows are the table's rows for the columns Name and Address (one row per address).
 #include "contacts_table/SubContactRows.h"
 #include "model/QMvCard.h"
@@ -19,7 +20,7 @@ int main(int argc, char **argv) {
     const QStringList args = application.arguments();
     if (args.size() < 3) {
         std::fprintf(stderr, "usage: print_demo FILE OUT.pdf [labels|envelope] [vertical] [updown] [preview] "
-                             "[items=Phone,Email] [paper=A4]\n");
+                             "[items=Phone,Email] [paper=A4] [box=X,Y,W,H]\n");
         return 2;
     }
     QFile file(args[1]);
@@ -44,6 +45,8 @@ int main(int argc, char **argv) {
             preview = true;
         else if (arg.startsWith(QLatin1String("items=")))
             options->addressList.updateItemTable(arg.mid(6).split(u','));
+        else if (arg.startsWith(QLatin1String("box=")))
+            options->envelope.textRectDict.insert(paper.key(), rectFromString(arg.mid(4)));
         else if (arg.startsWith(QLatin1String("paper=")))
             for (int id = 0; id <= QPageSize::LastPageSize; ++id)
                 if (QPageSize::key(QPageSize::PageSizeId(id)) == arg.mid(6))
