@@ -4,7 +4,6 @@
 #include "print/PrintText.h"
 #include "print/VerticalText.h"
 
-#include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
 
@@ -197,7 +196,7 @@ TextObject PrintView::fitText(const QString &text, const AddressTextOptions &opt
     object.printVertical = options.printVertical;
     object.textDirection = direction;
     object.verticalFontName = options.verticalFontName.isEmpty() ? object.fontName : options.verticalFontName;
-    if (!startSize)
+    if (!startSize || text.isEmpty())
         return object;
     const bool upDown = direction != TextDirection::LeftRight;
     const auto measure = [&](double size) -> QSizeF {
