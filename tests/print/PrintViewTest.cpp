@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPrinter>
 
 #include <gtest/gtest.h>
 
@@ -57,6 +58,9 @@ TEST_F(PrintViewTest, AnAddressListPrintsEveryContactAndEveryLineInOrder) {
     const int pages = print(view, pdf);
     ASSERT_EQ(pdfPages(pdf), pages);
     ASSERT_GT(pages, 20);
+    // Text is set alike whatever the device's resolution.
+    QImage screen(1, 1, QImage::Format_RGB32);
+    EXPECT_EQ(view.pageCount(screen), pages);
 
     QStringList pageTexts;
     for (int page = 1; page <= pages; ++page)
@@ -117,6 +121,20 @@ TEST_F(PrintViewTest, PageCountsPerStyle) {
             EXPECT_TRUE(pdfText(pdf, 1).contains(QStringLiteral("Label0 Family"))) << c.style.toStdString();
         }
     }
+}
+
+TEST_F(PrintViewTest, APrinterGetsThePagesAPdfGets) {
+    options->printStyle = PrintStyle::Envelope;
+    options->envelope.printVertical = true;
+    PrintView view(rowsOf(card("Ito", "Ken") + card("Abe", "Mai")), options, a4);
+    const QString pdf = scratch(QStringLiteral("printer.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    printer.setPageLayout(a4);
+    ASSERT_TRUE(view.print(printer));
+    EXPECT_EQ(pdfPages(pdf), 2);
+    EXPECT_TRUE(pdfText(pdf, 2).contains(QStringLiteral("Mai")));
 }
 
 TEST_F(PrintViewTest, TheStyleIsReadAgainAtEachCount) {
