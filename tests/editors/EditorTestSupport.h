@@ -1,0 +1,121 @@
+#pragma once
+
+#include "editors/EditorAnswer.h"
+#include "editors/PopoverEditor.h"
+#include "model/ContactContainers.h"
+#include "platform/ui/Window.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <ostream>
+
+inline void PrintTo(const QString &text, std::ostream *out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
+// A contact of the first card of vCard text (lines joined with CRLF).
+inline std::shared_ptr<QMPerson> personFromVCard(const QString &body) {
+    QString text = QStringLiteral("BEGIN:VCARD\nVERSION:3.0\n") + body + QStringLiteral("END:VCARD\n");
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return std::shared_ptr<QMPerson>(QMPerson::initWithVCardData(text.toUtf8()));
+}
+
+inline SharedEditorContext editorContext(const std::shared_ptr<QMPerson> &person, const QString &type,
+                                         std::optional<qint64> labelIndex = std::nullopt,
+                                         std::optional<bool> editEnabled = std::nullopt) {
+    auto context = std::make_shared<EditorContext>();
+    context->contact = EditorContact::of(ContactEntry::withPerson(person));
+    context->type = type;
+    context->labelIndex = labelIndex;
+    context->editEnabled = editEnabled;
+    return context;
+}
+
+// A window with a table stand-in that opens editors as the openers do and keeps what the
+// close notice found.
+class EditorScene : public PopoverDelegate {
+public:
+    EditorScene() {
+        window.resize(900, 700);
+        table = new QWidget;
+        window.setCentralWidget(table);
+        window.show();
+        window.activateWindow();
+        static_cast<void>(QTest::qWaitForWindowActive(&window));
+    }
+
+    template <typename Editor>
+    Editor *open(SharedEditorContext context, bool editable, QSize size = Editor::contentSize) {
+        auto *editor = new Editor;
+        popover = editor->openInPopover(std::move(context), editable, size, QRect(100, 40, 160, 20), table,
+                                        this, &window);
+        return editor;
+    }
+    void popoverDidClose(Popover *closed) override {
+        ++closes;
+        answer = PopoverEditor::answerOf(closed);
+    }
+    void clickOutside() { QTest::mouseClick(table, Qt::LeftButton, {}, QPoint(880, 680)); }
+
+    Window window;
+    QWidget *table = nullptr;
+    Popover *popover = nullptr;
+    int closes = 0;
+    SharedEditorContext answer; // the dirty context, as the close notice found it
+};
+
+// The edit operations an answer ends in, recorded.
+class RecordingReceiver : public EditorAnswerReceiver {
+public:
+    bool undoReplaceBirthday(const FieldValue &value, const PersonPtr &) override {
+        calls.append(QStringLiteral("birthday"));
+        last = value;
+        return true;
+    }
+    bool undoReplacePhoneticNameValue(const std::optional<PhoneticNameRecord> &value, const PersonPtr &) override {
+        calls.append(QStringLiteral("phonetic"));
+        last = FieldValue(value);
+        return true;
+    }
+    bool undoReplaceLabeledValue(const FieldValue &value, const QString &identifier, const PersonPtr &,
+                                 QObject *) override {
+        calls.append(QStringLiteral("replace ") + identifier);
+        last = value;
+        return true;
+    }
+    void undoAddLabeledValue(const LabeledValueRecord &value, const QString &identifier, const PersonPtr &,
+                             QObject *) override {
+        calls.append(QStringLiteral("add ") + identifier);
+        last = value;
+    }
+    QStringList calls;
+    FieldValue last;
+};
+
+// Typing as a user does, one key event per character, so Japanese goes too
+// (QTest::keyClicks refuses text outside Latin-1).
+inline void typeText(QWidget *widget, const QString &text) {
+    for (const QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+// Picks an item of a popup with the mouse, as a user does.
+inline void choose(QComboBox *popup, const QString &title) {
+    const int row = popup->findText(title);
+    ASSERT_GE(row, 0) << title.toStdString();
+    popup->showPopup();
+    QAbstractItemView *list = popup->view();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return list->isVisible(); }, 1000));
+    const QModelIndex item = list->model()->index(row, popup->modelColumn());
+    list->scrollTo(item);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(item).center());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !list->isVisible(); }, 1000));
+}
