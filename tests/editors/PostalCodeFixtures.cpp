@@ -73,7 +73,9 @@ QString useSharedFixtureDirectory() {
                      QStringLiteral("北海道"), QStringLiteral("札幌市中央区"),
                      QStringLiteral("以下に掲載がない場合")) +
             areaLine(QStringLiteral("1000002"), QStringLiteral("ﾁﾖﾀﾞｸ"), QStringLiteral("ｺｳｷｮｶﾞｲｴﾝ"),
-                     QStringLiteral("東京都"), QStringLiteral("千代田区"), QStringLiteral("皇居外苑"));
+                     QStringLiteral("東京都"), QStringLiteral("千代田区"), QStringLiteral("皇居外苑")) +
+            areaLine(QStringLiteral("1230845"), QStringLiteral("ｱﾀﾞﾁｸ"), QStringLiteral("ﾆｼｱﾗｲ"),
+                     QStringLiteral("東京都"), QStringLiteral("足立区"), QStringLiteral("西新井"));
         const QString offices =
             officeLine(QStringLiteral("1008994"), QStringLiteral("東京中央郵便局"), QStringLiteral("東京都"),
                        QStringLiteral("千代田区"), QStringLiteral("丸の内"), QStringLiteral("２丁目７－２")) +

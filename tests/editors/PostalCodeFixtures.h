@@ -23,7 +23,7 @@ QString officeLine(const QString &zip, const QString &name, const QString &state
 // TESSARIN2_DATA_DIR pointing at it: the process's shared index reads it.
 //   ken_all:  060-0010 北十条 (phonetic "10ｼﾞｮｳ"); 100-0001 東京都 千代田区 千代田; 100-0005 丸の内; 060-0000 札幌市中央区 with
 //             the placeholder street; 100-0002 皇居外苑 (after 060, so list order differs
-//             from code order)
+//             from code order); 123-0845 足立区 西新井
 //   jigyosyo: 100-8994 東京中央郵便局, street 丸の内 + ２丁目７－２; 100-0001 (an area code too)
 QString useSharedFixtureDirectory();
 

@@ -142,7 +142,8 @@ TEST(PostalCodeIndex, PrefixesMatchInListOrderAndOnlyWhereADigitFollows) {
         {QStringLiteral("10000011"), {}},
         {QStringLiteral("9999999"), {}},
         // A phonetic field may begin with digits ("10ｼﾞｮｳ"); only postal codes are compared.
-        {QStringLiteral("1"), {QStringLiteral("100-0001"), QStringLiteral("100-0005"), QStringLiteral("100-0002")}},
+        {QStringLiteral("1"),
+         {QStringLiteral("100-0001"), QStringLiteral("100-0005"), QStringLiteral("100-0002"), QStringLiteral("123-0845")}},
     };
     for (const auto &c : cases)
         EXPECT_EQ(zips(index.addressesFromZip(c.code)), c.expected) << c.code.toStdString();
