@@ -1,4 +1,4 @@
-#include "tests/editors/EditorTestSupport.h"
+#include "tests/editors/AddressEditorDriving.h"
 #include "tests/editors/PostalCodeFixtures.h"
 
 #include "editors/AddressViewController.h"
@@ -6,7 +6,6 @@
 #include "platform/contacts/CNFormatters.h"
 #include "platform/core/UserDefaults.h"
 #include "platform/ui/Beep.h"
-#include "platform/ui/Menu.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -15,41 +14,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// The titles a pull-down lists (its face, item 0, left out).
-QStringList listed(PullDownButton *button) {
-    QStringList titles;
-    const QList<MenuItem *> items = button->pullDownMenu()->itemArray();
-    for (qsizetype i = 1; i < items.size(); ++i)
-        titles << items[i]->title();
-    return titles;
-}
-
-// Chooses an item of a pull-down, or of one of its submenus, as a click on it does.
-void pick(PullDownButton *button, const QString &title) {
-    QList<Menu *> menus{button->pullDownMenu()};
-    while (!menus.isEmpty()) {
-        for (MenuItem *item : menus.takeFirst()->itemArray()) {
-            if (item->hasSubmenu())
-                menus.append(item->submenu());
-            else if (item->title() == title && item->isEnabled())
-                return item->trigger();
-        }
-    }
-    ADD_FAILURE() << "no item " << title.toStdString();
-}
-
-void typeInto(QPlainTextEdit *area, const QString &text) {
-    area->setFocus();
-    area->moveCursor(QTextCursor::End);
-    typeText(area, text);
-}
-
-void replaceText(QLineEdit *field, const QString &text) {
-    field->setFocus();
-    field->selectAll();
-    typeText(field, text);
-}
 
 const LabeledValueRecord *answered(const EditorScene &scene) {
     return scene.answer ? scene.answer->value.get<LabeledValueRecord>() : nullptr;
