@@ -54,13 +54,14 @@ QPlainTextEdit *makeTextArea(int lines) {
     return area;
 }
 
-// Controls sharing one row of the form; the first takes the room left.
-QWidget *together(QBoxLayout *layout, std::initializer_list<QWidget *> widgets) {
+// Controls sharing one row of the form; `stretched` takes the room left.
+QWidget *together(std::initializer_list<QWidget *> widgets, const QWidget *stretched) {
     auto *box = new QWidget;
-    box->setLayout(layout);
+    box->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    auto *layout = new QHBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
     for (QWidget *widget : widgets)
-        layout->addWidget(widget, widget == *widgets.begin() ? 1 : 0);
+        layout->addWidget(widget, widget == stretched ? 1 : 0);
     return box;
 }
 
@@ -91,7 +92,7 @@ QWidget *AddressViewController::makeBody() {
     countryCodePopup_->setObjectName(QStringLiteral("countryCodePopup"));
     countryField_ = new QLineEdit;
     countryField_->setPlaceholderText(L("Country"));
-    QWidget *countryBox = together(new QVBoxLayout, {countryCodePopup_, countryField_});
+    QWidget *countryBox = together({countryCodePopup_, countryField_}, countryField_);
     EditorForm::addRow(form, QMPerson::localizedIdentifierForKey(FieldId::Country) + QLatin1Char(':'), countryBox);
 
     zipField_ = new QLineEdit;
@@ -102,7 +103,7 @@ QWidget *AddressViewController::makeBody() {
     zipMessage_ = new QLabel;
     zipMessage_->setObjectName(QStringLiteral("zipMessage"));
     zipMessage_->setVisible(false);
-    QWidget *zipBox = together(new QHBoxLayout, {zipField_, zipButton_, zipMessage_});
+    QWidget *zipBox = together({zipField_, zipButton_, zipMessage_}, zipField_);
     EditorForm::addRow(form, QMPerson::localizedIdentifierForKey(FieldId::ZIP) + QLatin1Char(':'), zipBox);
 
     stateField_ = new QLineEdit;
@@ -110,7 +111,7 @@ QWidget *AddressViewController::makeBody() {
     statePulldown_ = new PullDownButton;
     statePulldown_->setObjectName(QStringLiteral("statePulldown"));
     showCodeCheckBox_ = new QCheckBox(L("Codes"));
-    QWidget *stateBox = together(new QHBoxLayout, {stateField_, statePulldown_, showCodeCheckBox_});
+    QWidget *stateBox = together({stateField_, statePulldown_, showCodeCheckBox_}, stateField_);
     EditorForm::addRow(form, QMPerson::localizedIdentifierForKey(FieldId::State) + QLatin1Char(':'), stateBox);
 
     cityField_ = new QLineEdit;
