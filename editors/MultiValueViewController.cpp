@@ -156,6 +156,11 @@ QWidget *MultiValueViewController::makeBody() {
     connect(addButton_, &QPushButton::clicked, this, &MultiValueViewController::add);
     connect(delButton_, &QPushButton::clicked, this, &MultiValueViewController::remove);
     connect(tableView_, &QTableView::doubleClicked, this, &MultiValueViewController::tableViewDoubleAction);
+    connect(tableView_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        const int row = selectedRow();
+        if (type_ == FieldId::Address && row >= 0)
+            showAddress(rows_[row].record);
+    });
     // A click sorts ascending, a second click on the same column descending.
     connect(tableView_->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
         QHeaderView *header = tableView_->horizontalHeader();
@@ -259,14 +264,11 @@ int MultiValueViewController::selectedRow() const {
 }
 
 void MultiValueViewController::selectRow(int row) {
-    if (row < 0 || row >= rows_.size())
-        return;
-    tableView_->selectRow(row);
-    // Selecting an address shows it whole above the table.
-    if (type_ == FieldId::Address)
-        showAddress(rows_[row].record);
+    if (row >= 0 && row < rows_.size())
+        tableView_->selectRow(row);
 }
 
+// A selected address shows whole above the table.
 void MultiValueViewController::showAddress(const LabeledValueRecord &record) {
     if (!record.stringValue.isEmpty())
         addressField_->setText(oneLine(record.stringValue));

@@ -309,6 +309,9 @@ TEST_F(ListEditor, TheAddressEditorAnswersTheRowItWasOpenedOn) {
 
 TEST_F(ListEditor, DefaultClearsOnlyThatRowsCountry) {
     MultiValueViewController *editor = open(threeAddresses, FieldId::Address, std::nullopt);
+    QTableView *table = editor->tableView();
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(table->model()->index(1, 4)).center());
+    EXPECT_EQ(editor->addressField()->text(), editor->table()[1].stringValue) << "a selected address shows whole";
     auto *country = cellWidget<PullDownButton>(editor, 1, 7);
     ASSERT_TRUE(country);
     EXPECT_EQ(country->text(), QStringLiteral("US (United States)"));
