@@ -44,7 +44,7 @@ struct EditorContext {
     FieldValue value;
 
     // ---- Out
-    std::optional<bool> dirty; // absent counts as false
+    std::optional<bool> dirty;              // absent counts as false
     std::optional<LabeledValueList> values; // the list editor's answer, beside "value"
     std::optional<QString> stringValue;
     std::optional<QString> customLabel;

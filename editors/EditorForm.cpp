@@ -2,6 +2,7 @@
 
 #include <QFormLayout>
 #include <QLabel>
+#include <QLineEdit>
 
 QFormLayout *EditorForm::make(QWidget *body) {
     auto *form = new QFormLayout(body);
@@ -17,4 +18,11 @@ QLabel *EditorForm::addRow(QFormLayout *form, const QString &caption, QWidget *f
     auto *label = new QLabel(caption);
     form->addRow(label, field);
     return label;
+}
+
+QLineEdit *EditorForm::addField(QFormLayout *form, const QString &placeholder) {
+    auto *edit = new QLineEdit;
+    edit->setPlaceholderText(placeholder);
+    form->addRow(edit);
+    return edit;
 }

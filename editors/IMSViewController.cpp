@@ -12,11 +12,11 @@
 #include <QSignalBlocker>
 
 const QStringList &IMSViewController::oldServiceNames() {
-    static const QStringList names = {
-        QStringLiteral("AIMInstant"),   QStringLiteral("FacebookInstant"), QStringLiteral("GaduGaduInstant"),
-        QStringLiteral("GoogleTalkInstant"), QStringLiteral("ICQInstant"), QStringLiteral("JabberInstant"),
-        QStringLiteral("MSNInstant"),   QStringLiteral("QQInstant"),       QStringLiteral("SkypeInstant"),
-        QStringLiteral("YahooInstant")};
+    static const QStringList names = {QStringLiteral("AIMInstant"),      QStringLiteral("FacebookInstant"),
+                                      QStringLiteral("GaduGaduInstant"), QStringLiteral("GoogleTalkInstant"),
+                                      QStringLiteral("ICQInstant"),      QStringLiteral("JabberInstant"),
+                                      QStringLiteral("MSNInstant"),      QStringLiteral("QQInstant"),
+                                      QStringLiteral("SkypeInstant"),    QStringLiteral("YahooInstant")};
     return names;
 }
 
@@ -42,7 +42,8 @@ QWidget *IMSViewController::makeBody() {
 
 void IMSViewController::fillFromContext(bool) {
     labels_ = QMPerson::labelTableDict().value(FieldId::InstantMessage);
-    localizedLabels_ = QMPerson::localizedLabelsForIdentifier(FieldId::InstantMessage).value_or(QStringList());
+    localizedLabels_ =
+        QMPerson::localizedLabelsForIdentifier(FieldId::InstantMessage).value_or(QStringList());
     serviceLabels_ = CNInstantMessageServices();
     if (contextInfo()->asksForNewValue()) {
         LabeledValueRecord record;

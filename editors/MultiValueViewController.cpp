@@ -33,10 +33,8 @@ const QString CountryCodeColumn = QStringLiteral("CountryCode");
 const QString NewValue = QStringLiteral("new");
 
 PopoverEditor::Departures listDepartures() {
-    PopoverEditor::Departures departures;
+    PopoverEditor::Departures departures = PopoverEditor::Departures::returnCommitsFields();
     departures.cancelWritesNotDirty = true;
-    departures.returnAfterChange = false;
-    departures.returnAfterEditButton = true;
     return departures;
 }
 

@@ -3,6 +3,7 @@
 #include "model/QMPerson.h"
 #include "platform/core/Localization.h"
 
+#include <QApplication>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -116,6 +117,7 @@ void PopoverEditor::setContextInfo(SharedEditorContext context, bool editable) {
     if (departures_.returnAfterEditButton)
         setDoneKeyEquivalent(true);
     applyEditState();
+    didSetContextInfo();
 }
 
 Popover *PopoverEditor::openInPopover(SharedEditorContext context, bool editable, QSize contentSize,
@@ -134,7 +136,8 @@ Popover *PopoverEditor::openInPopover(SharedEditorContext context, bool editable
 }
 
 SharedEditorContext PopoverEditor::answerOf(const Popover *popover) {
-    const auto *editor = popover ? qobject_cast<const PopoverEditor *>(popover->contentViewController()) : nullptr;
+    const auto *editor =
+        popover ? qobject_cast<const PopoverEditor *>(popover->contentViewController()) : nullptr;
     if (!editor || !editor->contextInfo_ || !editor->contextInfo_->isDirty())
         return nullptr;
     return editor->contextInfo_;
@@ -177,7 +180,15 @@ void PopoverEditor::setDoneKeyEquivalent(bool on) {
     doneButton_->setDefault(on);
 }
 
+void PopoverEditor::keepReturn(QWidget *field) {
+    fieldsKeepingReturn_.append(field);
+}
+
 bool PopoverEditor::returnPressed() {
+    if (QWidget *focus = QApplication::focusWidget())
+        for (const QPointer<QWidget> &field : fieldsKeepingReturn_)
+            if (field && (field == focus || field->isAncestorOf(focus)))
+                return true;
     if (!doneKeyEquivalent_ || !doneButton_->isEnabled() || !doneButton_->isVisible())
         return false;
     doneButton_->click();

@@ -51,6 +51,14 @@ public:
             departures.cancelWritesNotDirty = true;
             return departures;
         }
+        // The editors whose text fields commit with Return (the date editors): Done takes
+        // Return from the Edit button on, not from a change.
+        static Departures returnCommitsFields() {
+            Departures departures;
+            departures.returnAfterChange = false;
+            departures.returnAfterEditButton = true;
+            return departures;
+        }
     };
 
     ~PopoverEditor() override;
@@ -93,6 +101,8 @@ protected:
     // Reads the context's contact and value into the controls (signals blocked: filling
     // is no user edit). `editable` is the opener's edit state.
     virtual void fillFromContext(bool editable) = 0;
+    // After setContextInfo has filled the controls and set the first edit state.
+    virtual void didSetContextInfo() {}
     // Enables the editor's own inputs for the state; runs on every Edit press.
     virtual void showEditState(bool editing) = 0;
     // Done while editing: writes the answer into the context (answer() sets "value" and
@@ -104,6 +114,9 @@ protected:
     // A user's change: Done becomes enabled (and takes Return, where the editor wants it).
     void noteChange();
     void setDoneKeyEquivalent(bool on);
+    // Return in this field, or in a field inside it (a table's cell editors), is the
+    // field's own (it commits the field) and never presses Done.
+    void keepReturn(QWidget *field);
     static void answer(EditorContext &context, FieldValue value);
     // The context's contact record (null before setContextInfo).
     QMPerson *person() const;
@@ -121,6 +134,7 @@ private:
     QPointer<Popover> popover_;
     SharedEditorContext contextInfo_;
     bool doneKeyEquivalent_ = false;
+    QList<QPointer<QWidget>> fieldsKeepingReturn_;
 
     QLineEdit *contactNameField_ = nullptr;
     QLabel *imageView_ = nullptr;

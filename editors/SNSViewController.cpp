@@ -19,10 +19,7 @@ QWidget *SNSViewController::makeBody() {
     servicePopup_ = new QComboBox;
     EditorForm::addRow(form, L("Service Type") + QLatin1Char(':'), servicePopup_);
     const auto field = [form](const QString &key) {
-        auto *edit = new QLineEdit;
-        edit->setPlaceholderText(CNSocialProfile::localizedStringForKey(key));
-        form->addRow(edit);
-        return edit;
+        return EditorForm::addField(form, CNSocialProfile::localizedStringForKey(key));
     };
     usernameField_ = field(CNSocialProfileUsernameKey);
     userIdentifierField_ = field(CNSocialProfileUserIdentifierKey);

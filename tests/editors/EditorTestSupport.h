@@ -80,7 +80,8 @@ public:
         last = value;
         return true;
     }
-    bool undoReplacePhoneticNameValue(const std::optional<PhoneticNameRecord> &value, const PersonPtr &) override {
+    bool undoReplacePhoneticNameValue(const std::optional<PhoneticNameRecord> &value,
+                                      const PersonPtr &) override {
         calls.append(QStringLiteral("phonetic"));
         last = FieldValue(value);
         return true;

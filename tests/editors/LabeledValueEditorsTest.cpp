@@ -51,7 +51,8 @@ TEST(InstantMessageEditor, AnOldServiceNameShowsItsServiceAndIsKeptUnlessAServic
 
 TEST(InstantMessageEditor, TheShownTextFollowsServiceAndUserButNotTheLabel) {
     EditorScene scene;
-    auto person = personFromVCard(QStringLiteral("FN:A\nIMPP;X-SERVICE-TYPE=Jabber;TYPE=WORK:xmpp:jo@x.org\n"));
+    auto person =
+        personFromVCard(QStringLiteral("FN:A\nIMPP;X-SERVICE-TYPE=Jabber;TYPE=WORK:xmpp:jo@x.org\n"));
     auto *editor = scene.open<IMSViewController>(editorContext(person, FieldId::InstantMessage, 0), true);
     choose(editor->labelPopup(), editor->labelPopup()->itemText(0));
     EXPECT_EQ(editor->labeledValue()->stringValue, QStringLiteral("Jabber:jo@x.org"));
@@ -75,11 +76,11 @@ TEST(InstantMessageEditor, TheStoredServiceShowsEvenWithoutAUserName) {
 }
 
 std::shared_ptr<QMPerson> contactWithProfiles() {
-    auto person = personFromVCard(QStringLiteral(
-        "FN:A\n"
-        "X-SOCIALPROFILE;TYPE=facebook;x-user=gone:https://facebook.com/gone\n"
-        "X-SOCIALPROFILE;TYPE=twitter;x-user=johnny;x-userid=42:https://twitter.com/johnny\n"
-        "X-SOCIALPROFILE;TYPE=flickr;x-user=pics;x-userid=7:https://flickr.com/pics\n"));
+    auto person = personFromVCard(
+        QStringLiteral("FN:A\n"
+                       "X-SOCIALPROFILE;TYPE=facebook;x-user=gone:https://facebook.com/gone\n"
+                       "X-SOCIALPROFILE;TYPE=twitter;x-user=johnny;x-userid=42:https://twitter.com/johnny\n"
+                       "X-SOCIALPROFILE;TYPE=flickr;x-user=pics;x-userid=7:https://flickr.com/pics\n"));
     // Running numbers 1 and 2 now stand at positions 0 and 1.
     person->deleteLabeledValueForIdentifier(FieldId::SocialNetwork, LabelIndex(0));
     return person;
@@ -87,8 +88,8 @@ std::shared_ptr<QMPerson> contactWithProfiles() {
 
 TEST(SocialProfileEditor, SwitchingAwayKeepsTheUserAndBackRestoresTheStoredProfile) {
     EditorScene scene;
-    auto *editor = scene.open<SNSViewController>(editorContext(contactWithProfiles(), FieldId::SocialNetwork, 1),
-                                                 true);
+    auto *editor =
+        scene.open<SNSViewController>(editorContext(contactWithProfiles(), FieldId::SocialNetwork, 1), true);
     EXPECT_EQ(editor->servicePopup()->currentText(), QStringLiteral("Twitter"));
     EXPECT_EQ(editor->usernameField()->text(), QStringLiteral("johnny"));
     EXPECT_EQ(editor->userIdentifierField()->text(), QStringLiteral("42"));

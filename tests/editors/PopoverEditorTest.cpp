@@ -29,8 +29,8 @@ TEST(PopoverEditor, DoneWritesTheAnswerBeforeTheCloseNoticeAndTheOpenerAppliesIt
                           Case{-1, QStringLiteral("Add"), QStringLiteral("add Instant Message")}}) {
         EditorScene scene;
         auto person = contactWithMessenger();
-        auto *editor = scene.open<IMSViewController>(editorContext(person, FieldId::InstantMessage, c.labelIndex),
-                                                     true);
+        auto *editor =
+            scene.open<IMSViewController>(editorContext(person, FieldId::InstantMessage, c.labelIndex), true);
         EXPECT_EQ(editor->contactNameField()->text(), QStringLiteral("John Appleseed"));
         EXPECT_EQ(editor->doneButton()->text(), c.doneTitle);
         EXPECT_FALSE(editor->doneButton()->isEnabled()) << "nothing changed yet";
@@ -71,8 +71,8 @@ TEST(PopoverEditor, ClickingAwayOrCancelAppliesNothing) {
 
 TEST(PopoverEditor, ALockedEditorShowsTheValueAndUnlocksInsideThePopover) {
     EditorScene scene;
-    auto *editor =
-        scene.open<IMSViewController>(editorContext(contactWithMessenger(), FieldId::InstantMessage, 0), false);
+    auto *editor = scene.open<IMSViewController>(
+        editorContext(contactWithMessenger(), FieldId::InstantMessage, 0), false);
     EXPECT_EQ(editor->editButton()->text(), QStringLiteral("Edit"));
     EXPECT_TRUE(editor->editButton()->isEnabled());
     EXPECT_EQ(editor->doneButton()->text(), QStringLiteral("Done"));
@@ -101,8 +101,8 @@ TEST(PopoverEditor, ALockedEditorShowsTheValueAndUnlocksInsideThePopover) {
 
 TEST(PopoverEditor, DoneWhileLockedOnlyCloses) {
     EditorScene scene;
-    auto *editor =
-        scene.open<IMSViewController>(editorContext(contactWithMessenger(), FieldId::InstantMessage, 0), false);
+    auto *editor = scene.open<IMSViewController>(
+        editorContext(contactWithMessenger(), FieldId::InstantMessage, 0), false);
     QTest::mouseClick(editor->doneButton(), Qt::LeftButton);
     EXPECT_EQ(scene.closes, 1);
     EXPECT_FALSE(scene.answer);
@@ -111,7 +111,8 @@ TEST(PopoverEditor, DoneWhileLockedOnlyCloses) {
 
 TEST(EditorAnswer, EachKindEndsInItsOperation) {
     auto person = contactWithMessenger();
-    LabeledValueRecord stored = person->labeledValueForIdentifier(FieldId::InstantMessage, qsizetype(0)).value();
+    LabeledValueRecord stored =
+        person->labeledValueForIdentifier(FieldId::InstantMessage, qsizetype(0)).value();
     BirthdayRecord birthday;
     struct Case {
         QString type;
@@ -133,7 +134,8 @@ TEST(EditorAnswer, EachKindEndsInItsOperation) {
         answer.value = c.value;
         answer.dirty = c.dirty;
         RecordingReceiver receiver;
-        EXPECT_EQ(applyEditorAnswer(answer, receiver, person, nullptr), !c.calls.isEmpty()) << c.type.toStdString();
+        EXPECT_EQ(applyEditorAnswer(answer, receiver, person, nullptr), !c.calls.isEmpty())
+            << c.type.toStdString();
         EXPECT_EQ(receiver.calls, c.calls);
     }
 }
