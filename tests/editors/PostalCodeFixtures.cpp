@@ -46,41 +46,33 @@ void writeList(const QString &directory, const QString &name, const QByteArray &
     file.write(contents);
 }
 
-QString areaLine(const QString &zip, const QString &cityKana, const QString &townKana, const QString &state,
-                 const QString &city, const QString &town) {
+QString areaLine(const Fields &f) {
     return QStringLiteral("13101,\"100  \",\"%1\",\"ﾄｳｷｮｳﾄ\",\"%2\",\"%3\",\"%4\",\"%5\",\"%6\",0,0,0,0,0,0\n")
-        .arg(zip, cityKana, townKana, state, city, town);
+        .arg(QString::fromUtf8(f[0]), QString::fromUtf8(f[1]), QString::fromUtf8(f[2]), QString::fromUtf8(f[3]),
+             QString::fromUtf8(f[4]), QString::fromUtf8(f[5]));
 }
 
-QString officeLine(const QString &zip, const QString &name, const QString &state, const QString &city,
-                   const QString &town, const QString &street) {
-    return QStringLiteral("13101,\"ﾄｳｷｮｳﾁｭｳｵｳ\",\"%1\",\"%2\",\"%3\",\"%4\",\"%5\",\"%6\",\"100  \",\"銀座\",0,0,0\n")
-        .arg(name, state, city, town, street, zip);
+QString officeLine(const Fields &f) {
+    return QStringLiteral("13101,\"ﾄｳｷｮｳﾁｭｳｵｳ\",\"%2\",\"%3\",\"%4\",\"%5\",\"%6\",\"%1\",\"100  \",\"銀座\",0,0,0\n")
+        .arg(QString::fromUtf8(f[0]), QString::fromUtf8(f[1]), QString::fromUtf8(f[2]), QString::fromUtf8(f[3]),
+             QString::fromUtf8(f[4]), QString::fromUtf8(f[5]));
 }
 
 QString useSharedFixtureDirectory() {
     static const QString directory = [] {
         const QString dir = testScratchDirectory() + QStringLiteral("/postal-codes");
         QDir().mkpath(dir);
-        const QString areas =
-            areaLine(QStringLiteral("0600010"), QStringLiteral("ｻｯﾎﾟﾛｼﾁｭｳｵｳｸ"), QStringLiteral("10ｼﾞｮｳ"),
-                     QStringLiteral("北海道"), QStringLiteral("札幌市中央区"), QStringLiteral("北十条")) +
-            areaLine(QStringLiteral("1000001"), QStringLiteral("ﾁﾖﾀﾞｸ"), QStringLiteral("ﾁﾖﾀﾞ"),
-                     QStringLiteral("東京都"), QStringLiteral("千代田区"), QStringLiteral("千代田")) +
-            areaLine(QStringLiteral("1000005"), QStringLiteral("ﾁﾖﾀﾞｸ"), QStringLiteral("ﾏﾙﾉｳﾁ"),
-                     QStringLiteral("東京都"), QStringLiteral("千代田区"), QStringLiteral("丸の内")) +
-            areaLine(QStringLiteral("0600000"), QStringLiteral("ｻｯﾎﾟﾛｼﾁｭｳｵｳｸ"), QString(),
-                     QStringLiteral("北海道"), QStringLiteral("札幌市中央区"),
-                     QStringLiteral("以下に掲載がない場合")) +
-            areaLine(QStringLiteral("1000002"), QStringLiteral("ﾁﾖﾀﾞｸ"), QStringLiteral("ｺｳｷｮｶﾞｲｴﾝ"),
-                     QStringLiteral("東京都"), QStringLiteral("千代田区"), QStringLiteral("皇居外苑")) +
-            areaLine(QStringLiteral("1230845"), QStringLiteral("ｱﾀﾞﾁｸ"), QStringLiteral("ﾆｼｱﾗｲ"),
-                     QStringLiteral("東京都"), QStringLiteral("足立区"), QStringLiteral("西新井"));
+        QString areas;
+        for (const Fields &f : {Fields{"0600010", "ｻｯﾎﾟﾛｼﾁｭｳｵｳｸ", "10ｼﾞｮｳ", "北海道", "札幌市中央区", "北十条"},
+                                Fields{"1000001", "ﾁﾖﾀﾞｸ", "ﾁﾖﾀﾞ", "東京都", "千代田区", "千代田"},
+                                Fields{"1000005", "ﾁﾖﾀﾞｸ", "ﾏﾙﾉｳﾁ", "東京都", "千代田区", "丸の内"},
+                                Fields{"0600000", "ｻｯﾎﾟﾛｼﾁｭｳｵｳｸ", "", "北海道", "札幌市中央区", "以下に掲載がない場合"},
+                                Fields{"1000002", "ﾁﾖﾀﾞｸ", "ｺｳｷｮｶﾞｲｴﾝ", "東京都", "千代田区", "皇居外苑"},
+                                Fields{"1230845", "ｱﾀﾞﾁｸ", "ﾆｼｱﾗｲ", "東京都", "足立区", "西新井"}})
+            areas += areaLine(f);
         const QString offices =
-            officeLine(QStringLiteral("1008994"), QStringLiteral("東京中央郵便局"), QStringLiteral("東京都"),
-                       QStringLiteral("千代田区"), QStringLiteral("丸の内"), QStringLiteral("２丁目７－２")) +
-            officeLine(QStringLiteral("1000001"), QStringLiteral("宮内庁"), QStringLiteral("東京都"),
-                       QStringLiteral("千代田区"), QStringLiteral("千代田"), QStringLiteral("１－１"));
+            officeLine({"1008994", "東京中央郵便局", "東京都", "千代田区", "丸の内", "２丁目７－２"}) +
+            officeLine({"1000001", "宮内庁", "東京都", "千代田区", "千代田", "１－１"});
         writeList(dir, QStringLiteral("ken_all"), compress(windows31j(areas)));
         writeList(dir, QStringLiteral("jigyosyo"), compress(windows31j(offices)));
         return dir;

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <array>
+
 // Tiny postal-code lists written as the shipped ones are: Shift_JIS (windows-31j), gzip.
 namespace PostalCodeFixtures {
 
@@ -13,11 +15,11 @@ QByteArray compress(const QByteArray &data, Header header = Header::Gzip);
 // Writes "<name>.gzip" into the folder.
 void writeList(const QString &directory, const QString &name, const QByteArray &contents);
 
-// Area and office lines in the national lists' layout.
-QString areaLine(const QString &zip, const QString &cityKana, const QString &townKana, const QString &state,
-                 const QString &city, const QString &town);
-QString officeLine(const QString &zip, const QString &name, const QString &state, const QString &city,
-                   const QString &town, const QString &street);
+// Area and office lines in the national lists' layout, from
+// {zip, city kana, town kana, state, city, town} and {zip, name, state, city, town, street}.
+using Fields = std::array<const char *, 6>;
+QString areaLine(const Fields &f);
+QString officeLine(const Fields &f);
 
 // A folder holding both lists of the fixture below, made once per process, and
 // TESSARIN2_DATA_DIR pointing at it: the process's shared index reads it.
