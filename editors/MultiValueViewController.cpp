@@ -125,7 +125,7 @@ QWidget *MultiValueViewController::makeBody() {
     typePopup_ = new QComboBox;
     addressField_ = new QLineEdit;
     addressField_->setObjectName(QStringLiteral("addressField"));
-    addressField_->setReadOnly(true);
+    showAsLabel(addressField_);
     addressField_->setPlaceholderText(L("Address:"));
     addressField_->hide();
     top->addWidget(typePopup_);

@@ -66,10 +66,8 @@ QWidget *NameViewController::makeBody() {
     lastNameField_ = field(CNContactFamilyNameKey);
     previousFamilyNameField_ = field(CNContactPreviousFamilyNameKey);
     companyField_ = field(CNContactOrganizationNameKey);
-    for (QLineEdit *shown : {previousFamilyNameField_, companyField_}) {
-        shown->setReadOnly(true);
-        shown->setFocusPolicy(Qt::NoFocus);
-    }
+    for (QLineEdit *shown : {previousFamilyNameField_, companyField_})
+        showAsLabel(shown);
     nameOrderingPopup_ = new QComboBox;
     nameOrderingPopup_->addItems(
         {L("Name Ordering System Default"), L("First Name First"), L("Last Name First")});

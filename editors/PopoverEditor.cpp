@@ -51,13 +51,11 @@ QWidget *PopoverEditor::loadView() {
     header->addWidget(makePictureView());
     contactNameField_ = new QLineEdit;
     contactNameField_->setObjectName(QStringLiteral("contactNameField"));
-    contactNameField_->setReadOnly(true);
-    contactNameField_->setFocusPolicy(Qt::NoFocus);
-    contactNameField_->setFrame(false);
     QFont nameFont = contactNameField_->font();
     nameFont.setBold(true);
     nameFont.setPointSizeF(nameFont.pointSizeF() * 1.2);
     contactNameField_->setFont(nameFont);
+    showAsLabel(contactNameField_);
     header->addWidget(contactNameField_, 1);
     column->addLayout(header);
 
@@ -90,6 +88,15 @@ QWidget *PopoverEditor::loadView() {
     connect(doneButton_, &QPushButton::clicked, this, &PopoverEditor::done);
     connect(cancelButton_, &QPushButton::clicked, this, &PopoverEditor::cancel);
     return view;
+}
+
+void PopoverEditor::showAsLabel(QLineEdit *field) {
+    field->setReadOnly(true);
+    field->setFocusPolicy(Qt::NoFocus);
+    field->setFrame(false);
+    QPalette palette = field->palette();
+    palette.setColor(QPalette::Base, Qt::transparent);
+    field->setPalette(palette);
 }
 
 QWidget *PopoverEditor::makePictureView() {

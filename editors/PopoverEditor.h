@@ -118,6 +118,8 @@ protected:
     // field's own (it commits the field) and never presses Done.
     void keepReturn(QWidget *field);
     static void answer(EditorContext &context, FieldValue value);
+    // A text shown, never edited: no frame, no field background, no focus.
+    static void showAsLabel(QLineEdit *field);
     // The context's contact record (null before setContextInfo).
     QMPerson *person() const;
     // The Edit button's action: shows the state the button is in.
