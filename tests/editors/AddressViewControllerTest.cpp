@@ -15,10 +15,6 @@
 
 namespace {
 
-const LabeledValueRecord *answered(const EditorScene &scene) {
-    return scene.answer ? scene.answer->value.get<LabeledValueRecord>() : nullptr;
-}
-
 class AddressEditor : public testing::Test {
 protected:
     void SetUp() override {
@@ -60,7 +56,7 @@ TEST_F(AddressEditor, ANewAddressKeepsTheShownPostalCodeOnlyWhenTheUserTouchesIt
         EXPECT_EQ(editor->doneButton()->text(), QStringLiteral("Add"));
         c.edit(editor);
         pressDone(editor);
-        const LabeledValueRecord *record = answered(scene);
+        const LabeledValueRecord *record = scene.answered<LabeledValueRecord>();
         ASSERT_TRUE(record) << c.what;
         EXPECT_EQ(record->labelIndex, -1) << c.what;
         EXPECT_EQ(record->zip, c.zip) << c.what;
@@ -97,7 +93,7 @@ TEST_F(AddressEditor, LookupFillsStateCityAndStreetFromTheCode) {
         EXPECT_TRUE(editor->streetField()->hasFocus());
         EXPECT_EQ(editor->zipField()->text(), c.code) << "the typed code stays as typed";
         pressDone(editor);
-        const LabeledValueRecord *record = answered(scene);
+        const LabeledValueRecord *record = scene.answered<LabeledValueRecord>();
         ASSERT_TRUE(record);
         EXPECT_EQ(record->state, c.city.startsWith(u'千') ? QStringLiteral("東京都") : QStringLiteral("北海道"));
         EXPECT_EQ(record->city, c.city);

@@ -57,8 +57,11 @@ protected:
     MultiValueViewController *open(const QString &card, const QString &type, std::optional<qint64> labelIndex,
                                    bool editable = true) {
         person = personFromVCard(QStringLiteral("FN:Taro\n") + card);
-        return scene.open<MultiValueViewController>(editorContext(person, type, labelIndex, true), editable,
-                                                    MultiValueViewController::contentSizeFor(type, true));
+        auto *editor = new MultiValueViewController;
+        scene.popover = editor->openInPopover(editorContext(person, type, labelIndex, true), editable,
+                                              MultiValueViewController::contentSizeFor(type, true),
+                                              QRect(100, 40, 160, 20), scene.table, &scene, &scene.window);
+        return editor;
     }
     void press(QPushButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
     // The list Done handed back.
