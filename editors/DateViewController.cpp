@@ -35,6 +35,7 @@ DateViewController::DateViewController(QObject *parent)
     : PopoverEditor(Departures::returnCommitsFields(), parent) {}
 
 QWidget *DateViewController::makeBody() {
+    contactNameField()->setPlaceholderText(L("Name"));
     auto *body = new QWidget;
     auto *column = new QVBoxLayout(body);
     column->setContentsMargins(0, 2, 0, 2);

@@ -146,6 +146,7 @@ DatesViewController::DatesViewController(QObject *parent)
 DatesViewController::~DatesViewController() = default;
 
 QWidget *DatesViewController::makeBody() {
+    contactNameField()->setPlaceholderText(L("Name"));
     auto *body = new QWidget;
     auto *column = new QVBoxLayout(body);
     column->setContentsMargins(0, 2, 0, 2);

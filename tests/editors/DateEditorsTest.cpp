@@ -62,31 +62,28 @@ TEST_F(DateText, ReadsTheThreeFormsAndOnlyRealWholeDates) {
     EXPECT_EQ(::DateText::monthTitles().value(0), QStringLiteral("Jan"));
 }
 
-TEST_F(DateText, JapaneseWeekdaysAreJapanese) {
-    useLocale(QLocale::Japanese, QLocale::Japan);
-    EXPECT_EQ(::DateText::stringFromDateComponents({2016, 1, 5}), QStringLiteral("2016.01.05(火)"));
-    EXPECT_EQ(::DateText::dateComponentsFromString(QStringLiteral("2016.01.05(火)")),
-              DateComponents(2016, 1, 5));
-    EXPECT_EQ(::DateText::dateComponentsFromString(QStringLiteral("2016.01.05(Tue)")), std::nullopt);
-    EXPECT_EQ(::DateText::monthTitles().value(0), QStringLiteral("1月"));
-}
-
-using BirthdayEditor = DateEditorTest;
-
-SharedEditorContext birthdayContext(const std::shared_ptr<QMPerson> &person) {
-    return editorContext(person, FieldId::Birthday, std::nullopt, true);
-}
+class BirthdayEditor : public DateEditorTest {
+protected:
+    DateViewController *open(const QString &card) {
+        return editor = scene.open<DateViewController>(
+                   editorContext(personFromVCard(card), FieldId::Birthday, std::nullopt, true), true);
+    }
+    void retype(const QString &text) {
+        editor->dateField()->selectAll();
+        typeText(editor->dateField(), text);
+    }
+    void pressDone() { QTest::mouseClick(editor->doneButton(), Qt::LeftButton); }
+    EditorScene scene;
+    DateViewController *editor = nullptr;
+};
 
 TEST_F(BirthdayEditor, ATypedDateCommittedWithReturnMovesEveryControl) {
-    EditorScene scene;
-    auto *editor =
-        scene.open<DateViewController>(birthdayContext(personFromVCard(QStringLiteral("FN:A\n"))), true);
+    open(QStringLiteral("FN:A\n"));
     const QDate today = QDate::currentDate();
     EXPECT_EQ(editor->dateControls()->datePicker()->selectedDate(), today) << "no birthday opens on today";
     EXPECT_FALSE(editor->doneButton()->isEnabled());
 
-    editor->dateField()->selectAll();
-    typeText(editor->dateField(), QStringLiteral("2001.04.05"));
+    retype(QStringLiteral("2001.04.05"));
     QTest::keyClick(editor->dateField(), Qt::Key_Return);
     EXPECT_TRUE(scene.popover->isShown()) << "Return commits the text, it does not press Done";
     EXPECT_EQ(editor->dateField()->text(), QStringLiteral("2001.04.05(Thu)"));
@@ -94,19 +91,16 @@ TEST_F(BirthdayEditor, ATypedDateCommittedWithReturnMovesEveryControl) {
     EXPECT_EQ(editor->dateControls()->monthPopup()->currentIndex(), 3);
     EXPECT_EQ(editor->dateControls()->datePicker()->selectedDate(), QDate(2001, 4, 5));
 
-    QTest::mouseClick(editor->doneButton(), Qt::LeftButton);
-    ASSERT_TRUE(scene.answer);
-    EXPECT_EQ(*scene.answer->value.get<BirthdayRecord>(),
+    pressDone();
+    ASSERT_TRUE(scene.answered<BirthdayRecord>());
+    EXPECT_EQ(*scene.answered<BirthdayRecord>(),
               (BirthdayRecord{DateComponents(2001, 4, 5), QStringLiteral("2001.04.05(Thu)")}));
 }
 
 TEST_F(BirthdayEditor, TextThatIsNoDateIsRefusedByReturnAndByDone) {
     RecordingBeeper beeps;
-    EditorScene scene;
-    auto *editor = scene.open<DateViewController>(
-        birthdayContext(personFromVCard(QStringLiteral("FN:A\nBDAY:1980-04-05\n"))), true);
-    editor->dateField()->selectAll();
-    typeText(editor->dateField(), QStringLiteral("1980.13.01"));
+    open(QStringLiteral("FN:A\nBDAY:1980-04-05\n"));
+    retype(QStringLiteral("1980.13.01"));
     QTest::keyClick(editor->dateField(), Qt::Key_Return);
     EXPECT_EQ(beeps.count, 1);
     EXPECT_EQ(editor->dateField()->text(), QStringLiteral("1980.13.01")) << "kept for mending";
@@ -118,34 +112,29 @@ TEST_F(BirthdayEditor, TextThatIsNoDateIsRefusedByReturnAndByDone) {
     EXPECT_FALSE(editor->contextInfo()->dirty);
 
     // Mended without Return, Done stores the date with a text made from it.
-    editor->dateField()->selectAll();
-    typeText(editor->dateField(), QStringLiteral("1980.12.01 Mon"));
-    QTest::mouseClick(editor->doneButton(), Qt::LeftButton);
-    ASSERT_TRUE(scene.answer);
-    EXPECT_EQ(*scene.answer->value.get<BirthdayRecord>(),
+    retype(QStringLiteral("1980.12.01 Mon"));
+    pressDone();
+    ASSERT_TRUE(scene.answered<BirthdayRecord>());
+    EXPECT_EQ(*scene.answered<BirthdayRecord>(),
               (BirthdayRecord{DateComponents(1980, 12, 1), QStringLiteral("1980.12.01(Mon)")}));
 }
 
 TEST_F(BirthdayEditor, ClearThenDoneRemovesTheBirthday) {
-    EditorScene scene;
-    auto person = personFromVCard(QStringLiteral("FN:A\nBDAY:1980-04-05\n"));
-    auto *editor = scene.open<DateViewController>(birthdayContext(person), true);
+    open(QStringLiteral("FN:A\nBDAY:1980-04-05\n"));
     EXPECT_EQ(editor->dateField()->text(), QStringLiteral("1980.04.05(Sat)"));
     QTest::mouseClick(editor->clearButton(), Qt::LeftButton);
     EXPECT_FALSE(editor->clearButton()->isEnabled());
-    QTest::mouseClick(editor->doneButton(), Qt::LeftButton);
-    ASSERT_TRUE(scene.answer);
-    EXPECT_EQ(*scene.answer->value.get<BirthdayRecord>(), (BirthdayRecord{std::nullopt, QString()}));
+    pressDone();
+    ASSERT_TRUE(scene.answered<BirthdayRecord>());
+    EXPECT_EQ(*scene.answered<BirthdayRecord>(), (BirthdayRecord{std::nullopt, QString()}));
     RecordingReceiver receiver;
-    EXPECT_TRUE(applyEditorAnswer(*scene.answer, receiver, person, nullptr));
+    EXPECT_TRUE(applyEditorAnswer(*scene.answer, receiver, scene.answer->contact.person, nullptr));
     EXPECT_EQ(receiver.calls, QStringList{QStringLiteral("birthday")});
 }
 
 TEST_F(BirthdayEditor, YearAndMonthMoveTheDateKeepingTheRest) {
     RecordingBeeper beeps;
-    EditorScene scene;
-    auto *editor = scene.open<DateViewController>(
-        birthdayContext(personFromVCard(QStringLiteral("FN:A\nBDAY:2000-03-31\n"))), true);
+    open(QStringLiteral("FN:A\nBDAY:2000-03-31\n"));
     QLineEdit *year = editor->dateControls()->yearField();
     year->selectAll();
     typeText(year, QStringLiteral("1999"));
@@ -162,42 +151,35 @@ TEST_F(BirthdayEditor, YearAndMonthMoveTheDateKeepingTheRest) {
 
 TEST_F(BirthdayEditor, JapaneseWeekdaysAreShownAndRead) {
     useLocale(QLocale::Japanese, QLocale::Japan);
-    EditorScene scene;
-    auto *editor = scene.open<DateViewController>(
-        birthdayContext(personFromVCard(QStringLiteral("FN:A\nBDAY:2016-01-05\n"))), true);
+    open(QStringLiteral("FN:A\nBDAY:2016-01-05\n"));
     EXPECT_EQ(editor->dateField()->text(), QStringLiteral("2016.01.05(火)"));
-    editor->dateField()->selectAll();
-    typeText(editor->dateField(), QStringLiteral("2017.02.03(金)"));
+    retype(QStringLiteral("2017.02.03(金)"));
     QTest::keyClick(editor->dateField(), Qt::Key_Return);
     EXPECT_EQ(editor->dateControls()->datePicker()->selectedDate(), QDate(2017, 2, 3));
     EXPECT_EQ(editor->dateControls()->monthPopup()->currentText(), QStringLiteral("2月"));
+    EXPECT_EQ(::DateText::dateComponentsFromString(QStringLiteral("2016.01.05(Tue)")), std::nullopt)
+        << "English weekdays are no Japanese date";
 }
 
 TEST_F(BirthdayEditor, ABirthdayWithoutAYearKeepsHavingNone) {
-    EditorScene scene;
-    auto *editor = scene.open<DateViewController>(
-        birthdayContext(personFromVCard(QStringLiteral("FN:A\nBDAY:--0405\n"))), true);
+    open(QStringLiteral("FN:A\nBDAY:--0405\n"));
     EXPECT_EQ(editor->dateField()->text(), QStringLiteral("04.05"));
     EXPECT_TRUE(editor->dateControls()->yearField()->text().isEmpty());
     choose(editor->dateControls()->monthPopup(), editor->dateControls()->monthPopup()->itemText(4));
-    QTest::mouseClick(editor->doneButton(), Qt::LeftButton);
-    ASSERT_TRUE(scene.answer);
-    EXPECT_EQ(scene.answer->value.get<BirthdayRecord>()->value,
-              DateComponents(DateComponents::Undefined, 5, 5));
+    pressDone();
+    ASSERT_TRUE(scene.answered<BirthdayRecord>());
+    EXPECT_EQ(scene.answered<BirthdayRecord>()->value, DateComponents(DateComponents::Undefined, 5, 5));
 }
 
 TEST_F(BirthdayEditor, AFoundDatesValueShowsItsOwnLabelAndWithoutEditEnabledStaysLocked) {
-    EditorScene scene;
-    auto person = personFromVCard(QStringLiteral("FN:A\n"));
     LabeledValueRecord found;
     found.label = QStringLiteral("anniversary");
     found.dateValue = DateComponents(2005, 6, 7);
-    auto context = editorContext(person, FieldId::Dates);
+    auto context = editorContext(personFromVCard(QStringLiteral("FN:A\n")), FieldId::Dates);
     context->value = found;
-    auto *editor = new DateViewController;
-    editor->setLabels({QStringLiteral("anniversary")});
-    scene.popover = editor->openInPopover(context, true, DateViewController::contentSize,
-                                          QRect(10, 10, 50, 20), scene.table, &scene, &scene.window);
+    editor = scene.open<DateViewController>(context, true, [](DateViewController *opened) {
+        opened->setLabels({QStringLiteral("anniversary")});
+    });
     EXPECT_EQ(editor->labelPopup()->currentText(),
               QMPerson::localizedIdentifierForKey(QStringLiteral("anniversary")));
     EXPECT_EQ(editor->dateField()->text(), QStringLiteral("2005.06.07(Tue)"));
@@ -209,8 +191,6 @@ TEST_F(BirthdayEditor, AFoundDatesValueShowsItsOwnLabelAndWithoutEditEnabledStay
 } // namespace
 
 namespace {
-
-using DatesEditor = DateEditorTest;
 
 // Three dates whose running numbers are 1, 2 and 3: the first was deleted.
 std::shared_ptr<QMPerson> contactWithDates() {
@@ -224,44 +204,43 @@ std::shared_ptr<QMPerson> contactWithDates() {
     return person;
 }
 
-DatesViewController *openDates(EditorScene &scene, const std::shared_ptr<QMPerson> &person,
-                               std::optional<qint64> labelIndex = std::nullopt) {
-    return scene.open<DatesViewController>(editorContext(person, FieldId::Dates, labelIndex, true), true);
-}
-
-QStringList shownDates(const DatesViewController *editor) {
-    QStringList texts;
-    for (const LabeledValueRecord &row : editor->table())
-        texts.append(row.stringValue);
-    return texts;
-}
-
-LabeledValueList answeredList(const EditorScene &scene) {
-    EXPECT_TRUE(scene.answer);
-    const auto *list = scene.answer ? scene.answer->value.get<LabeledValueList>() : nullptr;
-    return list ? *list : LabeledValueList();
-}
-
-QPoint cellCenter(const DatesViewController *editor, int row, int column) {
-    return editor->tableView()->visualRect(editor->tableView()->model()->index(row, column)).center();
-}
-
-// Double-clicks a date cell and answers its text field.
-QLineEdit *editDateCell(const DatesViewController *editor, int row) {
-    QWidget *viewport = editor->tableView()->viewport();
-    const QPoint at = cellCenter(editor, row, DatesViewController::DateColumn);
-    QTest::mouseClick(viewport, Qt::LeftButton, {}, at);
-    QTest::mouseDClick(viewport, Qt::LeftButton, {}, at);
-    return qobject_cast<QLineEdit *>(QApplication::focusWidget());
-}
+class DatesEditor : public DateEditorTest {
+protected:
+    void open(const std::shared_ptr<QMPerson> &person, std::optional<qint64> labelIndex = std::nullopt) {
+        editor =
+            scene.open<DatesViewController>(editorContext(person, FieldId::Dates, labelIndex, true), true);
+    }
+    QStringList shownDates() const {
+        QStringList texts;
+        for (const LabeledValueRecord &row : editor->table())
+            texts.append(row.stringValue);
+        return texts;
+    }
+    LabeledValueList pressDone() {
+        QTest::mouseClick(editor->doneButton(), Qt::LeftButton);
+        EXPECT_TRUE(scene.answered<LabeledValueList>());
+        return scene.answered<LabeledValueList>() ? *scene.answered<LabeledValueList>() : LabeledValueList();
+    }
+    QPoint cellCenter(int row, int column) const {
+        return editor->tableView()->visualRect(editor->tableView()->model()->index(row, column)).center();
+    }
+    // Double-clicks a date cell and answers its text field.
+    QLineEdit *editDateCell(int row) const {
+        QWidget *viewport = editor->tableView()->viewport();
+        const QPoint at = cellCenter(row, DatesViewController::DateColumn);
+        QTest::mouseClick(viewport, Qt::LeftButton, {}, at);
+        QTest::mouseDClick(viewport, Qt::LeftButton, {}, at);
+        return qobject_cast<QLineEdit *>(QApplication::focusWidget());
+    }
+    EditorScene scene;
+    DatesViewController *editor = nullptr;
+};
 
 TEST_F(DatesEditor, WithoutDatesItStartsWithOneRowOfToday) {
-    EditorScene scene;
-    auto *editor = openDates(scene, personFromVCard(QStringLiteral("FN:A\n")));
+    open(personFromVCard(QStringLiteral("FN:A\n")));
     ASSERT_EQ(editor->table().size(), 1);
     EXPECT_EQ(editor->table().first().label, editor->labels().first());
-    QTest::mouseClick(editor->doneButton(), Qt::LeftButton);
-    const LabeledValueList list = answeredList(scene);
+    const LabeledValueList list = pressDone();
     ASSERT_EQ(list.size(), 1);
     const QDate today = QDate::currentDate();
     EXPECT_EQ(list.first().dateValue, DateComponents(today.year(), today.month(), today.day()));
@@ -269,9 +248,8 @@ TEST_F(DatesEditor, WithoutDatesItStartsWithOneRowOfToday) {
 }
 
 TEST_F(DatesEditor, ANewRowFollowsTheSelectedOneWithAnUnusedRunningNumber) {
-    EditorScene scene;
-    auto *editor = openDates(scene, contactWithDates(), 0);
-    QTest::mouseClick(editor->tableView()->viewport(), Qt::LeftButton, {}, cellCenter(editor, 1, 1));
+    open(contactWithDates(), 0);
+    QTest::mouseClick(editor->tableView()->viewport(), Qt::LeftButton, {}, cellCenter(1, 1));
     EXPECT_EQ(editor->dateControls()->datePicker()->selectedDate(), QDate(2002, 3, 4));
     QTest::mouseClick(editor->addButton(), Qt::LeftButton);
     ASSERT_EQ(editor->table().size(), 4);
@@ -282,22 +260,18 @@ TEST_F(DatesEditor, ANewRowFollowsTheSelectedOneWithAnUnusedRunningNumber) {
     // The controls redate the selected row.
     choose(editor->dateControls()->monthPopup(), editor->dateControls()->monthPopup()->itemText(0));
     EXPECT_EQ(editor->table().at(2).dateValue->month, 1);
-    QTest::mouseClick(editor->doneButton(), Qt::LeftButton);
-    const LabeledValueList list = answeredList(scene);
+    const LabeledValueList list = pressDone();
     ASSERT_EQ(list.size(), 4);
     EXPECT_EQ(list.at(2).labelIndex, 4);
     EXPECT_TRUE(editor->table().isEmpty()) << "the editor drops its rows, the answer keeps its own";
 }
 
 TEST_F(DatesEditor, DeletingEveryRowHandsBackAnEmptyList) {
-    EditorScene scene;
-    auto *editor = openDates(scene, contactWithDates());
+    open(contactWithDates());
     editor->tableView()->selectAll();
     QTest::mouseClick(editor->delButton(), Qt::LeftButton);
     EXPECT_FALSE(editor->delButton()->isEnabled());
-    QTest::mouseClick(editor->doneButton(), Qt::LeftButton);
-    ASSERT_TRUE(scene.answer);
-    EXPECT_EQ(answeredList(scene), LabeledValueList());
+    EXPECT_EQ(pressDone(), LabeledValueList());
     RecordingReceiver receiver;
     applyEditorAnswer(*scene.answer, receiver, nullptr, nullptr);
     EXPECT_TRUE(receiver.calls.isEmpty()) << "no contact, nothing applied";
@@ -305,9 +279,8 @@ TEST_F(DatesEditor, DeletingEveryRowHandsBackAnEmptyList) {
 
 TEST_F(DatesEditor, TypedDatesAreReadAndACellStillBeingEditedIsCommittedByDone) {
     RecordingBeeper beeps;
-    EditorScene scene;
-    auto *editor = openDates(scene, contactWithDates());
-    QLineEdit *field = editDateCell(editor, 0);
+    open(contactWithDates());
+    QLineEdit *field = editDateCell(0);
     ASSERT_TRUE(field);
     field->selectAll();
     typeText(field, QStringLiteral("someday"));
@@ -315,32 +288,29 @@ TEST_F(DatesEditor, TypedDatesAreReadAndACellStillBeingEditedIsCommittedByDone) 
     QCoreApplication::processEvents(); // the cell commits a turn later
     EXPECT_TRUE(scene.popover->isShown()) << "Return in a cell is the cell's";
     EXPECT_EQ(beeps.count, 1);
-    EXPECT_EQ(shownDates(editor).first(), QStringLiteral("2001.02.03(Sat)"));
+    EXPECT_EQ(shownDates().first(), QStringLiteral("2001.02.03(Sat)"));
 
-    field = editDateCell(editor, 1);
+    field = editDateCell(1);
     ASSERT_TRUE(field);
     field->selectAll();
     typeText(field, QStringLiteral("1999.12.31"));
-    QTest::mouseClick(editor->doneButton(), Qt::LeftButton);
-    const LabeledValueList list = answeredList(scene);
+    const LabeledValueList list = pressDone();
     ASSERT_EQ(list.size(), 3);
     EXPECT_EQ(list.at(1).dateValue, DateComponents(1999, 12, 31));
     EXPECT_EQ(list.at(1).stringValue, QStringLiteral("1999.12.31(Fri)"));
 }
 
 TEST_F(DatesEditor, WithNoRowSelectedTheControlsMoveAlone) {
-    EditorScene scene;
-    auto *editor = openDates(scene, contactWithDates());
-    const QStringList before = shownDates(editor);
+    open(contactWithDates());
+    const QStringList before = shownDates();
     choose(editor->dateControls()->monthPopup(), editor->dateControls()->monthPopup()->itemText(6));
     EXPECT_EQ(editor->dateControls()->datePicker()->selectedDate().month(), 7);
-    EXPECT_EQ(shownDates(editor), before);
+    EXPECT_EQ(shownDates(), before);
     EXPECT_FALSE(editor->doneButton()->isEnabled());
 }
 
 TEST_F(DatesEditor, ALabelPopupRelabelsItsRow) {
-    EditorScene scene;
-    auto *editor = openDates(scene, contactWithDates());
+    open(contactWithDates());
     auto *popup = qobject_cast<QComboBox *>(editor->tableView()->indexWidget(
         editor->tableView()->model()->index(1, DatesViewController::LabelColumn)));
     ASSERT_TRUE(popup) << "while editing every label cell is a popup";

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <ostream>
 
@@ -52,12 +53,18 @@ public:
         static_cast<void>(QTest::qWaitForWindowActive(&window));
     }
 
+    // `prepare` runs before the context is set, as an opener's setDelegate or setLabels would.
     template <typename Editor>
-    Editor *open(SharedEditorContext context, bool editable, QSize size = Editor::contentSize) {
+    Editor *open(SharedEditorContext context, bool editable, std::function<void(Editor *)> prepare = {}) {
         auto *editor = new Editor;
-        popover = editor->openInPopover(std::move(context), editable, size, QRect(100, 40, 160, 20), table,
-                                        this, &window);
+        if (prepare)
+            prepare(editor);
+        popover = editor->openInPopover(std::move(context), editable, Editor::contentSize,
+                                        QRect(100, 40, 160, 20), table, this, &window);
         return editor;
+    }
+    template <typename Record> const Record *answered() const {
+        return answer ? answer->value.get<Record>() : nullptr;
     }
     void popoverDidClose(Popover *closed) override {
         ++closes;
@@ -75,30 +82,23 @@ public:
 // The edit operations an answer ends in, recorded.
 class RecordingReceiver : public EditorAnswerReceiver {
 public:
-    bool undoReplaceBirthday(const FieldValue &value, const PersonPtr &) override {
-        calls.append(QStringLiteral("birthday"));
-        last = value;
-        return true;
+    bool undoReplaceBirthday(const FieldValue &, const PersonPtr &) override { return record("birthday"); }
+    bool undoReplacePhoneticNameValue(const std::optional<PhoneticNameRecord> &, const PersonPtr &) override {
+        return record("phonetic");
     }
-    bool undoReplacePhoneticNameValue(const std::optional<PhoneticNameRecord> &value,
-                                      const PersonPtr &) override {
-        calls.append(QStringLiteral("phonetic"));
-        last = FieldValue(value);
-        return true;
-    }
-    bool undoReplaceLabeledValue(const FieldValue &value, const QString &identifier, const PersonPtr &,
+    bool undoReplaceLabeledValue(const FieldValue &, const QString &identifier, const PersonPtr &,
                                  QObject *) override {
-        calls.append(QStringLiteral("replace ") + identifier);
-        last = value;
-        return true;
+        return record("replace ", identifier);
     }
-    void undoAddLabeledValue(const LabeledValueRecord &value, const QString &identifier, const PersonPtr &,
+    void undoAddLabeledValue(const LabeledValueRecord &, const QString &identifier, const PersonPtr &,
                              QObject *) override {
-        calls.append(QStringLiteral("add ") + identifier);
-        last = value;
+        record("add ", identifier);
+    }
+    bool record(const char *operation, const QString &identifier = {}) {
+        calls.append(QString::fromLatin1(operation) + identifier);
+        return true;
     }
     QStringList calls;
-    FieldValue last;
 };
 
 // Typing as a user does, one key event per character, so Japanese goes too

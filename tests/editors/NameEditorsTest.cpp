@@ -53,11 +53,9 @@ std::shared_ptr<QMPerson> johnAtAcme() {
 struct NameScene {
     explicit NameScene(std::shared_ptr<QMPerson> contact, bool editable = true)
         : person(std::move(contact)) {
-        editor = new NameViewController;
-        editor->setDelegate(&delegate);
-        scene.popover = editor->openInPopover(editorContext(person, FieldId::Name, std::nullopt, true),
-                                              editable, NameViewController::contentSize,
-                                              QRect(20, 20, 100, 20), scene.table, &scene, &scene.window);
+        editor =
+            scene.open<NameViewController>(editorContext(person, FieldId::Name, std::nullopt, true), editable,
+                                           [this](auto *opened) { opened->setDelegate(&delegate); });
     }
     // What the picture menu holds when it opens.
     QStringList pictureMenu() const {
@@ -204,8 +202,8 @@ TEST_F(PhoneticNameEditor, TheNameLinePreviewsAndDoneHandsBackThePartsWithTheirC
     typeText(editor->firstNameField(), QStringLiteral("たろう"));
     EXPECT_EQ(editor->contactNameField()->text(), QStringLiteral("たろう やまだ"));
     QTest::mouseClick(editor->doneButton(), Qt::LeftButton);
-    ASSERT_TRUE(scene.answer);
-    EXPECT_EQ(*scene.answer->value.get<PhoneticNameRecord>(),
+    ASSERT_TRUE(scene.answered<PhoneticNameRecord>());
+    EXPECT_EQ(*scene.answered<PhoneticNameRecord>(),
               (PhoneticNameRecord{QStringLiteral("たろう"), QString(), QStringLiteral("やまだ"),
                                   QStringLiteral("たろう やまだ")}));
     EXPECT_TRUE(editor->lastNameField()->text().isEmpty());
@@ -222,8 +220,8 @@ TEST_F(PhoneticNameEditor, EmptiedFieldsHandBackAnEmptyName) {
         QTest::keyClick(field, Qt::Key_Delete);
     }
     QTest::keyClick(editor->firstNameField(), Qt::Key_Return); // Done takes Return
-    ASSERT_TRUE(scene.answer);
-    EXPECT_EQ(*scene.answer->value.get<PhoneticNameRecord>(), PhoneticNameRecord());
+    ASSERT_TRUE(scene.answered<PhoneticNameRecord>());
+    EXPECT_EQ(*scene.answered<PhoneticNameRecord>(), PhoneticNameRecord());
 }
 
 TEST_F(PhoneticNameEditor, WithoutEditEnabledItOpensLockedAndDoneOnlyCloses) {

@@ -1,7 +1,8 @@
 #include "tests/support/TestSupport.h"
 
 #include <QApplication>
-#include <QStandardPaths>
+#include <QDir>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -9,7 +10,14 @@ int main(int argc, char **argv) {
     // Tests run headless unless a display is asked for explicitly.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QStandardPaths::setTestModeEnabled(true);
+    // ctest runs test processes side by side: each gets data, config and cache folders of its
+    // own, so files a test writes there (AddressFormat.json, preferences) never meet another's.
+    QTemporaryDir home;
+    for (const char *variable : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME"}) {
+        const QString folder = home.path() + QLatin1Char('/') + QLatin1String(variable);
+        QDir().mkpath(folder);
+        qputenv(variable, folder.toLocal8Bit());
+    }
     QApplication application(argc, argv);
     useFreshUserDefaults();
     testing::InitGoogleTest(&argc, argv);

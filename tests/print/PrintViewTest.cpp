@@ -1,0 +1,296 @@
+#include "print/PrintText.h"
+#include "print/PrintView.h"
+#include "tests/print/PrintTestSupport.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace print_test;
+
+class PrintViewTest : public testing::Test {
+protected:
+    std::shared_ptr<PrintOptions> options = std::make_shared<PrintOptions>(PrintOptions::createPrintOptions());
+    QPageLayout a4{QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(), QPageLayout::Point};
+
+    // Prints to a PDF; the page count the view gives afterwards.
+    int print(PrintView &view, const QString &pdf) {
+        QPdfWriter writer(pdf);
+        writer.setPageLayout(a4);
+        EXPECT_TRUE(view.print(writer));
+        return view.pageCount(writer);
+    }
+    static QString scratch(const QString &name) { return testScratchDirectory() + u'/' + name; }
+};
+
+// 500 contacts of 1 to 13 lines; every 50th has a note of 30 lines, one a note of 150.
+QString manyContacts() {
+    QString text;
+    for (int i = 0; i < 500; ++i) {
+        QString lines;
+        for (int p = 0; p < i % 4; ++p)
+            lines += QStringLiteral("TEL;type=WORK:+81 3 %1 %2\r\n").arg(i).arg(p);
+        if (i % 3 == 0)
+            lines += QStringLiteral("EMAIL;type=HOME:person%1@example.jp\r\n").arg(i);
+        if (i % 2 == 0)
+            lines += QStringLiteral("ADR;type=HOME:;;丸の内%1-9;千代田区;東京都;100-0005;日本\r\n").arg(i);
+        const int noteLines = i == 250 ? 150 : i % 50 == 7 ? 30 : 0;
+        if (noteLines) {
+            QStringList note;
+            for (int n = 1; n <= noteLines; ++n)
+                note.append(QStringLiteral("Memo%1x%2").arg(i).arg(n));
+            lines += QStringLiteral("NOTE:") + note.join(QStringLiteral("\\n")) + QStringLiteral("\r\n");
+        }
+        text += card(QStringLiteral("Family"), QStringLiteral("Given%1").arg(i, 3, 10, QChar(u'0')), lines);
+    }
+    return text;
+}
+
+TEST_F(PrintViewTest, AnAddressListPrintsEveryContactAndEveryLineInOrder) {
+    options->addressList.updateItemTable({FieldId::Phone, FieldId::Email, FieldId::Address, FieldId::Note});
+    PrintView view(rowsOf(manyContacts()), options, a4);
+    const QString pdf = scratch(QStringLiteral("list.pdf"));
+    const int pages = print(view, pdf);
+    ASSERT_EQ(pdfPages(pdf), pages);
+    ASSERT_GT(pages, 20);
+    // Text is set alike whatever the device's resolution.
+    QImage screen(1, 1, QImage::Format_RGB32);
+    EXPECT_EQ(view.pageCount(screen), pages);
+
+    QStringList pageTexts;
+    for (int page = 1; page <= pages; ++page)
+        pageTexts.append(pdfText(pdf, page));
+    int lastPage = 0;
+    for (int i = 0; i < 500; ++i) {
+        const QString name = QStringLiteral("Given%1 Family").arg(i, 3, 10, QChar(u'0'));
+        int found = 0;
+        for (int page = 0; page < pages; ++page) {
+            if (pageTexts[page].contains(name)) {
+                ++found;
+                EXPECT_GE(page, lastPage) << name.toStdString() << " printed out of order";
+                lastPage = page;
+            }
+        }
+        EXPECT_EQ(found, 1) << name.toStdString();
+    }
+    // The contact taller than a page: all 150 lines, and the next contact right after them.
+    const QString all = pageTexts.join(QString());
+    for (int n = 1; n <= 150; ++n)
+        EXPECT_EQ(all.count(QStringLiteral("Memo250x%1\n").arg(n)), 1) << n;
+    int lastNotePage = 0;
+    while (lastNotePage < pages - 1 && !pageTexts[lastNotePage].contains(QStringLiteral("Memo250x150")))
+        ++lastNotePage;
+    ASSERT_GE(lastNotePage, 2);
+    EXPECT_TRUE(pageTexts[lastNotePage].contains(QStringLiteral("Given251 Family")));
+    EXPECT_FALSE(pageTexts[lastNotePage - 2].contains(QStringLiteral("Given250")));
+}
+
+TEST_F(PrintViewTest, PageCountsPerStyle) {
+    QString vcards;
+    for (int i = 0; i < 40; ++i)
+        vcards += card(QStringLiteral("Family"), QStringLiteral("Label%1").arg(i));
+    const SubContactTable forty = rowsOf(vcards);
+    const SubContactTable three(forty.begin(), forty.begin() + 3);
+    // A 2 x 9 grid on A4.
+    options->mailingLabels.labelWidth = 250;
+    options->mailingLabels.labelHeight = 80;
+    options->mailingLabels.hGap = 9;
+    struct Case {
+        QString style;
+        SubContactTable rows;
+        int pages;
+    };
+    const std::vector<Case> cases = {{PrintStyle::AddressList, forty, 1},
+                                     {PrintStyle::Hagaki, forty, 1},
+                                     {PrintStyle::MailingLabels, forty, 3},
+                                     {PrintStyle::MailingLabels, SubContactTable(forty.begin(), forty.begin() + 36), 2},
+                                     {PrintStyle::Envelope, three, 3},
+                                     {PrintStyle::AddressList, {}, 1}};
+    for (const Case &c : cases) {
+        options->printStyle = c.style;
+        PrintView view(c.rows, options, a4);
+        const QString pdf = scratch(QStringLiteral("count.pdf"));
+        EXPECT_EQ(print(view, pdf), c.pages) << c.style.toStdString();
+        EXPECT_EQ(pdfPages(pdf), c.pages) << c.style.toStdString();
+        if (!c.rows.empty()) {
+            EXPECT_TRUE(pdfText(pdf, 1).contains(QStringLiteral("Label0 Family"))) << c.style.toStdString();
+        }
+    }
+}
+
+TEST_F(PrintViewTest, APrinterGetsThePagesAPdfGets) {
+    options->printStyle = PrintStyle::Envelope;
+    options->envelope.printVertical = true;
+    PrintView view(rowsOf(card("Ito", "Ken") + card("Abe", "Mai")), options, a4);
+    const QString pdf = scratch(QStringLiteral("printer.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    printer.setPageLayout(a4);
+    ASSERT_TRUE(view.print(printer));
+    EXPECT_EQ(pdfPages(pdf), 2);
+    EXPECT_TRUE(pdfText(pdf, 2).contains(QStringLiteral("Mai")));
+}
+
+TEST_F(PrintViewTest, TheStyleIsReadAgainAtEachCount) {
+    const SubContactTable rows = rowsOf(card("A", "a") + card("B", "b") + card("C", "c"));
+    PrintView view(rows, options, a4);
+    QImage device(10, 10, QImage::Format_RGB32);
+    EXPECT_EQ(view.pageCount(device), 1);
+    options->printStyle = PrintStyle::Envelope;
+    EXPECT_EQ(view.pageCount(device), 3);
+    EXPECT_EQ(view.pageCount(device), 3);
+}
+
+TEST_F(PrintViewTest, EnvelopesShowOneRowPerPage) {
+    options->printStyle = PrintStyle::Envelope;
+    for (const bool vertical : {false, true}) {
+        options->envelope.printVertical = vertical;
+        options->envelope.textDirection = vertical ? TextDirection::UpDown : TextDirection::LeftRight;
+        PrintView view(rowsOf(card("Ito", "Ken") + card("Abe", "Mai") + card("Oda", "Rin")), options, a4);
+        const QString pdf = scratch(QStringLiteral("envelopes.pdf"));
+        ASSERT_EQ(print(view, pdf), 3);
+        const QStringList names = {"Ken", "Mai", "Rin"};
+        for (int page = 1; page <= 3; ++page) {
+            const QString text = pdfText(pdf, page);
+            for (int other = 0; other < 3; ++other)
+                EXPECT_EQ(text.contains(names[other]), other == page - 1) << page << (vertical ? " vertical" : "");
+        }
+    }
+}
+
+TEST_F(PrintViewTest, LabelsRepeatEachContactInTurn) {
+    options->printStyle = PrintStyle::MailingLabels;
+    options->mailingLabels.labelWidth = 250;
+    options->mailingLabels.labelHeight = 80;
+    options->mailingLabels.hGap = 9;
+    options->mailingLabels.repeatCount = 3;
+    PrintView view(rowsOf(card("Alpha", "Anna") + card("Bravo", "Ben")), options, a4);
+    const QString pdf = scratch(QStringLiteral("labels.pdf"));
+    ASSERT_EQ(print(view, pdf), 1);
+    // Slots by the top left of each family name: row by row, two across.
+    const QString boxes = poppler("pdftotext", {"-bbox", pdf, "-"});
+    QMap<int, QString> labelAt;
+    const QRegularExpression word(QStringLiteral("xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\"[^>]*>(Alpha|Bravo)<"));
+    for (auto it = word.globalMatch(boxes); it.hasNext();) {
+        const auto m = it.next();
+        labelAt.insert(int(m.captured(2).toDouble() / 85) * 2 + int(m.captured(1).toDouble() / 259), m.captured(3));
+    }
+    EXPECT_EQ(labelAt.values(), (QStringList{"Alpha", "Alpha", "Alpha", "Bravo", "Bravo", "Bravo"}));
+    EXPECT_EQ(labelAt.keys(), (QList<int>{0, 1, 2, 3, 4, 5}));
+}
+
+TEST_F(PrintViewTest, EveryOtherContactIsShaded) {
+    options->addressList.alternatingRow = true;
+    PrintView view(rowsOf(card("A", "a") + card("B", "b") + card("C", "c")), options, a4);
+    QImage page(595, 842, QImage::Format_RGB32);
+    page.setDotsPerMeterX(2835); // 72 dpi: one pixel a point
+    page.setDotsPerMeterY(2835);
+    page.fill(Qt::white);
+    QPainter painter(&page);
+    view.drawPage(painter, 0);
+    painter.end();
+    const QRgb shade = QColor::fromRgbF(0.9, 0.9, 0.9).rgb();
+    // Blocks are one line of 8-point text (about 9 points) from the top of the page, 20
+    // points short of its right edge.
+    EXPECT_NE(page.pixel(560, 4), shade);
+    EXPECT_EQ(page.pixel(560, 13), shade);
+    EXPECT_NE(page.pixel(580, 13), shade);
+    EXPECT_NE(page.pixel(560, 22), shade);
+}
+
+TEST_F(PrintViewTest, PreviewShowsThePaperAroundItsPrintableArea) {
+    options->printStyle = PrintStyle::MailingLabels;
+    PrintView view(rowsOf(card("A", "a")), options,
+                   QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(20, 20, 20, 20)));
+    QImage page(595, 842, QImage::Format_RGB32);
+    page.setDotsPerMeterX(2835);
+    page.setDotsPerMeterY(2835);
+    for (const bool printing : {true, false}) {
+        page.fill(Qt::white);
+        view.setPrinting(printing);
+        QPainter painter(&page);
+        view.drawPage(painter, 0);
+        painter.end();
+        const QRgb corner = page.pixel(5, 5);
+        EXPECT_EQ(qRed(corner) == 255 && qGreen(corner) == 255 && qAbs(qBlue(corner) - 178) <= 1, !printing);
+        EXPECT_EQ(page.pixel(300, 400), qRgb(255, 255, 255));
+    }
+}
+
+TEST(PrintTextTest, LabelTextsTakeTheRowsAddress) {
+    const SubContactTable rows = rowsOf(card(
+        "山田", "太郎",
+        "ORG:山田工務店;\r\nADR;type=HOME:;;丸の内1-9-1;千代田区;東京都;100-0005;Japan\r\n"
+        "ADR;type=WORK:;;栄3-5-1;名古屋市中区;愛知県;460-0008;Japan\r\n"));
+    SubContactRow &row = *rows.front();
+    row.person->setValue(QStringLiteral("Dr."), FieldId::Suffix);
+    struct Case {
+        qint64 labelIndex;
+        bool company, prefix;
+        QString keishou;
+        QString expectedStart, expectedEnd;
+    };
+    const std::vector<Case> cases = {
+        {0, false, false, "", "100-0005\n東京都 千代田区\n丸の内1-9-1", "\n山田 太郎"},
+        {1, true, true, "様", "460-0008\n愛知県 名古屋市中区\n栄3-5-1", "\n山田工務店\nDr. 山田 太郎 様"},
+        {5, false, false, "御中", "山田 太郎 御中", "山田 太郎 御中"},
+    };
+    for (const Case &c : cases) {
+        row.labelIndex = c.labelIndex;
+        AddressTextOptions options;
+        options.printCompany = c.company;
+        options.printPrefix = c.prefix;
+        options.keishou = c.keishou;
+        const QString text = makeAdrsAndNameString(row, options);
+        EXPECT_TRUE(text.startsWith(c.expectedStart)) << text.toStdString();
+        EXPECT_TRUE(text.endsWith(c.expectedEnd)) << text.toStdString();
+        EXPECT_FALSE(text.contains(u'\r'));
+    }
+}
+
+TEST(PrintTextTest, AddressListEntriesFilterLabelsAndIndentLines) {
+    const SubContactTable rows = rowsOf(
+        card("Home", "Only", "TEL;type=HOME:111\r\n") +
+        card("Both", "Has",
+             "TEL;type=HOME:222\r\nTEL;type=WORK:333\r\nTITLE:Chief\\nof staff\r\nNOTE:first\\nsecond\r\n"));
+    AddressListOptions options = PrintOptions::createPrintOptions().addressList;
+    options.updateItemTable({FieldId::Phone, FieldId::JobTitle, FieldId::Note});
+    options.selectedLabels = {QStringLiteral("work")};
+    QImage device(1, 1, QImage::Format_RGB32);
+    const TextMeasure measure(PrintFont(QString(), 10), device);
+    const QChar separator = QChar::LineSeparator;
+
+    const BlockText homeOnly = addressListBlockText(*rows[0], options, measure);
+    EXPECT_EQ(homeOnly.text.split(separator),
+              (QStringList{"Only Home", "Phone: ", "Job Title: ", "Note: "}));
+
+    const BlockText both = addressListBlockText(*rows[1], options, measure);
+    EXPECT_EQ(both.text.split(separator),
+              (QStringList{"Has Both", "Phone: work: 333", "Job Title: Chief", "of staff", "Note: first", "second"}));
+    ASSERT_EQ(both.paragraphs.size(), 6u);
+    const double titleColumn = measure.width(QStringLiteral("Job Title: ")) + 20;
+    EXPECT_EQ(both.paragraphs[2].indent, 20);
+    EXPECT_DOUBLE_EQ(both.paragraphs[3].indent, titleColumn); // under the first line
+    EXPECT_EQ(both.paragraphs[5].indent, 0);                  // a note's lines start at the edge
+    ASSERT_EQ(both.formats.size(), 1);
+    EXPECT_EQ(both.text.mid(both.formats[0].start, both.formats[0].length), "work:");
+}
+
+TEST(PrintTextTest, OneBlockPerContact) {
+    SubContactTable rows = rowsOf(card("A", "a") + card("B", "b"));
+    auto second = std::make_shared<SubContactRow>(*rows[0]);
+    second->labelIndex = 1;
+    rows.insert(rows.begin() + 1, second);
+    const auto printed = printedContacts(rows);
+    ASSERT_EQ(printed.size(), 2u);
+    EXPECT_EQ(printed[0], rows[0]);
+    EXPECT_EQ(printed[1], rows[2]);
+}
+
+} // namespace

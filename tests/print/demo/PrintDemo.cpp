@@ -1,0 +1,71 @@
+// Not a test: prints a contacts file to a PDF in one style, for looking at the pages.
+//   print_demo FILE OUT.pdf [labels|envelope] [vertical] [updown] [preview] [items=Phone,Email] [paper=A4]
+//              [box=X,Y,W,H]
+// Rows are the table's rows for the columns Name and Address (one row per address).
+#include "contacts_table/SubContactRows.h"
+#include "model/QMvCard.h"
+#include "print/PrintView.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QPageSize>
+#include <QPdfWriter>
+
+#include <cstdio>
+
+int main(int argc, char **argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication application(argc, argv);
+    const QStringList args = application.arguments();
+    if (args.size() < 3) {
+        std::fprintf(stderr, "usage: print_demo FILE OUT.pdf [labels|envelope] [vertical] [updown] [preview] "
+                             "[items=Phone,Email] [paper=A4] [box=X,Y,W,H]\n");
+        return 2;
+    }
+    QFile file(args[1]);
+    if (!file.open(QIODevice::ReadOnly))
+        return 1;
+    const auto containers = QMvCard().containersFromVCards(QString::fromUtf8(file.readAll()));
+    const SharedContactTable contacts = QMvCard::contactsInContainer(containers->first());
+
+    auto options = std::make_shared<PrintOptions>(PrintOptions::createPrintOptions());
+    QPageSize paper(QPageSize::A4);
+    bool preview = false;
+    for (const QString &arg : args.mid(3)) {
+        if (arg == QLatin1String("labels"))
+            options->printStyle = PrintStyle::MailingLabels;
+        else if (arg == QLatin1String("envelope"))
+            options->printStyle = PrintStyle::Envelope;
+        else if (arg == QLatin1String("vertical"))
+            options->mailingLabels.printVertical = options->envelope.printVertical = true;
+        else if (arg == QLatin1String("updown"))
+            options->envelope.textDirection = TextDirection::UpDown;
+        else if (arg == QLatin1String("preview"))
+            preview = true;
+        else if (arg.startsWith(QLatin1String("items=")))
+            options->addressList.updateItemTable(arg.mid(6).split(u','));
+        else if (arg.startsWith(QLatin1String("box=")))
+            options->envelope.textRectDict.insert(paper.key(), rectFromString(arg.mid(4)));
+        else if (arg.startsWith(QLatin1String("paper=")))
+            for (int id = 0; id <= QPageSize::LastPageSize; ++id)
+                if (QPageSize::key(QPageSize::PageSizeId(id)) == arg.mid(6))
+                    paper = QPageSize(QPageSize::PageSizeId(id));
+    }
+    options->mailingLabels.keishou = options->envelope.keishou = QStringLiteral("様");
+    options->addressList.printFrame = true;
+
+    SubContactRows::BuildContext context;
+    context.identifiers = {FieldId::Name, FieldId::Address};
+    context.selectedLabels = {QStringLiteral("All")};
+    const SubContactTable rows = SubContactRows::buildRows(*contacts, context, 200000);
+
+    QPdfWriter writer(args[2]);
+    writer.setPageLayout(QPageLayout(paper, QPageLayout::Portrait, QMarginsF(18, 18, 18, 18), QPageLayout::Point));
+    PrintView view(rows, options, writer.pageLayout());
+    view.setPrinting(!preview);
+    if (!view.print(writer))
+        return 1;
+    std::printf("%d pages\n", view.pageCount(writer));
+    return 0;
+}
