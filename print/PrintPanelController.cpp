@@ -283,6 +283,9 @@ void PrintPanelController::updatePreview() {
 }
 
 void PrintPanelController::renderPreview(QPrinter *printer) {
+    // This render shows every change made so far, also the first one's, when the preview
+    // renders on being shown.
+    previewTimer_.stop();
     printer->setPageLayout(pageLayout_);
     printView_->print(*printer);
     ++renders_;

@@ -1,5 +1,5 @@
 // Not a test: a document-like window with the print panel open on the contacts of a file.
-// print_panel_demo FILE [labels|envelope] [vertical] [SHOT.png]: rows for the columns Name,
+// print_panel_demo FILE [labels|envelope] [vertical] [updown] [SHOT.png]: rows for the columns Name,
 // Phone, Email and Address; with SHOT the screen is saved there once the preview has drawn,
 // and the demo quits. Run under Xvfb.
 #include "platform/core/UserDefaults.h"
@@ -22,7 +22,7 @@ int main(int argc, char **argv) {
     UserDefaults::setStorageFile(preferences.filePath(QStringLiteral("defaults.conf")));
     const QStringList arguments = app.arguments().mid(1);
     if (arguments.isEmpty()) {
-        std::fprintf(stderr, "usage: print_panel_demo FILE [labels|envelope] [vertical] [SHOT.png]\n");
+        std::fprintf(stderr, "usage: print_panel_demo FILE [labels|envelope] [vertical] [updown] [SHOT.png]\n");
         return 2;
     }
     const QStringList columns = {FieldId::Name, FieldId::Phone, FieldId::Email, FieldId::Address};
@@ -39,6 +39,8 @@ int main(int argc, char **argv) {
             options->printStyle = PrintStyle::Envelope;
         else if (argument == QLatin1String("vertical"))
             options->mailingLabels.printVertical = options->envelope.printVertical = true;
+        else if (argument == QLatin1String("updown"))
+            options->envelope.textDirection = TextDirection::UpDown;
         else
             shot = argument;
     }
