@@ -254,6 +254,8 @@ void AccessoryViewController::setPageLayout(const QPageLayout &layout) {
         return;
     // The fields would otherwise show the former paper's box and store it for this one.
     loadEnvelopeBox();
+    for (LengthField *field : marginFields())
+        showClampedValue(field);
     updateUI();
 }
 

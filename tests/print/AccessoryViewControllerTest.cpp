@@ -35,6 +35,7 @@ protected:
         options->printStyle = style;
         accessory = std::make_unique<AccessoryViewController>(options);
         accessory->setPageLayout(a4);
+        accessory->view()->setLocale(QLocale::c()); // lengths read "0.125" whatever the machine's language
         accessory->view()->show();
         return *accessory;
     }
@@ -269,7 +270,10 @@ TEST_F(AccessoryTest, TurningTheTextTurnsTheBoxAndKeepsTheDirection) {
 TEST_F(AccessoryTest, AnotherPaperShowsAndKeepsItsOwnBox) {
     open(PrintStyle::Envelope);
     type(accessory->envelopeTextWidthField(), "300");
+    type(accessory->topMarginField(), "790");
     accessory->setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait, {}));
+    EXPECT_DOUBLE_EQ(accessory->topMarginField()->value(), 752.4); // 95% of 792
+    EXPECT_DOUBLE_EQ(options->topMargin, 752.4);
     EXPECT_EQ(accessory->envelopeTextWidthField()->value(), 612.0 / 3);
     EXPECT_EQ(options->envelope.textRectDict.value(QStringLiteral("A4")).width(), 300);
     EXPECT_EQ(options->envelope.textRectDict.value(QStringLiteral("Letter")), defaultEnvelopeTextRect({612, 792}));
