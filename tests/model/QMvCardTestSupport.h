@@ -12,6 +12,12 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
+inline void PrintTo(const QString &text, std::ostream *out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
 // Bytes that carry the JPEG signature, which is all the writer looks at.
 inline QByteArray fakeJpeg(int size) {
     QByteArray bytes("\xFF\xD8\xFF\xE0");

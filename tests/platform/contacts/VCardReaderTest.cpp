@@ -143,8 +143,7 @@ TEST(VCardReaderSyntax, ANoteThatMentionsEndVCardDoesNotEndTheCard) {
 TEST(VCardReaderSyntax, BrokenStructureGivesNoContactAndAnError) {
     for (const QByteArray &data :
          {QByteArray(), QByteArray("N:Lee;Ann;;;\r\n"), QByteArray("BEGIN:VCARD\r\nN:Lee;Ann;;;\r\n"),
-          card("N:A;;;;\r\n") + "BEGIN:VCARD\r\nN:B;;;;\r\n",
-          QByteArray("BEGIN:VCARD\n").repeated(9) + QByteArray("END:VCARD\n").repeated(9)}) {
+          card("N:A;;;;\r\n") + "BEGIN:VCARD\r\nN:B;;;;\r\n"}) {
         QString error;
         EXPECT_TRUE(readAll(data, &error).isEmpty()) << data.toStdString();
         EXPECT_FALSE(error.isEmpty()) << data.toStdString();
@@ -317,11 +316,64 @@ TEST(VCardReaderFields, PhotosInEachVersionAndNeverFromAUri) {
     EXPECT_EQ(broken.givenName, "Ann");
 }
 
-TEST(VCardReaderFields, AnOversizedPhotoIsLeftOutAndTheCardKept) {
+TEST(VCardReaderFields, AnOversizedPhotoIsLeftOutCountedAndTheCardKept) {
     const QByteArray huge((CNContactVCardSerialization::maximumImageDataSize / 3 + 1) * 4, 'A');
-    const CNContact c = readOneCard(card("PHOTO;ENCODING=b;TYPE=JPEG:" + huge + "\r\nN:Lee;Ann;;;\r\n"));
-    EXPECT_TRUE(c.imageData.isEmpty());
-    EXPECT_EQ(c.givenName, "Ann");
+    VCardReadDetails details;
+    const QList<CNContact> contacts = CNContactVCardSerialization::contactsWithData(
+        card("PHOTO;ENCODING=b;TYPE=JPEG:" + huge + "\r\nN:Lee;Ann;;;\r\n"), nullptr, &details);
+    ASSERT_EQ(contacts.size(), 1);
+    EXPECT_TRUE(contacts[0].imageData.isEmpty());
+    EXPECT_EQ(contacts[0].givenName, "Ann");
+    EXPECT_EQ(details.photosLeftOut, 1);
+}
+
+// Other writers mark a company by an empty N and the ORG as FN; a different FN is a person.
+TEST(VCardReaderFields, AnEmptyNameWhoseFormattedNameIsTheOrganizationIsACompany) {
+    for (const QByteArray &body : {QByteArray("N:;;;;\r\nFN:Acme Inc.\r\nORG:Acme Inc.;Sales\r\n"),
+                                   QByteArray("FN:Acme Inc.\r\nORG:Acme Inc. \r\n")}) {
+        const CNContact company = readOneCard(card(body));
+        EXPECT_EQ(company.contactType, CNContactType::Organization) << body.toStdString();
+        EXPECT_TRUE(company.givenName.isEmpty());
+    }
+    const CNContact person = readOneCard(card("N:;;;;\r\nFN:Ann\r\nORG:Acme Inc.\r\n"));
+    EXPECT_EQ(person.contactType, CNContactType::Person);
+    EXPECT_EQ(person.givenName, "Ann");
+}
+
+// What no field takes comes back per card: categories in any spelling, and the X-
+// properties outside groups by their own name, with their TYPE as written.
+TEST(VCardReaderFields, CategoriesAndExtensionsOfEachCard) {
+    const QByteArray data =
+        card("categories:a,b\\,c\r\nitem1.CATEGORIES;CHARSET=UTF-8:d\r\nN:One;;;;\r\n"
+             "X-FOO;TYPE=\"dog, cat\";TYPE=home:v\\,w\r\nx-bar;CHARSET=UTF-8:plain\r\nX-G.TEL:1\r\n"
+             "item2.X-GROUPED:no\r\nX-ABUID:no\r\nX-ABDATE:2000-01-02\r\nX-AIM:handle\r\n"
+             "X-ABLabel:no\r\nX-EMPTY:\r\nX-QP;ENCODING=QUOTED-PRINTABLE:=C3=A9\r\n") +
+        "\xEF\xBB\xBF" + card("N:Two;;;;\r\nCATEGORIES:e\r\n");
+    VCardReadDetails details;
+    const QList<CNContact> contacts = CNContactVCardSerialization::contactsWithData(data, nullptr, &details);
+    ASSERT_EQ(contacts.size(), 2);
+    ASSERT_EQ(details.extras.size(), 2);
+    EXPECT_EQ(details.extras[0].categories, QStringList({"a", "b,c", "d"}));
+    EXPECT_EQ(details.extras[1].categories, QStringList({"e"}));
+    EXPECT_EQ(contacts[0].phoneNumbers.size(), 1); // X-G is a group, not an extension
+    std::vector<std::string> extensions;
+    for (const VCardExtension &x : details.extras[0].extensions)
+        extensions.push_back((x.name + u'|' + (x.label ? *x.label : QStringLiteral("(none)")) + u'|' + x.value)
+                                 .toStdString());
+    EXPECT_EQ(extensions, (std::vector<std::string>{"FOO|dog, cat,home|v,w", "bar|(none)|plain",
+                                                    "EMPTY|(none)|", "QP|(none)|\u00e9"}));
+}
+
+TEST(VCardReaderFields, CardsNestedTooDeeplyAreLeftOutAndCounted) {
+    const QByteArray deep = "BEGIN:VCARD\nN:Outer;;;;\n" + QByteArray("BEGIN:VCARD\n").repeated(10) +
+                            "N:Deepest;;;;\n" + QByteArray("END:VCARD\n").repeated(10) + "TEL:1\nEND:VCARD\n";
+    VCardReadDetails details;
+    const QList<CNContact> contacts = CNContactVCardSerialization::contactsWithData(deep, nullptr, &details);
+    ASSERT_EQ(contacts.size(), CNContactVCardSerialization::maximumNesting);
+    EXPECT_EQ(contacts.last().familyName, "Outer");
+    EXPECT_EQ(contacts.last().phoneNumbers.size(), 1);
+    EXPECT_EQ(details.nestedCardsLeftOut, 11 - CNContactVCardSerialization::maximumNesting);
+    EXPECT_EQ(details.extras.size(), contacts.size());
 }
 
 TEST(VCardReaderFields, NestedCardsAreReadEachOnTheirOwn) {
