@@ -122,8 +122,8 @@ public:
                      const std::optional<QList<CustomItemDefinition>> &customItems = std::nullopt) const;
     // The PHOTO lines of an image, JPEG in folded Base64; empty when no JPEG can be made.
     static QString encodeVCardPhoto(const QImage &image);
-    // The same for stored image data: JPEG bytes are written as they are, anything else
-    // is converted.
+    // The same for stored image data: JPEG bytes are written as they are, other pictures
+    // are converted; data that cannot be decoded (or is too large to) is written as it is.
     static QString encodeVCardPhoto(const QByteArray &imageData);
     static QByteArray jpegDataFromImage(const QImage &image);
 

@@ -250,15 +250,23 @@ private:
     GroupValues groupCountryCodes_;
 };
 
+// Only an encoded value can hold a raw line break; vCard has one kind, the line feed,
+// and writes no other back.
+QString withLineFeeds(QString text) {
+    if (text.contains(QLatin1Char('\r')))
+        text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
 QString CardBuilder::rawText(const ContentLine &line) const {
     const QByteArrayView charset = line.parameter("CHARSET");
     if (line.isQuotedPrintable())
-        return VCardSyntax::decodeText(VCardSyntax::decodeQuotedPrintable(line.value), charset);
+        return withLineFeeds(VCardSyntax::decodeText(VCardSyntax::decodeQuotedPrintable(line.value), charset));
     if (line.isBase64()) {
         bool ok = false;
         const QByteArray bytes = VCardSyntax::decodeBase64(line.value, &ok);
         if (ok)
-            return VCardSyntax::decodeText(bytes, charset);
+            return withLineFeeds(VCardSyntax::decodeText(bytes, charset));
     }
     return VCardSyntax::decodeText(line.value, charset);
 }
@@ -339,8 +347,8 @@ void CardBuilder::applySocialProfile(const ContentLine &line) {
             profile.service = QString::fromUtf8(type);
             break;
         }
-    profile.username = VCardSyntax::decodeText(line.parameter("X-USER"), {});
-    profile.userIdentifier = VCardSyntax::decodeText(line.parameter("X-USERID"), {});
+    profile.username = VCardSyntax::decodeText(line.parameterText("X-USER"), {});
+    profile.userIdentifier = VCardSyntax::decodeText(line.parameterText("X-USERID"), {});
     const QString value = text(line).trimmed();
     if (value.startsWith(QLatin1String("x-apple:"), Qt::CaseInsensitive)) {
         if (profile.username.isEmpty())
@@ -359,18 +367,29 @@ void CardBuilder::applySocialProfile(const ContentLine &line) {
     remember(line, Field::Social, contact_.socialProfiles.size() - 1);
 }
 
+// The extensions this reader takes as fields (or passes over), without "X-": an item
+// of such a name would come back as the field after an export.
+bool isFieldExtension(const QString &name) {
+    static const QStringList fields = [] {
+        QStringList names = CNVCardReservedExtensionNames();
+        names << QStringLiteral("ABDATE") << QStringLiteral("ABRELATEDNAMES") << QStringLiteral("MAIDENNAME")
+              << QStringLiteral("ABLABEL") << QStringLiteral("ABADR") << QStringLiteral("GTALK")
+              << QStringLiteral("GOOGLE-TALK");
+        return names;
+    }();
+    return fields.contains(name, Qt::CaseInsensitive);
+}
+
 // An X- property that no field takes is the card's extension (a custom item to the
 // model). One in a group belongs to the group's property, as X-ABLabel does.
 void CardBuilder::applyExtension(const ContentLine &line) {
     if (!line.group.isEmpty() || line.name.size() < 2 || (line.name[0] != 'X' && line.name[0] != 'x') ||
         line.name[1] != '-')
         return;
-    const QByteArrayView name = line.name.sliced(2);
-    for (const QByteArrayView kept : {QByteArrayView("ABUID"), QByteArrayView("ABLABEL"), QByteArrayView("ABADR")})
-        if (equalsIgnoringCase(name, kept))
-            return;
     VCardExtension extension;
-    extension.name = QString::fromUtf8(name);
+    extension.name = QString::fromUtf8(line.name.sliced(2));
+    if (isFieldExtension(extension.name))
+        return;
     if (line.hasParameter("TYPE"))
         extension.label = VCardSyntax::decodeText(line.parameterText("TYPE"), {});
     extension.value = text(line);
@@ -476,7 +495,7 @@ void CardBuilder::apply(const ContentLine &line) {
         const QString username = colon >= 0 ? value.sliced(colon + 1) : value;
         if (username.isEmpty())
             return;
-        QString service = VCardSyntax::decodeText(line.parameter("X-SERVICE-TYPE"), {});
+        QString service = VCardSyntax::decodeText(line.parameterText("X-SERVICE-TYPE"), {});
         if (const QString known = serviceFromName(service.toUtf8()); !known.isEmpty())
             service = known;
         if (service.isEmpty() && colon >= 0)

@@ -78,7 +78,10 @@ QByteArray ContentLine::parameterText(QByteArrayView upperCaseName) const {
         if (!first)
             text += ',';
         first = false;
-        text += unquoted(p.value);
+        // A double quote is no part of a parameter value: a stray one is dropped too.
+        for (const char c : unquoted(p.value))
+            if (c != '"')
+                text += c;
     }
     return text;
 }

@@ -28,8 +28,8 @@ struct ContentLine {
     // The first value of the parameter, unquoted; empty when absent.
     QByteArrayView parameter(QByteArrayView upperCaseName) const;
     bool hasParameter(QByteArrayView upperCaseName) const;
-    // The values of every parameter of that name as written, each unquoted, joined by
-    // commas (TYPE="dog, cat" gives "dog, cat").
+    // The values of every parameter of that name as written, without double quotes,
+    // joined by commas (TYPE="dog, cat" gives "dog, cat").
     QByteArray parameterText(QByteArrayView upperCaseName) const;
     // Every value of every parameter of that name (comma lists split, quotes removed),
     // in upper case unless asked otherwise. For "TYPE" this gathers 2.1 bare words,

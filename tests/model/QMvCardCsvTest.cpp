@@ -352,3 +352,32 @@ INSTANTIATE_TEST_SUITE_P(
                       {"first: Only Display", "birthday: ---2-29", "email other: only@example.org"}}}));
 
 } // namespace
+
+namespace {
+
+TEST(QMvCardCsvTest, CategoriesOfAnExportBecomeGroups) {
+    const struct {
+        const char *file;
+        QStringList groups;
+    } cases[] = {{"google.csv", {"All Contacts", "Book Club", "Friends"}},
+                 {"google_labels.csv", {"All Contacts", "Work", "starred"}},
+                 {"outlook.csv", {"All Contacts", "Business", "VIP"}},
+                 {"thunderbird.csv", {"All Contacts"}}};
+    for (const auto &c : cases) {
+        const auto table = QMvCard().containersFromCSV(fixtureText(QString::fromLatin1(c.file)));
+        ASSERT_EQ(table->size(), 1);
+        const ContainerRecord &container = table->first();
+        EXPECT_EQ(container.name, QStringLiteral("vCard"));
+        QStringList names;
+        for (const SharedGroup &group : container.groups)
+            names.append(group->name);
+        EXPECT_EQ(names.join(u'|').toStdString(), c.groups.join(u'|').toStdString()) << c.file;
+        const ContactTable &all = *QMvCard::contactsInContainer(container);
+        for (qsizetype g = 1; g < container.groups.size(); ++g) {
+            ASSERT_EQ(container.groups[g]->contactTable->size(), 1);
+            EXPECT_EQ(container.groups[g]->contactTable->first().person, all.first().person);
+        }
+    }
+}
+
+} // namespace

@@ -1,6 +1,7 @@
 #include "tests/model/PersonTestSupport.h"
 
 #include "model/QMvCard.h"
+#include "platform/contacts/CNContactVCardSerialization.h"
 #include "tests/model/QMvCardTestSupport.h"
 
 #include <QStringDecoder>
@@ -448,6 +449,28 @@ TEST(QMvCardReadTest, AFoldInsideAUtf8CharacterDecodesInUtf8AndAutomatically) {
     }
     // Bytes that no unfolding makes UTF-8 still fail.
     EXPECT_FALSE(TextEncoding::decode(folded + "NOTE:\xCE\r\n \x41\r\n", TextEncoding::UTF8).ok);
+}
+
+} // namespace
+
+namespace {
+
+TEST(QMvCardReadTest, WhatReadingLeavesOutIsCounted) {
+    const QString deep = QStringLiteral("BEGIN:VCARD\r\n").repeated(12) + QStringLiteral("END:VCARD\r\n").repeated(12);
+    const QString text = QStringLiteral("BEGIN:VCARD\r\nTEL:1\r\n") +
+                         card(QStringLiteral("One"), QStringLiteral("X-EMPTY:\r\nX-Note:shadows a field\r\nX-OK:1\r\n")) +
+                         deep;
+    VCardLeftOut leftOut;
+    const auto table = QMvCard().containersFromVCards(text, nullptr, {}, &leftOut);
+    EXPECT_EQ(leftOut.cards, 1);
+    EXPECT_EQ(leftOut.nestedCards, 12 - CNContactVCardSerialization::maximumNesting);
+    EXPECT_EQ(leftOut.customItems, 2);
+    EXPECT_EQ(leftOut.photos, 0);
+    EXPECT_FALSE(leftOut.isEmpty());
+    EXPECT_EQ(allContacts(table).first().person->customIdentifiers(), QStringList({"OK"}));
+
+    QMvCard().containersFromVCards(card(QStringLiteral("Fine")), nullptr, {}, &leftOut);
+    EXPECT_TRUE(leftOut.isEmpty());
 }
 
 } // namespace
