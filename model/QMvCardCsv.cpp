@@ -557,6 +557,13 @@ std::optional<CsvColumn> numberedColumn(const QString &heading) {
     if (!match.hasMatch())
         return std::nullopt;
     const QString kind = match.captured(1).toLower();
+    static const QStringList kinds = {
+        QStringLiteral("e-mail"),       QStringLiteral("phone"),        QStringLiteral("address"),
+        QStringLiteral("website"),      QStringLiteral("organization"), QStringLiteral("relation"),
+        QStringLiteral("event"),        QStringLiteral("im"),           QStringLiteral("custom field"),
+        QStringLiteral("external id"),  QStringLiteral("calendar link"), QStringLiteral("jot")};
+    if (!kinds.contains(kind))
+        return std::nullopt;
     const QString part = match.captured(3).toLower();
     CsvColumn column(heading, unknownKey);
     column.foreign = true;

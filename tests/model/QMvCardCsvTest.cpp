@@ -126,6 +126,23 @@ TEST(QMvCardCsvTest, HeadingsAreDetectedByTheirWords) {
     EXPECT_EQ(QMvCard::detectLabel(QStringLiteral("Mobile Phone")), QStringLiteral("mobile"));
     EXPECT_EQ(QMvCard::detectLabel(QStringLiteral("Pager")), QStringLiteral("other"));
     EXPECT_EQ(QMvCard::detectAddressType(QStringLiteral("Home Street 2")), FieldId::Street);
+
+    // Exporters' headings are looked up first; ours, and any other, keep the word test.
+    for (const char *heading : {"Home Phone", "Company", "Title", "Company Name", "Phone (Home)", "Note 1 - Text"})
+        EXPECT_FALSE(QMvCard::foreignColumn(QString::fromLatin1(heading))) << heading;
+    const auto given = QMvCard::foreignColumn(QStringLiteral("given name"));
+    ASSERT_TRUE(given);
+    EXPECT_EQ(given->type, FieldId::FirstName);
+    const auto fax = QMvCard::foreignColumn(QStringLiteral("Business Fax"));
+    ASSERT_TRUE(fax);
+    EXPECT_EQ(fax->type, FieldId::Phone);
+    EXPECT_EQ(fax->label, QStringLiteral("work fax"));
+    const auto slotLabel = QMvCard::foreignColumn(QStringLiteral("E-mail 3 - Label"));
+    ASSERT_TRUE(slotLabel);
+    EXPECT_TRUE(slotLabel->slotLabel);
+    EXPECT_EQ(slotLabel->slot, QMvCard::foreignColumn(QStringLiteral("E-mail 3 - Value"))->slot);
+    for (const char *ignored : {"Yomi Name", "Relation 1 - Value", "Organization 2 - Name", "Assistant's Name"})
+        EXPECT_EQ(QMvCard::foreignColumn(QString::fromLatin1(ignored))->type, QStringLiteral("Unknown")) << ignored;
 }
 
 // Our CSV read back gives the same fields; Python's csv module reads the same cells.
