@@ -32,7 +32,8 @@ inline QString difference(const ContainerRecord &before, const ContainerRecord &
     for (qsizetype g = 0; g < before.groups.size(); ++g) {
         if (after.groups[g]->name != before.groups[g]->name ||
             after.groups[g]->contactTable->size() != before.groups[g]->contactTable->size())
-            return QStringLiteral("group \"%1\" became \"%2\"").arg(before.groups[g]->name, after.groups[g]->name);
+            return QStringLiteral("group \"%1\" became \"%2\"")
+                .arg(before.groups[g]->name, after.groups[g]->name);
     }
     const ContactTable &first = *QMvCard::contactsInContainer(before);
     const ContactTable &second = *QMvCard::contactsInContainer(after);

@@ -72,7 +72,7 @@ std::unique_ptr<QMPerson> QMPerson::initWithVCardData(const QByteArray &data) {
 }
 
 std::vector<std::unique_ptr<QMPerson>> QMPerson::personsWithVCardData(const QByteArray &data,
-                                                                       VCardReadDetails *details) {
+                                                                      VCardReadDetails *details) {
     std::vector<std::unique_ptr<QMPerson>> persons;
     for (const CNContact &contact : CNContactVCardSerialization::contactsWithData(data, nullptr, details)) {
         auto person = std::make_unique<QMPerson>(contact);

@@ -58,10 +58,10 @@ struct CsvContactValues {
     LabeledValueList socialProfiles;
     std::optional<BirthdayRecord> birthday;
     std::optional<int> birthYear, birthMonth, birthDay; // a birthday in three columns
-    QList<std::pair<QString, QString>> texts; // single-text fields, by field identifier
+    QList<std::pair<QString, QString>> texts;           // single-text fields, by field identifier
     QStringList categories;
-    QHash<QString, QString> slotLabels;       // label of a numbered slot
-    QHash<QString, qsizetype> slotAddresses;  // position in `addresses` of a numbered address
+    QHash<QString, QString> slotLabels;      // label of a numbered slot
+    QHash<QString, qsizetype> slotAddresses; // position in `addresses` of a numbered address
 };
 
 // What reading a vCard text left out, so that the user can be told once.

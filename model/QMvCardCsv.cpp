@@ -557,30 +557,31 @@ std::optional<CsvColumn> numberedColumn(const QString &heading) {
     if (!match.hasMatch())
         return std::nullopt;
     const QString kind = match.captured(1).toLower();
-    static const QStringList kinds = {
-        QStringLiteral("e-mail"),       QStringLiteral("phone"),        QStringLiteral("address"),
-        QStringLiteral("website"),      QStringLiteral("organization"), QStringLiteral("relation"),
-        QStringLiteral("event"),        QStringLiteral("im"),           QStringLiteral("custom field"),
-        QStringLiteral("external id"),  QStringLiteral("calendar link"), QStringLiteral("jot")};
+    static const QStringList kinds = {QStringLiteral("e-mail"),        QStringLiteral("phone"),
+                                      QStringLiteral("address"),       QStringLiteral("website"),
+                                      QStringLiteral("organization"),  QStringLiteral("relation"),
+                                      QStringLiteral("event"),         QStringLiteral("im"),
+                                      QStringLiteral("custom field"),  QStringLiteral("external id"),
+                                      QStringLiteral("calendar link"), QStringLiteral("jot")};
     if (!kinds.contains(kind))
         return std::nullopt;
     const QString part = match.captured(3).toLower();
     CsvColumn column(heading, unknownKey);
     column.foreign = true;
     column.slot = kind + u'#' + match.captured(2);
-    static const QHash<QString, QString> lists = {
-        {QStringLiteral("e-mail"), FieldId::Email},
-        {QStringLiteral("phone"), FieldId::Phone},
-        {QStringLiteral("website"), FieldId::URL},
-        {QStringLiteral("address"), FieldId::Address}};
+    static const QHash<QString, QString> lists = {{QStringLiteral("e-mail"), FieldId::Email},
+                                                  {QStringLiteral("phone"), FieldId::Phone},
+                                                  {QStringLiteral("website"), FieldId::URL},
+                                                  {QStringLiteral("address"), FieldId::Address}};
     static const QHash<QString, QString> addressParts = {
-        {QStringLiteral("street"), FieldId::Street},       {QStringLiteral("city"), FieldId::City},
-        {QStringLiteral("po box"), streetLine},            {QStringLiteral("extended address"), streetLine},
-        {QStringLiteral("region"), FieldId::State},        {QStringLiteral("postal code"), FieldId::ZIP},
+        {QStringLiteral("street"), FieldId::Street},  {QStringLiteral("city"), FieldId::City},
+        {QStringLiteral("po box"), streetLine},       {QStringLiteral("extended address"), streetLine},
+        {QStringLiteral("region"), FieldId::State},   {QStringLiteral("postal code"), FieldId::ZIP},
         {QStringLiteral("country"), FieldId::Country}};
-    static const QHash<QString, QString> organizationParts = {{QStringLiteral("name"), FieldId::Company},
-                                                              {QStringLiteral("title"), FieldId::JobTitle},
-                                                              {QStringLiteral("department"), FieldId::Department}};
+    static const QHash<QString, QString> organizationParts = {
+        {QStringLiteral("name"), FieldId::Company},
+        {QStringLiteral("title"), FieldId::JobTitle},
+        {QStringLiteral("department"), FieldId::Department}};
     const QString list = lists.value(kind);
     if (!list.isEmpty() && (part == u"type" || part == u"label")) {
         column.type = list;
@@ -647,7 +648,8 @@ void addForeignCell(CsvContactValues &contact, const QString &value, const CsvCo
         contact.slotLabels.insert(column.slot, labelFromExport(value));
         return;
     }
-    const QString label = column.label.isEmpty() ? contact.slotLabels.value(column.slot, other) : column.label;
+    const QString label =
+        column.label.isEmpty() ? contact.slotLabels.value(column.slot, other) : column.label;
     if (type == FieldId::Phone || type == FieldId::Email || type == FieldId::URL) {
         for (const QString &one : exportValues(value))
             appendValue(listOf(contact, type), label, one);
@@ -672,7 +674,8 @@ void addForeignCell(CsvContactValues &contact, const QString &value, const CsvCo
         *name.part(type) = value;
     } else if (type == FieldId::PhoneticFirstName || type == FieldId::PhoneticMiddleName ||
                type == FieldId::PhoneticLastName) {
-        PhoneticNameRecord &phonetic = contact.phoneticName ? *contact.phoneticName : contact.phoneticName.emplace();
+        PhoneticNameRecord &phonetic =
+            contact.phoneticName ? *contact.phoneticName : contact.phoneticName.emplace();
         *phonetic.part(type) = value;
     } else if (type == categoriesKey) {
         for (QString category : value.split(column.label, Qt::SkipEmptyParts)) {
@@ -686,7 +689,7 @@ void addForeignCell(CsvContactValues &contact, const QString &value, const CsvCo
     } else if (type == birthYear || type == birthMonth || type == birthDay) {
         bool ok = false;
         const int number = value.trimmed().toInt(&ok);
-        std::optional<int> &target = type == birthYear  ? contact.birthYear
+        std::optional<int> &target = type == birthYear    ? contact.birthYear
                                      : type == birthMonth ? contact.birthMonth
                                                           : contact.birthDay;
         if (ok)
@@ -812,8 +815,8 @@ QList<std::pair<ContactEntry, QStringList>> QMvCard::csvContacts(const QString &
         }
         settleName(values);
         if (values.birthMonth && values.birthDay) {
-            const DateComponents date(values.birthYear.value_or(DateComponents::Undefined), *values.birthMonth,
-                                      *values.birthDay);
+            const DateComponents date(values.birthYear.value_or(DateComponents::Undefined),
+                                      *values.birthMonth, *values.birthDay);
             if (date.isValidDate())
                 values.birthday.emplace().value = date;
         }
@@ -824,8 +827,10 @@ QList<std::pair<ContactEntry, QStringList>> QMvCard::csvContacts(const QString &
         if (values.phoneticName)
             person->setValue(*values.phoneticName, FieldId::PhoneticName);
         const std::pair<const LabeledValueList &, const QString &> lists[] = {
-            {values.emails, FieldId::Email},      {values.socialProfiles, FieldId::SocialNetwork},
-            {values.urls, FieldId::URL},          {values.phones, FieldId::Phone},
+            {values.emails, FieldId::Email},
+            {values.socialProfiles, FieldId::SocialNetwork},
+            {values.urls, FieldId::URL},
+            {values.phones, FieldId::Phone},
             {values.addresses, FieldId::Address}};
         for (const auto &[list, identifier] : lists)
             if (!list.isEmpty())

@@ -3,7 +3,7 @@
 #include "platform/contacts/VCardMapping.h"
 
 QList<CNContact> CNContactVCardSerialization::contactsWithData(const QByteArray &data, QString *error,
-                                                              VCardReadDetails *details) {
+                                                               VCardReadDetails *details) {
     return VCardReader::read(data, error, details);
 }
 

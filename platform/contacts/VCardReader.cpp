@@ -254,14 +254,16 @@ private:
 // and writes no other back.
 QString withLineFeeds(QString text) {
     if (text.contains(QLatin1Char('\r')))
-        text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        text.replace(QLatin1String("\r\n"), QLatin1String("\n"))
+            .replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return text;
 }
 
 QString CardBuilder::rawText(const ContentLine &line) const {
     const QByteArrayView charset = line.parameter("CHARSET");
     if (line.isQuotedPrintable())
-        return withLineFeeds(VCardSyntax::decodeText(VCardSyntax::decodeQuotedPrintable(line.value), charset));
+        return withLineFeeds(
+            VCardSyntax::decodeText(VCardSyntax::decodeQuotedPrintable(line.value), charset));
     if (line.isBase64()) {
         bool ok = false;
         const QByteArray bytes = VCardSyntax::decodeBase64(line.value, &ok);

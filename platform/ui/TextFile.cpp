@@ -35,10 +35,12 @@ std::optional<QByteArray> readRegularFile(const QString &path, PlatformError *er
                  L("The file “%1” couldn’t be opened because there is no such file.").arg(name));
         else if (problem == EACCES || problem == EPERM)
             fail(error, NoPermissionError,
-                 L("The file “%1” couldn’t be opened because you don’t have permission to view it.").arg(name));
+                 L("The file “%1” couldn’t be opened because you don’t have permission to view it.")
+                     .arg(name));
         else if (problem == ELOOP)
             fail(error, ReadUnknownError,
-                 L("The file “%1” couldn’t be opened because it is a link that leads back to itself.").arg(name));
+                 L("The file “%1” couldn’t be opened because it is a link that leads back to itself.")
+                     .arg(name));
         else
             fail(error, ReadUnknownError, L("The file “%1” couldn’t be opened.").arg(name));
         return std::nullopt;
@@ -56,8 +58,7 @@ std::optional<QByteArray> readRegularFile(const QString &path, PlatformError *er
         return std::nullopt;
     }
     if (status.st_size > maximumFileSize) {
-        fail(error, TooLargeError,
-             L("The file “%1” couldn’t be opened because it is too large.").arg(name));
+        fail(error, TooLargeError, L("The file “%1” couldn’t be opened because it is too large.").arg(name));
         return std::nullopt;
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);

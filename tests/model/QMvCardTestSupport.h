@@ -12,12 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
-inline void PrintTo(const QString &text, std::ostream *out) {
-    *out << '"' << text.toStdString() << '"';
-}
-
 // Bytes that carry the JPEG signature, which is all the writer looks at.
 inline QByteArray fakeJpeg(int size) {
     QByteArray bytes("\xFF\xD8\xFF\xE0");
@@ -35,7 +29,8 @@ inline QString vCardText(const QString &family, const QString &extra = {}) {
 // or doubled a value): its name and its text.
 inline QList<std::pair<QString, QString>> sharedVCardFiles(bool hazards = false) {
     QList<std::pair<QString, QString>> files;
-    QDirIterator paths(QStringLiteral(TESSARIN_VCARD_TESTDATA) + (hazards ? QStringLiteral("/../hazards") : QString()),
+    QDirIterator paths(QStringLiteral(TESSARIN_VCARD_TESTDATA) +
+                           (hazards ? QStringLiteral("/../hazards") : QString()),
                        {QStringLiteral("*.vcf")}, QDir::Files, QDirIterator::Subdirectories);
     while (paths.hasNext()) {
         const QString path = paths.next();

@@ -155,8 +155,9 @@ TEST(QMvCardWriteTest, StoredJpegBytesAreKeptAndOtherImagesBecomeJpeg) {
               QStringLiteral("PHOTO;ENCODING=b:bm90IGFuIGltYWdl\r\n"));
     const QByteArray brokenPng = png.left(40);
     EXPECT_EQ(QMvCard::encodeVCardPhoto(brokenPng),
-              QStringLiteral("PHOTO;ENCODING=b;TYPE=PNG:") + QString::fromLatin1(brokenPng.toBase64().left(49)) +
-                  QStringLiteral("\r\n ") + QString::fromLatin1(brokenPng.toBase64().mid(49)) + QStringLiteral("\r\n"));
+              QStringLiteral("PHOTO;ENCODING=b;TYPE=PNG:") +
+                  QString::fromLatin1(brokenPng.toBase64().left(49)) + QStringLiteral("\r\n ") +
+                  QString::fromLatin1(brokenPng.toBase64().mid(49)) + QStringLiteral("\r\n"));
     EXPECT_TRUE(QMvCard::encodeVCardPhoto(QImage()).isEmpty());
 }
 
@@ -214,17 +215,19 @@ TEST(QMvCardWriteTest, RoundTripKeepsContactsGroupsAndCustomItems) {
         if (file.open(QIODevice::ReadOnly))
             files.append({file.fileName(), QString::fromUtf8(file.readAll())});
     }
-    files.append({QStringLiteral("own lines"),
-                  vCardText(QStringLiteral("Own"),
-                            QStringLiteral("NOTE:multi\\nline\\\\ note\r\nCATEGORIES:x\\,y,z\r\nX-FOO;type=Home:1\r\n"
-                                           "X-FOO:plain\r\nX-BAR:a\\nb\r\nPHOTO;ENCODING=b;TYPE=JPEG:") +
-                                QString::fromLatin1(fakeJpeg(30).toBase64()) + QStringLiteral("\r\n"))});
+    files.append(
+        {QStringLiteral("own lines"),
+         vCardText(QStringLiteral("Own"),
+                   QStringLiteral("NOTE:multi\\nline\\\\ note\r\nCATEGORIES:x\\,y,z\r\nX-FOO;type=Home:1\r\n"
+                                  "X-FOO:plain\r\nX-BAR:a\\nb\r\nPHOTO;ENCODING=b;TYPE=JPEG:") +
+                       QString::fromLatin1(fakeJpeg(30).toBase64()) + QStringLiteral("\r\n"))});
     ASSERT_GE(files.size(), 75);
     for (const auto &[name, text] : std::as_const(files)) {
         const VCardRoundTrip::Trip trip = VCardRoundTrip::travel(text);
         EXPECT_FALSE(QMvCard::contactsInContainer(trip.first->first())->isEmpty()) << name.toStdString();
         EXPECT_EQ(VCardRoundTrip::difference(trip.first->first(), trip.second->first()).toStdString(), "")
-            << name.toStdString() << "\n" << trip.exported.toStdString();
+            << name.toStdString() << "\n"
+            << trip.exported.toStdString();
     }
 }
 
