@@ -275,7 +275,7 @@ void WindowController::exportToVCard(QObject *) {
     const ContainerRecord *container =
         shown ? mainViewController_->containerWithIdentifier(shown->containerIdentifier) : nullptr;
     auto snapshot = std::make_shared<const ExportSnapshot>(takeExportSnapshot(
-        target->contacts, container, customItems_.value_or(QList<CustomItemDefinition>())));
+        target->contacts, container, mainViewController_->customItems()));
 
     ProgressAlert *alert = progressAlert();
     // Not localized: the format names a file.

@@ -200,10 +200,10 @@ QList<int> ImportPanelController::tableView(QTableView *table, const QList<int> 
         contactInfoController_->view()->hide();
         return proposedSelection;
     }
-    // Set before the contact, so the preview is built with them.
-    contactInfoController_->setSelectedLabels({QStringLiteral("All")});
-    contactInfoController_->setEditState(false);
-    contactInfoController_->setFindString(QString());
+    // Set before the contact, so the preview is built with them: the preview's own state,
+    // locked and without find marks.
+    contactInfoController_->windowState()->setEditState(false);
+    contactInfoController_->windowState()->setFindString(QString());
     contactInfoController_->setDelegate(nullptr);
     contactInfoController_->setContact(&nameTable_[first]);
     contactInfoController_->view()->show();

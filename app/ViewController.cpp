@@ -1,6 +1,5 @@
 #include "app/ViewController.h"
 
-#include "app/WindowController.h"
 #include "model/ViewTypes.h"
 #include "platform/core/Localization.h"
 #include "platform/core/Log.h"
@@ -10,6 +9,7 @@
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/FontManager.h"
 #include "platform/ui/Menu.h"
+#include "platform/ui/Window.h"
 
 #include <QFontDatabase>
 #include <QFrame>
@@ -23,10 +23,6 @@ namespace tessarin {
 
 namespace {
 
-const QString AllLabels = QStringLiteral("All");
-const QString DefaultViewType = QStringLiteral("Email");
-const QString SystemFontName = QStringLiteral(".AppleSystemUIFont");
-
 // The fields whose values a sort by their column reorders inside each contact.
 const QStringList &reorderedIdentifiers() {
     static const QStringList identifiers = {
@@ -38,12 +34,21 @@ const QStringList &reorderedIdentifiers() {
 } // namespace
 
 ViewController::ViewController(QObject *parent)
-    : ::ViewController(parent) {
+    : ::ViewController(parent)
+    , settings_(SharedSettings::shared())
+    , windowState_(new WindowState(this)) {
     // The window's structure: a split view of the group list, the table and the detail panel.
     splitViewController_ = new SplitViewController(Qt::Horizontal, this);
     groupViewController_ = new GroupViewController(this);
     contactsViewController_ = new ContactsViewController(this);
     contactInfoController_ = new ContactInfoController(this);
+    // The separator and the refresh come before anything else observing the edit state.
+    connect(windowState_, &WindowState::editStateChanged, this, &ViewController::editStateDidChange);
+    groupViewController_->setWindowState(windowState_);
+    contactsViewController_->setWindowState(windowState_);
+    contactsViewController_->setSettings(settings_);
+    contactInfoController_->setWindowState(windowState_);
+    contactInfoController_->setSettings(settings_);
     splitViewController_->addSplitViewItem(groupViewController_);
     splitViewController_->addSplitViewItem(contactsViewController_);
     splitViewController_->addSplitViewItem(contactInfoController_);
@@ -70,10 +75,6 @@ QWidget *ViewController::loadView() {
     return view;
 }
 
-WindowController *ViewController::mainWindowController() const {
-    return qobject_cast<WindowController *>(windowController());
-}
-
 QRect ViewController::groupViewFrame() const {
     SplitViewItem *item = splitViewController_->splitViewItems().value(0);
     if (!item || item->isCollapsed() || !groupViewController_->isViewLoaded())
@@ -85,38 +86,20 @@ QRect ViewController::groupViewFrame() const {
 
 void ViewController::viewDidLoad() {
     newWindow_ = false;
-    UserDefaults &defaults = UserDefaults::standard();
     if (Application::shared().shouldOfferPreferencesReset()) {
         Alert alert;
         alert.informativeText = L("Would you like to restore default preferences?");
         alert.addButtonWithTitle(L("OK"));
         alert.addButtonWithTitle(L("Cancel"));
         if (alert.runModal() == AlertFirstButtonReturn) {
-            defaults.resetAll();
+            UserDefaults::standard().resetAll();
+            // The settings store their first-launch values again, and every window follows.
+            settings_->reload();
             newWindow_ = true;
         }
     }
-
-    const QVariant labels = defaults.object(SelectedLabelsKey);
-    if (labels.isValid()) {
-        selectedLabels_ = labels.toStringList();
-    } else {
-        selectedLabels_ = {AllLabels};
-        defaults.setObject(selectedLabels_, SelectedLabelsKey);
-    }
-    if (defaults.dictionaryForKey(ViewTypeDictKey).isEmpty()) {
-        viewTypeDict_ = ViewTypes::aViewTypeDict();
-        defaults.setObject(viewTypeDict_, ViewTypeDictKey);
-    }
-    const QVariant viewType = defaults.object(SelectedViewTypeKey);
-    if (viewType.isValid()) {
-        selectedViewType_ = viewType.toString();
-    } else {
-        selectedViewType_ = DefaultViewType;
-        defaults.setObject(selectedViewType_, SelectedViewTypeKey);
-    }
     setEditState(true);
-    readDocumentFont();
+    windowState_->readDocumentFont(documentName_);
 }
 
 void ViewController::viewWillAppear() {
@@ -131,7 +114,7 @@ void ViewController::viewWillAppear() {
     items[2]->setMinimumThickness(300);
 
     FontManager &fonts = FontManager::shared();
-    fonts.setSelectedFont(selectedFont_, false);
+    fonts.setSelectedFont(selectedFont(), false);
     changeFont(&fonts);
     fonts.setTarget(this);
 
@@ -139,28 +122,23 @@ void ViewController::viewWillAppear() {
         groupViewController_->setContainerTable(containerTable_);
         groupViewController_->setSelectedGroupDict(selectedGroupDict_);
     }
-    groupViewController_->setEditState(true);
     groupViewController_->setDelegate(this);
-    contactsViewController_->setSelectedLabels(selectedLabels_);
     contactsViewController_->setDelegate(this);
     contactInfoController_->setDelegate(this);
-    contactInfoController_->setSelectedLabels(selectedLabels_);
 
-    WindowController *windowController = mainWindowController();
     if (contactTable_) {
         contactsViewController_->setContactTable(contactTable_);
         if (!contactTable_->isEmpty())
             contactInfoController_->setContact(&contactTable_->first());
-        if (windowController)
-            windowController->showGroupView(false);
+        emit groupViewShouldShow(false);
         groupViewController_->updateTable();
         contactsViewController_->tableView()->setFocus();
-    } else if (windowController) {
-        windowController->showGroupView(false);
+    } else {
+        emit groupViewShouldShow(false);
     }
 
-    if (windowController)
-        windowController->setWindowFrameAutosaveName(documentName_.isEmpty() ? UnnamedDocument
+    if (::WindowController *windowController = this->windowController())
+        windowController->setWindowFrameAutosaveName(documentName_.isEmpty() ? WindowState::UnnamedDocument
                                                                              : documentName_);
 
     // The detail pane starts collapsed, as the visibility flag says.
@@ -168,7 +146,7 @@ void ViewController::viewWillAppear() {
     items[2]->setCollapsed(true, false);
     // Either way the table's rows are built once: the edit state's refresh builds them.
     if (!newWindow_) {
-        setEditState(UserDefaults::standard().boolForKey(LastEditStateKey));
+        setEditState(WindowState::storedEditState());
     } else {
         applyDefaultFrame(100);
         contactsViewController_->updateTable();
@@ -176,9 +154,7 @@ void ViewController::viewWillAppear() {
 }
 
 void ViewController::viewWillDisappear() {
-    UserDefaults &defaults = UserDefaults::standard();
-    defaults.setObject(selectedFont_.family(), fontNameKey());
-    defaults.setObject(float(selectedFont_.pointSizeF()), fontSizeKey());
+    windowState_->storeDocumentFont(documentName_);
 }
 
 void ViewController::applyDefaultFrame(int topMargin) {
@@ -196,66 +172,26 @@ void ViewController::saveColumnWithDictionary() {
 
 // ---- Fonts
 
-QFont ViewController::systemFont() {
-    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    font.setPointSizeF(DefaultFontSize);
-    return font;
-}
-
-QString ViewController::fontNameKey() const {
-    const QString key = QStringLiteral("QMFontName");
-    if (documentName_.isEmpty() || documentName_ == UnnamedDocument)
-        return key;
-    return key + QLatin1Char(' ') + documentName_;
-}
-
-QString ViewController::fontSizeKey() const {
-    const QString key = QStringLiteral("QMFontSize");
-    if (documentName_.isEmpty() || documentName_ == UnnamedDocument)
-        return key;
-    return key + QLatin1Char(' ') + documentName_;
-}
-
 void ViewController::setDocumentName(const QString &name) {
     const bool changed = name != documentName_;
     documentName_ = name;
     if (changed && isViewLoaded())
-        readDocumentFont();
-}
-
-void ViewController::readDocumentFont() {
-    const UserDefaults &defaults = UserDefaults::standard();
-    const QString name = defaults.stringForKey(fontNameKey());
-    if (name.isEmpty() || name == SystemFontName ||
-        !QFontDatabase::families().contains(name, Qt::CaseInsensitive)) {
-        selectedFont_ = systemFont();
-        return;
-    }
-    QFont font(name);
-    font.setPointSizeF(std::max(defaults.doubleForKey(fontSizeKey()), MinimumFontSize));
-    selectedFont_ = font;
+        windowState_->readDocumentFont(documentName_);
 }
 
 void ViewController::setFont(const std::optional<QFont> &font) {
-    if (!font)
-        return;
-    selectedFont_ = *font;
-    groupViewController_->setSelectedFont(*font);
-    contactsViewController_->setSelectedFont(*font);
-    contactInfoController_->setSelectedFont(*font);
-    UserDefaults &defaults = UserDefaults::standard();
-    defaults.setObject(font->family(), DefaultFontNameKey);
-    defaults.setObject(float(font->pointSizeF()), DefaultFontSizeKey);
+    if (font)
+        windowState_->setSelectedFont(*font);
 }
 
 void ViewController::changeFont(QObject *sender) {
     auto *manager = qobject_cast<FontManager *>(sender);
-    setFont((manager ? manager : &FontManager::shared())->convertFont(selectedFont_));
+    setFont((manager ? manager : &FontManager::shared())->convertFont(selectedFont()));
 }
 
 void ViewController::revertToDefaultFont(QObject *) {
     const QFont font = systemFont();
-    if (font.family() == selectedFont_.family() && font.pointSizeF() == selectedFont_.pointSizeF())
+    if (font.family() == selectedFont().family() && font.pointSizeF() == selectedFont().pointSizeF())
         return;
     setFont(font);
 }
@@ -263,7 +199,10 @@ void ViewController::revertToDefaultFont(QObject *) {
 // ---- Edit state
 
 void ViewController::setEditState(bool editState) {
-    editState_ = editState;
+    windowState_->setEditState(editState);
+}
+
+void ViewController::editStateDidChange(bool editState) {
     if (editState)
         separatorBorderWidth_ = 2.0;
     if (redSeparator_) {
@@ -272,12 +211,6 @@ void ViewController::setEditState(bool editState) {
         redSeparator_->setStyleSheet(
             QStringLiteral("QFrame#redSeparator { background: %1; border: none; }").arg(colour));
     }
-    contactsViewController_->setEditState(editState);
-    contactInfoController_->setEditState(editState);
-    groupViewController_->setEditState(editState);
-    if (WindowController *windowController = mainWindowController();
-        windowController && windowController->editButton())
-        windowController->editButton()->setText(editState ? L("Lock") : L("Edit"));
     contactsViewController_->updateTable();
     if (contactInfoVisible_)
         contactInfoController_->updateTable();
@@ -294,9 +227,9 @@ bool ViewController::validateMenuItem(MenuItem *item) {
     if (action == QLatin1String("addGroup:"))
         return groupShown;
     if (action == QLatin1String("deleteGroup:"))
-        return groupShown && editState_ && selectedGroupDict_ && !selectedGroupDict_->top;
+        return groupShown && editState() && selectedGroupDict_ && !selectedGroupDict_->top;
     if (action == QLatin1String("deleteContacts:") || action == QLatin1String("duplicateContacts:"))
-        return editState_ && !contactsViewController_->selectedSubContacts().isEmpty();
+        return editState() && !contactsViewController_->selectedSubContacts().isEmpty();
     return true;
 }
 
@@ -312,8 +245,7 @@ void ViewController::setRepresentedObject(const QVariant &object) {
     if (!defaults.object(ShowGroupViewKey).isValid()) {
         applyDefaultFrame(100);
         defaults.setBool(true, ShowGroupViewKey);
-        if (WindowController *windowController = mainWindowController())
-            windowController->showGroupView(true);
+        emit groupViewShouldShow(true);
     }
     contactsViewController_->tableView()->setFocus();
 }
@@ -324,12 +256,6 @@ void ViewController::setDocumentEdited() {
 }
 
 // ---- Contacts table delegate
-
-FindTarget &ViewController::findTarget() {
-    if (!selectedItemAndRange_)
-        selectedItemAndRange_.emplace();
-    return *selectedItemAndRange_;
-}
 
 void ViewController::rowSelectionDidChange(const SubContactRowPtr &row) {
     if (!row)
@@ -345,9 +271,9 @@ void ViewController::rowSelectionDidChange(const SubContactRowPtr &row) {
             contactInfoController_->setContact(&shown);
         }
     }
-    if (!editState_)
+    if (!editState())
         contactInfoController_->updateWebView();
-    FindTarget &target = findTarget();
+    FindTarget target = selectedItemAndRange().value_or(FindTarget());
     const QList<SubContactRowPtr> selected = contactsViewController_->selectedSubContacts();
     const SubContactRowPtr first = selected.isEmpty() ? row : selected.first();
     target.contact = first->person;
@@ -357,6 +283,7 @@ void ViewController::rowSelectionDidChange(const SubContactRowPtr &row) {
     target.labelIndex = first->labelIndex;
     target.range = {0, 0};
     target.itemRange = {};
+    windowState_->setFindTarget(target);
 }
 
 void ViewController::sortDescriptorsDidChange(const QList<SortDescriptor> &sortDescriptors) {
@@ -389,7 +316,7 @@ void ViewController::contactDidUpdate(const ContactEntry &contact, ContactInfoCo
 }
 
 void ViewController::rowSelectionDidChange(ContactInfoController *, const InfoTableRow &row) {
-    FindTarget &target = findTarget();
+    FindTarget target = selectedItemAndRange().value_or(FindTarget());
     target.identifier = row.type;
     if (row.labelIndex && *row.labelIndex == 0 && row.label) {
         target.subIdentifier = *row.label;
@@ -400,6 +327,7 @@ void ViewController::rowSelectionDidChange(ContactInfoController *, const InfoTa
     }
     target.range = {0, 0};
     target.itemRange = {};
+    windowState_->setFindTarget(target);
 }
 
 // ---- Group list delegate

@@ -7,6 +7,8 @@
 #include "model/FindTarget.h"
 #include "model/ViewTypes.h"
 #include "platform/ui/ViewController.h"
+#include "state/SharedSettings.h"
+#include "state/WindowState.h"
 
 #include <QFont>
 #include <QPointer>
@@ -21,8 +23,6 @@ class QFrame;
 class UndoManager;
 
 namespace tessarin {
-
-class WindowController;
 
 // The contact popover and the detached contact windows that the contacts table opens.
 // The main view asks them to open, refresh and close; a window without them does nothing.
@@ -49,16 +49,7 @@ class ViewController : public ::ViewController,
                        public GroupViewControllerDelegate {
     Q_OBJECT
 public:
-    static inline const QString &SelectedLabelsKey = ViewTypes::SelectedLabelsKey;
-    static inline const QString &ViewTypeDictKey = ViewTypes::ViewTypeDictKey;
-    static inline const QString &SelectedViewTypeKey = ViewTypes::SelectedViewTypeKey;
-    static inline const QString LastEditStateKey = QStringLiteral("QM1DlastEditState");
     static inline const QString ShowGroupViewKey = QStringLiteral("QM1DshowGroupView");
-    static inline const QString DefaultFontNameKey = QStringLiteral("QM1DdefaultFontName");
-    static inline const QString DefaultFontSizeKey = QStringLiteral("QM1DdefaultFontSize");
-    static inline const QString UnnamedDocument = QStringLiteral("AddressBook");
-    static constexpr double MinimumFontSize = 7.0;
-    static constexpr double DefaultFontSize = 12.0;
 
     explicit ViewController(QObject *parent = nullptr);
     ~ViewController() override;
@@ -71,15 +62,13 @@ public:
     SharedGroup selectedGroupDict() const { return selectedGroupDict_; }
     void setSelectedGroupDict(SharedGroup group) { selectedGroupDict_ = std::move(group); }
 
-    // ---- View settings
-    QStringList selectedLabels() const { return selectedLabels_; }
-    void setSelectedLabels(const QStringList &labels) { selectedLabels_ = labels; }
-    QVariantMap viewTypeDict() const { return viewTypeDict_; }
-    void setViewTypeDict(const QVariantMap &table) { viewTypeDict_ = table; }
-    QString selectedViewType() const { return selectedViewType_; }
-    void setSelectedViewType(const QString &viewType) { selectedViewType_ = viewType; }
-    QList<CustomItemDefinition> customItems() const { return customItems_; }
-    void setCustomItems(const QList<CustomItemDefinition> &items) { customItems_ = items; }
+    // ---- The window's state and the settings shared by the windows, which the panes observe
+    WindowState *windowState() const { return windowState_; }
+    SharedSettings *settings() const { return settings_.get(); }
+    const std::shared_ptr<SharedSettings> &sharedSettings() const { return settings_; }
+    const QStringList &selectedLabels() const { return settings_->selectedLabels(); }
+    const QString &selectedViewType() const { return settings_->selectedViewType(); }
+    const QList<CustomItemDefinition> &customItems() const { return windowState_->customItemsOrEmpty(); }
     bool contactInfoVisible() const { return contactInfoVisible_; }
     void setContactInfoVisible(bool visible) { contactInfoVisible_ = visible; }
     QString documentName() const { return documentName_; }
@@ -87,8 +76,8 @@ public:
     void setDocumentName(const QString &name);
     bool newWindow() const { return newWindow_; }
     void setNewWindow(bool on) { newWindow_ = on; }
-    QString findString() const { return findString_; }
-    const std::optional<FindTarget> &selectedItemAndRange() const { return selectedItemAndRange_; }
+    const QString &findString() const { return windowState_->findString(); }
+    const std::optional<FindTarget> &selectedItemAndRange() const { return windowState_->findTarget(); }
 
     // ---- Panes
     SplitViewController *splitViewController() const { return splitViewController_; }
@@ -98,20 +87,19 @@ public:
     QFrame *redSeparator() const { return redSeparator_; }
     // The group list's frame; zero wide while its pane is collapsed.
     QRect groupViewFrame() const;
-    WindowController *mainWindowController() const;
 
     // ---- Fonts
-    QFont selectedFont() const { return selectedFont_; }
-    static QFont systemFont();
+    const QFont &selectedFont() const { return windowState_->selectedFont(); }
+    static QFont systemFont() { return WindowState::systemFont(); }
     // The per-document font keys: bare for an unnamed document and for "AddressBook".
-    QString fontNameKey() const;
-    QString fontSizeKey() const;
+    QString fontNameKey() const { return WindowState::fontNameKey(documentName_); }
+    QString fontSizeKey() const { return WindowState::fontSizeKey(documentName_); }
     void setFont(const std::optional<QFont> &font);
     void changeFont(QObject *sender);
     void revertToDefaultFont(QObject *sender);
 
     // ---- Edit state
-    bool editState() const { return editState_; }
+    bool editState() const { return windowState_->editState(); }
     void setEditState(bool editState);
 
     bool validateMenuItem(MenuItem *item) override;
@@ -193,6 +181,10 @@ public:
     ContainerRecord *containerWithIdentifier(const QString &identifier) const;
     // ==== End of edits
 
+signals:
+    // The group list's pane should show or hide, as the window controller does it.
+    void groupViewShouldShow(bool show);
+
 protected:
     QWidget *loadView() override;
 
@@ -225,25 +217,19 @@ private:
     // Shows a default-sized window at the top left of the screen's visible area.
     void applyDefaultFrame(int topMargin);
     void setDocumentEdited();
-    FindTarget &findTarget();
-    void readDocumentFont();
+    // The separator and the panes' refresh that follow a change of the edit state.
+    void editStateDidChange(bool editState);
     bool appeared_ = false;
     double separatorBorderWidth_ = 0.0;
 
+    std::shared_ptr<SharedSettings> settings_;
+    WindowState *windowState_ = nullptr;
     std::shared_ptr<ContainerTable> containerTable_;
     SharedContactTable contactTable_;
     SharedGroup selectedGroupDict_;
-    QStringList selectedLabels_;
-    QVariantMap viewTypeDict_;
-    QString selectedViewType_;
-    QList<CustomItemDefinition> customItems_;
     bool contactInfoVisible_ = false;
-    bool editState_ = true;
-    QFont selectedFont_;
     QString documentName_;
     bool newWindow_ = false;
-    QString findString_;
-    std::optional<FindTarget> selectedItemAndRange_;
 
     SplitViewController *splitViewController_ = nullptr;
     GroupViewController *groupViewController_ = nullptr;

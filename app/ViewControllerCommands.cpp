@@ -83,7 +83,7 @@ void ViewController::addContact(QObject *) {
     ContactEntry entry = ContactEntry::withPerson(std::move(person));
     entry.isNew = true;
 
-    if (!editState_)
+    if (!editState())
         setEditState(true);
     // The add refreshed the shown group's rows once already.
     undoAddContacts({entry}, selectedGroupDict_);

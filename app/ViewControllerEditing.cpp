@@ -272,13 +272,7 @@ bool ViewController::undoChangeGroupName(const QString &name, const SharedGroup 
 // ---- Contact values
 
 QString ViewController::kindForIdentifier(QMPerson &person, const QString &identifier) const {
-    const QString kind = person.typeForIdentifier(identifier);
-    if (!kind.isEmpty())
-        return kind;
-    for (const CustomItemDefinition &definition : customItems_)
-        if (definition.name == identifier)
-            return definition.type;
-    return {};
+    return windowState_->kindForIdentifier(person, identifier);
 }
 
 void ViewController::refreshColumn(const QString &identifier) {

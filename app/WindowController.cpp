@@ -106,7 +106,8 @@ bool WindowController::animationsEnabled() {
 }
 
 WindowController::WindowController(QObject *parent)
-    : ::WindowController(parent) {
+    : ::WindowController(parent)
+    , settings_(SharedSettings::shared()) {
     const auto item = [](QObject *sender) { return qobject_cast<MenuItem *>(sender); };
     registerAction(QStringLiteral("viewTypePopupSelected:"),
                    [this, item](QObject *sender) { viewTypePopupSelected(item(sender)); });
@@ -126,6 +127,11 @@ WindowController::WindowController(QObject *parent)
 }
 
 WindowController::~WindowController() = default;
+
+const std::optional<QList<CustomItemDefinition>> &WindowController::customItems() const {
+    static const std::optional<QList<CustomItemDefinition>> none;
+    return mainViewController_ ? mainViewController_->windowState()->customItems() : none;
+}
 
 Window *WindowController::loadWindow() {
     // The window comes with its content, as a window and its scene come together.
@@ -164,26 +170,19 @@ void WindowController::windowDidLoad() {
     editButton_->setToolButtonStyle(Qt::ToolButtonTextOnly);
     connect(editButton_, &QToolButton::clicked, this, [this] { editButtonClicked(); });
     toolbar_->addWidget(editButton_);
-    if (mainViewController_)
+    if (mainViewController_) {
         editButton_->setText(mainViewController_->editState() ? L("Lock") : L("Edit"));
-
-    UserDefaults &defaults = UserDefaults::standard();
-    const QVariant labels = defaults.object(ViewController::SelectedLabelsKey);
-    if (labels.isValid()) {
-        selectedLabels_ = labels.toStringList();
-    } else {
-        selectedLabels_ = {AllLabels};
-        defaults.setObject(selectedLabels_, ViewController::SelectedLabelsKey);
+        connect(mainViewController_->windowState(), &WindowState::editStateChanged, this, [this](bool editState) {
+            if (editButton_)
+                editButton_->setText(editState ? L("Lock") : L("Edit"));
+        });
+        connect(mainViewController_, &ViewController::groupViewShouldShow, this, &WindowController::showGroupView);
     }
-    const QVariantMap viewTypes = defaults.dictionaryForKey(ViewController::ViewTypeDictKey);
-    if (viewTypes.isEmpty())
+
+    if (settings()->viewTypeDict().isEmpty())
         logError("windowDidLoad", QStringLiteral("Error viewTypeDict is nil"));
-    else
-        viewTypeDict_ = viewTypes;
-    selectedViewType_ = defaults.stringForKey(ViewController::SelectedViewTypeKey);
-    if (!defaults.object(SortOptionsDictKey).isValid())
+    if (!settings()->hasSortOptionsDict())
         logError("windowDidLoad", QStringLiteral("Error sortOptionsDict is nil"));
-    sortOptionsDict_ = defaults.dictionaryForKey(SortOptionsDictKey);
 
     localizeMenuTitles();
     initViewTypeMenu();
@@ -262,7 +261,7 @@ void WindowController::windowWillClose() {
     if (!mainViewController_)
         return;
     mainViewController_->saveColumnWithDictionary();
-    UserDefaults::standard().setBool(mainViewController_->editState(), ViewController::LastEditStateKey);
+    mainViewController_->windowState()->storeEditState();
 }
 
 void WindowController::setSplitButtonState(bool, int) {}
@@ -271,19 +270,18 @@ bool WindowController::validateMenuItem(MenuItem *item) {
     const QString action = item->action();
     const QVariant object = item->representedObject();
     if (action == QLatin1String("viewTypePopupSelected:")) {
-        item->setState(object.toString() == selectedViewType_ ? StateOn : StateOff);
+        item->setState(object.toString() == selectedViewType() ? StateOn : StateOff);
     } else if (action == QLatin1String("itemsPopupSelected:")) {
-        const QStringList columns = viewTypeDict_.value(selectedViewType_).toStringList();
+        const QStringList columns = settings()->columnsOfViewType(selectedViewType());
         item->setState(object.isValid() && columns.contains(object.toString()) ? StateOn : StateOff);
     } else if (action == QLatin1String("labelsPopupSelected:")) {
-        item->setState(selectedLabels_.contains(object.toString()) ? StateOn : StateOff);
+        item->setState(selectedLabels().contains(object.toString()) ? StateOn : StateOff);
     } else if (action == QLatin1String("sortOptionsSelected:")) {
         const Menu *menu = item->parentMenu();
         const MenuItem *parent = menu ? menu->supermenuItem() : nullptr;
         if (parent && parent->representedObject().isValid()) {
-            const QVariantMap entry = sortOptionsDict_.value(parent->representedObject().toString()).toMap();
-            item->setState(
-                object.toString() == entry.value(QStringLiteral("selected")).toString() ? StateOn : StateOff);
+            const SortOptions::Entry entry = sortOptionsDict().value(parent->representedObject().toString());
+            item->setState(object.toString() == entry.selected ? StateOn : StateOff);
         }
     } else if (action == QLatin1String("toggleContactInfo:")) {
         const bool visible = mainViewController_ && mainViewController_->contactInfoVisible();
@@ -333,11 +331,11 @@ void WindowController::initItemsMenu() {
     for (const QString &identifier : itemIdentifiers())
         menu->addItem(QMPerson::localizedIdentifierForKey(identifier), QStringLiteral("itemsPopupSelected:"))
             ->setRepresentedObject(identifier);
-    if (customItems_ && !customItems_->isEmpty()) {
+    if (customItems() && !customItems()->isEmpty()) {
         menu->addItem(MenuItem::separatorItem());
-        QFont font = mainViewController_ ? mainViewController_->selectedFont() : ViewController::systemFont();
+        QFont font = mainViewController_ ? mainViewController_->selectedFont() : WindowState::systemFont();
         font.setBold(true);
-        for (const CustomItemDefinition &custom : *customItems_) {
+        for (const CustomItemDefinition &custom : *customItems()) {
             MenuItem *item = menu->addItem(custom.name + QStringLiteral(" (%1)").arg(custom.type),
                                            QStringLiteral("itemsPopupSelected:"));
             item->setRepresentedObject(custom.name);
@@ -353,44 +351,34 @@ void WindowController::initItemsMenu() {
 void WindowController::viewTypePopupSelected(MenuItem *item) {
     if (!item)
         return;
-    selectedViewType_ = item->representedObject().toString();
-    UserDefaults::standard().setObject(selectedViewType_, ViewController::SelectedViewTypeKey);
+    // Cleaned first, so that the tables of every window take the new columns once.
     updateViewTypeDict();
-    if (mainViewController_)
-        mainViewController_->setSelectedViewType(selectedViewType_);
-    if (contactsViewController_)
-        contactsViewController_->setSelectedViewType(selectedViewType_);
+    settings()->setSelectedViewType(item->representedObject().toString());
 }
 
 void WindowController::itemsPopupSelected(MenuItem *item) {
     const QString identifier = item ? item->representedObject().toString() : QString();
     if (identifier.isEmpty())
         return;
-    UserDefaults &defaults = UserDefaults::standard();
-    viewTypeDict_ = defaults.dictionaryForKey(ViewController::ViewTypeDictKey);
-    QStringList columns = viewTypeDict_.value(selectedViewType_).toStringList();
-    if (!viewTypeDict_.contains(selectedViewType_))
+    ViewTypeTable table = settings()->viewTypeDict();
+    const QString viewType = selectedViewType();
+    QStringList columns = table.value(viewType);
+    if (!table.contains(viewType))
         columns = {FieldId::Name, identifier}; // a view type the stored table lost starts again
     else if (!columns.contains(identifier))
         columns.insert(std::min<qsizetype>(1, columns.size()), identifier);
     else if (columns.size() >= 2)
         columns.removeOne(identifier);
-    viewTypeDict_.insert(selectedViewType_, columns);
-    defaults.setObject(viewTypeDict_, ViewController::ViewTypeDictKey);
-    if (mainViewController_)
-        mainViewController_->setViewTypeDict(viewTypeDict_);
-    if (contactsViewController_)
-        contactsViewController_->setSelectedViewType(selectedViewType_);
+    table.insert(viewType, columns);
+    // Every window showing this view type takes the new columns.
+    settings()->setViewTypeDict(table);
 }
 
 void WindowController::rebuildLabelsMenu(Menu *menu) {
     menu->removeAllItems();
     menu->addItem(L("Labels"));
     menu->addItem(L("All"), QStringLiteral("labelsPopupSelected:"))->setRepresentedObject(AllLabels);
-    const UserDefaults &defaults = UserDefaults::standard();
-    const QStringList columns = defaults.dictionaryForKey(ViewController::ViewTypeDictKey)
-                                    .value(defaults.stringForKey(ViewController::SelectedViewTypeKey))
-                                    .toStringList();
+    const QStringList columns = settings()->columnsOfViewType(selectedViewType());
     const QHash<QString, QStringList> labelTable = QMPerson::labelTableDict();
     for (const QString &identifier : QMPerson::labeledIdentifiers()) {
         if (!columns.contains(identifier))
@@ -411,29 +399,25 @@ void WindowController::labelsPopupSelected(MenuItem *item) {
     if (!item)
         return;
     const QString label = item->representedObject().toString();
+    QStringList labels = selectedLabels();
     if (label == AllLabels) {
-        selectedLabels_ = {AllLabels};
-    } else if (selectedLabels_.value(0) == AllLabels) {
-        selectedLabels_ = {label};
+        labels = {AllLabels};
+    } else if (labels.value(0) == AllLabels) {
+        labels = {label};
     } else {
-        if (selectedLabels_.contains(label))
-            selectedLabels_.removeAll(label);
+        if (labels.contains(label))
+            labels.removeAll(label);
         else
-            selectedLabels_.append(label);
-        if (selectedLabels_.isEmpty())
-            selectedLabels_ = {AllLabels};
+            labels.append(label);
+        if (labels.isEmpty())
+            labels = {AllLabels};
     }
-    UserDefaults::standard().setObject(selectedLabels_, ViewController::SelectedLabelsKey);
-    if (mainViewController_)
-        mainViewController_->setSelectedLabels(selectedLabels_);
-    if (contactsViewController_) {
-        contactsViewController_->setSelectedLabels(selectedLabels_);
-        contactsViewController_->updateTable();
-    }
+    // The tables of every window show the filter's rows.
+    settings()->setSelectedLabels(labels);
 }
 
 void WindowController::startCustomItems() {
-    if (customItems_ || !mainViewController_ || !mainViewController_->contactTable())
+    if (customItems() || !mainViewController_ || !mainViewController_->contactTable())
         return;
     QList<CustomItemDefinition> gathered;
     for (const ContactEntry &entry : std::as_const(*mainViewController_->contactTable())) {
@@ -450,7 +434,7 @@ void WindowController::startCustomItems() {
                 gathered.append(item);
         }
     }
-    customItems_ = gathered;
+    mainViewController_->windowState()->setCustomItems(gathered);
 }
 
 void WindowController::updateCustomItems() {
@@ -458,61 +442,46 @@ void WindowController::updateCustomItems() {
     initItemsMenu();
     updateViewTypeDict();
     initSortOptionsMenu();
-    const QList<CustomItemDefinition> items = customItems_.value_or(QList<CustomItemDefinition>());
-    if (contactInfoController_)
-        contactInfoController_->setCustomItems(items);
-    if (contactsViewController_)
-        contactsViewController_->setCustomItems(items);
-    if (mainViewController_)
-        mainViewController_->setCustomItems(items);
 }
 
 void WindowController::updateViewTypeDict() {
     QStringList known = QMPerson::allIdentifiers();
     known << FieldId::ZIP << FieldId::State << FieldId::City << FieldId::Street << FieldId::Country;
-    if (customItems_)
-        for (const CustomItemDefinition &item : *customItems_)
+    if (customItems())
+        for (const CustomItemDefinition &item : *customItems())
             known.append(item.name);
-    UserDefaults &defaults = UserDefaults::standard();
-    const QVariantMap stored = defaults.dictionaryForKey(ViewController::ViewTypeDictKey);
-    viewTypeDict_ = {};
+    const ViewTypeTable &stored = settings()->viewTypeDict();
+    ViewTypeTable cleaned;
     if (!stored.contains(FieldId::Name))
-        viewTypeDict_.insert(FieldId::Name, QStringList{FieldId::Name});
+        cleaned.insert(FieldId::Name, QStringList{FieldId::Name});
     for (auto it = stored.cbegin(); it != stored.cend(); ++it) {
         QStringList columns;
-        for (const QString &identifier : it.value().toStringList())
+        for (const QString &identifier : it.value())
             if (known.contains(identifier))
                 columns.append(identifier);
-        viewTypeDict_.insert(it.key(), columns);
+        cleaned.insert(it.key(), columns);
     }
-    defaults.setObject(viewTypeDict_, ViewController::ViewTypeDictKey);
+    settings()->setViewTypeDict(cleaned);
 }
 
 // ---- Sort options
 
 void WindowController::initSortOptionsDict() {
-    UserDefaults &defaults = UserDefaults::standard();
-    const QVariantMap stored = defaults.dictionaryForKey(SortOptionsDefaultKey);
-    sortOptionsDict_ = {};
+    const QMap<QString, QString> stored = settings()->sortOptionsDefault().value_or(QMap<QString, QString>());
+    SortOptionsTable table;
     for (const SortOptions::Entry &factory : SortOptions::factoryEntries()) {
-        QString option = stored.value(factory.type, factory.selected).toString();
+        QString option = stored.value(factory.type, factory.selected);
         // An option stored with its column's name before it ("Email domain") is the bare option.
         const qsizetype cut = factory.selected.size() + 1;
         if (option != factory.type && option.contains(factory.selected) && option.size() > cut)
             option = option.mid(cut);
-        sortOptionsDict_.insert(factory.type, QVariantMap{{QStringLiteral("type"), factory.type},
-                                                          {QStringLiteral("items"), factory.items},
-                                                          {QStringLiteral("selected"), option}});
+        table.insert(factory.type, {factory.type, factory.items, option});
     }
-    if (customItems_)
-        for (const CustomItemDefinition &item : *customItems_)
+    if (customItems())
+        for (const CustomItemDefinition &item : *customItems())
             if (item.type == ValueKind::Labeled)
-                sortOptionsDict_.insert(
-                    item.name,
-                    QVariantMap{{QStringLiteral("type"), item.name},
-                                {QStringLiteral("items"), QStringList{item.name, QStringLiteral("label")}},
-                                {QStringLiteral("selected"), item.name}});
-    defaults.setObject(sortOptionsDict_, SortOptionsDictKey);
+                table.insert(item.name, SortOptions::customItemEntry(item.name));
+    settings()->setSortOptionsDict(table);
 }
 
 void WindowController::initSortOptionsMenu() {
@@ -525,17 +494,17 @@ void WindowController::initSortOptionsMenu() {
     QStringList identifiers;
     for (const SortOptions::Entry &factory : SortOptions::factoryEntries())
         identifiers.append(factory.type);
-    for (const QString &identifier : sortOptionsDict_.keys())
+    for (const QString &identifier : sortOptionsDict().keys())
         if (!identifiers.contains(identifier))
             identifiers.append(identifier);
     for (const QString &identifier : std::as_const(identifiers)) {
-        const QVariantMap entry = sortOptionsDict_.value(identifier).toMap();
+        const SortOptions::Entry entry = sortOptionsDict().value(identifier);
         const QString title = QMPerson::localizedIdentifierForKey(identifier);
         MenuItem *item = menu->addItem(title);
         item->setRepresentedObject(identifier);
         auto *submenu = new Menu(title);
-        const QString selected = entry.value(QStringLiteral("selected")).toString();
-        for (const QString &option : entry.value(QStringLiteral("items")).toStringList()) {
+        const QString selected = entry.selected;
+        for (const QString &option : entry.items) {
             MenuItem *optionItem = submenu->addItem(QMPerson::localizedIdentifierForKey(option),
                                                     QStringLiteral("sortOptionsSelected:"));
             optionItem->setRepresentedObject(option);
@@ -553,20 +522,21 @@ void WindowController::sortOptionsSelected(MenuItem *item) {
     const Menu *menu = item->parentMenu();
     const MenuItem *parent = menu ? menu->supermenuItem() : nullptr;
     const QString identifier = parent ? parent->representedObject().toString() : QString();
-    if (!sortOptionsDict_.contains(identifier))
+    if (!sortOptionsDict().contains(identifier))
         return;
-    QVariantMap entry = sortOptionsDict_.value(identifier).toMap();
+    SortOptions::Entry entry = sortOptionsDict().value(identifier);
     const QString option = item->representedObject().toString();
-    if (option != entry.value(QStringLiteral("selected")).toString()) {
-        entry.insert(QStringLiteral("selected"), option);
-        sortOptionsDict_.insert(identifier, entry);
-        UserDefaults &defaults = UserDefaults::standard();
-        defaults.setObject(sortOptionsDict_, SortOptionsDictKey);
-        QVariantMap current;
-        for (auto it = sortOptionsDict_.cbegin(); it != sortOptionsDict_.cend(); ++it)
-            current.insert(it.key(), it.value().toMap().value(QStringLiteral("selected")));
-        defaults.setObject(current, SortOptionsDefaultKey);
+    if (option != entry.selected) {
+        entry.selected = option;
+        SortOptionsTable table = sortOptionsDict();
+        table.insert(identifier, entry);
+        settings()->setSortOptionsDict(table);
+        QMap<QString, QString> current;
+        for (auto it = table.cbegin(); it != table.cend(); ++it)
+            current.insert(it.key(), it->selected);
+        settings()->setSortOptionsDefault(current);
     }
+    // This window's table sorts by it; the others take the option for their columns.
     if (contactsViewController_)
         contactsViewController_->sortOptionsChanged(entry, identifier);
 }
@@ -594,7 +564,6 @@ void WindowController::showContactInfo(bool show) {
     }
     if (!item->isCollapsed() && mainViewController_->contactInfoVisible())
         return;
-    contactInfoController_->setCustomItems(customItems_.value_or(QList<CustomItemDefinition>()));
     item->setCollapsed(false, true);
     if (mainViewController_->editState()) {
         contactInfoController_->showCard(false);
@@ -699,8 +668,7 @@ void WindowController::editButtonClicked() {
         crossFadeDetailPanel(!editing);
     }
     mainViewController_->setEditState(editing);
-    editButton_->setText(editing ? L("Lock") : L("Edit"));
-    UserDefaults::standard().setBool(editing, ViewController::LastEditStateKey);
+    mainViewController_->windowState()->storeEditState();
 }
 
 // ---- Contact and group menus

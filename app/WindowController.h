@@ -6,6 +6,7 @@
 #include "platform/ui/ContentTypes.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/Window.h"
+#include "state/SharedSettings.h"
 
 #include <QColor>
 #include <QImage>
@@ -88,13 +89,15 @@ public:
     ContactsViewController *contactsViewController() const { return contactsViewController_; }
     ContactInfoController *contactInfoController() const { return contactInfoController_; }
 
-    // ---- View settings
-    QVariantMap viewTypeDict() const { return viewTypeDict_; }
-    QString selectedViewType() const { return selectedViewType_; }
-    QStringList selectedLabels() const { return selectedLabels_; }
-    QVariantMap sortOptionsDict() const { return sortOptionsDict_; }
+    // ---- View settings: the window's content holds the settings the windows share and
+    // this window's state.
+    SharedSettings *settings() const { return settings_.get(); }
+    const ViewTypeTable &viewTypeDict() const { return settings()->viewTypeDict(); }
+    const QString &selectedViewType() const { return settings()->selectedViewType(); }
+    const QStringList &selectedLabels() const { return settings()->selectedLabels(); }
+    const SortOptionsTable &sortOptionsDict() const { return settings()->sortOptionsDict(); }
     // Nothing until the first gathering from the contacts.
-    const std::optional<QList<CustomItemDefinition>> &customItems() const { return customItems_; }
+    const std::optional<QList<CustomItemDefinition>> &customItems() const;
     // Set from an import or export command until its panels and progress run have ended.
     bool isExporting() const { return isExporting_; }
     void setIsExporting(bool on) { isExporting_ = on; }
@@ -175,11 +178,7 @@ private:
     ContactsViewController *contactsViewController_ = nullptr;
     ContactInfoController *contactInfoController_ = nullptr;
 
-    QVariantMap viewTypeDict_;
-    QString selectedViewType_;
-    QStringList selectedLabels_;
-    QVariantMap sortOptionsDict_;
-    std::optional<QList<CustomItemDefinition>> customItems_;
+    std::shared_ptr<SharedSettings> settings_;
     bool isExporting_ = false;
     QPointer<ProgressAlert> progressAlert_;
     QPointer<ImportPanelController> importPanelController_;

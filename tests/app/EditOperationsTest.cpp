@@ -501,7 +501,7 @@ TEST_F(EditTest, EveryValueOperationRoundTripsThroughUndoAndRedo) {
     petItem.name = QStringLiteral("Pet");
     petItem.type = ValueKind::Labeled;
     petItem.labels = {QStringLiteral("cat")};
-    view->setCustomItems({petItem});
+    view->windowState()->setCustomItems({petItem});
 
     const std::vector<std::pair<const char *, std::function<bool()>>> edits = {
         {"name", [&] { return view->undoReplaceNameValue(name, ann); }},

@@ -301,9 +301,9 @@ TEST_F(WindowTest, ItemsMenuInsertsAsSecondColumnAndRemovesAgain) {
 
 TEST_F(WindowTest, ItemsMenuOnAViewTypeMissingFromTheTableStartsItWithName) {
     TestDocument *document = open();
-    QVariantMap types = UserDefaults::standard().dictionaryForKey(QStringLiteral("QM1DviewTypeDict"));
+    ViewTypeTable types = content(document)->settings()->viewTypeDict();
     types.remove(QStringLiteral("Email"));
-    UserDefaults::standard().setObject(types, QStringLiteral("QM1DviewTypeDict"));
+    content(document)->settings()->setViewTypeDict(types);
     choose(document->controller->itemsPopup(), QStringLiteral("Phone"));
     EXPECT_EQ(UserDefaults::standard()
                   .dictionaryForKey(QStringLiteral("QM1DviewTypeDict"))
@@ -372,14 +372,16 @@ TEST_F(WindowTest, StoredSortOptionWithItsColumnNameComesBackBare) {
                                                    {QStringLiteral("Phone"), QStringLiteral("Phone")}},
                                        QStringLiteral("QM1DsortOptionsDefault"));
     TestDocument *document = open();
-    const QVariantMap table = document->controller->sortOptionsDict();
-    EXPECT_EQ(table.value(QStringLiteral("Email")).toMap().value(QStringLiteral("selected")),
+    const SortOptionsTable table = document->controller->sortOptionsDict();
+    EXPECT_EQ(table.value(QStringLiteral("Email")).selected, QStringLiteral("domain"));
+    EXPECT_EQ(table.value(QStringLiteral("Phone")).selected, QStringLiteral("Phone"));
+    EXPECT_EQ(table.value(QStringLiteral("Name")).selected, QStringLiteral("compositeName"));
+    EXPECT_EQ(UserDefaults::standard()
+                  .dictionaryForKey(QStringLiteral("QM1DsortOptionsDict"))
+                  .value(QStringLiteral("Email"))
+                  .toMap()
+                  .value(QStringLiteral("selected")),
               QStringLiteral("domain"));
-    EXPECT_EQ(table.value(QStringLiteral("Phone")).toMap().value(QStringLiteral("selected")),
-              QStringLiteral("Phone"));
-    EXPECT_EQ(table.value(QStringLiteral("Name")).toMap().value(QStringLiteral("selected")),
-              QStringLiteral("compositeName"));
-    EXPECT_EQ(UserDefaults::standard().dictionaryForKey(QStringLiteral("QM1DsortOptionsDict")), table);
 }
 
 TEST_F(WindowTest, SortingByEmailLabelReordersValuesInsideContactsAndMarksTheWindow) {
@@ -578,10 +580,10 @@ TEST_F(WindowTest, ViewMenuItemsReachTheWindowThroughTheRouter) {
 
 TEST_F(WindowTest, CleaningTheViewTypesPutsNameBack) {
     TestDocument *document = open();
-    QVariantMap types = UserDefaults::standard().dictionaryForKey(QStringLiteral("QM1DviewTypeDict"));
+    ViewTypeTable types = content(document)->settings()->viewTypeDict();
     types.remove(QStringLiteral("Name"));
     types.insert(QStringLiteral("Mine"), QStringList{QStringLiteral("Unknown")});
-    UserDefaults::standard().setObject(types, QStringLiteral("QM1DviewTypeDict"));
+    content(document)->settings()->setViewTypeDict(types);
     document->controller->updateViewTypeDict();
     const QVariantMap cleaned = UserDefaults::standard().dictionaryForKey(QStringLiteral("QM1DviewTypeDict"));
     EXPECT_EQ(cleaned.value(QStringLiteral("Name")), QVariant(QStringList{QStringLiteral("Name")}));

@@ -28,9 +28,9 @@ int main(int argc, char **argv) {
     GroupViewController groups;
     groups.setContainerTable(table);
     groups.setSelectedGroupDict(table->first().groups.at(1));
-    groups.setEditState(!card);
+    groups.windowState()->setEditState(!card);
     ContactInfoController panel;
-    panel.setEditState(!card);
+    panel.windowState()->setEditState(!card);
     split->addWidget(groups.view());
     split->addWidget(panel.view());
     split->setSizes({220, 640});

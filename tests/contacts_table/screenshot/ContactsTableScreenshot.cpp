@@ -63,7 +63,7 @@ int main(int argc, char **argv) {
     controller.setSubContactTableDirty(true);
     controller.reloadData();
     window.show();
-    controller.setFindString(QStringLiteral("an"));
+    controller.windowState()->setFindString(QStringLiteral("an"));
     controller.selectRowIndexes({2});
     controller.updateTable();
     photograph(directory, QStringLiteral("contacts-labeled-values.png"));
@@ -71,7 +71,7 @@ int main(int argc, char **argv) {
     const QString personal = QStringLiteral("Personal Information");
     defaults.setObject(personal, QStringLiteral("QM1DselectedViewType"));
     controller.setSelectedViewType(personal);
-    controller.setFindString(QString());
+    controller.windowState()->setFindString(QString());
     controller.setSortDescriptors({SortDescriptor{FieldId::Birthday, false}});
     photograph(directory, QStringLiteral("contacts-personal-information.png"));
     return 0;
