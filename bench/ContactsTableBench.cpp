@@ -100,7 +100,7 @@ BENCHMARK_CAPTURE(BM_SortRows, EmailDomain, QStringLiteral("Email domain"))
 void BM_UpdateTableKeepingSelection(benchmark::State &state) {
     const SharedContactTable &table = contacts(int(state.range(0)));
     ContactsViewController controller;
-    controller.setCustomItems({boatItem()});
+    controller.windowState()->setCustomItems({boatItem()});
     controller.view()->resize(1000, 700);
     controller.updateColumnsInTableView(columns);
     controller.setContactTable(table);
@@ -126,7 +126,7 @@ BENCHMARK(BM_UpdateTableKeepingSelection)
 void BM_PaintScreen(benchmark::State &state) {
     const SharedContactTable &table = contacts(int(state.range(0)));
     ContactsViewController controller;
-    controller.setCustomItems({boatItem()});
+    controller.windowState()->setCustomItems({boatItem()});
     QTableView *view = controller.tableView();
     controller.view()->resize(1280, 900);
     controller.view()->show();
@@ -136,6 +136,7 @@ void BM_PaintScreen(benchmark::State &state) {
     view->scrollTo(view->model()->index(int(controller.subContactTable().size() / 2), 0));
     QCoreApplication::processEvents();
     QImage image(view->viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+
     for (auto _ : state) {
         QPainter painter(&image);
         view->viewport()->render(&painter);
