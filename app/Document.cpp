@@ -10,6 +10,7 @@
 #include "platform/ui/Menu.h"
 #include "platform/ui/TextFile.h"
 #include "platform/ui/Window.h"
+#include "state/ActionIds.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -50,8 +51,8 @@ ProgressAlert *Document::progressAlert() {
 
 bool Document::validateMenuItem(MenuItem *item) {
     // The document's own file is never written or replaced.
-    static const QStringList refused = {
-        "revertDocumentToSaved:", "duplicateDocument:", "browseDocumentVersions:", "saveDocument:"};
+    static const QStringList refused = {ActionId::RevertDocumentToSaved, ActionId::DuplicateDocument,
+                                        ActionId::BrowseDocumentVersions, ActionId::SaveDocument};
     return !refused.contains(item->action());
 }
 

@@ -9,6 +9,7 @@
 #include "platform/ui/Document.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/Window.h"
+#include "state/ActionIds.h"
 
 #include <QFileInfo>
 
@@ -49,24 +50,24 @@ void addDocumentWindowMenus(Menu *mainMenu) {
         MenuItem *close = file->itemWithTitle(L("Close"));
         int at = close ? file->indexOfItem(close) : file->numberOfItems();
         const auto insert = [&](MenuItem *item) { file->insertItem(item, at++); };
-        insert(new MenuItem(L("Import vCard…"), QStringLiteral("importFromVCard:")));
-        insert(new MenuItem(L("Import CSV…"), QStringLiteral("importFromCSV:")));
-        insert(new MenuItem(L("Export as vCard…"), QStringLiteral("exportToVCard:")));
-        insert(new MenuItem(L("Export as CSV…"), QStringLiteral("exportToCSV:")));
+        insert(new MenuItem(L("Import vCard…"), ActionId::ImportFromVCard));
+        insert(new MenuItem(L("Import CSV…"), ActionId::ImportFromCSV));
+        insert(new MenuItem(L("Export as vCard…"), ActionId::ExportToVCard));
+        insert(new MenuItem(L("Export as CSV…"), ActionId::ExportToCSV));
         insert(MenuItem::separatorItem());
-        insert(new MenuItem(L("Print…"), QStringLiteral("printDocument:"), QKeySequence::Print));
+        insert(new MenuItem(L("Print…"), ActionId::PrintDocument, QKeySequence::Print));
         insert(MenuItem::separatorItem());
     }
 
     auto *edit = new Menu(L("Edit"));
-    edit->addItem(L("Undo"), QStringLiteral("undo:"), QKeySequence::Undo);
-    edit->addItem(L("Redo"), QStringLiteral("redo:"), QKeySequence::Redo);
+    edit->addItem(L("Undo"), ActionId::Undo, QKeySequence::Undo);
+    edit->addItem(L("Redo"), ActionId::Redo, QKeySequence::Redo);
 
     auto *format = new Menu(L("Format"));
     auto *font = new Menu(L("Font"));
-    font->addItem(L("Show Fonts"), QStringLiteral("orderFrontFontPanel:"),
+    font->addItem(L("Show Fonts"), ActionId::OrderFrontFontPanel,
                   QKeySequence(CommandKeyModifier | Qt::Key_T));
-    font->addItem(L("Revert to Default Font"), QStringLiteral("revertToDefaultFont:"));
+    font->addItem(L("Revert to Default Font"), ActionId::RevertToDefaultFont);
     format->addItem(L("Font"))->setSubmenu(font);
 
     // The items' submenus are the toolbar's pull-downs, hung here by the window controller.
@@ -80,10 +81,10 @@ void addDocumentWindowMenus(Menu *mainMenu) {
     navigate->addItem(L("Group"));
 
     auto *view = new Menu(L("View"));
-    view->addItem(L("Hide Group"), QStringLiteral("toggleGroupView:"));
-    view->addItem(L("Show Contact Info"), QStringLiteral("toggleContactInfo:"));
+    view->addItem(L("Hide Group"), ActionId::ToggleGroupView);
+    view->addItem(L("Show Contact Info"), ActionId::ToggleContactInfo);
     view->addItem(MenuItem::separatorItem());
-    view->addItem(L("Edit Contacts"), QStringLiteral("editButtonClicked:"),
+    view->addItem(L("Edit Contacts"), ActionId::EditButtonClicked,
                   QKeySequence(CommandKeyModifier | Qt::Key_E));
 
     MenuItem *help = mainMenu->itemWithTitle(L("Help"));

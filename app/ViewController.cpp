@@ -1,6 +1,7 @@
 #include "app/ViewController.h"
 
 #include "model/ViewTypes.h"
+#include "state/ActionIds.h"
 #include "platform/core/Localization.h"
 #include "platform/core/Log.h"
 #include "platform/core/UndoManager.h"
@@ -36,7 +37,9 @@ const QStringList &reorderedIdentifiers() {
 ViewController::ViewController(QObject *parent)
     : ::ViewController(parent)
     , settings_(SharedSettings::shared())
-    , windowState_(new WindowState(this)) {
+    , windowState_(new WindowState(this))
+    , edits_(new DocumentEdits(windowState_, [this] { return undoManager(); }, this)) {
+    edits_->setObserver(this);
     // The window's structure: a split view of the group list, the table and the detail panel.
     splitViewController_ = new SplitViewController(Qt::Horizontal, this);
     groupViewController_ = new GroupViewController(this);
@@ -54,10 +57,27 @@ ViewController::ViewController(QObject *parent)
     splitViewController_->addSplitViewItem(contactInfoController_);
     addChildViewController(splitViewController_);
 
-    registerAction(QStringLiteral("changeFont:"), [this](QObject *sender) { changeFont(sender); });
-    registerAction(QStringLiteral("revertToDefaultFont:"),
-                   [this](QObject *sender) { revertToDefaultFont(sender); });
+    registerAction(ActionId::ChangeFont, [this](QObject *sender) { changeFont(sender); });
+    registerAction(ActionId::RevertToDefaultFont, [this](QObject *sender) { revertToDefaultFont(sender); });
     registerEditActions();
+    const auto groupShown = [this] {
+        const SplitViewItem *groupItem = splitViewController_->splitViewItems().value(0);
+        return groupItem && !groupItem->isCollapsed();
+    };
+    const auto contactsSelected = [this](MenuItem &) {
+        return editState() && !contactsViewController_->selectedSubContacts().isEmpty();
+    };
+    validation_ = {
+        {ActionId::Undo, [this](MenuItem &) { return undoManager() && undoManager()->canUndo(); }},
+        {ActionId::Redo, [this](MenuItem &) { return undoManager() && undoManager()->canRedo(); }},
+        {ActionId::AddGroup, [groupShown](MenuItem &) { return groupShown(); }},
+        {ActionId::DeleteGroup,
+         [this, groupShown](MenuItem &) {
+             return groupShown() && editState() && selectedGroupDict_ && !selectedGroupDict_->top;
+         }},
+        {ActionId::DeleteContacts, contactsSelected},
+        {ActionId::DuplicateContacts, contactsSelected},
+    };
 }
 
 ViewController::~ViewController() = default;
@@ -118,8 +138,8 @@ void ViewController::viewWillAppear() {
     changeFont(&fonts);
     fonts.setTarget(this);
 
-    if (containerTable_) {
-        groupViewController_->setContainerTable(containerTable_);
+    if (containerTable()) {
+        groupViewController_->setContainerTable(containerTable());
         groupViewController_->setSelectedGroupDict(selectedGroupDict_);
     }
     groupViewController_->setDelegate(this);
@@ -217,25 +237,12 @@ void ViewController::editStateDidChange(bool editState) {
 }
 
 bool ViewController::validateMenuItem(MenuItem *item) {
-    const QString action = item->action();
-    const SplitViewItem *groupItem = splitViewController_->splitViewItems().value(0);
-    const bool groupShown = groupItem && !groupItem->isCollapsed();
-    if (action == QLatin1String("undo:"))
-        return undoManager() && undoManager()->canUndo();
-    if (action == QLatin1String("redo:"))
-        return undoManager() && undoManager()->canRedo();
-    if (action == QLatin1String("addGroup:"))
-        return groupShown;
-    if (action == QLatin1String("deleteGroup:"))
-        return groupShown && editState() && selectedGroupDict_ && !selectedGroupDict_->top;
-    if (action == QLatin1String("deleteContacts:") || action == QLatin1String("duplicateContacts:"))
-        return editState() && !contactsViewController_->selectedSubContacts().isEmpty();
-    return true;
+    return validation_.validate(*item, item->action()).value_or(true);
 }
 
 void ViewController::setRepresentedObject(const QVariant &object) {
     ::ViewController::setRepresentedObject(object);
-    groupViewController_->setContainerTable(containerTable_);
+    groupViewController_->setContainerTable(containerTable());
     groupViewController_->setSelectedGroupDict(selectedGroupDict_);
     groupViewController_->updateTable();
     contactsViewController_->setContactTable(contactTable_);
@@ -353,9 +360,9 @@ void ViewController::groupNameWillChange(const QString &name, const SharedGroup 
 
 QStringList ViewController::groupNamesOfContact(const QString &uniqueId) const {
     QStringList names;
-    if (!containerTable_ || !selectedGroupDict_)
+    if (!containerTable() || !selectedGroupDict_)
         return names;
-    for (const ContainerRecord &container : std::as_const(*containerTable_)) {
+    for (const ContainerRecord &container : std::as_const(*containerTable())) {
         if (!container.groups.contains(selectedGroupDict_))
             continue;
         for (const SharedGroup &group : container.groups) {

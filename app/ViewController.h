@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/edits/DocumentEdits.h"
 #include "contact_info/ContactInfoController.h"
 #include "contacts_table/ContactsViewController.h"
 #include "contacts_table/GroupViewController.h"
@@ -7,6 +8,7 @@
 #include "model/FindTarget.h"
 #include "model/ViewTypes.h"
 #include "platform/ui/ViewController.h"
+#include "state/ActionIds.h"
 #include "state/SharedSettings.h"
 #include "state/WindowState.h"
 
@@ -46,7 +48,8 @@ public:
 class ViewController : public ::ViewController,
                        public ContactsViewControllerDelegate,
                        public ContactInfoControllerDelegate,
-                       public GroupViewControllerDelegate {
+                       public GroupViewControllerDelegate,
+                       public DocumentEditsObserver {
     Q_OBJECT
 public:
     static inline const QString ShowGroupViewKey = QStringLiteral("QM1DshowGroupView");
@@ -55,8 +58,8 @@ public:
     ~ViewController() override;
 
     // ---- Tables handed over by the document
-    std::shared_ptr<ContainerTable> containerTable() const { return containerTable_; }
-    void setContainerTable(std::shared_ptr<ContainerTable> table) { containerTable_ = std::move(table); }
+    std::shared_ptr<ContainerTable> containerTable() const { return edits_->containerTable(); }
+    void setContainerTable(std::shared_ptr<ContainerTable> table) { edits_->setContainerTable(std::move(table)); }
     SharedContactTable contactTable() const { return contactTable_; }
     void setContactTable(SharedContactTable table) { contactTable_ = std::move(table); }
     SharedGroup selectedGroupDict() const { return selectedGroupDict_; }
@@ -129,42 +132,62 @@ public:
     // The names of the live groups of the selected group's container holding the contact.
     QStringList groupNamesOfContact(const QString &uniqueId) const;
 
-    // ==== Undoable edits, group and contact commands, pane notifications
-    // (ViewControllerEditing.cpp, ViewControllerCommands.cpp, ViewControllerNotifications.cpp)
-    // Every change of a document's contacts and groups goes through these operations; each
-    // registers its inverse before it changes anything. Contact values take the contact's
-    // record; the sender is handed to the inverse unread.
-    using PersonPtr = std::shared_ptr<QMPerson>;
+    // ==== Undoable edits (DocumentEdits), group and contact commands, pane notifications
+    // (ViewControllerCommands.cpp, ViewControllerNotifications.cpp)
+    // Every change of a document's contacts and groups goes through the edits; the panes and
+    // editors reach them here, as the delegate of each.
+    DocumentEdits *edits() const { return edits_; }
+    using PersonPtr = DocumentEdits::PersonPtr;
 
     void undo(QObject *sender);
     void redo(QObject *sender);
 
-    void undoAddContacts(const QList<ContactEntry> &contacts, const SharedGroup &group);
-    void undoDeleteContacts(const QList<ContactEntry> &contacts, const SharedGroup &group, bool doUndo);
-    void undoAddGroup(const SharedGroup &group, const QString &containerIdentifier);
-    void undoDeleteGroup(const SharedGroup &group, const QString &containerIdentifier);
-    bool undoChangeGroupName(const QString &name, const SharedGroup &group);
-
-    bool undoReplaceNameValue(const NameRecord &value, const PersonPtr &contact);
-    bool undoReplacePhoneticNameValue(const std::optional<PhoneticNameRecord> &value,
-                                      const PersonPtr &contact);
-    // A null value clears the birthday; anything but a birthday record is refused.
-    bool undoReplaceBirthday(const FieldValue &value, const PersonPtr &contact);
-    // A null value clears the photo; anything but an image is refused.
-    bool undoReplacePhoto(const FieldValue &value, const PersonPtr &contact);
+    void undoAddContacts(const QList<ContactEntry> &contacts, const SharedGroup &group) {
+        edits_->undoAddContacts(contacts, group);
+    }
+    void undoDeleteContacts(const QList<ContactEntry> &contacts, const SharedGroup &group, bool doUndo) {
+        edits_->undoDeleteContacts(contacts, group, doUndo);
+    }
+    void undoAddGroup(const SharedGroup &group, const QString &containerIdentifier) {
+        edits_->undoAddGroup(group, containerIdentifier);
+    }
+    void undoDeleteGroup(const SharedGroup &group, const QString &containerIdentifier) {
+        edits_->undoDeleteGroup(group, containerIdentifier);
+    }
+    bool undoChangeGroupName(const QString &name, const SharedGroup &group) {
+        return edits_->undoChangeGroupName(name, group);
+    }
+    bool undoReplaceNameValue(const NameRecord &value, const PersonPtr &contact) {
+        return edits_->undoReplaceNameValue(value, contact);
+    }
+    bool undoReplacePhoneticNameValue(const std::optional<PhoneticNameRecord> &value, const PersonPtr &contact) {
+        return edits_->undoReplacePhoneticNameValue(value, contact);
+    }
+    bool undoReplaceBirthday(const FieldValue &value, const PersonPtr &contact) {
+        return edits_->undoReplaceBirthday(value, contact);
+    }
+    bool undoReplacePhoto(const FieldValue &value, const PersonPtr &contact) {
+        return edits_->undoReplacePhoto(value, contact);
+    }
     bool undoReplaceStringValue(const std::optional<QString> &value, const QString &identifier,
-                                const PersonPtr &contact, QObject *sender);
-    // Null empties the field, a list replaces it, one record replaces the value of its label index.
+                                const PersonPtr &contact, QObject *sender) {
+        return edits_->undoReplaceStringValue(value, identifier, contact, sender);
+    }
     bool undoReplaceLabeledValue(const FieldValue &value, const QString &identifier, const PersonPtr &contact,
-                                 QObject *sender);
-    void undoAddLabeledValue(const LabeledValueRecord &value, const QString &identifier,
-                             const PersonPtr &contact, QObject *sender);
+                                 QObject *sender) {
+        return edits_->undoReplaceLabeledValue(value, identifier, contact, sender);
+    }
+    void undoAddLabeledValue(const LabeledValueRecord &value, const QString &identifier, const PersonPtr &contact,
+                             QObject *sender) {
+        edits_->undoAddLabeledValue(value, identifier, contact, sender);
+    }
     bool undoDeleteLabeledValueForIdentifier(const QString &identifier, qint64 labelIndex,
-                                             const PersonPtr &contact, QObject *sender);
-    // The merge result: each old contact takes the values of the new one at its position, as
-    // one undo step.
-    void undoReplacePersonByContacts(const QList<ContactEntry> &contacts,
-                                     const QList<ContactEntry> &fromContacts);
+                                             const PersonPtr &contact, QObject *sender) {
+        return edits_->undoDeleteLabeledValueForIdentifier(identifier, labelIndex, contact, sender);
+    }
+    void undoReplacePersonByContacts(const QList<ContactEntry> &contacts, const QList<ContactEntry> &fromContacts) {
+        edits_->undoReplacePersonByContacts(contacts, fromContacts);
+    }
 
     void addGroup(QObject *sender);
     void deleteGroup(QObject *sender);
@@ -178,7 +201,15 @@ public:
     void contactDidUpdate(const ContactEntry &contact, QObject *sender);
     ContactWindows *contactWindows() const { return contactWindows_; }
     void setContactWindows(ContactWindows *windows) { contactWindows_ = windows; }
-    ContainerRecord *containerWithIdentifier(const QString &identifier) const;
+    ContainerRecord *containerWithIdentifier(const QString &identifier) const {
+        return edits_->containerWithIdentifier(identifier);
+    }
+
+    // ---- What the edits changed, shown in the panes
+    void contactValueDidChange(const QString &identifier) override;
+    void contactsDidChange(const QList<ContactEntry> &contacts, const SharedGroup &group, bool removed) override;
+    void groupsDidChange(const SharedGroup &selected) override;
+    void contactDidMerge(const ContactEntry &contact) override;
     // ==== End of edits
 
 signals:
@@ -189,27 +220,7 @@ protected:
     QWidget *loadView() override;
 
 private:
-    // The change an add or a removal of contacts made, so that its inverse undoes exactly it.
-    struct GroupMarks {
-        SharedGroup group;
-        bool wasChanged = false;
-        QList<qsizetype> clearedDeleted; // positions whose "deleted" mark this change cleared
-        QList<qsizetype> setDeleted;     // positions it marked deleted
-        QList<ContactEntry> appended;    // records it appended at the end
-    };
-    using ContactsChange = QList<GroupMarks>;
-    ContactsChange planAddContacts(const QList<ContactEntry> &contacts, const SharedGroup &group) const;
-    ContactsChange planDeleteContacts(const QList<ContactEntry> &contacts, const SharedGroup &group) const;
-    static void applyChange(const ContactsChange &change);
-    static void revertChange(const ContactsChange &change);
-    void contactsChangedEffects(const QList<ContactEntry> &contacts, const SharedGroup &group, bool removed);
-    void registerUndo(std::function<void(ViewController *)> inverse);
     void replayUndo(void (UndoManager::*replay)());
-    QString kindForIdentifier(QMPerson &person, const QString &identifier) const;
-    void refreshColumn(const QString &identifier);
-    bool undoReplacePhotoData(const QByteArray &data, const PersonPtr &contact);
-    void registerLabeledValueInverse(const FieldValue &former, const QString &identifier,
-                                     const PersonPtr &contact, QObject *sender);
     void showGroupsAndSelect(const SharedGroup &group);
     void registerEditActions();
     ContactWindows *contactWindows_ = nullptr;
@@ -222,9 +233,10 @@ private:
     bool appeared_ = false;
     double separatorBorderWidth_ = 0.0;
 
+    ValidationTable<MenuItem> validation_;
     std::shared_ptr<SharedSettings> settings_;
     WindowState *windowState_ = nullptr;
-    std::shared_ptr<ContainerTable> containerTable_;
+    DocumentEdits *edits_ = nullptr;
     SharedContactTable contactTable_;
     SharedGroup selectedGroupDict_;
     bool contactInfoVisible_ = false;

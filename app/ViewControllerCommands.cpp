@@ -17,18 +17,17 @@ const QString NewName = QStringLiteral("New");
 } // namespace
 
 void ViewController::registerEditActions() {
-    const std::pair<const char *, void (ViewController::*)(QObject *)> actions[] = {
-        {"undo:", &ViewController::undo},
-        {"redo:", &ViewController::redo},
-        {"addGroup:", &ViewController::addGroup},
-        {"deleteGroup:", &ViewController::deleteGroup},
-        {"addContact:", &ViewController::addContact},
-        {"deleteContacts:", &ViewController::deleteContacts},
-        {"duplicateContacts:", &ViewController::duplicateContacts},
+    const std::pair<const QString &, void (ViewController::*)(QObject *)> actions[] = {
+        {ActionId::Undo, &ViewController::undo},
+        {ActionId::Redo, &ViewController::redo},
+        {ActionId::AddGroup, &ViewController::addGroup},
+        {ActionId::DeleteGroup, &ViewController::deleteGroup},
+        {ActionId::AddContact, &ViewController::addContact},
+        {ActionId::DeleteContacts, &ViewController::deleteContacts},
+        {ActionId::DuplicateContacts, &ViewController::duplicateContacts},
     };
     for (const auto &[name, method] : actions)
-        registerAction(QString::fromLatin1(name),
-                       [this, method](QObject *sender) { (this->*method)(sender); });
+        registerAction(name, [this, method](QObject *sender) { (this->*method)(sender); });
 }
 
 void ViewController::addGroup(QObject *) {

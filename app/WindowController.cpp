@@ -13,6 +13,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/FontManager.h"
+#include "state/ActionIds.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -109,21 +110,18 @@ WindowController::WindowController(QObject *parent)
     : ::WindowController(parent)
     , settings_(SharedSettings::shared()) {
     const auto item = [](QObject *sender) { return qobject_cast<MenuItem *>(sender); };
-    registerAction(QStringLiteral("viewTypePopupSelected:"),
-                   [this, item](QObject *sender) { viewTypePopupSelected(item(sender)); });
-    registerAction(QStringLiteral("itemsPopupSelected:"),
-                   [this, item](QObject *sender) { itemsPopupSelected(item(sender)); });
-    registerAction(QStringLiteral("labelsPopupSelected:"),
-                   [this, item](QObject *sender) { labelsPopupSelected(item(sender)); });
-    registerAction(QStringLiteral("sortOptionsSelected:"),
-                   [this, item](QObject *sender) { sortOptionsSelected(item(sender)); });
-    registerAction(QStringLiteral("toggleContactInfo:"), [this](QObject *) { toggleContactInfo(); });
-    registerAction(QStringLiteral("toggleGroupView:"), [this](QObject *) { toggleGroupView(); });
-    registerAction(QStringLiteral("editButtonClicked:"), [this](QObject *) { editButtonClicked(); });
-    registerAction(QStringLiteral("importFromVCard:"), [this](QObject *sender) { importFromVCard(sender); });
-    registerAction(QStringLiteral("importFromCSV:"), [this](QObject *sender) { importFromCSV(sender); });
-    registerAction(QStringLiteral("exportToVCard:"), [this](QObject *sender) { exportToVCard(sender); });
-    registerAction(QStringLiteral("exportToCSV:"), [this](QObject *sender) { exportToCSV(sender); });
+    registerAction(ActionId::ViewTypePopupSelected, [this, item](QObject *sender) { viewTypePopupSelected(item(sender)); });
+    registerAction(ActionId::ItemsPopupSelected, [this, item](QObject *sender) { itemsPopupSelected(item(sender)); });
+    registerAction(ActionId::LabelsPopupSelected, [this, item](QObject *sender) { labelsPopupSelected(item(sender)); });
+    registerAction(ActionId::SortOptionsSelected, [this, item](QObject *sender) { sortOptionsSelected(item(sender)); });
+    registerAction(ActionId::ToggleContactInfo, [this](QObject *) { toggleContactInfo(); });
+    registerAction(ActionId::ToggleGroupView, [this](QObject *) { toggleGroupView(); });
+    registerAction(ActionId::EditButtonClicked, [this](QObject *) { editButtonClicked(); });
+    registerAction(ActionId::ImportFromVCard, [this](QObject *sender) { importFromVCard(sender); });
+    registerAction(ActionId::ImportFromCSV, [this](QObject *sender) { importFromCSV(sender); });
+    registerAction(ActionId::ExportToVCard, [this](QObject *sender) { exportToVCard(sender); });
+    registerAction(ActionId::ExportToCSV, [this](QObject *sender) { exportToCSV(sender); });
+    makeValidationTable();
 }
 
 WindowController::~WindowController() = default;
@@ -267,40 +265,67 @@ void WindowController::windowWillClose() {
 void WindowController::setSplitButtonState(bool, int) {}
 
 bool WindowController::validateMenuItem(MenuItem *item) {
-    const QString action = item->action();
-    const QVariant object = item->representedObject();
-    if (action == QLatin1String("viewTypePopupSelected:")) {
-        item->setState(object.toString() == selectedViewType() ? StateOn : StateOff);
-    } else if (action == QLatin1String("itemsPopupSelected:")) {
-        const QStringList columns = settings()->columnsOfViewType(selectedViewType());
-        item->setState(object.isValid() && columns.contains(object.toString()) ? StateOn : StateOff);
-    } else if (action == QLatin1String("labelsPopupSelected:")) {
-        item->setState(selectedLabels().contains(object.toString()) ? StateOn : StateOff);
-    } else if (action == QLatin1String("sortOptionsSelected:")) {
-        const Menu *menu = item->parentMenu();
-        const MenuItem *parent = menu ? menu->supermenuItem() : nullptr;
-        if (parent && parent->representedObject().isValid()) {
-            const SortOptions::Entry entry = sortOptionsDict().value(parent->representedObject().toString());
-            item->setState(object.toString() == entry.selected ? StateOn : StateOff);
-        }
-    } else if (action == QLatin1String("toggleContactInfo:")) {
-        const bool visible = mainViewController_ && mainViewController_->contactInfoVisible();
-        item->setTitle(visible ? L("Hide Contact Info") : L("Show Contact Info"));
-    } else if (action == QLatin1String("toggleGroupView:")) {
-        if (isGroupViewCollapsed() && item->title() == L("Hide Group"))
-            item->setTitle(L("Show Group"));
-        else if (!isGroupViewCollapsed() && item->title() == L("Show Group"))
-            item->setTitle(L("Hide Group"));
-    } else if (action == QLatin1String("editButtonClicked:")) {
-        item->setState(mainViewController_ && mainViewController_->editState() ? StateOn : StateOff);
-    } else if (action == QLatin1String("printDocument:") || action == QLatin1String("exportToVCard:")) {
+    return validation_.validate(*item, item->action()).value_or(::WindowController::validateMenuItem(item));
+}
+
+void WindowController::makeValidationTable() {
+    // Rules that tick or retitle an item leave the enabling to the base controller.
+    const auto base = [this](MenuItem &item) { return ::WindowController::validateMenuItem(&item); };
+    const auto ticked = [base](MenuItem &item, bool on) {
+        item.setState(on ? StateOn : StateOff);
+        return base(item);
+    };
+    const auto contactsSelected = [this](MenuItem &) {
         return contactsViewController_ && !contactsViewController_->selectedSubContacts().isEmpty();
-    } else if (action == QLatin1String("exportToCSV:")) {
-        return false;
-    } else if (action == QLatin1String("importFromVCard:")) {
-        return !document() || document()->fileType() == VCardType;
-    }
-    return ::WindowController::validateMenuItem(item);
+    };
+    validation_ = {
+        {ActionId::ViewTypePopupSelected,
+         [this, ticked](MenuItem &item) {
+             return ticked(item, item.representedObject().toString() == selectedViewType());
+         }},
+        {ActionId::ItemsPopupSelected,
+         [this, ticked](MenuItem &item) {
+             const QVariant object = item.representedObject();
+             return ticked(item, object.isValid() &&
+                                     settings()->columnsOfViewType(selectedViewType()).contains(object.toString()));
+         }},
+        {ActionId::LabelsPopupSelected,
+         [this, ticked](MenuItem &item) {
+             return ticked(item, selectedLabels().contains(item.representedObject().toString()));
+         }},
+        {ActionId::SortOptionsSelected,
+         [this, base](MenuItem &item) {
+             const Menu *menu = item.parentMenu();
+             const MenuItem *parent = menu ? menu->supermenuItem() : nullptr;
+             if (parent && parent->representedObject().isValid()) {
+                 const SortOptions::Entry entry = sortOptionsDict().value(parent->representedObject().toString());
+                 item.setState(item.representedObject().toString() == entry.selected ? StateOn : StateOff);
+             }
+             return base(item);
+         }},
+        {ActionId::ToggleContactInfo,
+         [this, base](MenuItem &item) {
+             const bool visible = mainViewController_ && mainViewController_->contactInfoVisible();
+             item.setTitle(visible ? L("Hide Contact Info") : L("Show Contact Info"));
+             return base(item);
+         }},
+        {ActionId::ToggleGroupView,
+         [this, base](MenuItem &item) {
+             if (isGroupViewCollapsed() && item.title() == L("Hide Group"))
+                 item.setTitle(L("Show Group"));
+             else if (!isGroupViewCollapsed() && item.title() == L("Show Group"))
+                 item.setTitle(L("Hide Group"));
+             return base(item);
+         }},
+        {ActionId::EditButtonClicked,
+         [this, ticked](MenuItem &item) {
+             return ticked(item, mainViewController_ && mainViewController_->editState());
+         }},
+        {ActionId::PrintDocument, contactsSelected},
+        {ActionId::ExportToVCard, contactsSelected},
+        {ActionId::ExportToCSV, [](MenuItem &) { return false; }},
+        {ActionId::ImportFromVCard, [this](MenuItem &) { return !document() || document()->fileType() == VCardType; }},
+    };
 }
 
 void WindowController::menuNeedsUpdate(Menu *menu) {
@@ -318,7 +343,7 @@ void WindowController::initViewTypeMenu() {
     menu->addItem(L("View Type"))->setRepresentedObject(QStringLiteral("View Type"));
     for (const ViewTypes::ViewType &viewType : ViewTypes::factoryViewTypes())
         menu->addItem(QMPerson::localizedIdentifierForKey(viewType.name),
-                      QStringLiteral("viewTypePopupSelected:"))
+                      ActionId::ViewTypePopupSelected)
             ->setRepresentedObject(viewType.name);
     viewTypePopup_->synchronizeTitle();
     hangUnderNavigate(menu, L("Select View Type"));
@@ -329,7 +354,7 @@ void WindowController::initItemsMenu() {
     menu->removeAllItems();
     menu->addItem(L("Items"));
     for (const QString &identifier : itemIdentifiers())
-        menu->addItem(QMPerson::localizedIdentifierForKey(identifier), QStringLiteral("itemsPopupSelected:"))
+        menu->addItem(QMPerson::localizedIdentifierForKey(identifier), ActionId::ItemsPopupSelected)
             ->setRepresentedObject(identifier);
     if (customItems() && !customItems()->isEmpty()) {
         menu->addItem(MenuItem::separatorItem());
@@ -337,13 +362,13 @@ void WindowController::initItemsMenu() {
         font.setBold(true);
         for (const CustomItemDefinition &custom : *customItems()) {
             MenuItem *item = menu->addItem(custom.name + QStringLiteral(" (%1)").arg(custom.type),
-                                           QStringLiteral("itemsPopupSelected:"));
+                                           ActionId::ItemsPopupSelected);
             item->setRepresentedObject(custom.name);
             item->setFont(font);
         }
     }
     menu->addItem(MenuItem::separatorItem());
-    menu->addItem(L("Show Custom Items"), QStringLiteral("showCustomItems:"));
+    menu->addItem(L("Show Custom Items"), ActionId::ShowCustomItems);
     itemsPopup_->synchronizeTitle();
     hangUnderNavigate(menu, L("Items"));
 }
@@ -377,7 +402,7 @@ void WindowController::itemsPopupSelected(MenuItem *item) {
 void WindowController::rebuildLabelsMenu(Menu *menu) {
     menu->removeAllItems();
     menu->addItem(L("Labels"));
-    menu->addItem(L("All"), QStringLiteral("labelsPopupSelected:"))->setRepresentedObject(AllLabels);
+    menu->addItem(L("All"), ActionId::LabelsPopupSelected)->setRepresentedObject(AllLabels);
     const QStringList columns = settings()->columnsOfViewType(selectedViewType());
     const QHash<QString, QStringList> labelTable = QMPerson::labelTableDict();
     for (const QString &identifier : QMPerson::labeledIdentifiers()) {
@@ -388,7 +413,7 @@ void WindowController::rebuildLabelsMenu(Menu *menu) {
                 QMPerson::localizedLabelFromCNLabel(QMPerson::CNLabelFromLabel(label).value_or(label));
             if (menu->itemWithTitle(title))
                 continue;
-            menu->addItem(title, QStringLiteral("labelsPopupSelected:"))->setRepresentedObject(label);
+            menu->addItem(title, ActionId::LabelsPopupSelected)->setRepresentedObject(label);
         }
     }
     labelsPopup_->synchronizeTitle();
@@ -506,7 +531,7 @@ void WindowController::initSortOptionsMenu() {
         const QString selected = entry.selected;
         for (const QString &option : entry.items) {
             MenuItem *optionItem = submenu->addItem(QMPerson::localizedIdentifierForKey(option),
-                                                    QStringLiteral("sortOptionsSelected:"));
+                                                    ActionId::SortOptionsSelected);
             optionItem->setRepresentedObject(option);
             optionItem->setState(option == selected ? StateOn : StateOff);
         }
@@ -678,17 +703,17 @@ void WindowController::initContactMenu() {
     menu->removeAllItems();
     menu->addItem(L("Contact"));
     menu->addItem(L("Contact"));
-    MenuItem *info = menu->addItem(L("Hide Contact Info"), QStringLiteral("toggleContactInfo:"),
+    MenuItem *info = menu->addItem(L("Hide Contact Info"), ActionId::ToggleContactInfo,
                                    QKeySequence(CommandKeyModifier | Qt::ShiftModifier | Qt::Key_I));
     info->setIcon(QIcon::fromTheme(QStringLiteral("user-identity")));
-    menu->addItem(L("Show QRCode"), QStringLiteral("showQRCode:"));
+    menu->addItem(L("Show QRCode"), ActionId::ShowQRCode);
     menu->addItem(MenuItem::separatorItem());
-    menu->addItem(L("Add New Contact"), QStringLiteral("addContact:"));
-    menu->addItem(L("Delete Contacts"), QStringLiteral("deleteContacts:"));
-    menu->addItem(L("Duplicate Contacts"), QStringLiteral("duplicateContacts:"));
-    menu->addItem(L("Export Contacts as vCard"), QStringLiteral("exportToVCard:"));
+    menu->addItem(L("Add New Contact"), ActionId::AddContact);
+    menu->addItem(L("Delete Contacts"), ActionId::DeleteContacts);
+    menu->addItem(L("Duplicate Contacts"), ActionId::DuplicateContacts);
+    menu->addItem(L("Export Contacts as vCard"), ActionId::ExportToVCard);
     menu->addItem(MenuItem::separatorItem());
-    menu->addItem(L("Show Company in the Name Cell"), QStringLiteral("toggleShowCompany:"));
+    menu->addItem(L("Show Company in the Name Cell"), ActionId::ToggleShowCompany);
     contactPopup_->synchronizeTitle();
     hangUnderNavigate(menu, L("Contact"));
 }
@@ -697,13 +722,13 @@ void WindowController::initGroupMenu() {
     Menu *menu = groupsPopup_->pullDownMenu();
     menu->removeAllItems();
     menu->addItem(L("Group"));
-    menu->addItem(L("Hide Group"), QStringLiteral("toggleGroupView:"))
+    menu->addItem(L("Hide Group"), ActionId::ToggleGroupView)
         ->setIcon(QIcon::fromTheme(QStringLiteral("system-users")));
     menu->addItem(MenuItem::separatorItem());
-    menu->addItem(L("Selected Group"), QStringLiteral("toggleGroupView:"));
+    menu->addItem(L("Selected Group"), ActionId::ToggleGroupView);
     menu->addItem(MenuItem::separatorItem());
-    menu->addItem(L("Add Group"), QStringLiteral("addGroup:"));
-    menu->addItem(L("Delete Group"), QStringLiteral("deleteGroup:"));
+    menu->addItem(L("Add Group"), ActionId::AddGroup);
+    menu->addItem(L("Delete Group"), ActionId::DeleteGroup);
     menu->addItem(MenuItem::separatorItem());
     groupsPopup_->synchronizeTitle();
     hangUnderNavigate(menu, L("Group"));

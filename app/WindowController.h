@@ -6,6 +6,7 @@
 #include "platform/ui/ContentTypes.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/Window.h"
+#include "state/ActionIds.h"
 #include "state/SharedSettings.h"
 
 #include <QColor>
@@ -172,6 +173,9 @@ private:
     QPointer<QToolButton> editButton_;
     QPointer<SegmentedControl> splitButtons_;
 
+    void makeValidationTable();
+
+    ValidationTable<MenuItem> validation_;
     QPointer<ViewController> mainViewController_;
     SplitViewController *splitViewController_ = nullptr;
     GroupViewController *groupViewController_ = nullptr;

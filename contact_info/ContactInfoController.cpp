@@ -8,6 +8,7 @@
 #include "platform/ui/ListRowHeight.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/Window.h"
+#include "state/ActionIds.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -533,12 +534,12 @@ QWidget *ContactInfoController::makeValueCellWidget(int row) {
         const QImage picture = hasPhoto ? person.photo() : person.thumbnail();
         MenuItem *imageItem = menu->addItem(QString());
         imageItem->setIcon(QIcon(QPixmap::fromImage(picture)));
-        menu->addItem(localized(QStringLiteral("Icon Size Bigger")), QStringLiteral("iconSizeBigger:"));
-        menu->addItem(localized(QStringLiteral("Icon Size Smaller")), QStringLiteral("iconSizeSmaller:"));
+        menu->addItem(localized(QStringLiteral("Icon Size Bigger")), ActionId::IconSizeBigger);
+        menu->addItem(localized(QStringLiteral("Icon Size Smaller")), ActionId::IconSizeSmaller);
         menu->addItem(localized(hasPhoto ? QStringLiteral("Replace Image") : QStringLiteral("Add Image")),
-                      QStringLiteral("addImage:"));
+                      ActionId::AddImage);
         if (hasPhoto)
-            menu->addItem(localized(QStringLiteral("Delete Image")), QStringLiteral("deleteImage:"));
+            menu->addItem(localized(QStringLiteral("Delete Image")), ActionId::DeleteImage);
         for (MenuItem *item : menu->itemArray())
             item->setTarget(this);
         button->setPullDownMenu(menu);

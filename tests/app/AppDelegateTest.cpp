@@ -6,6 +6,7 @@
 #include "platform/ui/Window.h"
 #include "platform/ui/Workspace.h"
 #include "tests/app/AppTestSupport.h"
+#include "state/ActionIds.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -70,7 +71,7 @@ TEST(HelpMenu, ItemsOpenTheirPagesInJapaneseOnlyForExactlyJa) {
 
     // Any other item opens nothing.
     RecordingUrlOpener opener;
-    MenuItem other(QStringLiteral("Something Else"), QStringLiteral("menuItemSelectedInHelpMenu:"));
+    MenuItem other(QStringLiteral("Something Else"), ActionId::MenuItemSelectedInHelpMenu);
     delegate.menuItemSelectedInHelpMenu(&other);
     EXPECT_TRUE(opener.opened.isEmpty());
 }

@@ -2,6 +2,7 @@
 
 #include "app/ExportCommand.h"
 #include "platform/core/UndoManager.h"
+#include "state/ActionIds.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -176,7 +177,7 @@ TEST_F(ExportTest, WritesTheSelectionInTableOrderAndReadsBackTheSame) {
     const QString path = scratchPath(QStringLiteral("chosen elsewhere.vcf"));
     QFile::remove(path);
     saveAs(path);
-    perform(document, "exportToVCard:");
+    perform(document, ActionId::ExportToVCard);
 
     EXPECT_EQ(savePanel.nameFieldLabel, QStringLiteral("Export As:"));
     EXPECT_EQ(savePanel.nameFieldStringValue, QStringLiteral("Ann Abe.vcf"));
@@ -226,7 +227,7 @@ TEST_F(ExportTest, TheWindowsChangesAndGroupsReachTheFileAndAnotherReader) {
     rows->selectAll();
     const QString path = scratchPath(QStringLiteral("changed.vcf"));
     saveAs(path);
-    perform(document, "exportToVCard:");
+    perform(document, ActionId::ExportToVCard);
 
     const ReadBack back = readBack(path);
     EXPECT_EQ(back.names, (QStringList{"Bob Baker", "Cid Cole", "Dee Dunn"}));
@@ -249,7 +250,7 @@ TEST_F(ExportTest, CancelInTheSavePanelWritesAndShowsNothing) {
     TestDocument *document = open();
     content(document)->contactsViewController()->selectRowIndexes({0});
     dialogs.cancelPanel();
-    perform(document, "exportToVCard:");
+    perform(document, ActionId::ExportToVCard);
     EXPECT_EQ(panelsShown(), 1);
     EXPECT_FALSE(document->controller->isExporting());
     EXPECT_TRUE(alertTexts().isEmpty());
@@ -272,15 +273,15 @@ TEST_F(ExportTest, CancelInTheProgressWindowLeavesTheOldFileAsItWas) {
     const auto connection = onProgress(document, [&] {
         const int panels = panelsShown();
         // Any of the four commands does nothing while one is under way.
-        perform(document, "exportToVCard:");
-        perform(document, "importFromVCard:");
-        perform(document, "importFromCSV:");
-        perform(document, "exportToCSV:");
+        perform(document, ActionId::ExportToVCard);
+        perform(document, ActionId::ImportFromVCard);
+        perform(document, ActionId::ImportFromCSV);
+        perform(document, ActionId::ExportToCSV);
         secondCommandShowedPanel = panelsShown() != panels;
         pressCancel(document);
     });
     saveAs(path);
-    perform(document, "exportToVCard:");
+    perform(document, ActionId::ExportToVCard);
     QObject::disconnect(connection);
 
     EXPECT_FALSE(secondCommandShowedPanel);
@@ -292,7 +293,7 @@ TEST_F(ExportTest, CancelInTheProgressWindowLeavesTheOldFileAsItWas) {
 
     // The cancelled build's late posts do not end the next run, which writes the file.
     saveAs(path);
-    perform(document, "exportToVCard:");
+    perform(document, ActionId::ExportToVCard);
     EXPECT_EQ(fileBytes(path).count("BEGIN:VCARD"), 40);
     EXPECT_FALSE(document->controller->isExporting());
 }
@@ -305,7 +306,7 @@ TEST_F(ExportTest, AFailedWriteShowsTheAlertAndLeavesTheTargetAlone) {
     QDir().mkpath(folder);
     writeTestFile(QStringLiteral("occupied.vcf/inside.txt"), "keep me");
     saveAs(folder);
-    perform(document, "exportToVCard:");
+    perform(document, ActionId::ExportToVCard);
     EXPECT_EQ(alertTexts(),
               (QStringList{"Can't save the file | Something error happened in saving operation."}));
     EXPECT_EQ(fileBytes(folder + QStringLiteral("/inside.txt")), QByteArray("keep me"));
@@ -326,7 +327,7 @@ TEST_F(ExportTest, AReadOnlyFolderShowsTheAlertAndGetsNothing) {
     writeTestFile(QStringLiteral("locked/Ann Abe.vcf"), "old");
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
     saveAs(folder + QStringLiteral("/Ann Abe.vcf"));
-    perform(document, "exportToVCard:");
+    perform(document, ActionId::ExportToVCard);
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_EQ(alertTexts(),
               (QStringList{"Can't save the file | Something error happened in saving operation."}));
@@ -340,7 +341,7 @@ TEST_F(ExportTest, CsvExportWritesTheSelectionAtOnce) {
     selectContacts(document, {"Cid Cole", "Ann Abe"});
     const QString path = scratchPath(QStringLiteral("people.csv"));
     saveAs(path);
-    perform(document, "exportToCSV:");
+    perform(document, ActionId::ExportToCSV);
     EXPECT_EQ(savePanel.nameFieldLabel, QStringLiteral("Export As CSV:"));
     EXPECT_EQ(savePanel.nameFieldStringValue, QStringLiteral("Ann Abe.csv"));
     const ContactTable read = QMvCard().contactsFromCSV(QString::fromUtf8(fileBytes(path)));

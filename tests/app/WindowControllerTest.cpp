@@ -3,6 +3,7 @@
 #include "model/ViewTypes.h"
 #include "platform/ui/FontManager.h"
 #include "platform/ui/Window.h"
+#include "state/ActionIds.h"
 
 #include <QFontDatabase>
 #include <QFrame>
@@ -177,11 +178,11 @@ TEST_F(WindowTest, ResetChordClearsEveryPreferenceOnOkOnly) {
 TEST_F(WindowTest, WindowValidationFollowsSelectionAndFileType) {
     TestDocument *document = open();
     WindowController *controller = document->controller;
-    MenuItem print(QStringLiteral("Print…"), QStringLiteral("printDocument:"));
-    MenuItem exportVCard(QStringLiteral("Export"), QStringLiteral("exportToVCard:"));
-    MenuItem exportCSV(QStringLiteral("Export CSV"), QStringLiteral("exportToCSV:"));
-    MenuItem importVCard(QStringLiteral("Import"), QStringLiteral("importFromVCard:"));
-    MenuItem importCSV(QStringLiteral("Import CSV"), QStringLiteral("importFromCSV:"));
+    MenuItem print(QStringLiteral("Print…"), ActionId::PrintDocument);
+    MenuItem exportVCard(QStringLiteral("Export"), ActionId::ExportToVCard);
+    MenuItem exportCSV(QStringLiteral("Export CSV"), ActionId::ExportToCSV);
+    MenuItem importVCard(QStringLiteral("Import"), ActionId::ImportFromVCard);
+    MenuItem importCSV(QStringLiteral("Import CSV"), ActionId::ImportFromCSV);
     content(document)->contactsViewController()->selectRowIndexes({});
     EXPECT_FALSE(controller->validateMenuItem(&print));
     EXPECT_FALSE(controller->validateMenuItem(&exportVCard));
@@ -201,10 +202,10 @@ TEST_F(WindowTest, WindowValidationFollowsSelectionAndFileType) {
 TEST_F(WindowTest, ViewControllerValidationFollowsPanesAndEditState) {
     TestDocument *document = open();
     ViewController *view = content(document);
-    MenuItem addGroup(QStringLiteral("Add Group"), QStringLiteral("addGroup:"));
-    MenuItem deleteGroup(QStringLiteral("Delete Group"), QStringLiteral("deleteGroup:"));
-    MenuItem deleteContacts(QStringLiteral("Delete"), QStringLiteral("deleteContacts:"));
-    MenuItem duplicate(QStringLiteral("Duplicate"), QStringLiteral("duplicateContacts:"));
+    MenuItem addGroup(QStringLiteral("Add Group"), ActionId::AddGroup);
+    MenuItem deleteGroup(QStringLiteral("Delete Group"), ActionId::DeleteGroup);
+    MenuItem deleteContacts(QStringLiteral("Delete"), ActionId::DeleteContacts);
+    MenuItem duplicate(QStringLiteral("Duplicate"), ActionId::DuplicateContacts);
     EXPECT_FALSE(view->validateMenuItem(&addGroup)); // the group list is hidden
 
     document->controller->splitButtons()->press(0);
@@ -448,7 +449,7 @@ TEST_F(WindowTest, EditButtonSwitchesSeparatorTitleAndDetailView) {
     EXPECT_FALSE(view->contactsViewController()->editState());
     EXPECT_FALSE(view->groupViewController()->editState());
 
-    MenuItem item(QStringLiteral("Edit Contacts"), QStringLiteral("editButtonClicked:"));
+    MenuItem item(QStringLiteral("Edit Contacts"), ActionId::EditButtonClicked);
     controller->validateMenuItem(&item);
     EXPECT_EQ(item.state(), StateOff);
     item.trigger(); // through the action router, as the View menu does
@@ -530,7 +531,7 @@ TEST_F(WindowTest, SplitButtonsShowAndHideBothSidePanes) {
     EXPECT_FALSE(panes[0]->isCollapsed());
     EXPECT_TRUE(UserDefaults::standard().boolForKey(QStringLiteral("QM1DshowGroupView")));
     EXPECT_GT(view->groupViewFrame().width(), 0);
-    MenuItem group(QStringLiteral("Show Group"), QStringLiteral("toggleGroupView:"));
+    MenuItem group(QStringLiteral("Show Group"), ActionId::ToggleGroupView);
     controller->validateMenuItem(&group);
     EXPECT_EQ(group.title(), QStringLiteral("Hide Group"));
     controller->splitButtons()->press(0);
@@ -538,11 +539,11 @@ TEST_F(WindowTest, SplitButtonsShowAndHideBothSidePanes) {
     EXPECT_FALSE(UserDefaults::standard().boolForKey(QStringLiteral("QM1DshowGroupView")));
     controller->validateMenuItem(&group);
     EXPECT_EQ(group.title(), QStringLiteral("Show Group"));
-    MenuItem other(QStringLiteral("Selected Group"), QStringLiteral("toggleGroupView:"));
+    MenuItem other(QStringLiteral("Selected Group"), ActionId::ToggleGroupView);
     controller->validateMenuItem(&other);
     EXPECT_EQ(other.title(), QStringLiteral("Selected Group"));
 
-    MenuItem info(QStringLiteral("Show Contact Info"), QStringLiteral("toggleContactInfo:"));
+    MenuItem info(QStringLiteral("Show Contact Info"), ActionId::ToggleContactInfo);
     controller->splitButtons()->press(1);
     EXPECT_FALSE(panes[2]->isCollapsed());
     EXPECT_TRUE(view->contactInfoVisible());

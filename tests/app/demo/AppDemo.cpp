@@ -8,6 +8,7 @@
 #include "platform/core/Dispatch.h"
 #include "platform/ui/Application.h"
 #include "tests/app/FakeContactsReader.h"
+#include "state/ActionIds.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -45,7 +46,7 @@ int main(int argc, char *argv[]) {
             popup->setCurrentIndex(index);
             controller.encodingAccessory()->encodingTypePopupSelected(index);
         });
-        Dispatch::main([&] { controller.performAction(QStringLiteral("openDocument:")); });
+        Dispatch::main([&] { controller.performAction(ActionId::OpenDocument); });
     } else {
         return 2;
     }

@@ -1,10 +1,10 @@
-// The undoable edit operations of a document window: contacts added to and removed from
-// groups, groups added, removed and renamed, and every value written into a contact.
-#include "app/ViewController.h"
+// The undoable edit operations of a document: contacts added to and removed from groups,
+// groups added, removed and renamed, and every value written into a contact.
+#include "app/edits/DocumentEdits.h"
 
 #include "platform/core/Log.h"
 #include "platform/core/UndoManager.h"
-#include "platform/ui/Window.h"
+#include "state/WindowState.h"
 
 #include <QBuffer>
 
@@ -18,36 +18,42 @@ QByteArray photoBytes(const QMPerson &person) {
 
 } // namespace
 
-void ViewController::registerUndo(std::function<void(ViewController *)> inverse) {
+DocumentEdits::DocumentEdits(const WindowState *state, UndoManagerSource undoManager, QObject *parent)
+    : QObject(parent)
+    , state_(state)
+    , undoManager_(std::move(undoManager)) {}
+
+UndoManager *DocumentEdits::undoManager() const {
+    return undoManager_ ? undoManager_() : nullptr;
+}
+
+void DocumentEdits::registerUndo(std::function<void(DocumentEdits *)> inverse) {
     UndoManager *manager = undoManager();
     if (!manager)
         return;
-    // The document's undo manager can outlive its window.
-    manager->registerUndo(this, [self = QPointer<ViewController>(this), inverse = std::move(inverse)] {
+    // The document's undo manager can outlive its window and these edits.
+    manager->registerUndo(this, [self = QPointer<DocumentEdits>(this), inverse = std::move(inverse)] {
         if (self)
             inverse(self);
     });
 }
 
-// Undo and Redo leave the edited mark saying whether undo steps remain.
-void ViewController::undo(QObject *) {
-    replayUndo(&UndoManager::undo);
+void DocumentEdits::contactValueDidChange(const QString &identifier) {
+    if (observer_)
+        observer_->contactValueDidChange(identifier);
 }
 
-void ViewController::redo(QObject *) {
-    replayUndo(&UndoManager::redo);
+void DocumentEdits::contactsDidChange(const QList<ContactEntry> &contacts, const SharedGroup &group, bool removed) {
+    if (observer_)
+        observer_->contactsDidChange(contacts, group, removed);
 }
 
-void ViewController::replayUndo(void (UndoManager::*replay)()) {
-    UndoManager *manager = undoManager();
-    if (!manager)
-        return;
-    (manager->*replay)();
-    if (Window *window = this->window())
-        window->setDocumentEdited(manager->canUndo());
+void DocumentEdits::groupsDidChange(const SharedGroup &selected) {
+    if (observer_)
+        observer_->groupsDidChange(selected);
 }
 
-ContainerRecord *ViewController::containerWithIdentifier(const QString &identifier) const {
+ContainerRecord *DocumentEdits::containerWithIdentifier(const QString &identifier) const {
     if (!containerTable_)
         return nullptr;
     for (ContainerRecord &container : *containerTable_)
@@ -58,7 +64,7 @@ ContainerRecord *ViewController::containerWithIdentifier(const QString &identifi
 
 // ---- Contacts in groups
 
-ViewController::ContactsChange ViewController::planAddContacts(const QList<ContactEntry> &contacts,
+DocumentEdits::ContactsChange DocumentEdits::planAddContacts(const QList<ContactEntry> &contacts,
                                                                const SharedGroup &group) const {
     ContactsChange change;
     auto plan = [&](const SharedGroup &target) {
@@ -98,7 +104,7 @@ ViewController::ContactsChange ViewController::planAddContacts(const QList<Conta
     return change;
 }
 
-ViewController::ContactsChange ViewController::planDeleteContacts(const QList<ContactEntry> &contacts,
+DocumentEdits::ContactsChange DocumentEdits::planDeleteContacts(const QList<ContactEntry> &contacts,
                                                                   const SharedGroup &group) const {
     ContactsChange change;
     if (!group || !group->contactTable)
@@ -124,7 +130,7 @@ ViewController::ContactsChange ViewController::planDeleteContacts(const QList<Co
     return change;
 }
 
-void ViewController::applyChange(const ContactsChange &change) {
+void DocumentEdits::applyChange(const ContactsChange &change) {
     for (const GroupMarks &marks : change) {
         ContactTable &table = *marks.group->contactTable;
         marks.group->changed = true;
@@ -136,7 +142,7 @@ void ViewController::applyChange(const ContactsChange &change) {
     }
 }
 
-void ViewController::revertChange(const ContactsChange &change) {
+void DocumentEdits::revertChange(const ContactsChange &change) {
     for (auto it = change.crbegin(); it != change.crend(); ++it) {
         const GroupMarks &marks = *it;
         ContactTable &table = *marks.group->contactTable;
@@ -158,88 +164,55 @@ void ViewController::revertChange(const ContactsChange &change) {
     }
 }
 
-// Both directions refresh the shown group and select its given rows (none, once removed);
-// a removal also closes the windows showing the contacts.
-void ViewController::contactsChangedEffects(const QList<ContactEntry> &contacts, const SharedGroup &group,
-                                            bool removed) {
-    if (contacts.isEmpty() || !contactTable_ || group->contactTable != contactTable_)
-        return;
-    contactsViewController_->setContactTable(contactTable_);
-    contactsViewController_->setSubContactTableDirty(true);
-    contactsViewController_->updateTable();
-    contactsViewController_->selectRowIndexesWithContacts(contacts);
-    if (!removed)
-        return;
-    // The table keeps the row positions of removed rows without a report; the detail panel
-    // and the find position follow the row now there, never a removed contact.
-    if (const QList<SubContactRowPtr> rows = contactsViewController_->selectedSubContacts(); !rows.isEmpty())
-        rowSelectionDidChange(rows.first());
-    if (contactWindows_) {
-        QSet<QString> ids;
-        for (const ContactEntry &contact : contacts)
-            ids.insert(contact.uniqueId);
-        contactWindows_->closeContactWindows(ids);
-    }
-}
-
-void ViewController::undoAddContacts(const QList<ContactEntry> &contacts, const SharedGroup &group) {
+void DocumentEdits::undoAddContacts(const QList<ContactEntry> &contacts, const SharedGroup &group) {
     if (!group || !group->contactTable)
         return;
     const ContactsChange change = planAddContacts(contacts, group);
-    registerUndo([change, contacts, group](ViewController *self) {
+    registerUndo([change, contacts, group](DocumentEdits *self) {
         self->registerUndo(
-            [contacts, group](ViewController *again) { again->undoAddContacts(contacts, group); });
+            [contacts, group](DocumentEdits *again) { again->undoAddContacts(contacts, group); });
         revertChange(change);
-        self->contactsChangedEffects(contacts, group, true);
+        self->contactsDidChange(contacts, group, true);
     });
     applyChange(change);
-    contactsChangedEffects(contacts, group, false);
+    contactsDidChange(contacts, group, false);
 }
 
-void ViewController::undoDeleteContacts(const QList<ContactEntry> &contacts, const SharedGroup &group,
+void DocumentEdits::undoDeleteContacts(const QList<ContactEntry> &contacts, const SharedGroup &group,
                                         bool doUndo) {
     if (!group || !group->contactTable)
         return;
     const ContactsChange change = planDeleteContacts(contacts, group);
     if (doUndo) {
-        registerUndo([change, contacts, group](ViewController *self) {
-            self->registerUndo([contacts, group](ViewController *again) {
+        registerUndo([change, contacts, group](DocumentEdits *self) {
+            self->registerUndo([contacts, group](DocumentEdits *again) {
                 again->undoDeleteContacts(contacts, group, true);
             });
             revertChange(change);
-            self->contactsChangedEffects(contacts, group, false);
+            self->contactsDidChange(contacts, group, false);
         });
     }
     applyChange(change);
-    contactsChangedEffects(contacts, group, true);
+    contactsDidChange(contacts, group, true);
 }
 
 // ---- Groups
 
-void ViewController::showGroupsAndSelect(const SharedGroup &group) {
-    selectedGroupDict_ = group;
-    groupViewController_->setContainerTable(containerTable_);
-    groupViewController_->setSelectedGroupDict(group);
-    groupViewController_->updateTable();
-    groupSelectionDidChange(group);
-}
-
-void ViewController::undoAddGroup(const SharedGroup &group, const QString &containerIdentifier) {
+void DocumentEdits::undoAddGroup(const SharedGroup &group, const QString &containerIdentifier) {
     ContainerRecord *container = containerWithIdentifier(containerIdentifier);
     if (!group || !container)
         return;
-    registerUndo([group, containerIdentifier](ViewController *self) {
+    registerUndo([group, containerIdentifier](DocumentEdits *self) {
         self->undoDeleteGroup(group, containerIdentifier);
     });
     if (container->groups.contains(group))
         group->deleted = false;
     else
         container->groups.append(group);
-    groupViewController_->setContainerTable(containerTable_);
-    groupViewController_->updateTable();
+    groupsDidChange(nullptr);
 }
 
-void ViewController::undoDeleteGroup(const SharedGroup &group, const QString &containerIdentifier) {
+void DocumentEdits::undoDeleteGroup(const SharedGroup &group, const QString &containerIdentifier) {
     ContainerRecord *container = containerWithIdentifier(containerIdentifier);
     if (!group || !container)
         return;
@@ -250,74 +223,70 @@ void ViewController::undoDeleteGroup(const SharedGroup &group, const QString &co
         logRefusal();
         return;
     }
-    registerUndo([group, containerIdentifier](ViewController *self) {
+    registerUndo([group, containerIdentifier](DocumentEdits *self) {
         self->undoAddGroup(group, containerIdentifier);
     });
     group->deleted = true;
     container->groups.swapItemsAt(position, container->groups.size() - 1);
-    showGroupsAndSelect(container->groups.first());
+    groupsDidChange(container->groups.first());
 }
 
-bool ViewController::undoChangeGroupName(const QString &name, const SharedGroup &group) {
+bool DocumentEdits::undoChangeGroupName(const QString &name, const SharedGroup &group) {
     if (!group)
         return false;
     registerUndo(
-        [former = group->name, group](ViewController *self) { self->undoChangeGroupName(former, group); });
+        [former = group->name, group](DocumentEdits *self) { self->undoChangeGroupName(former, group); });
     group->groupNameChanged = true;
     group->name = name;
-    showGroupsAndSelect(group);
+    groupsDidChange(group);
     return true;
 }
 
 // ---- Contact values
 
-QString ViewController::kindForIdentifier(QMPerson &person, const QString &identifier) const {
-    return windowState_->kindForIdentifier(person, identifier);
+QString DocumentEdits::kindForIdentifier(const QMPerson &person, const QString &identifier) const {
+    return state_ ? state_->kindForIdentifier(person, identifier) : person.typeForIdentifier(identifier);
 }
 
-void ViewController::refreshColumn(const QString &identifier) {
-    contactsViewController_->updateTableWithIdentifier(identifier);
-}
-
-bool ViewController::undoReplaceNameValue(const NameRecord &value, const PersonPtr &contact) {
+bool DocumentEdits::undoReplaceNameValue(const NameRecord &value, const PersonPtr &contact) {
     if (!contact)
         return false;
-    registerUndo([former = contact->nameValue(), contact](ViewController *self) {
+    registerUndo([former = contact->nameValue(), contact](DocumentEdits *self) {
         self->undoReplaceNameValue(former, contact);
     });
     contact->setNameValue(value, FieldId::Name);
     contact->setChanged(true);
-    refreshColumn(FieldId::Name);
+    contactValueDidChange(FieldId::Name);
     return true;
 }
 
-bool ViewController::undoReplacePhoneticNameValue(const std::optional<PhoneticNameRecord> &value,
+bool DocumentEdits::undoReplacePhoneticNameValue(const std::optional<PhoneticNameRecord> &value,
                                                   const PersonPtr &contact) {
     if (!contact)
         return false;
-    registerUndo([former = contact->phoneticNameValue(), contact](ViewController *self) {
+    registerUndo([former = contact->phoneticNameValue(), contact](DocumentEdits *self) {
         self->undoReplacePhoneticNameValue(former, contact);
     });
     contact->setNameValue(FieldValue(value), FieldId::PhoneticName);
     contact->setChanged(true);
-    refreshColumn(FieldId::PhoneticName);
+    contactValueDidChange(FieldId::PhoneticName);
     return true;
 }
 
-bool ViewController::undoReplaceBirthday(const FieldValue &value, const PersonPtr &contact) {
+bool DocumentEdits::undoReplaceBirthday(const FieldValue &value, const PersonPtr &contact) {
     if (!contact || !(value.isNull() || value.is<BirthdayRecord>()))
         return false;
-    registerUndo([former = FieldValue(contact->birthdayValue()), contact](ViewController *self) {
+    registerUndo([former = FieldValue(contact->birthdayValue()), contact](DocumentEdits *self) {
         self->undoReplaceBirthday(former, contact);
     });
     const BirthdayRecord *record = value.get<BirthdayRecord>();
     contact->setBirthdayValue(record ? std::optional<BirthdayRecord>(*record) : std::nullopt);
     contact->setChanged(true);
-    refreshColumn(FieldId::Birthday);
+    contactValueDidChange(FieldId::Birthday);
     return true;
 }
 
-bool ViewController::undoReplacePhoto(const FieldValue &value, const PersonPtr &contact) {
+bool DocumentEdits::undoReplacePhoto(const FieldValue &value, const PersonPtr &contact) {
     if (!contact)
         return false;
     if (value.isNull())
@@ -336,18 +305,18 @@ bool ViewController::undoReplacePhoto(const FieldValue &value, const PersonPtr &
 }
 
 // The photo's own bytes go back on undo, so a JPEG comes back as it was read.
-bool ViewController::undoReplacePhotoData(const QByteArray &data, const PersonPtr &contact) {
-    registerUndo([former = photoBytes(*contact), contact](ViewController *self) {
+bool DocumentEdits::undoReplacePhotoData(const QByteArray &data, const PersonPtr &contact) {
+    registerUndo([former = photoBytes(*contact), contact](DocumentEdits *self) {
         self->undoReplacePhotoData(former, contact);
     });
     if (data.isEmpty() || !contact->setPhotoData(data))
         contact->setPhoto(QImage());
     contact->setChanged(true);
-    refreshColumn(FieldId::Photo);
+    contactValueDidChange(FieldId::Photo);
     return true;
 }
 
-bool ViewController::undoReplaceStringValue(const std::optional<QString> &value, const QString &identifier,
+bool DocumentEdits::undoReplaceStringValue(const std::optional<QString> &value, const QString &identifier,
                                             const PersonPtr &contact, QObject *sender) {
     if (!contact)
         return false;
@@ -363,24 +332,24 @@ bool ViewController::undoReplaceStringValue(const std::optional<QString> &value,
         return false;
     }
     registerUndo([former = contact->stringValueForIdentifier(identifier), identifier, contact,
-                  origin = QPointer<QObject>(sender)](ViewController *self) {
+                  origin = QPointer<QObject>(sender)](DocumentEdits *self) {
         self->undoReplaceStringValue(former, identifier, contact, origin.data());
     });
     contact->setValue(FieldValue(value.value_or(QString())), identifier);
     contact->setChanged(true);
-    refreshColumn(identifier);
+    contactValueDidChange(identifier);
     return true;
 }
 
 // The whole former value goes back through the replace operation.
-void ViewController::registerLabeledValueInverse(const FieldValue &former, const QString &identifier,
+void DocumentEdits::registerLabeledValueInverse(const FieldValue &former, const QString &identifier,
                                                  const PersonPtr &contact, QObject *sender) {
-    registerUndo([former, identifier, contact, origin = QPointer<QObject>(sender)](ViewController *self) {
+    registerUndo([former, identifier, contact, origin = QPointer<QObject>(sender)](DocumentEdits *self) {
         self->undoReplaceLabeledValue(former, identifier, contact, origin.data());
     });
 }
 
-bool ViewController::undoReplaceLabeledValue(const FieldValue &value, const QString &identifier,
+bool DocumentEdits::undoReplaceLabeledValue(const FieldValue &value, const QString &identifier,
                                              const PersonPtr &contact, QObject *sender) {
     if (!contact)
         return false;
@@ -419,13 +388,13 @@ bool ViewController::undoReplaceLabeledValue(const FieldValue &value, const QStr
         if (value.isNull())
             return false;
         // Undone, the contact no longer carries the item at all.
-        registerUndo([value, identifier, contact, origin = QPointer<QObject>(sender)](ViewController *self) {
-            self->registerUndo([value, identifier, contact, origin](ViewController *again) {
+        registerUndo([value, identifier, contact, origin = QPointer<QObject>(sender)](DocumentEdits *self) {
+            self->registerUndo([value, identifier, contact, origin](DocumentEdits *again) {
                 again->undoReplaceLabeledValue(value, identifier, contact, origin.data());
             });
             contact->deleteCustomItemForName(identifier);
             contact->setChanged(true);
-            self->refreshColumn(identifier);
+            self->contactValueDidChange(identifier);
         });
         contact->addLabeledValue(value, identifier);
     } else {
@@ -433,11 +402,11 @@ bool ViewController::undoReplaceLabeledValue(const FieldValue &value, const QStr
         return false;
     }
     contact->setChanged(true);
-    refreshColumn(identifier);
+    contactValueDidChange(identifier);
     return true;
 }
 
-void ViewController::undoAddLabeledValue(const LabeledValueRecord &value, const QString &identifier,
+void DocumentEdits::undoAddLabeledValue(const LabeledValueRecord &value, const QString &identifier,
                                          const PersonPtr &contact, QObject *sender) {
     if (!contact)
         return;
@@ -448,10 +417,10 @@ void ViewController::undoAddLabeledValue(const LabeledValueRecord &value, const 
         contact->addLabeledValue(value, identifier);
     }
     contact->setChanged(true);
-    refreshColumn(identifier);
+    contactValueDidChange(identifier);
 }
 
-bool ViewController::undoDeleteLabeledValueForIdentifier(const QString &identifier, qint64 labelIndex,
+bool DocumentEdits::undoDeleteLabeledValueForIdentifier(const QString &identifier, qint64 labelIndex,
                                                          const PersonPtr &contact, QObject *sender) {
     if (!contact)
         return false;
@@ -464,11 +433,11 @@ bool ViewController::undoDeleteLabeledValueForIdentifier(const QString &identifi
                                 identifier, contact, sender);
     contact->deleteLabeledValueForIdentifier(identifier, LabelIndex(labelIndex));
     contact->setChanged(true);
-    refreshColumn(identifier);
+    contactValueDidChange(identifier);
     return true;
 }
 
-void ViewController::undoReplacePersonByContacts(const QList<ContactEntry> &contacts,
+void DocumentEdits::undoReplacePersonByContacts(const QList<ContactEntry> &contacts,
                                                  const QList<ContactEntry> &fromContacts) {
     static const QStringList carried = {FieldId::Email,          FieldId::Phone,         FieldId::Address,
                                         FieldId::InstantMessage, FieldId::SocialNetwork, FieldId::URL,
@@ -496,15 +465,15 @@ void ViewController::undoReplacePersonByContacts(const QList<ContactEntry> &cont
             if (value == old->valueForIdentifier(identifier))
                 continue;
             if (old->typeForIdentifier(identifier) == ValueKind::Labeled)
-                undoReplaceLabeledValue(value, identifier, old, this);
+                undoReplaceLabeledValue(value, identifier, old, parent());
             else
-                undoReplaceStringValue(value.text(), identifier, old, this);
+                undoReplaceStringValue(value.text(), identifier, old, parent());
         }
     }
     if (manager)
         manager->endUndoGrouping();
-    if (!contacts.isEmpty())
-        contactDidUpdate(contacts.first(), this);
+    if (!contacts.isEmpty() && observer_)
+        observer_->contactDidMerge(contacts.first());
 }
 
 } // namespace tessarin
