@@ -1,10 +1,10 @@
 #include "app/AppDelegate.h"
 
-#include "app/DocumentWindow.h"
+#include "app/window/DocumentWindow.h"
 
 #include "app/AboutPanelController.h"
-#include "app/PanelWindow.h"
-#include "app/Product.h"
+#include "app/reading/PanelWindow.h"
+#include "app/reading/Product.h"
 #include "model/QMPerson.h"
 #include "platform/core/Localization.h"
 #include "platform/ui/Dialogs.h"

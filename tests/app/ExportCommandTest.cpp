@@ -1,6 +1,6 @@
 #include "tests/app/TransferTestSupport.h"
 
-#include "app/ExportCommand.h"
+#include "app/transfer/ExportCommand.h"
 #include "platform/core/UndoManager.h"
 #include "state/ActionIds.h"
 
@@ -353,8 +353,8 @@ TEST_F(ExportTest, CsvExportWritesTheSelectionAtOnce) {
 TEST_F(ExportTest, NoSelectionDoesNothing) {
     TestDocument *document = open();
     content(document)->contactsViewController()->selectRowIndexes({});
-    document->controller->exportToVCard(nullptr);
-    document->controller->exportToCSV(nullptr);
+    document->controller->exportCommand()->exportToVCard();
+    document->controller->exportCommand()->exportToCSV();
     EXPECT_EQ(panelsShown(), 0);
     EXPECT_FALSE(document->controller->isExporting());
 }

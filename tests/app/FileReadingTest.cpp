@@ -1,4 +1,4 @@
-#include "app/QMvCardReader.h"
+#include "app/reading/QMvCardReader.h"
 #include "model/QMvCard.h"
 #include "platform/core/UserDefaults.h"
 #include "tests/app/Opening.h"

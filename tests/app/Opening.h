@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/Document.h"
-#include "app/DocumentController.h"
+#include "app/document/Document.h"
+#include "app/document/DocumentController.h"
 #include "tests/app/AppTestSupport.h"
 #include "state/ActionIds.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/ImportPanelController.h"
-#include "app/ProgressAlert.h"
+#include "app/transfer/ImportPanelController.h"
+#include "app/reading/ProgressAlert.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/app/WindowTestSupport.h"
 

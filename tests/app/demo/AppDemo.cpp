@@ -3,8 +3,8 @@
 //   app_demo open-panel [customize]   runs File > Open… with the encoding popup dropped down,
 //                                     or with the customize panel above it
 #include "app/AppDelegate.h"
-#include "app/DocumentController.h"
-#include "app/EncodingAccessory.h"
+#include "app/document/DocumentController.h"
+#include "app/reading/EncodingAccessory.h"
 #include "platform/core/Dispatch.h"
 #include "platform/ui/Application.h"
 #include "tests/app/FakeContactsReader.h"

@@ -2,7 +2,7 @@
 // adds, renames and deletes a group through the Contact, Group and Edit menus, with Undo and
 // Redo, photographing the screen after each step under Xvfb (not a test):
 //   edit_demo FILE SHOTS_DIR
-#include "app/Document.h"
+#include "app/document/Document.h"
 #include "platform/ui/Window.h"
 #include "tests/app/Driving.h"
 

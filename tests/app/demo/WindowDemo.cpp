@@ -5,8 +5,9 @@
 // panes presses both pane buttons; view= picks a view type from its pull-down; lock presses
 // the edit button; row= selects a table row; open= drops a pull-down down; import= imports
 // the vCard file (its open panel answered) and selects the sheet's first two rows.
-#include "app/Document.h"
-#include "app/ImportPanelController.h"
+#include "app/document/Document.h"
+#include "app/transfer/ImportCommand.h"
+#include "app/transfer/ImportPanelController.h"
 #include "platform/ui/Dialogs.h"
 #include "tests/app/Driving.h"
 
@@ -49,7 +50,7 @@ int main(int argc, char *argv[]) {
             } else if (step.startsWith(QLatin1String("import="))) {
                 dialogs = std::make_unique<ScriptedDialogPresenter>();
                 dialogs->chooseFiles({QUrl::fromLocalFile(step.mid(7))});
-                window->importFromVCard(nullptr);
+                window->importCommand()->importFromVCard();
                 QTableView *table = window->importPanelController()->nameTableView();
                 for (int row = 0; row < std::min(2, table->model()->rowCount()); ++row)
                     table->selectionModel()->select(table->model()->index(row, 0),

@@ -1,4 +1,4 @@
-#include "app/QMvCardReader.h"
+#include "app/reading/QMvCardReader.h"
 
 #include "model/QMvCard.h"
 #include "platform/core/Localization.h"
@@ -16,6 +16,15 @@ DocumentContentsPtr contentsOf(std::shared_ptr<ContainerTable> containers) {
 }
 
 } // namespace
+
+ContactTable contactsFromVCards(const QString &text, const QMvCard::ProgressHandler &progress) {
+    const std::shared_ptr<ContainerTable> containers = QMvCard().containersFromVCards(text, nullptr, progress);
+    if (!containers || containers->isEmpty() || containers->first().groups.isEmpty())
+        return {};
+    const ContainerRecord &container = containers->first();
+    const SharedContactTable contacts = QMvCard::contactsForGroup(*container.groups.first(), container);
+    return contacts ? *contacts : ContactTable();
+}
 
 FileContents::FileContents(std::shared_ptr<ContainerTable> containers, SharedContactTable contacts)
     : containerTable(std::move(containers))

@@ -1,5 +1,5 @@
 // The Group and Contact menus' commands that create and remove groups and contacts.
-#include "app/ViewController.h"
+#include "app/window/ViewController.h"
 
 #include "platform/core/Localization.h"
 #include "platform/core/Log.h"

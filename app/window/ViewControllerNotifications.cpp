@@ -1,9 +1,9 @@
 // The main view's answers to its panes that change contacts (a contact changed by a pane,
 // contacts dropped onto a group or onto the table), Undo and Redo, and the panes' refresh
 // after each edit.
-#include "app/ViewController.h"
+#include "app/window/ViewController.h"
 
-#include "model/QMvCard.h"
+#include "app/reading/QMvCardReader.h"
 #include "platform/core/UndoManager.h"
 #include "platform/ui/Window.h"
 
@@ -119,14 +119,10 @@ void ViewController::addContactByVCardString(const QString &vCardString, const S
     const SharedGroup target = group ? group : selectedGroupDict_;
     if (!target)
         return;
-    const std::shared_ptr<ContainerTable> read = QMvCard().containersFromVCards(vCardString);
-    if (!read || read->isEmpty() || read->first().groups.isEmpty())
+    const ContactTable contacts = contactsFromVCards(vCardString);
+    if (contacts.isEmpty())
         return;
-    const ContainerRecord &container = read->first();
-    const SharedContactTable contacts = QMvCard::contactsForGroup(*container.groups.first(), container);
-    if (!contacts || contacts->isEmpty())
-        return;
-    undoAddContacts(*contacts, target);
+    undoAddContacts(contacts, target);
     setDocumentEdited();
 }
 

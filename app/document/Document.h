@@ -1,8 +1,9 @@
 #pragma once
 
-#include "app/ContactsReader.h"
-#include "app/ViewController.h"
-#include "app/WindowController.h"
+#include "app/reading/ContactsReader.h"
+#include "app/window/ViewController.h"
+#include "app/window/WindowController.h"
+#include "platform/core/TextEncoding.h"
 #include "platform/ui/Document.h"
 #include "platform/ui/Window.h"
 
@@ -19,6 +20,10 @@ class Document : public ::Document {
 public:
     explicit Document(QObject *parent = nullptr);
     ~Document() override;
+
+    // The encoding the file is read in, chosen on the open panel (UTF-8 without one).
+    TextEncoding::Constant encodingType() const { return encodingType_; }
+    void setEncodingType(TextEncoding::Constant encoding) { encodingType_ = encoding; }
 
     WindowController *mainWindowController() const { return mainWindowController_; }
     ViewController *mainViewController() const { return mainViewController_; }
@@ -44,6 +49,7 @@ private:
     QPointer<ViewController> mainViewController_;
     DocumentContentsPtr containerTable_;
     QPointer<ProgressAlert> progressAlert_;
+    TextEncoding::Constant encodingType_ = TextEncoding::UTF8;
 };
 
 } // namespace tessarin

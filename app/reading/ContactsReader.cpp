@@ -1,4 +1,4 @@
-#include "app/ContactsReader.h"
+#include "app/reading/ContactsReader.h"
 
 #include <mutex>
 

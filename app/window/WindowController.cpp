@@ -1,6 +1,10 @@
-#include "app/WindowController.h"
+#include "app/window/WindowController.h"
 
-#include "app/ViewController.h"
+#include "app/reading/ProgressAlert.h"
+#include "app/transfer/ExportCommand.h"
+#include "app/transfer/ImportCommand.h"
+#include "app/transfer/ImportPanelController.h"
+#include "app/window/ViewController.h"
 #include "contact_info/ContactInfoController.h"
 #include "contacts_table/ContactsViewController.h"
 #include "contacts_table/GroupViewController.h"
@@ -117,14 +121,44 @@ WindowController::WindowController(QObject *parent)
     registerAction(ActionId::ToggleContactInfo, [this](QObject *) { toggleContactInfo(); });
     registerAction(ActionId::ToggleGroupView, [this](QObject *) { toggleGroupView(); });
     registerAction(ActionId::EditButtonClicked, [this](QObject *) { editButtonClicked(); });
-    registerAction(ActionId::ImportFromVCard, [this](QObject *sender) { importFromVCard(sender); });
-    registerAction(ActionId::ImportFromCSV, [this](QObject *sender) { importFromCSV(sender); });
-    registerAction(ActionId::ExportToVCard, [this](QObject *sender) { exportToVCard(sender); });
-    registerAction(ActionId::ExportToCSV, [this](QObject *sender) { exportToCSV(sender); });
+    importCommand_ = new ImportCommand(*this, isExporting_, this);
+    exportCommand_ = new ExportCommand(*this, isExporting_, this);
+    registerAction(ActionId::ImportFromVCard, [this](QObject *) { importCommand_->importFromVCard(); });
+    registerAction(ActionId::ImportFromCSV, [this](QObject *) { importCommand_->importFromCSV(); });
+    registerAction(ActionId::ExportToVCard, [this](QObject *) { exportCommand_->exportToVCard(); });
+    registerAction(ActionId::ExportToCSV, [this](QObject *) { exportCommand_->exportToCSV(); });
     makeValidationTable();
 }
 
 WindowController::~WindowController() = default;
+
+ProgressAlert *WindowController::progressAlert() {
+    if (!progressAlert_)
+        progressAlert_ = new ProgressAlert(this);
+    return progressAlert_;
+}
+
+ImportPanelController *WindowController::importPanelController() {
+    if (!importPanelController_)
+        importPanelController_ = new ImportPanelController(this);
+    return importPanelController_;
+}
+
+SharedGroup WindowController::shownGroup() const {
+    return mainViewController_ ? mainViewController_->selectedGroupDict() : nullptr;
+}
+
+SharedContactTable WindowController::shownContactTable() const {
+    return mainViewController_ ? mainViewController_->contactTable() : nullptr;
+}
+
+DocumentEdits *WindowController::documentEdits() const {
+    return mainViewController_ ? mainViewController_->edits() : nullptr;
+}
+
+QList<CustomItemDefinition> WindowController::windowCustomItems() const {
+    return mainViewController_ ? mainViewController_->customItems() : QList<CustomItemDefinition>();
+}
 
 const std::optional<QList<CustomItemDefinition>> &WindowController::customItems() const {
     static const std::optional<QList<CustomItemDefinition>> none;

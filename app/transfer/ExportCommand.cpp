@@ -1,8 +1,7 @@
-#include "app/ExportCommand.h"
+#include "app/transfer/ExportCommand.h"
 
-#include "app/ProgressAlert.h"
-#include "app/ViewController.h"
-#include "app/WindowController.h"
+#include "app/edits/DocumentEdits.h"
+#include "app/reading/ProgressAlert.h"
 #include "contacts_table/ContactsViewController.h"
 #include "model/QMvCard.h"
 #include "platform/core/Localization.h"
@@ -190,30 +189,6 @@ bool writeFileAtomically(const QString &path, const QString &text) {
 
 namespace {
 
-// Clears the window's guard when the command ends, whichever way it ends.
-class ExportingScope {
-public:
-    explicit ExportingScope(WindowController *controller)
-        : controller_(controller) {
-        controller_->setIsExporting(true);
-    }
-    ~ExportingScope() {
-        if (controller_)
-            controller_->setIsExporting(false);
-    }
-    ExportingScope(const ExportingScope &) = delete;
-    ExportingScope &operator=(const ExportingScope &) = delete;
-
-private:
-    QPointer<WindowController> controller_;
-};
-
-// What the build hands back; read by the main thread only once `done` is set.
-struct BuildOutcome {
-    std::optional<QString> text;
-    std::atomic<bool> done{false};
-};
-
 void showSaveFailure(QWidget *window) {
     Alert alert;
     alert.messageText = L("Can't save the file");
@@ -223,97 +198,78 @@ void showSaveFailure(QWidget *window) {
 
 } // namespace
 
-ProgressAlert *WindowController::progressAlert() {
-    if (!progressAlert_)
-        progressAlert_ = new ProgressAlert(this);
-    return progressAlert_;
-}
+ExportCommand::ExportCommand(TransferWindow &window, std::shared_ptr<bool> busy, QObject *parent)
+    : QObject(parent)
+    , window_(window)
+    , busy_(std::move(busy)) {}
 
-// The file the user chose for the selected contacts, and the contacts to write.
-struct ExportTarget {
-    QString proposedName;
-    QString path;
-    ContactTable contacts;
-};
-
-// Asks for the file of an export of the selection; none when nothing is selected or the
-// panel was cancelled.
-std::optional<ExportTarget> chooseExportTarget(WindowController *controller, const QString &nameFieldLabel,
-                                               const QStringList &types, const QString &suffix) {
-    ViewController *content = controller->mainViewController();
-    if (!content || !controller->contactsViewController())
+std::optional<ExportCommand::Target> ExportCommand::chooseTarget(const QString &nameFieldLabel,
+                                                                 const QStringList &types,
+                                                                 const QString &suffix) {
+    ContactsViewController *table = window_.contactsViewController();
+    if (!table)
         return std::nullopt;
-    const QList<ContactEntry> selection =
-        controller->contactsViewController()->selectedContactsWithClickedRowIndex(-1);
+    const QList<ContactEntry> selection = table->selectedContactsWithClickedRowIndex(-1);
     if (selection.isEmpty())
         return std::nullopt;
     SavePanel panel;
     panel.nameFieldLabel = nameFieldLabel;
     panel.allowedContentTypes = types;
-    ExportTarget target;
+    Target target;
     target.proposedName = exportFileName(selection.first().person->compositeName(), suffix);
     panel.nameFieldStringValue = target.proposedName;
-    const PanelResult chosen = DialogPresenter::current().runSavePanel(panel, controller->window());
+    const PanelResult chosen = DialogPresenter::current().runSavePanel(panel, window_.transferWindow());
     if (chosen.response != ModalResponse::OK || !chosen.url().isLocalFile())
         return std::nullopt;
     target.path = chosen.url().toLocalFile();
-    const SharedContactTable table = content->contactTable();
-    target.contacts = contactsToExport(selection, table ? *table : ContactTable());
+    const SharedContactTable shown = window_.shownContactTable();
+    target.contacts = contactsToExport(selection, shown ? *shown : ContactTable());
     return target;
 }
 
-void WindowController::exportToVCard(QObject *) {
-    if (isExporting_)
+void ExportCommand::exportToVCard() {
+    const std::optional<TransferGuard> guard = TransferGuard::enter(busy_);
+    if (!guard)
         return;
-    ExportingScope scope(this);
-    const std::optional<ExportTarget> target = chooseExportTarget(
-        this, L("Export As:"), {ContentTypes::VCard, ContentTypes::PlainText}, QStringLiteral(".vcf"));
+    const std::optional<Target> target = chooseTarget(
+        L("Export As:"), {ContentTypes::VCard, ContentTypes::PlainText}, QStringLiteral(".vcf"));
     if (!target)
         return;
 
-    const SharedGroup shown = mainViewController_->selectedGroupDict();
+    const SharedGroup shown = window_.shownGroup();
+    const DocumentEdits *edits = window_.documentEdits();
     const ContainerRecord *container =
-        shown ? mainViewController_->containerWithIdentifier(shown->containerIdentifier) : nullptr;
-    auto snapshot = std::make_shared<const ExportSnapshot>(takeExportSnapshot(
-        target->contacts, container, mainViewController_->customItems()));
-
-    ProgressAlert *alert = progressAlert();
+        shown && edits ? edits->containerWithIdentifier(shown->containerIdentifier) : nullptr;
+    auto snapshot = std::make_shared<const ExportSnapshot>(
+        takeExportSnapshot(target->contacts, container, window_.windowCustomItems()));
     // Not localized: the format names a file.
-    const ProgressRunPtr run =
-        alert->beginRun(QStringLiteral("Writing the file: %1").arg(target->proposedName));
-    auto outcome = std::make_shared<BuildOutcome>();
-    Dispatch::global([snapshot, run, outcome] {
-        const double count = double(std::max<qsizetype>(snapshot->contacts.size(), 1));
-        std::optional<QString> text = vCardsFromSnapshot(snapshot, [&](bool *stop, quint64 index) {
-            if (run->isCancelled())
-                *stop = true;
-            else
-                run->setProgress(double(index) / count * 100.0);
+    const ProgressOutcome<std::optional<QString>> built = runBehindProgressWindow<std::optional<QString>>(
+        window_.progressAlert(), QStringLiteral("Writing the file: %1").arg(target->proposedName),
+        [snapshot](const ProgressRunPtr &run) {
+            const double count = double(std::max<qsizetype>(snapshot->contacts.size(), 1));
+            return vCardsFromSnapshot(snapshot, [&](bool *stop, quint64 index) {
+                if (run->isCancelled())
+                    *stop = true;
+                else
+                    run->setProgress(double(index) / count * 100.0);
+            });
         });
-        if (run->isCancelled())
-            return; // nobody reads it any more
-        outcome->text = std::move(text);
-        outcome->done.store(true, std::memory_order_release);
-        run->finish();
-    });
-    const int response = alert->runModal(run);
-    if (response == ModalResponse::Abort)
+    if (built.response == ModalResponse::Abort)
         return; // Cancel: nothing written, nothing shown
-    const bool built = response == ModalResponse::Stop && outcome->done.load(std::memory_order_acquire) &&
-                       outcome->text.has_value();
-    if (!built || !writeFileAtomically(target->path, *outcome->text))
-        showSaveFailure(window());
+    const bool done = built.response == ModalResponse::Stop && built.result && built.result->has_value();
+    if (!done || !writeFileAtomically(target->path, **built.result))
+        showSaveFailure(window_.transferWindow());
 }
 
-void WindowController::exportToCSV(QObject *) {
-    if (isExporting_)
+void ExportCommand::exportToCSV() {
+    const std::optional<TransferGuard> guard = TransferGuard::enter(busy_);
+    if (!guard)
         return;
-    ExportingScope scope(this);
-    const std::optional<ExportTarget> target = chooseExportTarget(
-        this, L("Export As CSV:"), {ContentTypes::CommaSeparatedText, ContentTypes::PlainText},
-        QStringLiteral(".csv"));
+    const std::optional<Target> target =
+        chooseTarget(L("Export As CSV:"), {ContentTypes::CommaSeparatedText, ContentTypes::PlainText},
+                     QStringLiteral(".csv"));
     if (target && !writeFileAtomically(target->path, QMvCard().csvFromSubContacts(target->contacts)))
-        showSaveFailure(window());
+        showSaveFailure(window_.transferWindow());
 }
 
 } // namespace tessarin

@@ -1,6 +1,6 @@
-#include "app/ImportPanelController.h"
+#include "app/transfer/ImportPanelController.h"
 
-#include "app/PanelWindow.h"
+#include "app/reading/PanelWindow.h"
 #include "contact_info/ContactCard.h"
 #include "contact_info/ContactInfoController.h"
 #include "platform/core/Localization.h"

@@ -1,8 +1,7 @@
-#include "app/Document.h"
+#include "app/document/Document.h"
 
-#include "app/DocumentController.h"
-#include "app/DocumentWindow.h"
-#include "app/ProgressAlert.h"
+#include "app/window/DocumentWindow.h"
+#include "app/reading/ProgressAlert.h"
 #include "platform/core/Localization.h"
 #include "platform/core/Log.h"
 #include "platform/core/UserDefaults.h"
@@ -12,11 +11,7 @@
 #include "platform/ui/Window.h"
 #include "state/ActionIds.h"
 
-#include <QElapsedTimer>
 #include <QFileInfo>
-#include <QThread>
-
-#include <atomic>
 
 namespace tessarin {
 
@@ -25,14 +20,6 @@ namespace {
 bool isSet(const PlatformError &error) {
     return error.code != 0 || !error.localizedDescription.isEmpty() || !error.recoverySuggestion.isEmpty();
 }
-
-// What the background parse hands back. The main thread reads it only when `done` is set
-// and the progress window ended normally; the parse never touches the document.
-struct ParseOutcome {
-    DocumentContentsPtr contents;
-    PlatformError error;
-    std::atomic<bool> done{false};
-};
 
 } // namespace
 
@@ -57,14 +44,9 @@ bool Document::validateMenuItem(MenuItem *item) {
 }
 
 bool Document::readFromURL(const QUrl &url, const QString &typeName, PlatformError *error) {
-    TextEncoding::Constant encoding = TextEncoding::UTF8;
-    if (auto *controller = qobject_cast<DocumentController *>(::DocumentController::shared())) {
-        encoding = controller->encodingType();
-        controller->resetEncodingType();
-    }
     const QString path = url.toLocalFile();
     PlatformError pending;
-    const std::optional<QString> text = TextFile::read(path, encoding, &pending);
+    const std::optional<QString> text = TextFile::read(path, encodingType_, &pending);
     if (!text) {
         if (error)
             *error = pending;
@@ -111,35 +93,29 @@ bool Document::readFromURL(const QUrl &url, const QString &typeName, PlatformErr
 bool Document::parseBehindProgressWindow(const ContactsReader::Ptr &reader, const QString &text,
                                          const QString &fileName, DocumentContentsPtr *contents,
                                          PlatformError *pending) {
-    ProgressAlert *alert = progressAlert();
-    // Not localized: the format names a file.
-    const ProgressRunPtr run = alert->beginRun(QStringLiteral("Reading the file: %1").arg(fileName));
-    auto outcome = std::make_shared<ParseOutcome>();
-    Dispatch::global([reader, text, run, outcome] {
-        QElapsedTimer started;
-        started.start();
-        const double length = double(std::max<qsizetype>(text.size(), 1));
+    struct Parsed {
+        DocumentContentsPtr contents;
         PlatformError error;
-        DocumentContentsPtr contents = reader->containersFromVCards(text, &error, [&](qsizetype position) {
-            if (run->isCancelled())
-                return false;
-            run->setProgress(double(position) / length * 100.0);
-            return true;
-        });
-        if (run->isCancelled())
-            return; // nobody reads it any more
-        outcome->contents = std::move(contents);
-        outcome->error = error;
-        outcome->done.store(true, std::memory_order_release);
-        while (started.elapsed() < kMinimumProgressMilliseconds && !run->isCancelled())
-            QThread::msleep(5);
-        run->finish();
-    });
-    const int response = alert->runModal(run);
-    if (response != ModalResponse::Stop || !outcome->done.load(std::memory_order_acquire))
+    };
+    // Not localized: the format names a file.
+    const ProgressOutcome<Parsed> outcome = runBehindProgressWindow<Parsed>(
+        progressAlert(), QStringLiteral("Reading the file: %1").arg(fileName),
+        [reader, text](const ProgressRunPtr &run) {
+            const double length = double(std::max<qsizetype>(text.size(), 1));
+            Parsed parsed;
+            parsed.contents = reader->containersFromVCards(text, &parsed.error, [&](qsizetype position) {
+                if (run->isCancelled())
+                    return false;
+                run->setProgress(double(position) / length * 100.0);
+                return true;
+            });
+            return parsed;
+        },
+        kMinimumProgressMilliseconds);
+    if (outcome.response != ModalResponse::Stop || !outcome.result)
         return false;
-    *pending = outcome->error;
-    *contents = outcome->contents;
+    *pending = outcome.result->error;
+    *contents = outcome.result->contents;
     return true;
 }
 

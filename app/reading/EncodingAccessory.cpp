@@ -1,6 +1,6 @@
-#include "app/EncodingAccessory.h"
+#include "app/reading/EncodingAccessory.h"
 
-#include "app/PanelWindow.h"
+#include "app/reading/PanelWindow.h"
 
 #include "platform/core/Localization.h"
 #include "platform/core/UserDefaults.h"

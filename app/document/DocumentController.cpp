@@ -1,8 +1,8 @@
-#include "app/DocumentController.h"
+#include "app/document/DocumentController.h"
 
-#include "app/Document.h"
-#include "app/EncodingAccessory.h"
-#include "app/PanelWindow.h"
+#include "app/document/Document.h"
+#include "app/reading/EncodingAccessory.h"
+#include "app/reading/PanelWindow.h"
 #include "platform/ui/Window.h"
 
 #include <QGuiApplication>
@@ -67,7 +67,11 @@ void DocumentController::resetEncodingType() {
 }
 
 ::Document *DocumentController::makeDocument(const QString &) {
-    return new Document;
+    // The document is given the encoding chosen on the open panel, which starts afresh.
+    auto *document = new Document;
+    document->setEncodingType(encodingType());
+    resetEncodingType();
+    return document;
 }
 
 } // namespace tessarin

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/transfer/TransferWindow.h"
 #include "model/ContactContainers.h"
 #include "model/PersonRecords.h"
 #include "model/ViewTypes.h"
@@ -23,6 +24,8 @@ class SplitViewController;
 
 namespace tessarin {
 
+class ExportCommand;
+class ImportCommand;
 class ImportPanelController;
 class ProgressAlert;
 class ViewController;
@@ -53,7 +56,7 @@ private:
 // window's view settings kept in the user defaults, the side panes, the edit state's
 // switch and the validation of the window's menu items. The pull-downs' menus are also
 // the submenus of the matching items of the window's "Navigate" menu.
-class WindowController : public ::WindowController, public MenuDelegate {
+class WindowController : public ::WindowController, public MenuDelegate, public TransferWindow {
     Q_OBJECT
 public:
     static inline const QString &SortOptionsDictKey = SortOptions::SortOptionsDictKey;
@@ -87,7 +90,7 @@ public:
     ViewController *mainViewController() const { return mainViewController_; }
     SplitViewController *splitViewController() const { return splitViewController_; }
     GroupViewController *groupViewController() const { return groupViewController_; }
-    ContactsViewController *contactsViewController() const { return contactsViewController_; }
+    ContactsViewController *contactsViewController() const override { return contactsViewController_; }
     ContactInfoController *contactInfoController() const { return contactInfoController_; }
 
     // ---- View settings: the window's content holds the settings the windows share and
@@ -100,8 +103,7 @@ public:
     // Nothing until the first gathering from the contacts.
     const std::optional<QList<CustomItemDefinition>> &customItems() const;
     // Set from an import or export command until its panels and progress run have ended.
-    bool isExporting() const { return isExporting_; }
-    void setIsExporting(bool on) { isExporting_ = on; }
+    bool isExporting() const { return *isExporting_; }
 
     // ---- Window life cycle
     void windowDidLoad() override;
@@ -139,14 +141,17 @@ public:
     void initSplitButttons();
     static QImage splitButtonImageWithSize(QSize size, const QColor &color, int side);
 
-    // ---- Import and export (ImportCommand.cpp, ExportCommand.cpp); isExporting guards all four
+    // ---- Import and export: the commands of app/transfer; isExporting guards all four
+    ImportCommand *importCommand() const { return importCommand_; }
+    ExportCommand *exportCommand() const { return exportCommand_; }
     // Made on first use and kept for the window's later commands.
-    ProgressAlert *progressAlert();
-    ImportPanelController *importPanelController();
-    void importFromVCard(QObject *sender);
-    void importFromCSV(QObject *sender);
-    void exportToVCard(QObject *sender);
-    void exportToCSV(QObject *sender);
+    ProgressAlert *progressAlert() override;
+    ImportPanelController *importPanelController() override;
+    Window *transferWindow() override { return window(); }
+    SharedGroup shownGroup() const override;
+    SharedContactTable shownContactTable() const override;
+    DocumentEdits *documentEdits() const override;
+    QList<CustomItemDefinition> windowCustomItems() const override;
 
 protected:
     Window *loadWindow() override;
@@ -160,8 +165,6 @@ private:
     bool isGroupViewCollapsed() const;
     // Fades the detail panel from one of its views to the other.
     void crossFadeDetailPanel(bool toCard);
-    // The import selection sheet; its end adds the chosen contacts and clears isExporting.
-    void showImportPanel(const QString &fileName, const ContactTable &contacts);
 
     QPointer<QToolBar> toolbar_;
     QPointer<PullDownButton> groupsPopup_;
@@ -183,7 +186,9 @@ private:
     ContactInfoController *contactInfoController_ = nullptr;
 
     std::shared_ptr<SharedSettings> settings_;
-    bool isExporting_ = false;
+    std::shared_ptr<bool> isExporting_ = std::make_shared<bool>(false);
+    ImportCommand *importCommand_ = nullptr;
+    ExportCommand *exportCommand_ = nullptr;
     QPointer<ProgressAlert> progressAlert_;
     QPointer<ImportPanelController> importPanelController_;
 };

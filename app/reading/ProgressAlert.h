@@ -3,9 +3,14 @@
 #include "platform/core/Dispatch.h"
 #include "platform/ui/Window.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
+#include <QThread>
 
+#include <atomic>
+#include <functional>
 #include <memory>
+#include <optional>
 
 class QLabel;
 class QProgressBar;
@@ -78,5 +83,50 @@ private:
     quint64 generation_ = 0;
     int closingResponse_ = 0; // the end a close in progress gives its run; 0 when none
 };
+
+} // namespace tessarin
+
+namespace tessarin {
+
+// What work run behind the progress window gives back: how the window ended (-1000 when
+// the work finished it, -1001 on Cancel) and the work's result when the work ran to its
+// end. A result of a cancelled run is never read.
+template <typename Result> struct ProgressOutcome {
+    int response = 0;
+    std::optional<Result> result;
+};
+
+// Runs the work on the worker pool while the progress window runs application-modally over
+// everything else. The work reports progress through the run and stops at its next report
+// once the run is cancelled; it touches only what it was given, never the caller's records.
+// The window stays at least `minimumMilliseconds`, so a quick read does not flash it.
+template <typename Result>
+ProgressOutcome<Result> runBehindProgressWindow(ProgressAlert *alert, const QString &message,
+                                                std::function<Result(const ProgressRunPtr &run)> work,
+                                                int minimumMilliseconds = 0) {
+    struct Shared {
+        std::optional<Result> result;
+        std::atomic<bool> done{false};
+    };
+    const ProgressRunPtr run = alert->beginRun(message);
+    auto shared = std::make_shared<Shared>();
+    Dispatch::global([work = std::move(work), run, shared, minimumMilliseconds] {
+        QElapsedTimer started;
+        started.start();
+        Result result = work(run);
+        if (run->isCancelled())
+            return; // nobody reads it any more
+        shared->result = std::move(result);
+        shared->done.store(true, std::memory_order_release);
+        while (started.elapsed() < minimumMilliseconds && !run->isCancelled())
+            QThread::msleep(5);
+        run->finish();
+    });
+    ProgressOutcome<Result> outcome;
+    outcome.response = alert->runModal(run);
+    if (shared->done.load(std::memory_order_acquire))
+        outcome.result = std::move(shared->result);
+    return outcome;
+}
 
 } // namespace tessarin

@@ -1,4 +1,4 @@
-#include "app/ViewController.h"
+#include "app/window/ViewController.h"
 
 #include "model/ViewTypes.h"
 #include "state/ActionIds.h"

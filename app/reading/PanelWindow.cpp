@@ -1,4 +1,4 @@
-#include "app/PanelWindow.h"
+#include "app/reading/PanelWindow.h"
 
 #include <QGuiApplication>
 #include <QMenuBar>

@@ -1,4 +1,4 @@
-#include "app/Product.h"
+#include "app/reading/Product.h"
 
 namespace tessarin::Product {
 
