@@ -676,27 +676,6 @@ TEST_F(EditTest, ContactChangesRefreshThePanesTheSenderDoesNotShow) {
     EXPECT_FALSE(edited());
 }
 
-TEST_F(EditTest, FindTargetFollowsTableAndDetailSelectionsAfterEdits) {
-    pick(QStringLiteral("Contact"), QStringLiteral("Add New Contact"));
-    ASSERT_TRUE(view->selectedItemAndRange());
-    const FindTarget &target = *view->selectedItemAndRange();
-    EXPECT_EQ(target.contact->compositeName(), QStringLiteral("New"));
-    EXPECT_EQ(target.identifier, FieldId::Name);
-    EXPECT_EQ(target.range, (TextRange{0, 0}));
-    EXPECT_FALSE(target.itemRange.isFound());
-    InfoTableRow detail;
-    detail.type = FieldId::Phone;
-    detail.labelIndex = 2;
-    view->rowSelectionDidChange(view->contactInfoController(), detail);
-    EXPECT_EQ(view->selectedItemAndRange()->identifier, FieldId::Phone);
-    EXPECT_EQ(view->selectedItemAndRange()->labelIndex, 2);
-    EXPECT_EQ(view->selectedItemAndRange()->contact->compositeName(), QStringLiteral("New"));
-    selectRowsOf({QStringLiteral("Cid Cole")});
-    EXPECT_EQ(view->selectedItemAndRange()->contact->compositeName(), QStringLiteral("Cid Cole"));
-    EXPECT_EQ(view->selectedItemAndRange()->identifier, FieldId::Name);
-    EXPECT_EQ(view->selectedItemAndRange()->labelIndex, 0);
-}
-
 TEST_F(EditTest, SelectingAGroupClosesDetachedWindows) {
     selectGroup(groupNamed(QStringLiteral("Friends")));
     EXPECT_TRUE(windows.calls.contains(QStringLiteral("close all")));

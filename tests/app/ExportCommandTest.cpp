@@ -12,8 +12,6 @@
 #include <QJsonObject>
 #include <QProcess>
 
-#include <unistd.h>
-
 namespace tessarin {
 using namespace transfer_test;
 
@@ -314,25 +312,6 @@ TEST_F(ExportTest, AFailedWriteShowsTheAlertAndLeavesTheTargetAlone) {
     EXPECT_EQ(QDir(testScratchDirectory())
                   .entryList({QStringLiteral("occupied*")}, QDir::AllEntries | QDir::Hidden),
               (QStringList{"occupied.vcf"}));
-    EXPECT_FALSE(document->controller->isExporting());
-}
-
-TEST_F(ExportTest, AReadOnlyFolderShowsTheAlertAndGetsNothing) {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "permissions do not hold for root";
-    TestDocument *document = open();
-    content(document)->contactsViewController()->selectRowIndexes({0});
-    const QString folder = scratchPath(QStringLiteral("locked"));
-    QDir().mkpath(folder);
-    writeTestFile(QStringLiteral("locked/Ann Abe.vcf"), "old");
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
-    saveAs(folder + QStringLiteral("/Ann Abe.vcf"));
-    perform(document, ActionId::ExportToVCard);
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    EXPECT_EQ(alertTexts(),
-              (QStringList{"Can't save the file | Something error happened in saving operation."}));
-    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), (QStringList{"Ann Abe.vcf"}));
-    EXPECT_EQ(fileBytes(folder + QStringLiteral("/Ann Abe.vcf")), QByteArray("old"));
     EXPECT_FALSE(document->controller->isExporting());
 }
 

@@ -2,6 +2,7 @@
 #include "tests/app/WindowTestSupport.h"
 
 #include "platform/ui/FontManager.h"
+#include "platform/ui/Window.h"
 #include "state/ActionIds.h"
 
 #include <QFontDatabase>
@@ -100,8 +101,10 @@ TEST_F(WindowStateTest, FontEditStateCustomItemsAndFindStayWithTheirWindow) {
     EXPECT_EQ(table(first)->viewForTableColumn(FieldId::Name, 0).highlights.size(), 1);
 }
 
-TEST_F(WindowStateTest, ViewSettingsFontAndEditStateSurviveARelaunch) {
+TEST_F(WindowStateTest, AWindowOfTheSameFileGetsItsSettingsFontFrameAndEditStateBack) {
     TestDocument *document = open();
+    Window *window = document->controller->window();
+    window->setGeometry(QRect(window->geometry().topLeft(), QSize(1010, 620)));
     choose(document->controller->viewTypePopup(), QStringLiteral("Phone"));
     choose(document->controller->labelsPopup(), QStringLiteral("work"));
     Menu *emailOptions = itemFor(document->controller->sortOptionsPopup()->pullDownMenu(), FieldId::Email)->submenu();
@@ -109,19 +112,44 @@ TEST_F(WindowStateTest, ViewSettingsFontAndEditStateSurviveARelaunch) {
     itemFor(emailOptions, QStringLiteral("domain"))->trigger();
     QFont chosen(QFontDatabase::families().value(0));
     chosen.setPointSizeF(15);
-    FontManager::shared().choose(chosen);
+    FontManager::shared().choose(chosen); // the font panel's choice reaches the key window
     document->controller->editButton()->click();
-    closeDocument(document);
+    UserDefaults::standard().setBool(true, WindowState::LastEditStateKey); // as another window would
+    closeDocument(document); // stores this window's edit state again
 
     // A new run: nothing but the preferences is left of the first window.
     TestDocument *again = open();
     ViewController *view = content(again);
+    EXPECT_EQ(again->controller->window()->size(), QSize(1010, 620));
     EXPECT_EQ(columns(view), (QStringList{QStringLiteral("Name"), QStringLiteral("Phone")}));
     EXPECT_EQ(view->selectedLabels(), QStringList{QStringLiteral("work")});
     EXPECT_EQ(again->controller->sortOptionsDict().value(FieldId::Email).selected, QStringLiteral("domain"));
     EXPECT_EQ(view->selectedFont().family(), chosen.family());
     EXPECT_EQ(view->selectedFont().pointSizeF(), 15);
     EXPECT_FALSE(view->editState());
+    EXPECT_EQ(again->controller->editButton()->text(), QStringLiteral("Edit"));
+    EXPECT_EQ(UserDefaults::standard().doubleForKey(WindowState::DefaultFontSizeKey), 15); // for later windows
+    // The font was kept under this document's name, not for unnamed documents.
+    EXPECT_FALSE(UserDefaults::standard().object(WindowState::fontNameKey(QString())).isValid());
+}
+
+TEST_F(WindowStateTest, AStoredFontTooSmallOrOfTheOtherPlatformFallsBack) {
+    const QString name = QStringLiteral("Sample.vcf");
+    const struct {
+        QString family;
+        double size;
+        double expectedSize;
+    } cases[] = {{QFontDatabase::families().value(0), 3.0, 7.0},
+                 {QStringLiteral(".AppleSystemUIFont"), 30.0, WindowState::DefaultFontSize}};
+    for (const auto &c : cases) {
+        UserDefaults::standard().setObject(c.family, WindowState::fontNameKey(name));
+        UserDefaults::standard().setObject(c.size, WindowState::fontSizeKey(name));
+        TestDocument *document = open();
+        EXPECT_EQ(content(document)->selectedFont().pointSizeF(), c.expectedSize) << c.family.toStdString();
+        closeDocument(document);
+    }
+    EXPECT_EQ(WindowState::fontNameKey(QStringLiteral("AddressBook")), WindowState::fontNameKey(QString()));
+    EXPECT_NE(WindowState::fontSizeKey(name), WindowState::fontSizeKey(QString()));
 }
 
 } // namespace
