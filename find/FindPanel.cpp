@@ -72,7 +72,8 @@ void addKeyEquivalent(Window *window, const QKeySequence &keys, const QString &a
 
 FindPanel::FindPanel(QObject *parent)
     : WindowController(parent)
-    , search_(new FindSearch([this](quint64, FindResultRows rows) { searchDidFinish(std::move(rows)); }, this)) {
+    , search_(new FindSearch([this](quint64, FindSearchResult result) { searchDidFinish(std::move(result)); },
+                             this)) {
     registerAction(ItemPopupDidSelect, [this](QObject *sender) { itemPopupDidSelect(qobject_cast<MenuItem *>(sender)); });
     registerAction(SubItemPopupDidSelect,
                    [this](QObject *sender) { subItemPopupDidSelect(qobject_cast<MenuItem *>(sender)); });
@@ -451,7 +452,7 @@ void FindPanel::updateTable() {
                     selectedSubItems_, selectedLabels_};
     patternErrorField_->setText(query.pattern.errorMessage());
     patternErrorField_->setVisible(!query.pattern.errorMessage().isEmpty());
-    searchResults_.clear();
+    search_->discard(std::exchange(searchResults_, {}));
     selectedRow_ = -1;
     selectedRangeIndex_ = -1;
     {
@@ -459,14 +460,14 @@ void FindPanel::updateTable() {
         const QSignalBlocker blocker(tableView_->horizontalHeader());
         tableView_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     }
-    reloadResults();
+    reloadResults(QList<qsizetype>());
     updateReplaceButtons();
     search_->start(query, snapshot_);
 }
 
-void FindPanel::searchDidFinish(FindResultRows rows) {
-    searchResults_ = std::move(rows);
-    reloadResults();
+void FindPanel::searchDidFinish(FindSearchResult result) {
+    searchResults_ = std::move(result.rows);
+    reloadResults(result.tallRows);
     if (searchResults_.isEmpty())
         return;
     selectedRangeIndex_ = searchResults_.first()->ranges.isEmpty() ? -1 : 0;

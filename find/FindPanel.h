@@ -162,7 +162,7 @@ private:
     void filterDidSelect(MenuItem *sender, PullDownButton *popup, QStringList &selection, const QString &prefix);
     void applyEditState();
     void makeSnapshot();
-    void searchDidFinish(FindResultRows rows);
+    void searchDidFinish(FindSearchResult result);
 
     // FindPanelResults.cpp
     bool hasCurrentMatch() const;
@@ -171,7 +171,8 @@ private:
     void stepBack();
     void showCurrentRow(int formerRow);
     void reloadValueCell(int row);
-    void reloadResults();
+    // Row heights come from the rows given, or from every row when none are.
+    void reloadResults(const std::optional<QList<qsizetype>> &tallRows = std::nullopt);
     void updateReplaceButtons();
     void replaceCurrentMatch(const QString &replacement);
     void replaceAll(const QString &replacement);

@@ -86,7 +86,7 @@ bool FindPanel::tableViewShouldSelectRow(QTableView *, int row) {
 double FindPanel::tableViewHeightOfRow(QTableView *, int row) const {
     if (row < 0 || row >= searchResults_.size())
         return LineHeight;
-    return LineHeight * double(searchResults_[row]->lineCount());
+    return LineHeight * double(searchResults_[row]->lines);
 }
 
 // Rows are sorted by what their cells show; the selected row stays selected.
@@ -115,19 +115,25 @@ void FindPanel::tableViewSortDescriptorsDidChange(QTableView *table, int column,
         showCurrentRow(-1);
 }
 
-void FindPanel::reloadResults() {
+void FindPanel::reloadResults(const std::optional<QList<qsizetype>> &tallRows) {
     selectingRow_ = true;
     model_->reload();
     selectingRow_ = false;
+    QList<qsizetype> tall;
+    if (tallRows) {
+        tall = *tallRows;
+    } else {
+        for (qsizetype row = 0; row < searchResults_.size(); ++row)
+            if (searchResults_[row]->lines > 1)
+                tall.append(row);
+    }
     QHeaderView *header = tableView_->verticalHeader();
     // Only the taller rows get their own height. While updates are off a resize does not
     // look for the row's place on screen, which would make the loop quadratic.
     const bool updates = header->updatesEnabled();
     header->setUpdatesEnabled(false);
-    for (int row = 0; row < searchResults_.size(); ++row) {
-        if (searchResults_[row]->lineCount() > 1)
-            header->resizeSection(row, int(tableViewHeightOfRow(tableView_, row)));
-    }
+    for (const qsizetype row : std::as_const(tall))
+        header->resizeSection(int(row), int(tableViewHeightOfRow(tableView_, int(row))));
     header->setUpdatesEnabled(updates);
 }
 
@@ -253,7 +259,7 @@ void FindPanel::replaceAll(const QString &replacement) {
             undoReplaceValue(replacingRanges(row->value, ranges, replacement), {}, row);
     }
     undoManager_.endUndoGrouping();
-    model_->reload();
+    reloadResults();
     selectedRow_ = -1;
     selectedRangeIndex_ = -1;
     updateReplaceButtons();
@@ -343,7 +349,7 @@ bool FindPanel::undoReplaceValue(const FieldValue &value, const TextRanges &rang
         if (self)
             self->undoReplaceValue(former, formerRanges, row);
     });
-    row->value = text;
+    row->setValue(text);
     row->ranges = ranges;
     refreshSnapshot(*row);
     if (const qsizetype shown = searchResults_.indexOf(row); shown >= 0)
@@ -412,15 +418,13 @@ bool FindPanel::writeBack(const FieldValue &value, const FindResultRow &row, con
 // The contact's texts are read again, so later searches find what it now holds; a search
 // still running read the former texts and starts over.
 void FindPanel::refreshSnapshot(const FindResultRow &row) {
-    if (!snapshot_ || row.snapshotPosition < 0 || row.snapshotPosition >= qsizetype(snapshot_->contacts.size()))
-        return;
-    const ContactTextsPtr &held = snapshot_->contacts[size_t(row.snapshotPosition)];
-    if (!held || held->contact.person != row.contact.person)
+    const qsizetype position = row.snapshotPosition;
+    if (!snapshot_ || position < 0 || position >= qsizetype(snapshot_->contacts.size()) ||
+        snapshot_->entries.value(snapshot_->contacts[size_t(position)].entry).person != row.contact.person)
         return;
     if (snapshot_.use_count() > 1)
         snapshot_ = std::make_shared<FindSnapshot>(*snapshot_);
-    snapshot_->contacts[size_t(row.snapshotPosition)] =
-        std::make_shared<const ContactTexts>(ContactTexts::read(row.contact));
+    snapshot_->reread(position);
     if (isSearching())
         updateTable();
 }

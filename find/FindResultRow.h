@@ -22,11 +22,23 @@ struct FindResultRow {
     TextRanges ranges;            // where the search text occurs in the value
     ContactEntry contact;         // whose person holds the value
     qsizetype snapshotPosition = -1; // where the contact's texts stand in the window's snapshot
+    qint32 lines = 1;             // lines of the value, kept with it
 
     // Birthday and dates rows change only through the date editor.
     bool isDateRow() const { return item == FieldId::Birthday || item == FieldId::Dates; }
-    // Lines of the value, split at every newline character.
-    qsizetype lineCount() const;
+    void setValue(const QString &text) {
+        value = text;
+        lines = lineCountOf(text);
+    }
+    // Lines of a text, split at every newline character.
+    static qint32 lineCountOf(const QString &text);
 };
 using FindResultRowPtr = std::shared_ptr<FindResultRow>;
 using FindResultRows = QList<FindResultRowPtr>;
+
+// A search's rows and the positions of those of several lines, found off the main thread
+// (the table gives only those a height of their own).
+struct FindSearchResult {
+    FindResultRows rows;
+    QList<qsizetype> tallRows;
+};

@@ -85,11 +85,11 @@ protected:
     // Each row as "Item/SubItem/Label/Index".
     QStringList rows(const QStringList &items, const QStringList &subItems = {FindMatcher::All},
                      const QStringList &labels = {FindMatcher::All}) {
-        FindPattern pattern(QStringLiteral(".+"), FindCompareOptions::RegularExpression);
+        FindQuery query{FindPattern(QStringLiteral(".+"), FindCompareOptions::RegularExpression),
+                        FindMatcher::itemsToSearch(items), subItems, labels};
+        const auto snapshot = FindSnapshot::make({entry});
         QStringList out;
-        for (const FindResultRowPtr &row : FindMatcher::searchString(pattern, ContactTexts::read(entry), 0,
-                                                                     FindMatcher::itemsToSearch(items), subItems,
-                                                                     labels))
+        for (const FindResultRowPtr &row : FindMatcher(query, *snapshot).searchString(query.pattern, 0))
             out.append(QStringLiteral("%1/%2/%3/%4")
                            .arg(row->item, row->subItem, row->label,
                                 row->index ? QString::number(*row->index) : QStringLiteral("-")));
@@ -131,17 +131,20 @@ TEST_F(FindMatcherTest, EachKindMeetsTheFiltersItsOwnWay) {
 }
 
 TEST_F(FindMatcherTest, RowsCarryTheContactAndTheMatches) {
-    FindPattern pattern(QStringLiteral("an"), FindCompareOptions::CaseInsensitive);
-    const FindResultRows found =
-        FindMatcher::searchString(pattern, ContactTexts::read(entry), 7, {FieldId::Name, FieldId::InstantMessage},
-                                  {FindMatcher::All}, {FindMatcher::All});
+    ContactEntry removed = entryFromVCard(QStringLiteral("FN:Ann\n"));
+    removed.deleted = true;
+    const auto snapshot = FindSnapshot::make({removed, entry});
+    ASSERT_EQ(snapshot->contacts.size(), 1u); // a removed contact is not searched
+    FindQuery query{FindPattern(QStringLiteral("an"), FindCompareOptions::CaseInsensitive),
+                    {FieldId::Name, FieldId::InstantMessage}, {FindMatcher::All}, {FindMatcher::All}};
+    const FindResultRows found = FindMatcher(query, *snapshot).searchString(query.pattern, 0);
     ASSERT_EQ(found.size(), 3); // Ann, annie, ann.lee
     EXPECT_EQ(found[0]->name, entry.person->compositeName());
     EXPECT_EQ(found[0]->value, QStringLiteral("Ann"));
     EXPECT_EQ(found[2]->value, QStringLiteral("ann.lee"));
     EXPECT_EQ(found[2]->ranges, TextRanges({{0, 2}}));
     EXPECT_EQ(found[2]->contact.person, entry.person);
-    EXPECT_EQ(found[2]->snapshotPosition, 7);
+    EXPECT_EQ(found[2]->snapshotPosition, 0);
 }
 
 } // namespace

@@ -171,6 +171,8 @@ TEST_F(FindResultsTest, EditingInPlaceWritesOnlyAChangeAndOnlyWhileUnlocked) {
     open({QStringLiteral("ORG:Banana\nNOTE:an\\nband\\nplan\n")}, {FieldId::Company, FieldId::Note});
     search(QStringLiteral("an"));
     EXPECT_EQ(panel.tableViewHeightOfRow(panel.tableView(), 1), 72.0);
+    EXPECT_EQ(panel.tableView()->rowHeight(1), 72);
+    EXPECT_EQ(panel.tableView()->rowHeight(0), 24);
     doubleClick(0, FindPanel::ValueColumn);
     auto *field = qobject_cast<QLineEdit *>(QApplication::focusWidget());
     ASSERT_TRUE(field);

@@ -39,9 +39,9 @@ TEST(FindSearch, OnlyTheNewestSearchShowsItsRowsEachOnceInContactOrder) {
     const int count = int(FindWorkers::chunkSize) * 9 + 5;
     const auto snapshot = FindSnapshot::make(manyContacts(count));
     Delivered got;
-    FindSearch search([&](quint64 generation, FindResultRows rows) {
+    FindSearch search([&](quint64 generation, FindSearchResult result) {
         got.generations.append(generation);
-        got.rows = std::move(rows);
+        got.rows = std::move(result.rows);
     });
     search.start(query(QStringLiteral("ann")), snapshot);
     const quint64 newest = search.start(query(QStringLiteral("lee")), snapshot);
@@ -59,9 +59,9 @@ TEST(FindSearch, OnlyTheNewestSearchShowsItsRowsEachOnceInContactOrder) {
 TEST(FindSearch, AQueryThatCannotMatchAnswersNoRowsAndSupersedesTheOneBefore) {
     const auto snapshot = FindSnapshot::make(manyContacts(600));
     Delivered got;
-    FindSearch search([&](quint64 generation, FindResultRows rows) {
+    FindSearch search([&](quint64 generation, FindSearchResult result) {
         got.generations.append(generation);
-        got.rows = std::move(rows);
+        got.rows = std::move(result.rows);
     });
     search.start(query(QStringLiteral("ann")), snapshot);
     const quint64 refused = search.start(query(QStringLiteral("(ann"), FindCompareOptions::RegularExpression), snapshot);
@@ -76,9 +76,9 @@ TEST(FindSearch, AQueryThatCannotMatchAnswersNoRowsAndSupersedesTheOneBefore) {
 TEST(FindSearch, ARunawayExpressionStopsWhenSuperseded) {
     const auto slow = FindSnapshot::make(manyContacts(64, QString(40, u'a')));
     Delivered got;
-    auto search = std::make_unique<FindSearch>([&](quint64 generation, FindResultRows rows) {
+    auto search = std::make_unique<FindSearch>([&](quint64 generation, FindSearchResult result) {
         got.generations.append(generation);
-        got.rows = std::move(rows);
+        got.rows = std::move(result.rows);
     });
     search->start(query(QStringLiteral("(a+)+b"), FindCompareOptions::RegularExpression), slow);
     QTest::qWait(20);
