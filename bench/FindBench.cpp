@@ -3,6 +3,8 @@
 // search superseded by a second Return.
 #include "bench/VCardGenerator.h"
 #include "find/FindPanel.h"
+#include "find/FindPanelEdits.h"
+#include "find/SegmentedButtons.h"
 #include "find/FindSnapshot.h"
 #include "model/QMPerson.h"
 
@@ -13,6 +15,7 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 #include <benchmark/benchmark.h>
 
@@ -144,5 +147,53 @@ void BM_SupersededSearch(benchmark::State &state) {
     state.counters["olderRowsShown"] = olderShown ? 1 : 0;
 }
 BENCHMARK(BM_SupersededSearch)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The document's operations, reduced to storing the value: what is timed is the window's
+// own share of a Replace All (its write-backs, undo steps and snapshot upkeep).
+class StoringEdits : public FindPanelEdits {
+public:
+    bool undoReplaceNameValue(const NameRecord &value, const PersonPtr &contact) override {
+        contact->setNameValue(value, FieldId::Name);
+        return true;
+    }
+    bool undoReplacePhoneticNameValue(const std::optional<PhoneticNameRecord> &value,
+                                      const PersonPtr &contact) override {
+        contact->setNameValue(FieldValue(value), FieldId::PhoneticName);
+        return true;
+    }
+    bool undoReplaceBirthday(const FieldValue &, const PersonPtr &) override { return true; }
+    bool undoReplaceStringValue(const std::optional<QString> &value, const QString &identifier,
+                                const PersonPtr &contact, QObject *) override {
+        contact->setValue(FieldValue(value.value_or(QString())), identifier);
+        return true;
+    }
+    bool undoReplaceLabeledValue(const FieldValue &value, const QString &identifier, const PersonPtr &contact,
+                                 QObject *) override {
+        contact->replaceLabeledValue(value, identifier);
+        return true;
+    }
+};
+
+// Replace All over every row of "an", then Undo in the window, which puts every value back.
+void BM_ReplaceAllAndUndo(benchmark::State &state) {
+    StoringEdits edits;
+    Window window(0);
+    window.panel.setParentViewController(&edits);
+    window.enter(QStringLiteral("an"));
+    static_cast<void>(QTest::qWaitFor([&] { return !window.panel.isSearching(); }, 60000));
+    const auto rows = window.panel.searchResults().size();
+    QElapsedTimer undoClock;
+    double undoMs = 0;
+    for (auto _ : state) {
+        window.panel.replaceField()->setText(QStringLiteral("AN"));
+        window.panel.replaceButtons()->button(1)->click();
+        undoClock.start();
+        window.panel.undoManager()->undo();
+        undoMs = double(undoClock.elapsed());
+    }
+    state.counters["rows"] = double(rows);
+    state.counters["undoMs"] = undoMs;
+}
+BENCHMARK(BM_ReplaceAllAndUndo)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 
 } // namespace

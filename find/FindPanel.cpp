@@ -132,7 +132,7 @@ int FindPanel::runModal() {
 }
 
 bool FindPanel::isSearching() const {
-    return search_ && search_->isSearching();
+    return restartPending_ || (search_ && search_->isSearching());
 }
 
 // ---- The window
@@ -448,6 +448,7 @@ void FindPanel::applyEditState() {
 void FindPanel::updateTable() {
     if (!isWindowLoaded())
         return;
+    restartPending_ = false;
     FindQuery query{FindPattern(searchString_, compareOptions_), FindMatcher::itemsToSearch(selectedItems_),
                     selectedSubItems_, selectedLabels_};
     patternErrorField_->setText(query.pattern.errorMessage());

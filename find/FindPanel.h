@@ -171,6 +171,8 @@ private:
     void stepBack();
     void showCurrentRow(int formerRow);
     void reloadValueCell(int row);
+    // The row's place in the results, or -1.
+    int positionOf(const FindResultRowPtr &row) const;
     // Row heights come from the rows given, or from every row when none are.
     void reloadResults(const std::optional<QList<qsizetype>> &tallRows = std::nullopt);
     void updateReplaceButtons();
@@ -220,4 +222,7 @@ private:
     std::shared_ptr<FindSnapshot> snapshot_;
     FindSearch *search_ = nullptr;
     bool selectingRow_ = false; // the table's selection moves by the window, not by a click
+    bool restartPending_ = false; // the texts changed under a running search
+    mutable QHash<const FindResultRow *, int> rowPositions_;
+    mutable bool rowPositionsStale_ = true;
 };

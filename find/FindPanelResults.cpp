@@ -5,6 +5,7 @@
 #include "find/FindPanel.h"
 #include "find/FindPanelEdits.h"
 #include "find/FindResultsTable.h"
+#include "find/FindSearch.h"
 #include "find/SegmentedButtons.h"
 #include "model/QMPerson.h"
 #include "platform/ui/Beep.h"
@@ -116,6 +117,7 @@ void FindPanel::tableViewSortDescriptorsDidChange(QTableView *table, int column,
 }
 
 void FindPanel::reloadResults(const std::optional<QList<qsizetype>> &tallRows) {
+    rowPositionsStale_ = true;
     selectingRow_ = true;
     model_->reload();
     selectingRow_ = false;
@@ -137,11 +139,25 @@ void FindPanel::reloadResults(const std::optional<QList<qsizetype>> &tallRows) {
     header->setUpdatesEnabled(updates);
 }
 
+// A resize looks for the row's place on screen: only a row whose line count changed pays it.
 void FindPanel::reloadValueCell(int row) {
     if (row < 0 || row >= searchResults_.size())
         return;
-    tableView_->verticalHeader()->resizeSection(row, int(tableViewHeightOfRow(tableView_, row)));
+    QHeaderView *header = tableView_->verticalHeader();
+    if (const int height = int(tableViewHeightOfRow(tableView_, row)); header->sectionSize(row) != height)
+        header->resizeSection(row, height);
     model_->reloadCell(row, ValueColumn);
+}
+
+int FindPanel::positionOf(const FindResultRowPtr &row) const {
+    if (rowPositionsStale_) {
+        rowPositions_.clear();
+        rowPositions_.reserve(searchResults_.size());
+        for (int i = 0; i < searchResults_.size(); ++i)
+            rowPositions_.insert(searchResults_[i].get(), i);
+        rowPositionsStale_ = false;
+    }
+    return rowPositions_.value(row.get(), -1);
 }
 
 // ---- The current match
@@ -352,8 +368,7 @@ bool FindPanel::undoReplaceValue(const FieldValue &value, const TextRanges &rang
     row->setValue(text);
     row->ranges = ranges;
     refreshSnapshot(*row);
-    if (const qsizetype shown = searchResults_.indexOf(row); shown >= 0)
-        reloadValueCell(int(shown));
+    reloadValueCell(positionOf(row));
     return true;
 }
 
@@ -416,7 +431,7 @@ bool FindPanel::writeBack(const FieldValue &value, const FindResultRow &row, con
 }
 
 // The contact's texts are read again, so later searches find what it now holds; a search
-// still running read the former texts and starts over.
+// still running read the former texts.
 void FindPanel::refreshSnapshot(const FindResultRow &row) {
     const qsizetype position = row.snapshotPosition;
     if (!snapshot_ || position < 0 || position >= qsizetype(snapshot_->contacts.size()) ||
@@ -425,6 +440,16 @@ void FindPanel::refreshSnapshot(const FindResultRow &row) {
     if (snapshot_.use_count() > 1)
         snapshot_ = std::make_shared<FindSnapshot>(*snapshot_);
     snapshot_->reread(position);
-    if (isSearching())
-        updateTable();
+    if (!isSearching())
+        return;
+    // Many changes come at once (an undone Replace All): the search starts over once, after
+    // them, and the rows it read before them are never shown.
+    search_->cancel();
+    if (!restartPending_) {
+        restartPending_ = true;
+        QMetaObject::invokeMethod(this, [this] {
+            if (std::exchange(restartPending_, false))
+                updateTable();
+        }, Qt::QueuedConnection);
+    }
 }
