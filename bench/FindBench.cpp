@@ -4,8 +4,8 @@
 #include "bench/VCardGenerator.h"
 #include "find/FindPanel.h"
 #include "find/FindPanelEdits.h"
-#include "find/SegmentedButtons.h"
 #include "find/FindSnapshot.h"
+#include "find/SegmentedButtons.h"
 #include "model/QMPerson.h"
 
 #include <QComboBox>
@@ -60,9 +60,7 @@ public:
     }
 
 private:
-    void tick() {
-        longest_ = std::max(longest_, clock_.restart());
-    }
+    void tick() { longest_ = std::max(longest_, clock_.restart()); }
     QTimer timer_;
     QElapsedTimer clock_;
     qint64 longest_ = 0;

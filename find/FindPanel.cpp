@@ -29,10 +29,9 @@
 
 namespace {
 
-const QStringList multiValuedFieldsForLabels = {FieldId::Phone,          FieldId::Email,
-                                                FieldId::Address,        FieldId::URL,
-                                                FieldId::SocialNetwork,  FieldId::InstantMessage,
-                                                FieldId::Relationship,   FieldId::Dates};
+const QStringList multiValuedFieldsForLabels = {
+    FieldId::Phone,         FieldId::Email,          FieldId::Address,      FieldId::URL,
+    FieldId::SocialNetwork, FieldId::InstantMessage, FieldId::Relationship, FieldId::Dates};
 
 QStringList defaultSubItems() {
     QStringList entries = {FindMatcher::All,
@@ -48,10 +47,11 @@ QStringList defaultSubItems() {
                            FieldId::Street,
                            FieldId::Country,
                            QStringLiteral("CountryCode")};
-    entries += {CNInstantMessageServiceAIM,        CNInstantMessageServiceFacebook, CNInstantMessageServiceGaduGadu,
-                CNInstantMessageServiceGoogleTalk, CNInstantMessageServiceICQ,      CNInstantMessageServiceJabber,
-                CNInstantMessageServiceMSN,        CNInstantMessageServiceQQ,       CNInstantMessageServiceSkype,
-                CNInstantMessageServiceYahoo};
+    entries +=
+        {CNInstantMessageServiceAIM,        CNInstantMessageServiceFacebook, CNInstantMessageServiceGaduGadu,
+         CNInstantMessageServiceGoogleTalk, CNInstantMessageServiceICQ,      CNInstantMessageServiceJabber,
+         CNInstantMessageServiceMSN,        CNInstantMessageServiceQQ,       CNInstantMessageServiceSkype,
+         CNInstantMessageServiceYahoo};
     return entries;
 }
 
@@ -74,7 +74,8 @@ FindPanel::FindPanel(QObject *parent)
     : WindowController(parent)
     , search_(new FindSearch([this](quint64, FindSearchResult result) { searchDidFinish(std::move(result)); },
                              this)) {
-    registerAction(ItemPopupDidSelect, [this](QObject *sender) { itemPopupDidSelect(qobject_cast<MenuItem *>(sender)); });
+    registerAction(ItemPopupDidSelect,
+                   [this](QObject *sender) { itemPopupDidSelect(qobject_cast<MenuItem *>(sender)); });
     registerAction(SubItemPopupDidSelect,
                    [this](QObject *sender) { subItemPopupDidSelect(qobject_cast<MenuItem *>(sender)); });
     registerAction(LabelPopupDidSelect,
@@ -121,6 +122,8 @@ QStringList FindPanel::openerLabels() {
 }
 
 QStringList FindPanel::openerLocalizedLabels() {
+    // The label table first takes in the words met in contacts, so titles and words agree.
+    QMPerson::labelTableDict();
     QStringList titles;
     for (const QString &identifier : multiValuedFieldsForLabels)
         titles += QMPerson::localizedLabelsForIdentifier(identifier).value_or(QStringList());
@@ -157,10 +160,10 @@ Window *FindPanel::loadWindow() {
     auto *filters = new QHBoxLayout;
     filters->addWidget(editButton_);
     filters->addSpacing(8);
-    for (QWidget *control : {static_cast<QWidget *>(itemPopup_.data()), static_cast<QWidget *>(subItemPopup_.data()),
-                             static_cast<QWidget *>(labelPopup_.data()),
-                             static_cast<QWidget *>(searchModePopup_.data())})
-        filters->addWidget(control);
+    filters->addWidget(itemPopup_);
+    filters->addWidget(subItemPopup_);
+    filters->addWidget(labelPopup_);
+    filters->addWidget(searchModePopup_);
     filters->addWidget(searchField_, 1);
     filters->addWidget(patternErrorField_);
 
@@ -201,10 +204,12 @@ Window *FindPanel::loadWindow() {
     directionControl_ = new SegmentedButtons(2);
     directionControl_->button(0)->setIcon(QApplication::style()->standardIcon(QStyle::SP_ArrowBack));
     directionControl_->button(1)->setIcon(QApplication::style()->standardIcon(QStyle::SP_ArrowForward));
-    connect(directionControl_, &SegmentedButtons::clicked, this, [this] { directionButtonDidClick(directionControl_); });
+    connect(directionControl_, &SegmentedButtons::clicked, this,
+            [this] { directionButtonDidClick(directionControl_); });
     replaceField_ = new QLineEdit;
     replaceButtons_ = new SegmentedButtons(2);
-    connect(replaceButtons_, &SegmentedButtons::clicked, this, [this] { replaceButtonDidClick(replaceButtons_); });
+    connect(replaceButtons_, &SegmentedButtons::clicked, this,
+            [this] { replaceButtonDidClick(replaceButtons_); });
     closeButton_ = new QPushButton;
     auto *replaceRow = new QHBoxLayout;
     replaceRow->addWidget(directionControl_);
@@ -222,7 +227,8 @@ Window *FindPanel::loadWindow() {
     window->resize(980, 560);
 
     connect(searchField_, &QLineEdit::returnPressed, this, [this] { textDidEnter(searchField_); });
-    connect(searchModePopup_, &QComboBox::activated, this, [this] { searchModePopupDidSelect(searchModePopup_); });
+    connect(searchModePopup_, &QComboBox::activated, this,
+            [this] { searchModePopupDidSelect(searchModePopup_); });
     for (QPushButton *button : {editButton_.data(), closeButton_.data()})
         connect(button, &QPushButton::clicked, this, [this, button] { buttonDidPress(button); });
     addKeyEquivalent(window, QKeySequence::Undo, Undo);
@@ -366,8 +372,9 @@ void FindPanel::filterDidSelect(MenuItem *sender, PullDownButton *popup, QString
             if (labels)
                 selectedLocalizedLabels_.removeAll(sender->title());
         }
-        setPopupTitle(popup, labels ? QStringLiteral("%1 - %2").arg(prefix, selectedLocalizedLabels_.join(u'+'))
-                                    : itemsTitle(prefix, selection));
+        setPopupTitle(popup, labels
+                                 ? QStringLiteral("%1 - %2").arg(prefix, selectedLocalizedLabels_.join(u'+'))
+                                 : itemsTitle(prefix, selection));
     }
     updateTable();
 }

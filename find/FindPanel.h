@@ -159,7 +159,8 @@ private:
     void fillPopup(PullDownButton *popup, const QStringList &entries, const QString &action);
     void setPopupTitle(PullDownButton *popup, const QString &title);
     QString itemsTitle(const QString &prefix, const QStringList &selection) const;
-    void filterDidSelect(MenuItem *sender, PullDownButton *popup, QStringList &selection, const QString &prefix);
+    void filterDidSelect(MenuItem *sender, PullDownButton *popup, QStringList &selection,
+                         const QString &prefix);
     void applyEditState();
     void makeSnapshot();
     void searchDidFinish(FindSearchResult result);
@@ -221,7 +222,7 @@ private:
     UndoManager undoManager_;
     std::shared_ptr<FindSnapshot> snapshot_;
     FindSearch *search_ = nullptr;
-    bool selectingRow_ = false; // the table's selection moves by the window, not by a click
+    bool selectingRow_ = false;   // the table's selection moves by the window, not by a click
     bool restartPending_ = false; // the texts changed under a running search
     mutable QHash<const FindResultRow *, int> rowPositions_;
     mutable bool rowPositionsStale_ = true;

@@ -35,7 +35,9 @@ std::optional<DateAnswer> dateOf(const FieldValue &value) {
 }
 
 QString shownLabel(const QString &label) {
-    return label.isEmpty() ? QString() : QMPerson::localizedLabelFromCNLabel(QMPerson::CNLabelFromLabel(label).value_or(label));
+    return label.isEmpty()
+               ? QString()
+               : QMPerson::localizedLabelFromCNLabel(QMPerson::CNLabelFromLabel(label).value_or(label));
 }
 
 } // namespace
@@ -55,7 +57,8 @@ FindPanelCell FindPanel::tableView(QTableView *table, const QString &column, int
     if (column == ColumnIdentifiers[1])
         return {QMPerson::localizedIdentifierForKey(result.item), {}};
     if (column == ColumnIdentifiers[2])
-        return {result.subItem.isEmpty() ? QString() : QMPerson::localizedIdentifierForKey(result.subItem), {}};
+        return {result.subItem.isEmpty() ? QString() : QMPerson::localizedIdentifierForKey(result.subItem),
+                {}};
     if (column == ColumnIdentifiers[3])
         return {shownLabel(result.label), {}};
     if (result.value.isEmpty() || searchString_.isEmpty())
@@ -95,7 +98,8 @@ void FindPanel::tableViewSortDescriptorsDidChange(QTableView *table, int column,
     if (searchResults_.isEmpty() || column < 0 || column >= ColumnIdentifiers.size())
         return;
     const QModelIndexList chosen = tableView_->selectionModel()->selectedRows();
-    const FindResultRowPtr remembered = chosen.isEmpty() ? nullptr : searchResults_.value(chosen.first().row());
+    const FindResultRowPtr remembered =
+        chosen.isEmpty() ? nullptr : searchResults_.value(chosen.first().row());
     std::vector<std::pair<QString, FindResultRowPtr>> keyed;
     keyed.reserve(size_t(searchResults_.size()));
     for (int row = 0; row < searchResults_.size(); ++row) {
@@ -252,13 +256,9 @@ void FindPanel::replaceCurrentMatch(const QString &replacement) {
         FindPattern pattern(searchString_, compareOptions_);
         undoReplaceValue(value, pattern.rangesIn(value), row);
     }
+    // On by one, counting the row's ranges after the replacement.
     const int former = selectedRow_;
-    // The ranges are the row's after the replacement.
-    if (++selectedRangeIndex_ >= row->ranges.size()) {
-        selectedRangeIndex_ = 0;
-        if (++selectedRow_ >= searchResults_.size())
-            selectedRow_ = 0;
-    }
+    stepForward();
     showCurrentRow(former);
 }
 
@@ -275,7 +275,14 @@ void FindPanel::replaceAll(const QString &replacement) {
             undoReplaceValue(replacingRanges(row->value, ranges, replacement), {}, row);
     }
     undoManager_.endUndoGrouping();
+    // No current match is left, but the table's selection stays where it was.
+    const QModelIndexList chosen = tableView_->selectionModel()->selectedRows();
     reloadResults();
+    if (!chosen.isEmpty()) {
+        selectingRow_ = true;
+        tableView_->selectRow(chosen.first().row());
+        selectingRow_ = false;
+    }
     selectedRow_ = -1;
     selectedRangeIndex_ = -1;
     updateReplaceButtons();
@@ -312,7 +319,8 @@ void FindPanel::showDatePopover(const FindResultRowPtr &row, const QRect &rect) 
     context->editEnabled = true;
     auto *editor = new DateViewController;
     if (row->item == FieldId::Dates) {
-        const auto value = row->contact.person->labeledValueForIdentifier(FieldId::Dates, qsizetype(row->index.value_or(0)));
+        const auto value =
+            row->contact.person->labeledValueForIdentifier(FieldId::Dates, qsizetype(row->index.value_or(0)));
         if (!value) {
             delete editor;
             beep();
@@ -340,7 +348,8 @@ void FindPanel::popoverDidClose(Popover *closed) {
 
 // ---- The write-back
 
-bool FindPanel::undoReplaceValue(const FieldValue &value, const TextRanges &ranges, const FindResultRowPtr &row) {
+bool FindPanel::undoReplaceValue(const FieldValue &value, const TextRanges &ranges,
+                                 const FindResultRowPtr &row) {
     if (!row || !row->contact.person)
         return false;
     QMPerson &person = *row->contact.person;
@@ -353,18 +362,20 @@ bool FindPanel::undoReplaceValue(const FieldValue &value, const TextRanges &rang
         text = date->text;
         former = row->item == FieldId::Birthday
                      ? FieldValue(person.birthdayValue())
-                     : FieldValue(person.labeledValueForIdentifier(FieldId::Dates, qsizetype(row->index.value_or(0)))
-                                      .value_or(LabeledValueRecord()));
+                     : FieldValue(
+                           person.labeledValueForIdentifier(FieldId::Dates, qsizetype(row->index.value_or(0)))
+                               .value_or(LabeledValueRecord()));
     } else {
         text = value.text();
         former = row->value;
     }
     if (!writeBack(value, *row, text))
         return false;
-    undoManager_.registerUndo(this, [self = QPointer<FindPanel>(this), former, formerRanges = row->ranges, row] {
-        if (self)
-            self->undoReplaceValue(former, formerRanges, row);
-    });
+    undoManager_.registerUndo(this,
+                              [self = QPointer<FindPanel>(this), former, formerRanges = row->ranges, row] {
+                                  if (self)
+                                      self->undoReplaceValue(former, formerRanges, row);
+                              });
     row->setValue(text);
     row->ranges = ranges;
     refreshSnapshot(*row);
@@ -397,7 +408,8 @@ bool FindPanel::writeBack(const FieldValue &value, const FindResultRow &row, con
         return edits.undoReplacePhoneticNameValue(phonetic, person);
     }
     if (item == FieldId::Dates) {
-        LabeledValueList dates = person->labeledValueForIdentifier(FieldId::Dates).value_or(LabeledValueList());
+        LabeledValueList dates =
+            person->labeledValueForIdentifier(FieldId::Dates).value_or(LabeledValueList());
         const qsizetype index = row.index.value_or(0);
         const auto date = dateOf(value);
         if (index < 0 || index >= dates.size() || !date)
@@ -447,9 +459,12 @@ void FindPanel::refreshSnapshot(const FindResultRow &row) {
     search_->cancel();
     if (!restartPending_) {
         restartPending_ = true;
-        QMetaObject::invokeMethod(this, [this] {
-            if (std::exchange(restartPending_, false))
-                updateTable();
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (std::exchange(restartPending_, false))
+                    updateTable();
+            },
+            Qt::QueuedConnection);
     }
 }

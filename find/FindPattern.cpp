@@ -52,7 +52,9 @@ FindPattern &FindPattern::operator=(const FindPattern &other) {
     return *this;
 }
 
-FindPattern::~FindPattern() { release(); }
+FindPattern::~FindPattern() {
+    release();
+}
 
 void FindPattern::release() {
     if (regex_)

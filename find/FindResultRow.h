@@ -13,16 +13,16 @@
 // value and ranges in place when it writes the value back, so rows are shared records: the
 // undo steps and an open date editor hold on to the very row they were made for.
 struct FindResultRow {
-    QString name;                 // the contact's display name at search time
-    QString item;                 // the field identifier ("Address" also for an address part)
-    QString subItem;              // the part searched, or empty
-    QString label;                // the value's label word (multi-valued fields), or empty
-    std::optional<qint64> index;  // the value's position in its field (multi-valued fields)
-    QString value;                // the text searched
-    TextRanges ranges;            // where the search text occurs in the value
-    ContactEntry contact;         // whose person holds the value
+    QString name;                    // the contact's display name at search time
+    QString item;                    // the field identifier ("Address" also for an address part)
+    QString subItem;                 // the part searched, or empty
+    QString label;                   // the value's label word (multi-valued fields), or empty
+    std::optional<qint64> index;     // the value's position in its field (multi-valued fields)
+    QString value;                   // the text searched
+    TextRanges ranges;               // where the search text occurs in the value
+    ContactEntry contact;            // whose person holds the value
     qsizetype snapshotPosition = -1; // where the contact's texts stand in the window's snapshot
-    qint32 lines = 1;             // lines of the value, kept with it
+    qint32 lines = 1;                // lines of the value, kept with it
 
     // Birthday and dates rows change only through the date editor.
     bool isDateRow() const { return item == FieldId::Birthday || item == FieldId::Dates; }

@@ -97,8 +97,8 @@ void FindResultsDelegate::paint(QPainter *painter, const QStyleOptionViewItem &o
     // The first line sits in the middle of its 24-point line.
     const int lineSpacing = QFontMetrics(option.font).lineSpacing();
     const int inset = std::max(0, (int(FindPanel::LineHeight) - lineSpacing) / 2 - 2);
-    paintHighlightedText(painter, option.rect.adjusted(4, inset, -4, 0), cell.text, option.font, cell.highlights,
-                         color);
+    paintHighlightedText(painter, option.rect.adjusted(4, inset, -4, 0), cell.text, option.font,
+                         cell.highlights, color);
 }
 
 QWidget *FindResultsDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &,
@@ -121,7 +121,8 @@ void FindResultsDelegate::setEditorData(QWidget *editor, const QModelIndex &inde
     }
 }
 
-void FindResultsDelegate::setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const {
+void FindResultsDelegate::setModelData(QWidget *editor, QAbstractItemModel *model,
+                                       const QModelIndex &index) const {
     if (const auto *field = qobject_cast<QLineEdit *>(editor))
         model->setData(index, field->text(), Qt::EditRole);
     else if (const auto *lines = qobject_cast<QPlainTextEdit *>(editor))

@@ -40,9 +40,8 @@ FindSearch::~FindSearch() {
 }
 
 bool FindSearch::isSearching() const {
-    return std::any_of(runs_.begin(), runs_.end(), [this](const auto &run) {
-        return run->generation == generation_;
-    });
+    return std::any_of(runs_.begin(), runs_.end(),
+                       [this](const auto &run) { return run->generation == generation_; });
 }
 
 void FindSearch::cancel() {
@@ -65,7 +64,8 @@ quint64 FindSearch::start(const FindQuery &query, std::shared_ptr<const FindSnap
     run->generation = generation_;
     run->query = query;
     run->snapshot = std::move(snapshot);
-    const qsizetype count = run->snapshot && query.pattern.canMatch() ? qsizetype(run->snapshot->contacts.size()) : 0;
+    const qsizetype count =
+        run->snapshot && query.pattern.canMatch() ? qsizetype(run->snapshot->contacts.size()) : 0;
     runs_.push_back(run);
     if (count == 0) {
         finish(run);
@@ -85,15 +85,16 @@ quint64 FindSearch::start(const FindQuery &query, std::shared_ptr<const FindSnap
 void FindSearch::work(const std::shared_ptr<Run> &run, FindSearch *search) {
     FindPattern pattern = run->query.pattern;
     pattern.setCancelFlag(&run->cancelled);
-    FindWorkers::claimChunks(run->nextChunk, qsizetype(run->snapshot->contacts.size()), [&](qsizetype begin, qsizetype end) {
-        FindResultRows &rows = run->chunks[size_t(begin / FindWorkers::chunkSize)];
-        for (qsizetype i = begin; i < end; ++i) {
-            if (run->cancelled.load(std::memory_order_relaxed))
-                return false;
-            rows.append(run->matcher->searchString(pattern, i));
-        }
-        return true;
-    });
+    FindWorkers::claimChunks(run->nextChunk, qsizetype(run->snapshot->contacts.size()),
+                             [&](qsizetype begin, qsizetype end) {
+                                 FindResultRows &rows = run->chunks[size_t(begin / FindWorkers::chunkSize)];
+                                 for (qsizetype i = begin; i < end; ++i) {
+                                     if (run->cancelled.load(std::memory_order_relaxed))
+                                         return false;
+                                     rows.append(run->matcher->searchString(pattern, i));
+                                 }
+                                 return true;
+                             });
     const std::lock_guard lock(run->mutex);
     if (--run->running > 0)
         return;

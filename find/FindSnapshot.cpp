@@ -18,7 +18,8 @@ public:
     void field(const QString &identifier) { field_ = wordId_(identifier); }
     void add(const QString &text, const QString &subItem = {}, const QString &label = {}, qint32 index = -1) {
         if (!text.isEmpty())
-            texts_.append({text, index, field_, subItem.isEmpty() ? 0 : wordId_(subItem), label.isEmpty() ? 0 : wordId_(label)});
+            texts_.append({text, index, field_, subItem.isEmpty() ? 0 : wordId_(subItem),
+                           label.isEmpty() ? 0 : wordId_(label)});
     }
     QList<FindText> texts() const { return QList<FindText>(texts_.begin(), texts_.end()); }
 

@@ -13,7 +13,9 @@ namespace FindWorkers {
 
 constexpr qsizetype chunkSize = 256;
 
-inline qsizetype chunkCount(qsizetype count) { return (count + chunkSize - 1) / chunkSize; }
+inline qsizetype chunkCount(qsizetype count) {
+    return (count + chunkSize - 1) / chunkSize;
+}
 // How many workers a job over `count` contacts gets: one per core, at most eight, never more
 // than there are chunks.
 int threadCount(qsizetype count);

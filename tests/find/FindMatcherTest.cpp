@@ -41,7 +41,8 @@ TEST(FindPattern, FindsEveryPlaceInTheModesWay) {
         {QStringLiteral("c$"), RegularExpression, QStringLiteral("abc"), {{2, 1}}},
     };
     for (const Case &c : cases)
-        EXPECT_EQ(rangesOf(c.text, c.options, c.value), c.ranges) << c.text.toStdString() << " in " << c.value.toStdString();
+        EXPECT_EQ(rangesOf(c.text, c.options, c.value), c.ranges)
+            << c.text.toStdString() << " in " << c.value.toStdString();
 }
 
 TEST(FindPattern, ARefusedPatternMatchesNothingAndSaysWhy) {
@@ -51,15 +52,18 @@ TEST(FindPattern, ARefusedPatternMatchesNothingAndSaysWhy) {
     EXPECT_TRUE(pattern.errorMessage().contains(QStringLiteral("3"))) << pattern.errorMessage().toStdString();
     // Copies (one per worker) keep the refusal; a literal "(ab" is no pattern at all.
     EXPECT_FALSE(FindPattern(pattern).canMatch());
-    EXPECT_EQ(FindPattern(QStringLiteral("(ab"), FindCompareOptions::CaseSensitive).rangesIn(QStringLiteral("x(ab")),
+    EXPECT_EQ(FindPattern(QStringLiteral("(ab"), FindCompareOptions::CaseSensitive)
+                  .rangesIn(QStringLiteral("x(ab")),
               TextRanges({{1, 3}}));
-    EXPECT_TRUE(FindPattern(QStringLiteral("(ab"), FindCompareOptions::CaseSensitive).errorMessage().isEmpty());
+    EXPECT_TRUE(
+        FindPattern(QStringLiteral("(ab"), FindCompareOptions::CaseSensitive).errorMessage().isEmpty());
 }
 
 TEST(FindPattern, ReplacementsAreTakenAsTyped) {
     const QString value = QStringLiteral("Ann Banana");
     FindPattern pattern(QStringLiteral("(a)n"), FindCompareOptions::RegularExpression);
-    EXPECT_EQ(replacingRanges(value, pattern.rangesIn(value), QStringLiteral("$1\\")), QStringLiteral("Ann B$1\\$1\\a"));
+    EXPECT_EQ(replacingRanges(value, pattern.rangesIn(value), QStringLiteral("$1\\")),
+              QStringLiteral("Ann B$1\\$1\\a"));
 }
 
 // A contact with a value in nearly every field; ".+" finds each non-empty text whole.
@@ -116,7 +120,8 @@ TEST_F(FindMatcherTest, EachKindMeetsTheFiltersItsOwnWay) {
         {{FindMatcher::All},
          {"FirstName", "ZIP", aim},
          {FindMatcher::All},
-         {"Name/FirstName//-", "Address/ZIP/home/0", "Address/ZIP/work/1", "Instant Message/" + aim + "/home/0"}},
+         {"Name/FirstName//-", "Address/ZIP/home/0", "Address/ZIP/work/1",
+          "Instant Message/" + aim + "/home/0"}},
         // Labels silence names, single texts and the birthday.
         {{FindMatcher::All},
          {FindMatcher::All},
@@ -136,7 +141,9 @@ TEST_F(FindMatcherTest, RowsCarryTheContactAndTheMatches) {
     const auto snapshot = FindSnapshot::make({removed, entry});
     ASSERT_EQ(snapshot->contacts.size(), 1u); // a removed contact is not searched
     FindQuery query{FindPattern(QStringLiteral("an"), FindCompareOptions::CaseInsensitive),
-                    {FieldId::Name, FieldId::InstantMessage}, {FindMatcher::All}, {FindMatcher::All}};
+                    {FieldId::Name, FieldId::InstantMessage},
+                    {FindMatcher::All},
+                    {FindMatcher::All}};
     const FindResultRows found = FindMatcher(query, *snapshot).searchString(query.pattern, 0);
     ASSERT_EQ(found.size(), 3); // Ann, annie, ann.lee
     EXPECT_EQ(found[0]->name, entry.person->compositeName());

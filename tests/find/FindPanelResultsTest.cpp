@@ -39,7 +39,9 @@ protected:
         ASSERT_TRUE(waitForResults(panel));
     }
     const FindResultRow &row(int i) { return *panel.searchResults().at(i); }
-    QString company(int contact) { return contacts[contact].person->stringValueForIdentifier(FieldId::Company); }
+    QString company(int contact) {
+        return contacts[contact].person->stringValueForIdentifier(FieldId::Company);
+    }
     void step(int segment) { panel.directionControl()->button(segment)->click(); }
     void replace(int segment, const QString &with) {
         panel.replaceField()->setText(with);
@@ -48,7 +50,8 @@ protected:
     // The marks of a row's Value cell: "o" for the current match, "." for the others.
     QString marks(int r) {
         QString out;
-        for (const TextHighlight &mark : panel.tableView(panel.tableView(), QStringLiteral("Value"), r).highlights)
+        for (const TextHighlight &mark :
+             panel.tableView(panel.tableView(), QStringLiteral("Value"), r).highlights)
             out += mark.kind == TextHighlight::CurrentMatch ? u'o' : u'.';
         return out;
     }
@@ -119,8 +122,15 @@ TEST_F(FindResultsTest, ReplaceAllSkipsDatesIsOneUndoStepAndUndoRestoresRowsAndC
     EXPECT_EQ(panel.selectedRow(), -1);
     for (int r = 0; r < 3; ++r)
         EXPECT_EQ(marks(r), r == 2 ? QStringLiteral(".") : QString());
+    // The selection stayed: forward goes to row 0, whose value holds no match any more.
+    step(1);
+    EXPECT_EQ(panel.selectedRow(), 0);
+    EXPECT_FALSE(panel.isSearching());
 
-    panel.undoManager()->undo();
+    // The window's own Undo, from the keyboard.
+    panel.window()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(panel.window()));
+    QTest::keyClick(panel.tableView(), Qt::Key_Z, Qt::ControlModifier);
     EXPECT_FALSE(panel.undoManager()->canUndo());
     EXPECT_EQ(row(0).value, QStringLiteral("Satsuma SAT"));
     EXPECT_EQ(row(0).ranges, TextRanges({{0, 3}, {8, 3}}));

@@ -72,7 +72,8 @@ TEST_F(FindPanelTest, OpensWithTheHandedOverInputsAndNoSearch) {
     EXPECT_EQ(panel.labelPopup()->text(), QStringLiteral("%1 - %2").arg(L("Label"), L("All")));
     // "All", the 19 fields and the five address parts right after "Address".
     EXPECT_EQ(panel.items().size(), 25);
-    EXPECT_EQ(panel.items().mid(12, 6), QStringList({"Address", "ZIP", "State", "City", "Street", "Country"}));
+    EXPECT_EQ(panel.items().mid(12, 6),
+              QStringList({"Address", "ZIP", "State", "City", "Street", "Country"}));
     EXPECT_EQ(menu(panel.itemPopup())->numberOfItems(), 26); // the title first
     EXPECT_EQ(panel.subItems().size(), 23);
     // Each label word once per field that has it, under its title; "All" first.
@@ -88,7 +89,8 @@ TEST_F(FindPanelTest, OpensWithTheHandedOverInputsAndNoSearch) {
 }
 
 TEST_F(FindPanelTest, TheTableColumnsAndACustomItemJoinTheItems) {
-    CustomItemDefinition boat{QStringLiteral("Boat"), ValueKind::String, {}, {}, false, false, false, false, {}};
+    CustomItemDefinition boat{
+        QStringLiteral("Boat"), ValueKind::String, {}, {}, false, false, false, false, {}};
     panel.setCustomItems({boat});
     open({FieldId::Name, FieldId::Phone}, QStringLiteral("Lee"));
     EXPECT_EQ(panel.searchField()->text(), QStringLiteral("Lee"));
@@ -116,7 +118,8 @@ TEST_F(FindPanelTest, ChoosingEntriesKeepsAllAloneOrASetThatNeverEmpties) {
     EXPECT_EQ(panel.itemPopup()->text(), QStringLiteral("%1 - %2").arg(L("Items"), L("All")));
 
     choose(panel.subItemPopup(), FieldId::City);
-    EXPECT_EQ(panel.subItemPopup()->text(), QStringLiteral("%1 - %2 ").arg(L("Sub Items"), shown(FieldId::City)));
+    EXPECT_EQ(panel.subItemPopup()->text(),
+              QStringLiteral("%1 - %2 ").arg(L("Sub Items"), shown(FieldId::City)));
     choose(panel.subItemPopup(), FindMatcher::All);
     EXPECT_EQ(panel.subItemPopup()->text(), QStringLiteral("%1 - %2").arg(L("Sub Items"), L("All")));
 
@@ -124,9 +127,10 @@ TEST_F(FindPanelTest, ChoosingEntriesKeepsAllAloneOrASetThatNeverEmpties) {
     choose(panel.labelPopup(), QStringLiteral("work"));
     EXPECT_EQ(panel.selectedLabels(), QStringList({"home", "work"}));
     EXPECT_EQ(panel.labelPopup()->text(),
-              QStringLiteral("%1 - %2+%3").arg(L("Label"), panel.selectedLocalizedLabels()[0],
-                                               panel.selectedLocalizedLabels()[1]));
-    EXPECT_EQ(panel.selectedLocalizedLabels()[0], QMPerson::localizedLabelFromCNLabel(*QMPerson::CNLabelFromLabel(QStringLiteral("home"))));
+              QStringLiteral("%1 - %2+%3")
+                  .arg(L("Label"), panel.selectedLocalizedLabels()[0], panel.selectedLocalizedLabels()[1]));
+    EXPECT_EQ(panel.selectedLocalizedLabels()[0],
+              QMPerson::localizedLabelFromCNLabel(*QMPerson::CNLabelFromLabel(QStringLiteral("home"))));
 }
 
 TEST_F(FindPanelTest, OfTwoQuickSearchesOnlyTheSecondShows) {

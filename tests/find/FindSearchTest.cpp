@@ -20,9 +20,10 @@ ContactEntry named(const QString &first, const QString &last) {
 QList<ContactEntry> manyContacts(int count, const QString &longLastName = {}) {
     QList<ContactEntry> contacts;
     for (int i = 0; i < count; ++i)
-        contacts.append(named(QStringLiteral("Ann"), longLastName.isEmpty()
-                                                         ? (i % 2 ? QStringLiteral("Kim %1") : QStringLiteral("Lee %1")).arg(i)
-                                                         : longLastName));
+        contacts.append(named(QStringLiteral("Ann"),
+                              longLastName.isEmpty()
+                                  ? (i % 2 ? QStringLiteral("Kim %1") : QStringLiteral("Lee %1")).arg(i)
+                                  : longLastName));
     return contacts;
 }
 
@@ -64,7 +65,8 @@ TEST(FindSearch, AQueryThatCannotMatchAnswersNoRowsAndSupersedesTheOneBefore) {
         got.rows = std::move(result.rows);
     });
     search.start(query(QStringLiteral("ann")), snapshot);
-    const quint64 refused = search.start(query(QStringLiteral("(ann"), FindCompareOptions::RegularExpression), snapshot);
+    const quint64 refused =
+        search.start(query(QStringLiteral("(ann"), FindCompareOptions::RegularExpression), snapshot);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !search.isSearching(); }, 20000));
     QTest::qWait(50);
     EXPECT_EQ(got.generations, QList<quint64>{refused});

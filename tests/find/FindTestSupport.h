@@ -21,15 +21,17 @@ public:
     bool undoReplaceNameValue(const NameRecord &value, const PersonPtr &) override {
         return record(QStringLiteral("name ") + value.firstName + u'/' + value.lastName);
     }
-    bool undoReplacePhoneticNameValue(const std::optional<PhoneticNameRecord> &value, const PersonPtr &) override {
+    bool undoReplacePhoneticNameValue(const std::optional<PhoneticNameRecord> &value,
+                                      const PersonPtr &) override {
         return record(QStringLiteral("phonetic ") + (value ? value->lastName : QString()));
     }
     bool undoReplaceBirthday(const FieldValue &value, const PersonPtr &) override {
         const auto *birthday = value.get<BirthdayRecord>();
-        return record(QStringLiteral("birthday ") + (birthday ? birthday->stringValue : QStringLiteral("none")));
+        return record(QStringLiteral("birthday ") +
+                      (birthday ? birthday->stringValue : QStringLiteral("none")));
     }
-    bool undoReplaceStringValue(const std::optional<QString> &value, const QString &identifier, const PersonPtr &,
-                                QObject *) override {
+    bool undoReplaceStringValue(const std::optional<QString> &value, const QString &identifier,
+                                const PersonPtr &, QObject *) override {
         return record(identifier + u' ' + value.value_or(QString()));
     }
     bool undoReplaceLabeledValue(const FieldValue &value, const QString &identifier, const PersonPtr &,
@@ -72,9 +74,8 @@ public:
         return true;
     }
     bool undoReplaceBirthday(const FieldValue &value, const PersonPtr &contact) override {
-        remember(contact, [former = FieldValue(contact->birthdayValue())](ApplyingEdits &e, const PersonPtr &c) {
-            e.undoReplaceBirthday(former, c);
-        });
+        remember(contact, [former = FieldValue(contact->birthdayValue())](
+                              ApplyingEdits &e, const PersonPtr &c) { e.undoReplaceBirthday(former, c); });
         const auto *record = value.get<BirthdayRecord>();
         contact->setBirthdayValue(record ? std::optional<BirthdayRecord>(*record) : std::nullopt);
         return true;
@@ -91,9 +92,10 @@ public:
     bool undoReplaceLabeledValue(const FieldValue &value, const QString &identifier, const PersonPtr &contact,
                                  QObject *sender) override {
         const auto *one = value.get<LabeledValueRecord>();
-        const FieldValue former = one ? FieldValue(contact->labeledValueForIdentifier(identifier, LabelIndex(one->labelIndex))
-                                                       .value_or(LabeledValueRecord()))
-                                      : FieldValue(contact->labeledValueForIdentifier(identifier));
+        const FieldValue former =
+            one ? FieldValue(contact->labeledValueForIdentifier(identifier, LabelIndex(one->labelIndex))
+                                 .value_or(LabeledValueRecord()))
+                : FieldValue(contact->labeledValueForIdentifier(identifier));
         remember(contact, [former, identifier, sender](ApplyingEdits &e, const PersonPtr &c) {
             e.undoReplaceLabeledValue(former, identifier, c, sender);
         });
