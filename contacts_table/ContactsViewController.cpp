@@ -1,9 +1,13 @@
 #include "contacts_table/ContactsViewController.h"
 
 #include "contacts_table/SubContactRows.h"
+#include "editors/AddressViewController.h"
+#include "editors/NameViewController.h"
 #include "model/QMPerson.h"
 #include "model/ViewTypes.h"
+#include "platform/core/Dispatch.h"
 #include "platform/core/UserDefaults.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/ListRowHeight.h"
 #include "state/WindowState.h"
 
@@ -62,7 +66,18 @@ ContactsViewController::ContactsViewController(QObject *parent)
     setSettings(SharedSettings::shared());
 }
 
-ContactsViewController::~ContactsViewController() = default;
+ContactsViewController::~ContactsViewController() {
+    // The windows torn off the table go with it; their delegate (the main view) may be
+    // going already, so they are told nothing more.
+    for (const DetachedWindowEntry &entry : std::as_const(detachedWindows_)) {
+        if (!entry.windowController)
+            continue;
+        entry.windowController->contactInfoPopover()->setDelegate(nullptr);
+        delete entry.windowController.data();
+    }
+    if (ContactInfoPopover *shown = shownContactInfoPopover())
+        shown->setDelegate(nullptr);
+}
 
 void ContactsViewController::setWindowState(WindowState *state) {
     for (const QMetaObject::Connection &connection : std::as_const(stateConnections_))
@@ -137,7 +152,10 @@ QTableView *ContactsViewController::tableView() {
 QWidget *ContactsViewController::loadView() {
     tableView_ = new QTableView;
     tableView_->setModel(model_);
-    tableView_->setItemDelegate(new ContactsTableCellPainter(model_));
+    auto *painter = new ContactsTableCellPainter(model_);
+    painter->setEditorFactory(
+        [this](QWidget *parent, const QModelIndex &index) { return makeCellEditor(parent, index); });
+    tableView_->setItemDelegate(painter);
     tableView_->setSelectionBehavior(QAbstractItemView::SelectRows);
     tableView_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     tableView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -168,12 +186,44 @@ QWidget *ContactsViewController::loadView() {
 }
 
 bool ContactsViewController::eventFilter(QObject *watched, QEvent *event) {
-    // A press on the footer row changes no selection.
     if ((event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) &&
         watched == viewport_) {
-        const int row = tableView_->rowAt(static_cast<QMouseEvent *>(event)->position().toPoint().y());
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        const QPoint at = mouse->position().toPoint();
+        const int row = tableView_->rowAt(at.y());
+        // A press on the footer row changes no selection.
         if (row >= 0 && !shouldSelectRow(row))
             return true;
+        clickedRow_ = isRow(row) ? row : -1;
+        clickedColumn_ = clickedRow_ >= 0 ? tableView_->columnAt(at.x()) : -1;
+        if (mouse->button() != Qt::LeftButton)
+            return ViewController::eventFilter(watched, event);
+        if (event->type() == QEvent::MouseButtonPress) {
+            selectionBeforePress_ = selectedRowIndexes();
+            // The label popup of a cell opens without selecting the row.
+            if (clickedColumn_ >= 0 && editState()) {
+                const ContactsTableCell cell = model_->cell(row, model_->columns()[clickedColumn_].identifier);
+                if (cell.kind == ContactsTableCell::PopupAndText && cell.popup) {
+                    const QRect popup = PopupAndTextCell::popupRect(frameOfCellAtColumn(clickedColumn_, row),
+                                                                    cell.popup->content());
+                    if (popup.contains(at)) {
+                        openLabelMenu(row, clickedColumn_, popup);
+                        return true;
+                    }
+                }
+            }
+        } else {
+            // The first click of a double click with Ctrl toggled the row, and a plain one
+            // on a selected row took the other rows away: the double action works on the
+            // selection as it was.
+            const Qt::KeyboardModifiers modifiers = mouse->modifiers();
+            if (clickedRow_ >= 0 &&
+                ((modifiers & CommandKeyModifier) || selectionBeforePress_.contains(clickedRow_)) &&
+                selectedRowIndexes() != selectionBeforePress_)
+                selectRowIndexes(selectionBeforePress_);
+            tableViewDoubleAction(modifiers);
+            return true;
+        }
     }
     return ViewController::eventFilter(watched, event);
 }
@@ -199,6 +249,8 @@ void ContactsViewController::viewDidLoad() {
     }
     hasColumnWidthDictionary_ = true;
     applyColumnWidths();
+    // The address editor's postal-code index is built while the user looks at the table.
+    Dispatch::global([] { AddressViewController::zipdb(); });
 }
 
 void ContactsViewController::viewWillAppear() {
@@ -258,6 +310,11 @@ void ContactsViewController::setSelectedFont(const QFont &font) {
         reloadData();
         selectAndScroll(selected);
     }
+    if (ContactInfoPopover *shown = shownContactInfoPopover())
+        shown->setSelectedFont(font);
+    for (const DetachedWindowEntry &entry : std::as_const(detachedWindows_))
+        if (entry.windowController)
+            entry.windowController->contactInfoPopover()->setSelectedFont(font);
 }
 
 void ContactsViewController::setSelectedViewType(const QString &viewType) {
@@ -371,8 +428,11 @@ void ContactsViewController::updateSubContactTableForIdentifiers(const QStringLi
 }
 
 void ContactsViewController::sortRows(SubContactTable &rows) const {
-    SubContactRows::sortSubContactTable(rows, sortDescriptors_.isEmpty() ? defaultSort : sortDescriptors_.first(),
-                                        selectedLabels(), customItems());
+    SubContactRows::sortSubContactTable(rows, currentSortDescriptor(), selectedLabels(), customItems());
+}
+
+std::optional<SortDescriptor> ContactsViewController::currentSortDescriptor() const {
+    return sortDescriptors_.isEmpty() ? defaultSort : sortDescriptors_.first();
 }
 
 std::optional<SortDescriptor> ContactsViewController::firstSortDescriptor() const {
@@ -633,9 +693,39 @@ void ContactsViewController::updateTable() {
             chosen.append(r);
     }
     selectAndScroll(chosen.isEmpty() ? remembered : chosen);
+    refreshViewsShowingSelection(true);
 }
 
-void ContactsViewController::updateTableWithIdentifier(const QString &identifier) {
+bool ContactsViewController::replaceRowsOfContact(const std::shared_ptr<QMPerson> &person) {
+    if (!person || subContactTableDirty_ || pendingRows_ || !model_->hasContacts() || !tableView_)
+        return false;
+    SubContactTable made;
+    for (qsizetype i = 0; i < contactTable_->size(); ++i) {
+        const ContactEntry &entry = contactTable_->at(i);
+        if (entry.person != person || entry.deleted)
+            continue;
+        made = createSubContactsFromContact(entry, tableIdentfiers(), selectedLabels());
+        for (const SubContactRowPtr &row : made)
+            row->contactPosition = i;
+        break;
+    }
+    const QList<int> previous = selectedRowIndexes();
+    const std::optional<SortDescriptor> descriptor = currentSortDescriptor();
+    ++silentSelection_;
+    const std::vector<size_t> changed =
+        model_->replaceRowsOfContact(person.get(), made, [&](const SubContactTable &rows, SubContactRow &row) {
+            return SubContactRows::sortedPlace(rows, row, descriptor, selectedLabels(), customItems());
+        });
+    QHeaderView *header = tableView_->verticalHeader();
+    for (const size_t row : changed)
+        header->resizeSection(int(row), heightOfRow(int(row)));
+    --silentSelection_;
+    keepSelection(previous);
+    return true;
+}
+
+void ContactsViewController::updateTableWithIdentifier(const QString &identifier,
+                                                       const std::shared_ptr<QMPerson> &contact) {
     if (!contactTable_)
         return;
     QList<int> selection = selectedRowIndexes();
@@ -657,17 +747,22 @@ void ContactsViewController::updateTableWithIdentifier(const QString &identifier
         uniqueId = row.uniqueId;
         k = indexOf(row);
     }
-    if (tableIdentfiers().contains(identifier))
-        updateSubContactTableForIdentifiers(tableIdentfiers());
-    subContactTableDirty_ = false;
-    reloadData();
+    // Only the changed contact can have moved: its rows alone are made again.
+    if (!replaceRowsOfContact(contact)) {
+        if (tableIdentfiers().contains(identifier))
+            updateSubContactTableForIdentifiers(tableIdentfiers());
+        subContactTableDirty_ = false;
+        reloadData();
+    }
     const SubContactTable &rows = subContactTable();
-    for (int r = 0; r < int(rows.size()) && !uniqueId.isEmpty(); ++r) {
+    int found = -1;
+    for (int r = 0; r < int(rows.size()) && !uniqueId.isEmpty() && found < 0; ++r) {
         SubContactRow &row = *rows[size_t(r)];
         if (row.uniqueId == uniqueId && indexOf(row) == k)
-            return selectAndScroll({r});
+            found = r;
     }
-    selectAndScroll(selection);
+    selectAndScroll(found >= 0 ? QList<int>{found} : selection);
+    refreshViewsShowingSelection(false);
 }
 
 void ContactsViewController::selectItemAndRange(const FindTarget &target) {

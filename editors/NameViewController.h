@@ -54,6 +54,9 @@ public:
     // Draws the image into smallImage at newSize, smoothly; false for an image that is none.
     static bool imageResize(const QImage &image, QImage &smallImage, QSize newSize);
 
+    // Shows the contact's name and picture again, after a change made elsewhere.
+    void updateUI();
+
     void menuNeedsUpdate(Menu *menu) override;
     void addImage();
     void deleteImage();

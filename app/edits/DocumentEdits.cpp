@@ -38,9 +38,9 @@ void DocumentEdits::registerUndo(std::function<void(DocumentEdits *)> inverse) {
     });
 }
 
-void DocumentEdits::contactValueDidChange(const QString &identifier) {
+void DocumentEdits::contactValueDidChange(const QString &identifier, const PersonPtr &contact) {
     if (observer_)
-        observer_->contactValueDidChange(identifier);
+        observer_->contactValueDidChange(identifier, contact);
 }
 
 void DocumentEdits::contactsDidChange(const QList<ContactEntry> &contacts, const SharedGroup &group, bool removed) {
@@ -256,7 +256,7 @@ bool DocumentEdits::undoReplaceNameValue(const NameRecord &value, const PersonPt
     });
     contact->setNameValue(value, FieldId::Name);
     contact->setChanged(true);
-    contactValueDidChange(FieldId::Name);
+    contactValueDidChange(FieldId::Name, contact);
     return true;
 }
 
@@ -269,7 +269,7 @@ bool DocumentEdits::undoReplacePhoneticNameValue(const std::optional<PhoneticNam
     });
     contact->setNameValue(FieldValue(value), FieldId::PhoneticName);
     contact->setChanged(true);
-    contactValueDidChange(FieldId::PhoneticName);
+    contactValueDidChange(FieldId::PhoneticName, contact);
     return true;
 }
 
@@ -282,7 +282,7 @@ bool DocumentEdits::undoReplaceBirthday(const FieldValue &value, const PersonPtr
     const BirthdayRecord *record = value.get<BirthdayRecord>();
     contact->setBirthdayValue(record ? std::optional<BirthdayRecord>(*record) : std::nullopt);
     contact->setChanged(true);
-    contactValueDidChange(FieldId::Birthday);
+    contactValueDidChange(FieldId::Birthday, contact);
     return true;
 }
 
@@ -312,7 +312,7 @@ bool DocumentEdits::undoReplacePhotoData(const QByteArray &data, const PersonPtr
     if (data.isEmpty() || !contact->setPhotoData(data))
         contact->setPhoto(QImage());
     contact->setChanged(true);
-    contactValueDidChange(FieldId::Photo);
+    contactValueDidChange(FieldId::Photo, contact);
     return true;
 }
 
@@ -337,7 +337,7 @@ bool DocumentEdits::undoReplaceStringValue(const std::optional<QString> &value, 
     });
     contact->setValue(FieldValue(value.value_or(QString())), identifier);
     contact->setChanged(true);
-    contactValueDidChange(identifier);
+    contactValueDidChange(identifier, contact);
     return true;
 }
 
@@ -394,7 +394,7 @@ bool DocumentEdits::undoReplaceLabeledValue(const FieldValue &value, const QStri
             });
             contact->deleteCustomItemForName(identifier);
             contact->setChanged(true);
-            self->contactValueDidChange(identifier);
+            self->contactValueDidChange(identifier, contact);
         });
         contact->addLabeledValue(value, identifier);
     } else {
@@ -402,7 +402,7 @@ bool DocumentEdits::undoReplaceLabeledValue(const FieldValue &value, const QStri
         return false;
     }
     contact->setChanged(true);
-    contactValueDidChange(identifier);
+    contactValueDidChange(identifier, contact);
     return true;
 }
 
@@ -417,7 +417,7 @@ void DocumentEdits::undoAddLabeledValue(const LabeledValueRecord &value, const Q
         contact->addLabeledValue(value, identifier);
     }
     contact->setChanged(true);
-    contactValueDidChange(identifier);
+    contactValueDidChange(identifier, contact);
 }
 
 bool DocumentEdits::undoDeleteLabeledValueForIdentifier(const QString &identifier, qint64 labelIndex,
@@ -433,7 +433,7 @@ bool DocumentEdits::undoDeleteLabeledValueForIdentifier(const QString &identifie
                                 identifier, contact, sender);
     contact->deleteLabeledValueForIdentifier(identifier, LabelIndex(labelIndex));
     contact->setChanged(true);
-    contactValueDidChange(identifier);
+    contactValueDidChange(identifier, contact);
     return true;
 }
 

@@ -20,8 +20,8 @@ namespace tessarin {
 class DocumentEditsObserver {
 public:
     virtual ~DocumentEditsObserver() = default;
-    // A value of a contact changed in the field of this identifier.
-    virtual void contactValueDidChange(const QString &identifier) = 0;
+    // A value of the contact changed in the field of this identifier.
+    virtual void contactValueDidChange(const QString &identifier, const std::shared_ptr<QMPerson> &contact) = 0;
     // Contacts were added to the group, or removed from it.
     virtual void contactsDidChange(const QList<ContactEntry> &contacts, const SharedGroup &group,
                                    bool removed) = 0;
@@ -97,7 +97,7 @@ private:
     static void revertChange(const ContactsChange &change);
     void registerUndo(std::function<void(DocumentEdits *)> inverse);
     QString kindForIdentifier(const QMPerson &person, const QString &identifier) const;
-    void contactValueDidChange(const QString &identifier);
+    void contactValueDidChange(const QString &identifier, const PersonPtr &contact);
     void contactsDidChange(const QList<ContactEntry> &contacts, const SharedGroup &group, bool removed);
     void groupsDidChange(const SharedGroup &selected);
     bool undoReplacePhotoData(const QByteArray &data, const PersonPtr &contact);

@@ -27,8 +27,8 @@ void ViewController::replayUndo(void (UndoManager::*replay)()) {
         window->setDocumentEdited(manager->canUndo());
 }
 
-void ViewController::contactValueDidChange(const QString &identifier) {
-    contactsViewController_->updateTableWithIdentifier(identifier);
+void ViewController::contactValueDidChange(const QString &identifier, const PersonPtr &contact) {
+    contactsViewController_->updateTableWithIdentifier(identifier, contact);
 }
 
 // Both directions refresh the shown group and select its given rows (none, once removed);
