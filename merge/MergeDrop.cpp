@@ -87,7 +87,7 @@ bool validateMergeDrop(bool editing, bool fromOtherTable, const MergeRow &dragge
     return position == MergeDropPosition::On;
 }
 
-bool acceptMergeDrop(MergeEdits &edits, const MergeRow &dragged, const MergeRow &target, MergeDropPosition position,
+bool acceptMergeDrop(MergeEdits &edits, MergeRow dragged, MergeRow target, MergeDropPosition position,
                      bool copy, const PersonPtr &source, const PersonPtr &targetContact) {
     if (!source || !targetContact || dragged.type != target.type)
         return false;

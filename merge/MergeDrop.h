@@ -35,6 +35,7 @@ bool validateMergeDrop(bool editing, bool fromOtherTable, const MergeRow &dragge
 // Applies a validated drop as one undo step: a copy sets the target's value, a move also
 // clears the source's. Dropped above a labeled row or on a placeholder, the value is added
 // to the target's list; on a value, it replaces that value. Answers whether a contact
-// changed; a drop that changes nothing leaves no undo step.
-bool acceptMergeDrop(MergeEdits &edits, const MergeRow &dragged, const MergeRow &target, MergeDropPosition position,
+// changed; a drop that changes nothing leaves no undo step. The rows are taken by value:
+// the sheet rebuilds its rows after each change.
+bool acceptMergeDrop(MergeEdits &edits, MergeRow dragged, MergeRow target, MergeDropPosition position,
                      bool copy, const std::shared_ptr<QMPerson> &source, const std::shared_ptr<QMPerson> &targetContact);

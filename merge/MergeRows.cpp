@@ -1,6 +1,5 @@
 #include "merge/MergeRows.h"
 
-#include "contact_info/DetailRowModel.h"
 #include "model/QMPerson.h"
 
 #include <algorithm>
@@ -44,7 +43,13 @@ QStringList MergeRows::identifiers(const QList<CustomItemDefinition> &customItem
 
 QString MergeRows::kindOf(QMPerson &person, const QString &identifier,
                           const QList<CustomItemDefinition> &customItems) {
-    return DetailRowModel::kindOf(person, identifier, customItems);
+    const QString kind = person.typeForIdentifier(identifier);
+    if (!kind.isEmpty())
+        return kind;
+    for (const CustomItemDefinition &item : customItems)
+        if (item.name == identifier)
+            return item.type;
+    return {};
 }
 
 QHash<QString, qsizetype> MergeRows::labeledValueCounts(QMPerson *left, QMPerson *right,
