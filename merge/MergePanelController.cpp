@@ -43,6 +43,9 @@ MergePanelController::MergePanelController(QObject *parent)
 MergePanelController::~MergePanelController() {
     edits_.setObserver({});
     delete popover_.data();
+    // The tables ask this controller for their rows until they are gone.
+    if (isWindowLoaded())
+        delete window();
 }
 
 Window *MergePanelController::loadWindow() {
