@@ -1,11 +1,7 @@
 #include "editors/PhotoScaling.h"
 
+#include "editors/PictureChoice.h"
 #include "platform/core/Dispatch.h"
-#include "platform/core/Localization.h"
-#include "platform/ui/ContentTypes.h"
-#include "platform/ui/Dialogs.h"
-
-#include <QImageReader>
 
 #include <memory>
 #include <mutex>
@@ -59,21 +55,6 @@ QImage PhotoScaling::scaleToLimit(const QImage &image, int wait, const Scaler &s
 }
 
 std::optional<QImage> PhotoScaling::chooseImage(QWidget *window) {
-    OpenPanel panel;
-    panel.allowedContentTypes = {ContentTypes::Image};
-    panel.allowsMultipleSelection = false;
-    const PanelResult result = DialogPresenter::current().runOpenPanel(panel, window);
-    if (result.response != ModalResponse::OK || result.urls.isEmpty())
-        return std::nullopt;
-    QImageReader reader(result.url().toLocalFile());
-    reader.setAutoTransform(true);
-    const QImage image = reader.read();
-    if (image.isNull()) {
-        Alert alert;
-        alert.messageText = L("Can not read the image.");
-        alert.informativeText = L("Please make sure the file you selected is exist.");
-        alert.runModal(window);
-        return std::nullopt;
-    }
-    return scaledToLimit(image);
+    const QImage image = PictureChoice::choosePicture(window);
+    return image.isNull() ? std::nullopt : std::optional<QImage>(scaledToLimit(image));
 }

@@ -3,9 +3,11 @@
 #include "merge/MergePanelController.h"
 
 #include "contact_info/FieldIcons.h"
+#include "editors/AddressViewController.h"
 #include "editors/DateViewController.h"
 #include "editors/DatesViewController.h"
 #include "editors/IMSViewController.h"
+#include "editors/MultiValueViewController.h"
 #include "editors/PopupAndTextCellWidget.h"
 #include "editors/SNSViewController.h"
 #include "merge/MergeTableView.h"
@@ -376,17 +378,23 @@ void MergePanelController::tableViewDoubleAction(QTableView *table) {
 
 // ---- Editor popovers
 
-bool MergePanelController::hasEditor(EditorKind kind) {
-    // The list editor and the address editor are not part of this build yet.
-    return kind != EditorKind::MultiValue && kind != EditorKind::Address;
-}
-
 void MergePanelController::openEditor(EditorKind kind, const ContactEntry &contact, const QString &type,
                                       std::optional<qint64> labelIndex, std::optional<bool> editEnabled,
                                       const QRect &rect) {
     PopoverEditor *editor = nullptr;
     QSize size;
     switch (kind) {
+    case EditorKind::MultiValue: {
+        auto *list = new MultiValueViewController;
+        list->setSelectedFont(selectedFont_);
+        editor = list;
+        size = MultiValueViewController::contentSizeFor(type, false);
+        break;
+    }
+    case EditorKind::Address:
+        editor = new AddressViewController;
+        size = AddressViewController::contentSize;
+        break;
     case EditorKind::InstantMessage:
         editor = new IMSViewController;
         size = IMSViewController::contentSize;
@@ -403,9 +411,6 @@ void MergePanelController::openEditor(EditorKind kind, const ContactEntry &conta
             editor = new DateViewController;
             size = DateViewController::contentSize;
         }
-        break;
-    case EditorKind::MultiValue:
-    case EditorKind::Address:
         break;
     }
     if (!editor)

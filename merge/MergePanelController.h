@@ -140,8 +140,6 @@ public:
     void showSNSPopover(const ContactEntry &contact, const QString &type, qint64 labelIndex, const QRect &rect);
     void showDatePopover(const ContactEntry &contact, const QString &type, qint64 labelIndex, const QRect &rect);
     void popoverDidClose(Popover *popover) override;
-    // Whether this build has the editor; commands for a missing one stay disabled.
-    static bool hasEditor(EditorKind kind);
 
     // ---- Context menus and photo commands
     Menu *menuOf(const QTableView *table) const;

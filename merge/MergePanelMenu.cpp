@@ -3,6 +3,7 @@
 #include "merge/MergePanelController.h"
 
 #include "editors/PhotoScaling.h"
+#include "editors/PictureChoice.h"
 #include "merge/MergeTableView.h"
 #include "model/QMPerson.h"
 #include "platform/core/Localization.h"
@@ -57,12 +58,9 @@ void MergePanelController::addMenuItems(Menu *menu, Side side, const MergeRow &r
     const QString ifText = hasText ? workspace : QString();
 
     if (type == FieldId::Photo) {
-        if (hasText) {
-            add("Replace Image", QStringLiteral("addImage:"));
-            add("Delete Image", QStringLiteral("deleteImage:"));
-        } else {
-            add("Add Image", QStringLiteral("addImage:"));
-        }
+        PictureChoice::fillImageMenu(menu, hasText, this);
+        for (MenuItem *item : menu->itemArray())
+            item->setTag(side);
     } else if (type == FieldId::Phone || type == FieldId::Email || type == FieldId::URL) {
         const bool phone = type == FieldId::Phone, email = type == FieldId::Email;
         add(phone ? "Call Phone" : email ? "Send Email" : "Open URL", ifText);
@@ -114,13 +112,6 @@ bool MergePanelController::validateMenuItem(MenuItem *item) {
     // A locked sheet changes nothing, not even through its menus.
     if (changingActions().contains(action) && !isEditing())
         return false;
-    if (action == QLatin1String("showPopoverWrapper:"))
-        return hasEditor(EditorKind(item->representedObject().toInt()));
-    if (action == QLatin1String("insertItem:")) {
-        const MergeRow *row = rowAt(tableViews_[item->tag() == Right ? Right : Left],
-                                    tableViews_[item->tag() == Right ? Right : Left]->clickedRow());
-        return !row || row->type != FieldId::Address || hasEditor(EditorKind::Address);
-    }
     if (action == QLatin1String("doWorkspaceAction:") && item->representedObject() == OpenCalendar)
         return Workspace::canOpenCalendar();
     return true;
@@ -234,17 +225,12 @@ QWidget *MergePanelController::makePhotoCell(Side side) {
     const QImage picture = hasPhoto ? person->photo() : person->thumbnail();
     MenuItem *pictureItem = menu->addItem(QString());
     pictureItem->setIcon(QIcon(QPixmap::fromImage(picture)));
-    const auto add = [&](const char *title, const QString &action) {
-        MenuItem *item = menu->addItem(L(title), action);
-        item->setTarget(this);
+    PictureChoice::fillImageMenu(menu, hasPhoto, this);
+    for (MenuItem *item : menu->itemArray())
         item->setTag(side);
-    };
-    add(hasPhoto ? "Replace Image" : "Add Image", QStringLiteral("addImage:"));
-    if (hasPhoto)
-        add("Delete Image", QStringLiteral("deleteImage:"));
     button->setPullDownMenu(menu);
-    const int side_ = int(rowHeight_ * 2) - 4;
-    button->setIconSize(QSize(side_, side_));
+    const int pictureSide = int(rowHeight_ * 2) - 4;
+    button->setIconSize(QSize(pictureSide, pictureSide));
     button->setIcon(QIcon(QPixmap::fromImage(picture)));
     button->setToolButtonStyle(Qt::ToolButtonIconOnly);
     button->setEnabled(isEditing());

@@ -102,6 +102,9 @@ public:
     static QHash<QString, QStringList> customLabelTableDict();
     // Registers (empty oldLabel), renames or deletes (empty newLabel) a label word.
     static bool setLabel(const QString &oldLabel, const QString &newLabel, const QString &identifier);
+    // Takes a word out of the field's label, title and user-added lists together (a deleted
+    // label leaves no empty entry behind); false when none of them held it.
+    static bool removeLabel(const QString &label, const QString &identifier);
 
     static QString labelFromCNLabel(const std::optional<QString> &cnLabel);
     static std::optional<QString> CNLabelFromLabel(const std::optional<QString> &label);

@@ -295,6 +295,30 @@ bool QMPerson::setLabel(const QString &oldLabel, const QString &newLabel, const 
     return true;
 }
 
+bool QMPerson::removeLabel(const QString &label, const QString &identifier) {
+    LabelTables &tables = labelTables();
+    std::unique_lock lock(tables.mutex);
+    QStringList *labels = tables.labels.contains(identifier) ? &tables.labels[identifier] : nullptr;
+    QStringList *custom = tables.custom.contains(identifier) ? &tables.custom[identifier] : nullptr;
+    if (!(labels && labels->contains(label)) && !(custom && custom->contains(label)))
+        return false;
+    tables.generation.fetch_add(1, std::memory_order_release);
+    if (labels) {
+        // Titles pair with words by position: each title leaves with its word.
+        QStringList &titles = tables.localized[identifier];
+        for (qsizetype position = labels->size() - 1; position >= 0; --position) {
+            if (labels->at(position) != label)
+                continue;
+            labels->removeAt(position);
+            if (position < titles.size())
+                titles.removeAt(position);
+        }
+    }
+    if (custom)
+        custom->removeAll(label);
+    return true;
+}
+
 void QMPersonInternal::addCustomLabels(const QString &identifier, const QStringList &words) {
     LabelTables &tables = labelTables();
     std::unique_lock lock(tables.mutex);

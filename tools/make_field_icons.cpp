@@ -1,4 +1,4 @@
-// Draws the field-type icons and card pictures in resources/icons.
+// Draws the field-type icons, card pictures and the custom items' icon in resources/icons.
 // Build and run once from the repository root:
 //   g++ -std=c++20 -fPIC tools/make_field_icons.cpp $(pkg-config --cflags --libs Qt6Gui) -o /tmp/icons
 //   QT_QPA_PLATFORM=offscreen /tmp/icons resources/icons
@@ -72,6 +72,26 @@ Draw company() {
     };
 }
 
+// The default icon of a custom item: a cube seen from above, three shaded faces.
+Draw cube() {
+    return [](QPainter &p, double s) {
+        const QPointF top(s * 0.5, s * 0.08);
+        const QPointF left(s * 0.1, s * 0.3);
+        const QPointF right(s * 0.9, s * 0.3);
+        const QPointF centre(s * 0.5, s * 0.52);
+        const QPointF bottomLeft(s * 0.1, s * 0.74);
+        const QPointF bottomRight(s * 0.9, s * 0.74);
+        const QPointF bottom(s * 0.5, s * 0.96);
+        p.setPen(QPen(QColor(0x3b, 0x4f, 0x6b), s * 0.03, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.setBrush(QColor(0xa9, 0xc4, 0xe8));
+        p.drawPolygon(QPolygonF{top, right, centre, left});
+        p.setBrush(QColor(0x6f, 0x93, 0xc6));
+        p.drawPolygon(QPolygonF{left, centre, bottom, bottomLeft});
+        p.setBrush(QColor(0x4a, 0x6f, 0xa5));
+        p.drawPolygon(QPolygonF{centre, right, bottomRight, bottom});
+    };
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -119,6 +139,7 @@ int main(int argc, char **argv) {
     save(folder, "icon_jobtitle.png", 32, badge(QColor(0x55, 0x6b, 0x2f), QStringLiteral("J")));
     save(folder, "icon_title.png", 32, badge(QColor(0x8b, 0x45, 0x13), QStringLiteral("Ti")));
     save(folder, "icon_suffix.png", 32, badge(QColor(0x99, 0x66, 0xcc), QStringLiteral("Sx")));
+    save(folder, "icon_cube2.png", 128, cube());
     save(folder, "icon_note.png", 32, badge(QColor(0xd4, 0xa0, 0x17), QStringLiteral("\u270E")));
     return 0;
 }

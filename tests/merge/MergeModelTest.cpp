@@ -69,7 +69,7 @@ TEST(MergeRows, BothTablesShowEveryFieldInTheSameRows) {
     EXPECT_EQ(tables.left[firstRow(tables.left, FieldId::Name) + 3].label, FieldId::PreviousFamilyName);
 }
 
-TEST(MergeRows, EmptyLabelsAreNoWordsOfTheVocabulary) {
+TEST(MergeRows, LabelsTheVocabularyLacksJoinItButTheEmptyOneDoesNot) {
     auto a = personFromVCard(QStringLiteral("FN:A\n"));
     auto b = bob();
     CustomItemDefinition gadgets;

@@ -1,4 +1,5 @@
 #include "editors/IMSViewController.h"
+#include "editors/MultiValueViewController.h"
 #include "editors/PopupAndTextCellWidget.h"
 #include "merge/MergePanelController.h"
 #include "merge/MergeResult.h"
@@ -315,15 +316,14 @@ TEST_F(MergeSheet, ContextMenusOfferWhatEachRowHolds) {
         int column;
         QStringList items;
     } cases[] = {
-        {Side::Left, FieldId::Phone, 1, ValueColumn, {"Call Phone", "-Open Phone Panel", "Add Item", "Delete Item"}},
-        {Side::Right, FieldId::Phone, 1, ValueColumn, {"-Call Phone", "-Open Phone Panel", "Add Item"}},
+        {Side::Left, FieldId::Phone, 1, ValueColumn, {"Call Phone", "Open Phone Panel", "Add Item", "Delete Item"}},
+        {Side::Right, FieldId::Phone, 1, ValueColumn, {"-Call Phone", "Open Phone Panel", "Add Item"}},
         {Side::Right, FieldId::Address, 0, ValueColumn,
-         {"Open in Maps", "Open Web Map", "-Open Address Panel", "-Open Edit Panel", "-Add Item", "Delete Item"}},
-        {Side::Right, FieldId::InstantMessage, 0, ValueColumn,
-         {"-Open IMS Panel", "-Open Edit Panel", "Add Item"}},
+         {"Open in Maps", "Open Web Map", "Open Address Panel", "Open Edit Panel", "Add Item", "Delete Item"}},
+        {Side::Right, FieldId::InstantMessage, 0, ValueColumn, {"-Open IMS Panel", "Open Edit Panel", "Add Item"}},
         {Side::Right, FieldId::Birthday, 0, ValueColumn, {"-Open Calendar", "Open Birthday Panel", "Delete Item"}},
         {Side::Left, FieldId::Photo, 0, ValueColumn, {"Add Image"}},
-        {Side::Left, QStringLiteral("Pets"), 0, ValueColumn, {"-Open Edit Panel"}},
+        {Side::Left, QStringLiteral("Pets"), 0, ValueColumn, {"Open Edit Panel"}},
         {Side::Left, FieldId::Company, 0, ValueColumn, {}},
         {Side::Left, FieldId::Phone, 0, TypeColumn, {}},
     };
@@ -384,13 +384,35 @@ TEST_F(MergeSheet, PhotoCommandsWorkOnTheirOwnTableWhileEditing) {
 
 TEST_F(MergeSheet, EditorsOpenOnTheirRowAndTheirAnswerIsOneStep) {
     open();
-    // Locked, a double-click on a filled birthday shows its editor.
+    auto shownEditor = [&] {
+        return sheet.popover() && sheet.popover()->isShown()
+                   ? QString::fromLatin1(sheet.popover()->contentViewController()->metaObject()->className())
+                   : QString();
+    };
+    auto closeEditor = [&] {
+        sheet.popover()->close();
+        settle();
+    };
+    // Locked, a filled birthday shows its editor, and Ctrl-double-click a phone the list editor.
     QTest::mouseClick(sheet.editButton(), Qt::LeftButton);
     doubleClick(Side::Right, row(FieldId::Birthday));
-    ASSERT_TRUE(sheet.popover() && sheet.popover()->isShown());
-    sheet.popover()->close();
-    settle();
+    EXPECT_EQ(shownEditor(), QStringLiteral("DateViewController"));
+    closeEditor();
+    doubleClick(Side::Right, row(FieldId::Phone), Qt::ControlModifier);
+    EXPECT_EQ(shownEditor(), QStringLiteral("MultiValueViewController"));
+    closeEditor();
     QTest::mouseClick(sheet.editButton(), Qt::LeftButton);
+
+    // Editing, an empty e-mail row opens the list of addresses; its answer replaces the field.
+    doubleClick(Side::Right, row(FieldId::Email));
+    auto *list = qobject_cast<MultiValueViewController *>(sheet.popover()->contentViewController());
+    ASSERT_TRUE(list);
+    QTest::mouseClick(list->addButton(), Qt::LeftButton);
+    QTest::mouseClick(list->doneButton(), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(valueTexts(copy(Side::Right), FieldId::Email).size(), 1);
+    undo();
+    EXPECT_TRUE(valueTexts(copy(Side::Right), FieldId::Email).isEmpty());
 
     menuAt(Side::Right, row(FieldId::InstantMessage));
     choose(Side::Right, QStringLiteral("Add Item"));

@@ -237,8 +237,8 @@ TEST(PrintTextTest, LabelTextsTakeTheRowsAddress) {
         QString expectedStart, expectedEnd;
     };
     const std::vector<Case> cases = {
-        {0, false, false, "", "丸の内1-9-1", "\n山田 太郎"},
-        {1, true, true, "様", "栄3-5-1", "\n山田工務店\nDr. 山田 太郎 様"},
+        {0, false, false, "", "100-0005\n東京都 千代田区\n丸の内1-9-1", "\n山田 太郎"},
+        {1, true, true, "様", "460-0008\n愛知県 名古屋市中区\n栄3-5-1", "\n山田工務店\nDr. 山田 太郎 様"},
         {5, false, false, "御中", "山田 太郎 御中", "山田 太郎 御中"},
     };
     for (const Case &c : cases) {

@@ -41,7 +41,7 @@ TEST_F(QRTextFormatsTest, EachFormatWritesItsExactText) {
     tick(table, FieldId::URL);
     tick(table, FieldId::Company);
     tick(table, FieldId::JobTitle);
-    const QString address = QStringLiteral("千代田1-1 千代田区 東京都 100-0001 日本");
+    const QString address = QStringLiteral("100-0001 東京都 千代田区 千代田1-1 日本");
     const QList<std::pair<QString, QString>> cases{
         {QRFormat::MECARD, QStringLiteral("MECARD:N:山田 太郎;SOUND:ヤマダ タロウ;TEL:03-1234-5678;"
                                           "EMAIL:taro@example.jp;ADR:") +
