@@ -49,6 +49,29 @@ void BM_ContainersFromVCards(benchmark::State &state) {
 }
 BENCHMARK(BM_ContainersFromVCards)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
+// A file of cards without END:VCARD between complete ones (about 3 MB for 20,000 pairs):
+// each broken card ends at the next card, so cutting stays linear.
+void BM_ContainersFromBrokenCards(benchmark::State &state) {
+    const int pairs = int(state.range(0));
+    QString text;
+    for (int i = 0; i < pairs; ++i)
+        text += QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Broken%1;Ann;;;\r\nTEL:+1 555 %1\r\n"
+                               "NOTE:never closed\r\nBEGIN:VCARD\r\nVERSION:3.0\r\nN:Whole%1;Bob;;;\r\n"
+                               "TEL;TYPE=CELL:+1 555 %1\r\nEMAIL:bob%1@example.com\r\nEND:VCARD\r\n")
+                    .arg(i);
+    for (auto _ : state) {
+        auto table = QMvCard().containersFromVCards(text);
+        if (QMvCard::contactsInContainer(table->first())->size() != 2 * pairs)
+            state.SkipWithError("cards lost");
+        state.PauseTiming();
+        table.reset();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * 2 * pairs);
+    state.SetBytesProcessed(state.iterations() * text.toUtf8().size());
+}
+BENCHMARK(BM_ContainersFromBrokenCards)->Arg(20000)->Unit(benchmark::kMillisecond);
+
 // The export: the same contacts back to vCard text with the program's own lines.
 void BM_VCardsFromContacts(benchmark::State &state) {
     const int cards = int(state.range(0));

@@ -1,14 +1,23 @@
 // Printing: an address list of 10,000 contacts counted and written to PDF, and 1,000 labels
 // on a 2 x 9 sheet, horizontal and vertical. The memory counters show whether printing grows
 // with the number of pages: the resident size after the first pages and after the last.
+// The print panel: how soon its preview of 1,000 contacts follows a change of the settings.
 #include "VCardGenerator.h"
 #include "contacts_table/SubContactRows.h"
 #include "model/QMPerson.h"
+#include "platform/core/UserDefaults.h"
+#include "platform/ui/Application.h"
+#include "print/AccessoryViewController.h"
+#include "print/PrintPanelController.h"
 #include "print/PrintView.h"
 
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QPdfWriter>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <benchmark/benchmark.h>
 
@@ -121,5 +130,66 @@ void BM_LabelsPdf(benchmark::State &state, bool vertical) {
 }
 BENCHMARK_CAPTURE(BM_LabelsPdf, Horizontal, false)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 BENCHMARK_CAPTURE(BM_LabelsPdf, Vertical, true)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+// ---- The print panel
+
+// Runs the event loop until the panel's preview shows the settings, or 10 s have passed.
+void waitForPreview(PrintPanelController &panel) {
+    QEventLoop loop;
+    QObject::connect(&panel, &PrintPanelController::previewUpdated, &loop, [&] {
+        if (!panel.isPreviewPending())
+            loop.quit();
+    });
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// The panel's preview of 1,000 selected contacts as an address list: the time from a click
+// on a switch of the accessory to the preview showing the change, which includes the pause
+// the panel waits for further changes. The counters give the render alone and the renders
+// that a burst of three edits typed 80 ms apart causes.
+void BM_PrintPanelFollowsAChange(benchmark::State &state) {
+    QTemporaryDir preferences;
+    UserDefaults::setStorageFile(preferences.filePath(QStringLiteral("defaults.ini")));
+    const SubContactTable &table = rows(1000);
+    Window window;
+    window.resize(1200, 900);
+    window.show();
+    PrintPanelController::setSharedPageLayout(
+        QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
+    PrintPanelController panel(table, {FieldId::Name, FieldId::Phone, FieldId::Email, FieldId::Address},
+                               addressListOptions());
+    panel.beginSheetModalForWindow(&window);
+    if (panel.previewRenderCount() == 0 || panel.isPreviewPending())
+        waitForPreview(panel);
+
+    QElapsedTimer clock;
+    double renderSeconds = 0;
+    int iterations = 0;
+    for (auto _ : state) {
+        clock.start();
+        panel.accessory()->aListTabAlternateRowSwitch()->click();
+        waitForPreview(panel);
+        state.SetIterationTime(double(clock.nsecsElapsed()) / 1e9);
+        clock.start();
+        panel.updatePreview();
+        renderSeconds += double(clock.nsecsElapsed()) / 1e9;
+        ++iterations;
+    }
+    LengthField *margin = panel.accessory()->topMarginField();
+    const int before = panel.previewRenderCount();
+    for (const double value : {3.0, 36.0, 360.0}) {
+        margin->setValue(value);
+        QEventLoop pause;
+        QTimer::singleShot(80, &pause, &QEventLoop::quit);
+        pause.exec();
+    }
+    waitForPreview(panel);
+    state.counters["pages"] = panel.previewPageCount();
+    state.counters["render_ms"] = iterations ? renderSeconds * 1000 / iterations : 0;
+    state.counters["renders_per_burst"] = panel.previewRenderCount() - before;
+    Application::shared().endSheet(panel.window(), PrintPanelController::CancelResponse);
+}
+BENCHMARK(BM_PrintPanelFollowsAChange)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(6);
 
 } // namespace

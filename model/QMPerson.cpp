@@ -71,9 +71,10 @@ std::unique_ptr<QMPerson> QMPerson::initWithVCardData(const QByteArray &data) {
     return persons.empty() ? nullptr : std::move(persons.front());
 }
 
-std::vector<std::unique_ptr<QMPerson>> QMPerson::personsWithVCardData(const QByteArray &data) {
+std::vector<std::unique_ptr<QMPerson>> QMPerson::personsWithVCardData(const QByteArray &data,
+                                                                      VCardReadDetails *details) {
     std::vector<std::unique_ptr<QMPerson>> persons;
-    for (const CNContact &contact : CNContactVCardSerialization::contactsWithData(data)) {
+    for (const CNContact &contact : CNContactVCardSerialization::contactsWithData(data, nullptr, details)) {
         auto person = std::make_unique<QMPerson>(contact);
         person->created_ = true;
         person->cnContact_.reset();

@@ -17,6 +17,8 @@
 #include <set>
 #include <vector>
 
+struct VCardReadDetails;
+
 // The contact record: one card of a document. It wraps a contact of the contacts layer and
 // keeps every field in one cache per field kind; edits change only the caches, and a new
 // contact is built from them when one is needed (contactFromCache).
@@ -41,8 +43,9 @@ public:
     static std::unique_ptr<QMPerson> initWithVCardData(const QByteArray &data);
     // Every card of vCard data, nested cards each on their own, in the order the cards
     // end (a nested card before the card holding it); empty when the data holds none or
-    // is rejected.
-    static std::vector<std::unique_ptr<QMPerson>> personsWithVCardData(const QByteArray &data);
+    // is rejected. `details` receives what the cards hold beyond their fields.
+    static std::vector<std::unique_ptr<QMPerson>> personsWithVCardData(const QByteArray &data,
+                                                                       VCardReadDetails *details = nullptr);
 
     // A new record with the same field values and custom items (definitions and values),
     // a new uniqueId, no wrapped contact, created and changed.

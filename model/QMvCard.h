@@ -4,6 +4,7 @@
 #include "model/QMPerson.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QImage>
 #include <QList>
 #include <QString>
@@ -28,21 +29,48 @@ inline const QString HagakiLayout = QStringLiteral("HagakiLayout");
 // One column of the CSV text: its heading, the field (or address part) it holds and the
 // label a value must carry to stand in it (for name columns, the name part).
 struct CsvColumn {
+    CsvColumn() = default;
+    CsvColumn(QString heading, QString key, QString labelWord = {})
+        : fieldName(std::move(heading))
+        , type(std::move(key))
+        , label(std::move(labelWord)) {}
+
     QString fieldName;
     QString type;
     QString label;
+    // Columns of another address book's export: each value is added, never replacing
+    // one of the same label. A numbered column ("Phone 2 - Value") names its slot, whose
+    // label a column of its own may give ("Phone 2 - Type").
+    bool foreign = false;
+    QString slot;
+    bool slotLabel = false;
 };
 
 // The values of one CSV line, gathered per field before they are set on a new contact.
 struct CsvContactValues {
     std::optional<NameRecord> name;
     QString nameCell; // the "Name" cell as written
+    std::optional<PhoneticNameRecord> phoneticName;
     LabeledValueList phones;
     LabeledValueList emails;
+    LabeledValueList urls;
     LabeledValueList addresses;
     LabeledValueList socialProfiles;
     std::optional<BirthdayRecord> birthday;
-    QList<std::pair<QString, QString>> texts; // single-text fields, by field identifier
+    std::optional<int> birthYear, birthMonth, birthDay; // a birthday in three columns
+    QList<std::pair<QString, QString>> texts;           // single-text fields, by field identifier
+    QStringList categories;
+    QHash<QString, QString> slotLabels;      // label of a numbered slot
+    QHash<QString, qsizetype> slotAddresses; // position in `addresses` of a numbered address
+};
+
+// What reading a vCard text left out, so that the user can be told once.
+struct VCardLeftOut {
+    qsizetype cards = 0;       // cards that gave no contact (one without END:VCARD and without a name)
+    qsizetype photos = 0;      // photos over the size cap
+    qsizetype nestedCards = 0; // cards nested beyond the depth cap
+    qsizetype customItems = 0; // X- lines without a value, or named like a field
+    bool isEmpty() const { return cards == 0 && photos == 0 && nestedCards == 0 && customItems == 0; }
 };
 
 // The converter between contacts and file text: vCard files in and out, CSV in and out.
@@ -59,9 +87,10 @@ public:
 
     // One container "vCard" with the all-contacts group and one group per category, or
     // nullptr when the progress handler stopped the reading. Never fails: unreadable cards
-    // are skipped, and *error is left alone.
+    // are skipped (counted in *leftOut), and *error is left alone.
     std::shared_ptr<ContainerTable> containersFromVCards(const QString &text, QString *error = nullptr,
-                                                         const ProgressHandler &progressHandler = {}) const;
+                                                         const ProgressHandler &progressHandler = {},
+                                                         VCardLeftOut *leftOut = nullptr) const;
     // The all-contacts group's list of a file's container; nullptr for another container.
     static SharedContactTable contactsInContainer(const ContainerRecord &container);
     // The list of the container's group with the same uniqueId, or nullptr.
@@ -70,6 +99,9 @@ public:
     static QStringList findCategories2(QStringView card);
     // Reads the card's X- lines into the person as custom items.
     static void decodeVCardCustomItems(QStringView card, QMPerson &person);
+    // A container "vCard" around the contacts of a CSV text, with a group per category
+    // its lines name.
+    std::shared_ptr<ContainerTable> containersFromCSV(const QString &text) const;
 
     // ---- vCard writing
 
@@ -90,8 +122,8 @@ public:
                      const std::optional<QList<CustomItemDefinition>> &customItems = std::nullopt) const;
     // The PHOTO lines of an image, JPEG in folded Base64; empty when no JPEG can be made.
     static QString encodeVCardPhoto(const QImage &image);
-    // The same for stored image data: JPEG bytes are written as they are, anything else
-    // is converted.
+    // The same for stored image data: JPEG bytes are written as they are, other pictures
+    // are converted; data that cannot be decoded (or is too large to) is written as it is.
     static QString encodeVCardPhoto(const QByteArray &imageData);
     static QByteArray jpegDataFromImage(const QImage &image);
 
@@ -121,12 +153,35 @@ public:
     // One entry per data line, in line order. The first line is the header.
     ContactTable contactsFromCSV(const QString &text) const;
     static QString detectType(const QString &heading);
+    // The column of a heading of another address book's export (Google, Outlook,
+    // Outlook.com, Thunderbird), or none: those headings go through detectType.
+    static std::optional<CsvColumn> foreignColumn(const QString &heading);
     static QString detectLabel(const QString &heading);
     static QString detectAddressType(const QString &heading);
     static void createContact(CsvContactValues &contact, const QString &value, const QString &key,
                               const QString &label);
 
 private:
+    // The category groups of one container, made as its contacts name them.
+    class CategoryGroups {
+    public:
+        explicit CategoryGroups(ContainerRecord &container)
+            : container_(container) {}
+        // The groups of the trimmed, non-empty categories, each once.
+        QList<SharedGroup> groupsFor(const QStringList &categories);
+
+    private:
+        ContainerRecord &container_;
+        QHash<QString, SharedGroup> byName_;
+    };
+    static SharedGroup categoryGroup(const QString &name);
+    // The container of a file, holding its all-contacts group.
+    static ContainerRecord fileContainer();
+    // The all-contacts group first, then by name.
+    static void sortGroups(ContainerRecord &container);
+    // The contacts of a CSV text, each with the categories its line names.
+    QList<std::pair<ContactEntry, QStringList>> csvContacts(const QString &text) const;
+
     static QString csvHeaderLine();
     void appendCsvLine(QString &text, QMPerson &person, qint64 labelIndex) const;
     QString separatedLine(QMPerson &person, qint64 labelIndex, const QStringList &identifiers,

@@ -104,18 +104,37 @@ QList<CsvRecord> csvRecords(QStringView text) {
 }
 
 // "yyyy.MM.dd" at the start, whatever follows (the weekday in any language), or "MM.dd"
-// for a birthday without a year.
+// for a birthday without a year, as this program writes them; then the forms other
+// address books export: ISO 8601 ("1980-05-17", "--05-17"), "1980/05/17", the United
+// States' "5/17/1980" (day first when the first number cannot be a month) and
+// "17.5.1980".
 std::optional<DateComponents> birthdayFromText(const QString &text) {
     static const QRegularExpression withYear(QStringLiteral("^(\\d{4})\\.(\\d{1,2})\\.(\\d{1,2})(?!\\d)"));
     static const QRegularExpression withoutYear(QStringLiteral("^(\\d{1,2})\\.(\\d{1,2})(?![\\d.])"));
+    static const QRegularExpression iso(QStringLiteral("^(\\d{4})[-/](\\d{1,2})[-/](\\d{1,2})$"));
+    static const QRegularExpression isoWithoutYear(QStringLiteral("^--(\\d{2})-?(\\d{2})$"));
+    static const QRegularExpression yearLast(QStringLiteral("^(\\d{1,2})([/.])(\\d{1,2})[/.](\\d{4})$"));
     DateComponents date;
-    if (const auto match = withYear.match(text); match.hasMatch())
+    const QString trimmed = text.trimmed();
+    if (const auto match = withYear.match(trimmed); match.hasMatch())
         date =
             DateComponents(match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt());
-    else if (const auto match = withoutYear.match(text); match.hasMatch())
+    else if (const auto match = withoutYear.match(trimmed); match.hasMatch())
         date =
             DateComponents(DateComponents::Undefined, match.captured(1).toInt(), match.captured(2).toInt());
-    else
+    else if (const auto match = iso.match(trimmed); match.hasMatch())
+        date =
+            DateComponents(match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt());
+    else if (const auto match = isoWithoutYear.match(trimmed); match.hasMatch())
+        date =
+            DateComponents(DateComponents::Undefined, match.captured(1).toInt(), match.captured(2).toInt());
+    else if (const auto match = yearLast.match(trimmed); match.hasMatch()) {
+        int first = match.captured(1).toInt();
+        int second = match.captured(3).toInt();
+        if (match.captured(2) == u'.' || first > 12)
+            std::swap(first, second); // day first
+        date = DateComponents(match.captured(4).toInt(), first, second);
+    } else
         return std::nullopt;
     return date.isValidDate() ? std::optional<DateComponents>(date) : std::nullopt;
 }
@@ -390,6 +409,315 @@ QString QMvCard::detectAddressType(const QString &heading) {
     return FieldId::Street;
 }
 
+namespace {
+
+const QString birthYear = QStringLiteral("Birth Year");
+const QString birthMonth = QStringLiteral("Birth Month");
+const QString birthDay = QStringLiteral("Birth Day");
+const QString streetLine = QStringLiteral("Street line"); // a further line of the street
+const QString categoriesKey = QStringLiteral("Categories");
+const QString unknownKey = QStringLiteral("Unknown");
+
+// The headings of the widespread address-book exports. Their words would mislead the
+// word test ("Given Name" holds "Name", "E-mail Address" no "Email"); what they hold
+// that no field takes is left out rather than guessed.
+struct ForeignHeading {
+    const char *heading;
+    const QString &type;
+    const char *label = nullptr;
+};
+
+const QHash<QString, CsvColumn> &foreignHeadings() {
+    static const QHash<QString, CsvColumn> table = [] {
+        const ForeignHeading headings[] = {
+            // Names: Google, Outlook, Outlook.com, Thunderbird.
+            {"Name", FieldId::Name},
+            {"Display Name", FieldId::Name},
+            {"Given Name", FieldId::FirstName},
+            {"Additional Name", FieldId::MiddleName},
+            {"Middle Name", FieldId::MiddleName},
+            {"Family Name", FieldId::LastName},
+            {"Maiden Name", FieldId::PreviousFamilyName},
+            {"Given Name Yomi", FieldId::PhoneticFirstName},
+            {"Additional Name Yomi", FieldId::PhoneticMiddleName},
+            {"Family Name Yomi", FieldId::PhoneticLastName},
+            {"Phonetic First Name", FieldId::PhoneticFirstName},
+            {"Phonetic Middle Name", FieldId::PhoneticMiddleName},
+            {"Phonetic Last Name", FieldId::PhoneticLastName},
+            {"Given Yomi", FieldId::PhoneticFirstName},
+            {"Surname Yomi", FieldId::PhoneticLastName},
+            {"Name Prefix", FieldId::Title},
+            {"Name Suffix", FieldId::Suffix},
+            {"Suffix", FieldId::Suffix},
+            {"Notes", FieldId::Note},
+            {"Organization", FieldId::Company},
+            {"Organization Name", FieldId::Company},
+            {"Organization Title", FieldId::JobTitle},
+            {"Organization Department", FieldId::Department},
+            {"Group Membership", categoriesKey, " ::: "},
+            {"Labels", categoriesKey, " ::: "},
+            {"Categories", categoriesKey, ";"},
+            {"Birth Year", birthYear},
+            {"Birth Month", birthMonth},
+            {"Birth Day", birthDay},
+            // E-mail addresses carry no kind.
+            {"E-mail Address", FieldId::Email, "other"},
+            {"E-mail 2 Address", FieldId::Email, "other"},
+            {"E-mail 3 Address", FieldId::Email, "other"},
+            {"Primary Email", FieldId::Email, "other"},
+            {"Secondary Email", FieldId::Email, "other"},
+            // Phones by kind.
+            {"Assistant's Phone", FieldId::Phone, "assistant"},
+            {"Business Fax", FieldId::Phone, "work fax"},
+            {"Business Phone", FieldId::Phone, "work"},
+            {"Business Phone 2", FieldId::Phone, "work"},
+            {"Callback", FieldId::Phone, "callback"},
+            {"Car Phone", FieldId::Phone, "car"},
+            {"Company Main Phone", FieldId::Phone, "main"},
+            {"Home Fax", FieldId::Phone, "home fax"},
+            {"Home Phone 2", FieldId::Phone, "home"},
+            {"ISDN", FieldId::Phone, "ISDN"},
+            {"Mobile Phone", FieldId::Phone, "mobile"},
+            {"Other Fax", FieldId::Phone, "other fax"},
+            {"Pager", FieldId::Phone, "pager"},
+            {"Primary Phone", FieldId::Phone, "main"},
+            {"Radio Phone", FieldId::Phone, "radio"},
+            {"TTY/TDD Phone", FieldId::Phone, "TTY/TDD"},
+            {"Telex", FieldId::Phone, "telex"},
+            {"Fax Number", FieldId::Phone, "other fax"},
+            {"Pager Number", FieldId::Phone, "pager"},
+            {"Mobile Number", FieldId::Phone, "mobile"},
+            // Addresses by kind and part.
+            {"Business Street", FieldId::Street, "work"},
+            {"Business Street 2", streetLine, "work"},
+            {"Business Street 3", streetLine, "work"},
+            {"Business Address PO Box", streetLine, "work"},
+            {"Business City", FieldId::City, "work"},
+            {"Business State", FieldId::State, "work"},
+            {"Business Postal Code", FieldId::ZIP, "work"},
+            {"Business Country/Region", FieldId::Country, "work"},
+            {"Home Street 2", streetLine, "home"},
+            {"Home Street 3", streetLine, "home"},
+            {"Home Address PO Box", streetLine, "home"},
+            {"Home Postal Code", FieldId::ZIP, "home"},
+            {"Home Country/Region", FieldId::Country, "home"},
+            {"Other Street 2", streetLine, "other"},
+            {"Other Street 3", streetLine, "other"},
+            {"Other Address PO Box", streetLine, "other"},
+            {"Other Postal Code", FieldId::ZIP, "other"},
+            {"Other Country/Region", FieldId::Country, "other"},
+            {"Home Address", FieldId::Street, "home"},
+            {"Home Address 2", streetLine, "home"},
+            {"Home ZipCode", FieldId::ZIP, "home"},
+            {"Home Country", FieldId::Country, "home"},
+            {"Work Address", FieldId::Street, "work"},
+            {"Work Address 2", streetLine, "work"},
+            {"Work ZipCode", FieldId::ZIP, "work"},
+            {"Work Country", FieldId::Country, "work"},
+            // Web pages.
+            {"Web Page", FieldId::URL, "home page"},
+            {"Personal Web Page", FieldId::URL, "home"},
+            {"Web Page 1", FieldId::URL, "work"},
+            {"Web Page 2", FieldId::URL, "home"},
+            // Their own vocabulary that no field takes.
+            {"Yomi Name", unknownKey},
+            {"Short Name", unknownKey},
+            {"File As", unknownKey},
+            {"Company Yomi", unknownKey},
+            {"Screen Name", unknownKey},
+            {"E-mail Display Name", unknownKey},
+            {"E-mail 2 Display Name", unknownKey},
+            {"E-mail 3 Display Name", unknownKey},
+            {"Assistant's Name", unknownKey},
+            {"Manager's Name", unknownKey},
+            {"Office Location", unknownKey},
+            {"Government ID Number", unknownKey},
+            {"Organizational ID Number", unknownKey},
+            {"Billing Information", unknownKey},
+            {"Directory Server", unknownKey},
+        };
+        QHash<QString, CsvColumn> columns;
+        for (const ForeignHeading &entry : headings) {
+            CsvColumn column;
+            column.fieldName = QString::fromLatin1(entry.heading);
+            column.type = entry.type;
+            column.label = entry.label ? QString::fromUtf8(entry.label) : QString();
+            column.foreign = true;
+            columns.insert(column.fieldName.toLower(), column);
+        }
+        return columns;
+    }();
+    return table;
+}
+
+// Google's numbered headings: "E-mail 1 - Type", "Phone 2 - Value", "Address 1 - Street".
+std::optional<CsvColumn> numberedColumn(const QString &heading) {
+    static const QRegularExpression numbered(QStringLiteral("^(.+) (\\d+) - (.+)$"));
+    const auto match = numbered.match(heading);
+    if (!match.hasMatch())
+        return std::nullopt;
+    const QString kind = match.captured(1).toLower();
+    static const QStringList kinds = {QStringLiteral("e-mail"),        QStringLiteral("phone"),
+                                      QStringLiteral("address"),       QStringLiteral("website"),
+                                      QStringLiteral("organization"),  QStringLiteral("relation"),
+                                      QStringLiteral("event"),         QStringLiteral("im"),
+                                      QStringLiteral("custom field"),  QStringLiteral("external id"),
+                                      QStringLiteral("calendar link"), QStringLiteral("jot")};
+    if (!kinds.contains(kind))
+        return std::nullopt;
+    const QString part = match.captured(3).toLower();
+    CsvColumn column(heading, unknownKey);
+    column.foreign = true;
+    column.slot = kind + u'#' + match.captured(2);
+    static const QHash<QString, QString> lists = {{QStringLiteral("e-mail"), FieldId::Email},
+                                                  {QStringLiteral("phone"), FieldId::Phone},
+                                                  {QStringLiteral("website"), FieldId::URL},
+                                                  {QStringLiteral("address"), FieldId::Address}};
+    static const QHash<QString, QString> addressParts = {
+        {QStringLiteral("street"), FieldId::Street},  {QStringLiteral("city"), FieldId::City},
+        {QStringLiteral("po box"), streetLine},       {QStringLiteral("extended address"), streetLine},
+        {QStringLiteral("region"), FieldId::State},   {QStringLiteral("postal code"), FieldId::ZIP},
+        {QStringLiteral("country"), FieldId::Country}};
+    static const QHash<QString, QString> organizationParts = {
+        {QStringLiteral("name"), FieldId::Company},
+        {QStringLiteral("title"), FieldId::JobTitle},
+        {QStringLiteral("department"), FieldId::Department}};
+    const QString list = lists.value(kind);
+    if (!list.isEmpty() && (part == u"type" || part == u"label")) {
+        column.type = list;
+        column.slotLabel = true;
+    } else if (!list.isEmpty() && list != FieldId::Address && part == u"value") {
+        column.type = list;
+    } else if (list == FieldId::Address) {
+        column.type = addressParts.value(part, unknownKey);
+    } else if (kind == u"organization" && match.captured(2) == u'1') {
+        column.type = organizationParts.value(part, unknownKey);
+    }
+    return column;
+}
+
+// The label word of a kind as an export writes it ("* Home", "Work Fax", "Profile"):
+// a word this program knows, or the text itself.
+QString labelFromExport(QString text) {
+    text = text.trimmed();
+    if (text.startsWith(QLatin1String("* ")))
+        text = text.sliced(2);
+    if (text.isEmpty())
+        return other;
+    if (const CNLabelEntry *entry = CNLabelEntryForWord(text.toLower()))
+        return entry->word;
+    if (const CNLabelEntry *entry = CNLabelEntryForWord(text))
+        return entry->word;
+    return text;
+}
+
+// The values one cell of an export holds: Google joins several with " ::: ".
+QStringList exportValues(const QString &cell) {
+    QStringList values = cell.split(QLatin1String(" ::: "), Qt::SkipEmptyParts);
+    for (QString &value : values)
+        value = value.trimmed();
+    values.removeAll(QString());
+    return values;
+}
+
+LabeledValueList &listOf(CsvContactValues &contact, const QString &type) {
+    return type == FieldId::Phone ? contact.phones : type == FieldId::Email ? contact.emails : contact.urls;
+}
+
+LabeledValueRecord &newAddress(CsvContactValues &contact, const QString &label) {
+    LabeledValueRecord added;
+    added.label = label;
+    added.labelIndex = contact.addresses.size();
+    contact.addresses.append(added);
+    return contact.addresses.last();
+}
+
+void appendValue(LabeledValueList &list, const QString &label, const QString &value) {
+    LabeledValueRecord added;
+    added.label = label;
+    added.labelIndex = list.size();
+    added.value = value;
+    added.stringValue = value;
+    list.append(added);
+}
+
+// A cell of another address book's export: its values are added to what the line has.
+void addForeignCell(CsvContactValues &contact, const QString &value, const CsvColumn &column) {
+    const QString &type = column.type;
+    if (column.slotLabel) {
+        contact.slotLabels.insert(column.slot, labelFromExport(value));
+        return;
+    }
+    const QString label =
+        column.label.isEmpty() ? contact.slotLabels.value(column.slot, other) : column.label;
+    if (type == FieldId::Phone || type == FieldId::Email || type == FieldId::URL) {
+        for (const QString &one : exportValues(value))
+            appendValue(listOf(contact, type), label, one);
+    } else if (QMPerson::addressIdentifiers().contains(type) || type == streetLine) {
+        // A numbered address is one per number; the others, one per kind.
+        LabeledValueRecord *found = nullptr;
+        if (column.slot.isEmpty())
+            found = firstWithLabel(contact.addresses, label);
+        else if (const qsizetype at = contact.slotAddresses.value(column.slot, -1); at >= 0)
+            found = &contact.addresses[at];
+        if (!found) {
+            if (!column.slot.isEmpty())
+                contact.slotAddresses.insert(column.slot, contact.addresses.size());
+            found = &newAddress(contact, label);
+        }
+        LabeledValueRecord &address = *found;
+        QString &part = *address.addressPart(type == streetLine ? FieldId::Street : type);
+        part = type == streetLine && !part.isEmpty() ? part + u'\n' + value : value;
+        QMPerson::updateAddressValue(address, true);
+    } else if (type == FieldId::MiddleName || type == FieldId::PreviousFamilyName) {
+        NameRecord &name = contact.name ? *contact.name : contact.name.emplace();
+        *name.part(type) = value;
+    } else if (type == FieldId::PhoneticFirstName || type == FieldId::PhoneticMiddleName ||
+               type == FieldId::PhoneticLastName) {
+        PhoneticNameRecord &phonetic =
+            contact.phoneticName ? *contact.phoneticName : contact.phoneticName.emplace();
+        *phonetic.part(type) = value;
+    } else if (type == categoriesKey) {
+        for (QString category : value.split(column.label, Qt::SkipEmptyParts)) {
+            category = category.trimmed();
+            // Every contact of a Google export is in "* myContacts": no group of the user's.
+            if (category.startsWith(QLatin1String("* ")))
+                category = category.sliced(2);
+            if (category != u"myContacts")
+                contact.categories.append(category);
+        }
+    } else if (type == birthYear || type == birthMonth || type == birthDay) {
+        bool ok = false;
+        const int number = value.trimmed().toInt(&ok);
+        std::optional<int> &target = type == birthYear    ? contact.birthYear
+                                     : type == birthMonth ? contact.birthMonth
+                                                          : contact.birthDay;
+        if (ok)
+            target = number;
+    } else if (type == FieldId::Birthday) {
+        // Outlook writes "0/0/00" for no birthday.
+        if (value.trimmed() != u"0/0/00")
+            QMvCard::createContact(contact, value, type, {});
+    } else if (type == FieldId::Suffix) {
+        setText(contact, type, value);
+    } else {
+        QMvCard::createContact(contact, value, type, column.label);
+    }
+}
+
+} // namespace
+
+std::optional<CsvColumn> QMvCard::foreignColumn(const QString &heading) {
+    // Our own headings keep their meaning, whoever else uses them.
+    for (const CsvColumn &own : csvColumns())
+        if (own.fieldName.compare(heading, Qt::CaseInsensitive) == 0)
+            return std::nullopt;
+    const auto found = foreignHeadings().constFind(heading.trimmed().toLower());
+    if (found != foreignHeadings().constEnd())
+        return *found;
+    return numberedColumn(heading.trimmed());
+}
+
 void QMvCard::createContact(CsvContactValues &contact, const QString &value, const QString &key,
                             const QString &label) {
     if (value.isEmpty())
@@ -400,26 +728,18 @@ void QMvCard::createContact(CsvContactValues &contact, const QString &value, con
         NameRecord &name = contact.name ? *contact.name : contact.name.emplace();
         *name.part(key) = value;
     } else if (key == FieldId::ZIP || key == FieldId::State || key == FieldId::City ||
-               key == FieldId::Street) {
+               key == FieldId::Street || key == FieldId::Country) {
         LabeledValueRecord *address = firstWithLabel(contact.addresses, label);
-        if (!address) {
-            LabeledValueRecord added;
-            added.label = label;
-            added.labelIndex = contact.addresses.size();
-            contact.addresses.append(added);
-            address = &contact.addresses.last();
-        }
+        if (!address)
+            address = &newAddress(contact, label);
         *address->addressPart(key) = value;
         QMPerson::updateAddressValue(*address, true);
     } else if (key == FieldId::Phone || key == FieldId::Email) {
         LabeledValueList &list = key == FieldId::Phone ? contact.phones : contact.emails;
         LabeledValueRecord *record = firstWithLabel(list, label);
         if (!record) {
-            LabeledValueRecord added;
-            added.label = label;
-            added.labelIndex = list.size();
-            list.append(added);
-            record = &list.last();
+            appendValue(list, label, value);
+            return;
         }
         record->value = value;
         record->stringValue = value;
@@ -444,19 +764,23 @@ void QMvCard::createContact(CsvContactValues &contact, const QString &value, con
     }
 }
 
-ContactTable QMvCard::contactsFromCSV(const QString &text) const {
+QList<std::pair<ContactEntry, QStringList>> QMvCard::csvContacts(const QString &text) const {
     QStringView body(text);
     if (body.startsWith(QChar(0xFEFF)))
         body = body.sliced(1);
     const QList<CsvRecord> records = csvRecords(body);
-    ContactTable contacts;
+    QList<std::pair<ContactEntry, QStringList>> contacts;
     if (records.isEmpty())
         return contacts;
 
     QList<CsvColumn> columns;
     if (records.first().length > 0) {
         for (const QString &heading : records.first().fields) {
-            CsvColumn column{heading, QStringLiteral("Unknown"), {}};
+            if (const auto foreign = foreignColumn(heading)) {
+                columns.append(*foreign);
+                continue;
+            }
+            CsvColumn column(heading, unknownKey);
             const QString key = detectType(heading);
             if (key == FieldId::Phone || key == FieldId::Email) {
                 column.type = key;
@@ -483,24 +807,37 @@ ContactTable QMvCard::contactsFromCSV(const QString &text) const {
         if (record.length < 2)
             continue;
         CsvContactValues values;
-        for (qsizetype i = 0; i < record.fields.size() && i < columns.size(); ++i)
-            createContact(values, record.fields[i], columns[i].type, columns[i].label);
+        for (qsizetype i = 0; i < record.fields.size() && i < columns.size(); ++i) {
+            if (!columns[i].foreign)
+                createContact(values, record.fields[i], columns[i].type, columns[i].label);
+            else if (!record.fields[i].isEmpty())
+                addForeignCell(values, record.fields[i], columns[i]);
+        }
         settleName(values);
+        if (values.birthMonth && values.birthDay) {
+            const DateComponents date(values.birthYear.value_or(DateComponents::Undefined),
+                                      *values.birthMonth, *values.birthDay);
+            if (date.isValidDate())
+                values.birthday.emplace().value = date;
+        }
 
         auto person = std::make_shared<QMPerson>();
         if (values.name)
             person->setValue(*values.name, FieldId::Name);
-        if (!values.emails.isEmpty())
-            person->setValue(values.emails, FieldId::Email);
-        if (!values.socialProfiles.isEmpty())
-            person->setValue(values.socialProfiles, FieldId::SocialNetwork);
-        if (!values.phones.isEmpty())
-            person->setValue(values.phones, FieldId::Phone);
-        if (!values.addresses.isEmpty())
-            person->setValue(values.addresses, FieldId::Address);
+        if (values.phoneticName)
+            person->setValue(*values.phoneticName, FieldId::PhoneticName);
+        const std::pair<const LabeledValueList &, const QString &> lists[] = {
+            {values.emails, FieldId::Email},
+            {values.socialProfiles, FieldId::SocialNetwork},
+            {values.urls, FieldId::URL},
+            {values.phones, FieldId::Phone},
+            {values.addresses, FieldId::Address}};
+        for (const auto &[list, identifier] : lists)
+            if (!list.isEmpty())
+                person->setValue(list, identifier);
         for (const QString &identifier :
-             {FieldId::Nickname, FieldId::Birthday, FieldId::Title, FieldId::Company, FieldId::Department,
-              FieldId::JobTitle, FieldId::Note}) {
+             {FieldId::Nickname, FieldId::Birthday, FieldId::Suffix, FieldId::Title, FieldId::Company,
+              FieldId::Department, FieldId::JobTitle, FieldId::Note}) {
             if (identifier == FieldId::Birthday) {
                 if (values.birthday)
                     person->setValue(*values.birthday, FieldId::Birthday);
@@ -513,7 +850,27 @@ ContactTable QMvCard::contactsFromCSV(const QString &text) const {
         ContactEntry entry;
         entry.uniqueId = person->uniqueId();
         entry.person = std::move(person);
-        contacts.append(std::move(entry));
+        contacts.append({std::move(entry), values.categories});
     }
     return contacts;
+}
+
+ContactTable QMvCard::contactsFromCSV(const QString &text) const {
+    ContactTable contacts;
+    for (auto &[entry, categories] : csvContacts(text))
+        contacts.append(std::move(entry));
+    return contacts;
+}
+
+std::shared_ptr<ContainerTable> QMvCard::containersFromCSV(const QString &text) const {
+    ContainerRecord container = fileContainer();
+    const SharedGroup all = container.groups.first();
+    CategoryGroups groups(container);
+    for (auto &[entry, categories] : csvContacts(text)) {
+        for (const SharedGroup &group : groups.groupsFor(categories))
+            group->contactTable->append(entry);
+        all->contactTable->append(std::move(entry));
+    }
+    sortGroups(container);
+    return std::make_shared<ContainerTable>(ContainerTable{container});
 }

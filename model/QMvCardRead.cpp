@@ -1,8 +1,7 @@
-// vCard text into containers: cutting the text into cards, categories and X- lines.
+// vCard text into containers: cutting the text into cards, their categories and X- lines.
 #include "model/QMvCard.h"
 
-#include "platform/contacts/CNLabels.h"
-#include "platform/contacts/VCardSyntax.h"
+#include "platform/contacts/CNContactVCardSerialization.h"
 #include "platform/core/Localization.h"
 
 #include <QDateTime>
@@ -32,15 +31,8 @@ bool startsWithIgnoringCase(QStringView text, qsizetype at, QLatin1StringView up
 constexpr QLatin1StringView beginMarker("BEGIN:VCARD");
 constexpr QLatin1StringView endMarker("END:VCARD");
 
-// The start of the next line at or after `from` (a position just after a line break, or
-// 0), or the text's size.
-qsizetype nextLineStart(QStringView text, qsizetype from) {
-    if (from == 0)
-        return 0;
-    for (qsizetype i = from; i < text.size(); ++i)
-        if (isNewline(text[i - 1].unicode()))
-            return i;
-    return text.size();
+bool isBlank(QChar c) {
+    return c == u' ' || c == u'\t';
 }
 
 qsizetype skipLine(QStringView text, qsizetype from) {
@@ -50,179 +42,111 @@ qsizetype skipLine(QStringView text, qsizetype from) {
     return i < text.size() ? i + 1 : i;
 }
 
-struct CardRange {
-    qsizetype begin = -1;
-    qsizetype end = -1; // just past the line break after END:VCARD, or past END:VCARD
-};
+// Cuts a text into cards in one pass. A card runs from its BEGIN:VCARD line to the
+// END:VCARD line that closes it, nested cards (vCard 2.1 agents) inside. A card that is
+// never closed ends where the next BEGIN:VCARD line starts, so it cannot swallow the
+// cards after it; finding one takes a scan to the end of the text, whose BEGIN lines are
+// kept, so that no line is scanned a third time.
+class CardCutter {
+public:
+    struct Card {
+        qsizetype begin = -1;
+        qsizetype end = -1; // just past the line break after END:VCARD, or the next card's line
+        bool closed = true;
+    };
 
-// The next card from `from`: its BEGIN:VCARD and END:VCARD stand at line starts, so a
-// note that mentions them does not cut the card. A card nested in another (vCard 2.1
-// AGENT) stays inside it; when the nesting never closes, the first END ends the card.
-CardRange nextCard(QStringView text, qsizetype from) {
-    CardRange card;
-    qsizetype line = nextLineStart(text, from);
-    while (line < text.size() && !startsWithIgnoringCase(text, line, beginMarker))
-        line = skipLine(text, line);
-    if (line >= text.size())
-        return {};
-    card.begin = line;
-    int depth = 1;
-    qsizetype firstEnd = -1;
-    qsizetype endAt = -1;
-    for (line = skipLine(text, line); line < text.size(); line = skipLine(text, line)) {
-        if (startsWithIgnoringCase(text, line, beginMarker)) {
-            ++depth;
-        } else if (startsWithIgnoringCase(text, line, endMarker)) {
-            if (firstEnd < 0)
-                firstEnd = line;
-            if (--depth == 0) {
-                endAt = line;
+    explicit CardCutter(QStringView text)
+        : text_(text) {}
+
+    // The first card that starts at or after `from`, a line start.
+    std::optional<Card> next(qsizetype from) {
+        if (scannedToEnd_)
+            return fromScanned(from);
+        qsizetype line = from;
+        qsizetype begin = -1;
+        for (; line < text_.size(); line = skipLine(text_, line))
+            if ((begin = markerAt(line, beginMarker, true)) >= 0)
                 break;
+        if (begin < 0)
+            return std::nullopt;
+        begins_.clear();
+        open_.clear();
+        begins_.push_back({line, begin, -1});
+        open_.push_back(0);
+        for (line = skipLine(text_, line); line < text_.size(); line = skipLine(text_, line)) {
+            if (const qsizetype at = markerAt(line, beginMarker, false); at >= 0) {
+                open_.push_back(begins_.size());
+                begins_.push_back({line, at, -1});
+            } else if (const qsizetype end = markerAt(line, endMarker, false); end >= 0) {
+                begins_[open_.back()].end = pastLineBreak(end + endMarker.size());
+                open_.pop_back();
+                if (open_.empty())
+                    return Card{begin, begins_.front().end, true};
             }
         }
+        scannedToEnd_ = true;
+        return fromScanned(from);
     }
-    if (endAt < 0)
-        endAt = firstEnd;
-    if (endAt < 0)
-        return {};
-    qsizetype end = endAt + endMarker.size();
-    while (end < text.size() && !isNewline(text[end].unicode()))
-        ++end;
-    if (end < text.size())
-        end += text.sliced(end).startsWith(u"\r\n") ? 2 : 1;
-    card.end = end;
-    return card;
-}
 
-// Calls visit(line) for each line of the card at its own level (lines of nested cards
-// left out), folded lines joined. Lines end at CR, LF or CRLF, as the serializer reads
-// them.
-template <typename Visit> void forEachUnfoldedLine(QStringView card, Visit visit) {
-    int depth = 0;
-    QString joined;
-    QStringView pending;
-    bool havePending = false;
-    auto flush = [&] {
-        if (!havePending)
-            return;
-        const QStringView line = joined.isNull() ? pending : QStringView(joined);
-        if (startsWithIgnoringCase(line, 0, beginMarker))
-            ++depth;
-        else if (startsWithIgnoringCase(line, 0, endMarker))
-            --depth;
-        else if (depth == 1)
-            visit(line);
-        joined = QString();
-        havePending = false;
+private:
+    struct Begin {
+        qsizetype line;
+        qsizetype at;       // the B of BEGIN
+        qsizetype end = -1; // past the END line that closes it; -1 when none does
     };
-    qsizetype i = 0;
-    while (i < card.size()) {
-        qsizetype end = i;
-        while (end < card.size() && card[end] != u'\r' && card[end] != u'\n')
+
+    // Where the marker starts on the line, or -1. A marker line may begin with a
+    // byte-order mark (files joined end to end) and, between cards, with blanks; inside
+    // a card a line that begins with a blank continues the line before it.
+    qsizetype markerAt(qsizetype line, QLatin1StringView marker, bool blanksFirst) const {
+        qsizetype at = line;
+        if (at < text_.size() && text_[at] == QChar(0xFEFF))
+            ++at;
+        while (blanksFirst && at < text_.size() && isBlank(text_[at]))
+            ++at;
+        if (!startsWithIgnoringCase(text_, at, marker))
+            return -1;
+        for (qsizetype i = at + marker.size(); i < text_.size() && !isNewline(text_[i].unicode()); ++i)
+            if (!isBlank(text_[i]))
+                return -1;
+        return at;
+    }
+
+    qsizetype pastLineBreak(qsizetype from) const {
+        qsizetype end = from;
+        while (end < text_.size() && !isNewline(text_[end].unicode()))
             ++end;
-        const QStringView physical = card.sliced(i, end - i);
-        if (havePending && !physical.isEmpty() && (physical[0] == u' ' || physical[0] == u'\t')) {
-            if (joined.isNull())
-                joined = pending.toString();
-            joined += physical.sliced(1);
-        } else {
-            flush();
-            pending = physical;
-            havePending = true;
-        }
-        i = end;
-        if (i < card.size() && card[i] == u'\r')
-            ++i;
-        if (i < card.size() && card[i] == u'\n')
-            ++i;
+        if (end < text_.size())
+            end += text_.sliced(end).startsWith(u"\r\n") ? 2 : 1;
+        return end;
     }
-    flush();
-}
 
-// Splits at commas that no backslash escapes, then unescapes each part.
-QStringList splitEscapedList(QStringView value) {
-    QStringList parts;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        if (value[i] == u'\\') {
-            ++i;
-        } else if (value[i] == u',') {
-            parts.append(VCardSyntax::unescape(value.sliced(start, i - start).toString()));
-            start = i + 1;
-        }
+    std::optional<Card> fromScanned(qsizetype from) {
+        while (next_ < begins_.size() && begins_[next_].at < from)
+            ++next_;
+        if (next_ == begins_.size())
+            return std::nullopt;
+        const Begin &begin = begins_[next_];
+        if (begin.end >= 0)
+            return Card{begin.at, begin.end, true};
+        const qsizetype end = next_ + 1 < begins_.size() ? begins_[next_ + 1].line : text_.size();
+        return Card{begin.at, end, false};
     }
-    parts.append(VCardSyntax::unescape(value.sliced(start).toString()));
-    return parts;
-}
 
-// Extensions the serializer reads into fields (in any case): as custom items too they
-// would come back twice after an export.
-bool isReadAsField(const QString &name) {
-    static const QStringList names = {QStringLiteral("ABADR"),
-                                      QStringLiteral("ABDATE"),
-                                      QStringLiteral("ABLABEL"),
-                                      QStringLiteral("ABRELATEDNAMES"),
-                                      QStringLiteral("ABSHOWAS"),
-                                      QStringLiteral("MAIDENNAME"),
-                                      QStringLiteral("PHONETIC-FIRST-NAME"),
-                                      QStringLiteral("PHONETIC-MIDDLE-NAME"),
-                                      QStringLiteral("PHONETIC-LAST-NAME"),
-                                      QStringLiteral("SOCIALPROFILE"),
-                                      QStringLiteral("AIM"),
-                                      QStringLiteral("FACEBOOK"),
-                                      QStringLiteral("GADUGADU"),
-                                      QStringLiteral("GOOGLETALK"),
-                                      QStringLiteral("GOOGLE-TALK"),
-                                      QStringLiteral("GTALK"),
-                                      QStringLiteral("ICQ"),
-                                      QStringLiteral("JABBER"),
-                                      QStringLiteral("MSN"),
-                                      QStringLiteral("QQ"),
-                                      QStringLiteral("SKYPE"),
-                                      QStringLiteral("YAHOO")};
-    return names.contains(name, Qt::CaseInsensitive);
-}
-
-struct CustomLine {
-    QString name;
-    std::optional<QString> label;
-    QString value;
+    QStringView text_;
+    // The BEGIN lines of the card being cut, or of the rest of the text once a scan has
+    // reached its end with cards left open; kept between cards to spare allocations.
+    std::vector<Begin> begins_;
+    std::vector<size_t> open_;
+    bool scannedToEnd_ = false;
+    size_t next_ = 0;
 };
 
-// "X-NAME:value" or "X-NAME;params:value"; the parameters end at the first colon outside
-// double quotes, and a quoted label is unquoted.
-std::optional<CustomLine> parseCustomLine(QStringView line) {
-    if (!line.startsWith(u"X-"))
-        return std::nullopt;
-    const qsizetype colon = line.indexOf(u':');
-    if (colon < 0)
-        return std::nullopt;
-    const qsizetype semicolon = line.left(colon).indexOf(u';');
-    CustomLine custom;
-    if (semicolon < 0) {
-        custom.name = line.sliced(2, colon - 2).toString();
-        custom.value = VCardSyntax::unescape(line.sliced(colon + 1).toString());
-        return custom;
-    }
-    qsizetype end = semicolon + 1;
-    bool quoted = false;
-    for (; end < line.size(); ++end) {
-        if (line[end] == u'"')
-            quoted = !quoted;
-        else if (line[end] == u':' && !quoted)
-            break;
-    }
-    if (end >= line.size())
-        return std::nullopt;
-    custom.name = line.sliced(2, semicolon - 2).toString();
-    const QStringView parameters = line.sliced(semicolon + 1, end - semicolon - 1);
-    const qsizetype type = parameters.indexOf(u"type=");
-    QStringView label = type < 0 ? parameters : parameters.sliced(type + 5);
-    if (label.size() >= 2 && label.front() == u'"' && label.back() == u'"')
-        label = label.sliced(1, label.size() - 2);
-    custom.label = label.toString();
-    custom.value = VCardSyntax::unescape(line.sliced(end + 1).toString());
-    return custom;
+// A card without END:VCARD is read as far as it goes, when it says whose card it is.
+bool holdsAName(QMPerson &person) {
+    const NameRecord name = person.nameValue();
+    return !name.firstName.isEmpty() || !name.middleName.isEmpty() || !name.lastName.isEmpty() ||
+           !person.stringValueForIdentifier(FieldId::Company).isEmpty();
 }
 
 SharedGroup allContactsGroup() {
@@ -234,62 +158,26 @@ SharedGroup allContactsGroup() {
     return group;
 }
 
-SharedGroup categoryGroup(const QString &name) {
-    auto group = std::make_shared<GroupRecord>();
-    group->name = name;
-    group->containerName = LocalContainerName;
-    group->uniqueId = name + u'-' + QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
-    return group;
-}
-
-} // namespace
-
-namespace {
-
-constexpr QStringView categoriesProperty = u"CATEGORIES:";
-
-// An X- line that may become a custom item: not reserved, not read as a field.
-std::optional<CustomLine> customItemLine(QStringView line) {
-    auto custom = parseCustomLine(line);
-    if (!custom || CNIsReservedVCardExtensionName(custom->name) || isReadAsField(custom->name) ||
-        QMPerson::isReservedIdentifier(custom->name))
-        return std::nullopt;
-    return custom;
-}
-
-// The lines a card's contact gets from the text itself, besides its fields.
-struct CardExtras {
-    QStringList categories;
-    QList<CustomLine> customLines;
-};
-
-// One pass over the card for both: reading a file visits every card.
-CardExtras cardExtras(QStringView card) {
-    CardExtras extras;
-    forEachUnfoldedLine(card, [&](QStringView line) {
-        if (line.startsWith(categoriesProperty))
-            extras.categories += splitEscapedList(line.sliced(categoriesProperty.size()));
-        else if (auto custom = customItemLine(line))
-            extras.customLines.append(std::move(*custom));
-    });
-    return extras;
-}
-
 // One item has one kind per contact: any labeled line makes the item labeled, and its
-// plain lines become values without a label.
-void addCustomItems(const QList<CustomLine> &lines, QMPerson &person) {
+// plain lines become values without a label. Lines without a value, or named like a
+// field, give no item; they are counted.
+qsizetype addCustomItems(const QList<VCardExtension> &lines, QMPerson &person) {
+    qsizetype leftOut = 0;
     QStringList names;
-    for (const CustomLine &line : lines)
-        if (!names.contains(line.name))
+    for (const VCardExtension &line : lines) {
+        if (line.value.isEmpty() || QMPerson::isReservedIdentifier(line.name))
+            ++leftOut;
+        else if (!names.contains(line.name))
             names.append(line.name);
+    }
     for (const QString &name : std::as_const(names)) {
         bool labeled = false;
-        for (const CustomLine &line : lines)
+        for (const VCardExtension &line : lines)
             labeled = labeled || (line.name == name && line.label);
         if (!labeled) {
             QString value;
-            for (const CustomLine &line : lines)
-                if (line.name == name)
+            for (const VCardExtension &line : lines)
+                if (line.name == name && !line.value.isEmpty())
                     value = line.value;
             if (!person.customIdentifiers().contains(name))
                 person.addCustomItem(ValueKind::String, name, std::nullopt, std::nullopt);
@@ -298,8 +186,8 @@ void addCustomItems(const QList<CustomLine> &lines, QMPerson &person) {
         }
         LabeledValueList values;
         QStringList labels;
-        for (const CustomLine &line : lines) {
-            if (line.name != name)
+        for (const VCardExtension &line : lines) {
+            if (line.name != name || line.value.isEmpty())
                 continue;
             LabeledValueRecord record;
             record.label = line.label.value_or(QString());
@@ -313,77 +201,109 @@ void addCustomItems(const QList<CustomLine> &lines, QMPerson &person) {
         person.addCustomItem(ValueKind::Labeled, name, labels, std::nullopt);
         person.setValue(values, name);
     }
+    return leftOut;
+}
+
+// The extras of the card itself, which ends last.
+VCardExtras outerCardExtras(QStringView card) {
+    VCardReadDetails details;
+    CNContactVCardSerialization::contactsWithData(card.toUtf8(), nullptr, &details);
+    return details.extras.isEmpty() ? VCardExtras() : details.extras.last();
 }
 
 } // namespace
 
-QStringList QMvCard::findCategories2(QStringView card) {
-    QStringList categories;
-    forEachUnfoldedLine(card, [&](QStringView line) {
-        if (line.startsWith(categoriesProperty))
-            categories += splitEscapedList(line.sliced(categoriesProperty.size()));
-    });
-    return categories;
+SharedGroup QMvCard::categoryGroup(const QString &name) {
+    auto group = std::make_shared<GroupRecord>();
+    group->name = name;
+    group->containerName = LocalContainerName;
+    group->uniqueId = name + u'-' + QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
+    return group;
 }
 
-void QMvCard::decodeVCardCustomItems(QStringView card, QMPerson &person) {
-    QList<CustomLine> lines;
-    forEachUnfoldedLine(card, [&](QStringView line) {
-        if (auto custom = customItemLine(line))
-            lines.append(std::move(*custom));
-    });
-    addCustomItems(lines, person);
+QList<SharedGroup> QMvCard::CategoryGroups::groupsFor(const QStringList &categories) {
+    QList<SharedGroup> groups;
+    for (const QString &category : categories) {
+        const QString name = category.trimmed();
+        if (name.isEmpty())
+            continue;
+        SharedGroup &group = byName_[name];
+        if (!group) {
+            group = categoryGroup(name);
+            container_.groups.append(group);
+        }
+        if (!groups.contains(group))
+            groups.append(group);
+    }
+    return groups;
 }
 
-std::shared_ptr<ContainerTable> QMvCard::containersFromVCards(const QString &text, QString *,
-                                                              const ProgressHandler &progressHandler) const {
-    const SharedGroup all = allContactsGroup();
+void QMvCard::sortGroups(ContainerRecord &container) {
+    std::stable_sort(container.groups.begin(), container.groups.end(),
+                     [](const SharedGroup &a, const SharedGroup &b) {
+                         if (a->top != b->top)
+                             return a->top;
+                         return a->name < b->name;
+                     });
+}
+
+ContainerRecord QMvCard::fileContainer() {
     ContainerRecord container;
     container.name = VCardContainerName;
     container.type = 1;
-    container.groups.append(all);
+    container.groups.append(allContactsGroup());
+    return container;
+}
+
+QStringList QMvCard::findCategories2(QStringView card) {
+    return outerCardExtras(card).categories;
+}
+
+void QMvCard::decodeVCardCustomItems(QStringView card, QMPerson &person) {
+    addCustomItems(outerCardExtras(card).extensions, person);
+}
+
+std::shared_ptr<ContainerTable> QMvCard::containersFromVCards(const QString &text, QString *,
+                                                              const ProgressHandler &progressHandler,
+                                                              VCardLeftOut *leftOut) const {
+    ContainerRecord container = fileContainer();
+    const SharedGroup all = container.groups.first();
+    CategoryGroups categories(container);
+    VCardLeftOut skipped;
 
     const QStringView whole(text);
-    QHash<QString, SharedGroup> categories;
+    CardCutter cutter(whole);
     qsizetype cursor = 0;
     while (whole.size() - cursor >= beginMarker.size()) {
-        const CardRange range = nextCard(whole, cursor);
-        if (range.begin < 0)
+        const auto range = cutter.next(cursor);
+        if (!range)
             break;
-        const QStringView cardText = whole.sliced(range.begin, range.end - range.begin);
-
-        const CardExtras extras = cardExtras(cardText);
-        QList<SharedGroup> groups;
-        for (const QString &category : extras.categories) {
-            const QString name = category.trimmed();
-            if (name.isEmpty())
-                continue;
-            SharedGroup &group = categories[name];
-            if (!group) {
-                group = categoryGroup(name);
-                container.groups.append(group);
-            }
-            if (!groups.contains(group))
-                groups.append(group);
+        QByteArray data = whole.sliced(range->begin, range->end - range->begin).toUtf8();
+        if (!range->closed) {
+            if (!data.endsWith('\n') && !data.endsWith('\r'))
+                data += "\r\n";
+            data += "END:VCARD\r\n";
         }
-
-        // Cards come in the order they end: the card's own contact is the last.
-        auto persons = QMPerson::personsWithVCardData(cardText.toUtf8());
-        for (size_t i = 0; i < persons.size(); ++i) {
-            std::shared_ptr<QMPerson> person(std::move(persons[i]));
-            ContactEntry entry = ContactEntry::withPerson(person);
-            entry.isNew = true;
-            // The card's own lines belong to its outer contact; a nested card is kept
-            // with its fields only.
-            if (i + 1 == persons.size()) {
-                addCustomItems(extras.customLines, *person);
-                for (const SharedGroup &group : std::as_const(groups))
+        VCardReadDetails details;
+        auto persons = QMPerson::personsWithVCardData(data, &details);
+        skipped.photos += details.photosLeftOut;
+        skipped.nestedCards += details.nestedCardsLeftOut;
+        if (persons.empty() || (!range->closed && !holdsAName(*persons.back())))
+            ++skipped.cards;
+        else
+            // Cards come in the order they end: the card's own contact is the last.
+            for (size_t i = 0; i < persons.size(); ++i) {
+                std::shared_ptr<QMPerson> person(std::move(persons[i]));
+                const VCardExtras &extras = details.extras[qsizetype(i)];
+                skipped.customItems += addCustomItems(extras.extensions, *person);
+                ContactEntry entry = ContactEntry::withPerson(person);
+                entry.isNew = true;
+                for (const SharedGroup &group : categories.groupsFor(extras.categories))
                     group->contactTable->append(entry);
+                all->contactTable->append(std::move(entry));
             }
-            all->contactTable->append(std::move(entry));
-        }
 
-        cursor = range.end;
+        cursor = range->end;
         if (progressHandler) {
             bool stop = false;
             progressHandler(&stop, quint64(cursor));
@@ -392,12 +312,9 @@ std::shared_ptr<ContainerTable> QMvCard::containersFromVCards(const QString &tex
         }
     }
 
-    std::stable_sort(container.groups.begin(), container.groups.end(),
-                     [](const SharedGroup &a, const SharedGroup &b) {
-                         if (a->top != b->top)
-                             return a->top;
-                         return a->name < b->name;
-                     });
+    sortGroups(container);
+    if (leftOut)
+        *leftOut = skipped;
     return std::make_shared<ContainerTable>(ContainerTable{container});
 }
 

@@ -18,18 +18,22 @@ bool isJpeg(const QByteArray &data) {
     return data.size() > 3 && uchar(data[0]) == 0xFF && uchar(data[1]) == 0xD8 && uchar(data[2]) == 0xFF;
 }
 
-// "PHOTO;ENCODING=b;TYPE=JPEG:" and 48 characters make the first line 75 characters;
+// The first line is 75 characters ("PHOTO;ENCODING=b;TYPE=JPEG:" and 48 of Base64);
 // each continuation is a blank and 74 characters.
-QString photoLines(const QByteArray &jpeg) {
-    if (jpeg.isEmpty())
+QString photoLines(const QByteArray &image, const QByteArray &type = "JPEG") {
+    if (image.isEmpty())
         return {};
-    const QString base64 = QString::fromLatin1(jpeg.toBase64());
+    const QString base64 = QString::fromLatin1(image.toBase64());
     QString lines;
     lines.reserve(base64.size() + base64.size() / 74 * 3 + 40);
-    lines += QStringLiteral("PHOTO;ENCODING=b;TYPE=JPEG:");
-    lines += QStringView(base64).left(48);
+    lines += QStringLiteral("PHOTO;ENCODING=b");
+    if (!type.isEmpty())
+        lines += QStringLiteral(";TYPE=") + QString::fromLatin1(type);
+    lines += u':';
+    const qsizetype first = 75 - lines.size();
+    lines += QStringView(base64).left(first);
     lines += crlf;
-    for (qsizetype at = 48; at < base64.size(); at += 74) {
+    for (qsizetype at = first; at < base64.size(); at += 74) {
         lines += u' ';
         lines += QStringView(base64).mid(at, 74);
         lines += crlf;
@@ -109,10 +113,15 @@ QString QMvCard::encodeVCardPhoto(const QByteArray &imageData) {
     buffer.setData(imageData);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
+    const QByteArray format = reader.format().toUpper();
     const QSize size = reader.size();
-    if (size.isValid() && qint64(size.width()) * size.height() > QMPerson::maximumDecodedPixels)
-        return {};
-    return encodeVCardPhoto(reader.read());
+    if (!size.isValid() || qint64(size.width()) * size.height() <= QMPerson::maximumDecodedPixels) {
+        if (const QString lines = encodeVCardPhoto(reader.read()); !lines.isEmpty())
+            return lines;
+    }
+    // A picture too large to decode, or data that is no picture we can read, goes out as
+    // the file had it: an export loses nothing of a contact.
+    return photoLines(imageData, format);
 }
 
 void QMvCard::appendCard(QString &text, QMPerson &person, const QStringList &options,

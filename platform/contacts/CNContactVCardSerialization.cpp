@@ -2,8 +2,9 @@
 
 #include "platform/contacts/VCardMapping.h"
 
-QList<CNContact> CNContactVCardSerialization::contactsWithData(const QByteArray &data, QString *error) {
-    return VCardReader::read(data, error);
+QList<CNContact> CNContactVCardSerialization::contactsWithData(const QByteArray &data, QString *error,
+                                                               VCardReadDetails *details) {
+    return VCardReader::read(data, error, details);
 }
 
 QByteArray CNContactVCardSerialization::dataWithContacts(const QList<CNContact> &contacts, QString *error) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/contacts/CNContact.h"
+#include "platform/contacts/CNContactVCardSerialization.h"
 #include "platform/contacts/CNFormatters.h"
 
 #include <QByteArray>
@@ -11,7 +12,7 @@
 // The mapping layer between content lines and contacts (see VCardSyntax for the lines).
 namespace VCardReader {
 // Every card of the data; empty with *error set when the structure is broken.
-QList<CNContact> read(QByteArrayView data, QString *error);
+QList<CNContact> read(QByteArrayView data, QString *error, VCardReadDetails *details);
 } // namespace VCardReader
 
 namespace VCardWriter {

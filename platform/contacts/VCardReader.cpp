@@ -191,6 +191,8 @@ public:
     void apply(const ContentLine &line);
     CNContact finish();
     void setVersion21(bool on) { version21_ = on; }
+    VCardExtras takeExtras() { return std::move(extras_); }
+    qsizetype photosLeftOut() const { return photosLeftOut_; }
 
 private:
     QString rawText(const ContentLine &line) const;
@@ -205,8 +207,11 @@ private:
     void applyPhoto(const ContentLine &line);
     void applyInstantMessage(const ContentLine &line, QString service, QString username);
     void applySocialProfile(const ContentLine &line);
+    void applyExtension(const ContentLine &line);
 
     CNContact contact_;
+    VCardExtras extras_;
+    qsizetype photosLeftOut_ = 0;
     bool version21_ = false;
     bool nameGiven_ = false;
     bool phoneticGiven_ = false;
@@ -245,15 +250,25 @@ private:
     GroupValues groupCountryCodes_;
 };
 
+// Only an encoded value can hold a raw line break; vCard has one kind, the line feed,
+// and writes no other back.
+QString withLineFeeds(QString text) {
+    if (text.contains(QLatin1Char('\r')))
+        text.replace(QLatin1String("\r\n"), QLatin1String("\n"))
+            .replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
 QString CardBuilder::rawText(const ContentLine &line) const {
     const QByteArrayView charset = line.parameter("CHARSET");
     if (line.isQuotedPrintable())
-        return VCardSyntax::decodeText(VCardSyntax::decodeQuotedPrintable(line.value), charset);
+        return withLineFeeds(
+            VCardSyntax::decodeText(VCardSyntax::decodeQuotedPrintable(line.value), charset));
     if (line.isBase64()) {
         bool ok = false;
         const QByteArray bytes = VCardSyntax::decodeBase64(line.value, &ok);
         if (ok)
-            return VCardSyntax::decodeText(bytes, charset);
+            return withLineFeeds(VCardSyntax::decodeText(bytes, charset));
     }
     return VCardSyntax::decodeText(line.value, charset);
 }
@@ -309,6 +324,7 @@ void CardBuilder::applyPhoto(const ContentLine &line) {
     if (encoded.size() / 4 * 3 > CNContactVCardSerialization::maximumImageDataSize) {
         logError("CNContactVCardSerialization",
                  QStringLiteral("photo of %1 bytes left out").arg(encoded.size()));
+        ++photosLeftOut_;
         return;
     }
     bool ok = false;
@@ -333,8 +349,8 @@ void CardBuilder::applySocialProfile(const ContentLine &line) {
             profile.service = QString::fromUtf8(type);
             break;
         }
-    profile.username = VCardSyntax::decodeText(line.parameter("X-USER"), {});
-    profile.userIdentifier = VCardSyntax::decodeText(line.parameter("X-USERID"), {});
+    profile.username = VCardSyntax::decodeText(line.parameterText("X-USER"), {});
+    profile.userIdentifier = VCardSyntax::decodeText(line.parameterText("X-USERID"), {});
     const QString value = text(line).trimmed();
     if (value.startsWith(QLatin1String("x-apple:"), Qt::CaseInsensitive)) {
         if (profile.username.isEmpty())
@@ -353,11 +369,40 @@ void CardBuilder::applySocialProfile(const ContentLine &line) {
     remember(line, Field::Social, contact_.socialProfiles.size() - 1);
 }
 
+// The extensions this reader takes as fields (or passes over), without "X-": an item
+// of such a name would come back as the field after an export.
+bool isFieldExtension(const QString &name) {
+    static const QStringList fields = [] {
+        QStringList names = CNVCardReservedExtensionNames();
+        names << QStringLiteral("ABDATE") << QStringLiteral("ABRELATEDNAMES") << QStringLiteral("MAIDENNAME")
+              << QStringLiteral("ABLABEL") << QStringLiteral("ABADR") << QStringLiteral("GTALK")
+              << QStringLiteral("GOOGLE-TALK");
+        return names;
+    }();
+    return fields.contains(name, Qt::CaseInsensitive);
+}
+
+// An X- property that no field takes is the card's extension (a custom item to the
+// model). One in a group belongs to the group's property, as X-ABLabel does.
+void CardBuilder::applyExtension(const ContentLine &line) {
+    if (!line.group.isEmpty() || line.name.size() < 2 || (line.name[0] != 'X' && line.name[0] != 'x') ||
+        line.name[1] != '-')
+        return;
+    VCardExtension extension;
+    extension.name = QString::fromUtf8(line.name.sliced(2));
+    if (isFieldExtension(extension.name))
+        return;
+    if (line.hasParameter("TYPE"))
+        extension.label = VCardSyntax::decodeText(line.parameterText("TYPE"), {});
+    extension.value = text(line);
+    extras_.extensions.append(std::move(extension));
+}
+
 void CardBuilder::apply(const ContentLine &line) {
     // Property names are upper-cased on the stack: this runs for every line of a file.
     char upperName[40];
     if (line.name.size() >= qsizetype(sizeof upperName))
-        return; // no property of interest has so long a name
+        return applyExtension(line); // no field has so long a name
     for (qsizetype i = 0; i < line.name.size(); ++i) {
         const char c = line.name[i];
         upperName[i] = (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
@@ -452,7 +497,7 @@ void CardBuilder::apply(const ContentLine &line) {
         const QString username = colon >= 0 ? value.sliced(colon + 1) : value;
         if (username.isEmpty())
             return;
-        QString service = VCardSyntax::decodeText(line.parameter("X-SERVICE-TYPE"), {});
+        QString service = VCardSyntax::decodeText(line.parameterText("X-SERVICE-TYPE"), {});
         if (const QString known = serviceFromName(service.toUtf8()); !known.isEmpty())
             service = known;
         if (service.isEmpty() && colon >= 0)
@@ -502,6 +547,10 @@ void CardBuilder::apply(const ContentLine &line) {
         if (code.size() == 2 && code[0].isLetter() && code[1].isLetter() && code.front().unicode() < 128 &&
             code.back().unicode() < 128)
             groupCountryCodes_.emplace_back(line.group.toByteArray().toUpper(), code);
+    } else if (name == "CATEGORIES") {
+        extras_.categories += VCardSyntax::splitList(rawText(line));
+    } else if (name.starts_with("X-")) {
+        applyExtension(line);
     }
 }
 
@@ -516,8 +565,13 @@ CNContact CardBuilder::finish() {
         applyGroupValues([this](const QByteArray &group) { return find(groupLabels_, group); },
                          [this](const QByteArray &group) { return find(groupCountryCodes_, group); });
     }
-    if (!nameGiven_ && contact_.contactType == CNContactType::Person)
-        contact_.givenName = formattedName_;
+    if (!nameGiven_ && contact_.contactType == CNContactType::Person) {
+        // Other writers mark a company card by an empty N and the ORG as its FN.
+        if (!formattedName_.isEmpty() && formattedName_ == contact_.organizationName.trimmed())
+            contact_.contactType = CNContactType::Organization;
+        else
+            contact_.givenName = formattedName_;
+    }
     // A company card without ORG would otherwise lose the only name it has.
     if (contact_.contactType == CNContactType::Organization && contact_.organizationName.isEmpty())
         contact_.organizationName = formattedName_;
@@ -528,28 +582,36 @@ CNContact CardBuilder::finish() {
 
 namespace VCardReader {
 
-// Real files nest a card in a card at most once (an agent's card); deeper nesting only
-// costs memory.
-constexpr size_t maximumNesting = 8;
-
-QList<CNContact> read(QByteArrayView data, QString *error) {
+QList<CNContact> read(QByteArrayView data, QString *error, VCardReadDetails *details) {
     if (error)
         error->clear();
     QList<CNContact> contacts;
+    QList<VCardExtras> extras;
+    qsizetype photosLeftOut = 0;
+    qsizetype nestedLeftOut = 0;
     std::vector<CardBuilder> open;
+    qsizetype skipped = 0; // depth inside a card nested too deeply, which is left out
     VCardSyntax::LineReader reader(data);
     ContentLine line;
     while (reader.next(line)) {
-        if (line.nameIs("BEGIN") && equalsIgnoringCase(line.value.trimmed(), "VCARD")) {
-            if (open.size() == maximumNesting) {
-                if (error)
-                    *error = L("The cards are nested too deeply.");
-                return {};
+        const bool begin = line.nameIs("BEGIN") && equalsIgnoringCase(line.value.trimmed(), "VCARD");
+        const bool end = !begin && line.nameIs("END") && equalsIgnoringCase(line.value.trimmed(), "VCARD");
+        if (skipped > 0) {
+            skipped += begin ? 1 : end ? -1 : 0;
+            nestedLeftOut += begin ? 1 : 0;
+        } else if (begin) {
+            if (open.size() == size_t(CNContactVCardSerialization::maximumNesting)) {
+                skipped = 1;
+                ++nestedLeftOut;
+            } else {
+                open.emplace_back();
             }
-            open.emplace_back();
-        } else if (line.nameIs("END") && equalsIgnoringCase(line.value.trimmed(), "VCARD")) {
+        } else if (end) {
             if (!open.empty()) {
                 contacts.append(open.back().finish());
+                photosLeftOut += open.back().photosLeftOut();
+                if (details)
+                    extras.append(open.back().takeExtras());
                 open.pop_back();
             }
         } else if (!open.empty()) {
@@ -561,6 +623,11 @@ QList<CNContact> read(QByteArrayView data, QString *error) {
         problem = L("A card has no END:VCARD line.");
     else if (contacts.isEmpty())
         problem = L("The data holds no vCard.");
+    if (problem.isEmpty() && details) {
+        details->extras = std::move(extras);
+        details->photosLeftOut = photosLeftOut;
+        details->nestedCardsLeftOut = nestedLeftOut;
+    }
     if (problem.isEmpty())
         return contacts;
     if (error)

@@ -69,6 +69,23 @@ bool ContentLine::hasParameter(QByteArrayView upperCaseName) const {
     return false;
 }
 
+QByteArray ContentLine::parameterText(QByteArrayView upperCaseName) const {
+    QByteArray text;
+    bool first = true;
+    for (const Parameter &p : parameters) {
+        if (!equalsIgnoringCase(p.name, upperCaseName))
+            continue;
+        if (!first)
+            text += ',';
+        first = false;
+        // A double quote is no part of a parameter value: a stray one is dropped too.
+        for (const char c : unquoted(p.value))
+            if (c != '"')
+                text += c;
+    }
+    return text;
+}
+
 QList<QByteArray> ContentLine::parameterValues(QByteArrayView upperCaseName, bool upperCase) const {
     // A quoted list (TYPE="work,voice") is a list too, so commas split everywhere.
     QList<QByteArray> values;
@@ -122,6 +139,8 @@ QByteArrayView LineReader::physicalLine(qsizetype from, qsizetype *nextLine) con
 bool LineReader::parseHeader(QByteArrayView text, ContentLine &line) const {
     line.parameters.clear();
     line.group = {};
+    if (text.startsWith("\xEF\xBB\xBF"))
+        text = text.sliced(3);
     qsizetype i = 0;
     while (i < text.size() && text[i] != ';' && text[i] != ':')
         ++i;
@@ -383,13 +402,14 @@ QString unescape21(const QString &part) {
 }
 } // namespace
 
-QStringList splitStructured(const QString &text, bool version21) {
+namespace {
+QStringList splitUnescaped(const QString &text, QChar separator, bool version21) {
     QStringList parts;
     // Every N and ADR line comes here: the list is allocated once.
-    parts.reserve(text.count(QLatin1Char(';')) + 1);
+    parts.reserve(text.count(separator) + 1);
     if (!text.contains(QLatin1Char('\\'))) {
         qsizetype start = 0;
-        for (qsizetype end; (end = text.indexOf(QLatin1Char(';'), start)) >= 0; start = end + 1)
+        for (qsizetype end; (end = text.indexOf(separator, start)) >= 0; start = end + 1)
             parts.append(text.sliced(start, end - start));
         parts.append(text.sliced(start));
         return parts;
@@ -400,13 +420,22 @@ QStringList splitStructured(const QString &text, bool version21) {
             ++i;
             continue;
         }
-        if (i == text.size() || text[i] == QLatin1Char(';')) {
+        if (i == text.size() || text[i] == separator) {
             const QString part = text.sliced(start, std::min(i, text.size()) - start);
             parts.append(version21 ? unescape21(part) : unescape(part));
             start = i + 1;
         }
     }
     return parts;
+}
+} // namespace
+
+QStringList splitStructured(const QString &text, bool version21) {
+    return splitUnescaped(text, QLatin1Char(';'), version21);
+}
+
+QStringList splitList(const QString &text) {
+    return splitUnescaped(text, QLatin1Char(','), false);
 }
 
 void appendEscaped(QByteArray &out, const QString &text) {

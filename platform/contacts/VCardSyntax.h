@@ -28,6 +28,9 @@ struct ContentLine {
     // The first value of the parameter, unquoted; empty when absent.
     QByteArrayView parameter(QByteArrayView upperCaseName) const;
     bool hasParameter(QByteArrayView upperCaseName) const;
+    // The values of every parameter of that name as written, without double quotes,
+    // joined by commas (TYPE="dog, cat" gives "dog, cat").
+    QByteArray parameterText(QByteArrayView upperCaseName) const;
     // Every value of every parameter of that name (comma lists split, quotes removed),
     // in upper case unless asked otherwise. For "TYPE" this gathers 2.1 bare words,
     // TYPE=a,b and repeated TYPE.
@@ -38,7 +41,8 @@ struct ContentLine {
 
 // Splits vCard data into content lines: CR, LF or CRLF line ends, mixed; unfolding of
 // a line break followed by a blank or tab; quoted-printable soft line breaks; 2.1 base64
-// bodies whose lines are not indented. Lines without a colon are skipped.
+// bodies whose lines are not indented. Lines without a colon are skipped, and a
+// byte-order mark before a line's name (files joined end to end) is passed over.
 class LineReader {
 public:
     explicit LineReader(QByteArrayView data)
@@ -71,6 +75,9 @@ QString unescape(const QString &text);
 // Splits a structured value (N, ADR, ORG) at semicolons that are not escaped, then
 // unescapes each component. In 2.1 only "\;" and "\\" are escapes.
 QStringList splitStructured(const QString &text, bool version21);
+// Splits a list value (CATEGORIES) at commas that are not escaped, then unescapes each
+// part as 3.0 text.
+QStringList splitList(const QString &text);
 
 // Escapes text for a 3.0 value: backslash, comma, semicolon and line breaks (CR, LF,
 // CRLF become \n).

@@ -100,6 +100,50 @@ Converter openStrict(const char *name) {
     return U_SUCCESS(status) ? std::move(converter) : nullptr;
 }
 
+bool isContinuationByte(char c) {
+    return (uchar(c) & 0xC0) == 0x80;
+}
+
+// vCard writers fold lines at 75 octets, often inside a multi-byte character: such a file
+// is UTF-8 only once unfolded. The bytes without every fold (a line break and one blank)
+// that stands between the bytes of one character; empty when there is none. A fold
+// between characters is left to the vCard reader.
+QByteArray withoutFoldsInsideCharacters(const QByteArray &bytes) {
+    QByteArray out;
+    qsizetype copied = 0;
+    int expected = 0; // continuation bytes still due
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n;) {
+        const uchar c = uchar(bytes[i]);
+        if (expected > 0) {
+            if (isContinuationByte(char(c))) {
+                --expected;
+                ++i;
+                continue;
+            }
+            qsizetype blank = i;
+            if (c == '\r')
+                ++blank;
+            if (blank < n && bytes[blank] == '\n')
+                ++blank;
+            if (blank > i && blank + 1 < n && (bytes[blank] == ' ' || bytes[blank] == '\t') &&
+                isContinuationByte(bytes[blank + 1])) {
+                out.append(bytes.constData() + copied, i - copied);
+                copied = i = blank + 1;
+                continue;
+            }
+            expected = 0; // not UTF-8 either way: the decoder says so
+        }
+        if (c >= 0xC2 && c <= 0xF4)
+            expected = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : 1;
+        ++i;
+    }
+    if (copied == 0)
+        return {};
+    out.append(bytes.constData() + copied, n - copied);
+    return out;
+}
+
 DecodeResult decodeWith(const QByteArray &bytes, const char *converterName, Constant constant) {
     DecodeResult result;
     result.usedEncoding = constant;
@@ -108,8 +152,15 @@ DecodeResult decodeWith(const QByteArray &bytes, const char *converterName, Cons
         // invalid sequences just as well.
         QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
         QString text = decoder.decode(bytes);
-        if (decoder.hasError())
-            return result;
+        if (decoder.hasError()) {
+            const QByteArray unfolded = withoutFoldsInsideCharacters(bytes);
+            if (unfolded.isEmpty())
+                return result;
+            QStringDecoder again(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+            text = again.decode(unfolded);
+            if (again.hasError())
+                return result;
+        }
         result.ok = true;
         result.text = std::move(text);
         return result;

@@ -34,7 +34,9 @@ struct DecodeResult {
 };
 
 // Strict: bytes that are not valid in the encoding fail the decode; nothing is
-// silently replaced. A byte-order mark matching the encoding is dropped.
+// silently replaced. A byte-order mark matching the encoding is dropped. UTF-8 bytes
+// that a vCard fold splits (a line break and a blank inside one character) decode with
+// that fold taken out.
 DecodeResult decode(const QByteArray &bytes, Constant encoding);
 
 // "Automatic": a byte-order mark, then strict UTF-8, then ICU's charset detector's

@@ -126,6 +126,26 @@ TEST(QMvCardCsvTest, HeadingsAreDetectedByTheirWords) {
     EXPECT_EQ(QMvCard::detectLabel(QStringLiteral("Mobile Phone")), QStringLiteral("mobile"));
     EXPECT_EQ(QMvCard::detectLabel(QStringLiteral("Pager")), QStringLiteral("other"));
     EXPECT_EQ(QMvCard::detectAddressType(QStringLiteral("Home Street 2")), FieldId::Street);
+
+    // Exporters' headings are looked up first; ours, and any other, keep the word test.
+    for (const char *heading :
+         {"Home Phone", "Company", "Title", "Company Name", "Phone (Home)", "Note 1 - Text"})
+        EXPECT_FALSE(QMvCard::foreignColumn(QString::fromLatin1(heading))) << heading;
+    const auto given = QMvCard::foreignColumn(QStringLiteral("given name"));
+    ASSERT_TRUE(given);
+    EXPECT_EQ(given->type, FieldId::FirstName);
+    const auto fax = QMvCard::foreignColumn(QStringLiteral("Business Fax"));
+    ASSERT_TRUE(fax);
+    EXPECT_EQ(fax->type, FieldId::Phone);
+    EXPECT_EQ(fax->label, QStringLiteral("work fax"));
+    const auto slotLabel = QMvCard::foreignColumn(QStringLiteral("E-mail 3 - Label"));
+    ASSERT_TRUE(slotLabel);
+    EXPECT_TRUE(slotLabel->slotLabel);
+    EXPECT_EQ(slotLabel->slot, QMvCard::foreignColumn(QStringLiteral("E-mail 3 - Value"))->slot);
+    for (const char *ignored :
+         {"Yomi Name", "Relation 1 - Value", "Organization 2 - Name", "Assistant's Name"})
+        EXPECT_EQ(QMvCard::foreignColumn(QString::fromLatin1(ignored))->type, QStringLiteral("Unknown"))
+            << ignored;
 }
 
 // Our CSV read back gives the same fields; Python's csv module reads the same cells.
@@ -226,6 +246,75 @@ TEST(QMvCardCsvTest, ACsvOfEveryKindOfLabelLosesNoPhoneOrEmail) {
     EXPECT_EQ(read[0].person->phoneValues().first().valueText(), QStringLiteral("9"));
     EXPECT_EQ(read[0].person->emailValues().first().valueText(), QStringLiteral("s@example.edu"));
     EXPECT_EQ(read[1].person->phoneValues().first().valueText(), QStringLiteral("8"));
+}
+
+} // namespace
+
+namespace {
+
+// The address books people export from (Google in both of its formats, Outlook,
+// Outlook.com, Thunderbird): one file per exporter, written with its own headings, and
+// beside it what must be read from it (groups, then each contact's fields).
+
+QString fixtureText(const QString &name) {
+    QFile file(QStringLiteral(TESSARIN_MODEL_TEST_DIR "/fixtures/") + name);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+QString describe(QMPerson &person) {
+    QStringList lines;
+    auto text = [&lines](const QString &what, const QString &value) {
+        if (!value.isEmpty())
+            lines.append(what + QStringLiteral(": ") + QString(value).replace(u'\n', QStringLiteral("\\n")));
+    };
+    const NameRecord name = person.nameValue();
+    text(QStringLiteral("first"), name.firstName);
+    text(QStringLiteral("middle"), name.middleName);
+    text(QStringLiteral("last"), name.lastName);
+    text(QStringLiteral("previous"), name.previousFamilyName);
+    if (const auto phonetic = person.phoneticNameValue()) {
+        text(QStringLiteral("phonetic first"), phonetic->firstName);
+        text(QStringLiteral("phonetic last"), phonetic->lastName);
+    }
+    for (const QString &field : {FieldId::Title, FieldId::Suffix, FieldId::Nickname, FieldId::Company,
+                                 FieldId::Department, FieldId::JobTitle, FieldId::Note})
+        text(field, person.stringValueForIdentifier(field));
+    if (const auto birthday = person.birthdayValue(); birthday && birthday->value)
+        text(QStringLiteral("birthday"),
+             QStringLiteral("%1-%2-%3")
+                 .arg(birthday->value->hasYear() ? QString::number(birthday->value->year)
+                                                 : QStringLiteral("--"))
+                 .arg(birthday->value->month)
+                 .arg(birthday->value->day));
+    for (const auto &[what, values] :
+         {std::pair{"phone", person.phoneValues()}, std::pair{"email", person.emailValues()},
+          std::pair{"url", person.urlValues()}})
+        for (const LabeledValueRecord &record : values)
+            text(QLatin1String(what) + u' ' + record.labelText(), record.valueText());
+    for (const LabeledValueRecord &address : person.addressValues())
+        text(QStringLiteral("address ") + address.labelText(),
+             QStringList{address.street, address.city, address.state, address.zip, address.country}.join(
+                 QStringLiteral(" | ")));
+    return lines.join(u'\n');
+}
+
+TEST(QMvCardCsvTest, EveryValueOfTheExportersLandsInItsFieldAndGroup) {
+    const QStringList files =
+        QDir(QStringLiteral(TESSARIN_MODEL_TEST_DIR "/fixtures")).entryList({QStringLiteral("*.csv")});
+    ASSERT_EQ(files.size(), 5);
+    for (const QString &file : files) {
+        const auto table = QMvCard().containersFromCSV(fixtureText(file));
+        QStringList groups;
+        for (const SharedGroup &group : table->first().groups.mid(1))
+            groups.append(group->name + QStringLiteral(" (%1)").arg(group->contactTable->size()));
+        QString read = (QStringLiteral("groups: ") + groups.join(QStringLiteral(" | "))).trimmed() + u'\n';
+        for (const ContactEntry &entry : *QMvCard::contactsInContainer(table->first()))
+            read += u'\n' + describe(*entry.person) + u'\n';
+        EXPECT_EQ(read.toStdString(),
+                  fixtureText(QString(file).replace(QStringLiteral(".csv"), QStringLiteral(".expected")))
+                      .toStdString())
+            << file.toStdString();
+    }
 }
 
 } // namespace

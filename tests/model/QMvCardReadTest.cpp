@@ -1,7 +1,11 @@
 #include "tests/model/PersonTestSupport.h"
 
+#include "fuzz/VCardRoundTrip.h"
 #include "model/QMvCard.h"
+#include "platform/contacts/CNContactVCardSerialization.h"
 #include "tests/model/QMvCardTestSupport.h"
+
+#include <QStringDecoder>
 
 #include <thread>
 #include <vector>
@@ -72,11 +76,6 @@ TEST(QMvCardReadTest, CardsAreCutAtLineStartsWhateverTheCaseAndTheTextAround) {
     }
 }
 
-TEST(QMvCardReadTest, BeginWithoutEndEndsTheReadingKeepingTheCardsBefore) {
-    const QString text = card(QStringLiteral("One")) + QStringLiteral("BEGIN:VCARD\r\nN:Broken;;;;\r\n");
-    EXPECT_EQ(familyNames(*read(text)->first().groups.first()->contactTable), QStringList({"One"}));
-}
-
 TEST(QMvCardReadTest, NestedCardsStayWithTheirOuterCard) {
     const QString text =
         QStringLiteral("BEGIN:VCARD\r\nVERSION:2.1\r\nN:Parent\r\nBEGIN:VCARD\r\nVERSION:2.1\r\n"
@@ -111,11 +110,9 @@ TEST(QMvCardReadTest, ProgressReportsTheOffsetPastEachCardAndCanStop) {
 }
 
 TEST(QMvCardReadTest, CategoriesMakeSortedGroupsSharingThePersonButNotTheMarks) {
-    const QString text =
-        card(QStringLiteral("One"), QStringLiteral("CATEGORIES:b, A\r\n")) +
-        card(QStringLiteral("Two"), QStringLiteral("CATEGORIES:a,b,b\r\nCATEGORIES:A\r\n")) +
-        card(QStringLiteral("Three"), QStringLiteral("categories:lower\r\nCATEGORIES;X=1:param\r\n"
-                                                     "item1.CATEGORIES:grouped\r\n"));
+    const QString text = card(QStringLiteral("One"), QStringLiteral("CATEGORIES:b, A\r\n")) +
+                         card(QStringLiteral("Two"), QStringLiteral("CATEGORIES:a,b,b\r\nCATEGORIES:A\r\n")) +
+                         card(QStringLiteral("Three"));
     const auto table = read(text);
     const ContainerRecord &container = table->first();
     EXPECT_EQ(groupNames(container), QStringList({"All Contacts", "A", "a", "b"}));
@@ -180,8 +177,9 @@ TEST(QMvCardReadTest, XLinesBecomeCustomItems) {
               QStringLiteral("a:b;c"));
     EXPECT_EQ(person.labeledValueForIdentifier(QStringLiteral("Q"))->first().stringValue,
               QStringLiteral("v"));
-    EXPECT_EQ(person.labeledValueForIdentifier(QStringLiteral("NOLABEL"))->first().labelText(),
-              QStringLiteral("charset=x"));
+    // A parameter other than TYPE gives no label.
+    EXPECT_EQ(person.typeForIdentifier(QStringLiteral("NOLABEL")), ValueKind::String);
+    EXPECT_EQ(person.stringValueForIdentifier(QStringLiteral("NOLABEL")), QStringLiteral("w"));
 }
 
 // Extensions the serializer reads as fields are no custom items, or an export would write
@@ -286,6 +284,163 @@ TEST(QMvCardReadTest, CutFilesKeepTheCardsBeforeTheCut) {
             QMvCard::findCategories2(QStringView(text).mid(cut));
         }
     }
+}
+
+} // namespace
+
+namespace {
+
+// Files as other programs write them: each case once lost, doubled or mangled a value.
+
+QString hazardText(const QString &name) {
+    QFile file(QStringLiteral(TESSARIN_VCARD_TESTDATA "/../hazards/") + name);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// A copy: the entries share their contacts, which outlive the table read.
+ContactTable allContacts(const std::shared_ptr<ContainerTable> &table) {
+    return *QMvCard::contactsInContainer(table->first());
+}
+
+QStringList phones(QMPerson &person) {
+    QStringList numbers;
+    for (const LabeledValueRecord &phone : person.phoneValues())
+        numbers.append(phone.labelText() + u':' + phone.valueText());
+    return numbers;
+}
+
+// Each check runs on the text as read, then as read again after an export.
+template <typename Check> void afterReadAndExport(const QString &text, Check check) {
+    const VCardRoundTrip::Trip trip = VCardRoundTrip::travel(text);
+    for (const auto &table : {trip.first, trip.second})
+        check(allContacts(table), table->first());
+}
+
+TEST(QMvCardReadTest, ACardWithoutEndEndsAtTheNextCardAndIsKeptWhenItHasAName) {
+    const ContactTable all =
+        allContacts(read(hazardText(QStringLiteral("lost_card_after_card_without_end.vcf"))));
+    EXPECT_EQ(familyNames(all), QStringList({"Broken", "Good1", "Good2", "Good3"}));
+    EXPECT_EQ(phones(*all[0].person), QStringList({"No label:111"}));
+    EXPECT_EQ(phones(*all[1].person), QStringList({"No label:222"}));
+    // Without a name or company it is dropped; the cards around it stay, at the end too.
+    const QString nameless = QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nTEL:1\r\n");
+    EXPECT_EQ(familyNames(allContacts(read(nameless + card(QStringLiteral("After")) + nameless))),
+              QStringList({"After"}));
+    EXPECT_EQ(familyNames(allContacts(
+                  read(card(QStringLiteral("One")) + QStringLiteral("BEGIN:VCARD\r\nORG:Acme\r\n")))),
+              QStringList({"One", ""}));
+    // A card may start after a byte-order mark (files joined end to end) or blanks.
+    EXPECT_EQ(familyNames(
+                  allContacts(read(card(QStringLiteral("One")) + QChar(0xFEFF) + card(QStringLiteral("Two")) +
+                                   QStringLiteral(" \t") + card(QStringLiteral("Three"))))),
+              QStringList({"One", "Two", "Three"}));
+}
+
+// A group whose name starts with X- is no custom item: the property is the field, and an
+// export writes it once.
+TEST(QMvCardReadTest, PropertiesInXGroupsAreFields) {
+    afterReadAndExport(hazardText(QStringLiteral("rt_xgroup_duplicates.vcf")) +
+                           hazardText(QStringLiteral("rt_xgroup_url_min.vcf")),
+                       [](const ContactTable &all, const ContainerRecord &) {
+                           ASSERT_EQ(all.size(), 2);
+                           EXPECT_EQ(phones(*all[0].person), QStringList({"mobile:+1 555 0100"}));
+                           const LabeledValueList addresses = all[0].person->addressValues();
+                           ASSERT_EQ(addresses.size(), 1);
+                           EXPECT_EQ(addresses[0].street + u'|' + addresses[0].city,
+                                     QStringLiteral("1 Main St|Town"));
+                           EXPECT_EQ(all[1].person->urlValues().value(0).valueText(), QStringLiteral("l"));
+                           for (const ContactEntry &entry : all)
+                               EXPECT_TRUE(entry.person->customIdentifiers().isEmpty());
+                       });
+}
+
+// Property and parameter names ignore case; a group or parameters do not change what a
+// line is; TYPE, quoted or not, is the label.
+TEST(QMvCardReadTest, CategoriesAndXLinesFollowTheVCardRules) {
+    const QString text =
+        hazardText(QStringLiteral("rt_custom_label_params.vcf")) +
+        card(QStringLiteral("Two"),
+             QStringLiteral("categories:lower\r\nCATEGORIES;CHARSET=UTF-8:param\r\n"
+                            "item1.CATEGORIES:grouped\r\nx-lower:a\r\nX-CS;CHARSET=UTF-8:plain\r\n"
+                            "X-BARE;HOME:b\r\nCategories;ENCODING=QUOTED-PRINTABLE:=C3=A9t=C3=A9\r\n"));
+    afterReadAndExport(text, [](const ContactTable &all, const ContainerRecord &container) {
+        QStringList groups;
+        for (const SharedGroup &group : container.groups)
+            groups.append(group->name + u':' + QString::number(group->contactTable->size()));
+        EXPECT_EQ(groups, QStringList({"All Contacts:2", "grouped:1", "lower:1", "param:1", "été:1"}));
+        QMPerson &jane = *all[0].person;
+        EXPECT_EQ(jane.labeledValueForIdentifier(QStringLiteral("HOBBY")), (LabeledValueList{[] {
+                      LabeledValueRecord chess;
+                      chess.label = QStringLiteral("home");
+                      chess.value = chess.stringValue = QStringLiteral("Chess");
+                      chess.labelIndex = 0;
+                      return chess;
+                  }()}));
+        EXPECT_EQ(jane.labeledValueForIdentifier(QStringLiteral("PET"))->value(0).labelText(),
+                  QStringLiteral("dog, cat"));
+        QMPerson &two = *all[1].person;
+        EXPECT_EQ(two.customIdentifiers(), QStringList({"lower", "CS", "BARE"}));
+        EXPECT_EQ(two.stringValueForIdentifier(QStringLiteral("CS")), QStringLiteral("plain"));
+        EXPECT_EQ(two.labeledValueForIdentifier(QStringLiteral("BARE"))->value(0).labelText(),
+                  QStringLiteral("HOME"));
+    });
+}
+
+// Other writers mark a company by an empty N and an FN that is the ORG.
+TEST(QMvCardReadTest, ACompanyCardOfAnotherWriterStaysACompany) {
+    const QString text =
+        QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nN:;;;;\r\nFN:Acme Inc.\r\nORG:Acme Inc.;\r\n"
+                       "END:VCARD\r\nBEGIN:VCARD\r\nVERSION:2.1\r\nFN:Globex\r\nORG:Globex \r\nEND:VCARD\r\n"
+                       "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann Lee\r\nORG:Acme Inc.\r\nEND:VCARD\r\n");
+    afterReadAndExport(text, [](const ContactTable &all, const ContainerRecord &) {
+        QStringList cards;
+        for (const ContactEntry &entry : all)
+            cards.append(
+                (entry.person->showAsPerson() ? QStringLiteral("person ") : QStringLiteral("company ")) +
+                entry.person->compositeName() + u'|' + entry.person->nameValue().firstName);
+        EXPECT_EQ(cards.join(u'/').toStdString(),
+                  "company Acme Inc.|/company Globex |/person Ann Lee|Ann Lee");
+    });
+}
+
+// Writers fold at 75 octets, inside a character as often as not: the file is UTF-8 only
+// once unfolded.
+TEST(QMvCardReadTest, AFoldInsideAUtf8CharacterDecodesInUtf8AndAutomatically) {
+    const QByteArray name = QStringLiteral("Δημήτρης").toUtf8();
+    QByteArray folded;
+    for (const QByteArray &fold : {QByteArray("\r\n "), QByteArray("\n\t")}) // inside μ, then inside ρ
+        folded += "BEGIN:VCARD\r\nN:;" + name.left(5) + fold + name.mid(5) + ";;;\r\nNOTE:" + name.left(11) +
+                  fold + name.mid(11) + "\r\nEND:VCARD\r\n";
+    QStringDecoder strict(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const QString asItStands = strict.decode(folded);
+    ASSERT_TRUE(strict.hasError());
+    for (const TextEncoding::Constant encoding : {TextEncoding::UTF8, TextEncoding::Automatic}) {
+        const auto decoded = TextEncoding::decode(folded, encoding);
+        ASSERT_TRUE(decoded.ok) << encoding;
+        EXPECT_EQ(decoded.usedEncoding, TextEncoding::UTF8);
+        for (const ContactEntry &entry : allContacts(read(decoded.text)))
+            EXPECT_EQ(entry.person->nameValue().firstName +
+                          entry.person->stringValueForIdentifier(FieldId::Note),
+                      QString::fromUtf8(name + name));
+    }
+    // Bytes that no unfolding makes UTF-8 still fail.
+    EXPECT_FALSE(TextEncoding::decode(folded + "NOTE:\xCE\r\n \x41\r\n", TextEncoding::UTF8).ok);
+}
+
+TEST(QMvCardReadTest, WhatReadingLeavesOutIsCounted) {
+    const QString text =
+        QStringLiteral("BEGIN:VCARD\r\nTEL:1\r\n") +
+        card(QStringLiteral("One"), QStringLiteral("X-EMPTY:\r\nX-Note:shadows a field\r\nX-OK:1\r\n")) +
+        QStringLiteral("BEGIN:VCARD\r\n").repeated(12) + QStringLiteral("END:VCARD\r\n").repeated(12);
+    VCardLeftOut leftOut;
+    const auto table = QMvCard().containersFromVCards(text, nullptr, {}, &leftOut);
+    EXPECT_EQ(leftOut.cards, 1);
+    EXPECT_EQ(leftOut.nestedCards, 12 - CNContactVCardSerialization::maximumNesting);
+    EXPECT_EQ(leftOut.customItems, 2);
+    EXPECT_EQ(leftOut.photos, 0);
+    EXPECT_EQ(allContacts(table).first().person->customIdentifiers(), QStringList({"OK"}));
+    QMvCard().containersFromVCards(card(QStringLiteral("Fine")), nullptr, {}, &leftOut);
+    EXPECT_TRUE(leftOut.isEmpty());
 }
 
 } // namespace

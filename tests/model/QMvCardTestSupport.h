@@ -25,11 +25,13 @@ inline QString vCardText(const QString &family, const QString &extra = {}) {
         .arg(family, extra);
 }
 
-// Every shared vCard file of other programs: its name and its text.
-inline QList<std::pair<QString, QString>> sharedVCardFiles() {
+// Every shared vCard file of other programs (or, with `hazards`, every file that once lost
+// or doubled a value): its name and its text.
+inline QList<std::pair<QString, QString>> sharedVCardFiles(bool hazards = false) {
     QList<std::pair<QString, QString>> files;
-    QDirIterator paths(QStringLiteral(TESSARIN_VCARD_TESTDATA), {QStringLiteral("*.vcf")}, QDir::Files,
-                       QDirIterator::Subdirectories);
+    QDirIterator paths(QStringLiteral(TESSARIN_VCARD_TESTDATA) +
+                           (hazards ? QStringLiteral("/../hazards") : QString()),
+                       {QStringLiteral("*.vcf")}, QDir::Files, QDirIterator::Subdirectories);
     while (paths.hasNext()) {
         const QString path = paths.next();
         QFile file(path);

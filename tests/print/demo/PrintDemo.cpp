@@ -2,11 +2,9 @@
 //   print_demo FILE OUT.pdf [labels|envelope] [vertical] [updown] [preview] [items=Phone,Email] [paper=A4]
 //              [box=X,Y,W,H]
 // Rows are the table's rows for the columns Name and Address (one row per address).
-#include "contacts_table/SubContactRows.h"
-#include "model/QMvCard.h"
 #include "print/PrintView.h"
+#include "tests/print/demo/DemoSupport.h"
 
-#include <QFile>
 #include <QGuiApplication>
 #include <QPageSize>
 #include <QPdfWriter>
@@ -23,11 +21,9 @@ int main(int argc, char **argv) {
                              "[items=Phone,Email] [paper=A4] [box=X,Y,W,H]\n");
         return 2;
     }
-    QFile file(args[1]);
-    if (!file.open(QIODevice::ReadOnly))
+    const auto rows = rowsOfFile(args[1], {FieldId::Name, FieldId::Address});
+    if (!rows)
         return 1;
-    const auto containers = QMvCard().containersFromVCards(QString::fromUtf8(file.readAll()));
-    const SharedContactTable contacts = QMvCard::contactsInContainer(containers->first());
 
     auto options = std::make_shared<PrintOptions>(PrintOptions::createPrintOptions());
     QPageSize paper(QPageSize::A4);
@@ -55,14 +51,9 @@ int main(int argc, char **argv) {
     options->mailingLabels.keishou = options->envelope.keishou = QStringLiteral("様");
     options->addressList.printFrame = true;
 
-    SubContactRows::BuildContext context;
-    context.identifiers = {FieldId::Name, FieldId::Address};
-    context.selectedLabels = {QStringLiteral("All")};
-    const SubContactTable rows = SubContactRows::buildRows(*contacts, context, 200000);
-
     QPdfWriter writer(args[2]);
     writer.setPageLayout(QPageLayout(paper, QPageLayout::Portrait, QMarginsF(18, 18, 18, 18), QPageLayout::Point));
-    PrintView view(rows, options, writer.pageLayout());
+    PrintView view(*rows, options, writer.pageLayout());
     view.setPrinting(!preview);
     if (!view.print(writer))
         return 1;

@@ -4,11 +4,11 @@
 #include "platform/ui/Application.h"
 #include "print/QRCodePanelController.h"
 #include "tests/print/QRTestSupport.h"
+#include "tests/print/demo/DemoSupport.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QScreen>
 #include <QTimer>
 
@@ -21,13 +21,7 @@ int main(int argc, char **argv) {
     const QString shot = arguments.value(1);
 
     Window window;
-    window.setWindowTitle(QStringLiteral("Contacts.vcf"));
-    auto *placeholder = new QLabel(QStringLiteral("(document window)"));
-    placeholder->setAlignment(Qt::AlignCenter);
-    window.setCentralWidget(placeholder);
-    window.resize(1000, 700);
-    window.move(20, 20);
-    window.show();
+    showDocumentWindow(window, QStringLiteral("Contacts.vcf"), {1000, 700});
 
     QRCodePanelController panel;
     panel.setContact(japaneseContact());

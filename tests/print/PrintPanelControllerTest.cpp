@@ -1,0 +1,179 @@
+#include "print/PrintPanelController.h"
+
+#include "platform/core/UserDefaults.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Dialogs.h"
+#include "print/PrintView.h"
+#include "tests/print/PrintPanelTestSupport.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPdfWriter>
+#include <QPrintDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace print_test;
+
+// Contacts of a few lines each, numbered.
+SubContactTable contacts(int count) {
+    QString vcards;
+    for (int i = 0; i < count; ++i)
+        vcards += card(QStringLiteral("Family"), QStringLiteral("Given%1").arg(i),
+                       QStringLiteral("TEL;type=WORK:03 1234 %1\r\nADR;type=HOME:;;丸の内%1;千代田区;東京都;100-0005;日本\r\n")
+                           .arg(i));
+    return rowsOf(vcards);
+}
+
+class PrintPanelTest : public testing::Test {
+protected:
+    Window window;
+    QList<int> codes;
+    QPointer<PrintPanelController> panel;
+    std::shared_ptr<PrintOptions> options = std::make_shared<PrintOptions>(PrintOptions::createPrintOptions());
+
+    void SetUp() override {
+        window.resize(1100, 800);
+        window.show();
+        PrintPanelController::setSharedPageLayout(
+            QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
+    }
+    void TearDown() override {
+        if (panel && Application::shared().attachedSheet(&window))
+            panel->cancelButton()->click();
+    }
+    void open(const SubContactTable &rows, const QString &style) {
+        setLastPrintStyle(style, UserDefaults::standard());
+        panel = PrintPanelController::printDocument(rows, {FieldId::Name, FieldId::Phone}, &window, options,
+                                                    QStringLiteral("Family & Friends"),
+                                                    [this](int code) { codes.append(code); });
+        ASSERT_TRUE(panel);
+        waitForPreview(0);
+    }
+    // Until the preview has rendered more often than `renders` and no change waits.
+    void waitForPreview(int renders) {
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return panel->previewRenderCount() > renders && !panel->isPreviewPending(); }, 10000));
+    }
+    // Pages of the engine for the panel's rows, options and paper.
+    int enginePages() {
+        QPdfWriter writer(testScratchDirectory() + QStringLiteral("/count.pdf"));
+        writer.setPageLayout(panel->pageLayout());
+        return panel->printView().pageCount(writer);
+    }
+};
+
+TEST_F(PrintPanelTest, ThePrintCommandOpensOnTheWindowInTheLastStyle) {
+    EXPECT_EQ(PrintPanelController::printDocument({}, {}, &window), nullptr);
+    EXPECT_EQ(Application::shared().attachedSheet(&window), nullptr);
+
+    open(contacts(3), PrintStyle::Envelope);
+    ASSERT_EQ(Application::shared().attachedSheet(&window), panel->window());
+    EXPECT_EQ(panel->accessory()->styleTab()->currentIndex(), 2);
+    EXPECT_EQ(panel->previewPageCount(), 3);
+    EXPECT_EQ(panel->pageField()->text(), QStringLiteral("Page 1 of 3"));
+    EXPECT_FALSE(panel->previousPageButton()->isEnabled());
+    panel->nextPageButton()->click();
+    EXPECT_EQ(panel->pageField()->text(), QStringLiteral("Page 2 of 3"));
+
+    // Another style is counted and drawn at the next render.
+    panel->accessory()->styleTab()->setCurrentIndex(0);
+    waitForPreview(panel->previewRenderCount());
+    EXPECT_EQ(panel->previewPageCount(), 1);
+    EXPECT_EQ(lastPrintStyle(UserDefaults::standard()), PrintStyle::AddressList);
+
+    QTest::keyClick(panel->window(), Qt::Key_Escape);
+    EXPECT_EQ(codes, QList<int>{PrintPanelController::CancelResponse});
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(panel.isNull());
+}
+
+TEST_F(PrintPanelTest, ABurstOfChangesRendersThePreviewOnce) {
+    open(contacts(40), PrintStyle::AddressList);
+    const int renders = panel->previewRenderCount();
+    type(panel->accessory()->topMarginField(), QStringLiteral("144"));
+    EXPECT_TRUE(panel->isPreviewPending());
+    EXPECT_EQ(panel->previewRenderCount(), renders);
+    waitForPreview(renders);
+    QTest::qWait(3 * PrintPanelController::previewDelayMilliseconds);
+    EXPECT_EQ(panel->previewRenderCount(), renders + 1);
+    EXPECT_EQ(panel->printView().printOptions()->topMargin, 144); // the view reads the live record
+    EXPECT_EQ(panel->previewPageCount(), enginePages());
+    EXPECT_GT(panel->previewPageCount(), 1);
+}
+
+TEST_F(PrintPanelTest, ThePaperReachesThePreviewAndTheEnvelopeBox) {
+    open(contacts(2), PrintStyle::Envelope);
+    choose(panel->paperPopup(), QStringLiteral("Letter"));
+    choose(panel->orientationPopup(), QPageLayout::Landscape);
+    EXPECT_EQ(panel->printView().pageLayout().pageSize().key(), QStringLiteral("Letter"));
+    EXPECT_EQ(panel->printView().pageLayout().orientation(), QPageLayout::Landscape);
+    // One box per paper, whichever way round it lies.
+    EXPECT_EQ(options->envelope.textRectDict.value(QStringLiteral("Letter")), defaultEnvelopeTextRect({612, 792}));
+    waitForPreview(1);
+    EXPECT_EQ(panel->previewView()->orientation(), QPageLayout::Landscape);
+}
+
+TEST_F(PrintPanelTest, SaveAsPDFWritesThePagesTheEngineCounts) {
+    open(contacts(150), PrintStyle::AddressList);
+    choose(panel->paperPopup(), QStringLiteral("A5"));
+    waitForPreview(1);
+    ScriptedDialogPresenter presenter;
+    const QString chosen = testScratchDirectory() + QStringLiteral("/list");
+    presenter.chooseFiles({QUrl::fromLocalFile(chosen)});
+    const int pages = panel->previewPageCount();
+    panel->pdfButton()->click();
+    ASSERT_EQ(presenter.shown().size(), 1);
+    EXPECT_EQ(presenter.shown()[0].savePanel.nameFieldStringValue, QStringLiteral("Family & Friends.pdf"));
+    EXPECT_EQ(codes, QList<int>{PrintPanelController::PrintedResponse});
+    EXPECT_GT(pages, 2);
+    EXPECT_EQ(pdfPages(chosen + QStringLiteral(".pdf")), pages);
+    EXPECT_EQ(pages, enginePages());
+    EXPECT_TRUE(pdfText(chosen + QStringLiteral(".pdf"), pages).contains(QStringLiteral("Given149 Family")));
+    // The next panel starts on the same paper.
+    EXPECT_EQ(PrintPanelController::sharedPageLayout().pageSize().key(), QStringLiteral("A5"));
+}
+
+TEST_F(PrintPanelTest, PrintGoesThroughTheDesktopPrintDialog) {
+    open(contacts(5), PrintStyle::MailingLabels);
+    const QString pdf = testScratchDirectory() + QStringLiteral("/printed.pdf");
+    QFile::remove(pdf);
+    panel->printer()->setOutputFileName(pdf);
+    bool dialogShown = false;
+    // The user presses Print in the desktop's dialog.
+    QTimer::singleShot(0, [&] {
+        for (QWidget *widget : QApplication::topLevelWidgets())
+            if (auto *dialog = qobject_cast<QPrintDialog *>(widget); dialog && dialog->isVisible()) {
+                dialogShown = true;
+                dialog->accept();
+            }
+    });
+    panel->printButton()->click();
+    EXPECT_TRUE(dialogShown);
+    EXPECT_EQ(codes, QList<int>{PrintPanelController::PrintedResponse});
+    EXPECT_EQ(pdfPages(pdf), 1);
+    EXPECT_TRUE(pdfText(pdf, 1).contains(QStringLiteral("Given4 Family")));
+}
+
+TEST_F(PrintPanelTest, AFailedSaveLeavesThePanelOpen) {
+    open(contacts(2), PrintStyle::AddressList);
+    ScriptedDialogPresenter presenter;
+    presenter.chooseFiles({QUrl::fromLocalFile(testScratchDirectory() + QStringLiteral("/missing/list.pdf"))});
+    presenter.answerAlert(QStringLiteral("OK"));
+    panel->pdfButton()->click();
+    ASSERT_EQ(presenter.shown().size(), 2);
+    EXPECT_EQ(presenter.shown()[1].alert.messageText, QStringLiteral("Can't save the file"));
+    EXPECT_TRUE(codes.isEmpty());
+    EXPECT_EQ(Application::shared().attachedSheet(&window), panel->window());
+    EXPECT_FALSE(QFile::exists(testScratchDirectory() + QStringLiteral("/missing")));
+}
+
+} // namespace
