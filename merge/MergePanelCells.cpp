@@ -14,6 +14,7 @@
 #include "model/QMPerson.h"
 #include "platform/core/Localization.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/ContentTypes.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -81,23 +82,22 @@ std::optional<MergePanelController::TextCell> MergePanelController::textCell(con
 }
 
 std::optional<MergePanelController::TextCell> MergePanelController::textCellFor(Side side, const MergeRow &row) const {
-    const MergeRow *merge = &row;
     const auto person = personOf(side);
     if (!person)
         return std::nullopt;
     TextCell cell;
-    if (isNameType(merge->type)) {
-        cell.editText = namePartText(*person, *merge);
+    if (isNameType(row.type)) {
+        cell.editText = namePartText(*person, row);
         cell.text = oneLine(cell.editText);
         cell.placeholder = QMPerson::localizedIdentifierForKey(
-            merge->type == FieldId::Name ? merge->labelText() : QStringLiteral("Phonetic ") + merge->labelText());
+            row.type == FieldId::Name ? row.labelText() : QStringLiteral("Phonetic ") + row.labelText());
         cell.editable = true;
-    } else if (merge->type == FieldId::Birthday) {
+    } else if (row.type == FieldId::Birthday) {
         const auto birthday = person->birthdayValue();
         cell.text = birthday ? birthday->stringValue : QString();
-    } else if (kindOf(side, merge->type) == ValueKind::String) {
-        cell.editText = person->stringValueForIdentifier(merge->type);
-        cell.text = merge->type == FieldId::Note ? cell.editText : oneLine(cell.editText);
+    } else if (kindOf(side, row.type) == ValueKind::String) {
+        cell.editText = person->stringValueForIdentifier(row.type);
+        cell.text = row.type == FieldId::Note ? cell.editText : oneLine(cell.editText);
         cell.editable = true;
     } else {
         return std::nullopt;
@@ -148,7 +148,8 @@ QWidget *MergePanelController::makeValueCellWidget(Side side, int row) {
                 popup->addItem(localized(label));
             popup->setCurrentIndex(name.nameOrdering == 1 ? 1 : name.nameOrdering == 2 ? 2 : 0);
             popup->setEnabled(false);
-            if (documentType_ == QLatin1String("vCard"))
+            // The document's type name or its short form.
+            if (documentType_ == QLatin1String("vCard") || documentType_ == ContentTypes::VCard)
                 popup->setToolTip(L("Changes will not be saved"));
         } else {
             for (const QString &label : QMPerson::labelsForIdentifier(FieldId::ShowAsPerson).value_or(QStringList()))

@@ -27,7 +27,8 @@ class QTableView;
 struct MergeContext {
     // In: the selected contacts of the document, at least two; the first two are shown.
     QList<ContactEntry> contacts;
-    // In: the document's type; "vCard" tells that the name order cannot be stored.
+    // In: the document's type ("public.vcard", or "vCard"): a vCard document cannot keep a
+    // name order, which the name-order popup then says.
     std::optional<QString> documentType;
     // Out, set by Done after a change: the two edited copies, left then right.
     std::optional<QList<ContactEntry>> newContacts;

@@ -40,7 +40,7 @@ protected:
         sheet.setCustomItems(documentItems());
         sheet.window();
         context->contacts = {ContactEntry::withPerson(a), ContactEntry::withPerson(b)};
-        context->documentType = QStringLiteral("vCard");
+        context->documentType = QStringLiteral("public.vcard");
         sheet.setContextInfo(context, editable);
         sheet.setSelectedFont(QFont(QStringLiteral("DejaVu Sans"), 10));
         Application::shared().beginSheet(sheet.window(), &window, [this](int code) { codes.append(code); });
