@@ -1,7 +1,7 @@
 #include "app/AboutPanelController.h"
 
-#include "app/PanelWindow.h"
-#include "app/Product.h"
+#include "app/reading/PanelWindow.h"
+#include "app/reading/Product.h"
 #include "platform/core/Localization.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Workspace.h"

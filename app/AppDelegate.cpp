@@ -1,15 +1,16 @@
 #include "app/AppDelegate.h"
 
-#include "app/DocumentWindow.h"
+#include "app/window/DocumentWindow.h"
 
 #include "app/AboutPanelController.h"
-#include "app/PanelWindow.h"
-#include "app/Product.h"
+#include "app/reading/PanelWindow.h"
+#include "app/reading/Product.h"
 #include "model/QMPerson.h"
 #include "platform/core/Localization.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/Workspace.h"
+#include "state/ActionIds.h"
 
 #include <QFile>
 #include <QJsonDocument>
@@ -20,11 +21,11 @@ namespace tessarin {
 
 AppDelegate::AppDelegate(QObject *parent)
     : QObject(parent) {
-    registerAction(QStringLiteral("menuItemSelectedInHelpMenu:"), [this](QObject *sender) {
+    registerAction(ActionId::MenuItemSelectedInHelpMenu, [this](QObject *sender) {
         if (auto *item = qobject_cast<MenuItem *>(sender))
             menuItemSelectedInHelpMenu(item);
     });
-    registerAction(QStringLiteral("showAboutPanel:"), [this](QObject *) { showAboutPanel(); });
+    registerAction(ActionId::ShowAboutPanel, [this](QObject *) { showAboutPanel(); });
 }
 
 AppDelegate::~AppDelegate() {
@@ -50,7 +51,7 @@ void AppDelegate::buildMainMenu(Menu *mainMenu, Window *) {
     Menu *help = helpItem ? helpItem->submenu() : nullptr;
     if (!help)
         return;
-    const QString action = QStringLiteral("menuItemSelectedInHelpMenu:");
+    const QString action = ActionId::MenuItemSelectedInHelpMenu;
     help->addItem(MenuItem::separatorItem());
     help->addItem(helpViaWebTitle(), action);
     help->addItem(L("Rate us at the App Store…"), action);

@@ -1,6 +1,7 @@
-#include "app/DocumentWindow.h"
-#include "app/ViewController.h"
-#include "app/WindowController.h"
+#include "app/transfer/ExportCommand.h"
+#include "app/window/DocumentWindow.h"
+#include "app/window/ViewController.h"
+#include "app/window/WindowController.h"
 #include "bench/VCardGenerator.h"
 #include "model/QMvCard.h"
 #include "platform/core/TempFiles.h"
@@ -147,7 +148,7 @@ void BM_ExportVCard(benchmark::State &state) {
     ScriptedDialogPresenter dialogs;
     for (auto _ : state) {
         dialogs.chooseFiles({QUrl::fromLocalFile(path)});
-        window->exportToVCard(nullptr);
+        window->exportCommand()->exportToVCard();
     }
     if (QFileInfo(path).size() < kCards * 50)
         state.SkipWithError("file not written");

@@ -1,5 +1,6 @@
-# One static library per source folder; DEPS are the only libraries it may use,
-# so a layer reaching past its neighbours fails to link.
+# One static library per source folder, linking the libraries of the folders it may use.
+# Linking does not keep the layers: the ctest test "layering" checks the includes against
+# the table in docs/ARCHITECTURE.md.
 function(tessarin_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
   add_library(${name} STATIC ${ARG_SOURCES})

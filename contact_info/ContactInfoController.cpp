@@ -9,6 +9,7 @@
 #include "platform/ui/ListRowHeight.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/Window.h"
+#include "state/ActionIds.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -164,7 +165,17 @@ QVariant ContactCardView::loadResource(int type, const QUrl &name) {
 
 ContactInfoController::ContactInfoController(QObject *parent)
     : ViewController(parent)
-    , model_(new ContactInfoTableModel(this)) {}
+    , model_(new ContactInfoTableModel(this))
+    , settings_(SharedSettings::shared()) {
+    setWindowState(new WindowState(this));
+}
+
+void ContactInfoController::setWindowState(WindowState *state) {
+    disconnect(fontConnection_);
+    windowState_ = state;
+    fontConnection_ =
+        connect(state, &WindowState::selectedFontChanged, this, &ContactInfoController::setSelectedFont);
+}
 
 ContactInfoController::~ContactInfoController() = default;
 
@@ -220,7 +231,6 @@ void ContactInfoController::showCard(bool card) {
 void ContactInfoController::viewDidLoad() {
     rowHeight_ = 20.0;
     iconRowCount_ = 3;
-    editState_ = true;
     applyStoredFont();
 }
 
@@ -336,7 +346,7 @@ void ContactInfoController::selectItemAndRange(const FindTarget &target) {
         entry.uniqueId = target.contact->uniqueId();
         setContact(&entry);
     }
-    findTarget_ = target;
+    windowState_->setFindTarget(target);
     const QList<int> remembered = selectedRows();
     const QString shownId = contact_->person ? contact_->person->uniqueId() : contact_->uniqueId;
     reloadData();
@@ -369,7 +379,7 @@ void ContactInfoController::updateWebView() {
 }
 
 int ContactInfoController::numberOfRowsInTableView() {
-    table_ = contact_ ? rows_.tableFromContact(&*contact_, selectedLabels_, customItems_)
+    table_ = contact_ ? rows_.tableFromContact(&*contact_, selectedLabels(), customItems())
                             .value_or(QList<InfoTableRow>())
                       : QList<InfoTableRow>();
     return int(table_.size());
@@ -378,7 +388,7 @@ int ContactInfoController::numberOfRowsInTableView() {
 QString ContactInfoController::kindOfRow(const InfoTableRow &row) const {
     if (!contact_ || !contact_->person)
         return {};
-    return DetailRowModel::kindOf(*contact_->person, row.type, customItems_);
+    return contact_->person->typeForIdentifier(row.type, customItems());
 }
 
 double ContactInfoController::tableViewHeightOfRow(int row) {
@@ -466,10 +476,11 @@ std::optional<ContactInfoController::TextCellContent> ContactInfoController::tex
         return std::nullopt;
     }
     std::optional<TextRange> current;
-    if (findTarget_ && findTarget_->identifier == info.type && info.type != FieldId::Groups &&
-        (!isNameRow(info.type) || findTarget_->subIdentifier == info.label))
-        current = findTarget_->range;
-    content.highlights = findHighlights(content.text, findString_, findOptions_, current);
+    const std::optional<FindTarget> &target = findTarget();
+    if (target && target->identifier == info.type && info.type != FieldId::Groups &&
+        (!isNameRow(info.type) || target->subIdentifier == info.label))
+        current = target->range;
+    content.highlights = findHighlights(content.text, findString(), findOptions(), current);
     return content;
 }
 
@@ -494,12 +505,12 @@ QWidget *ContactInfoController::makeValueCellWidget(int row) {
         const QImage picture = hasPhoto ? person.photo() : person.thumbnail();
         MenuItem *imageItem = menu->addItem(QString());
         imageItem->setIcon(QIcon(QPixmap::fromImage(picture)));
-        menu->addItem(localized(QStringLiteral("Icon Size Bigger")), QStringLiteral("iconSizeBigger:"));
-        menu->addItem(localized(QStringLiteral("Icon Size Smaller")), QStringLiteral("iconSizeSmaller:"));
+        menu->addItem(localized(QStringLiteral("Icon Size Bigger")), ActionId::IconSizeBigger);
+        menu->addItem(localized(QStringLiteral("Icon Size Smaller")), ActionId::IconSizeSmaller);
         menu->addItem(localized(hasPhoto ? QStringLiteral("Replace Image") : QStringLiteral("Add Image")),
-                      QStringLiteral("addImage:"));
+                      ActionId::AddImage);
         if (hasPhoto)
-            menu->addItem(localized(QStringLiteral("Delete Image")), QStringLiteral("deleteImage:"));
+            menu->addItem(localized(QStringLiteral("Delete Image")), ActionId::DeleteImage);
         for (MenuItem *item : menu->itemArray())
             item->setTarget(this);
         button->setPullDownMenu(menu);
@@ -507,7 +518,7 @@ QWidget *ContactInfoController::makeValueCellWidget(int row) {
         button->setIconSize(QSize(side, side));
         button->setIcon(QIcon(QPixmap::fromImage(picture)));
         button->setToolButtonStyle(Qt::ToolButtonIconOnly);
-        button->setEnabled(editState_);
+        button->setEnabled(editState());
         button->setObjectName(QStringLiteral("ImagePopupCell"));
         return button;
     }
@@ -527,7 +538,7 @@ QWidget *ContactInfoController::makeValueCellWidget(int row) {
                  QMPerson::labelsForIdentifier(FieldId::ShowAsPerson).value_or(QStringList()))
                 popup->addItem(localized(label));
             popup->setCurrentIndex(name.showAsPerson.value_or(person.showAsPerson()) ? 0 : 1);
-            popup->setEnabled(editState_);
+            popup->setEnabled(editState());
             connect(popup, &QComboBox::activated, this, showStoredValue);
         }
         return popup;
@@ -538,11 +549,11 @@ QWidget *ContactInfoController::makeValueCellWidget(int row) {
     widget->setObjectName(QStringLiteral("PopupAndTextCell"));
     PopupAndTextCell &cell = widget->cell();
     cell.setType(info.type);
-    cell.setFindString(findString_);
-    cell.setFindOptions(findOptions_);
+    cell.setFindString(findString());
+    cell.setFindOptions(findOptions());
     cell.setPerson(contact_->person);
-    if (findTarget_ && findTarget_->identifier == info.type)
-        cell.setFindTarget(findTarget_);
+    if (findTarget() && findTarget()->identifier == info.type)
+        cell.setFindTarget(findTarget());
     cell.setSelectedFont(selectedFont_);
     cell.setLabels(QMPerson::labelsForIdentifier(info.type).value_or(QStringList()));
     cell.setLocalizedLabels(QMPerson::localizedLabelsForIdentifier(info.type).value_or(QStringList()));
@@ -551,11 +562,11 @@ QWidget *ContactInfoController::makeValueCellWidget(int row) {
         cell.setLabeledValue(person.labeledValueForIdentifier(info.type, *info.index));
     cell.setLabelIndex(info.labelIndex.value_or(0));
     cell.setRowNumLines(info.numLines);
-    cell.setEditState(editState_);
+    cell.setEditState(editState());
     widget->updatePopupAndText();
     // In-place editing of values comes with the panel's editing operations.
     widget->textField()->setReadOnly(true);
-    widget->labelPopup()->setEnabled(editState_);
+    widget->labelPopup()->setEnabled(editState());
     connect(widget->labelPopup(), &QComboBox::activated, this, showStoredValue);
     return widget;
 }

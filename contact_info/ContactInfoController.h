@@ -5,6 +5,8 @@
 #include "editors/FindHighlight.h"
 #include "model/FindTarget.h"
 #include "platform/ui/ViewController.h"
+#include "state/SharedSettings.h"
+#include "state/WindowState.h"
 
 #include <QAbstractTableModel>
 #include <QFont>
@@ -97,23 +99,23 @@ public:
     const std::optional<ContactEntry> &contact() const { return contact_; }
     // A null contact is ignored; the panel keeps showing the one it has.
     void setContact(const ContactEntry *contact);
-    QStringList selectedLabels() const { return selectedLabels_; }
-    void setSelectedLabels(const QStringList &labels) { selectedLabels_ = labels; }
+    // What the panel follows: its window's state (its own until the window gives one) and
+    // the shared label filter.
+    WindowState *windowState() const { return windowState_; }
+    void setWindowState(WindowState *state);
+    SharedSettings *settings() const { return settings_.get(); }
+    void setSettings(std::shared_ptr<SharedSettings> settings) { settings_ = std::move(settings); }
+    const QStringList &selectedLabels() const { return settings_->selectedLabels(); }
     QFont selectedFont() const { return selectedFont_; }
     void setSelectedFont(const QFont &font);
     double rowHeight() const { return rowHeight_; }
-    bool editState() const { return editState_; }
-    void setEditState(bool on) { editState_ = on; }
-    QString findString() const { return findString_; }
-    void setFindString(const QString &text) { findString_ = text; }
-    QString findOptions() const { return findOptions_; }
-    void setFindOptions(const QString &options) { findOptions_ = options; }
-    const std::optional<FindTarget> &findTarget() const { return findTarget_; }
-    void setFindTarget(const std::optional<FindTarget> &target) { findTarget_ = target; }
+    bool editState() const { return windowState_->editState(); }
+    const QString &findString() const { return windowState_->findString(); }
+    const QString &findOptions() const { return windowState_->findOptions(); }
+    const std::optional<FindTarget> &findTarget() const { return windowState_->findTarget(); }
     qint64 iconRowCount() const { return iconRowCount_; }
     void setIconRowCount(qint64 count) { iconRowCount_ = count; }
-    QList<CustomItemDefinition> customItems() const { return customItems_; }
-    void setCustomItems(const QList<CustomItemDefinition> &items) { customItems_ = items; }
+    const QList<CustomItemDefinition> &customItems() const { return windowState_->customItemsOrEmpty(); }
     // The card template (tests give another one).
     void setCardTemplatePath(const QString &path) { cardTemplatePath_ = path; }
 
@@ -170,15 +172,12 @@ private:
     DetailRowModel rows_;
     QList<InfoTableRow> table_;
     std::optional<ContactEntry> contact_;
-    QStringList selectedLabels_;
+    QPointer<WindowState> windowState_;
+    std::shared_ptr<SharedSettings> settings_;
+    QMetaObject::Connection fontConnection_;
     QFont selectedFont_;
     double rowHeight_ = 20.0;
-    bool editState_ = true;
-    QString findString_;
-    std::optional<FindTarget> findTarget_;
-    QString findOptions_;
     qint64 iconRowCount_ = 3;
-    QList<CustomItemDefinition> customItems_;
     QString cardTemplatePath_ = ContactCard::TemplatePath;
     bool reloading_ = false;
 };

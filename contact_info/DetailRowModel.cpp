@@ -33,18 +33,6 @@ const QStringList &DefaultRowOrder() {
     return order;
 }
 
-QString DetailRowModel::kindOf(QMPerson &person, const QString &identifier,
-                               const QList<CustomItemDefinition> &customItems) {
-    const QString kind = person.typeForIdentifier(identifier);
-    if (!kind.isEmpty())
-        return kind;
-    for (const CustomItemDefinition &item : customItems) {
-        if (item.name == identifier)
-            return item.type;
-    }
-    return {};
-}
-
 void DetailRowModel::keepRowOrder(const QList<CustomItemDefinition> &customItems) {
     if (!rowOrderTable_) {
         QStringList stored;
@@ -93,7 +81,7 @@ DetailRowModel::tableFromContact(const ContactEntry *contact, const QStringList 
     QList<InfoTableRow> table;
     for (qsizetype position = 0; position < rowOrderTable_->size(); ++position) {
         const QString &identifier = rowOrderTable_->at(position);
-        const QString kind = kindOf(source, identifier, customItems);
+        const QString kind = source.typeForIdentifier(identifier, customItems);
         const FieldValue value = person ? person->valueForIdentifier(identifier) : FieldValue();
         const LabeledValueList *list = value.get<LabeledValueList>();
         if (kind == ValueKind::Labeled && list) {

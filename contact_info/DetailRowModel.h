@@ -41,10 +41,6 @@ public:
     void setRowOrderTable(const QStringList &order) { rowOrderTable_ = order; }
     const QStringList &nameOrderingLabels() const { return nameOrderingLabels_; }
 
-    // The value kind of a field: the contact's, else the custom item's "Type".
-    static QString kindOf(QMPerson &person, const QString &identifier,
-                          const QList<CustomItemDefinition> &customItems);
-
 private:
     void keepRowOrder(const QList<CustomItemDefinition> &customItems);
     QString nameOrderingText(QMPerson &person);

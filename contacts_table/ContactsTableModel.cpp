@@ -1,72 +1,241 @@
 #include "contacts_table/ContactsTableModel.h"
 
-#include "contacts_table/ContactsViewController.h"
+#include "model/QMPerson.h"
+#include "platform/core/Localization.h"
+#include "state/SharedSettings.h"
+#include "state/WindowState.h"
 
 #include <QApplication>
 #include <QPainter>
-#include <QTableView>
 
-ContactsTableModel::ContactsTableModel(ContactsViewController *controller)
-    : QAbstractTableModel(controller)
-    , controller_(controller) {}
+namespace {
 
-int ContactsTableModel::rowCount(const QModelIndex &parent) const {
-    return parent.isValid() ? 0 : controller_->numberOfRowsInTableView();
+bool isAddressPart(const QString &identifier) {
+    static const QStringList parts = {FieldId::ZIP, FieldId::State, FieldId::City, FieldId::Street,
+                                      FieldId::Country};
+    return parts.contains(identifier);
 }
 
-int ContactsTableModel::columnCount(const QModelIndex &parent) const {
-    return parent.isValid() ? 0 : int(controller_->tableColumns().size());
+} // namespace
+
+ContactsTableModel::ContactsTableModel(const WindowState *windowState, const SharedSettings *settings,
+                                       QObject *parent)
+    : QAbstractTableModel(parent)
+    , windowState_(windowState)
+    , settings_(settings) {}
+
+QStringList ContactsTableModel::columnIdentifiers() const {
+    QStringList identifiers;
+    identifiers.reserve(columns_.size());
+    for (const ContactsTableColumn &column : columns_)
+        identifiers.append(column.identifier);
+    return identifiers;
 }
 
-bool ContactsTableModel::isFooter(int row) const {
-    return row == int(controller_->subContactTable().size());
+int ContactsTableModel::columnOf(const QString &identifier) const {
+    for (int i = 0; i < columns_.size(); ++i)
+        if (columns_[i].identifier == identifier)
+            return i;
+    return -1;
 }
 
-QVariant ContactsTableModel::data(const QModelIndex &index, int role) const {
-    if (!index.isValid() || role != Qt::DisplayRole)
-        return {};
-    if (isFooter(index.row()))
-        return index.column() == 0 ? QVariant(controller_->footerText()) : QVariant();
-    const QString identifier = controller_->tableColumns().value(index.column()).identifier;
-    return controller_->viewForTableColumn(identifier, index.row()).text;
-}
-
-QVariant ContactsTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole ||
-        section >= controller_->tableColumns().size())
-        return {};
-    return controller_->tableColumns()[section].title;
-}
-
-Qt::ItemFlags ContactsTableModel::flags(const QModelIndex &index) const {
-    if (!index.isValid())
-        return Qt::NoItemFlags;
-    // The footer is disabled too, so the keyboard never moves onto it.
-    if (!controller_->shouldSelectRow(index.row()))
-        return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-}
-
-void ContactsTableModel::reset(const std::function<void()> &change) {
+void ContactsTableModel::reset(
+    const std::function<void(SubContactTable &rows, QList<ContactsTableColumn> &columns)> &change,
+    bool hasContacts) {
     beginResetModel();
-    change();
+    change(rows_, columns_);
+    hasContacts_ = hasContacts;
+    // Labels met while building rows join the vocabularies.
+    labelsByColumn_.clear();
     endResetModel();
 }
 
 void ContactsTableModel::moveColumn(int from, int to) {
     beginMoveColumns({}, from, from, {}, to > from ? to + 1 : to);
-    auto &columns = controller_->columns_;
-    columns.move(from, to);
+    columns_.move(from, to);
     endMoveColumns();
 }
 
-ContactsTableCellPainter::ContactsTableCellPainter(ContactsViewController *controller)
-    : QStyledItemDelegate(controller)
-    , controller_(controller) {}
+void ContactsTableModel::setFooterText(const QString &text) {
+    if (text == footerText_)
+        return;
+    footerText_ = text;
+    if (hasContacts_)
+        emit dataChanged(index(int(rows_.size()), 0), index(int(rows_.size()), 0));
+}
+
+void ContactsTableModel::findDidChange() {
+    if (!rows_.empty() && !columns_.isEmpty())
+        emit dataChanged(index(0, 0), index(int(rows_.size()) - 1, int(columns_.size()) - 1));
+}
+
+int ContactsTableModel::rowCount(const QModelIndex &parent) const {
+    return parent.isValid() || !hasContacts_ ? 0 : int(rows_.size()) + 1;
+}
+
+int ContactsTableModel::columnCount(const QModelIndex &parent) const {
+    return parent.isValid() ? 0 : int(columns_.size());
+}
+
+QVariant ContactsTableModel::data(const QModelIndex &index, int role) const {
+    if (!index.isValid() || (role != Qt::DisplayRole && role != CellRole))
+        return {};
+    if (isFooter(index.row()))
+        return role == Qt::DisplayRole && index.column() == 0 ? QVariant(footerText_) : QVariant();
+    const ContactsTableCell cell = this->cell(index.row(), columns_.value(index.column()).identifier);
+    return role == CellRole ? QVariant::fromValue(cell) : QVariant(cell.text);
+}
+
+QVariant ContactsTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section >= columns_.size())
+        return {};
+    return columns_[section].title;
+}
+
+Qt::ItemFlags ContactsTableModel::flags(const QModelIndex &index) const {
+    // The footer is disabled too, so the keyboard never moves onto it.
+    if (!index.isValid() || !isRow(index.row()))
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+}
+
+int ContactsTableModel::heightOfRow(int row) const {
+    if (!isRow(row))
+        return int(appearance_.rowHeight);
+    return int(rows_[size_t(row)]->numLines * appearance_.rowHeight);
+}
+
+const ContactsTableModel::ColumnLabels &ContactsTableModel::columnLabels(const QString &identifier,
+                                                                         const QString &labelsOf) const {
+    auto found = labelsByColumn_.find(identifier);
+    if (found == labelsByColumn_.end()) {
+        ColumnLabels labels;
+        labels.labels = QMPerson::labelsForIdentifier(labelsOf).value_or(QStringList());
+        labels.localizedLabels = QMPerson::localizedLabelsForIdentifier(labelsOf).value_or(QStringList());
+        labels.customLabels = QMPerson::customLabelsForIdentifier(identifier).value_or(QStringList());
+        found = labelsByColumn_.insert(identifier, labels);
+    }
+    return *found;
+}
+
+ContactsTableCell ContactsTableModel::textCell(const QString &text, const QString &identifier,
+                                               const SubContactRow &row, bool editable) const {
+    ContactsTableCell cell;
+    cell.kind = ContactsTableCell::TextCell;
+    cell.text = text;
+    cell.font = appearance_.font;
+    cell.editable = editable;
+    const std::optional<FindTarget> &target = windowState_->findTarget();
+    std::optional<TextRange> current;
+    if (target && target->uniqueId == row.uniqueId && target->identifier == identifier)
+        current = target->range;
+    cell.highlights = findHighlights(text, windowState_->findString(), windowState_->findOptions(), current);
+    return cell;
+}
+
+ContactsTableCell ContactsTableModel::popupCell(const QString &identifier, const SubContactRow &row,
+                                                const LabeledValueRecord *value, const QString &shownText,
+                                                const QString &labelsOf) const {
+    const ColumnLabels &labels = columnLabels(identifier, labelsOf);
+    const bool editState = windowState_->editState();
+    const std::optional<FindTarget> &target = windowState_->findTarget();
+    PopupAndTextCell popup;
+    popup.setType(identifier);
+    popup.setFindString(windowState_->findString());
+    popup.setFindOptions(windowState_->findOptions());
+    popup.setPerson(row.person);
+    popup.setFindTarget(target && target->identifier == identifier ? target : std::nullopt);
+    popup.setSelectedFont(appearance_.font);
+    popup.setEditState(editState);
+    popup.setLabels(labels.labels);
+    popup.setLocalizedLabels(labels.localizedLabels);
+    popup.setCustomLabels(labels.customLabels);
+    if (value)
+        popup.setShownValue(value->label, shownText);
+    popup.setLabelIndex(row.labelIndex);
+    popup.setRowNumLines(row.numLines);
+    popup.updatePopupAndText();
+    ContactsTableCell cell;
+    cell.kind = ContactsTableCell::PopupAndText;
+    cell.font = appearance_.font;
+    cell.text = popup.content().text;
+    cell.editable = editState && identifier != FieldId::Address && identifier != FieldId::InstantMessage &&
+                    identifier != FieldId::Dates;
+    cell.popup = std::move(popup);
+    return cell;
+}
+
+ContactsTableCell ContactsTableModel::cell(int r, const QString &identifier) const {
+    if (!isRow(r))
+        return {};
+    const SubContactRow &row = *rows_[size_t(r)];
+    QMPerson &person = *row.person;
+    const qsizetype li = qsizetype(row.labelIndex);
+    const bool editState = windowState_->editState();
+    if (identifier == FieldId::Name) {
+        ContactsTableCell cell;
+        cell.font = appearance_.boldFont;
+        if (row.notFirstRow) {
+            cell.kind = ContactsTableCell::ImageAndText;
+            return cell;
+        }
+        const QString personName = person.nameValue().stringValue;
+        const QString company = person.stringValueForIdentifier(FieldId::Company);
+        cell.kind = !personName.isEmpty() && !company.isEmpty() ? ContactsTableCell::DetailCell
+                                                                : ContactsTableCell::ImageAndText;
+        if (appearance_.showCompanyInNameCell)
+            cell.detailText = person.showAsPerson() ? company : personName;
+        const QString name = person.compositeName();
+        cell.text = name.isEmpty() ? L("No Name") : name;
+        cell.image = person.thumbnail();
+        cell.editable = editState;
+        cell.highlights = textCell(cell.text, identifier, row, false).highlights;
+        return cell;
+    }
+    if (identifier == FieldId::PhoneticName) {
+        const auto phonetic = li == 0 ? person.phoneticNameValue() : std::nullopt;
+        return textCell(phonetic ? phonetic->stringValue : QString(), identifier, row, editState);
+    }
+    if (isAddressPart(identifier)) {
+        // The list is shared with the contact, not copied; only the row's value is read.
+        const auto addresses = person.labeledValueForIdentifier(FieldId::Address);
+        if (!addresses || li >= addresses->size())
+            return {};
+        const LabeledValueRecord &address = addresses->at(li);
+        if (!settings_->labelPasses(address.label))
+            return {};
+        return popupCell(identifier, row, &address, *address.addressPart(identifier), FieldId::Address);
+    }
+    if (identifier == FieldId::Birthday) {
+        const auto birthday = li == 0 ? person.birthdayValue() : std::nullopt;
+        if (!birthday || birthday->stringValue.isEmpty())
+            return {};
+        return textCell(birthday->stringValue, identifier, row, false);
+    }
+    const QString type = person.typeForIdentifier(identifier, windowState_->customItemsOrEmpty());
+    if (type == ValueKind::Labeled) {
+        const auto values = person.labeledValueForIdentifier(identifier);
+        const LabeledValueRecord *value = values && li < values->size() ? &values->at(li) : nullptr;
+        if (value && !settings_->labelPasses(value->label))
+            value = nullptr;
+        return popupCell(identifier, row, value, value ? value->stringValue : QString(), identifier);
+    }
+    if (type == ValueKind::String) {
+        if (li != 0)
+            return {};
+        return textCell(person.stringValueForIdentifier(identifier), identifier, row, editState);
+    }
+    return {};
+}
+
+// ---- Painting
+
+ContactsTableCellPainter::ContactsTableCellPainter(ContactsTableModel *model)
+    : QStyledItemDelegate(model)
+    , model_(model) {}
 
 QSize ContactsTableCellPainter::sizeHint(const QStyleOptionViewItem &, const QModelIndex &index) const {
-    return {int(controller_->tableColumns().value(index.column()).width),
-            controller_->heightOfRow(index.row())};
+    return {int(model_->columns().value(index.column()).width), model_->heightOfRow(index.row())};
 }
 
 void ContactsTableCellPainter::paint(QPainter *painter, const QStyleOptionViewItem &option,
@@ -78,19 +247,19 @@ void ContactsTableCellPainter::paint(QPainter *painter, const QStyleOptionViewIt
     const bool selected = option.state & QStyle::State_Selected;
     const QColor textColor = option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
     const int row = index.row();
-    const int lineHeight = int(controller_->rowHeight());
-    if (static_cast<const ContactsTableModel *>(index.model())->isFooter(row)) {
+    const ContactsTableModel::Appearance &appearance = model_->appearance();
+    const int lineHeight = int(appearance.rowHeight);
+    if (model_->isFooter(row)) {
         painter->save();
         painter->fillRect(option.rect, option.palette.color(QPalette::AlternateBase));
-        painter->setFont(controller_->selectedFont());
+        painter->setFont(appearance.font);
         painter->setPen(option.palette.color(QPalette::PlaceholderText));
         painter->drawText(option.rect.adjusted(6, 0, -6, 0), Qt::AlignLeft | Qt::AlignVCenter,
-                          controller_->footerText());
+                          model_->footerText());
         painter->restore();
         return;
     }
-    const QString identifier = controller_->tableColumns().value(index.column()).identifier;
-    const ContactsTableCell cell = controller_->viewForTableColumn(identifier, row);
+    const ContactsTableCell cell = model_->cell(row, model_->columns().value(index.column()).identifier);
     QRect rect = option.rect.adjusted(2, 0, -2, 0);
     switch (cell.kind) {
     case ContactsTableCell::None:
@@ -108,8 +277,7 @@ void ContactsTableCellPainter::paint(QPainter *painter, const QStyleOptionViewIt
         if (cell.kind == ContactsTableCell::DetailCell) {
             QRect second = rect;
             second.setTop(rect.top() + lineHeight);
-            paintHighlightedText(painter, second, cell.detailText, controller_->selectedFont(), {},
-                                 textColor);
+            paintHighlightedText(painter, second, cell.detailText, appearance.font, {}, textColor);
             rect.setHeight(lineHeight);
         }
         break;

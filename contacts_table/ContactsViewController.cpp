@@ -1,11 +1,11 @@
 #include "contacts_table/ContactsViewController.h"
 
-#include "contacts_table/ContactsTableModel.h"
 #include "contacts_table/SubContactRows.h"
 #include "model/QMPerson.h"
 #include "model/ViewTypes.h"
-#include "platform/core/Localization.h"
 #include "platform/core/UserDefaults.h"
+#include "platform/ui/ListRowHeight.h"
+#include "state/WindowState.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -19,20 +19,8 @@
 namespace {
 
 const QString showCompanyKey = QStringLiteral("QM1DshowCompanyInNameCell");
-const QString columnWidthKey = QStringLiteral("QM1DcolumnWidthDictionary");
-const QString lastSortKey = QStringLiteral("QM1DlastSortDesc");
-const QString &sortOptionsKey = SortOptions::SortOptionsDictKey;
-const QString &viewTypeDictKey = ViewTypes::ViewTypeDictKey;
-const QString &selectedViewTypeKey = ViewTypes::SelectedViewTypeKey;
-const QString &selectedLabelsKey = ViewTypes::SelectedLabelsKey;
 
 const SortDescriptor defaultSort{FieldId::CompositeName, true, false};
-
-bool isAddressPart(const QString &identifier) {
-    static const QStringList parts = {FieldId::ZIP, FieldId::State, FieldId::City, FieldId::Street,
-                                      FieldId::Country};
-    return parts.contains(identifier);
-}
 
 // Consecutive rows become one range, so a selection of thousands of rows is a few ranges.
 QItemSelection rowRanges(const QAbstractItemModel *model, QList<int> rows) {
@@ -49,14 +37,97 @@ QItemSelection rowRanges(const QAbstractItemModel *model, QList<int> rows) {
     return selection;
 }
 
+// The columns a view type shows: "Name" first, then its other identifiers.
+QStringList shownColumns(const QStringList &identifiers) {
+    QStringList columns = {FieldId::Name};
+    for (const QString &identifier : identifiers)
+        if (identifier != FieldId::Name)
+            columns.append(identifier);
+    return columns;
+}
+
 } // namespace
 
 ContactsViewController::ContactsViewController(QObject *parent)
     : ViewController(parent) {
-    columns_.append({FieldId::Name, QMPerson::localizedIdentifierForKey(FieldId::Name), defaultSort, 200.0});
+    auto *own = new WindowState(this);
+    model_ = new ContactsTableModel(own, nullptr, this);
+    model_->reset(
+        [](SubContactTable &, QList<ContactsTableColumn> &columns) {
+            columns.append(
+                {FieldId::Name, QMPerson::localizedIdentifierForKey(FieldId::Name), defaultSort, 200.0});
+        },
+        false);
+    setWindowState(own);
+    setSettings(SharedSettings::shared());
 }
 
 ContactsViewController::~ContactsViewController() = default;
+
+void ContactsViewController::setWindowState(WindowState *state) {
+    for (const QMetaObject::Connection &connection : std::as_const(stateConnections_))
+        disconnect(connection);
+    windowState_ = state;
+    model_->setWindowState(state);
+    stateConnections_ = {
+        connect(state, &WindowState::selectedFontChanged, this, &ContactsViewController::setSelectedFont),
+        connect(state, &WindowState::findChanged, model_, &ContactsTableModel::findDidChange),
+    };
+}
+
+void ContactsViewController::setSettings(std::shared_ptr<SharedSettings> settings) {
+    for (const QMetaObject::Connection &connection : std::as_const(settingsConnections_))
+        disconnect(connection);
+    settings_ = std::move(settings);
+    model_->setSettings(settings_.get());
+    // The table takes the settings as it appears; later changes reach it as they happen.
+    settingsConnections_ = {
+        connect(settings_.get(), &SharedSettings::selectedViewTypeChanged, this,
+                [this] {
+                    if (appeared_)
+                        setSelectedViewType(settings_->selectedViewType());
+                }),
+        connect(settings_.get(), &SharedSettings::viewTypeDictChanged, this,
+                &ContactsViewController::viewTypeDictDidChange),
+        connect(settings_.get(), &SharedSettings::selectedLabelsChanged, this,
+                [this] {
+                    if (appeared_)
+                        updateTable();
+                }),
+        connect(settings_.get(), &SharedSettings::sortOptionsDictChanged, this,
+                &ContactsViewController::sortOptionsDictDidChange),
+    };
+}
+
+const QStringList &ContactsViewController::selectedLabels() const {
+    return settings_->selectedLabels();
+}
+
+bool ContactsViewController::editState() const {
+    return windowState_->editState();
+}
+
+const QList<CustomItemDefinition> &ContactsViewController::customItems() const {
+    return windowState_->customItemsOrEmpty();
+}
+
+const QString &ContactsViewController::findString() const {
+    return windowState_->findString();
+}
+
+const QString &ContactsViewController::findOptions() const {
+    return windowState_->findOptions();
+}
+
+const std::optional<FindTarget> &ContactsViewController::selectedItemAndRange() const {
+    return windowState_->findTarget();
+}
+
+void ContactsViewController::setShowCompanyInNameCell(bool show) {
+    ContactsTableModel::Appearance appearance = model_->appearance();
+    appearance.showCompanyInNameCell = show;
+    model_->setAppearance(appearance);
+}
 
 QTableView *ContactsViewController::tableView() {
     view();
@@ -65,9 +136,8 @@ QTableView *ContactsViewController::tableView() {
 
 QWidget *ContactsViewController::loadView() {
     tableView_ = new QTableView;
-    model_ = new ContactsTableModel(this);
     tableView_->setModel(model_);
-    tableView_->setItemDelegate(new ContactsTableCellPainter(this));
+    tableView_->setItemDelegate(new ContactsTableCellPainter(model_));
     tableView_->setSelectionBehavior(QAbstractItemView::SelectRows);
     tableView_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     tableView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -78,7 +148,7 @@ QWidget *ContactsViewController::loadView() {
     rows->hide();
     rows->setMinimumSectionSize(1);
     rows->setSectionResizeMode(QHeaderView::Fixed);
-    rows->setDefaultSectionSize(int(rowHeight_));
+    rows->setDefaultSectionSize(int(rowHeight()));
     QHeaderView *header = tableView_->horizontalHeader();
     header->setSectionsMovable(true);
     header->setSectionsClickable(true);
@@ -111,38 +181,35 @@ bool ContactsViewController::eventFilter(QObject *watched, QEvent *event) {
 // ---- Life cycle
 
 void ContactsViewController::viewDidLoad() {
-    UserDefaults &defaults = UserDefaults::standard();
-    showCompanyInNameCell_ = defaults.boolForKey(showCompanyKey);
+    setShowCompanyInNameCell(UserDefaults::standard().boolForKey(showCompanyKey));
     QFont font = QApplication::font();
     font.setPixelSize(12);
     setSelectedFont(font);
-    rowHeight_ = 20;
+    ContactsTableModel::Appearance appearance = model_->appearance();
+    appearance.rowHeight = 20;
+    model_->setAppearance(appearance);
     tableView_->verticalHeader()->setDefaultSectionSize(20);
-    editState_ = true;
-    const QVariant stored = defaults.object(columnWidthKey);
-    if (stored.isValid()) {
-        columnWidthDictionary_ = stored.toMap();
+    QList<ContactsTableColumn> &columns = model_->columns();
+    if (const std::optional<ColumnWidthTable> &stored = settings_->columnWidthDictionary()) {
+        columnWidthDictionary_ = *stored;
         if (columnWidthDictionary_.contains(FieldId::Name))
-            columns_[0].width = columnWidthDictionary_.value(FieldId::Name).toDouble();
+            columns[0].width = columnWidthDictionary_.value(FieldId::Name);
     } else {
-        columnWidthDictionary_ = {{FieldId::Name, columns_[0].width}};
+        columnWidthDictionary_ = {{FieldId::Name, columns[0].width}};
     }
     hasColumnWidthDictionary_ = true;
     applyColumnWidths();
 }
 
 void ContactsViewController::viewWillAppear() {
-    UserDefaults &defaults = UserDefaults::standard();
-    const QString viewType = defaults.stringForKey(selectedViewTypeKey);
+    appeared_ = true;
+    const QString viewType = settings_->selectedViewType();
     setSelectedViewType(viewType);
     SortDescriptor use = defaultSort;
-    const QVariantMap last = defaults.dictionaryForKey(lastSortKey);
-    if (!last.isEmpty()) {
-        const QString key = last.value(QStringLiteral("key")).toString();
-        const QString identifier = SortOptions::separateSortKeyIntoIdentifierAndKey(key).first;
-        const QStringList columns = defaults.dictionaryForKey(viewTypeDictKey).value(viewType).toStringList();
-        if (columns.contains(identifier))
-            use = {key, last.value(QStringLiteral("ascending")).toBool(), false};
+    if (const std::optional<SortDescriptor> &last = settings_->lastSortDesc()) {
+        const QString identifier = SortOptions::separateSortKeyIntoIdentifierAndKey(last->key).first;
+        if (settings_->columnsOfViewType(viewType).contains(identifier))
+            use = {last->key, last->ascending, false};
     }
     if (contactTable_ && !contactTable_->isEmpty() &&
         (!firstSortDescriptor() || firstSortDescriptor()->key != use.key))
@@ -151,21 +218,40 @@ void ContactsViewController::viewWillAppear() {
 
 void ContactsViewController::viewWillDisappear() {}
 
+void ContactsViewController::viewTypeDictDidChange() {
+    if (!appeared_)
+        return;
+    if (shownColumns(settings_->columnsOfViewType(settings_->selectedViewType())) != tableIdentfiers())
+        setSelectedViewType(settings_->selectedViewType());
+}
+
+void ContactsViewController::sortOptionsDictDidChange() {
+    // The columns sort by the options now chosen, each keeping its direction.
+    QList<ContactsTableColumn> &columns = model_->columns();
+    for (ContactsTableColumn &column : columns) {
+        const auto entry = settings_->sortOptionsDict().constFind(column.identifier);
+        QString selected = entry != settings_->sortOptionsDict().cend() ? entry->selected : QString();
+        if (selected.isEmpty())
+            selected = column.identifier;
+        const QString key = column.identifier == FieldId::Name
+                                ? selected
+                                : SortOptions::columnSortKey(column.identifier, selected);
+        if (key != column.sortDescriptorPrototype.key)
+            column.sortDescriptorPrototype = {key, column.sortDescriptorPrototype.ascending, false};
+    }
+}
+
 // ---- Font, columns and view types
 
 void ContactsViewController::setSelectedFont(const QFont &font) {
     view();
-    selectedFont_ = font;
-    selectedBoldfont_ = font;
-    selectedBoldfont_.setBold(true);
-    // The font's size in logical pixels stands for its size in points.
-    const QFontMetricsF metrics(font);
-    qint64 h = qint64(std::ceil(metrics.ascent() + metrics.descent() + metrics.leading()));
-    const qint64 p = qint64(std::ceil(QFontInfo(font).pixelSize() * 1.42));
-    if (p > h)
-        h = p;
-    rowHeight_ = h < 11 ? 20 : h + 9;
-    tableView_->verticalHeader()->setDefaultSectionSize(int(rowHeight_));
+    ContactsTableModel::Appearance appearance = model_->appearance();
+    appearance.font = font;
+    appearance.boldFont = font;
+    appearance.boldFont.setBold(true);
+    appearance.rowHeight = tableRowHeight(font);
+    model_->setAppearance(appearance);
+    tableView_->verticalHeader()->setDefaultSectionSize(int(appearance.rowHeight));
     if (contactTable_ && !contactTable_->isEmpty()) {
         const QList<int> selected = selectedRowIndexes();
         subContactTableDirty_ = false;
@@ -175,16 +261,15 @@ void ContactsViewController::setSelectedFont(const QFont &font) {
 }
 
 void ContactsViewController::setSelectedViewType(const QString &viewType) {
-    const QVariantMap table = UserDefaults::standard().dictionaryForKey(viewTypeDictKey);
-    updateColumnsInTableView(table.value(viewType).toStringList());
+    updateColumnsInTableView(settings_->columnsOfViewType(viewType));
 }
 
 void ContactsViewController::updateColumnsInTableView(const QStringList &identifiers) {
     view();
-    const QVariantMap sortOptions = UserDefaults::standard().dictionaryForKey(sortOptionsKey);
-    QList<ContactsTableColumn> columns = {columns_.first()};
+    const SortOptionsTable &sortOptions = settings_->sortOptionsDict();
+    QList<ContactsTableColumn> columns = {model_->columns().first()};
     for (const QString &identifier : identifiers) {
-        QString selected = sortOptions.value(identifier).toMap().value(QStringLiteral("selected")).toString();
+        QString selected = sortOptions.value(identifier).selected;
         if (selected.isEmpty())
             selected = identifier;
         if (identifier == FieldId::Name) {
@@ -195,28 +280,29 @@ void ContactsViewController::updateColumnsInTableView(const QStringList &identif
         column.identifier = identifier;
         column.title = QMPerson::localizedIdentifierForKey(identifier);
         column.sortDescriptorPrototype = {SortOptions::columnSortKey(identifier, selected), true, false};
-        column.width = columnWidthDictionary_.value(identifier, 200.0).toDouble();
+        column.width = columnWidthDictionary_.value(identifier, 200.0);
         columns.append(column);
     }
     const QList<int> selected = selectedRowIndexes();
-    model_->reset([&] { columns_ = columns; });
+    model_->reset([&](SubContactTable &, QList<ContactsTableColumn> &shown) { shown = columns; },
+                  bool(contactTable_));
     keepSelection(selected);
     applyColumnWidths();
     showSortIndicator();
     updateTable();
 }
 
-void ContactsViewController::sortOptionsChanged(const QVariantMap &entry, const QString &columnName) {
-    const auto column = std::find_if(columns_.begin(), columns_.end(), [&](const ContactsTableColumn &c) {
+void ContactsViewController::sortOptionsChanged(const SortOptions::Entry &option, const QString &columnName) {
+    QList<ContactsTableColumn> &columns = model_->columns();
+    const auto column = std::find_if(columns.begin(), columns.end(), [&](const ContactsTableColumn &c) {
         return c.identifier == columnName;
     });
-    if (column == columns_.end())
+    if (column == columns.end())
         return;
-    const SortOptions::Entry option = SortOptions::entryFromVariant(entry);
-    const bool labeledItem =
-        std::any_of(customItems_.begin(), customItems_.end(), [&](const CustomItemDefinition &item) {
-            return item.name == option.type && item.type == ValueKind::Labeled;
-        });
+    const QList<CustomItemDefinition> &items = customItems();
+    const bool labeledItem = std::any_of(items.begin(), items.end(), [&](const CustomItemDefinition &item) {
+        return item.name == option.type && item.type == ValueKind::Labeled;
+    });
     const SortDescriptor descriptor{SortOptions::sortKeyForOption(option.type, option.selected, labeledItem),
                                     column->sortDescriptorPrototype.ascending, true};
     column->sortDescriptorPrototype = descriptor;
@@ -226,34 +312,28 @@ void ContactsViewController::sortOptionsChanged(const QVariantMap &entry, const 
 void ContactsViewController::saveColumnWithDictionary() {
     if (!hasColumnWidthDictionary_)
         return;
-    UserDefaults &defaults = UserDefaults::standard();
-    defaults.setObject(columnWidthDictionary_, columnWidthKey);
-    QVariantMap viewTypes = defaults.dictionaryForKey(viewTypeDictKey);
-    viewTypes.insert(defaults.stringForKey(selectedViewTypeKey), tableIdentfiers());
-    defaults.setObject(viewTypes, viewTypeDictKey);
-    defaults.synchronize();
-}
-
-QStringList ContactsViewController::tableIdentfiers() const {
-    QStringList identifiers;
-    for (const ContactsTableColumn &column : columns_)
-        identifiers.append(column.identifier);
-    return identifiers;
+    settings_->setColumnWidthDictionary(columnWidthDictionary_);
+    ViewTypeTable viewTypes = settings_->viewTypeDict();
+    viewTypes.insert(settings_->selectedViewType(), tableIdentfiers());
+    settings_->setViewTypeDict(viewTypes);
+    UserDefaults::standard().synchronize();
 }
 
 void ContactsViewController::applyColumnWidths() {
     QHeaderView *header = tableView_->horizontalHeader();
+    const QList<ContactsTableColumn> &columns = model_->columns();
     adjustingColumns_ = true;
-    for (int i = 0; i < columns_.size(); ++i)
-        header->resizeSection(i, int(std::max(minimumColumnWidth, columns_[i].width)));
+    for (int i = 0; i < columns.size(); ++i)
+        header->resizeSection(i, int(std::max(minimumColumnWidth, columns[i].width)));
     adjustingColumns_ = false;
 }
 
 void ContactsViewController::tableViewColumnDidResize(int column, int newWidth) {
-    if (adjustingColumns_ || column < 0 || column >= columns_.size())
+    QList<ContactsTableColumn> &columns = model_->columns();
+    if (adjustingColumns_ || column < 0 || column >= columns.size())
         return;
-    columns_[column].width = newWidth;
-    columnWidthDictionary_.insert(columns_[column].identifier, double(newWidth));
+    columns[column].width = newWidth;
+    columnWidthDictionary_.insert(columns[column].identifier, double(newWidth));
 }
 
 void ContactsViewController::tableViewColumnDidMove(int, int oldVisual, int newVisual) {
@@ -274,32 +354,25 @@ void ContactsViewController::tableViewColumnDidMove(int, int oldVisual, int newV
 
 // ---- Rows and sorting
 
-int ContactsViewController::numberOfRowsInTableView() const {
-    return contactTable_ ? int(subContactTable_.size()) + 1 : 0;
-}
-
 SubContactTable ContactsViewController::createSubContactsFromContact(const ContactEntry &entry,
                                                                      const QStringList &identifiers,
                                                                      const QStringList &labels) const {
     return SubContactRows::createSubContactsFromContact(
-        entry, {identifiers, labels, customItems_, showCompanyInNameCell_});
+        entry, {identifiers, labels, customItems(), showCompanyInNameCell()});
 }
 
 void ContactsViewController::updateSubContactTableForIdentifiers(const QStringList &identifiers) {
-    if (!contactTable_) {
-        subContactTable_.clear();
-        return;
-    }
-    subContactTable_ = SubContactRows::buildRows(
-        *contactTable_, {identifiers, selectedLabels_, customItems_, showCompanyInNameCell_},
-        buildDeadlineMilliseconds);
+    // The rows built go into the model at the next reload, which every caller runs next.
+    pendingRows_ = contactTable_ ? SubContactRows::buildRows(*contactTable_,
+                                                             {identifiers, selectedLabels(), customItems(),
+                                                              showCompanyInNameCell()},
+                                                             buildDeadlineMilliseconds)
+                                 : SubContactTable();
 }
 
-void ContactsViewController::sortSubContactTable(const QList<SortDescriptor> &sortDescriptors,
-                                                 const QStringList &selectedLabels) {
-    SubContactRows::sortSubContactTable(
-        subContactTable_, sortDescriptors.isEmpty() ? std::nullopt : std::optional(sortDescriptors.first()),
-        selectedLabels, customItems_);
+void ContactsViewController::sortRows(SubContactTable &rows) const {
+    SubContactRows::sortSubContactTable(rows, sortDescriptors_.isEmpty() ? defaultSort : sortDescriptors_.first(),
+                                        selectedLabels(), customItems());
 }
 
 std::optional<SortDescriptor> ContactsViewController::firstSortDescriptor() const {
@@ -316,26 +389,33 @@ QString ContactsViewController::sortColumnIdentifier() const {
 void ContactsViewController::reloadData() {
     view();
     const QList<int> previous = selectedRowIndexes();
-    model_->reset([&] {
-        if (!contactTable_) {
-            subContactTable_.clear();
-            return;
-        }
-        if (subContactTableDirty_) {
-            updateSubContactTableForIdentifiers(tableIdentfiers());
-            subContactTableDirty_ = false;
-        }
-        sortSubContactTable(sortDescriptors_.isEmpty() ? QList<SortDescriptor>{defaultSort}
-                                                       : sortDescriptors_,
-                            selectedLabels_);
-    });
+    model_->reset(
+        [&](SubContactTable &rows, QList<ContactsTableColumn> &) {
+            if (!contactTable_) {
+                rows.clear();
+                pendingRows_.reset();
+                return;
+            }
+            if (subContactTableDirty_) {
+                updateSubContactTableForIdentifiers(tableIdentfiers());
+                subContactTableDirty_ = false;
+            }
+            if (pendingRows_) {
+                rows = std::move(*pendingRows_);
+                pendingRows_.reset();
+            }
+            sortRows(rows);
+        },
+        bool(contactTable_));
+    model_->setFooterText(footerText());
     tableView_->clearSpans();
-    if (contactTable_ && columns_.size() > 1)
-        tableView_->setSpan(numberOfRowsInTableView() - 1, 0, 1, int(columns_.size()));
+    const int columnCount = int(model_->columns().size());
+    if (contactTable_ && columnCount > 1)
+        tableView_->setSpan(numberOfRowsInTableView() - 1, 0, 1, columnCount);
     applyRowHeights();
     keepSelection(previous);
     // The table allows no empty selection.
-    if (selectedRowIndexes().isEmpty() && !subContactTable_.empty())
+    if (selectedRowIndexes().isEmpty() && !subContactTable().empty())
         selectRowIndexes({0});
 }
 
@@ -352,13 +432,14 @@ void ContactsViewController::keepSelection(const QList<int> &rows) {
 
 void ContactsViewController::applyRowHeights() {
     QHeaderView *header = tableView_->verticalHeader();
-    header->setDefaultSectionSize(int(rowHeight_));
+    header->setDefaultSectionSize(int(rowHeight()));
     // Only the taller rows get their own height. While updates are off a resize does not
     // look for the row's place on screen, which would make the loop quadratic.
     const bool updates = header->updatesEnabled();
     header->setUpdatesEnabled(false);
-    for (size_t row = 0; row < subContactTable_.size(); ++row) {
-        if (subContactTable_[row]->numLines > 1)
+    const SubContactTable &rows = subContactTable();
+    for (size_t row = 0; row < rows.size(); ++row) {
+        if (rows[row]->numLines > 1)
             header->resizeSection(int(row), heightOfRow(int(row)));
     }
     header->setUpdatesEnabled(updates);
@@ -372,9 +453,10 @@ void ContactsViewController::setSortDescriptors(const QList<SortDescriptor> &sor
 }
 
 void ContactsViewController::columnHeaderClicked(int column) {
-    if (column < 0 || column >= columns_.size())
+    const QList<ContactsTableColumn> &columns = model_->columns();
+    if (column < 0 || column >= columns.size())
         return;
-    const SortDescriptor prototype = columns_[column].sortDescriptorPrototype;
+    const SortDescriptor prototype = columns[column].sortDescriptorPrototype;
     const auto first = firstSortDescriptor();
     SortDescriptor chosen = prototype;
     if (first && first->key == prototype.key) {
@@ -394,8 +476,9 @@ void ContactsViewController::showSortIndicator() {
         return;
     QHeaderView *header = tableView_->horizontalHeader();
     const auto first = firstSortDescriptor();
-    for (int i = 0; first && i < columns_.size(); ++i) {
-        if (columns_[i].sortDescriptorPrototype.key == first->key) {
+    const QList<ContactsTableColumn> &columns = model_->columns();
+    for (int i = 0; first && i < columns.size(); ++i) {
+        if (columns[i].sortDescriptorPrototype.key == first->key) {
             header->setSortIndicator(i, first->ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
             return;
         }
@@ -420,7 +503,7 @@ QString ContactsViewController::sortColumnValue(SubContactRow &row, const SortDe
         const QString *part = phonetic ? phonetic->part(descriptor.key) : nullptr;
         return part ? *part : QString();
     }
-    const QString type = SubContactRows::fieldType(person, identifier, customItems_);
+    const QString type = person.typeForIdentifier(identifier, customItems());
     if (type == ValueKind::Labeled) {
         const auto value = person.labeledValueForIdentifier(identifier, qsizetype(row.labelIndex));
         return value ? value->stringValue : QString();
@@ -443,7 +526,7 @@ void ContactsViewController::tableViewSortDescriptorsDidChange(const QList<SortD
     qint64 labelIndex = 0;
     QString value;
     if (isRow(selected)) {
-        SubContactRow &row = *subContactTable_[selected];
+        SubContactRow &row = *subContactTable()[size_t(selected)];
         uniqueId = row.uniqueId;
         labelIndex = row.labelIndex;
         value = sortColumnValue(row, *descriptor, identifier);
@@ -455,8 +538,9 @@ void ContactsViewController::tableViewSortDescriptorsDidChange(const QList<SortD
     subContactTableDirty_ = false;
     reloadData();
     int found = -1;
-    for (int r = 0; r < int(subContactTable_.size()) && found < 0 && !uniqueId.isEmpty(); ++r) {
-        SubContactRow &row = *subContactTable_[r];
+    const SubContactTable &rows = subContactTable();
+    for (int r = 0; r < int(rows.size()) && found < 0 && !uniqueId.isEmpty(); ++r) {
+        SubContactRow &row = *rows[size_t(r)];
         if (row.uniqueId != uniqueId)
             continue;
         if (value.isEmpty() ? row.labelIndex == labelIndex
@@ -464,23 +548,15 @@ void ContactsViewController::tableViewSortDescriptorsDidChange(const QList<SortD
             found = r;
     }
     selectAndScroll(found >= 0 ? QList<int>{found} : remembered);
-    UserDefaults::standard().setObject(QVariantMap{{QStringLiteral("key"), descriptor->key},
-                                                   {QStringLiteral("ascending"), descriptor->ascending}},
-                                       lastSortKey);
+    settings_->setLastSortDesc(*descriptor);
 }
 
 void ContactsViewController::sortOptionSelected(const QString &columnIdentifier, const QString &option) {
-    UserDefaults &defaults = UserDefaults::standard();
-    QVariantMap table = defaults.dictionaryForKey(sortOptionsKey);
-    if (!table.contains(columnIdentifier))
+    // The header's own sort menu changes the shared table only; the sort options menu's
+    // current choices stay as they are.
+    if (!settings_->setSortOptionSelected(columnIdentifier, option))
         return;
-    QVariantMap entry = table.value(columnIdentifier).toMap();
-    if (entry.value(QStringLiteral("selected")).toString() != option) {
-        entry.insert(QStringLiteral("selected"), option);
-        table.insert(columnIdentifier, entry);
-        defaults.setObject(table, sortOptionsKey);
-    }
-    sortOptionsChanged(entry, columnIdentifier);
+    sortOptionsChanged(settings_->sortOptionsDict().value(columnIdentifier), columnIdentifier);
 }
 
 void ContactsViewController::addLabel(const std::optional<QString> &label, const QString &identifier) {
@@ -490,129 +566,18 @@ void ContactsViewController::addLabel(const std::optional<QString> &label, const
 
 // ---- Cells, heights, footer
 
-ContactsTableCell ContactsViewController::textCell(const QString &text, const QString &identifier,
-                                                   const SubContactRow &row, bool editable) const {
-    ContactsTableCell cell;
-    cell.kind = ContactsTableCell::TextCell;
-    cell.text = text;
-    cell.font = selectedFont_;
-    cell.editable = editable;
-    std::optional<TextRange> current;
-    if (selectedItemAndRange_ && selectedItemAndRange_->uniqueId == row.uniqueId &&
-        selectedItemAndRange_->identifier == identifier)
-        current = selectedItemAndRange_->range;
-    cell.highlights = findHighlights(text, findString_, findOptions_, current);
-    return cell;
+ContactsTableCell ContactsViewController::viewForTableColumn(const QString &identifier, int row) const {
+    return model_->cell(row, identifier);
 }
 
-ContactsTableCell ContactsViewController::popupCell(const QString &identifier, const SubContactRow &row,
-                                                    const std::optional<LabeledValueRecord> &value,
-                                                    const QString &labelsOf) {
-    PopupAndTextCell popup;
-    popup.setType(identifier);
-    popup.setFindString(findString_);
-    popup.setFindOptions(findOptions_);
-    popup.setPerson(row.person);
-    popup.setFindTarget(selectedItemAndRange_ && selectedItemAndRange_->identifier == identifier
-                            ? selectedItemAndRange_
-                            : std::nullopt);
-    popup.setSelectedFont(selectedFont_);
-    popup.setEditState(editState_);
-    popup.setLabels(QMPerson::labelsForIdentifier(labelsOf).value_or(QStringList()));
-    popup.setLocalizedLabels(QMPerson::localizedLabelsForIdentifier(labelsOf).value_or(QStringList()));
-    popup.setCustomLabels(QMPerson::customLabelsForIdentifier(identifier).value_or(QStringList()));
-    popup.setLabeledValue(value);
-    popup.setLabelIndex(row.labelIndex);
-    popup.setRowNumLines(row.numLines);
-    popup.updatePopupAndText();
-    ContactsTableCell cell;
-    cell.kind = ContactsTableCell::PopupAndText;
-    cell.font = selectedFont_;
-    cell.text = popup.content().text;
-    cell.editable = editState_ && identifier != FieldId::Address && identifier != FieldId::InstantMessage &&
-                    identifier != FieldId::Dates;
-    cell.popup = std::move(popup);
-    return cell;
-}
-
-ContactsTableCell ContactsViewController::viewForTableColumn(const QString &identifier, int r) {
-    if (!isRow(r))
-        return {};
-    SubContactRow &row = *subContactTable_[r];
-    QMPerson &person = *row.person;
-    const qsizetype li = qsizetype(row.labelIndex);
-    if (identifier == FieldId::Name) {
-        const QString personName = person.nameValue().stringValue;
-        const QString company = person.stringValueForIdentifier(FieldId::Company);
-        ContactsTableCell cell;
-        cell.kind = !personName.isEmpty() && !company.isEmpty() && !row.notFirstRow
-                        ? ContactsTableCell::DetailCell
-                        : ContactsTableCell::ImageAndText;
-        cell.font = selectedBoldfont_;
-        if (row.notFirstRow)
-            return cell;
-        if (showCompanyInNameCell_)
-            cell.detailText = person.showAsPerson() ? company : personName;
-        const QString name = person.compositeName();
-        cell.text = name.isEmpty() ? L("No Name") : name;
-        cell.image = person.thumbnail();
-        cell.editable = editState_;
-        cell.highlights = textCell(cell.text, identifier, row, false).highlights;
-        return cell;
-    }
-    if (identifier == FieldId::PhoneticName) {
-        const auto phonetic = li == 0 ? person.phoneticNameValue() : std::nullopt;
-        return textCell(phonetic ? phonetic->stringValue : QString(), identifier, row, editState_);
-    }
-    if (isAddressPart(identifier)) {
-        const auto address = person.labeledValueForIdentifier(FieldId::Address, li);
-        if (!address || !SubContactRows::labelPasses(selectedLabels_, address->label))
-            return {};
-        LabeledValueRecord shown;
-        shown.stringValue = *address->addressPart(identifier);
-        shown.labelIndex = address->labelIndex;
-        shown.label = address->label;
-        return popupCell(identifier, row, shown, FieldId::Address);
-    }
-    if (identifier == FieldId::Birthday) {
-        const auto birthday = li == 0 ? person.birthdayValue() : std::nullopt;
-        if (!birthday || birthday->stringValue.isEmpty())
-            return {};
-        return textCell(birthday->stringValue, identifier, row, false);
-    }
-    const QString type = SubContactRows::fieldType(person, identifier, customItems_);
-    if (type == ValueKind::Labeled) {
-        auto value = person.labeledValueForIdentifier(identifier, li);
-        if (value && !SubContactRows::labelPasses(selectedLabels_, value->label))
-            value.reset();
-        return popupCell(identifier, row, value, identifier);
-    }
-    if (type == ValueKind::String) {
-        if (li != 0)
-            return {};
-        return textCell(person.stringValueForIdentifier(identifier), identifier, row, editState_);
-    }
-    return {};
-}
-
-int ContactsViewController::heightOfRow(int row) const {
-    if (!isRow(row))
-        return int(rowHeight_);
-    return int(subContactTable_[row]->numLines * rowHeight_);
-}
-
-QString ContactsViewController::footerText() {
+QString ContactsViewController::footerText() const {
     qint64 contacts = 0;
-    for (const SubContactRowPtr &row : subContactTable_) {
+    for (const SubContactRowPtr &row : subContactTable()) {
         if (row->labelIndex == 0)
             ++contacts;
     }
     const QString group = delegate_ ? delegate_->selectedGroupName() : QString();
     return QStringLiteral("%1: total %2 contacts").arg(group).arg(contacts);
-}
-
-bool ContactsViewController::shouldSelectRow(int row) const {
-    return isRow(row);
 }
 
 // ---- Refresh and selection
@@ -626,7 +591,7 @@ std::optional<qint64> ContactsViewController::labelIndexInColumn(const SubContac
 }
 
 bool ContactsViewController::isMultiValued(const QString &identifier, QMPerson &person) const {
-    return SubContactRows::fieldType(person, identifier, customItems_) == ValueKind::Labeled;
+    return person.typeForIdentifier(identifier, customItems()) == ValueKind::Labeled;
 }
 
 void ContactsViewController::updateTable() {
@@ -637,11 +602,11 @@ void ContactsViewController::updateTable() {
     // The selected rows' contacts and, for a multi-valued sort column, their values there.
     QHash<QString, QList<std::optional<qint64>>> keys;
     bool multiValued = false;
-    if (!subContactTable_.empty() && !remembered.isEmpty() && isRow(remembered.last())) {
+    if (!subContactTable().empty() && !remembered.isEmpty() && isRow(remembered.last())) {
         for (const int r : remembered) {
             if (!isRow(r))
                 continue;
-            SubContactRow &row = *subContactTable_[r];
+            SubContactRow &row = *subContactTable()[size_t(r)];
             multiValued = multiValued || isMultiValued(sortColumn, *row.person);
             if (isMultiValued(sortColumn, *row.person))
                 keys[row.uniqueId].append(labelIndexInColumn(row, sortColumn).value_or(row.labelIndex));
@@ -653,8 +618,9 @@ void ContactsViewController::updateTable() {
     subContactTableDirty_ = false;
     reloadData();
     QList<int> chosen;
-    for (int r = 0; r < int(subContactTable_.size()); ++r) {
-        SubContactRow &row = *subContactTable_[r];
+    const SubContactTable &rows = subContactTable();
+    for (int r = 0; r < int(rows.size()); ++r) {
+        SubContactRow &row = *rows[size_t(r)];
         const auto key = keys.constFind(row.uniqueId);
         if (key == keys.constEnd())
             continue;
@@ -670,8 +636,6 @@ void ContactsViewController::updateTable() {
 }
 
 void ContactsViewController::updateTableWithIdentifier(const QString &identifier) {
-    const QVariant labels = UserDefaults::standard().object(selectedLabelsKey);
-    selectedLabels_ = labels.isValid() ? labels.toStringList() : QStringList{QStringLiteral("All")};
     if (!contactTable_)
         return;
     QList<int> selection = selectedRowIndexes();
@@ -689,7 +653,7 @@ void ContactsViewController::updateTableWithIdentifier(const QString &identifier
     QString uniqueId;
     qint64 k = 0;
     if (isRow(selection.first())) {
-        SubContactRow &row = *subContactTable_[selection.first()];
+        SubContactRow &row = *subContactTable()[size_t(selection.first())];
         uniqueId = row.uniqueId;
         k = indexOf(row);
     }
@@ -697,8 +661,9 @@ void ContactsViewController::updateTableWithIdentifier(const QString &identifier
         updateSubContactTableForIdentifiers(tableIdentfiers());
     subContactTableDirty_ = false;
     reloadData();
-    for (int r = 0; r < int(subContactTable_.size()) && !uniqueId.isEmpty(); ++r) {
-        SubContactRow &row = *subContactTable_[r];
+    const SubContactTable &rows = subContactTable();
+    for (int r = 0; r < int(rows.size()) && !uniqueId.isEmpty(); ++r) {
+        SubContactRow &row = *rows[size_t(r)];
         if (row.uniqueId == uniqueId && indexOf(row) == k)
             return selectAndScroll({r});
     }
@@ -708,13 +673,14 @@ void ContactsViewController::updateTableWithIdentifier(const QString &identifier
 void ContactsViewController::selectItemAndRange(const FindTarget &target) {
     if (!contactTable_)
         return;
-    selectedItemAndRange_ = target;
+    windowState_->setFindTarget(target);
     subContactTableDirty_ = false;
     reloadData();
     // Only the target's own contact is looked at: its row of that value, else its first row.
     int found = -1;
-    for (int r = 0; r < int(subContactTable_.size()); ++r) {
-        const SubContactRow &row = *subContactTable_[r];
+    const SubContactTable &rows = subContactTable();
+    for (int r = 0; r < int(rows.size()); ++r) {
+        const SubContactRow &row = *rows[size_t(r)];
         if (row.uniqueId != target.uniqueId)
             continue;
         if (row.labelIndex == target.labelIndex) {
@@ -729,7 +695,7 @@ void ContactsViewController::selectItemAndRange(const FindTarget &target) {
     const int reports = selectionReports_;
     selectAndScroll({found});
     if (reports == selectionReports_ && delegate_)
-        delegate_->rowSelectionDidChange(subContactTable_[found]);
+        delegate_->rowSelectionDidChange(rows[size_t(found)]);
 }
 
 void ContactsViewController::selectRowIndexesWithContacts(const QList<ContactEntry> &entries) {
@@ -739,8 +705,9 @@ void ContactsViewController::selectRowIndexesWithContacts(const QList<ContactEnt
     for (const ContactEntry &entry : entries)
         ids.insert(entry.uniqueId);
     QList<int> rows;
-    for (int r = 0; r < int(subContactTable_.size()); ++r) {
-        if (ids.contains(subContactTable_[r]->uniqueId))
+    const SubContactTable &shown = subContactTable();
+    for (int r = 0; r < int(shown.size()); ++r) {
+        if (ids.contains(shown[size_t(r)]->uniqueId))
             rows.append(r);
     }
     selectAndScroll(rows);
@@ -806,14 +773,14 @@ void ContactsViewController::tableViewSelectionDidChange() {
     if (!isRow(row) || !delegate_)
         return;
     ++selectionReports_;
-    delegate_->rowSelectionDidChange(subContactTable_[row]);
+    delegate_->rowSelectionDidChange(subContactTable()[size_t(row)]);
 }
 
 QList<SubContactRowPtr> ContactsViewController::selectedSubContacts() const {
     QList<SubContactRowPtr> rows;
     for (const int r : selectedRowIndexes()) {
         if (isRow(r))
-            rows.append(subContactTable_[r]);
+            rows.append(subContactTable()[size_t(r)]);
     }
     return rows;
 }
@@ -829,7 +796,7 @@ QList<ContactEntry> ContactsViewController::contactsForIndexes(const QList<int> 
     for (const int r : rows) {
         if (!isRow(r))
             continue;
-        const QString &id = subContactTable_[r]->uniqueId;
+        const QString &id = subContactTable()[size_t(r)]->uniqueId;
         const auto found = byId.constFind(id);
         if (found == byId.constEnd() || taken.contains(id))
             continue;
@@ -855,7 +822,7 @@ QList<ContactEntry> ContactsViewController::selectedContactsWithClickedRowIndex(
     QSet<QString> ids;
     for (const int r : rows) {
         if (isRow(r))
-            ids.insert(subContactTable_[r]->uniqueId);
+            ids.insert(subContactTable()[size_t(r)]->uniqueId);
     }
     for (const ContactEntry &entry : std::as_const(*contactTable_)) {
         if (ids.contains(entry.uniqueId))

@@ -1,18 +1,19 @@
 #pragma once
 
+#include "contacts_table/ContactsTableModel.h"
 #include "contacts_table/SubContactRow.h"
-#include "editors/PopupAndTextCell.h"
 #include "model/FindTarget.h"
 #include "platform/ui/ViewController.h"
+#include "state/SharedSettings.h"
+#include "state/WindowState.h"
 
 #include <QFont>
-#include <QImage>
 #include <QItemSelection>
-#include <QVariantMap>
+#include <QPointer>
 
+#include <memory>
 #include <optional>
 
-class ContactsTableModel;
 class QTableView;
 
 // What the contacts table tells the main view, and the one thing it asks of it.
@@ -25,30 +26,10 @@ public:
     virtual QString selectedGroupName() = 0;
 };
 
-// What one cell of the contacts table shows.
-struct ContactsTableCell {
-    enum Kind { None, ImageAndText, DetailCell, TextCell, PopupAndText };
-
-    Kind kind = None;
-    QString text;
-    QString detailText; // the name cell's second line
-    QImage image;
-    QFont font;
-    TextHighlights highlights;
-    bool editable = false;
-    std::optional<PopupAndTextCell> popup; // for PopupAndText
-};
-
-// One column of the table: its field identifier, header title, sort prototype and width.
-struct ContactsTableColumn {
-    QString identifier;
-    QString title;
-    SortDescriptor sortDescriptorPrototype;
-    double width = 200.0;
-};
-
 // The middle pane: the selected group's contacts, one or more rows each, in the columns of
-// the selected view type, sorted by one column, with a footer row naming the group.
+// the selected view type, sorted by one column, with a footer row naming the group. It
+// follows the shared view settings (view type, columns, label filter, sort options) and
+// its window's state (edit state, custom items, find marks, font) as they change.
 class ContactsViewController : public ViewController {
     Q_OBJECT
 public:
@@ -61,46 +42,48 @@ public:
     ContactsViewControllerDelegate *delegate() const { return delegate_; }
     void setDelegate(ContactsViewControllerDelegate *delegate) { delegate_ = delegate; }
     QTableView *tableView();
+    ContactsTableModel *tableModel() const { return model_; }
 
-    // ---- State handed over by the main view
+    // ---- What the table follows: its window's state (its own until the window gives one)
+    // and the settings shared by the windows.
+    WindowState *windowState() const { return windowState_; }
+    void setWindowState(WindowState *state);
+    SharedSettings *settings() const { return settings_.get(); }
+    void setSettings(std::shared_ptr<SharedSettings> settings);
+
+    // ---- The shown group's contacts, shared with the main view
     SharedContactTable contactTable() const { return contactTable_; }
     void setContactTable(const SharedContactTable &table) { contactTable_ = table; }
     bool subContactTableDirty() const { return subContactTableDirty_; }
     void setSubContactTableDirty(bool dirty) { subContactTableDirty_ = dirty; }
-    const SubContactTable &subContactTable() const { return subContactTable_; }
-    QStringList selectedLabels() const { return selectedLabels_; }
-    void setSelectedLabels(const QStringList &labels) { selectedLabels_ = labels; }
-    bool editState() const { return editState_; }
-    void setEditState(bool editState) { editState_ = editState; }
-    QList<CustomItemDefinition> customItems() const { return customItems_; }
-    void setCustomItems(const QList<CustomItemDefinition> &items) { customItems_ = items; }
-    QString findString() const { return findString_; }
-    void setFindString(const QString &findString) { findString_ = findString; }
-    QString findOptions() const { return findOptions_; }
-    void setFindOptions(const QString &findOptions) { findOptions_ = findOptions; }
-    const std::optional<FindTarget> &selectedItemAndRange() const { return selectedItemAndRange_; }
-    bool showCompanyInNameCell() const { return showCompanyInNameCell_; }
-    void setShowCompanyInNameCell(bool show) { showCompanyInNameCell_ = show; }
-    QVariantMap columnWidthDictionary() const { return columnWidthDictionary_; }
+    const SubContactTable &subContactTable() const { return model_->rows(); }
+    const QStringList &selectedLabels() const;
+    bool editState() const;
+    const QList<CustomItemDefinition> &customItems() const;
+    const QString &findString() const;
+    const QString &findOptions() const;
+    const std::optional<FindTarget> &selectedItemAndRange() const;
+    bool showCompanyInNameCell() const { return model_->appearance().showCompanyInNameCell; }
+    void setShowCompanyInNameCell(bool show);
+    ColumnWidthTable columnWidthDictionary() const { return columnWidthDictionary_; }
 
     // ---- Font, columns and view types
-    QFont selectedFont() const { return selectedFont_; }
-    QFont selectedBoldfont() const { return selectedBoldfont_; }
-    qint64 rowHeight() const { return rowHeight_; }
+    QFont selectedFont() const { return model_->appearance().font; }
+    QFont selectedBoldfont() const { return model_->appearance().boldFont; }
+    qint64 rowHeight() const { return model_->appearance().rowHeight; }
     void setSelectedFont(const QFont &font);
     void setSelectedViewType(const QString &viewType);
     void updateColumnsInTableView(const QStringList &identifiers);
-    void sortOptionsChanged(const QVariantMap &entry, const QString &columnName);
+    void sortOptionsChanged(const SortOptions::Entry &entry, const QString &columnName);
     void saveColumnWithDictionary();
-    const QList<ContactsTableColumn> &tableColumns() const { return columns_; }
-    QStringList tableIdentfiers() const;
+    const QList<ContactsTableColumn> &tableColumns() const { return model_->columns(); }
+    QStringList tableIdentfiers() const { return model_->columnIdentifiers(); }
 
     // ---- Rows and sorting
-    int numberOfRowsInTableView() const;
+    int numberOfRowsInTableView() const { return model_->rowCount(); }
     void updateSubContactTableForIdentifiers(const QStringList &identifiers);
     SubContactTable createSubContactsFromContact(const ContactEntry &entry, const QStringList &identifiers,
                                                  const QStringList &labels) const;
-    void sortSubContactTable(const QList<SortDescriptor> &sortDescriptors, const QStringList &selectedLabels);
     QList<SortDescriptor> sortDescriptors() const { return sortDescriptors_; }
     // Makes these the table's sort, as a click on a column header does, and reports it.
     void setSortDescriptors(const QList<SortDescriptor> &sortDescriptors);
@@ -111,10 +94,10 @@ public:
     void reloadData();
 
     // ---- Cells, heights, footer
-    ContactsTableCell viewForTableColumn(const QString &identifier, int row);
-    int heightOfRow(int row) const;
-    QString footerText();
-    bool shouldSelectRow(int row) const;
+    ContactsTableCell viewForTableColumn(const QString &identifier, int row) const;
+    int heightOfRow(int row) const { return model_->heightOfRow(row); }
+    QString footerText() const;
+    bool shouldSelectRow(int row) const { return model_->isRow(row); }
 
     // ---- Refresh and selection
     void updateTable();
@@ -137,8 +120,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    friend class ContactsTableModel;
-
     void tableViewSortDescriptorsDidChange(const QList<SortDescriptor> &oldDescriptors);
     void tableViewSelectionDidChange();
     void tableViewColumnDidResize(int column, int newWidth);
@@ -154,7 +135,7 @@ private:
     // Selects the rows that exist, none when none does, and scrolls the first into view.
     void selectAndScroll(const QList<int> &rows);
     int selectedRow() const;
-    bool isRow(int row) const { return row >= 0 && row < int(subContactTable_.size()); }
+    bool isRow(int row) const { return model_->isRow(row); }
     std::optional<SortDescriptor> firstSortDescriptor() const;
     QString sortColumnIdentifier() const;
     // The value's running number of the row in a multi-valued column, if it has one.
@@ -162,32 +143,27 @@ private:
     bool isMultiValued(const QString &identifier, QMPerson &person) const;
     QString sortColumnValue(SubContactRow &row, const SortDescriptor &descriptor,
                             const QString &identifier) const;
-    ContactsTableCell textCell(const QString &text, const QString &identifier, const SubContactRow &row,
-                               bool editable) const;
-    ContactsTableCell popupCell(const QString &identifier, const SubContactRow &row,
-                                const std::optional<LabeledValueRecord> &value, const QString &labelsOf);
     void refreshViewsShowingSelection();
+    // ---- Following the shared settings once the table has appeared
+    void viewTypeDictDidChange();
+    void sortOptionsDictDidChange();
+    void sortRows(SubContactTable &rows) const;
+    QString currentFooterText() const;
 
     ContactsViewControllerDelegate *delegate_ = nullptr;
+    QPointer<WindowState> windowState_;
+    std::shared_ptr<SharedSettings> settings_;
+    QList<QMetaObject::Connection> stateConnections_;
+    QList<QMetaObject::Connection> settingsConnections_;
     QTableView *tableView_ = nullptr;
     QWidget *viewport_ = nullptr;
     ContactsTableModel *model_ = nullptr;
     SharedContactTable contactTable_;
-    SubContactTable subContactTable_;
-    QFont selectedFont_;
-    QFont selectedBoldfont_;
-    qint64 rowHeight_ = 20;
-    QStringList selectedLabels_ = {QStringLiteral("All")};
-    bool editState_ = true;
-    QVariantMap columnWidthDictionary_;
+    std::optional<SubContactTable> pendingRows_;
+    ColumnWidthTable columnWidthDictionary_;
     bool hasColumnWidthDictionary_ = false;
-    bool showCompanyInNameCell_ = false;
-    QList<CustomItemDefinition> customItems_;
     bool subContactTableDirty_ = false;
-    QString findString_;
-    QString findOptions_;
-    std::optional<FindTarget> selectedItemAndRange_;
-    QList<ContactsTableColumn> columns_;
+    bool appeared_ = false;
     QList<SortDescriptor> sortDescriptors_;
     // Selection changes made while the table reloads keep the former indexes silently.
     int silentSelection_ = 0;

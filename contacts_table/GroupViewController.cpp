@@ -3,6 +3,7 @@
 #include "platform/core/Dispatch.h"
 #include "platform/ui/ListRowHeight.h"
 #include "platform/ui/Pasteboard.h"
+#include "state/WindowState.h"
 
 #include <QApplication>
 #include <QDragMoveEvent>
@@ -227,7 +228,21 @@ void GroupOutlineView::dropEvent(QDropEvent *event) {
 
 GroupViewController::GroupViewController(QObject *parent)
     : ViewController(parent)
-    , model_(new GroupOutlineModel(this)) {}
+    , model_(new GroupOutlineModel(this)) {
+    auto *own = new WindowState(this);
+    own->setEditState(false);
+    setWindowState(own);
+}
+
+void GroupViewController::setWindowState(WindowState *state) {
+    disconnect(fontConnection_);
+    windowState_ = state;
+    fontConnection_ = connect(state, &WindowState::selectedFontChanged, this, &GroupViewController::setSelectedFont);
+}
+
+bool GroupViewController::editState() const {
+    return windowState_->editState();
+}
 
 GroupViewController::~GroupViewController() = default;
 
@@ -331,12 +346,12 @@ bool GroupViewController::outlineViewShouldSelectItem(const QModelIndex &item) {
 
 bool GroupViewController::outlineViewShouldEditTableColumn(const QModelIndex &item) const {
     const SharedGroup group = model_->groupAt(item);
-    return editState_ && group && !group->top && group->name != AllContactsName;
+    return editState() && group && !group->top && group->name != AllContactsName;
 }
 
 void GroupViewController::outlineViewDoubleAction(const QModelIndex &clicked) {
     const QModelIndex row = clicked.isValid() ? clicked : outlineView()->currentIndex();
-    if (!row.isValid() || !editState_ || !outlineViewShouldEditTableColumn(row))
+    if (!row.isValid() || !editState() || !outlineViewShouldEditTableColumn(row))
         return;
     outlineView_->edit(row.siblingAtColumn(0));
 }
@@ -352,7 +367,7 @@ Qt::DropAction GroupViewController::outlineViewValidateDrop(const Pasteboard &pa
                                                             const QModelIndex &proposedItem,
                                                             int proposedChildIndex) const {
     Q_UNUSED(proposedChildIndex)
-    if (!editState_)
+    if (!editState())
         return Qt::IgnoreAction;
     // Row numbers name rows of this window's table; another window's rows come as vCard text.
     if (pasteboard.stringForType(PasteboardType::StringIndexes).isEmpty() ||

@@ -2,6 +2,7 @@
 
 #include "model/ContactContainers.h"
 #include "platform/ui/ViewController.h"
+#include "state/WindowState.h"
 
 #include <QAbstractItemModel>
 #include <QFont>
@@ -121,8 +122,10 @@ public:
     void setContainerTable(std::shared_ptr<ContainerTable> table);
     SharedGroup selectedGroupDict() const { return selectedGroupDict_; }
     void setSelectedGroupDict(SharedGroup group) { selectedGroupDict_ = std::move(group); }
-    bool editState() const { return editState_; }
-    void setEditState(bool on) { editState_ = on; }
+    // The window's state the list follows (its own, locked, until the window gives one).
+    WindowState *windowState() const { return windowState_; }
+    void setWindowState(WindowState *state);
+    bool editState() const;
     QFont selectedFont() const { return selectedFont_; }
     void setSelectedFont(const QFont &font);
     double rowHeight() const { return rowHeight_; }
@@ -156,7 +159,8 @@ private:
     QPointer<GroupOutlineView> outlineView_;
     std::shared_ptr<ContainerTable> containerTable_;
     SharedGroup selectedGroupDict_;
-    bool editState_ = false;
+    QPointer<WindowState> windowState_;
+    QMetaObject::Connection fontConnection_;
     QFont selectedFont_;
     double rowHeight_ = 20.0;
     bool selectingInCode_ = false;

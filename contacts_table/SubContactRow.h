@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/ContactContainers.h"
+#include "model/ViewTypes.h"
 
 #include <QString>
 #include <QStringList>
@@ -27,12 +28,3 @@ struct SubContactRow {
 };
 using SubContactRowPtr = std::shared_ptr<SubContactRow>;
 using SubContactTable = std::vector<SubContactRowPtr>;
-
-// A sort order of the table: the key (see SortOptions::separateSortKeyIntoIdentifierAndKey)
-// and the direction.
-struct SortDescriptor {
-    QString key;
-    bool ascending = true;
-    bool caseSensitive = false;
-    friend bool operator==(const SortDescriptor &, const SortDescriptor &) = default;
-};

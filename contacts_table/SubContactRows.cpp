@@ -2,6 +2,7 @@
 
 #include "model/QMPerson.h"
 #include "model/ViewTypes.h"
+#include "state/SharedSettings.h"
 #include "platform/core/Log.h"
 
 #include <QDate>
@@ -68,7 +69,7 @@ ColumnSource columnSource(QMPerson &person, const QString &identifier,
         source.addressPart = identifier;
         return source;
     }
-    const QString type = fieldType(person, identifier, customItems);
+    const QString type = person.typeForIdentifier(identifier, customItems);
     if (type == ValueKind::Labeled)
         source.values = person.labeledValueForIdentifier(identifier);
     else if (type == ValueKind::Dictionary)
@@ -76,23 +77,6 @@ ColumnSource columnSource(QMPerson &person, const QString &identifier,
     else if (type == ValueKind::String)
         source.lines = lineCount(person.stringValueForIdentifier(identifier));
     return source;
-}
-
-// The record's entry named by a sort key's second part.
-QString recordText(const LabeledValueRecord &record, const QString &key) {
-    if (key == QLatin1String("stringValue"))
-        return record.stringValue;
-    if (key == QLatin1String("label"))
-        return record.labelText();
-    if (key == QLatin1String("domain"))
-        return record.domain.value_or(QString());
-    if (key == CNInstantMessageAddressUsernameKey)
-        return record.username.value_or(QString());
-    if (key == CNInstantMessageAddressServiceKey)
-        return record.service;
-    if (const QString *part = record.addressPart(key))
-        return *part;
-    return {};
 }
 
 struct SortValue {
@@ -147,17 +131,17 @@ SortValue sortValueFor(SubContactRow &row, const QString &identifier, const QStr
         const auto birthday = person.birthdayValue();
         return dateValue(birthday ? birthday->value : std::nullopt);
     }
-    if (identifier == FieldId::Dates || fieldType(person, identifier, customItems) == ValueKind::Labeled) {
+    if (identifier == FieldId::Dates || person.typeForIdentifier(identifier, customItems) == ValueKind::Labeled) {
         // The list is shared, not copied; only the row's value is read.
         const auto values = person.labeledValueForIdentifier(identifier);
         if (!values || row.labelIndex >= values->size())
             return {};
         const LabeledValueRecord &value = values->at(row.labelIndex);
-        if (!labelPasses(selectedLabels, value.label))
+        if (!SharedSettings::labelPasses(selectedLabels, value.label))
             return {};
         if (identifier == FieldId::Dates && key != QLatin1String("label"))
             return dateValue(value.dateValue);
-        return textValue(recordText(value, key));
+        return textValue(value.textForKey(key));
     }
     return textValue(person.valueForIdentifier(identifier).text());
 }
@@ -215,24 +199,6 @@ private:
 
 } // namespace
 
-bool labelPasses(const QStringList &selectedLabels, const std::optional<QString> &label) {
-    if (selectedLabels.isEmpty() || selectedLabels.first() == QLatin1String("All"))
-        return true;
-    return label && selectedLabels.contains(*label);
-}
-
-QString fieldType(const QMPerson &person, const QString &identifier,
-                  const QList<CustomItemDefinition> &customItems) {
-    const QString type = person.typeForIdentifier(identifier);
-    if (!type.isEmpty())
-        return type;
-    for (const CustomItemDefinition &item : customItems) {
-        if (item.name == identifier)
-            return item.type;
-    }
-    return {};
-}
-
 SubContactTable createSubContactsFromContact(const ContactEntry &entry, const BuildContext &context) {
     QMPerson &person = *entry.person;
     QList<ColumnSource> sources;
@@ -244,7 +210,7 @@ SubContactTable createSubContactsFromContact(const ContactEntry &entry, const Bu
         if (identifier == FieldId::Name || !values)
             continue;
         for (qsizetype k = 0; k < values->size(); ++k) {
-            if (labelPasses(context.selectedLabels, values->at(k).label))
+            if (SharedSettings::labelPasses(context.selectedLabels, values->at(k).label))
                 positions.insert(k);
         }
     }

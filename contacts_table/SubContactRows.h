@@ -19,11 +19,6 @@ struct BuildContext {
     bool showCompanyInNameCell = false;
 };
 
-bool labelPasses(const QStringList &selectedLabels, const std::optional<QString> &label);
-// typeForIdentifier, or the type of the window's custom item of that name.
-QString fieldType(const QMPerson &person, const QString &identifier,
-                  const QList<CustomItemDefinition> &customItems);
-
 // The rows of one contact: row 0 always, then one row for each further position at which
 // some shown multi-valued column has a value passing the label filter, ascending.
 SubContactTable createSubContactsFromContact(const ContactEntry &entry, const BuildContext &context);

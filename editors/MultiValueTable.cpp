@@ -1,6 +1,5 @@
 #include "editors/MultiValueTable.h"
 
-#include "editors/MultiValueViewController.h"
 #include "platform/core/Localization.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/Pasteboard.h"
@@ -14,8 +13,8 @@
 #include <QPainter>
 #include <QToolButton>
 
-MultiValueTableModel::MultiValueTableModel(MultiValueViewController *editor)
-    : QAbstractTableModel(editor)
+MultiValueTableModel::MultiValueTableModel(MultiValueTableSource *editor, QObject *parent)
+    : QAbstractTableModel(parent)
     , editor_(editor) {}
 
 int MultiValueTableModel::rowCount(const QModelIndex &parent) const {
@@ -64,7 +63,7 @@ void MultiValueTableModel::rowChanged(int row) {
     emit dataChanged(index(row, 0), index(row, columnCount() - 1));
 }
 
-MultiValueCellDelegate::MultiValueCellDelegate(MultiValueViewController *editor, QObject *parent)
+MultiValueCellDelegate::MultiValueCellDelegate(MultiValueTableSource *editor, QObject *parent)
     : QStyledItemDelegate(parent)
     , editor_(editor) {}
 
@@ -72,7 +71,7 @@ QWidget *MultiValueCellDelegate::createEditor(QWidget *parent, const QStyleOptio
                                               const QModelIndex &index) const {
     const MultiValueColumn column = editor_->columns().value(index.column());
     const QPersistentModelIndex cell(index);
-    const bool editing = editor_->isEditing();
+    const bool editing = editor_->isEditingList();
     switch (column.kind) {
     case MultiValueColumn::LabelPopup:
     case MultiValueColumn::ServicePopup: {
@@ -81,7 +80,7 @@ QWidget *MultiValueCellDelegate::createEditor(QWidget *parent, const QStyleOptio
         popup->addItems(editor_->popupTitles(index.column()));
         popup->setCurrentIndex(editor_->popupSelection(index.row(), index.column()));
         popup->setEnabled(editing);
-        connect(popup, &QComboBox::activated, editor_, [editor = editor_, cell](int chosen) {
+        connect(popup, &QComboBox::activated, popup, [editor = editor_, cell](int chosen) {
             if (cell.isValid())
                 editor->popupButtonCellChanged(cell.row(), cell.column(), chosen);
         });
@@ -99,7 +98,7 @@ QWidget *MultiValueCellDelegate::createEditor(QWidget *parent, const QStyleOptio
         button->setAutoRaise(true);
         button->setText(QStringLiteral("✎"));
         button->setAccessibleName(L("Edit"));
-        connect(button, &QToolButton::clicked, editor_, [editor = editor_, cell] {
+        connect(button, &QToolButton::clicked, button, [editor = editor_, cell] {
             if (cell.isValid())
                 editor->checkboxCellChanged(cell.row());
         });
@@ -141,13 +140,13 @@ bool MultiValueCellDelegate::eventFilter(QObject *object, QEvent *event) {
     auto *field = qobject_cast<QLineEdit *>(object);
     if (field && field == openEditor_ && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
-        using Command = MultiValueViewController::Command;
+        using Command = MultiValueTableSource::Command;
         std::optional<Command> command;
         if (key == Qt::Key_Tab)
             command = Command::InsertTab;
         else if (key == Qt::Key_Return || key == Qt::Key_Enter)
             command = Command::InsertNewline;
-        if (command && editor_->isEditing()) {
+        if (command && editor_->isEditingList()) {
             const QModelIndex from = openIndex_;
             commitOpenEditor();
             editor_->doCommandBySelector(from, *command);
@@ -157,7 +156,7 @@ bool MultiValueCellDelegate::eventFilter(QObject *object, QEvent *event) {
     return QStyledItemDelegate::eventFilter(object, event);
 }
 
-MultiValueTableView::MultiValueTableView(MultiValueViewController *editor, QWidget *parent)
+MultiValueTableView::MultiValueTableView(MultiValueTableSource *editor, QWidget *parent)
     : QTableView(parent)
     , editor_(editor)
     , delegate_(new MultiValueCellDelegate(editor, this)) {
@@ -199,7 +198,7 @@ bool MultiValueTableView::acceptsDrag(QDropEvent *event) {
     const Pasteboard pasteboard(event->mimeData());
     gapRow_ = dropRowAt(event->position().toPoint());
     const Qt::DropAction action = editor_->validateDrop(pasteboard.isFromView(this), gapRow_,
-                                                        MultiValueViewController::DropOperation::Above);
+                                                        MultiValueTableSource::DropOperation::Above);
     if (action == Qt::IgnoreAction) {
         gapRow_ = -1;
         event->ignore();
@@ -227,7 +226,7 @@ void MultiValueTableView::dragLeaveEvent(QDragLeaveEvent *) {
 }
 
 void MultiValueTableView::dropEvent(QDropEvent *event) {
-    if (acceptsDrag(event) && !editor_->acceptDrop(gapRow_, MultiValueViewController::DropOperation::Above))
+    if (acceptsDrag(event) && !editor_->acceptDrop(gapRow_, MultiValueTableSource::DropOperation::Above))
         event->ignore();
     gapRow_ = -1;
     viewport()->update();

@@ -1,12 +1,51 @@
 #pragma once
 
+#include "model/PersonRecords.h"
+
 #include <QAbstractTableModel>
 #include <QPointer>
 #include <QStyledItemDelegate>
 #include <QTableView>
 
-class MultiValueViewController;
+class Pasteboard;
+class PullDownButton;
 class QLineEdit;
+
+// One column of the list editor's table.
+struct MultiValueColumn {
+    enum Kind { Text, LabelPopup, ServicePopup, CountryPopup, EditButton };
+    QString identifier;
+    int width = 0;
+    QString header;
+    QString sortKey; // empty: the column does not sort
+    Kind kind = Text;
+};
+
+// What the table asks of the list editor that owns it.
+class MultiValueTableSource {
+public:
+    enum class DropOperation { On, Above };
+    enum class Command { InsertTab, InsertNewline };
+
+    virtual int numberOfRows() const = 0;
+    virtual const LabeledValueRecord &record(int row) const = 0;
+    virtual const QList<MultiValueColumn> &columns() const = 0;
+    virtual bool isEditingList() const = 0;
+    virtual QString cellText(int row, int column) const = 0;
+    virtual void textFieldCellChanged(int row, int column, const QString &text) = 0;
+    virtual void popupButtonCellChanged(int row, int column, int index) = 0;
+    virtual void checkboxCellChanged(int row) = 0;
+    virtual QStringList popupTitles(int column) const = 0;
+    virtual int popupSelection(int row, int column) const = 0;
+    virtual void initCountryPopup(PullDownButton *popup, const QString &countryCode, int row) = 0;
+    virtual bool doCommandBySelector(const QModelIndex &from, Command command) = 0;
+    virtual bool writeRowsWithIndexes(const QList<int> &rows, Pasteboard &pasteboard) = 0;
+    virtual Qt::DropAction validateDrop(bool fromThisTable, int row, DropOperation operation) const = 0;
+    virtual bool acceptDrop(int row, DropOperation operation) = 0;
+
+protected:
+    ~MultiValueTableSource() = default;
+};
 
 // The list editor's table: the model answers from the editor's rows, the delegate makes
 // the cells' controls (label and service popups, the country pull-down, the button that
@@ -15,7 +54,7 @@ class QLineEdit;
 
 class MultiValueTableModel : public QAbstractTableModel {
 public:
-    explicit MultiValueTableModel(MultiValueViewController *editor);
+    MultiValueTableModel(MultiValueTableSource *editor, QObject *parent);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -29,13 +68,13 @@ public:
     void setEditing(bool editing) { editing_ = editing; }
 
 private:
-    MultiValueViewController *editor_;
+    MultiValueTableSource *editor_;
     bool editing_ = false;
 };
 
 class MultiValueCellDelegate : public QStyledItemDelegate {
 public:
-    explicit MultiValueCellDelegate(MultiValueViewController *editor, QObject *parent = nullptr);
+    explicit MultiValueCellDelegate(MultiValueTableSource *editor, QObject *parent = nullptr);
 
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
                           const QModelIndex &index) const override;
@@ -48,14 +87,14 @@ protected:
     bool eventFilter(QObject *object, QEvent *event) override;
 
 private:
-    MultiValueViewController *editor_;
+    MultiValueTableSource *editor_;
     mutable QPointer<QLineEdit> openEditor_;
     mutable QPersistentModelIndex openIndex_;
 };
 
 class MultiValueTableView : public QTableView {
 public:
-    explicit MultiValueTableView(MultiValueViewController *editor, QWidget *parent = nullptr);
+    explicit MultiValueTableView(MultiValueTableSource *editor, QWidget *parent = nullptr);
 
     MultiValueCellDelegate *cellDelegate() const { return delegate_; }
     // Between which rows a drop at a point of the viewport lands: 0 to the row count.
@@ -72,7 +111,7 @@ protected:
 private:
     bool acceptsDrag(QDropEvent *event);
 
-    MultiValueViewController *editor_;
+    MultiValueTableSource *editor_;
     MultiValueCellDelegate *delegate_;
     int gapRow_ = -1; // where the drop indicator is drawn
 };

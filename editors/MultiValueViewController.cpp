@@ -134,7 +134,7 @@ QWidget *MultiValueViewController::makeBody() {
     column->addLayout(top);
 
     tableView_ = new MultiValueTableView(this);
-    model_ = new MultiValueTableModel(this);
+    model_ = new MultiValueTableModel(this, this);
     tableView_->setModel(model_);
     column->addWidget(tableView_, 1);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editors/MultiValueTable.h"
 #include "editors/PopoverEditor.h"
 #include "model/PersonRecords.h"
 
@@ -12,34 +13,20 @@
 
 class MultiValueTableModel;
 class MultiValueTableView;
-class Pasteboard;
-class PullDownButton;
 class QComboBox;
 class QLineEdit;
 class QModelIndex;
 class QPushButton;
 class QTableView;
 
-// One column of the list editor's table.
-struct MultiValueColumn {
-    enum Kind { Text, LabelPopup, ServicePopup, CountryPopup, EditButton };
-    QString identifier;
-    int width = 0;
-    QString header;
-    QString sortKey; // empty: the column does not sort
-    Kind kind = Text;
-};
-
 // Edits every value of one multi-valued field of a contact at once (phones, e-mail
 // addresses, URLs, related names, postal addresses, instant messages, social profiles, a
 // labeled custom item): one row per value, the columns by field kind. Rows are added,
 // deleted, sorted and dragged into another order; an address row opens the postal
 // address editor. Done hands the whole list back; the opener replaces the field with it.
-class MultiValueViewController : public PopoverEditor, public PopoverDelegate {
+class MultiValueViewController : public PopoverEditor, public PopoverDelegate, public MultiValueTableSource {
     Q_OBJECT
 public:
-    enum class DropOperation { On, Above };
-
     explicit MultiValueViewController(QObject *parent = nullptr);
     ~MultiValueViewController() override;
 
@@ -56,9 +43,10 @@ public:
 
     // The rows, in shown order: what Done hands back.
     LabeledValueList table() const;
-    int numberOfRows() const { return int(rows_.size()); }
-    const LabeledValueRecord &record(int row) const { return rows_.at(row).record; }
-    const QList<MultiValueColumn> &columns() const { return columns_; }
+    int numberOfRows() const override { return int(rows_.size()); }
+    const LabeledValueRecord &record(int row) const override { return rows_.at(row).record; }
+    const QList<MultiValueColumn> &columns() const override { return columns_; }
+    bool isEditingList() const override { return isEditing(); }
     QString type() const { return type_; }
     bool isAddressViewShowing() const { return isAddressViewShowing_; }
 
@@ -69,30 +57,29 @@ public:
     QPushButton *delButton() const { return delButton_; }
 
     // What a cell shows, and what the user's changes of cells do.
-    QString cellText(int row, int column) const;
+    QString cellText(int row, int column) const override;
     int heightOfRow(int row) const;
-    void textFieldCellChanged(int row, int column, const QString &text);
-    void popupButtonCellChanged(int row, int column, int index);
+    void textFieldCellChanged(int row, int column, const QString &text) override;
+    void popupButtonCellChanged(int row, int column, int index) override;
     void countryCodePopupChanged(int row, const QString &code, const QString &title);
-    void checkboxCellChanged(int row);
+    void checkboxCellChanged(int row) override;
     void tableViewDoubleAction(const QModelIndex &index);
     void sortDescriptorsDidChange(int column, Qt::SortOrder order);
     // The popup of a label or service cell: its titles and the shown one.
-    QStringList popupTitles(int column) const;
-    int popupSelection(int row, int column) const;
+    QStringList popupTitles(int column) const override;
+    int popupSelection(int row, int column) const override;
     // Builds a row's country pull-down.
-    void initCountryPopup(PullDownButton *popup, const QString &countryCode, int row);
+    void initCountryPopup(PullDownButton *popup, const QString &countryCode, int row) override;
 
     // Tab moves to the next text cell of the row, then to the next row's first (after the
     // last row, row 0's); Return to the same column of the next row. Answers whether the
     // command was handled: only while editing.
-    enum class Command { InsertTab, InsertNewline };
-    bool doCommandBySelector(const QModelIndex &from, Command command);
+    bool doCommandBySelector(const QModelIndex &from, Command command) override;
 
     // Reordering rows by dragging, only within the table.
-    bool writeRowsWithIndexes(const QList<int> &rows, Pasteboard &pasteboard);
-    Qt::DropAction validateDrop(bool fromThisTable, int row, DropOperation operation) const;
-    bool acceptDrop(int row, DropOperation operation);
+    bool writeRowsWithIndexes(const QList<int> &rows, Pasteboard &pasteboard) override;
+    Qt::DropAction validateDrop(bool fromThisTable, int row, DropOperation operation) const override;
+    bool acceptDrop(int row, DropOperation operation) override;
 
     // Opens the postal address editor as a child popover below `rect` of the table.
     void showAddressPopover(const EditorContact &contact, const QString &type, qint64 labelIndex, const QRect &rect);

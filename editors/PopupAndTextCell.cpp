@@ -23,13 +23,27 @@ QString PopupAndTextCell::localizedLabel(const QString &label) const {
     return QMPerson::localizedLabelFromCNLabel(QMPerson::CNLabelFromLabel(label).value_or(QString()));
 }
 
+void PopupAndTextCell::setLabeledValue(const std::optional<LabeledValueRecord> &value) {
+    labeledValue_ = value;
+    hasShownValue_ = value.has_value();
+    shownLabel_ = value ? value->labelText() : QString();
+    shownText_ = value ? value->stringValue : QString();
+}
+
+void PopupAndTextCell::setShownValue(const std::optional<QString> &label, const QString &text) {
+    labeledValue_.reset();
+    hasShownValue_ = true;
+    shownLabel_ = label.value_or(QString());
+    shownText_ = text;
+}
+
 void PopupAndTextCell::updatePopupAndText() {
     content_ = PopupAndTextContent();
-    if (!selectedFont_ || !labeledValue_)
+    if (!selectedFont_ || !hasShownValue_)
         return;
     content_.popupVisible = true;
     content_.font = *selectedFont_;
-    const QString label = labeledValue_->labelText();
+    const QString &label = shownLabel_;
     if (editState_) {
         for (const QString &title : std::as_const(localizedLabels_))
             content_.menuItems.append({title, customLabels_.contains(title)});
@@ -50,7 +64,7 @@ void PopupAndTextCell::updatePopupAndText() {
         content_.selectedItem = 0;
     }
 
-    content_.text = labeledValue_->stringValue;
+    content_.text = shownText_;
     std::optional<TextRange> current;
     if (findTarget_ && person_ && findTarget_->uniqueId == person_->uniqueId() &&
         findTarget_->labelIndex == labelIndex_)

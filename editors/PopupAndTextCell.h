@@ -70,8 +70,11 @@ public:
     QStringList localizedLabels() const { return localizedLabels_; }
     void setCustomLabels(const QStringList &labels) { customLabels_ = labels; }
     QStringList customLabels() const { return customLabels_; }
-    void setLabeledValue(const std::optional<LabeledValueRecord> &value) { labeledValue_ = value; }
+    void setLabeledValue(const std::optional<LabeledValueRecord> &value);
     const std::optional<LabeledValueRecord> &labeledValue() const { return labeledValue_; }
+    // Shows a value by its label and text alone, for a table that paints many cells and
+    // keeps no copy of the record; labeledValue() stays empty.
+    void setShownValue(const std::optional<QString> &label, const QString &text);
     void setLabelIndex(qint64 labelIndex) { labelIndex_ = labelIndex; }
     qint64 labelIndex() const { return labelIndex_; }
     void setRowNumLines(qint64 lines) { rowNumLines_ = lines; }
@@ -101,6 +104,9 @@ private:
     QStringList localizedLabels_;
     QStringList customLabels_;
     std::optional<LabeledValueRecord> labeledValue_;
+    bool hasShownValue_ = false;
+    QString shownLabel_;
+    QString shownText_;
     qint64 labelIndex_ = 0;
     qint64 rowNumLines_ = 1;
     PopupAndTextContent content_;

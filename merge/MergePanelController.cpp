@@ -9,6 +9,7 @@
 #include "platform/core/Localization.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Pasteboard.h"
+#include "state/ActionIds.h"
 
 #include <QAction>
 #include <QApplication>
@@ -26,14 +27,15 @@
 
 MergePanelController::MergePanelController(QObject *parent)
     : WindowController(parent) {
-    registerAction(QStringLiteral("undo:"), [this](QObject *) { edits_.undoManager()->undo(); });
-    registerAction(QStringLiteral("redo:"), [this](QObject *) { edits_.undoManager()->redo(); });
-    registerAction(QStringLiteral("showPopoverWrapper:"), [this](QObject *sender) { showPopoverWrapper(sender); });
-    registerAction(QStringLiteral("insertItem:"), [this](QObject *sender) { insertItem(sender); });
-    registerAction(QStringLiteral("deleteItem:"), [this](QObject *sender) { deleteItem(sender); });
-    registerAction(QStringLiteral("doWorkspaceAction:"), [this](QObject *sender) { doWorkspaceAction(sender); });
-    registerAction(QStringLiteral("addImage:"), [this](QObject *sender) { addImage(sender); });
-    registerAction(QStringLiteral("deleteImage:"), [this](QObject *sender) { deleteImage(sender); });
+    registerAction(ActionId::Undo, [this](QObject *) { edits_.undoManager()->undo(); });
+    registerAction(ActionId::Redo, [this](QObject *) { edits_.undoManager()->redo(); });
+    registerAction(ActionId::ShowPopoverWrapper, [this](QObject *sender) { showPopoverWrapper(sender); });
+    registerAction(ActionId::InsertItem, [this](QObject *sender) { insertItem(sender); });
+    registerAction(ActionId::DeleteItem, [this](QObject *sender) { deleteItem(sender); });
+    registerAction(ActionId::DoWorkspaceAction, [this](QObject *sender) { doWorkspaceAction(sender); });
+    registerAction(ActionId::AddImage, [this](QObject *sender) { addImage(sender); });
+    registerAction(ActionId::DeleteImage, [this](QObject *sender) { deleteImage(sender); });
+    makeValidationTable();
     edits_.setObserver([this](const auto &, const QString &, MergeEdits::Change change) { contactDidChange(change); });
     UndoManager *undo = edits_.undoManager();
     for (auto signal : {&UndoManager::didUndo, &UndoManager::didRedo, &UndoManager::didCloseUndoGroup})
@@ -90,8 +92,8 @@ Window *MergePanelController::loadWindow() {
 
     // The sheet has no menu bar: Undo and Redo are its own key equivalents, a field being
     // edited taking them first.
-    for (const auto &[keys, action] : {std::pair{QKeySequence::Undo, QStringLiteral("undo:")},
-                                       std::pair{QKeySequence::Redo, QStringLiteral("redo:")}}) {
+    for (const auto &[keys, action] : {std::pair{QKeySequence::Undo, ActionId::Undo},
+                                       std::pair{QKeySequence::Redo, ActionId::Redo}}) {
         auto *shortcut = new QAction(window);
         shortcut->setShortcut(keys);
         shortcut->setShortcutContext(Qt::WindowShortcut);

@@ -3,10 +3,12 @@
 #include "merge/MergeDrop.h"
 #include "merge/MergeEdits.h"
 #include "merge/MergeRows.h"
+#include "merge/MergeTableView.h"
 #include "model/ContactContainers.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/Popover.h"
 #include "platform/ui/Window.h"
+#include "state/ActionIds.h"
 
 #include <QFont>
 #include <QPointer>
@@ -15,7 +17,6 @@
 #include <memory>
 #include <optional>
 
-class MergeTableView;
 class Pasteboard;
 class PopoverEditor;
 class QFrame;
@@ -43,13 +44,16 @@ using SharedMergeContext = std::shared_ptr<MergeContext>;
 //
 // An opener calls, in this order: setCustomItems, window(), setContextInfo, setSelectedFont,
 // then Application::beginSheet(panel->window(), documentWindow, completion).
-class MergePanelController : public WindowController, public PopoverDelegate, public MenuDelegate {
+class MergePanelController : public WindowController,
+                             public MergeTableDelegate,
+                             public PopoverDelegate,
+                             public MenuDelegate {
     Q_OBJECT
 public:
     static constexpr int ChangedResponse = 1;
     static constexpr int UnchangedResponse = 0;
-    static constexpr int TypeColumn = 0;
-    static constexpr int ValueColumn = 1;
+    static constexpr int TypeColumn = MergeTableView::TypeColumn;
+    static constexpr int ValueColumn = MergeTableView::ValueColumn;
     enum Side { Left = 0, Right = 1 };
     // The popover editors the sheet opens.
     enum class EditorKind { MultiValue, Address, InstantMessage, SocialProfile, Date };
@@ -62,9 +66,9 @@ public:
     void setCustomItems(const QList<CustomItemDefinition> &items);
     const SharedMergeContext &contextInfo() const { return contextInfo_; }
     void setContextInfo(SharedMergeContext context, bool editable);
-    QFont selectedFont() const { return selectedFont_; }
+    QFont selectedFont() const override { return selectedFont_; }
     void setSelectedFont(const QFont &font);
-    double rowHeight() const { return rowHeight_; }
+    double rowHeight() const override { return rowHeight_; }
     std::optional<QString> documentType() const { return documentType_; }
     QStringList nameOrderingLabels() const { return nameOrderingLabels_; }
 
@@ -76,7 +80,7 @@ public:
     const MergeTable &tableRight() const { return tables_[Right]; }
     // Whether the sheet holds a change: its undo stack has a step.
     bool hasChanges();
-    bool isEditing() const;
+    bool isEditing() const override;
     MergeEdits &edits() { return edits_; }
     Popover *popover() const { return popover_; }
 
@@ -99,38 +103,30 @@ public:
     // their selected rows (with rowsUp, a table's selection moves up one row). After a
     // change of a contact this runs at the next turn of the event loop.
     void reloadTables(bool rowsUp = false);
-    int numberOfRowsInTableView(const QTableView *table) const;
-    double tableViewHeightOfRow(const QTableView *table, int row) const;
-    QString typeCellText(const QTableView *table, int row) const;
-    QImage typeCellImage(const QTableView *table, int row) const;
-    // The value column's text of text cells; none for rows shown by a widget.
-    struct TextCell {
-        QString text;        // as shown
-        QString editText;    // as edited
-        QString placeholder; // shown while the text is empty
-        bool editable = false;
-    };
-    std::optional<TextCell> textCell(const QTableView *table, int row) const;
+    int numberOfRowsInTableView(const QTableView *table) const override;
+    double tableViewHeightOfRow(const QTableView *table, int row) const override;
+    QString typeCellText(const QTableView *table, int row) const override;
+    QImage typeCellImage(const QTableView *table, int row) const override;
+    std::optional<TextCell> textCell(const QTableView *table, int row) const override;
     // The widget of a row's value cell: the photo pull-down, the two name popups and
     // the label cells of labeled values; nullptr for text cells.
     QWidget *valueCellWidget(const QTableView *table, int row) const;
 
     // ---- Editing in place
-    void textFieldCellChanged(QTableView *table, int row, const QString &text);
+    void textFieldCellChanged(QTableView *table, int row, const QString &text) override;
     void labelPopupCellChanged(QTableView *table, int row, int selectedItem);
-    void tableViewDoubleAction(QTableView *table);
-    // Return ("insertNewline:") and Tab ("insertTab:") in an edited cell: editing goes on in
-    // the next row that takes text, wrapping to row 1.
-    bool controlTextViewDoCommandBySelector(QTableView *table, int row, const QString &command);
+    void tableViewDoubleAction(QTableView *table) override;
+    // Editing goes on in the next row that takes text, wrapping to row 1.
+    bool controlTextViewDoCommandBySelector(QTableView *table, int row, const QString &command) override;
     // Commits a cell being edited.
     void endEditing();
 
     // ---- Drag and drop
-    bool tableViewWriteRows(QTableView *table, int row, Pasteboard &pasteboard);
+    bool tableViewWriteRows(QTableView *table, int row, Pasteboard &pasteboard) override;
     Qt::DropAction tableViewValidateDrop(QTableView *table, const Pasteboard &info, int row,
-                                         MergeDropPosition position, bool copy);
+                                         MergeDropPosition position, bool copy) override;
     bool tableViewAcceptDrop(QTableView *table, const Pasteboard &info, int row, MergeDropPosition position,
-                             bool copy);
+                             bool copy) override;
     // An image dropped from outside the sheet onto a table's photo row.
     void imageDidChange(QTableView *table, const QImage &image);
 
@@ -160,7 +156,6 @@ protected:
     Window *loadWindow() override;
 
 private:
-    friend class MergeTableModel;
     Side sideOf(const QTableView *table) const;
     std::shared_ptr<QMPerson> personOf(Side side) const;
     const MergeRow *rowAt(const QTableView *table, int row) const;
@@ -189,6 +184,7 @@ private:
     };
     std::optional<ClickedCell> clickedCell(QObject *sender) const;
     void addMenuItems(Menu *menu, Side side, const MergeRow &row);
+    void makeValidationTable();
 
     QList<CustomItemDefinition> customItems_;
     SharedMergeContext contextInfo_;
@@ -203,6 +199,7 @@ private:
     std::optional<MergeRow> draggingSourceDict_;
     int draggingSourceIndex_ = -1;
     QPointer<Popover> popover_;
+    ValidationTable<MenuItem> validation_;
     bool reloading_ = false;
     bool reloadScheduled_ = false;
     bool pendingRowsUp_ = false;

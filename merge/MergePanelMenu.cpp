@@ -8,6 +8,7 @@
 #include "model/QMPerson.h"
 #include "platform/core/Localization.h"
 #include "platform/ui/Workspace.h"
+#include "state/ActionIds.h"
 
 namespace {
 
@@ -15,13 +16,6 @@ namespace {
 const QString OpenInMaps = QStringLiteral("maps");
 const QString OpenWebMap = QStringLiteral("web");
 const QString OpenCalendar = QStringLiteral("calendar");
-
-// Item commands that change the contact.
-const QStringList &changingActions() {
-    static const QStringList actions = {QStringLiteral("addImage:"), QStringLiteral("deleteImage:"),
-                                        QStringLiteral("insertItem:"), QStringLiteral("deleteItem:")};
-    return actions;
-}
 
 } // namespace
 
@@ -47,11 +41,11 @@ void MergePanelController::addMenuItems(Menu *menu, Side side, const MergeRow &r
         return item;
     };
     const auto editor = [&](const char *title, EditorKind kind, bool enabled = true) {
-        add(title, enabled ? QStringLiteral("showPopoverWrapper:") : QString(), int(kind));
+        add(title, enabled ? ActionId::ShowPopoverWrapper : QString(), int(kind));
     };
-    const QString workspace = QStringLiteral("doWorkspaceAction:");
-    const QString insert = QStringLiteral("insertItem:");
-    const QString remove = QStringLiteral("deleteItem:");
+    const QString &workspace = ActionId::DoWorkspaceAction;
+    const QString &insert = ActionId::InsertItem;
+    const QString &remove = ActionId::DeleteItem;
     const QString &type = row.type;
     const auto person = personOf(side);
     const bool hasText = row.type == FieldId::Photo ? !person->photo().isNull() : !valueText(side, row).isEmpty();
@@ -103,18 +97,23 @@ void MergePanelController::addMenuItems(Menu *menu, Side side, const MergeRow &r
     }
 }
 
-bool MergePanelController::validateMenuItem(MenuItem *item) {
-    const QString action = item->action();
-    if (action == QLatin1String("undo:"))
-        return edits_.undoManager()->canUndo();
-    if (action == QLatin1String("redo:"))
-        return edits_.undoManager()->canRedo();
+void MergePanelController::makeValidationTable() {
     // A locked sheet changes nothing, not even through its menus.
-    if (changingActions().contains(action) && !isEditing())
-        return false;
-    if (action == QLatin1String("doWorkspaceAction:") && item->representedObject() == OpenCalendar)
-        return Workspace::canOpenCalendar();
-    return true;
+    const auto editing = [this](MenuItem &) { return isEditing(); };
+    validation_ = {
+        {ActionId::Undo, [this](MenuItem &) { return edits_.undoManager()->canUndo(); }},
+        {ActionId::Redo, [this](MenuItem &) { return edits_.undoManager()->canRedo(); }},
+        {ActionId::AddImage, editing},
+        {ActionId::DeleteImage, editing},
+        {ActionId::InsertItem, editing},
+        {ActionId::DeleteItem, editing},
+        {ActionId::DoWorkspaceAction,
+         [](MenuItem &item) { return item.representedObject() != OpenCalendar || Workspace::canOpenCalendar(); }},
+    };
+}
+
+bool MergePanelController::validateMenuItem(MenuItem *item) {
+    return validation_.validate(*item, item->action()).value_or(true);
 }
 
 std::optional<MergePanelController::ClickedCell> MergePanelController::clickedCell(QObject *sender) const {

@@ -43,13 +43,7 @@ QStringList MergeRows::identifiers(const QList<CustomItemDefinition> &customItem
 
 QString MergeRows::kindOf(QMPerson &person, const QString &identifier,
                           const QList<CustomItemDefinition> &customItems) {
-    const QString kind = person.typeForIdentifier(identifier);
-    if (!kind.isEmpty())
-        return kind;
-    for (const CustomItemDefinition &item : customItems)
-        if (item.name == identifier)
-            return item.type;
-    return {};
+    return person.typeForIdentifier(identifier, customItems);
 }
 
 QHash<QString, qsizetype> MergeRows::labeledValueCounts(QMPerson *left, QMPerson *right,

@@ -1,6 +1,5 @@
 #include "merge/MergeTableView.h"
 
-#include "merge/MergePanelController.h"
 #include "platform/core/Localization.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Pasteboard.h"
@@ -44,7 +43,7 @@ QString editorText(const QWidget *editor) {
 
 // ---- Model
 
-MergeTableModel::MergeTableModel(MergePanelController *controller, MergeTableView *view)
+MergeTableModel::MergeTableModel(MergeTableDelegate *controller, MergeTableView *view)
     : QAbstractTableModel(view)
     , controller_(controller)
     , view_(view) {}
@@ -62,7 +61,7 @@ QVariant MergeTableModel::data(const QModelIndex &index, int role) const {
         return {};
     if (role == Qt::FontRole)
         return controller_->selectedFont();
-    if (index.column() == MergePanelController::TypeColumn) {
+    if (index.column() == MergeTableView::TypeColumn) {
         if (role == Qt::DisplayRole)
             return controller_->typeCellText(view_, index.row());
         if (role == Qt::DecorationRole) {
@@ -87,7 +86,7 @@ QVariant MergeTableModel::data(const QModelIndex &index, int role) const {
 }
 
 bool MergeTableModel::setData(const QModelIndex &index, const QVariant &value, int role) {
-    if (role != Qt::EditRole || index.column() != MergePanelController::ValueColumn)
+    if (role != Qt::EditRole || index.column() != MergeTableView::ValueColumn)
         return false;
     controller_->textFieldCellChanged(view_, index.row(), value.toString());
     return true;
@@ -96,12 +95,12 @@ bool MergeTableModel::setData(const QModelIndex &index, const QVariant &value, i
 QVariant MergeTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
-    return section == MergePanelController::TypeColumn ? L("Type") : L("Value");
+    return section == MergeTableView::TypeColumn ? L("Type") : L("Value");
 }
 
 Qt::ItemFlags MergeTableModel::flags(const QModelIndex &index) const {
     Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    if (index.column() == MergePanelController::ValueColumn && controller_->isEditing()) {
+    if (index.column() == MergeTableView::ValueColumn && controller_->isEditing()) {
         const auto cell = controller_->textCell(view_, index.row());
         if (cell && cell->editable)
             flags |= Qt::ItemIsEditable;
@@ -116,7 +115,7 @@ void MergeTableModel::reload() {
 
 // ---- Text cells
 
-MergeTextCellDelegate::MergeTextCellDelegate(MergePanelController *controller, MergeTableView *view)
+MergeTextCellDelegate::MergeTextCellDelegate(MergeTableDelegate *controller, MergeTableView *view)
     : QStyledItemDelegate(view)
     , controller_(controller)
     , view_(view) {}
@@ -198,13 +197,13 @@ bool MergeTextCellDelegate::eventFilter(QObject *watched, QEvent *event) {
 
 // ---- Table
 
-MergeTableView::MergeTableView(MergePanelController *controller, QWidget *parent)
+MergeTableView::MergeTableView(MergeTableDelegate *controller, QWidget *parent)
     : QTableView(parent)
     , controller_(controller)
     , model_(new MergeTableModel(controller, this))
     , delegate_(new MergeTextCellDelegate(controller, this)) {
     setModel(model_);
-    setItemDelegateForColumn(MergePanelController::ValueColumn, delegate_);
+    setItemDelegateForColumn(MergeTableView::ValueColumn, delegate_);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -220,7 +219,7 @@ MergeTableView::MergeTableView(MergePanelController *controller, QWidget *parent
     setContextMenuPolicy(Qt::CustomContextMenu);
     verticalHeader()->hide();
     horizontalHeader()->setStretchLastSection(true);
-    setColumnWidth(MergePanelController::TypeColumn, 150);
+    setColumnWidth(MergeTableView::TypeColumn, 150);
 }
 
 void MergeTableView::setClickedCell(int row, int column) {
@@ -264,8 +263,8 @@ void MergeTableView::startRowDrag(int row) {
     auto pasteboard = Pasteboard::forDragging();
     if (!controller_->tableViewWriteRows(this, row, *pasteboard))
         return;
-    const QRect rect = visualRect(model_->index(row, MergePanelController::TypeColumn))
-                           .united(visualRect(model_->index(row, MergePanelController::ValueColumn)));
+    const QRect rect = visualRect(model_->index(row, MergeTableView::TypeColumn))
+                           .united(visualRect(model_->index(row, MergeTableView::ValueColumn)));
     ::startDrag(this, std::move(pasteboard), Qt::CopyAction | Qt::MoveAction, viewport()->grab(rect));
 }
 
@@ -273,7 +272,7 @@ QList<MergeTableView::DropTarget> MergeTableView::dropTargetsAt(const QPoint &po
     const int row = rowAt(point.y());
     if (row < 0)
         return {};
-    const QRect rect = visualRect(model_->index(row, MergePanelController::TypeColumn));
+    const QRect rect = visualRect(model_->index(row, MergeTableView::TypeColumn));
     const int edge = std::max(2, rect.height() / 4);
     if (point.y() < rect.top() + edge)
         return {{row, MergeDropPosition::Above}, {row, MergeDropPosition::On}};
@@ -335,8 +334,8 @@ void MergeTableView::paintEvent(QPaintEvent *event) {
     painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
     const int rows = model_->rowCount();
     const int row = std::min(dropIndicator_->row, rows - 1);
-    QRect rect = visualRect(model_->index(row, MergePanelController::TypeColumn))
-                     .united(visualRect(model_->index(row, MergePanelController::ValueColumn)));
+    QRect rect = visualRect(model_->index(row, MergeTableView::TypeColumn))
+                     .united(visualRect(model_->index(row, MergeTableView::ValueColumn)));
     if (dropIndicator_->position == MergeDropPosition::On) {
         painter.drawRoundedRect(rect.adjusted(1, 1, -2, -2), 3, 3);
         return;
@@ -375,7 +374,7 @@ bool MergeTableView::cellWidgetEvent(QWidget *widget, int row, QEvent *event) {
     switch (event->type()) {
     case QEvent::MouseButtonPress: {
         const auto *mouse = static_cast<QMouseEvent *>(event);
-        setClickedCell(row, MergePanelController::ValueColumn);
+        setClickedCell(row, MergeTableView::ValueColumn);
         pressArmed_ = mouse->button() == Qt::LeftButton && !(text && text->hasFocus());
         pressedRow_ = row;
         pressPosition_ = mouse->globalPosition().toPoint();
@@ -396,7 +395,7 @@ bool MergeTableView::cellWidgetEvent(QWidget *widget, int row, QEvent *event) {
         pressArmed_ = false;
         return false;
     case QEvent::MouseButtonDblClick:
-        setClickedCell(row, MergePanelController::ValueColumn);
+        setClickedCell(row, MergeTableView::ValueColumn);
         controller_->tableViewDoubleAction(this);
         return true;
     case QEvent::FocusOut:

@@ -3,12 +3,49 @@
 #include "merge/MergeDrop.h"
 
 #include <QAbstractTableModel>
+#include <QFont>
+#include <QImage>
 #include <QPointer>
 #include <QStyledItemDelegate>
 #include <QTableView>
 
-class MergePanelController;
+#include <optional>
+
 class MergeTableView;
+class Pasteboard;
+
+// What a merge table asks of its owner (the merge sheet): the rows and their cells, and
+// what the user does to them.
+class MergeTableDelegate {
+public:
+    // The value column's text of a text cell.
+    struct TextCell {
+        QString text;        // as shown
+        QString editText;    // as edited
+        QString placeholder; // shown while the text is empty
+        bool editable = false;
+    };
+
+    virtual ~MergeTableDelegate() = default;
+    virtual int numberOfRowsInTableView(const QTableView *table) const = 0;
+    virtual double tableViewHeightOfRow(const QTableView *table, int row) const = 0;
+    virtual double rowHeight() const = 0;
+    virtual QFont selectedFont() const = 0;
+    virtual bool isEditing() const = 0;
+    virtual QString typeCellText(const QTableView *table, int row) const = 0;
+    virtual QImage typeCellImage(const QTableView *table, int row) const = 0;
+    // None for rows whose value a widget shows.
+    virtual std::optional<TextCell> textCell(const QTableView *table, int row) const = 0;
+    virtual void textFieldCellChanged(QTableView *table, int row, const QString &text) = 0;
+    // Return ("insertNewline:") and Tab ("insertTab:") in an edited cell.
+    virtual bool controlTextViewDoCommandBySelector(QTableView *table, int row, const QString &command) = 0;
+    virtual void tableViewDoubleAction(QTableView *table) = 0;
+    virtual bool tableViewWriteRows(QTableView *table, int row, Pasteboard &pasteboard) = 0;
+    virtual Qt::DropAction tableViewValidateDrop(QTableView *table, const Pasteboard &info, int row,
+                                                 MergeDropPosition position, bool copy) = 0;
+    virtual bool tableViewAcceptDrop(QTableView *table, const Pasteboard &info, int row, MergeDropPosition position,
+                                     bool copy) = 0;
+};
 
 // One merge table's rows as the view sees them; the controller answers everything.
 class MergeTableModel : public QAbstractTableModel {
@@ -16,7 +53,7 @@ class MergeTableModel : public QAbstractTableModel {
 public:
     enum Role { PlaceholderRole = Qt::UserRole + 1 };
 
-    MergeTableModel(MergePanelController *controller, MergeTableView *view);
+    MergeTableModel(MergeTableDelegate *controller, MergeTableView *view);
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
@@ -26,7 +63,7 @@ public:
     void reload();
 
 private:
-    MergePanelController *controller_;
+    MergeTableDelegate *controller_;
     MergeTableView *view_;
 };
 
@@ -36,7 +73,7 @@ private:
 class MergeTextCellDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
-    MergeTextCellDelegate(MergePanelController *controller, MergeTableView *view);
+    MergeTextCellDelegate(MergeTableDelegate *controller, MergeTableView *view);
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
                           const QModelIndex &index) const override;
@@ -51,7 +88,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    MergePanelController *controller_;
+    MergeTableDelegate *controller_;
     MergeTableView *view_;
     mutable QPointer<QWidget> openEditor_;
     mutable int openRow_ = -1;
@@ -63,7 +100,10 @@ private:
 class MergeTableView : public QTableView {
     Q_OBJECT
 public:
-    explicit MergeTableView(MergePanelController *controller, QWidget *parent = nullptr);
+    static constexpr int TypeColumn = 0;
+    static constexpr int ValueColumn = 1;
+
+    explicit MergeTableView(MergeTableDelegate *controller, QWidget *parent = nullptr);
 
     MergeTableModel *mergeModel() const { return model_; }
     MergeTextCellDelegate *textDelegate() const { return delegate_; }
@@ -100,7 +140,7 @@ private:
     std::optional<DropTarget> validDropTarget(QDropEvent *event);
     bool cellWidgetEvent(QWidget *widget, int row, QEvent *event);
 
-    MergePanelController *controller_;
+    MergeTableDelegate *controller_;
     MergeTableModel *model_;
     MergeTextCellDelegate *delegate_;
     int clickedRow_ = -1;

@@ -22,6 +22,21 @@ QString *PhoneticNameRecord::part(const QString &key) {
     return nullptr;
 }
 
+QString LabeledValueRecord::textForKey(const QString &key) const {
+    if (key == QLatin1String("stringValue"))
+        return stringValue;
+    if (key == QLatin1String("label"))
+        return labelText();
+    if (key == QLatin1String("domain"))
+        return domain.value_or(QString());
+    if (key == QLatin1String("service"))
+        return service;
+    if (key == QLatin1String("username"))
+        return username.value_or(QString());
+    const QString *part = addressPart(key);
+    return part ? *part : QString();
+}
+
 const QString *LabeledValueRecord::addressPart(const QString &name) const {
     return const_cast<LabeledValueRecord *>(this)->addressPart(name);
 }

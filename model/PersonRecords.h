@@ -155,6 +155,9 @@ struct LabeledValueRecord {
     // An address part by its name ("ZIP", "State", "City", "Street", "Country") or the
     // ISO-code key; nullptr for anything else.
     const QString *addressPart(const QString &name) const;
+    // The text under a record key that values are sorted by: "stringValue", "label",
+    // "domain", "service", "username" or an address part; empty for any other key.
+    QString textForKey(const QString &key) const;
     QString *addressPart(const QString &name);
 
     friend bool operator==(const LabeledValueRecord &, const LabeledValueRecord &) = default;

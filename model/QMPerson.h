@@ -226,6 +226,9 @@ public:
     // ---- Generic access by field identifier
 
     QString typeForIdentifier(const QString &identifier) const;
+    // The contact's own kind of the field, else the "Type" of the window's custom item of
+    // that name (a custom item this contact does not carry).
+    QString typeForIdentifier(const QString &identifier, const QList<CustomItemDefinition> &customItems) const;
     FieldValue valueForIdentifier(const QString &identifier);
     QString stringValueForIdentifier(const QString &identifier);
     void setValue(const FieldValue &value, const QString &identifier);

@@ -76,19 +76,6 @@ QStringList labelsOf(const LabeledValueList &list) {
     return labels;
 }
 
-QString sortText(const LabeledValueRecord &record, const QString &key) {
-    if (key == QLatin1String("stringValue"))
-        return record.stringValue;
-    if (key == QLatin1String("label"))
-        return record.labelText();
-    if (key == QLatin1String("service"))
-        return record.service;
-    if (key == QLatin1String("username"))
-        return record.username.value_or(QString());
-    const QString *part = record.addressPart(key);
-    return part ? *part : QString();
-}
-
 } // namespace
 
 const QStringList &QMPerson::namePartIdentifiers() {
@@ -99,6 +86,17 @@ const QStringList &QMPerson::namePartIdentifiers() {
 
 bool QMPerson::isReservedIdentifier(const QString &identifier) {
     return identifier.isEmpty() || kindOf(identifier) != Kind::Other;
+}
+
+QString QMPerson::typeForIdentifier(const QString &identifier,
+                                    const QList<CustomItemDefinition> &customItems) const {
+    const QString type = typeForIdentifier(identifier);
+    if (!type.isEmpty())
+        return type;
+    for (const CustomItemDefinition &item : customItems)
+        if (item.name == identifier)
+            return item.type;
+    return {};
 }
 
 QString QMPerson::typeForIdentifier(const QString &identifier) const {
@@ -431,7 +429,7 @@ bool QMPerson::sortForIdentifier(const QString &identifier, const QString &sortK
     for (const LabeledValueRecord &record : std::as_const(list))
         before.append(record.labelIndex);
     std::stable_sort(list.begin(), list.end(), [&](const LabeledValueRecord &a, const LabeledValueRecord &b) {
-        const int order = sortText(a, sortKey).compare(sortText(b, sortKey), Qt::CaseSensitive);
+        const int order = a.textForKey(sortKey).compare(b.textForKey(sortKey), Qt::CaseSensitive);
         return ascending ? order < 0 : order > 0;
     });
     for (qsizetype i = 0; i < list.size(); ++i)

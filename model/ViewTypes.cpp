@@ -40,6 +40,13 @@ QVariantMap aViewTypeDict() {
     return table;
 }
 
+QMap<QString, QStringList> factoryViewTypeTable() {
+    QMap<QString, QStringList> table;
+    for (const ViewType &type : factoryViewTypes())
+        table.insert(type.name, type.identifiers);
+    return table;
+}
+
 } // namespace ViewTypes
 
 namespace SortOptions {
@@ -72,25 +79,25 @@ const QList<Entry> &factoryEntries() {
     return entries;
 }
 
-namespace {
-
-QVariantMap toVariant(const Entry &entry) {
+QVariantMap entryToVariant(const Entry &entry) {
     return {{QStringLiteral("type"), entry.type},
             {QStringLiteral("items"), entry.items},
             {QStringLiteral("selected"), entry.selected}};
 }
 
-} // namespace
-
 QVariantMap factorySortOptionsDict(const QList<CustomItemDefinition> &customItems) {
     QVariantMap table;
     for (const Entry &entry : factoryEntries())
-        table.insert(entry.type, toVariant(entry));
+        table.insert(entry.type, entryToVariant(entry));
     for (const CustomItemDefinition &item : customItems) {
         if (item.type == ValueKind::Labeled)
-            table.insert(item.name, toVariant({item.name, {item.name, QStringLiteral("label")}, item.name}));
+            table.insert(item.name, entryToVariant(customItemEntry(item.name)));
     }
     return table;
+}
+
+Entry customItemEntry(const QString &name) {
+    return {name, {name, QStringLiteral("label")}, name};
 }
 
 Entry entryFromVariant(const QVariantMap &entry) {

@@ -3,6 +3,7 @@
 #include "model/PersonRecords.h"
 
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
@@ -28,8 +29,18 @@ struct ViewType {
 const QList<ViewType> &factoryViewTypes();
 // The factory ViewTypeTable as stored under "QM1DviewTypeDict": name to identifier list.
 QVariantMap aViewTypeDict();
+QMap<QString, QStringList> factoryViewTypeTable();
 
 } // namespace ViewTypes
+
+// A sort order of the contacts table: the key (see
+// SortOptions::separateSortKeyIntoIdentifierAndKey) and the direction.
+struct SortDescriptor {
+    QString key;
+    bool ascending = true;
+    bool caseSensitive = false;
+    friend bool operator==(const SortDescriptor &, const SortDescriptor &) = default;
+};
 
 namespace SortOptions {
 
@@ -40,6 +51,7 @@ struct Entry {
     QString type;
     QStringList items;
     QString selected;
+    friend bool operator==(const Entry &, const Entry &) = default;
 };
 
 // The factory entries, by column identifier, in the order of the sort options menu.
@@ -47,7 +59,10 @@ const QList<Entry> &factoryEntries();
 // The SortOptionsTable as stored under "QM1DsortOptionsDict", with an entry for each
 // labeled custom item: column identifier to {"type", "items", "selected"}.
 QVariantMap factorySortOptionsDict(const QList<CustomItemDefinition> &customItems = {});
+// The entry a labeled custom item adds: the item's name and "label".
+Entry customItemEntry(const QString &name);
 Entry entryFromVariant(const QVariantMap &entry);
+QVariantMap entryToVariant(const Entry &entry);
 
 // A sort key split into [field identifier, record key]: "Email domain" is ("Email",
 // "domain"), "Note" ("Note", "stringValue"), "<item> label" ("<item>", "label").

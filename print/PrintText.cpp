@@ -1,6 +1,6 @@
 #include "print/PrintText.h"
 
-#include "contacts_table/SubContactRows.h"
+#include "state/SharedSettings.h"
 #include "model/QMPerson.h"
 
 #include <QFontMetricsF>
@@ -69,7 +69,7 @@ public:
         if (const auto *list = value.get<LabeledValueList>()) {
             bool first = true;
             for (const LabeledValueRecord &item : *list) {
-                if (item.stringValue.isEmpty() || !SubContactRows::labelPasses(labels, item.label))
+                if (item.stringValue.isEmpty() || !SharedSettings::labelPasses(labels, item.label))
                     continue;
                 if (!first)
                     startParagraph(headWidth);

@@ -6,6 +6,7 @@
 #include "platform/ui/Window.h"
 #include "platform/ui/Workspace.h"
 #include "tests/app/AppTestSupport.h"
+#include "state/ActionIds.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -70,7 +71,7 @@ TEST(HelpMenu, ItemsOpenTheirPagesInJapaneseOnlyForExactlyJa) {
 
     // Any other item opens nothing.
     RecordingUrlOpener opener;
-    MenuItem other(QStringLiteral("Something Else"), QStringLiteral("menuItemSelectedInHelpMenu:"));
+    MenuItem other(QStringLiteral("Something Else"), ActionId::MenuItemSelectedInHelpMenu);
     delegate.menuItemSelectedInHelpMenu(&other);
     EXPECT_TRUE(opener.opened.isEmpty());
 }
@@ -121,58 +122,44 @@ TEST(AboutPanel, ShowsTheProductAndRunsUntilClosed) {
     EXPECT_EQ(Application::shared().modalWindow(), nullptr);
 }
 
-class AddressFormatFile : public testing::Test {
-protected:
-    void SetUp() override { QFile::remove(AppDelegate::addressFormatFilePath()); }
-    void TearDown() override { QFile::remove(AppDelegate::addressFormatFilePath()); }
-    void write(const QByteArray &contents) {
-        const QString path = AppDelegate::addressFormatFilePath();
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(contents);
-    }
-    QStringList alertsOfLaunch() {
+// One test, so that no other process of the suite writes or removes the shared file meanwhile.
+TEST(AddressFormatFile, OnlyANonEmptyArrayIsMergedByCountryCodeAndAMissingFileIsSilent) {
+    const QString path = AppDelegate::addressFormatFilePath();
+    EXPECT_TRUE(path.endsWith(QLatin1String("/Tessarin2/Documents/AddressFormat.json")));
+    const auto launchWith = [&](const std::optional<QByteArray> &contents) {
+        QFile::remove(path);
+        if (contents) {
+            QDir().mkpath(QFileInfo(path).absolutePath());
+            QFile file(path);
+            EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(*contents);
+        }
         ScriptedDialogPresenter dialogs;
         AppDelegate delegate;
         delegate.applicationDidFinishLaunching();
         QStringList texts;
         for (const auto &shown : dialogs.shown())
             texts.append(shown.alert.messageText + QStringLiteral(" | ") + shown.alert.informativeText);
+        QFile::remove(path);
         return texts;
-    }
-};
-
-TEST_F(AddressFormatFile, AMissingFileIsSilent) {
-    EXPECT_TRUE(AppDelegate::addressFormatFilePath().endsWith(
-        QLatin1String("/Tessarin2/Documents/AddressFormat.json")));
-    EXPECT_TRUE(alertsOfLaunch().isEmpty());
-}
-
-TEST_F(AddressFormatFile, AnythingButANonEmptyArrayShowsTheAlert) {
+    };
+    EXPECT_TRUE(launchWith(std::nullopt).isEmpty());
     const QStringList alert = {"Cannot read AddressFormat.json. | Please make sure the format is valid."};
     for (const QByteArray &contents :
          {QByteArray(R"({"AddressFormat": []})"), QByteArray("{not json"), QByteArray(R"(["AddressFormat"])"),
           QByteArray(R"({"AddressFormat": {"CountryCode": "JP"}})"), QByteArray(R"({"Other": [1]})"),
-          QByteArray()}) {
-        write(contents);
-        EXPECT_EQ(alertsOfLaunch(), alert) << contents.toStdString();
-    }
-}
+          QByteArray()})
+        EXPECT_EQ(launchWith(contents), alert) << contents.toStdString();
 
-TEST_F(AddressFormatFile, ANonEmptyArrayIsMergedByCountryCode) {
     const QList<AddressFormatEntry> before = QMPerson::addressFormatTable();
     const QString frenchFormat = QMPerson::addressFormatDict().value(QStringLiteral("FR")).formatString;
-    write(R"({"AddressFormat": [
+    EXPECT_TRUE(launchWith(R"({"AddressFormat": [
         {"CountryCode": "JP", "Country": "Japan", "formatString": "Country ZIP State City Street"},
         {"CountryCode": "QQ", "Country": "Qland", "formatString": "Street City State ZIP Country"},
-        {"Country": "No code"}, {"CountryCode": 7}, "not an entry"]})");
-    EXPECT_TRUE(alertsOfLaunch().isEmpty());
-
+        {"Country": "No code"}, {"CountryCode": 7}, "not an entry"]})")
+                    .isEmpty());
     const QList<AddressFormatEntry> after = QMPerson::addressFormatTable();
     ASSERT_EQ(after.size(), before.size()); // a code the table lacks reaches only the dictionary
-    EXPECT_EQ(QMPerson::addressFormatDict().value(QStringLiteral("JP")).formatString,
-              QStringLiteral("Country ZIP State City Street"));
     EXPECT_EQ(QMPerson::orderOfAddressFormats(QStringLiteral("JP")),
               QStringList({"JP", "Country", "ZIP", "State", "City", "Street"}));
     EXPECT_EQ(QMPerson::addressFormatDict().value(QStringLiteral("QQ")).country, QStringLiteral("Qland"));

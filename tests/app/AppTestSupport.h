@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/EncodingAccessory.h"
+#include "app/reading/EncodingAccessory.h"
 #include "platform/core/UserDefaults.h"
 #include "tests/support/TestSupport.h"
 

@@ -1,12 +1,13 @@
-#include "app/Document.h"
-#include "app/DocumentController.h"
-#include "app/ProgressAlert.h"
+#include "app/document/Document.h"
+#include "app/document/DocumentController.h"
+#include "app/reading/ProgressAlert.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/Window.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/app/FakeContactsReader.h"
 #include "tests/app/Opening.h"
+#include "state/ActionIds.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -177,12 +178,12 @@ TEST(Document, ARereadWhileTheWindowIsOpenParsesAtOnceAndRefreshesIt) {
 TEST(Document, SaveRevertDuplicateAndVersionsAreNeverOffered) {
     FakeOpening opening;
     AppDocument document;
-    for (const char *action :
-         {"saveDocument:", "revertDocumentToSaved:", "duplicateDocument:", "browseDocumentVersions:"}) {
-        MenuItem item(QStringLiteral("x"), QString::fromLatin1(action));
-        EXPECT_FALSE(document.validateMenuItem(&item)) << action;
+    for (const QString &action : {ActionId::SaveDocument, ActionId::RevertDocumentToSaved,
+                                  ActionId::DuplicateDocument, ActionId::BrowseDocumentVersions}) {
+        MenuItem item(QStringLiteral("x"), action);
+        EXPECT_FALSE(document.validateMenuItem(&item)) << action.toStdString();
     }
-    MenuItem close(QStringLiteral("Close"), QStringLiteral("performClose:"));
+    MenuItem close(QStringLiteral("Close"), ActionId::PerformClose);
     EXPECT_TRUE(document.validateMenuItem(&close));
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/AppDelegate.h"
-#include "app/DocumentController.h"
-#include "app/QMvCardReader.h"
+#include "app/document/DocumentController.h"
+#include "app/reading/QMvCardReader.h"
 #include "platform/core/Dispatch.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Menu.h"

@@ -1,4 +1,4 @@
-#include "app/DocumentController.h"
+#include "app/document/DocumentController.h"
 #include "tests/app/AppTestSupport.h"
 
 #include <QLabel>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ContactsReader.h"
+#include "app/reading/ContactsReader.h"
 #include "model/QMPerson.h"
 
 #include <QStringList>

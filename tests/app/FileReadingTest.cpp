@@ -1,4 +1,4 @@
-#include "app/QMvCardReader.h"
+#include "app/reading/QMvCardReader.h"
 #include "model/QMvCard.h"
 #include "platform/core/UserDefaults.h"
 #include "tests/app/Opening.h"
@@ -14,35 +14,6 @@ namespace {
 // The window that took the document's tables over.
 tessarin::ViewController *contentsShown(::Document *document) {
     return static_cast<tessarin::Document *>(document)->mainViewController();
-}
-
-TEST(FileReading, AShiftJisFileGivesTheSameContactsChosenOrDetected) {
-    RealOpening opening;
-    QFile sample(QStringLiteral(TESSARIN_TESTDATA_DIR "/aosp/v21_japanese_3.vcf"));
-    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
-    const QByteArray bytes = sample.readAll();
-    opening.openThroughPanel(writeTestFile(QStringLiteral("sjis-chosen.vcf"), bytes),
-                             QStringLiteral("Japanese (Shift JIS)"));
-    ASSERT_EQ(opening.controller.documents().size(), 1);
-    const QStringList chosen = opening.shownNames(opening.controller.documents().first());
-    ::Document *detected = opening.open(writeTestFile(QStringLiteral("sjis-detected.vcf"), bytes));
-    ASSERT_NE(detected, nullptr);
-    EXPECT_EQ(opening.shownNames(detected), chosen);
-    ASSERT_EQ(chosen.size(), 1);
-    EXPECT_TRUE(chosen.first().contains(QStringLiteral("伊能"))) << chosen.first().toStdString();
-}
-
-TEST(FileReading, AFileWithoutCardsOrAnEmptyCsvFailWithTheirAdvice) {
-    RealOpening opening;
-    EXPECT_EQ(opening.open(writeTestFile(QStringLiteral("prose.vcf"), "Dear reader,\nno cards here.\n")),
-              nullptr);
-    EXPECT_EQ(opening.open(writeTestFile(QStringLiteral("nothing.csv"), "")), nullptr);
-    const QStringList alerts = opening.alertTexts();
-    ASSERT_EQ(alerts.size(), 2);
-    EXPECT_TRUE(alerts[0].endsWith(
-        QLatin1String("Please make sure the file is vCard 2.1/3.0 file, or text encoding.")));
-    EXPECT_TRUE(alerts[1].endsWith(
-        QLatin1String("Please make sure the file is a valid CSV file, or text encoding.")));
 }
 
 TEST(FileReading, ACsvFileBecomesOneVCardContainerWithItsAllContactsGroup) {
@@ -84,19 +55,6 @@ TEST(FileReading, ACsvFileOpensLockedAndAVCardFileInTheStoredEditState) {
     ASSERT_NE(vcf, nullptr);
     EXPECT_FALSE(contentsShown(vcf)->editState());
     EXPECT_EQ(contentsShown(vcf)->contactsViewController()->subContactTable().size(), 1u);
-}
-
-TEST(FileReading, AnUntitledDocumentHasAnEmptyAllContactsGroupInAVCardContainer) {
-    RealOpening opening;
-    ::Document *document = opening.controller.openUntitledDocumentAndDisplay(true);
-    tessarin::ViewController *contents = contentsShown(document);
-    ASSERT_NE(contents, nullptr);
-    ASSERT_EQ(contents->containerTable()->size(), 1);
-    EXPECT_EQ(contents->containerTable()->first().name, QStringLiteral("vCard"));
-    ASSERT_FALSE(contents->containerTable()->first().groups.isEmpty());
-    EXPECT_TRUE(contents->containerTable()->first().groups.first()->top);
-    ASSERT_NE(contents->contactTable(), nullptr);
-    EXPECT_TRUE(contents->contactTable()->isEmpty());
 }
 
 TEST(FileReading, EveryCardOfTheSharedFilesReachesTheAllContactsGroup) {

@@ -2,6 +2,7 @@
 
 #include "contact_info/ContactInfoController.h"
 #include "platform/core/UndoManager.h"
+#include "state/ActionIds.h"
 
 #include <QAbstractItemModel>
 #include <QComboBox>
@@ -69,7 +70,7 @@ protected:
 TEST_F(ImportTest, AddsExactlyTheTickedContactsInOneUndoStep) {
     TestDocument *document = open();
     choose(writeTestFile(QStringLiteral("more.vcf"), ImportedCards));
-    perform(document, "importFromVCard:");
+    perform(document, ActionId::ImportFromVCard);
     EXPECT_EQ(openPanel.allowedContentTypes, (QStringList{"public.vcard", "public.plain-text"}));
     EXPECT_FALSE(popupShown.isEmpty());
     EXPECT_EQ(document->controller->progressAlert()->alertMessage()->text(),
@@ -115,7 +116,7 @@ TEST_F(ImportTest, ContactsGoIntoTheSelectedGroupAndTheWholeFile) {
     ViewController *view = content(document);
     view->groupSelectionDidChange(view->containerTable()->first().groups.value(1));
     choose(writeTestFile(QStringLiteral("more.vcf"), ImportedCards));
-    perform(document, "importFromVCard:");
+    perform(document, ActionId::ImportFromVCard);
     selectSheetRows(document, {1});
     sheet(document)->selectButton()->click();
     EXPECT_EQ(groupNames(document, 1), (QStringList{"Ann Abe", "Bob Baker", "Fay Fox"}));
@@ -126,12 +127,12 @@ TEST_F(ImportTest, CancelOrSelectWithoutRowsAddsNothing) {
     TestDocument *document = open();
     const QString path = writeTestFile(QStringLiteral("more.vcf"), ImportedCards);
     choose(path);
-    perform(document, "importFromVCard:");
+    perform(document, ActionId::ImportFromVCard);
     selectSheetRows(document, {0});
     sheet(document)->cancelButton()->click();
     EXPECT_FALSE(document->controller->isExporting());
     choose(path);
-    perform(document, "importFromVCard:");
+    perform(document, ActionId::ImportFromVCard);
     selectSheetRows(document, {});
     sheet(document)->selectButton()->click();
     EXPECT_FALSE(document->controller->isExporting());
@@ -145,7 +146,7 @@ TEST_F(ImportTest, AShiftJisFileReadsInTheChosenEncoding) {
     choose(writeTestFile(QStringLiteral("sjis.vcf"),
                          fileBytes(QStringLiteral(TESSARIN_TESTDATA_DIR "/aosp/v21_japanese_1.vcf"))),
            QStringLiteral("Japanese (Shift JIS)"));
-    perform(document, "importFromVCard:");
+    perform(document, ActionId::ImportFromVCard);
     ASSERT_TRUE(popupShown.contains(QStringLiteral("Japanese (Shift JIS)")));
     ASSERT_TRUE(sheet(document)->window()->isVisible());
     EXPECT_EQ(sheetNames(document), QStringList{"安藤ロイド"});
@@ -155,24 +156,24 @@ TEST_F(ImportTest, AShiftJisFileReadsInTheChosenEncoding) {
 TEST_F(ImportTest, FailuresShowTheirAlertsAndClearTheGuard) {
     TestDocument *document = open();
     dialogs.cancelPanel();
-    perform(document, "importFromVCard:");
+    perform(document, ActionId::ImportFromVCard);
     EXPECT_FALSE(document->controller->isExporting());
 
     choose(testScratchDirectory() + QStringLiteral("/missing.vcf"));
-    perform(document, "importFromVCard:");
+    perform(document, ActionId::ImportFromVCard);
     EXPECT_FALSE(document->controller->isExporting());
 
     choose(writeTestFile(QStringLiteral("prose.vcf"), "Dear reader,\nno cards here.\n"));
-    perform(document, "importFromVCard:");
+    perform(document, ActionId::ImportFromVCard);
     EXPECT_FALSE(document->controller->isExporting());
 
     choose(writeTestFile(QStringLiteral("latin1.vcf"), "BEGIN:VCARD\nFN:Ren\xe9\nEND:VCARD\n"),
            "Unicode (UTF-8)");
-    perform(document, "importFromVCard:");
+    perform(document, ActionId::ImportFromVCard);
     EXPECT_FALSE(document->controller->isExporting());
 
     choose(writeTestFile(QStringLiteral("empty.csv"), ""));
-    perform(document, "importFromCSV:");
+    perform(document, ActionId::ImportFromCSV);
     EXPECT_EQ(openPanel.title, QStringLiteral("Import from CSV"));
     EXPECT_EQ(openPanel.allowedContentTypes,
               (QStringList{"public.comma-separated-values-text", "public.plain-text"}));
@@ -196,7 +197,7 @@ TEST_F(ImportTest, FailuresShowTheirAlertsAndClearTheGuard) {
 TEST_F(ImportTest, CsvContactsAreOfferedAtOnce) {
     TestDocument *document = open();
     choose(writeTestFile(QStringLiteral("people.csv"), "First name,Last name\nHal,Hay\nIda,Ink\n"));
-    perform(document, "importFromCSV:");
+    perform(document, ActionId::ImportFromCSV);
     ASSERT_TRUE(sheet(document)->window()->isVisible());
     EXPECT_EQ(sheetNames(document), (QStringList{"Hal Hay", "Ida Ink"}));
     EXPECT_EQ(document->controller->progressAlert()->generation(), 0u);
@@ -215,13 +216,13 @@ TEST_F(ImportTest, CancelInTheProgressWindowImportsNothingAndShowsNothing) {
     const auto connection = onProgress(document, [&] {
         const int panels = panelsShown();
         content(document)->contactsViewController()->selectRowIndexes({0});
-        perform(document, "exportToVCard:");
-        perform(document, "importFromCSV:");
+        perform(document, ActionId::ExportToVCard);
+        perform(document, ActionId::ImportFromCSV);
         guardHeld = panelsShown() == panels;
         pressCancel(document);
     });
     choose(writeTestFile(QStringLiteral("many.vcf"), many));
-    perform(document, "importFromVCard:");
+    perform(document, ActionId::ImportFromVCard);
     QObject::disconnect(connection);
     EXPECT_TRUE(guardHeld);
     EXPECT_FALSE(sheet(document)->window()->isVisible());
@@ -230,7 +231,7 @@ TEST_F(ImportTest, CancelInTheProgressWindowImportsNothingAndShowsNothing) {
 
     // The next import of the window runs to its sheet.
     choose(writeTestFile(QStringLiteral("many.vcf"), many));
-    perform(document, "importFromVCard:");
+    perform(document, ActionId::ImportFromVCard);
     EXPECT_EQ(sheetNames(document).size(), 60);
     sheet(document)->cancelButton()->click();
 }

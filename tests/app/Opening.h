@@ -1,8 +1,9 @@
 #pragma once
 
-#include "app/Document.h"
-#include "app/DocumentController.h"
+#include "app/document/Document.h"
+#include "app/document/DocumentController.h"
 #include "tests/app/AppTestSupport.h"
+#include "state/ActionIds.h"
 
 #include <QComboBox>
 #include <QTest>
@@ -29,7 +30,7 @@ template <typename Reader> struct Opening {
             popup->setCurrentIndex(popup->findText(encodingName));
             return PanelResult{ModalResponse::OK, {QUrl::fromLocalFile(path)}};
         });
-        controller.performAction(QStringLiteral("openDocument:"));
+        controller.performAction(ActionId::OpenDocument);
     }
     QStringList shownNames(::Document *document) {
         tessarin::ViewController *content = static_cast<tessarin::Document *>(document)->mainViewController();

@@ -1,4 +1,4 @@
-#include "app/ProgressAlert.h"
+#include "app/reading/ProgressAlert.h"
 
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"

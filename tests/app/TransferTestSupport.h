@@ -1,11 +1,12 @@
 #pragma once
 
-#include "app/ImportPanelController.h"
-#include "app/ProgressAlert.h"
+#include "app/transfer/ImportPanelController.h"
+#include "app/reading/ProgressAlert.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/app/WindowTestSupport.h"
 
 #include "platform/ui/Responder.h"
+#include "state/ActionIds.h"
 
 #include <QFile>
 #include <QLabel>
@@ -34,9 +35,8 @@ inline QStringList names(const ContactTable &table) {
 class TransferTest : public WindowTest {
 protected:
     // Sends the command as the menu item or its key equivalent would.
-    static void perform(TestDocument *document, const char *action) {
-        ASSERT_TRUE(
-            ActionRouter::sendAction(QString::fromLatin1(action), nullptr, document->controller->window()));
+    static void perform(TestDocument *document, const QString &action) {
+        ASSERT_TRUE(ActionRouter::sendAction(action, nullptr, document->controller->window()));
     }
 
     // Runs `whileRunning` once, the first time the window's progress moves past 0 and before

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/DocumentWindow.h"
-#include "app/ViewController.h"
-#include "app/WindowController.h"
+#include "app/window/DocumentWindow.h"
+#include "app/window/ViewController.h"
+#include "app/window/WindowController.h"
 #include "model/QMvCard.h"
 #include "platform/core/UserDefaults.h"
 #include "platform/ui/Application.h"

@@ -125,7 +125,7 @@ TEST_F(ContactInfoControllerTest, TypeColumnNamesAFieldOnceWithItsIcon) {
     CustomItemDefinition blog;
     blog.name = "Blog";
     blog.type = ValueKind::String;
-    controller.setCustomItems({blog});
+    controller.windowState()->setCustomItems({blog});
     show(entry);
     const int email = rowOf("Email");
     EXPECT_EQ(controller.typeCellText(email), QMPerson::localizedIdentifierForKey("Email"));
@@ -147,7 +147,7 @@ TEST_F(ContactInfoControllerTest, PopupOnlyFieldsNeverEditInPlace) {
     show(fullContact());
     for (const char *type :
          {"Instant Message", "Address", "Dates", "Birthday", "Name Ordering", "Name Display"}) {
-        controller.setEditState(true);
+        controller.windowState()->setEditState(true);
         EXPECT_FALSE(controller.tableViewShouldEditTableColumn("Value", rowOf(type))) << type;
     }
     EXPECT_TRUE(controller.tableViewShouldEditTableColumn("Value", rowOf("Phone")));
@@ -171,23 +171,23 @@ TEST_F(ContactInfoControllerTest, TextCellsShowValuesPlaceholdersAndFindMarks) {
     EXPECT_FALSE(controller.textCellContent(rowOf("Phone")));
     EXPECT_FALSE(controller.textCellContent(rowOf("Photo")));
 
-    controller.setFindString("LINE");
+    controller.windowState()->setFindString("LINE");
     controller.updateTable();
     EXPECT_EQ(controller.textCellContent(rowOf("Note"))->highlights.size(), 3);
-    controller.setFindOptions(ContactInfoController::CaseSensitive);
+    controller.windowState()->setFindOptions(ContactInfoController::CaseSensitive);
     controller.updateTable();
     EXPECT_TRUE(controller.textCellContent(rowOf("Note"))->highlights.isEmpty());
 
     // The current match marks only the phonetic part it was found in.
-    controller.setFindOptions(QString());
-    controller.setFindString("on");
+    controller.windowState()->setFindOptions(QString());
+    controller.windowState()->setFindString("on");
     FindTarget target;
     target.contact = entry.person;
     target.uniqueId = entry.person->uniqueId();
     target.identifier = "Phonetic Name";
     target.subIdentifier = "FirstName";
     target.range = {1, 2};
-    controller.setFindTarget(target);
+    controller.windowState()->setFindTarget(target);
     controller.updateTable();
     const auto phoneticFirst = controller.textCellContent(rowOf("Phonetic Name"));
     EXPECT_TRUE(phoneticFirst->highlights.contains(TextHighlight{1, 2, TextHighlight::CurrentMatch}));
@@ -195,7 +195,7 @@ TEST_F(ContactInfoControllerTest, TextCellsShowValuesPlaceholdersAndFindMarks) {
     for (const TextHighlight &mark : phoneticLast->highlights)
         EXPECT_EQ(mark.kind, TextHighlight::FindMatch);
     target.range = {4, 9};
-    controller.setFindTarget(target);
+    controller.windowState()->setFindTarget(target);
     const auto outOfRange = controller.textCellContent(rowOf("Phonetic Name"));
     EXPECT_FALSE(outOfRange->highlights.isEmpty());
     for (const TextHighlight &mark : outOfRange->highlights)
@@ -231,7 +231,7 @@ TEST_F(ContactInfoControllerTest, PopupCellsFollowTheEditState) {
     EXPECT_TRUE(phone->textField()->isReadOnly());
 
     entry.person->setPhoto(QImage());
-    controller.setEditState(false);
+    controller.windowState()->setEditState(false);
     controller.updateTable();
     photo = qobject_cast<PullDownButton *>(controller.valueCellWidget(rowOf("Photo")));
     EXPECT_FALSE(photo->isEnabled());
@@ -240,7 +240,7 @@ TEST_F(ContactInfoControllerTest, PopupCellsFollowTheEditState) {
     EXPECT_FALSE(qobject_cast<QComboBox *>(controller.valueCellWidget(rowOf("Name Display")))->isEnabled());
 
     // A choice that no editing operation stores goes back to the contact's value.
-    controller.setEditState(true);
+    controller.windowState()->setEditState(true);
     controller.updateTable();
     display = qobject_cast<QComboBox *>(controller.valueCellWidget(rowOf("Name Display")));
     display->setCurrentIndex(1);

@@ -101,7 +101,7 @@ TEST_F(DetailRowModelTest, ACustomItemNamedLikeABuiltInFieldNeverRemovesThatFiel
     const QList<InfoTableRow> notes = rowsOf(*rows, "Note");
     ASSERT_EQ(notes.size(), 1);
     EXPECT_FALSE(notes.first().label); // the built-in text field, not a labeled custom item
-    EXPECT_EQ(DetailRowModel::kindOf(*entry.person, "Note", items), ValueKind::String);
+    EXPECT_EQ(entry.person->typeForIdentifier("Note", items), ValueKind::String);
 }
 
 TEST_F(DetailRowModelTest, MultiValuedFieldsGiveOneRowPerValueAndEmptyFieldsOneEmptyRow) {

@@ -15,6 +15,8 @@ protected:
     void show(const QList<std::shared_ptr<QMPerson>> &people,
               const QString &viewType = QStringLiteral("Phone")) {
         UserDefaults::standard().setObject(viewType, QStringLiteral("QM1DselectedViewType"));
+        // The settings the table follows take what the test stored.
+        controller.settings()->reload();
         people_ = people;
         controller.setDelegate(&delegate);
         controller.view()->resize(800, 600);
@@ -200,9 +202,7 @@ TEST_F(ContactsTable, StoredSortIsTakenOnlyForAShownColumn) {
     ContactsViewController second;
     RecordingDelegate other;
     second.setDelegate(&other);
-    UserDefaults::standard().setObject(
-        QVariantMap{{QStringLiteral("key"), FieldId::Phone}, {QStringLiteral("ascending"), true}},
-        QStringLiteral("QM1DlastSortDesc"));
+    second.settings()->setLastSortDesc({FieldId::Phone, true});
     second.setContactTable(table({a, b}));
     second.setSubContactTableDirty(true);
     second.view()->show();
@@ -220,7 +220,7 @@ TEST_F(ContactsTable, SortOptionsOfACustomItemSortByItsLabel) {
     auto b = person(QStringLiteral("Bert"));
     b->addCustomItem(ValueKind::Labeled, boat.name, std::nullopt, std::nullopt);
     b->addLabeledValue(labeled(QStringLiteral("home"), QStringLiteral("y")), boat.name);
-    controller.setCustomItems({boat});
+    controller.windowState()->setCustomItems({boat});
     UserDefaults::standard().setObject(SortOptions::factorySortOptionsDict({boat}),
                                        QStringLiteral("QM1DsortOptionsDict"));
     setColumns(QStringLiteral("Boats"), {FieldId::Name, boat.name});
@@ -235,8 +235,7 @@ TEST_F(ContactsTable, SortOptionsOfACustomItemSortByItsLabel) {
                   .value(QStringLiteral("selected")),
               QStringLiteral("label"));
     // Another option of a field column keeps the column's direction.
-    controller.sortOptionsChanged(SortOptions::factorySortOptionsDict().value(FieldId::Email).toMap(),
-                                  FieldId::Email);
+    controller.sortOptionsChanged(SortOptions::factoryEntries().value(3), FieldId::Email);
     EXPECT_EQ(controller.sortDescriptors().first().key, QStringLiteral("Boat label")); // Email is not shown
 }
 
@@ -290,7 +289,7 @@ TEST_F(ContactsTable, AFilteredLabelLeavesAnEmptyPopupCell) {
     a->addPhoneValue(labeled(QStringLiteral("home"), QStringLiteral("1")));
     a->addPhoneValue(labeled(QStringLiteral("mobile"), QStringLiteral("2")));
     show({a});
-    controller.setSelectedLabels({QStringLiteral("mobile")});
+    controller.settings()->setSelectedLabels({QStringLiteral("mobile")});
     controller.updateTable();
     ASSERT_EQ(controller.subContactTable().size(), 2u);
     const ContactsTableCell cell = controller.viewForTableColumn(FieldId::Phone, 0);
@@ -313,7 +312,7 @@ TEST_F(ContactsTable, FindHighlightsInUtf16Units) {
     show({japanese});
     const QString name = controller.viewForTableColumn(FieldId::Name, 0).text;
     ASSERT_EQ(name, QString::fromUtf8("山田 \U0001F600太郎"));
-    controller.setFindString(QString::fromUtf8("太郎"));
+    controller.windowState()->setFindString(QString::fromUtf8("太郎"));
     FindTarget target;
     target.uniqueId = japanese->uniqueId();
     target.identifier = FieldId::Name;
@@ -321,7 +320,7 @@ TEST_F(ContactsTable, FindHighlightsInUtf16Units) {
     controller.selectItemAndRange(target);
     const ContactsTableCell cell = controller.viewForTableColumn(FieldId::Name, 0);
     EXPECT_EQ(cell.highlights, (TextHighlights{{5, 2, TextHighlight::CurrentMatch}}));
-    controller.setFindString(QString::fromUtf8("\U0001F600"));
+    controller.windowState()->setFindString(QString::fromUtf8("\U0001F600"));
     target.range = {};
     controller.selectItemAndRange(target);
     EXPECT_EQ(controller.viewForTableColumn(FieldId::Name, 0).highlights,

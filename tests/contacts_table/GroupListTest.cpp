@@ -150,7 +150,7 @@ TEST_F(GroupListTest, RenamingFollowsTheEditStateAndSparesAllContacts) {
     doubleClick(family);
     EXPECT_EQ(editor(), nullptr);
 
-    controller.setEditState(true);
+    controller.windowState()->setEditState(true);
     EXPECT_FALSE(controller.outlineViewShouldEditTableColumn(rowOf(allContacts)));
     EXPECT_FALSE(controller.outlineViewShouldEditTableColumn(controller.outlineModel()->index(0, 0)));
     EXPECT_TRUE(controller.outlineViewShouldEditTableColumn(rowOf(family)));
@@ -174,7 +174,7 @@ TEST_F(GroupListTest, RenamingFollowsTheEditStateAndSparesAllContacts) {
 }
 
 TEST_F(GroupListTest, EmptyOrUnchangedNamesChangeNothing) {
-    controller.setEditState(true);
+    controller.windowState()->setEditState(true);
     controller.textFieldCellChanged(family, QString());
     controller.textFieldCellChanged(family, "Family");
     EXPECT_TRUE(delegate.renames.isEmpty());
@@ -183,7 +183,7 @@ TEST_F(GroupListTest, EmptyOrUnchangedNamesChangeNothing) {
 }
 
 TEST_F(GroupListTest, RenameReportsTheEditedGroupWhenAnotherRowIsPressed) {
-    controller.setEditState(true);
+    controller.windowState()->setEditState(true);
     click(family);
     doubleClick(family);
     QLineEdit *field = editor();
@@ -221,7 +221,7 @@ TEST_F(GroupListTest, TableRowsDropOnlyOntoAnotherGroupWhileUnlocked) {
     const auto rows = rowsDrag("0,2", &window);
     const Pasteboard drag(rows.get());
     EXPECT_EQ(controller.outlineViewValidateDrop(drag, rowOf(work), -1), Qt::IgnoreAction); // locked
-    controller.setEditState(true);
+    controller.windowState()->setEditState(true);
     EXPECT_EQ(controller.outlineViewValidateDrop(drag, rowOf(work), -1), Qt::CopyAction);
     EXPECT_EQ(controller.outlineViewValidateDrop(drag, rowOf(allContacts), -1), Qt::IgnoreAction); // shown
     EXPECT_EQ(controller.outlineViewValidateDrop(drag, controller.outlineModel()->index(0, 0), -1),
@@ -247,7 +247,7 @@ TEST_F(GroupListTest, TableRowsDropOnlyOntoAnotherGroupWhileUnlocked) {
 }
 
 TEST_F(GroupListTest, ADropEventOnTheViewAddsToTheGroupUnderThePointer) {
-    controller.setEditState(true);
+    controller.windowState()->setEditState(true);
     const auto rows = rowsDrag("1", &window);
     QWidget *viewport = controller.outlineView()->viewport();
     QDragEnterEvent enter(centreOf(family), Qt::CopyAction, rows.get(), Qt::LeftButton, {});

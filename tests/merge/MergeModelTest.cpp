@@ -1,6 +1,6 @@
 #include "merge/MergeDrop.h"
 #include "merge/MergeEdits.h"
-#include "merge/MergeResult.h"
+#include "merge/result/MergeResult.h"
 #include "merge/MergeRows.h"
 #include "tests/merge/MergeTestSupport.h"
 

@@ -2,7 +2,7 @@
 #include "editors/MultiValueViewController.h"
 #include "editors/PopupAndTextCellWidget.h"
 #include "merge/MergePanelController.h"
-#include "merge/MergeResult.h"
+#include "merge/result/MergeResult.h"
 #include "merge/MergeTableView.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Pasteboard.h"

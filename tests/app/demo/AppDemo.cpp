@@ -3,11 +3,12 @@
 //   app_demo open-panel [customize]   runs File > Open… with the encoding popup dropped down,
 //                                     or with the customize panel above it
 #include "app/AppDelegate.h"
-#include "app/DocumentController.h"
-#include "app/EncodingAccessory.h"
+#include "app/document/DocumentController.h"
+#include "app/reading/EncodingAccessory.h"
 #include "platform/core/Dispatch.h"
 #include "platform/ui/Application.h"
 #include "tests/app/FakeContactsReader.h"
+#include "state/ActionIds.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -45,7 +46,7 @@ int main(int argc, char *argv[]) {
             popup->setCurrentIndex(index);
             controller.encodingAccessory()->encodingTypePopupSelected(index);
         });
-        Dispatch::main([&] { controller.performAction(QStringLiteral("openDocument:")); });
+        Dispatch::main([&] { controller.performAction(ActionId::OpenDocument); });
     } else {
         return 2;
     }

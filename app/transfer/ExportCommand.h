@@ -1,0 +1,76 @@
+#pragma once
+
+#include "app/transfer/TransferWindow.h"
+#include "model/ContactContainers.h"
+
+#include <QObject>
+
+#include <QList>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace tessarin {
+
+// What the background vCard build reads: copies taken on the main thread, which nothing
+// else sees, so the window may go on painting and changing its own records meanwhile.
+struct ExportSnapshot {
+    ContactTable contacts;                    // each with a copy of its contact
+    std::optional<ContainerRecord> container; // group names and memberships only
+    QList<CustomItemDefinition> customItems;  // the window's definitions
+};
+
+// The entries of the shown group's table for the selected ones, in the selection's order;
+// a selected entry the table lacks (or holds only deleted) is skipped, none is taken twice.
+ContactTable contactsToExport(const QList<ContactEntry> &selection, const ContactTable &contactTable);
+
+// Copies of the contacts, and of the container's live groups reduced to the identities of
+// their entries (what the CATEGORIES lines need).
+ExportSnapshot takeExportSnapshot(const ContactTable &contacts, const ContainerRecord *container,
+                                  const QList<CustomItemDefinition> &customItems);
+
+// The vCard text of the snapshot, in its order: note, photo and custom items, and CATEGORIES
+// for the container's groups. Pieces are built on several workers at once: the handler is
+// called from any of them with the count of cards written so far minus one, and must be
+// thread-safe. None when the handler stopped the build.
+std::optional<QString> vCardsFromSnapshot(std::shared_ptr<const ExportSnapshot> snapshot,
+                                          const std::function<void(bool *stop, quint64 index)> &progress);
+
+// The proposed file name: the contact's name with what cannot stand in a file name
+// ("/" and control characters) replaced by "-", then the suffix.
+QString exportFileName(const QString &compositeName, const QString &suffix);
+
+// Writes the text as UTF-8 through a temporary file beside the target, renamed over it
+// only when complete: on any failure the target is left exactly as it was.
+bool writeFileAtomically(const QString &path, const QString &text);
+
+// File > Export as vCard… and Export as CSV…: the selected rows' distinct contacts written to
+// the file the save panel names; a vCard file is built from a snapshot behind the progress
+// window, and Cancel writes nothing.
+class ExportCommand : public QObject {
+    Q_OBJECT
+public:
+    // The window's commands share the busy flag.
+    ExportCommand(TransferWindow &window, std::shared_ptr<bool> busy, QObject *parent);
+
+    void exportToVCard();
+    void exportToCSV();
+
+private:
+    // The file the user chose for the selected contacts, and the contacts to write.
+    struct Target {
+        QString proposedName;
+        QString path;
+        ContactTable contacts;
+    };
+    // None when nothing is selected or the panel was cancelled.
+    std::optional<Target> chooseTarget(const QString &nameFieldLabel, const QStringList &types,
+                                       const QString &suffix);
+
+    TransferWindow &window_;
+    std::shared_ptr<bool> busy_;
+};
+
+} // namespace tessarin

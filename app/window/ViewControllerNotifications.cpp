@@ -1,0 +1,129 @@
+// The main view's answers to its panes that change contacts (a contact changed by a pane,
+// contacts dropped onto a group or onto the table), Undo and Redo, and the panes' refresh
+// after each edit.
+#include "app/window/ViewController.h"
+
+#include "app/reading/QMvCardReader.h"
+#include "platform/core/UndoManager.h"
+#include "platform/ui/Window.h"
+
+namespace tessarin {
+
+// Undo and Redo leave the edited mark saying whether undo steps remain.
+void ViewController::undo(QObject *) {
+    replayUndo(&UndoManager::undo);
+}
+
+void ViewController::redo(QObject *) {
+    replayUndo(&UndoManager::redo);
+}
+
+void ViewController::replayUndo(void (UndoManager::*replay)()) {
+    UndoManager *manager = undoManager();
+    if (!manager)
+        return;
+    (manager->*replay)();
+    if (Window *window = this->window())
+        window->setDocumentEdited(manager->canUndo());
+}
+
+void ViewController::contactValueDidChange(const QString &identifier) {
+    contactsViewController_->updateTableWithIdentifier(identifier);
+}
+
+// Both directions refresh the shown group and select its given rows (none, once removed);
+// a removal also closes the windows showing the contacts.
+void ViewController::contactsDidChange(const QList<ContactEntry> &contacts, const SharedGroup &group,
+                                       bool removed) {
+    if (contacts.isEmpty() || !contactTable_ || group->contactTable != contactTable_)
+        return;
+    contactsViewController_->setContactTable(contactTable_);
+    contactsViewController_->setSubContactTableDirty(true);
+    contactsViewController_->updateTable();
+    contactsViewController_->selectRowIndexesWithContacts(contacts);
+    if (!removed)
+        return;
+    // The table keeps the row positions of removed rows without a report; the detail panel
+    // and the find position follow the row now there, never a removed contact.
+    if (const QList<SubContactRowPtr> rows = contactsViewController_->selectedSubContacts(); !rows.isEmpty())
+        rowSelectionDidChange(rows.first());
+    if (contactWindows_) {
+        QSet<QString> ids;
+        for (const ContactEntry &contact : contacts)
+            ids.insert(contact.uniqueId);
+        contactWindows_->closeContactWindows(ids);
+    }
+}
+
+void ViewController::groupsDidChange(const SharedGroup &selected) {
+    if (selected) {
+        showGroupsAndSelect(selected);
+        return;
+    }
+    groupViewController_->setContainerTable(containerTable());
+    groupViewController_->updateTable();
+}
+
+void ViewController::showGroupsAndSelect(const SharedGroup &group) {
+    selectedGroupDict_ = group;
+    groupViewController_->setContainerTable(containerTable());
+    groupViewController_->setSelectedGroupDict(group);
+    groupViewController_->updateTable();
+    groupSelectionDidChange(group);
+}
+
+void ViewController::contactDidMerge(const ContactEntry &contact) {
+    contactDidUpdate(contact, this);
+}
+
+void ViewController::contactDidUpdate(const ContactEntry &contact, QObject *sender) {
+    const UndoManager *undo = undoManager();
+    if (undo && (undo->isUndoing() || undo->isRedoing())) {
+        // Undo and Redo set the edited mark themselves.
+        contactsViewController_->updateTable();
+        if (contactWindows_)
+            contactWindows_->updateDetachedWindows(contact.uniqueId);
+        return;
+    }
+    contactInfoController_->updateTable();
+    if (sender != contactInfoController_ && contactWindows_) {
+        contactWindows_->updatePopoverIfSender(sender);
+        contactWindows_->updateDetachedWindows(contact.uniqueId);
+    }
+    if (sender != contactsViewController_)
+        contactsViewController_->updateTable();
+    setDocumentEdited();
+}
+
+void ViewController::addContactByStringIndexes(const QString &stringIndexes, const SharedGroup &group) {
+    if (!group)
+        return;
+    // The numbers name rows of this window's table; others are no rows here.
+    const qsizetype rowCount = qsizetype(contactsViewController_->subContactTable().size());
+    QList<int> rows;
+    for (const QString &piece : stringIndexes.split(QLatin1Char(','))) {
+        bool ok = false;
+        const int row = piece.trimmed().toInt(&ok);
+        if (ok && row >= 0 && row < rowCount && !rows.contains(row))
+            rows.append(row);
+    }
+    std::sort(rows.begin(), rows.end());
+    const QList<ContactEntry> contacts = contactsViewController_->contactsForIndexes(rows);
+    if (contacts.isEmpty())
+        return;
+    undoAddContacts(contacts, group);
+    setDocumentEdited();
+}
+
+void ViewController::addContactByVCardString(const QString &vCardString, const SharedGroup &group) {
+    const SharedGroup target = group ? group : selectedGroupDict_;
+    if (!target)
+        return;
+    const ContactTable contacts = contactsFromVCards(vCardString);
+    if (contacts.isEmpty())
+        return;
+    undoAddContacts(contacts, target);
+    setDocumentEdited();
+}
+
+} // namespace tessarin

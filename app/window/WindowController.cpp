@@ -1,0 +1,804 @@
+#include "app/window/WindowController.h"
+
+#include "app/reading/ProgressAlert.h"
+#include "app/transfer/ExportCommand.h"
+#include "app/transfer/ImportCommand.h"
+#include "app/transfer/ImportPanelController.h"
+#include "app/window/ViewController.h"
+#include "contact_info/ContactInfoController.h"
+#include "contacts_table/ContactsViewController.h"
+#include "contacts_table/GroupViewController.h"
+#include "model/QMPerson.h"
+#include "model/ViewTypes.h"
+#include "platform/core/Dispatch.h"
+#include "platform/core/Localization.h"
+#include "platform/core/Log.h"
+#include "platform/core/UserDefaults.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/FontManager.h"
+#include "state/ActionIds.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QGraphicsOpacityEffect>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPropertyAnimation>
+#include <QTableView>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+
+namespace tessarin {
+
+namespace {
+
+bool animations = true;
+const QString AllLabels = QStringLiteral("All");
+
+QString localized(const QString &text) {
+    return L(text.toUtf8().constData());
+}
+
+// The column identifiers the Items menu offers, in its order.
+const QStringList &itemIdentifiers() {
+    static const QStringList identifiers = {
+        FieldId::Email,         FieldId::Phone,        FieldId::Address,      FieldId::InstantMessage,
+        FieldId::SocialNetwork, FieldId::URL,          FieldId::PhoneticName, FieldId::Nickname,
+        FieldId::Birthday,      FieldId::Relationship, FieldId::Suffix,       FieldId::Title,
+        FieldId::Company,       FieldId::Department,   FieldId::JobTitle,     FieldId::Dates,
+        FieldId::Note,          FieldId::ZIP,          FieldId::State,        FieldId::City,
+        FieldId::Street,        FieldId::Country};
+    return identifiers;
+}
+
+PullDownButton *makePullDown(QToolBar *toolbar, const QString &name) {
+    auto *button = new PullDownButton(toolbar);
+    button->setObjectName(name);
+    button->setPullDownMenu(new Menu);
+    toolbar->addWidget(button);
+    return button;
+}
+
+} // namespace
+
+// ---- Pane buttons
+
+SegmentedControl::SegmentedControl(int segmentCount, QWidget *parent)
+    : QWidget(parent) {
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    for (int i = 0; i < segmentCount; ++i) {
+        auto *button = new QToolButton(this);
+        button->setCheckable(true);
+        button->setAutoRaise(false);
+        button->setIconSize(QSize(26, 26));
+        connect(button, &QToolButton::clicked, this, [this, i] { press(i); });
+        layout->addWidget(button);
+        buttons_.append(button);
+    }
+}
+
+void SegmentedControl::setSelected(bool selected, int segment) {
+    if (QToolButton *button = buttons_.value(segment))
+        button->setChecked(selected);
+}
+
+void SegmentedControl::setImage(const QImage &image, int segment) {
+    if (QToolButton *button = buttons_.value(segment))
+        button->setIcon(QIcon(QPixmap::fromImage(image)));
+}
+
+void SegmentedControl::press(int segment) {
+    // The segments act as buttons: the panes' state is shown by the panes, not by a lit segment.
+    setSelected(false, segment);
+    selected_ = segment;
+    emit pressed(segment);
+}
+
+// ---- Window controller
+
+void WindowController::setAnimationsEnabled(bool on) {
+    animations = on;
+}
+
+bool WindowController::animationsEnabled() {
+    return animations;
+}
+
+WindowController::WindowController(QObject *parent)
+    : ::WindowController(parent)
+    , settings_(SharedSettings::shared()) {
+    const auto item = [](QObject *sender) { return qobject_cast<MenuItem *>(sender); };
+    registerAction(ActionId::ViewTypePopupSelected, [this, item](QObject *sender) { viewTypePopupSelected(item(sender)); });
+    registerAction(ActionId::ItemsPopupSelected, [this, item](QObject *sender) { itemsPopupSelected(item(sender)); });
+    registerAction(ActionId::LabelsPopupSelected, [this, item](QObject *sender) { labelsPopupSelected(item(sender)); });
+    registerAction(ActionId::SortOptionsSelected, [this, item](QObject *sender) { sortOptionsSelected(item(sender)); });
+    registerAction(ActionId::ToggleContactInfo, [this](QObject *) { toggleContactInfo(); });
+    registerAction(ActionId::ToggleGroupView, [this](QObject *) { toggleGroupView(); });
+    registerAction(ActionId::EditButtonClicked, [this](QObject *) { editButtonClicked(); });
+    importCommand_ = new ImportCommand(*this, isExporting_, this);
+    exportCommand_ = new ExportCommand(*this, isExporting_, this);
+    registerAction(ActionId::ImportFromVCard, [this](QObject *) { importCommand_->importFromVCard(); });
+    registerAction(ActionId::ImportFromCSV, [this](QObject *) { importCommand_->importFromCSV(); });
+    registerAction(ActionId::ExportToVCard, [this](QObject *) { exportCommand_->exportToVCard(); });
+    registerAction(ActionId::ExportToCSV, [this](QObject *) { exportCommand_->exportToCSV(); });
+    makeValidationTable();
+}
+
+WindowController::~WindowController() = default;
+
+ProgressAlert *WindowController::progressAlert() {
+    if (!progressAlert_)
+        progressAlert_ = new ProgressAlert(this);
+    return progressAlert_;
+}
+
+ImportPanelController *WindowController::importPanelController() {
+    if (!importPanelController_)
+        importPanelController_ = new ImportPanelController(this);
+    return importPanelController_;
+}
+
+SharedGroup WindowController::shownGroup() const {
+    return mainViewController_ ? mainViewController_->selectedGroupDict() : nullptr;
+}
+
+SharedContactTable WindowController::shownContactTable() const {
+    return mainViewController_ ? mainViewController_->contactTable() : nullptr;
+}
+
+DocumentEdits *WindowController::documentEdits() const {
+    return mainViewController_ ? mainViewController_->edits() : nullptr;
+}
+
+QList<CustomItemDefinition> WindowController::windowCustomItems() const {
+    return mainViewController_ ? mainViewController_->customItems() : QList<CustomItemDefinition>();
+}
+
+const std::optional<QList<CustomItemDefinition>> &WindowController::customItems() const {
+    static const std::optional<QList<CustomItemDefinition>> none;
+    return mainViewController_ ? mainViewController_->windowState()->customItems() : none;
+}
+
+Window *WindowController::loadWindow() {
+    // The window comes with its content, as a window and its scene come together.
+    Window *window = ::WindowController::loadWindow();
+    window->setContentViewController(new ViewController(this));
+    return window;
+}
+
+void WindowController::windowDidLoad() {
+    Window *window = this->window();
+    mainViewController_ = qobject_cast<ViewController *>(contentViewController());
+
+    toolbar_ = new QToolBar(window);
+    toolbar_->setObjectName(QStringLiteral("toolbar"));
+    toolbar_->setMovable(false);
+    toolbar_->setFloatable(false);
+    toolbar_->setIconSize(QSize(16, 16));
+    window->addToolBar(Qt::TopToolBarArea, toolbar_);
+    groupsPopup_ = makePullDown(toolbar_, QStringLiteral("groupsPopup"));
+    splitButtons_ = new SegmentedControl(2, toolbar_);
+    splitButtons_->setObjectName(QStringLiteral("splitButtons"));
+    toolbar_->addWidget(splitButtons_);
+    connect(splitButtons_, &SegmentedControl::pressed, this, &WindowController::splitButtonsPressed);
+    toolbar_->addSeparator();
+    viewTypePopup_ = makePullDown(toolbar_, QStringLiteral("viewTypePopup"));
+    itemsPopup_ = makePullDown(toolbar_, QStringLiteral("itemsPopup"));
+    labelsPopup_ = makePullDown(toolbar_, QStringLiteral("labelsPopup"));
+    sortOptionsPopup_ = makePullDown(toolbar_, QStringLiteral("sortOptionsPopup"));
+    toolbar_->addSeparator();
+    contactPopup_ = makePullDown(toolbar_, QStringLiteral("contactPopup"));
+    auto *spacer = new QWidget(toolbar_);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    toolbar_->addWidget(spacer);
+    editButton_ = new QToolButton(toolbar_);
+    editButton_->setObjectName(QStringLiteral("editButton"));
+    editButton_->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    connect(editButton_, &QToolButton::clicked, this, [this] { editButtonClicked(); });
+    toolbar_->addWidget(editButton_);
+    if (mainViewController_) {
+        editButton_->setText(mainViewController_->editState() ? L("Lock") : L("Edit"));
+        connect(mainViewController_->windowState(), &WindowState::editStateChanged, this, [this](bool editState) {
+            if (editButton_)
+                editButton_->setText(editState ? L("Lock") : L("Edit"));
+        });
+        connect(mainViewController_, &ViewController::groupViewShouldShow, this, &WindowController::showGroupView);
+    }
+
+    if (settings()->viewTypeDict().isEmpty())
+        logError("windowDidLoad", QStringLiteral("Error viewTypeDict is nil"));
+    if (!settings()->hasSortOptionsDict())
+        logError("windowDidLoad", QStringLiteral("Error sortOptionsDict is nil"));
+
+    localizeMenuTitles();
+    initViewTypeMenu();
+    initItemsMenu();
+    menuNeedsUpdate(labelsPopup_->pullDownMenu());
+    labelsPopup_->pullDownMenu()->setDelegate(this);
+    initSortOptionsMenu();
+    initContactMenu();
+    initGroupMenu();
+    groupsPopup_->pullDownMenu()->setDelegate(this);
+    initSplitButttons();
+
+    if (mainViewController_) {
+        splitViewController_ = mainViewController_->splitViewController();
+        groupViewController_ = mainViewController_->groupViewController();
+        contactsViewController_ = mainViewController_->contactsViewController();
+        contactInfoController_ = mainViewController_->contactInfoController();
+    }
+    setSplitButtonState(false, 1);
+}
+
+void WindowController::localizeMenuTitles() {
+    Menu *mainMenu = window()->mainMenu();
+    if (!mainMenu)
+        return;
+    const auto localizeItems = [](Menu *menu) {
+        if (!menu)
+            return;
+        for (MenuItem *item : menu->itemArray())
+            if (!item->title().isEmpty())
+                item->setTitle(localized(item->title()));
+    };
+    const QStringList titles = {QCoreApplication::applicationName(),
+                                QStringLiteral("File"),
+                                QStringLiteral("Edit"),
+                                QStringLiteral("Format"),
+                                QStringLiteral("Navigate"),
+                                QStringLiteral("View"),
+                                QStringLiteral("Window"),
+                                QStringLiteral("Help")};
+    for (const QString &title : titles)
+        if (MenuItem *item = mainMenu->itemWithTitle(localized(title)))
+            localizeItems(item->submenu());
+    const auto inner = [&](const QString &outer, const QString &title) {
+        if (MenuItem *item = mainMenu->itemWithTitle(localized(outer)); item && item->submenu())
+            if (MenuItem *sub = item->submenu()->itemWithTitle(localized(title)))
+                localizeItems(sub->submenu());
+    };
+    inner(QStringLiteral("Edit"), QStringLiteral("Find"));
+    inner(QStringLiteral("Format"), QStringLiteral("Font"));
+}
+
+void WindowController::hangUnderNavigate(Menu *menu, const QString &title) {
+    Menu *mainMenu = window()->mainMenu();
+    MenuItem *navigate = mainMenu ? mainMenu->itemWithTitle(L("Navigate")) : nullptr;
+    if (!navigate || !navigate->submenu())
+        return;
+    if (MenuItem *item = navigate->submenu()->itemWithTitle(title))
+        item->setSubmenu(menu);
+}
+
+void WindowController::windowDidBecomeKey() {
+    if (mainViewController_)
+        FontManager::shared().setTarget(mainViewController_);
+}
+
+bool WindowController::windowShouldClose(Window *) {
+    if (labelsPopup_)
+        labelsPopup_->pullDownMenu()->setDelegate(nullptr);
+    if (groupsPopup_)
+        groupsPopup_->pullDownMenu()->setDelegate(nullptr);
+    return true;
+}
+
+void WindowController::windowWillClose() {
+    if (!mainViewController_)
+        return;
+    mainViewController_->saveColumnWithDictionary();
+    mainViewController_->windowState()->storeEditState();
+}
+
+void WindowController::setSplitButtonState(bool, int) {}
+
+bool WindowController::validateMenuItem(MenuItem *item) {
+    return validation_.validate(*item, item->action()).value_or(::WindowController::validateMenuItem(item));
+}
+
+void WindowController::makeValidationTable() {
+    // Rules that tick or retitle an item leave the enabling to the base controller.
+    const auto base = [this](MenuItem &item) { return ::WindowController::validateMenuItem(&item); };
+    const auto ticked = [base](MenuItem &item, bool on) {
+        item.setState(on ? StateOn : StateOff);
+        return base(item);
+    };
+    const auto contactsSelected = [this](MenuItem &) {
+        return contactsViewController_ && !contactsViewController_->selectedSubContacts().isEmpty();
+    };
+    validation_ = {
+        {ActionId::ViewTypePopupSelected,
+         [this, ticked](MenuItem &item) {
+             return ticked(item, item.representedObject().toString() == selectedViewType());
+         }},
+        {ActionId::ItemsPopupSelected,
+         [this, ticked](MenuItem &item) {
+             const QVariant object = item.representedObject();
+             return ticked(item, object.isValid() &&
+                                     settings()->columnsOfViewType(selectedViewType()).contains(object.toString()));
+         }},
+        {ActionId::LabelsPopupSelected,
+         [this, ticked](MenuItem &item) {
+             return ticked(item, selectedLabels().contains(item.representedObject().toString()));
+         }},
+        {ActionId::SortOptionsSelected,
+         [this, base](MenuItem &item) {
+             const Menu *menu = item.parentMenu();
+             const MenuItem *parent = menu ? menu->supermenuItem() : nullptr;
+             if (parent && parent->representedObject().isValid()) {
+                 const SortOptions::Entry entry = sortOptionsDict().value(parent->representedObject().toString());
+                 item.setState(item.representedObject().toString() == entry.selected ? StateOn : StateOff);
+             }
+             return base(item);
+         }},
+        {ActionId::ToggleContactInfo,
+         [this, base](MenuItem &item) {
+             const bool visible = mainViewController_ && mainViewController_->contactInfoVisible();
+             item.setTitle(visible ? L("Hide Contact Info") : L("Show Contact Info"));
+             return base(item);
+         }},
+        {ActionId::ToggleGroupView,
+         [this, base](MenuItem &item) {
+             if (isGroupViewCollapsed() && item.title() == L("Hide Group"))
+                 item.setTitle(L("Show Group"));
+             else if (!isGroupViewCollapsed() && item.title() == L("Show Group"))
+                 item.setTitle(L("Hide Group"));
+             return base(item);
+         }},
+        {ActionId::EditButtonClicked,
+         [this, ticked](MenuItem &item) {
+             return ticked(item, mainViewController_ && mainViewController_->editState());
+         }},
+        {ActionId::PrintDocument, contactsSelected},
+        {ActionId::ExportToVCard, contactsSelected},
+        {ActionId::ExportToCSV, [](MenuItem &) { return false; }},
+        {ActionId::ImportFromVCard, [this](MenuItem &) { return !document() || document()->fileType() == VCardType; }},
+    };
+}
+
+void WindowController::menuNeedsUpdate(Menu *menu) {
+    if (labelsPopup_ && menu == labelsPopup_->pullDownMenu())
+        rebuildLabelsMenu(menu);
+    else if (groupsPopup_ && menu == groupsPopup_->pullDownMenu())
+        updateGroupMenu(menu);
+}
+
+// ---- View types, items and labels
+
+void WindowController::initViewTypeMenu() {
+    Menu *menu = viewTypePopup_->pullDownMenu();
+    menu->removeAllItems();
+    menu->addItem(L("View Type"))->setRepresentedObject(QStringLiteral("View Type"));
+    for (const ViewTypes::ViewType &viewType : ViewTypes::factoryViewTypes())
+        menu->addItem(QMPerson::localizedIdentifierForKey(viewType.name),
+                      ActionId::ViewTypePopupSelected)
+            ->setRepresentedObject(viewType.name);
+    viewTypePopup_->synchronizeTitle();
+    hangUnderNavigate(menu, L("Select View Type"));
+}
+
+void WindowController::initItemsMenu() {
+    Menu *menu = itemsPopup_->pullDownMenu();
+    menu->removeAllItems();
+    menu->addItem(L("Items"));
+    for (const QString &identifier : itemIdentifiers())
+        menu->addItem(QMPerson::localizedIdentifierForKey(identifier), ActionId::ItemsPopupSelected)
+            ->setRepresentedObject(identifier);
+    if (customItems() && !customItems()->isEmpty()) {
+        menu->addItem(MenuItem::separatorItem());
+        QFont font = mainViewController_ ? mainViewController_->selectedFont() : WindowState::systemFont();
+        font.setBold(true);
+        for (const CustomItemDefinition &custom : *customItems()) {
+            MenuItem *item = menu->addItem(custom.name + QStringLiteral(" (%1)").arg(custom.type),
+                                           ActionId::ItemsPopupSelected);
+            item->setRepresentedObject(custom.name);
+            item->setFont(font);
+        }
+    }
+    menu->addItem(MenuItem::separatorItem());
+    menu->addItem(L("Show Custom Items"), ActionId::ShowCustomItems);
+    itemsPopup_->synchronizeTitle();
+    hangUnderNavigate(menu, L("Items"));
+}
+
+void WindowController::viewTypePopupSelected(MenuItem *item) {
+    if (!item)
+        return;
+    // Cleaned first, so that the tables of every window take the new columns once.
+    updateViewTypeDict();
+    settings()->setSelectedViewType(item->representedObject().toString());
+}
+
+void WindowController::itemsPopupSelected(MenuItem *item) {
+    const QString identifier = item ? item->representedObject().toString() : QString();
+    if (identifier.isEmpty())
+        return;
+    ViewTypeTable table = settings()->viewTypeDict();
+    const QString viewType = selectedViewType();
+    QStringList columns = table.value(viewType);
+    if (!table.contains(viewType))
+        columns = {FieldId::Name, identifier}; // a view type the stored table lost starts again
+    else if (!columns.contains(identifier))
+        columns.insert(std::min<qsizetype>(1, columns.size()), identifier);
+    else if (columns.size() >= 2)
+        columns.removeOne(identifier);
+    table.insert(viewType, columns);
+    // Every window showing this view type takes the new columns.
+    settings()->setViewTypeDict(table);
+}
+
+void WindowController::rebuildLabelsMenu(Menu *menu) {
+    menu->removeAllItems();
+    menu->addItem(L("Labels"));
+    menu->addItem(L("All"), ActionId::LabelsPopupSelected)->setRepresentedObject(AllLabels);
+    const QStringList columns = settings()->columnsOfViewType(selectedViewType());
+    const QHash<QString, QStringList> labelTable = QMPerson::labelTableDict();
+    for (const QString &identifier : QMPerson::labeledIdentifiers()) {
+        if (!columns.contains(identifier))
+            continue;
+        for (const QString &label : labelTable.value(identifier)) {
+            const QString title =
+                QMPerson::localizedLabelFromCNLabel(QMPerson::CNLabelFromLabel(label).value_or(label));
+            if (menu->itemWithTitle(title))
+                continue;
+            menu->addItem(title, ActionId::LabelsPopupSelected)->setRepresentedObject(label);
+        }
+    }
+    labelsPopup_->synchronizeTitle();
+    hangUnderNavigate(menu, L("Select Label"));
+}
+
+void WindowController::labelsPopupSelected(MenuItem *item) {
+    if (!item)
+        return;
+    const QString label = item->representedObject().toString();
+    QStringList labels = selectedLabels();
+    if (label == AllLabels) {
+        labels = {AllLabels};
+    } else if (labels.value(0) == AllLabels) {
+        labels = {label};
+    } else {
+        if (labels.contains(label))
+            labels.removeAll(label);
+        else
+            labels.append(label);
+        if (labels.isEmpty())
+            labels = {AllLabels};
+    }
+    // The tables of every window show the filter's rows.
+    settings()->setSelectedLabels(labels);
+}
+
+void WindowController::startCustomItems() {
+    if (customItems() || !mainViewController_ || !mainViewController_->contactTable())
+        return;
+    QList<CustomItemDefinition> gathered;
+    for (const ContactEntry &entry : std::as_const(*mainViewController_->contactTable())) {
+        if (!entry.person)
+            continue;
+        const QList<CustomItemDefinition> snapshot = gathered;
+        const auto firstNamed = [&](const QString &name) {
+            return std::find_if(snapshot.cbegin(), snapshot.cend(),
+                                [&](const CustomItemDefinition &item) { return item.name == name; });
+        };
+        for (const CustomItemDefinition &item : entry.person->customItems()) {
+            const auto first = firstNamed(item.name);
+            if (first == snapshot.cend() || first->type != item.type)
+                gathered.append(item);
+        }
+    }
+    mainViewController_->windowState()->setCustomItems(gathered);
+}
+
+void WindowController::updateCustomItems() {
+    startCustomItems();
+    initItemsMenu();
+    updateViewTypeDict();
+    initSortOptionsMenu();
+}
+
+void WindowController::updateViewTypeDict() {
+    QStringList known = QMPerson::allIdentifiers();
+    known << FieldId::ZIP << FieldId::State << FieldId::City << FieldId::Street << FieldId::Country;
+    if (customItems())
+        for (const CustomItemDefinition &item : *customItems())
+            known.append(item.name);
+    const ViewTypeTable &stored = settings()->viewTypeDict();
+    ViewTypeTable cleaned;
+    if (!stored.contains(FieldId::Name))
+        cleaned.insert(FieldId::Name, QStringList{FieldId::Name});
+    for (auto it = stored.cbegin(); it != stored.cend(); ++it) {
+        QStringList columns;
+        for (const QString &identifier : it.value())
+            if (known.contains(identifier))
+                columns.append(identifier);
+        cleaned.insert(it.key(), columns);
+    }
+    settings()->setViewTypeDict(cleaned);
+}
+
+// ---- Sort options
+
+void WindowController::initSortOptionsDict() {
+    const QMap<QString, QString> stored = settings()->sortOptionsDefault().value_or(QMap<QString, QString>());
+    SortOptionsTable table;
+    for (const SortOptions::Entry &factory : SortOptions::factoryEntries()) {
+        QString option = stored.value(factory.type, factory.selected);
+        // An option stored with its column's name before it ("Email domain") is the bare option.
+        const qsizetype cut = factory.selected.size() + 1;
+        if (option != factory.type && option.contains(factory.selected) && option.size() > cut)
+            option = option.mid(cut);
+        table.insert(factory.type, {factory.type, factory.items, option});
+    }
+    if (customItems())
+        for (const CustomItemDefinition &item : *customItems())
+            if (item.type == ValueKind::Labeled)
+                table.insert(item.name, SortOptions::customItemEntry(item.name));
+    settings()->setSortOptionsDict(table);
+}
+
+void WindowController::initSortOptionsMenu() {
+    initSortOptionsDict();
+    Menu *menu = sortOptionsPopup_->pullDownMenu();
+    menu->removeAllItems();
+    menu->setAutoenablesItems(true);
+    menu->addItem(L("Sort Options"))->setRepresentedObject(QStringLiteral("Sort Options"));
+    // The factory columns in their menu order, then the custom items.
+    QStringList identifiers;
+    for (const SortOptions::Entry &factory : SortOptions::factoryEntries())
+        identifiers.append(factory.type);
+    for (const QString &identifier : sortOptionsDict().keys())
+        if (!identifiers.contains(identifier))
+            identifiers.append(identifier);
+    for (const QString &identifier : std::as_const(identifiers)) {
+        const SortOptions::Entry entry = sortOptionsDict().value(identifier);
+        const QString title = QMPerson::localizedIdentifierForKey(identifier);
+        MenuItem *item = menu->addItem(title);
+        item->setRepresentedObject(identifier);
+        auto *submenu = new Menu(title);
+        const QString selected = entry.selected;
+        for (const QString &option : entry.items) {
+            MenuItem *optionItem = submenu->addItem(QMPerson::localizedIdentifierForKey(option),
+                                                    ActionId::SortOptionsSelected);
+            optionItem->setRepresentedObject(option);
+            optionItem->setState(option == selected ? StateOn : StateOff);
+        }
+        item->setSubmenu(submenu);
+    }
+    sortOptionsPopup_->synchronizeTitle();
+    hangUnderNavigate(menu, L("Sort Options"));
+}
+
+void WindowController::sortOptionsSelected(MenuItem *item) {
+    if (!item)
+        return;
+    const Menu *menu = item->parentMenu();
+    const MenuItem *parent = menu ? menu->supermenuItem() : nullptr;
+    const QString identifier = parent ? parent->representedObject().toString() : QString();
+    if (!sortOptionsDict().contains(identifier))
+        return;
+    SortOptions::Entry entry = sortOptionsDict().value(identifier);
+    const QString option = item->representedObject().toString();
+    if (option != entry.selected) {
+        entry.selected = option;
+        SortOptionsTable table = sortOptionsDict();
+        table.insert(identifier, entry);
+        settings()->setSortOptionsDict(table);
+        QMap<QString, QString> current;
+        for (auto it = table.cbegin(); it != table.cend(); ++it)
+            current.insert(it.key(), it->selected);
+        settings()->setSortOptionsDefault(current);
+    }
+    // This window's table sorts by it; the others take the option for their columns.
+    if (contactsViewController_)
+        contactsViewController_->sortOptionsChanged(entry, identifier);
+}
+
+// ---- Panes
+
+bool WindowController::isGroupViewCollapsed() const {
+    const SplitViewItem *item =
+        splitViewController_ ? splitViewController_->splitViewItems().value(0) : nullptr;
+    return !item || item->isCollapsed();
+}
+
+void WindowController::showContactInfo(bool show) {
+    if (!mainViewController_ || !splitViewController_)
+        return;
+    SplitViewItem *item = splitViewController_->splitViewItems().value(2);
+    if (!show) {
+        if (!item->isCollapsed()) {
+            item->setCollapsed(true, true);
+            contactsViewController_->tableView()->setFocus();
+        }
+        mainViewController_->setContactInfoVisible(false);
+        setSplitButtonState(false, 1);
+        return;
+    }
+    if (!item->isCollapsed() && mainViewController_->contactInfoVisible())
+        return;
+    item->setCollapsed(false, true);
+    if (mainViewController_->editState()) {
+        contactInfoController_->showCard(false);
+        contactInfoController_->tableView()->setFocus();
+    } else {
+        contactInfoController_->updateWebView();
+        contactInfoController_->showCard(true);
+    }
+    mainViewController_->setContactInfoVisible(true);
+    setSplitButtonState(true, 1);
+}
+
+void WindowController::toggleContactInfo() {
+    showContactInfo(!(mainViewController_ && mainViewController_->contactInfoVisible()));
+}
+
+void WindowController::showGroupView(bool show) {
+    if (!splitViewController_ && mainViewController_)
+        splitViewController_ = mainViewController_->splitViewController();
+    if (!splitViewController_)
+        return;
+    SplitViewItem *item = splitViewController_->splitViewItems().value(0);
+    if (show && item->isCollapsed()) {
+        item->setCollapsed(false, true);
+        QPointer<GroupViewController> groups = mainViewController_->groupViewController();
+        Dispatch::after(
+            GroupReloadDelayMilliseconds,
+            [groups] {
+                if (groups) {
+                    groups->updateTable();
+                    groups->outlineView()->setFocus();
+                }
+            },
+            this);
+    } else if (!show && !item->isCollapsed()) {
+        item->setCollapsed(true, true);
+        if (mainViewController_)
+            mainViewController_->contactsViewController()->tableView()->setFocus();
+    }
+    setSplitButtonState(show, 0);
+}
+
+void WindowController::toggleGroupView() {
+    const bool show = isGroupViewCollapsed();
+    showGroupView(show);
+    UserDefaults::standard().setBool(show, ViewController::ShowGroupViewKey);
+}
+
+void WindowController::splitButtonsPressed(int segment) {
+    if (segment == 0)
+        toggleGroupView();
+    else if (segment == 1)
+        toggleContactInfo();
+}
+
+void WindowController::crossFadeDetailPanel(bool toCard) {
+    QWidget *panel = contactInfoController_->view();
+    // The view leaving stays on top as a picture that fades out; clicks pass through it.
+    QPixmap leaving;
+    if (animationsEnabled() && panel->isVisible())
+        leaving = panel->grab();
+    contactInfoController_->showCard(toCard);
+    if (leaving.isNull())
+        return;
+    auto *overlay = new QLabel(panel);
+    overlay->setAttribute(Qt::WA_TransparentForMouseEvents);
+    overlay->setPixmap(leaving);
+    overlay->setGeometry(panel->rect());
+    auto *effect = new QGraphicsOpacityEffect(overlay);
+    overlay->setGraphicsEffect(effect);
+    overlay->show();
+    auto *fade = new QPropertyAnimation(effect, "opacity", overlay);
+    fade->setDuration(EditFadeMilliseconds);
+    fade->setStartValue(1.0);
+    fade->setEndValue(0.0);
+    connect(fade, &QPropertyAnimation::finished, overlay, &QObject::deleteLater);
+    fade->start();
+}
+
+void WindowController::editButtonClicked() {
+    if (!mainViewController_)
+        return;
+    if (Document *document = this->document(); document && document->fileType() == CSVType) {
+        Alert alert;
+        alert.messageText =
+            L("If you edit the CSV file, the format will change to vCard and the name will reset.");
+        alert.informativeText = L("The name can be set, when you select the 'Save' in the file menu.");
+        alert.addButtonWithTitle(L("OK"));
+        alert.addButtonWithTitle(L("Cancel"));
+        if (alert.runModal(window()) != AlertFirstButtonReturn)
+            return;
+        document->setDisplayName(QFileInfo(document->fileURL().toLocalFile()).completeBaseName());
+        document->setFileURL(QUrl());
+        document->setFileType(VCardType);
+    }
+    const bool editing = !mainViewController_->editState();
+    if (mainViewController_->contactInfoVisible()) {
+        if (editing)
+            contactInfoController_->updateTable();
+        else
+            contactInfoController_->updateWebView();
+        crossFadeDetailPanel(!editing);
+    }
+    mainViewController_->setEditState(editing);
+    mainViewController_->windowState()->storeEditState();
+}
+
+// ---- Contact and group menus
+
+void WindowController::initContactMenu() {
+    Menu *menu = contactPopup_->pullDownMenu();
+    menu->removeAllItems();
+    menu->addItem(L("Contact"));
+    menu->addItem(L("Contact"));
+    MenuItem *info = menu->addItem(L("Hide Contact Info"), ActionId::ToggleContactInfo,
+                                   QKeySequence(CommandKeyModifier | Qt::ShiftModifier | Qt::Key_I));
+    info->setIcon(QIcon::fromTheme(QStringLiteral("user-identity")));
+    menu->addItem(L("Show QRCode"), ActionId::ShowQRCode);
+    menu->addItem(MenuItem::separatorItem());
+    menu->addItem(L("Add New Contact"), ActionId::AddContact);
+    menu->addItem(L("Delete Contacts"), ActionId::DeleteContacts);
+    menu->addItem(L("Duplicate Contacts"), ActionId::DuplicateContacts);
+    menu->addItem(L("Export Contacts as vCard"), ActionId::ExportToVCard);
+    menu->addItem(MenuItem::separatorItem());
+    menu->addItem(L("Show Company in the Name Cell"), ActionId::ToggleShowCompany);
+    contactPopup_->synchronizeTitle();
+    hangUnderNavigate(menu, L("Contact"));
+}
+
+void WindowController::initGroupMenu() {
+    Menu *menu = groupsPopup_->pullDownMenu();
+    menu->removeAllItems();
+    menu->addItem(L("Group"));
+    menu->addItem(L("Hide Group"), ActionId::ToggleGroupView)
+        ->setIcon(QIcon::fromTheme(QStringLiteral("system-users")));
+    menu->addItem(MenuItem::separatorItem());
+    menu->addItem(L("Selected Group"), ActionId::ToggleGroupView);
+    menu->addItem(MenuItem::separatorItem());
+    menu->addItem(L("Add Group"), ActionId::AddGroup);
+    menu->addItem(L("Delete Group"), ActionId::DeleteGroup);
+    menu->addItem(MenuItem::separatorItem());
+    groupsPopup_->synchronizeTitle();
+    hangUnderNavigate(menu, L("Group"));
+}
+
+void WindowController::updateGroupMenu(Menu *menu) {
+    MenuItem *item = menu->itemAtIndex(3);
+    if (!item)
+        return;
+    const SharedGroup group = mainViewController_ ? mainViewController_->selectedGroupDict() : nullptr;
+    item->setTitle(group ? QStringLiteral("%1:%2").arg(group->containerName, group->name)
+                         : L("Group not selected"));
+}
+
+void WindowController::initSplitButttons() {
+    const QColor colour = QApplication::palette().color(QPalette::Highlight);
+    splitButtons_->setImage(splitButtonImageWithSize(QSize(26, 26), colour, 0), 0);
+    splitButtons_->setImage(splitButtonImageWithSize(QSize(26, 26), colour, 1), 1);
+    splitButtons_->setSelected(false, 0);
+}
+
+QImage WindowController::splitButtonImageWithSize(QSize size, const QColor &color, int side) {
+    const double w = size.width();
+    const double h = size.height();
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    painter.setPen(QPen(color, 1));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRectF(w / 4, h / 4, w / 2, h / 2));
+    // The picture is symmetric top to bottom, so top-down coordinates give the same bar.
+    const double x = side == 0 ? w / 4 : 7 * w / 12;
+    painter.fillRect(QRectF(x, h / 4, w / 6, h / 2), color);
+    return image;
+}
+
+} // namespace tessarin

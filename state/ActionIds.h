@@ -1,0 +1,100 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+
+#include <functional>
+#include <initializer_list>
+#include <optional>
+#include <utility>
+
+// The actions of the program's menu items, toolbar controls and buttons. The texts are the
+// selectors the action router keys on; registration, menus, validation and tests name an
+// action only through these. A new command adds its id here.
+namespace ActionId {
+
+// ---- Application, Help and documents (the first three are registered by the platform layer)
+inline const QString NewDocument = QStringLiteral("newDocument:");
+inline const QString OpenDocument = QStringLiteral("openDocument:");
+inline const QString PerformClose = QStringLiteral("performClose:");
+inline const QString ShowAboutPanel = QStringLiteral("showAboutPanel:");
+inline const QString MenuItemSelectedInHelpMenu = QStringLiteral("menuItemSelectedInHelpMenu:");
+// The document's own file is never written or replaced: these stay disabled.
+inline const QString SaveDocument = QStringLiteral("saveDocument:");
+inline const QString RevertDocumentToSaved = QStringLiteral("revertDocumentToSaved:");
+inline const QString DuplicateDocument = QStringLiteral("duplicateDocument:");
+inline const QString BrowseDocumentVersions = QStringLiteral("browseDocumentVersions:");
+
+// ---- File: import, export, print
+inline const QString ImportFromVCard = QStringLiteral("importFromVCard:");
+inline const QString ImportFromCSV = QStringLiteral("importFromCSV:");
+inline const QString ExportToVCard = QStringLiteral("exportToVCard:");
+inline const QString ExportToCSV = QStringLiteral("exportToCSV:");
+inline const QString PrintDocument = QStringLiteral("printDocument:");
+
+// ---- Edit and Format
+inline const QString Undo = QStringLiteral("undo:");
+inline const QString Redo = QStringLiteral("redo:");
+inline const QString OrderFrontFontPanel = QStringLiteral("orderFrontFontPanel:");
+inline const QString ChangeFont = QStringLiteral("changeFont:");
+inline const QString RevertToDefaultFont = QStringLiteral("revertToDefaultFont:");
+
+// ---- Navigate: the toolbar's pull-downs
+inline const QString ViewTypePopupSelected = QStringLiteral("viewTypePopupSelected:");
+inline const QString ItemsPopupSelected = QStringLiteral("itemsPopupSelected:");
+inline const QString LabelsPopupSelected = QStringLiteral("labelsPopupSelected:");
+inline const QString SortOptionsSelected = QStringLiteral("sortOptionsSelected:");
+inline const QString ShowCustomItems = QStringLiteral("showCustomItems:");
+
+// ---- View: panes and the edit button
+inline const QString ToggleGroupView = QStringLiteral("toggleGroupView:");
+inline const QString ToggleContactInfo = QStringLiteral("toggleContactInfo:");
+inline const QString EditButtonClicked = QStringLiteral("editButtonClicked:");
+
+// ---- Contact and Group
+inline const QString AddContact = QStringLiteral("addContact:");
+inline const QString DeleteContacts = QStringLiteral("deleteContacts:");
+inline const QString DuplicateContacts = QStringLiteral("duplicateContacts:");
+inline const QString ShowQRCode = QStringLiteral("showQRCode:");
+inline const QString ToggleShowCompany = QStringLiteral("toggleShowCompany:");
+inline const QString AddGroup = QStringLiteral("addGroup:");
+inline const QString DeleteGroup = QStringLiteral("deleteGroup:");
+
+// ---- The detail panel's photo
+inline const QString IconSizeBigger = QStringLiteral("iconSizeBigger:");
+inline const QString IconSizeSmaller = QStringLiteral("iconSizeSmaller:");
+inline const QString AddImage = QStringLiteral("addImage:");
+inline const QString DeleteImage = QStringLiteral("deleteImage:");
+
+// ---- Item commands of a contact table's context menu (the merge sheet's)
+inline const QString ShowPopoverWrapper = QStringLiteral("showPopoverWrapper:");
+inline const QString InsertItem = QStringLiteral("insertItem:");
+inline const QString DeleteItem = QStringLiteral("deleteItem:");
+inline const QString DoWorkspaceAction = QStringLiteral("doWorkspaceAction:");
+
+} // namespace ActionId
+
+// A controller's menu validation as a table: per action, the rule that says whether an
+// item is enabled (a rule may also set the item's state or title). Actions without a rule
+// take the controller's fallback answer.
+template <typename Item> class ValidationTable {
+public:
+    using Rule = std::function<bool(Item &item)>;
+
+    ValidationTable() = default;
+    ValidationTable(std::initializer_list<std::pair<QString, Rule>> rules) {
+        for (const auto &[action, rule] : rules)
+            rules_.insert(action, rule);
+    }
+
+    bool contains(const QString &action) const { return rules_.contains(action); }
+    std::optional<bool> validate(Item &item, const QString &action) const {
+        const auto rule = rules_.constFind(action);
+        if (rule == rules_.constEnd())
+            return std::nullopt;
+        return (*rule)(item);
+    }
+
+private:
+    QHash<QString, Rule> rules_;
+};

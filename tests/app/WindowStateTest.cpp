@@ -1,0 +1,156 @@
+// The view settings shared by every window and the state each window keeps for itself.
+#include "tests/app/WindowTestSupport.h"
+
+#include "platform/ui/FontManager.h"
+#include "platform/ui/Window.h"
+#include "state/ActionIds.h"
+
+#include <QFontDatabase>
+#include <QSignalSpy>
+
+namespace tessarin {
+using namespace window_test;
+
+namespace {
+
+// Cards without the custom item of SampleCards.
+const QString OtherCards = QStringLiteral(
+    "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Eve;Ed;;;\r\nFN:Ed Eve\r\nTEL;type=WORK:+1 555 0101\r\n"
+    "TEL;type=HOME:+1 555 0102\r\nEND:VCARD\r\n");
+
+class WindowStateTest : public WindowTest {
+protected:
+    ContactsViewController *table(TestDocument *document) { return content(document)->contactsViewController(); }
+
+    // How often a window's table was rebuilt while the change ran.
+    int resetsDuring(TestDocument *document, const std::function<void()> &change) {
+        QSignalSpy resets(table(document)->tableModel(), &QAbstractItemModel::modelReset);
+        change();
+        return int(resets.count());
+    }
+
+    QStringList sortKeys(TestDocument *document) {
+        QStringList keys;
+        for (const ContactsTableColumn &column : table(document)->tableColumns())
+            keys.append(column.sortDescriptorPrototype.key);
+        return keys;
+    }
+};
+
+TEST_F(WindowStateTest, AViewSettingChosenInOneWindowReachesEveryWindowAtOnce) {
+    TestDocument *first = open();
+    TestDocument *second = open(OtherCards, QStringLiteral("Other.vcf"));
+    // Each window's table is rebuilt exactly as often as the chooser's: once per change.
+    const auto inBoth = [&](const std::function<void()> &change) {
+        QSignalSpy resets(table(second)->tableModel(), &QAbstractItemModel::modelReset);
+        const int own = resetsDuring(first, change);
+        EXPECT_GT(own, 0);
+        EXPECT_EQ(resets.count(), own);
+    };
+
+    inBoth([&] { choose(first->controller->viewTypePopup(), QStringLiteral("Phone")); });
+    EXPECT_EQ(columns(content(second)), (QStringList{QStringLiteral("Name"), QStringLiteral("Phone")}));
+    inBoth([&] { choose(first->controller->itemsPopup(), QStringLiteral("Company")); });
+    EXPECT_EQ(columns(content(second)),
+              (QStringList{QStringLiteral("Name"), QStringLiteral("Company"), QStringLiteral("Phone")}));
+
+    // Ed Eve's home phone leaves the other window's rows as soon as the filter says work.
+    ASSERT_EQ(table(second)->subContactTable().size(), 2u);
+    inBoth([&] { choose(first->controller->labelsPopup(), QStringLiteral("work")); });
+    EXPECT_EQ(table(second)->subContactTable().size(), 1u);
+    EXPECT_EQ(second->controller->selectedLabels(), QStringList{QStringLiteral("work")});
+
+    // A sort option becomes the other window's column sort without re-sorting its rows.
+    Menu *phoneOptions = itemFor(first->controller->sortOptionsPopup()->pullDownMenu(), FieldId::Phone)->submenu();
+    phoneOptions->update();
+    itemFor(phoneOptions, QStringLiteral("label"))->trigger();
+    EXPECT_EQ(table(first)->sortDescriptors().value(0).key, QStringLiteral("Phone label"));
+    EXPECT_TRUE(sortKeys(second).contains(QStringLiteral("Phone label")));
+    EXPECT_NE(table(second)->sortDescriptors().value(0).key, QStringLiteral("Phone label"));
+    Menu *otherOptions = itemFor(second->controller->sortOptionsPopup()->pullDownMenu(), FieldId::Phone)->submenu();
+    otherOptions->update();
+    EXPECT_EQ(itemFor(otherOptions, QStringLiteral("label"))->state(), StateOn);
+}
+
+TEST_F(WindowStateTest, FontEditStateCustomItemsAndFindStayWithTheirWindow) {
+    TestDocument *first = open();
+    TestDocument *second = open(OtherCards, QStringLiteral("Other.vcf"));
+    const QFont before = table(second)->selectedFont();
+
+    QFont chosen(QFontDatabase::families().value(0));
+    chosen.setPointSizeF(17);
+    // The font reaches each pane of its window once: the table reloads once.
+    EXPECT_EQ(resetsDuring(first, [&] { content(first)->setFont(chosen); }), 1);
+    EXPECT_EQ(table(first)->selectedFont().pointSizeF(), 17);
+    EXPECT_EQ(content(first)->groupViewController()->selectedFont().pointSizeF(), 17);
+    EXPECT_EQ(content(first)->contactInfoController()->selectedFont().pointSizeF(), 17);
+    EXPECT_EQ(table(second)->selectedFont(), before);
+
+    EXPECT_EQ(resetsDuring(first, [&] { first->controller->editButton()->click(); }), 1);
+    EXPECT_FALSE(table(first)->editState());
+    EXPECT_FALSE(content(first)->groupViewController()->editState());
+    EXPECT_TRUE(table(second)->editState());
+    EXPECT_EQ(second->controller->editButton()->text(), QStringLiteral("Lock"));
+
+    EXPECT_EQ(table(first)->customItems().size(), 1);
+    EXPECT_TRUE(table(second)->customItems().isEmpty());
+
+    content(first)->windowState()->setFindString(QStringLiteral("abe"));
+    EXPECT_EQ(table(first)->findString(), QStringLiteral("abe"));
+    EXPECT_TRUE(table(second)->findString().isEmpty());
+    EXPECT_EQ(table(first)->viewForTableColumn(FieldId::Name, 0).highlights.size(), 1);
+}
+
+TEST_F(WindowStateTest, AWindowOfTheSameFileGetsItsSettingsFontFrameAndEditStateBack) {
+    TestDocument *document = open();
+    Window *window = document->controller->window();
+    window->setGeometry(QRect(window->geometry().topLeft(), QSize(1010, 620)));
+    choose(document->controller->viewTypePopup(), QStringLiteral("Phone"));
+    choose(document->controller->labelsPopup(), QStringLiteral("work"));
+    Menu *emailOptions = itemFor(document->controller->sortOptionsPopup()->pullDownMenu(), FieldId::Email)->submenu();
+    emailOptions->update();
+    itemFor(emailOptions, QStringLiteral("domain"))->trigger();
+    QFont chosen(QFontDatabase::families().value(0));
+    chosen.setPointSizeF(15);
+    FontManager::shared().choose(chosen); // the font panel's choice reaches the key window
+    document->controller->editButton()->click();
+    UserDefaults::standard().setBool(true, WindowState::LastEditStateKey); // as another window would
+    closeDocument(document); // stores this window's edit state again
+
+    // A new run: nothing but the preferences is left of the first window.
+    TestDocument *again = open();
+    ViewController *view = content(again);
+    EXPECT_EQ(again->controller->window()->size(), QSize(1010, 620));
+    EXPECT_EQ(columns(view), (QStringList{QStringLiteral("Name"), QStringLiteral("Phone")}));
+    EXPECT_EQ(view->selectedLabels(), QStringList{QStringLiteral("work")});
+    EXPECT_EQ(again->controller->sortOptionsDict().value(FieldId::Email).selected, QStringLiteral("domain"));
+    EXPECT_EQ(view->selectedFont().family(), chosen.family());
+    EXPECT_EQ(view->selectedFont().pointSizeF(), 15);
+    EXPECT_FALSE(view->editState());
+    EXPECT_EQ(again->controller->editButton()->text(), QStringLiteral("Edit"));
+    EXPECT_EQ(UserDefaults::standard().doubleForKey(WindowState::DefaultFontSizeKey), 15); // for later windows
+    // The font was kept under this document's name, not for unnamed documents.
+    EXPECT_FALSE(UserDefaults::standard().object(WindowState::fontNameKey(QString())).isValid());
+}
+
+TEST_F(WindowStateTest, AStoredFontTooSmallOrOfTheOtherPlatformFallsBack) {
+    const QString name = QStringLiteral("Sample.vcf");
+    const struct {
+        QString family;
+        double size;
+        double expectedSize;
+    } cases[] = {{QFontDatabase::families().value(0), 3.0, 7.0},
+                 {QStringLiteral(".AppleSystemUIFont"), 30.0, WindowState::DefaultFontSize}};
+    for (const auto &c : cases) {
+        UserDefaults::standard().setObject(c.family, WindowState::fontNameKey(name));
+        UserDefaults::standard().setObject(c.size, WindowState::fontSizeKey(name));
+        TestDocument *document = open();
+        EXPECT_EQ(content(document)->selectedFont().pointSizeF(), c.expectedSize) << c.family.toStdString();
+        closeDocument(document);
+    }
+    EXPECT_EQ(WindowState::fontNameKey(QStringLiteral("AddressBook")), WindowState::fontNameKey(QString()));
+    EXPECT_NE(WindowState::fontSizeKey(name), WindowState::fontSizeKey(QString()));
+}
+
+} // namespace
+} // namespace tessarin
