@@ -9,6 +9,7 @@
 #include "platform/core/UserDefaults.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ListRowHeight.h"
+#include "platform/ui/Window.h"
 #include "state/WindowState.h"
 
 #include <QApplication>
@@ -254,6 +255,14 @@ void ContactsViewController::viewDidLoad() {
 }
 
 void ContactsViewController::viewWillAppear() {
+    // The windows torn off the table close with its window, before the last window's close
+    // decides whether the program goes on.
+    if (Window *shownIn = window(); shownIn && !windowClosing_)
+        windowClosing_ = connect(shownIn, &Window::willClose, this, [this] {
+            if (popover_)
+                popover_->close();
+            closeAllDetachedWindows();
+        });
     appeared_ = true;
     const QString viewType = settings_->selectedViewType();
     setSelectedViewType(viewType);

@@ -292,4 +292,5 @@ private:
     SubContactRowPtr popoverRow_;
     EditRows popoverRows_;
     QList<DetachedWindowEntry> detachedWindows_;
+    QMetaObject::Connection windowClosing_;
 };

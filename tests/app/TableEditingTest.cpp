@@ -478,6 +478,22 @@ TEST_F(TableEditTest, ContactPopoverWindowsAreListedUntilTheyClose) {
     EXPECT_EQ(table->popover(), nullptr);
 }
 
+TEST_F(TableEditTest, AddContactOpensThePopoverOnTheNewContactAndClosingTheWindowClosesItsWindows) {
+    view->performAction(QStringLiteral("addContact:"), nullptr);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(opened(), QStringLiteral("contact popover"));
+    auto *popover = qobject_cast<ContactInfoPopover *>(table->popover()->contentViewController());
+    EXPECT_EQ(popover->contact()->person->compositeName(), QStringLiteral("New"));
+    table->popover()->detach();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(table->detachedWindows().size(), 1);
+    const QPointer<Window> detached = table->detachedWindows().first().windowController->window();
+    EXPECT_TRUE(detached->isVisible());
+    // Closed with the document's window, not later when the document goes.
+    document->controller->window()->close();
+    EXPECT_FALSE(detached->isVisible());
+}
+
 TEST_F(TableEditTest, DeleteInThePopoverThenUndoThere) {
     doubleClick(rowOf(Ann), FieldId::Name);
     auto *popover = qobject_cast<ContactInfoPopover *>(table->popover()->contentViewController());
