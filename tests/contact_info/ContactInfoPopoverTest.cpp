@@ -1,5 +1,4 @@
 #include "contact_info/ContactInfoPopover.h"
-#include "platform/core/UndoManager.h"
 #include "platform/core/UserDefaults.h"
 #include "tests/contact_info/ContactInfoTestSupport.h"
 
@@ -200,22 +199,6 @@ TEST_F(ContactInfoPopoverTest, AFindMatchOfAnotherContactSelectsTheFirstRow) {
     popover.selectItemAndRange(target);
     EXPECT_EQ(popover.contact()->person, contact.person);
     EXPECT_EQ(popover.contactInfo()->selectedRows(), QList<int>{0});
-}
-
-TEST_F(ContactInfoPopoverTest, UndoAndRedoSetTheWindowsEditedMark) {
-    UndoManager undo;
-    undo.setGroupsByEvent(false);
-    popover.setMyUndoManager(&undo);
-    // A step whose undo registers it again, as every edit's inverse does.
-    std::function<void()> step = [&] { undo.registerUndo(this, step); };
-    undo.beginUndoGrouping();
-    step();
-    undo.endUndoGrouping();
-    window.setDocumentEdited(true);
-    popover.undo();
-    EXPECT_FALSE(window.isDocumentEdited());
-    popover.redo();
-    EXPECT_TRUE(window.isDocumentEdited());
 }
 
 } // namespace
