@@ -472,6 +472,11 @@ QImage ContactInfoController::typeCellImage(int row) const {
     const auto icon = typeIcons().constFind(type);
     if (icon != typeIcons().constEnd())
         return QImage(ContactCard::IconFolder + *icon);
+    // The window's definition carries the icon the user chose; a contact's own definition
+    // only what it was made with (files carry no icons).
+    for (const CustomItemDefinition &item : customItems())
+        if (item.name == type && !item.imageData.isEmpty())
+            return QImage::fromData(item.imageData);
     if (!contact_ || !contact_->person)
         return {};
     const auto item = contact_->person->customItemForIdentifier(type);

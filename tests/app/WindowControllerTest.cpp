@@ -255,10 +255,12 @@ TEST_F(WindowTest, LabelsMenuFiltersTheRows) {
     EXPECT_EQ(controller->selectedLabels(), QStringList{QStringLiteral("All")});
     EXPECT_EQ(view->contactsViewController()->subContactTable().size(), allRows);
 
-    // A view type without labeled columns offers only "All".
+    // A view type without labeled columns offers only "All", and the custom label sheet last.
     choose(controller->viewTypePopup(), QStringLiteral("Business Information"));
     labels->update();
-    EXPECT_EQ(labels->numberOfItems(), 2);
+    ASSERT_EQ(labels->numberOfItems(), 4);
+    EXPECT_TRUE(labels->itemAtIndex(2)->isSeparator());
+    EXPECT_EQ(labels->itemAtIndex(3)->action(), ActionId::ShowCustomLabelPanel);
 }
 
 TEST_F(WindowTest, CustomItemsAreGatheredIntoItemsMenuAndStaleColumnsDropped) {
