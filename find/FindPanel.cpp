@@ -397,7 +397,7 @@ bool FindPanel::validateMenuItem(MenuItem *item) {
     const QStringList *selection = action == ActionId::ItemPopupDidSelect      ? &selectedItems_
                                    : action == ActionId::SubItemPopupDidSelect ? &selectedSubItems_
                                    : action == ActionId::LabelPopupDidSelect   ? &selectedLabels_
-                                                                     : nullptr;
+                                                                               : nullptr;
     if (selection) {
         item->setState(selection->contains(item->representedObject().toString()) ? StateOn : StateOff);
         return true;

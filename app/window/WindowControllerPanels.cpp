@@ -7,6 +7,8 @@
 #include "contacts_table/ContactsViewController.h"
 #include "editors/CustomItemsPanel.h"
 #include "editors/CustomLabelPanel.h"
+#include "model/QMPerson.h"
+#include "platform/core/UndoManager.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Document.h"
 #include "print/PrintPanelController.h"
@@ -14,6 +16,26 @@
 #include <QPushButton>
 
 namespace tessarin {
+
+namespace {
+
+// The words the label sheet renamed or deleted come back with the values that carry them
+// when its step is undone, and go again when it is redone.
+void registerLabelsUndo(UndoManager *manager, const QList<LabelChange> &changes, bool bringBack) {
+    manager->registerUndo(manager, [manager, changes, bringBack] {
+        registerLabelsUndo(manager, changes, !bringBack);
+        if (bringBack) {
+            for (auto change = changes.crbegin(); change != changes.crend(); ++change)
+                QMPerson::setLabel(QString(), change->oldLabel, change->identifier);
+            return;
+        }
+        for (const LabelChange &change : changes)
+            if (change.oldLabel != change.valueLabel)
+                QMPerson::removeLabel(change.oldLabel, change.identifier);
+    });
+}
+
+} // namespace
 
 void WindowController::registerPanelActions() {
     registerAction(ActionId::PrintDocument, [this](QObject *) { printDocument(); });
@@ -54,7 +76,8 @@ void WindowController::showCustomLabelPanel() {
     panel->setSelectedFont(mainViewController_->selectedFont());
     panel->setContainerTable(mainViewController_->containerTable());
     panel->setContextInfo();
-    Application::shared().beginSheet(panel->window(), window(), [this](int code) { customLabelPanelDidEnd(code); });
+    Application::shared().beginSheet(panel->window(), window(),
+                                     [this](int code) { customLabelPanelDidEnd(code); });
 }
 
 void WindowController::customLabelPanelDidEnd(int code) {
@@ -66,9 +89,11 @@ void WindowController::customLabelPanelDidEnd(int code) {
         // One undo step, and the values carry their new labels before the tables reload: a
         // reload registers the labels it shows, so a deleted word would come back.
         BulkEdit relabel(documentEdits());
+        if (UndoManager *manager = mainViewController_->undoManager())
+            registerLabelsUndo(manager, panel->labelChanges(), true);
         for (const RelabeledValues &entry : panel->relabeledValues())
-            mainViewController_->undoReplaceLabeledValue(FieldValue(entry.values), entry.identifier, entry.person,
-                                                         panel);
+            mainViewController_->undoReplaceLabeledValue(FieldValue(entry.values), entry.identifier,
+                                                         entry.person, panel);
         window()->setDocumentEdited(true);
         refreshed = relabel.end();
     }
@@ -86,7 +111,8 @@ void WindowController::showCustomItems() {
     panel->setCustomItems(mainViewController_->customItems());
     panel->setIsVCard(document() != nullptr);
     panel->setContainerTable(mainViewController_->containerTable());
-    Application::shared().beginSheet(panel->window(), window(), [this](int code) { customItemPanelDidEnd(code); });
+    Application::shared().beginSheet(panel->window(), window(),
+                                     [this](int code) { customItemPanelDidEnd(code); });
 }
 
 void WindowController::customItemPanelDidEnd(int code) {
