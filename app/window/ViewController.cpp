@@ -79,6 +79,8 @@ ViewController::ViewController(QObject *parent)
         {ActionId::DeleteContacts, contactsSelected},
         {ActionId::DuplicateContacts, contactsSelected},
         {ActionId::ShowFindPanel, [this](MenuItem &) { return bool(contactTable_); }},
+        {ActionId::ShowQRCode,
+         [this](MenuItem &item) { return contactsViewController_->validateMenuItem(&item); }},
     };
 }
 

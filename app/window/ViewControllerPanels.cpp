@@ -14,6 +14,10 @@ namespace tessarin {
 
 void ViewController::registerPanelActions() {
     registerAction(ActionId::ShowFindPanel, [this](QObject *sender) { showFindPanel(sender); });
+    // The Contact menu's command is the table's; it reaches the table from here too while
+    // another pane (or none) has the focus.
+    registerAction(ActionId::ShowQRCode,
+                   [this](QObject *sender) { contactsViewController_->showQRCode(sender); });
 }
 
 void ViewController::showFindPanel(QObject *) {
