@@ -74,6 +74,12 @@ inline const QString ItemPopupDidSelect = QStringLiteral("itemPopupDidSelect:");
 inline const QString SubItemPopupDidSelect = QStringLiteral("subItemPopupDidSelect:");
 inline const QString LabelPopupDidSelect = QStringLiteral("labelPopupDidSelect:");
 
+// ---- Item commands of a contact table's context menu (the merge sheet's)
+inline const QString ShowPopoverWrapper = QStringLiteral("showPopoverWrapper:");
+inline const QString InsertItem = QStringLiteral("insertItem:");
+inline const QString DeleteItem = QStringLiteral("deleteItem:");
+inline const QString DoWorkspaceAction = QStringLiteral("doWorkspaceAction:");
+
 } // namespace ActionId
 
 // A controller's menu validation as a table: per action, the rule that says whether an
