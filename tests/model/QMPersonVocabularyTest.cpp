@@ -20,7 +20,8 @@ TEST(QMPersonVocabularyTest, EveryDefaultWordConvertsBothWaysAndHasATitle) {
     }
     for (const QString &identifier : {FieldId::Email, FieldId::Phone, FieldId::Address, FieldId::URL,
                                       FieldId::Relationship, FieldId::Dates, FieldId::InstantMessage}) {
-        for (const QString &word : QMPerson::labelsForIdentifier(identifier).value()) {
+        const QStringList words = QMPerson::labelsForIdentifier(identifier).value();
+        for (const QString &word : words) {
             SCOPED_TRACE(word.toStdString());
             if (word == NoLabel ||
                 QMPerson::customLabelsForIdentifier(identifier).value_or(QStringList()).contains(word))
@@ -170,6 +171,7 @@ TEST(QMPersonVocabularyTest, ConcurrentRegistrationRegistersEachWordOnce) {
 // while the main thread may merge a user's address formats and edit the label tables.
 // Run under ThreadSanitizer, this shows the shared class state is properly guarded.
 TEST(QMPersonVocabularyTest, RowThreadsReadTheirOwnContactsWhileClassStateChanges) {
+    const auto formatsBefore = QMPerson::addressFormatDict();
     std::vector<std::unique_ptr<QMPerson>> people;
     for (int i = 0; i < 40; ++i) {
         CNContact contact = fullContact();
@@ -208,6 +210,7 @@ TEST(QMPersonVocabularyTest, RowThreadsReadTheirOwnContactsWhileClassStateChange
         EXPECT_EQ(person->phoneValues().size(), 5);
     EXPECT_EQ(QMPerson::labelsForIdentifier(FieldId::Phone)->count("row 0"), 1);
     EXPECT_EQ(QMPerson::addressFormatDict().value("XQ").country, "Zedland");
+    QMPerson::setAddressFormatDict(formatsBefore);
 }
 
 } // namespace
