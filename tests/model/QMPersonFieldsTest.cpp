@@ -138,16 +138,21 @@ TEST(QMPersonFieldsTest, ValuesOfAnotherKindChangeNothing) {
     QMPerson person;
     person.setValue(twoPhones(), FieldId::Phone);
     person.setValue(QStringLiteral("Acme"), FieldId::Company);
+    BirthdayRecord birthday;
+    birthday.value = DateComponents(1980, 4, 12);
+    person.setValue(birthday, FieldId::Birthday);
+    ASSERT_TRUE(person.setPhotoData(pngBytes()));
     person.replaceLabeledValue(QStringLiteral("text"), FieldId::Phone);
     person.replaceLabeledValue(QStringLiteral("text"), FieldId::Phone, 0);
     person.setValue(textRecord("home", "1"), FieldId::Phone);
     person.setValue(twoPhones(), FieldId::Company);
     person.setValue(QStringLiteral("text"), FieldId::Birthday);
     person.setValue(QStringLiteral("text"), FieldId::Photo);
-    EXPECT_EQ(person.phoneValues().size(), 2);
+    ASSERT_EQ(person.phoneValues().size(), 2);
+    EXPECT_EQ(person.phoneValues()[0].valueText(), "111");
     EXPECT_EQ(person.stringValueForIdentifier(FieldId::Company), "Acme");
-    EXPECT_EQ(person.stringValueForIdentifier(FieldId::Birthday), "");
-    EXPECT_TRUE(person.imageData().isEmpty());
+    EXPECT_EQ(person.birthdayValue()->value, birthday.value);
+    EXPECT_EQ(person.imageData(), pngBytes());
 }
 
 TEST(QMPersonFieldsTest, UnknownIdentifiersAndStringFieldsOfANewCardReadAsNothing) {
