@@ -71,9 +71,7 @@ ContactsViewController::EditRows ContactsViewController::takeEditRows(const SubC
 
 // ---- The double action
 
-void ContactsViewController::tableViewDoubleAction(Qt::KeyboardModifiers modifiers) {
-    const int column = clickedColumn_;
-    const int row = clickedRow_;
+void ContactsViewController::tableViewDoubleAction(int column, int row, Qt::KeyboardModifiers modifiers) {
     if (column < 0 || row < 0 || column >= int(model_->columns().size()) || !isRow(row))
         return;
     const bool command = modifiers & CommandKeyModifier;
@@ -291,17 +289,30 @@ void ContactsViewController::textFieldCellChanged(const SubContactRowPtr &row, c
     }
     if (isEditedInPopoverOnly(identifier) || !delegate_)
         return;
-    UndoManager *undo = undoManager();
-    if (undo)
-        undo->beginUndoGrouping();
-    bool changed = false;
-    for (const SubContactRowPtr &target : rows)
-        applyTextToRow(*target, identifier, text, changed);
-    if (undo)
-        undo->endUndoGrouping();
+    const bool changed = editRows([&] {
+        bool any = false;
+        for (const SubContactRowPtr &target : rows)
+            applyTextToRow(*target, identifier, text, any);
+        return any;
+    });
     editRows_.reset();
     if (changed)
         setDocumentEdited();
+}
+
+bool ContactsViewController::editRows(const std::function<bool()> &edit) {
+    UndoManager *undo = undoManager();
+    if (undo)
+        undo->beginUndoGrouping();
+    if (delegate_)
+        delegate_->beginDeferringRefreshes();
+    const bool changed = edit();
+    // The step is closed before the window shows it, so what shows it sees it to undo.
+    if (undo)
+        undo->endUndoGrouping();
+    if (delegate_)
+        delegate_->endDeferringRefreshes();
+    return changed;
 }
 
 void ContactsViewController::applyTextToRow(const SubContactRow &row, const QString &identifier, const QString &text,
@@ -383,18 +394,13 @@ void ContactsViewController::popupLabelCellChanged(int row, int column, int inde
         return;
     }
     confirmEditOfRows(L("Do you want to set the same label in the selected rows"), [=, this](bool confirmed) {
-        if (confirmed) {
-            UndoManager *undo = undoManager();
-            if (undo)
-                undo->beginUndoGrouping();
-            bool changed = false;
-            for (const SubContactRowPtr &target : rows)
-                changed = setLabel(*target) || changed;
-            if (undo)
-                undo->endUndoGrouping();
-            if (changed)
-                setDocumentEdited();
-        }
+        if (confirmed && editRows([&] {
+                bool changed = false;
+                for (const SubContactRowPtr &target : rows)
+                    changed = setLabel(*target) || changed;
+                return changed;
+            }))
+            setDocumentEdited();
         // Either way the popups show the stored labels, on the same rows.
         subContactTableDirty_ = false;
         reloadData();

@@ -13,7 +13,6 @@
 #include "editors/SNSViewController.h"
 #include "model/QMPerson.h"
 #include "platform/core/Localization.h"
-#include "platform/core/UndoManager.h"
 #include "platform/ui/Window.h"
 
 #include <QSet>
@@ -145,23 +144,22 @@ void ContactsViewController::applyEditorAnswer(const EditorContext &answer, cons
             targets.append(target);
         }
     }
-    UndoManager *undo = undoManager();
-    if (undo)
-        undo->beginUndoGrouping();
-    bool changed = false;
-    for (const SubContactRowPtr &target : std::as_const(targets)) {
-        EditorContext one = answer;
-        const auto *record = answer.value.get<LabeledValueRecord>();
-        if (record && record->labelIndex != LabeledValueRecord::noLabelIndex) {
-            const auto shown = target->person->labeledValueForIdentifier(answer.type, qsizetype(target->labelIndex));
-            LabeledValueRecord rekeyed = *record;
-            rekeyed.labelIndex = shown ? shown->labelIndex : LabeledValueRecord::noLabelIndex;
-            one.value = rekeyed;
+    const bool changed = editRows([&] {
+        bool any = false;
+        for (const SubContactRowPtr &target : std::as_const(targets)) {
+            EditorContext one = answer;
+            const auto *record = answer.value.get<LabeledValueRecord>();
+            if (record && record->labelIndex != LabeledValueRecord::noLabelIndex) {
+                const auto shown =
+                    target->person->labeledValueForIdentifier(answer.type, qsizetype(target->labelIndex));
+                LabeledValueRecord rekeyed = *record;
+                rekeyed.labelIndex = shown ? shown->labelIndex : LabeledValueRecord::noLabelIndex;
+                one.value = rekeyed;
+            }
+            any = ::applyEditorAnswer(one, *delegate_, target->person, this) || any;
         }
-        changed = ::applyEditorAnswer(one, *delegate_, target->person, this) || changed;
-    }
-    if (undo)
-        undo->endUndoGrouping();
+        return any;
+    });
     editRows_.reset();
     if (changed)
         setDocumentEdited();

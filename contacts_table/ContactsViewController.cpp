@@ -10,6 +10,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/ListRowHeight.h"
 #include "platform/ui/Window.h"
+#include "platform/ui/Menu.h"
 #include "state/WindowState.h"
 
 #include <QApplication>
@@ -65,6 +66,10 @@ ContactsViewController::ContactsViewController(QObject *parent)
         false);
     setWindowState(own);
     setSettings(SharedSettings::shared());
+    registerAction(ActionId::ShowQRCode, [this](QObject *sender) { showQRCode(sender); });
+    validation_ = {
+        {ActionId::ShowQRCode, [this](MenuItem &) { return tableView_ && selectedRow() != -1; }},
+    };
 }
 
 ContactsViewController::~ContactsViewController() {
@@ -195,20 +200,20 @@ bool ContactsViewController::eventFilter(QObject *watched, QEvent *event) {
         // A press on the footer row changes no selection.
         if (row >= 0 && !shouldSelectRow(row))
             return true;
-        clickedRow_ = isRow(row) ? row : -1;
-        clickedColumn_ = clickedRow_ >= 0 ? tableView_->columnAt(at.x()) : -1;
+        const int pressedRow = isRow(row) ? row : -1;
+        const int pressedColumn = pressedRow >= 0 ? tableView_->columnAt(at.x()) : -1;
         if (mouse->button() != Qt::LeftButton)
             return ViewController::eventFilter(watched, event);
         if (event->type() == QEvent::MouseButtonPress) {
             selectionBeforePress_ = selectedRowIndexes();
             // The label popup of a cell opens without selecting the row.
-            if (clickedColumn_ >= 0 && editState()) {
-                const ContactsTableCell cell = model_->cell(row, model_->columns()[clickedColumn_].identifier);
+            if (pressedColumn >= 0 && editState()) {
+                const ContactsTableCell cell = model_->cell(row, model_->columns()[pressedColumn].identifier);
                 if (cell.kind == ContactsTableCell::PopupAndText && cell.popup) {
-                    const QRect popup = PopupAndTextCell::popupRect(frameOfCellAtColumn(clickedColumn_, row),
+                    const QRect popup = PopupAndTextCell::popupRect(frameOfCellAtColumn(pressedColumn, row),
                                                                     cell.popup->content());
                     if (popup.contains(at)) {
-                        openLabelMenu(row, clickedColumn_, popup);
+                        openLabelMenu(row, pressedColumn, popup);
                         return true;
                     }
                 }
@@ -218,11 +223,11 @@ bool ContactsViewController::eventFilter(QObject *watched, QEvent *event) {
             // on a selected row took the other rows away: the double action works on the
             // selection as it was.
             const Qt::KeyboardModifiers modifiers = mouse->modifiers();
-            if (clickedRow_ >= 0 &&
-                ((modifiers & CommandKeyModifier) || selectionBeforePress_.contains(clickedRow_)) &&
+            if (pressedRow >= 0 &&
+                ((modifiers & CommandKeyModifier) || selectionBeforePress_.contains(pressedRow)) &&
                 selectedRowIndexes() != selectionBeforePress_)
                 selectRowIndexes(selectionBeforePress_);
-            tableViewDoubleAction(modifiers);
+            tableViewDoubleAction(pressedColumn, pressedRow, modifiers);
             return true;
         }
     }
@@ -664,6 +669,10 @@ bool ContactsViewController::isMultiValued(const QString &identifier, QMPerson &
 }
 
 void ContactsViewController::updateTable() {
+    updateTableWithContacts({});
+}
+
+void ContactsViewController::updateTableWithContacts(const QList<std::shared_ptr<QMPerson>> &contacts) {
     if (!contactTable_)
         return;
     const QList<int> remembered = selectedRowIndexes();
@@ -683,9 +692,15 @@ void ContactsViewController::updateTable() {
                 keys[row.uniqueId].append(std::nullopt);
         }
     }
-    updateSubContactTableForIdentifiers(tableIdentfiers());
-    subContactTableDirty_ = false;
-    reloadData();
+    // A few contacts' rows are made again in place; beyond that one rebuild costs less.
+    const bool inPlace = !contacts.isEmpty() && contacts.size() <= fewContacts &&
+                         std::all_of(contacts.begin(), contacts.end(),
+                                     [this](const auto &person) { return replaceRowsOfContact(person); });
+    if (!inPlace) {
+        updateSubContactTableForIdentifiers(tableIdentfiers());
+        subContactTableDirty_ = false;
+        reloadData();
+    }
     QList<int> chosen;
     const SubContactTable &rows = subContactTable();
     for (int r = 0; r < int(rows.size()); ++r) {
@@ -933,4 +948,22 @@ QList<ContactEntry> ContactsViewController::selectedContactsWithClickedRowIndex(
             entries.append(entry);
     }
     return entries;
+}
+
+// ---- Commands on one row
+
+SubContactRowPtr ContactsViewController::commandRow() const {
+    int row = clickedRow_;
+    if (row == -1 && tableView_)
+        row = selectedRow();
+    return isRow(row) ? subContactTable()[size_t(row)] : nullptr;
+}
+
+void ContactsViewController::showQRCode(QObject *) {
+    if (const SubContactRowPtr row = commandRow(); row && delegate_)
+        delegate_->showQRCodePanel(row);
+}
+
+bool ContactsViewController::validateMenuItem(MenuItem *item) {
+    return validation_.validate(*item, item->action()).value_or(true);
 }

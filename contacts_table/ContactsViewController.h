@@ -9,6 +9,7 @@
 #include "model/FindTarget.h"
 #include "platform/ui/Popover.h"
 #include "platform/ui/ViewController.h"
+#include "state/ActionIds.h"
 #include "state/SharedSettings.h"
 #include "state/WindowState.h"
 
@@ -34,9 +35,15 @@ public:
     virtual QString selectedGroupName() = 0;
     virtual bool undoReplaceStringValue(const std::optional<QString> &value, const QString &identifier,
                                         const PersonPtr &contact, QObject *sender) = 0;
+    // Around the edits of several rows: the window refreshes once, when they end.
+    virtual void beginDeferringRefreshes() {}
+    virtual void endDeferringRefreshes() {}
     // Whom the name editor and the contact popovers the table opens report to.
     virtual NameViewControllerDelegate *nameViewControllerDelegate() = 0;
     virtual ContactInfoPopoverDelegate *contactInfoPopoverDelegate() = 0;
+    // Sheets of the folders above the table, which only the window can open. A table
+    // without a window opens none.
+    virtual void showQRCodePanel(const SubContactRowPtr &row) { Q_UNUSED(row) }
 };
 
 // A contact popover the table opened, or the window it was torn off into.
@@ -124,6 +131,10 @@ public:
 
     // ---- Refresh and selection
     void updateTable();
+    // After values of these contacts changed: when they are few only their rows are made
+    // again; the selection stays on the same contacts and values, as updateTable keeps it.
+    void updateTableWithContacts(const QList<std::shared_ptr<QMPerson>> &contacts);
+    static constexpr qsizetype fewContacts = 8;
     // After one field of a contact changed. With the contact, only its rows are made again
     // and moved to their sorted places; without, every row is.
     void updateTableWithIdentifier(const QString &identifier, const std::shared_ptr<QMPerson> &contact = nullptr);
@@ -136,12 +147,18 @@ public:
     QList<ContactEntry> contactsForIndexes(const QList<int> &rows) const;
     QList<ContactEntry> selectedContactsWithClickedRowIndex(int clickedRow) const;
 
-    // ---- In-cell editing and multi-row apply (ContactsTableEditing.cpp)
-    // The row and column of the last press in the rows, -1 outside them.
+    // ---- Commands on the row under the context menu, else on the selected row
+    // The row the context menu opened on: set when it opens, -1 again once it has closed.
     int clickedRow() const { return clickedRow_; }
-    int clickedColumn() const { return clickedColumn_; }
-    // A double click on the clicked cell, with the keys then held.
-    void tableViewDoubleAction(Qt::KeyboardModifiers modifiers = {});
+    void setClickedRow(int row) { clickedRow_ = row; }
+    // The row a command of one row acts on: the clicked row, else the selected row.
+    SubContactRowPtr commandRow() const;
+    void showQRCode(QObject *sender);
+    bool validateMenuItem(MenuItem *item) override;
+
+    // ---- In-cell editing and multi-row apply (ContactsTableEditing.cpp)
+    // A double click on a cell, with the keys then held.
+    void tableViewDoubleAction(int column, int row, Qt::KeyboardModifiers modifiers = {});
     // Edits the cell in place or opens its editor, for the rows taken for the edit (the row
     // alone when none were).
     void editTableViewCellOrShowPopover(int column, int row, bool commandHeld = false);
@@ -234,6 +251,8 @@ private:
     // The rows taken for an edit of this row: those the double action took when they
     // include it, else the row alone.
     EditRows takeEditRows(const SubContactRowPtr &row);
+    // Edits of several rows as one undo step, shown once; answers what `edit` answers.
+    bool editRows(const std::function<bool()> &edit);
     // The table's selected rows and `row`, in ascending order.
     EditRows selectedRowsAnd(int row) const;
     // Asks on the window whether an edit goes to every selected row.
@@ -273,10 +292,8 @@ private:
     int selectionReports_ = 0;
     bool adjustingColumns_ = false;
 
-    // ---- Editing: the clicked cell, the selection before the press (a Ctrl+double-click
-    // restores it), the rows taken by the double action, the cell edited in place.
-    int clickedRow_ = -1;
-    int clickedColumn_ = -1;
+    // ---- Editing: the selection before the last press (a Ctrl+double-click restores it),
+    // the rows taken by the double action, the cell edited in place.
     QList<int> selectionBeforePress_;
     std::optional<EditRows> editRows_;
     struct CellEdit {
@@ -293,4 +310,6 @@ private:
     EditRows popoverRows_;
     QList<DetachedWindowEntry> detachedWindows_;
     QMetaObject::Connection windowClosing_;
+    int clickedRow_ = -1;
+    ValidationTable<MenuItem> validation_;
 };

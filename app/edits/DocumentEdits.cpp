@@ -2,6 +2,8 @@
 // groups added, removed and renamed, and every value written into a contact.
 #include "app/edits/DocumentEdits.h"
 
+#include "merge/result/MergeResult.h"
+
 #include "platform/core/Log.h"
 #include "platform/core/UndoManager.h"
 #include "state/WindowState.h"
@@ -39,18 +41,58 @@ void DocumentEdits::registerUndo(std::function<void(DocumentEdits *)> inverse) {
 }
 
 void DocumentEdits::contactValueDidChange(const QString &identifier, const PersonPtr &contact) {
-    if (observer_)
+    if (deferral_ > 0) {
+        if (!pending_.identifiers.contains(identifier))
+            pending_.identifiers.append(identifier);
+        if (contact && !pending_.changedSet.contains(contact.get())) {
+            pending_.changedSet.insert(contact.get());
+            pending_.changed.append(contact);
+        }
+    } else if (observer_) {
         observer_->contactValueDidChange(identifier, contact);
+    }
 }
 
 void DocumentEdits::contactsDidChange(const QList<ContactEntry> &contacts, const SharedGroup &group, bool removed) {
-    if (observer_)
-        observer_->contactsDidChange(contacts, group, removed);
+    if (deferral_ == 0) {
+        if (observer_)
+            observer_->contactsDidChange(contacts, group, removed);
+        return;
+    }
+    // Changes of one kind in a row are told as one.
+    if (!pending_.contacts.isEmpty() && pending_.contacts.last().group == group &&
+        pending_.contacts.last().removed == removed)
+        pending_.contacts.last().contacts.append(contacts);
+    else
+        pending_.contacts.append({contacts, group, removed});
 }
 
 void DocumentEdits::groupsDidChange(const SharedGroup &selected) {
-    if (observer_)
+    if (deferral_ > 0) {
+        // A later change that names no group keeps the one an earlier change showed.
+        if (selected || !pending_.groups)
+            pending_.groups = selected;
+    } else if (observer_) {
         observer_->groupsDidChange(selected);
+    }
+}
+
+bool DocumentEdits::endDeferringRefreshes() {
+    if (deferral_ == 0)
+        return false;
+    const bool changed = !pending_.isEmpty();
+    if (--deferral_ > 0)
+        return changed;
+    const PendingRefresh pending = std::exchange(pending_, {});
+    if (!observer_)
+        return changed;
+    if (pending.groups)
+        observer_->groupsDidChange(*pending.groups);
+    for (const PendingRefresh::Contacts &change : pending.contacts)
+        observer_->contactsDidChange(change.contacts, change.group, change.removed);
+    if (!pending.identifiers.isEmpty())
+        observer_->contactValuesDidChange(pending.identifiers, pending.changed);
+    return changed;
 }
 
 ContainerRecord *DocumentEdits::containerWithIdentifier(const QString &identifier) const {
@@ -444,9 +486,8 @@ void DocumentEdits::undoReplacePersonByContacts(const QList<ContactEntry> &conta
                                         FieldId::Nickname,       FieldId::Relationship,  FieldId::Suffix,
                                         FieldId::Title,          FieldId::Company,       FieldId::Department,
                                         FieldId::JobTitle,       FieldId::Dates,         FieldId::Note};
-    UndoManager *manager = undoManager();
-    if (manager)
-        manager->beginUndoGrouping();
+    // One step, and the window refreshes once for all the fields.
+    BulkEdit bulk(this);
     for (qsizetype i = 0; i < std::min(contacts.size(), fromContacts.size()); ++i) {
         const PersonPtr &merged = contacts[i].person;
         const PersonPtr &old = fromContacts[i].person;
@@ -469,11 +510,40 @@ void DocumentEdits::undoReplacePersonByContacts(const QList<ContactEntry> &conta
             else
                 undoReplaceStringValue(value.text(), identifier, old, parent());
         }
+        // Values moved or typed into the merge sheet's custom items reach the contact too.
+        for (const CustomItemChange &change : changedCustomItems(*merged, *old, state_->customItemsOrEmpty())) {
+            if (change.kind == ValueKind::Labeled)
+                undoReplaceLabeledValue(change.value, change.identifier, old, parent());
+            else
+                undoReplaceStringValue(change.value.text(), change.identifier, old, parent());
+        }
     }
-    if (manager)
-        manager->endUndoGrouping();
+    bulk.end();
     if (!contacts.isEmpty() && observer_)
         observer_->contactDidMerge(contacts.first());
+}
+
+// ---- Bulk edits
+
+BulkEdit::BulkEdit(DocumentEdits *edits, Undo undo)
+    : edits_(edits) {
+    if (!edits)
+        return;
+    if (undo == Undo::OneStep)
+        undoManager_ = edits->undoManager();
+    if (undoManager_)
+        undoManager_->beginUndoGrouping();
+    edits->beginDeferringRefreshes();
+}
+
+bool BulkEdit::end() {
+    if (ended_)
+        return false;
+    ended_ = true;
+    // The step is closed before the window shows it, so the window sees it to undo.
+    if (undoManager_)
+        undoManager_->endUndoGrouping();
+    return edits_ && edits_->endDeferringRefreshes();
 }
 
 } // namespace tessarin

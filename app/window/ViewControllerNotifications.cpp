@@ -22,13 +22,24 @@ void ViewController::replayUndo(void (UndoManager::*replay)()) {
     UndoManager *manager = undoManager();
     if (!manager)
         return;
-    (manager->*replay)();
+    {
+        // A step of many edits (a bulk command) comes back with one refresh.
+        BulkEdit replaying(edits_, BulkEdit::Undo::AsMade);
+        (manager->*replay)();
+    }
     if (Window *window = this->window())
         window->setDocumentEdited(manager->canUndo());
 }
 
 void ViewController::contactValueDidChange(const QString &identifier, const PersonPtr &contact) {
     contactsViewController_->updateTableWithIdentifier(identifier, contact);
+}
+
+void ViewController::contactValuesDidChange(const QStringList &identifiers, const QList<PersonPtr> &contacts) {
+    if (identifiers.size() == 1 && contacts.size() == 1)
+        contactsViewController_->updateTableWithIdentifier(identifiers.first(), contacts.first());
+    else
+        contactsViewController_->updateTableWithContacts(contacts);
 }
 
 // Both directions refresh the shown group and select its given rows (none, once removed);
