@@ -15,7 +15,9 @@ class FakeContactsReader : public tessarin::ContactsReader {
 public:
     struct Contents : tessarin::DocumentContents {
         QStringList names;
+        VCardLeftOut leftOutOfRead;
         qsizetype contactCount() const override { return names.size(); }
+        VCardLeftOut leftOut() const override { return leftOutOfRead; }
         QStringList contactNames() const override { return names; }
         // One "vCard" container whose all-contacts group holds a contact per name.
         std::shared_ptr<ContainerTable> containers() const override {
@@ -52,6 +54,7 @@ public:
             return nullptr;
         }
         auto contents = std::make_shared<Contents>();
+        contents->leftOutOfRead = leftOut;
         qsizetype position = 0;
         const QStringList lines = text.split(QLatin1Char('\n'));
         for (const QString &rawLine : lines) {
@@ -86,4 +89,5 @@ public:
     std::atomic<bool> stopped{false};
     int cardDelayMilliseconds = 0;
     PlatformError failWith;
+    VCardLeftOut leftOut; // what each vCard read says it left out
 };

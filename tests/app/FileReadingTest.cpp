@@ -4,6 +4,8 @@
 #include "tests/app/Opening.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -78,6 +80,53 @@ TEST(FileReading, EveryCardOfTheSharedFilesReachesTheAllContactsGroup) {
             break;
     }
     EXPECT_EQ(opened, 3);
+}
+
+TEST(FileReading, ACsvFilesCategoriesBecomeItsGroups) {
+    RealOpening opening;
+    ::Document *document = opening.open(writeTestFile(
+        QStringLiteral("labels.csv"), "Name,Given Name,Family Name,Group Membership\n"
+                                      "Grace Hopper,Grace,Hopper,Navy ::: * myContacts\n"
+                                      "Ada Lovelace,Ada,Lovelace,Friends ::: Navy\n"));
+    ASSERT_NE(document, nullptr);
+    const ContainerRecord &container = contentsShown(document)->containerTable()->first();
+    QStringList groups;
+    for (const SharedGroup &group : container.groups) {
+        QStringList members;
+        for (const ContactEntry &entry : std::as_const(*group->contactTable))
+            members.append(entry.person->nameValue().firstName);
+        groups.append(group->name + u':' + members.join(u','));
+    }
+    EXPECT_EQ(groups, QStringList({"All Contacts:Grace,Ada", "Friends:Ada", "Navy:Grace,Ada"}));
+}
+
+TEST(FileReading, WhatTheReadLeftOutIsSaidAndTheRestOpens) {
+    RealOpening opening;
+    ::Document *document = opening.open(writeTestFile(
+        QStringLiteral("partial.vcf"), "BEGIN:VCARD\r\nVERSION:3.0\r\nNOTE:never ended, no name\r\n"
+                                       "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Poe;Ada;;;\r\nFN:Ada Poe\r\n"
+                                       "X-EMPTY:\r\nEND:VCARD\r\n"));
+    ASSERT_NE(document, nullptr);
+    EXPECT_EQ(opening.shownNames(document), QStringList{"Ada Poe"});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !opening.dialogs.shown().isEmpty(); }, 5000));
+    const ScriptedDialogPresenter::Shown &sheet = opening.dialogs.shown().first();
+    EXPECT_EQ(sheet.window, document->windowForSheet());
+    EXPECT_EQ(sheet.alert.messageText + u'|' + sheet.alert.informativeText,
+              QStringLiteral("Some contents of “partial.vcf” were left out.|1 card could not be read.\n"
+                             "1 custom item without a value, or named like a field, was left out."));
+}
+
+TEST(FileReading, SpecialFilesAreRefusedWithAnErrorThatSaysWhy) {
+    RealOpening opening;
+    for (const QString &suffix : {QStringLiteral("vcf"), QStringLiteral("csv")}) {
+        for (const SpecialFile &file : makeSpecialFiles(suffix)) {
+            const QString name = QFileInfo(file.path).fileName();
+            EXPECT_EQ(opening.open(file.path), nullptr) << name.toStdString();
+            EXPECT_EQ(opening.alertTexts().value(opening.alertTexts().size() - 1),
+                      QStringLiteral("The file “") + name + file.says + QStringLiteral(" | "));
+        }
+    }
+    EXPECT_TRUE(opening.controller.documents().isEmpty());
 }
 
 } // namespace
