@@ -7,6 +7,7 @@
 #include "tests/contact_info/ContactInfoTestSupport.h"
 #include "tests/support/TestSupport.h"
 
+#include <QApplication>
 #include <QBuffer>
 #include <QComboBox>
 #include <QFile>
@@ -15,6 +16,8 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 namespace {
 
@@ -200,6 +203,41 @@ TEST_F(ContactInfoControllerTest, TextCellsShowValuesPlaceholdersAndFindMarks) {
     EXPECT_FALSE(outOfRange->highlights.isEmpty());
     for (const TextHighlight &mark : outOfRange->highlights)
         EXPECT_EQ(mark.kind, TextHighlight::FindMatch);
+}
+
+TEST_F(ContactInfoControllerTest, ThePhotoRowShowsThePictureDecodedAtItsSize) {
+    const auto filled = [](int width, int height, Qt::GlobalColor color) {
+        QImage image(width, height, QImage::Format_RGB32);
+        image.fill(color);
+        return image;
+    };
+    ContactEntry entry = fullContact();
+    entry.person->setPhoto(filled(1200, 600, Qt::red));
+    show(entry);
+    const auto shownPicture = [this] {
+        auto *button = qobject_cast<PullDownButton *>(controller.valueCellWidget(rowOf("Photo")));
+        const QIcon icon = button ? button->icon() : QIcon();
+        const QList<QSize> sizes = icon.availableSizes();
+        return sizes.isEmpty() ? QImage() : icon.pixmap(sizes.first()).toImage();
+    };
+    const auto side = [this] {
+        return int(
+            std::ceil((controller.tableViewHeightOfRow(rowOf("Photo")) - 4) * qApp->devicePixelRatio()));
+    };
+    QImage picture = shownPicture();
+    EXPECT_EQ(picture.size(), QSize(side(), side() / 2)) << "fitted to the row, never decoded whole";
+    EXPECT_EQ(picture.pixelColor(1, 1), QColor(Qt::red));
+
+    // A taller row decodes the picture again at its size; a new photo is shown at once.
+    controller.setIconRowCount(8);
+    controller.updateTable();
+    EXPECT_EQ(shownPicture().size(), QSize(side(), side() / 2));
+    EXPECT_GT(shownPicture().width(), picture.width());
+    entry.person->setPhoto(filled(300, 600, Qt::blue));
+    controller.updateTable();
+    picture = shownPicture();
+    EXPECT_EQ(picture.size(), QSize(side() / 2, side()));
+    EXPECT_EQ(picture.pixelColor(1, 1), QColor(Qt::blue));
 }
 
 TEST_F(ContactInfoControllerTest, PopupCellsFollowTheEditState) {
