@@ -54,7 +54,8 @@ DocumentContentsPtr QMvCardReader::containersFromVCards(const QString &text, Pla
     if (progress)
         handler = [&progress](bool *stop, quint64 position) { *stop = !progress(qsizetype(position)); };
     VCardLeftOut leftOut;
-    std::shared_ptr<ContainerTable> containers = QMvCard().containersFromVCards(text, nullptr, handler, &leftOut);
+    std::shared_ptr<ContainerTable> containers =
+        QMvCard().containersFromVCards(text, nullptr, handler, &leftOut);
     return contentsOf(std::move(containers), leftOut);
 }
 

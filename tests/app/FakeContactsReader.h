@@ -15,9 +15,7 @@ class FakeContactsReader : public tessarin::ContactsReader {
 public:
     struct Contents : tessarin::DocumentContents {
         QStringList names;
-        VCardLeftOut leftOutOfRead;
         qsizetype contactCount() const override { return names.size(); }
-        VCardLeftOut leftOut() const override { return leftOutOfRead; }
         QStringList contactNames() const override { return names; }
         // One "vCard" container whose all-contacts group holds a contact per name.
         std::shared_ptr<ContainerTable> containers() const override {
@@ -54,7 +52,6 @@ public:
             return nullptr;
         }
         auto contents = std::make_shared<Contents>();
-        contents->leftOutOfRead = leftOut;
         qsizetype position = 0;
         const QStringList lines = text.split(QLatin1Char('\n'));
         for (const QString &rawLine : lines) {
@@ -89,5 +86,4 @@ public:
     std::atomic<bool> stopped{false};
     int cardDelayMilliseconds = 0;
     PlatformError failWith;
-    VCardLeftOut leftOut; // what each vCard read says it left out
 };

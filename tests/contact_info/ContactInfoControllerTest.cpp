@@ -206,38 +206,27 @@ TEST_F(ContactInfoControllerTest, TextCellsShowValuesPlaceholdersAndFindMarks) {
 }
 
 TEST_F(ContactInfoControllerTest, ThePhotoRowShowsThePictureDecodedAtItsSize) {
-    const auto filled = [](int width, int height, Qt::GlobalColor color) {
-        QImage image(width, height, QImage::Format_RGB32);
-        image.fill(color);
-        return image;
-    };
     ContactEntry entry = fullContact();
-    entry.person->setPhoto(filled(1200, 600, Qt::red));
+    QImage wide(1200, 600, QImage::Format_RGB32);
+    wide.fill(Qt::red);
+    entry.person->setPhoto(wide);
     show(entry);
-    const auto shownPicture = [this] {
-        auto *button = qobject_cast<PullDownButton *>(controller.valueCellWidget(rowOf("Photo")));
-        const QIcon icon = button ? button->icon() : QIcon();
-        const QList<QSize> sizes = icon.availableSizes();
-        return sizes.isEmpty() ? QImage() : icon.pixmap(sizes.first()).toImage();
+    const auto shownSize = [this] {
+        const QIcon icon = qobject_cast<PullDownButton *>(controller.valueCellWidget(rowOf("Photo")))->icon();
+        return icon.availableSizes().value(0);
     };
     const auto side = [this] {
         return int(
             std::ceil((controller.tableViewHeightOfRow(rowOf("Photo")) - 4) * qApp->devicePixelRatio()));
     };
-    QImage picture = shownPicture();
-    EXPECT_EQ(picture.size(), QSize(side(), side() / 2)) << "fitted to the row, never decoded whole";
-    EXPECT_EQ(picture.pixelColor(1, 1), QColor(Qt::red));
-
-    // A taller row decodes the picture again at its size; a new photo is shown at once.
+    EXPECT_EQ(shownSize(), QSize(side(), side() / 2)) << "fitted to the row, never decoded whole";
+    // A taller row decodes it again at its size; a new photo is shown at once.
     controller.setIconRowCount(8);
     controller.updateTable();
-    EXPECT_EQ(shownPicture().size(), QSize(side(), side() / 2));
-    EXPECT_GT(shownPicture().width(), picture.width());
-    entry.person->setPhoto(filled(300, 600, Qt::blue));
+    EXPECT_EQ(shownSize(), QSize(side(), side() / 2));
+    entry.person->setPhoto(wide.transformed(QTransform().rotate(90)));
     controller.updateTable();
-    picture = shownPicture();
-    EXPECT_EQ(picture.size(), QSize(side() / 2, side()));
-    EXPECT_EQ(picture.pixelColor(1, 1), QColor(Qt::blue));
+    EXPECT_EQ(shownSize(), QSize(side() / 2, side()));
 }
 
 TEST_F(ContactInfoControllerTest, PopupCellsFollowTheEditState) {
