@@ -62,6 +62,10 @@ void addDocumentWindowMenus(Menu *mainMenu) {
     auto *edit = new Menu(L("Edit"));
     edit->addItem(L("Undo"), ActionId::Undo, QKeySequence::Undo);
     edit->addItem(L("Redo"), ActionId::Redo, QKeySequence::Redo);
+    edit->addItem(MenuItem::separatorItem());
+    auto *find = new Menu(L("Find"));
+    find->addItem(L("Find Window…"), ActionId::ShowFindPanel);
+    edit->addItem(L("Find"))->setSubmenu(find);
 
     auto *format = new Menu(L("Format"));
     auto *font = new Menu(L("Font"));

@@ -22,6 +22,7 @@
 #include <optional>
 
 class QFrame;
+class QRCodePanelController;
 class UndoManager;
 
 namespace tessarin {
@@ -207,10 +208,19 @@ public:
 
     // ---- What the edits changed, shown in the panes
     void contactValueDidChange(const QString &identifier) override;
+    void contactValuesDidChange(const QStringList &identifiers) override;
     void contactsDidChange(const QList<ContactEntry> &contacts, const SharedGroup &group, bool removed) override;
     void groupsDidChange(const SharedGroup &selected) override;
     void contactDidMerge(const ContactEntry &contact) override;
     // ==== End of edits
+
+    // ==== Windows and sheets of the folders above the panes (ViewControllerPanels.cpp)
+    // The find window over the selected group's contacts, run application-modally. Its
+    // changes refresh the panes once, when it has closed.
+    void showFindPanel(QObject *sender);
+    // The QR code sheet of the row's contact, asked for by the contacts table.
+    void showQRCodePanel(const SubContactRowPtr &row) override;
+    QRCodePanelController *qrCodePanelController() const;
 
 signals:
     // The group list's pane should show or hide, as the window controller does it.
@@ -223,6 +233,7 @@ private:
     void replayUndo(void (UndoManager::*replay)());
     void showGroupsAndSelect(const SharedGroup &group);
     void registerEditActions();
+    void registerPanelActions();
     ContactWindows *contactWindows_ = nullptr;
 
     // Shows a default-sized window at the top left of the screen's visible area.
@@ -248,6 +259,7 @@ private:
     ContactsViewController *contactsViewController_ = nullptr;
     ContactInfoController *contactInfoController_ = nullptr;
     QPointer<QFrame> redSeparator_;
+    QPointer<QRCodePanelController> qrCodePanelController_;
 };
 
 } // namespace tessarin
