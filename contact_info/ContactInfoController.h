@@ -168,6 +168,10 @@ private:
     void reselect(const QList<int> &before, const QList<int> &rows);
     void applyStoredFont();
     QWidget *makePhotoCellWidget(int row);
+    // The contact's picture fitted to `side` pixels, for the photo row and the card:
+    // decoded once per contact, not at every reload; a null image when the contact has no
+    // picture that decodes.
+    QImage photoPicture(const QMPerson &person, int side);
 
     ContactInfoControllerDelegate *delegate_ = nullptr;
     QPointer<QStackedWidget> stack_;
@@ -186,4 +190,9 @@ private:
     QString cardTemplatePath_ = ContactCard::TemplatePath;
     bool reloading_ = false;
     bool popoverCells_ = false;
+    struct DecodedPhoto {
+        QByteArray data; // held, so that the same pointer is always these bytes
+        int side = 0;
+        QImage image;
+    } decodedPhoto_;
 };
