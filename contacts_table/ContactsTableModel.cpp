@@ -152,7 +152,8 @@ ContactsTableCell ContactsTableModel::popupCell(const QString &identifier, const
     popup.setCustomLabels(labels.customLabels);
     if (value)
         popup.setShownValue(value->label, shownText);
-    popup.setLabelIndex(row.labelIndex);
+    // A find match names its value by running number, whatever its position.
+    popup.setLabelIndex(value ? value->labelIndex : row.labelIndex);
     popup.setRowNumLines(row.numLines);
     popup.updatePopupAndText();
     ContactsTableCell cell;
