@@ -671,9 +671,13 @@ void ContactsViewController::updateTableWithIdentifier(const QString &identifier
     selectAndScroll(selection);
 }
 
-void ContactsViewController::selectItemAndRange(const FindTarget &target) {
+void ContactsViewController::selectItemAndRange(const std::optional<FindTarget> &match) {
     if (!contactTable_)
         return;
+    model_->setShowsCurrentMatch(bool(match));
+    if (!match)
+        return;
+    const FindTarget &target = *match;
     windowState_->setFindTarget(target);
     // The marks follow the window's state; only rows still to be shown need a reload, not
     // a sort of every row.

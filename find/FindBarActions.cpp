@@ -193,12 +193,12 @@ void FindBarActions::showMatchFromMenu(const FindTarget &target) {
     panes_.table->selectItemAndRange(target);
 }
 
-// The table and the panel share one current match: a match in the panel is not sent to the
-// table, which keeps its selection.
+// A match in the panel is marked there only: the table keeps its selection.
 void FindBarActions::showMatchFromBar(const FindTarget &target) {
     DetachedFromPanes detached(panes_.table, panes_.detail);
     if (window_.contactInfoVisible()) {
         panes_.detail->selectItemAndRange(target);
+        panes_.table->selectItemAndRange(std::nullopt);
     } else {
         panes_.table->selectItemAndRange(target);
         panes_.detail->selectItemAndRange(target);
@@ -210,6 +210,7 @@ void FindBarActions::showMatchOfNewText(const FindTarget &target) {
     panes_.detail->selectItemAndRange(target);
     if (window_.contactInfoVisible()) {
         panes_.detail->tableView()->setFocus();
+        panes_.table->selectItemAndRange(std::nullopt);
     } else {
         panes_.table->selectItemAndRange(target);
         panes_.table->tableView()->setFocus();

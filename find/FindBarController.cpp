@@ -42,6 +42,8 @@ QWidget *FindBarController::loadView() {
     auto *bar = new FindBarView;
     bar_ = bar;
     bar->setObjectName(QStringLiteral("findBar"));
+    // A narrow window squeezes the bar's fields rather than the bar widening the window.
+    bar->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     searchField_ = new QLineEdit(bar);
     searchField_->setObjectName(QStringLiteral("searchField"));
     searchField_->setClearButtonEnabled(true);
@@ -189,9 +191,11 @@ void FindBarController::setVisible(bool visible, std::function<void()> completio
     targetVisible_ = visible;
     completion_ = std::move(completion);
     const bool wasHidden = bar->isHidden();
-    // Shown while it fades out too; the panes below follow its height.
-    bar->show();
-    if (!animations) {
+    // Shown while it fades out too, the panes below following its height; a hidden bar
+    // asked to hide just stays so.
+    if (visible || !wasHidden)
+        bar->show();
+    if (!animations || (!visible && wasHidden)) {
         QTimer::singleShot(0, this, [this, change = pendingChange_] {
             if (change == pendingChange_)
                 finishAnimation();

@@ -1,6 +1,7 @@
 #include "find/FindBarSearch.h"
 
 #include "contacts_table/RowValueNumber.h"
+#include "find/FindWorkers.h"
 #include "model/QMPerson.h"
 
 namespace {
@@ -25,14 +26,9 @@ const QStringList &detailPhoneticParts() {
     return parts;
 }
 
-QString namePart(NameRecord &name, const QString &key) {
-    const QString *part = name.part(key);
-    return part ? *part : QString();
-}
-
-QString phoneticPart(PhoneticNameRecord &name, const QString &key) {
-    const QString *part = name.part(key);
-    return part ? *part : QString();
+// The getter's key of a phonetic part ("FirstName" is "Phonetic FirstName").
+QString phoneticKey(const QString &part) {
+    return QStringLiteral("Phonetic ") + part;
 }
 
 // The first position of the list whose value has the running number; none when no value has it.
@@ -45,7 +41,7 @@ std::optional<qsizetype> positionOf(const LabeledValueList &list, qint64 labelIn
 
 } // namespace
 
-QList<FindTextPart> joinedNameParts(const QString &shown, const FindTextPart &first, const FindTextPart &last,
+FindTextParts joinedNameParts(const QString &shown, const FindTextPart &first, const FindTextPart &last,
                                     bool lastFirst) {
     if (first.text.isEmpty() && last.text.isEmpty())
         return {};
@@ -58,14 +54,18 @@ QList<FindTextPart> joinedNameParts(const QString &shown, const FindTextPart &fi
     FindTextPart b = lastFirst ? first : last;
     // The record's order and the shown text can disagree (the system's order changed since the
     // contact was read): the shown text is what the ranges must fit.
-    if (shown != a.text + QLatin1Char(' ') + b.text && shown == b.text + QLatin1Char(' ') + a.text)
+    const auto joins = [&shown](const QString &left, const QString &right) {
+        return shown.size() == left.size() + 1 + right.size() && shown.startsWith(left) &&
+               shown.at(left.size()) == QLatin1Char(' ') && shown.endsWith(right);
+    };
+    if (!joins(a.text, b.text) && joins(b.text, a.text))
         std::swap(a, b);
     a.start = 0;
     b.start = a.text.size() + 1;
     return {a, b};
 }
 
-QList<FindTextPart> instantMessageParts(const LabeledValueRecord &value) {
+FindTextParts instantMessageParts(const LabeledValueRecord &value) {
     if (value.stringValue.isEmpty())
         return {};
     const QString service = value.service + QLatin1Char(':');
@@ -162,7 +162,7 @@ std::optional<FindTarget> FindBarSearch::findInCell(QMPerson &person, const QStr
 
 // A cell whose parts show side by side (a joined name, an instant message): from the part the
 // current match is in, then part by part, each after a miss searched whole.
-std::optional<FindBarSearch::PartHit> FindBarSearch::searchParts(const QList<FindTextPart> &parts,
+std::optional<FindBarSearch::PartHit> FindBarSearch::searchParts(const FindTextParts &parts,
                                                                  const QString &subIdentifier, TextRange range,
                                                                  FindDirection direction) const {
     if (parts.isEmpty())
@@ -199,7 +199,7 @@ std::optional<FindBarSearch::PartHit> FindBarSearch::searchParts(const QList<Fin
 
 // Parts shown in rows of their own (the detail panel's name rows): from the row of the
 // current match, each later row searched whole.
-std::optional<FindBarSearch::PartHit> FindBarSearch::searchRows(const QList<FindTextPart> &rows,
+std::optional<FindBarSearch::PartHit> FindBarSearch::searchRows(const FindTextParts &rows,
                                                                 const QString &subIdentifier, TextRange range,
                                                                 FindDirection direction) const {
     const bool backwards = isBackwards(direction);
@@ -258,44 +258,38 @@ std::optional<FindTarget> FindBarSearch::searchCell(QMPerson &person, const QStr
             found = PartHit{at, {}, subIdentifier};
     };
     switch (kind) {
-    case CellKind::Name: {
-        NameRecord name = person.nameValue();
+    // Names are read through getters that change nothing: the table's walk reads contacts
+    // on several threads at once.
+    case CellKind::Name:
+    case CellKind::PhoneticName: {
+        const bool name = kind == CellKind::Name;
+        const auto part = [&person](const QString &key) { return person.valueForIdentifier(key).text(); };
         if (inDetail) {
-            QList<FindTextPart> rows;
-            for (const QString &key : detailNameParts())
-                rows.append({key, namePart(name, key), 0});
+            FindTextParts rows;
+            for (const QString &key : name ? detailNameParts() : detailPhoneticParts())
+                rows.append({key, part(name ? key : phoneticKey(key)), 0});
             found = searchRows(rows, subIdentifier, range, direction);
-        } else if (!person.showAsPerson()) {
+        } else if (name && !person.showAsPerson()) {
             whole(person.stringValueForIdentifier(FieldId::Company));
         } else {
+            // Most cells hold no hit: the shown name says so before it is split.
+            const QString shown = name ? person.stringValueForIdentifier(FieldId::Name)
+                                       : person.phoneticName().value_or(QString());
+            if (!shown.contains(findString_, cs_))
+                break;
+            const qint64 ordering = person.nameOrdering();
             const bool lastFirst =
-                name.nameOrdering == 2 || (name.nameOrdering == 0 && person.defaultNameOrdering() == 2);
-            found = searchParts(joinedNameParts(name.stringValue, {FieldId::FirstName, name.firstName, 0},
-                                                {FieldId::LastName, name.lastName, 0}, lastFirst),
-                                subIdentifier, range, direction);
-        }
-        break;
-    }
-    case CellKind::PhoneticName: {
-        std::optional<PhoneticNameRecord> phonetic = person.phoneticNameValue();
-        if (!phonetic)
-            break;
-        if (inDetail) {
-            QList<FindTextPart> rows;
-            for (const QString &key : detailPhoneticParts())
-                rows.append({key, phoneticPart(*phonetic, key), 0});
-            found = searchRows(rows, subIdentifier, range, direction);
-        } else {
-            found = searchParts(joinedNameParts(phonetic->stringValue,
-                                                {FieldId::FirstName, phonetic->firstName, 0},
-                                                {FieldId::LastName, phonetic->lastName, 0},
-                                                person.nameOrdering() == 2),
-                                subIdentifier, range, direction);
+                ordering == 2 || (name && ordering == 0 && person.defaultNameOrdering() == 2);
+            found = searchParts(
+                joinedNameParts(shown, {FieldId::FirstName, part(name ? FieldId::FirstName : FieldId::PhoneticFirstName), 0},
+                                {FieldId::LastName, part(name ? FieldId::LastName : FieldId::PhoneticLastName), 0},
+                                lastFirst),
+                subIdentifier, range, direction);
         }
         break;
     }
     case CellKind::Address:
-        if (value)
+        if (value && value->stringValue.contains(findString_, cs_))
             found = searchAddress(*value, range, direction);
         break;
     case CellKind::AddressPart:
@@ -353,59 +347,25 @@ bool FindBarSearch::isMultiValued(CellKind kind) {
            kind == CellKind::Labeled;
 }
 
-// Rows in their shown order from the current match's row, cells in the shown columns' order
-// from its column; past the last row the walk wraps once to the first (the other way
-// backwards), so the cells before the match are reached last.
-std::optional<FindTarget> FindBarSearch::walkTable(const FindTarget &current, const FindBarScope &scope,
-                                                   FindDirection direction) const {
-    if (!scope.rows || scope.rows->empty() || scope.columns.isEmpty())
-        return std::nullopt;
-    const SubContactTable &rows = *scope.rows;
-    const bool backwards = isBackwards(direction);
-    const qsizetype columnCount = scope.columns.size();
-    QList<CellKind> kinds;
-    for (const QString &identifier : scope.columns)
-        kinds.append(cellKind(identifier));
-
-    // A match in a column the table does not show gives no place inside the row.
-    qsizetype startColumn = scope.columns.indexOf(current.identifier);
-    const bool inShownColumn = startColumn >= 0;
-    if (!inShownColumn)
-        startColumn = backwards ? columnCount - 1 : 0;
-    qsizetype r = 0;
-    for (qsizetype i = 0; i < qsizetype(rows.size()); ++i) {
-        const SubContactRow &row = *rows[size_t(i)];
-        if (row.uniqueId == current.uniqueId &&
-            rowValueNumber(row, current.identifier, scope.customItems) == current.labelIndex) {
-            r = i;
-            break;
-        }
-    }
-
-    bool firstCell = true;
-    int wraps = 0;
-    for (;;) {
-        const SubContactRow &row = *rows[size_t(r)];
-        QMPerson &person = *row.person;
-        const qsizetype from = firstCell ? startColumn : (backwards ? columnCount - 1 : 0);
-        for (qsizetype c = from; c >= 0 && c < columnCount; c += backwards ? -1 : 1) {
-            const bool positioned = firstCell && inShownColumn;
-            firstCell = false;
-            const QString &identifier = scope.columns.at(c);
-            const CellKind kind = kindFor(kinds.at(c), person, identifier, scope.customItems);
+// One row's cells in the walk's column order from `fromColumn`; `position` places the first
+// cell's search, none searches each cell whole.
+std::optional<FindTarget> FindBarSearch::searchRow(const SubContactRow &row, const QList<CellKind> &kinds,
+                                                   const FindBarScope &scope, qsizetype fromColumn,
+                                                   const FindTarget *position, FindDirection direction) const {
+    QMPerson &person = *row.person;
+    const qsizetype step = isBackwards(direction) ? -1 : 1;
+    for (qsizetype c = fromColumn; c >= 0 && c < kinds.size(); c += step, position = nullptr) {
+        const QString &identifier = scope.columns.at(c);
+        const CellKind kind = kindFor(kinds.at(c), person, identifier, scope.customItems);
+        const QString sub = position ? position->subIdentifier : QString();
+        const TextRange range = position ? position->range : TextRange{};
+        std::optional<FindTarget> hit;
+        if (!isMultiValued(kind)) {
             // Single values show on a contact's first row only.
-            if (!isMultiValued(kind)) {
-                if (row.labelIndex != 0)
-                    continue;
-                auto hit = searchCell(person, identifier, kind, nullptr, row.labelIndex,
-                                      positioned ? current.subIdentifier : QString(),
-                                      positioned ? current.range : TextRange{}, false, direction);
-                if (hit) {
-                    hit->contact = row.person;
-                    return hit;
-                }
+            if (row.labelIndex != 0)
                 continue;
-            }
+            hit = searchCell(person, identifier, kind, nullptr, row.labelIndex, sub, range, false, direction);
+        } else {
             const std::optional<LabeledValueList> list =
                 person.labeledValueForIdentifier(kind == CellKind::AddressPart ? FieldId::Address : identifier);
             if (!list || row.labelIndex >= list->size())
@@ -413,22 +373,81 @@ std::optional<FindTarget> FindBarSearch::walkTable(const FindTarget &current, co
             const LabeledValueRecord &value = list->at(qsizetype(row.labelIndex));
             if (scope.labelShown && !scope.labelShown(value.label))
                 continue;
-            auto hit = searchCell(person, identifier, kind, &value, value.labelIndex,
-                                  positioned ? current.subIdentifier : QString(),
-                                  positioned ? current.range : TextRange{}, false, direction);
-            if (hit) {
-                hit->contact = row.person;
-                return hit;
-            }
+            hit = searchCell(person, identifier, kind, &value, value.labelIndex, sub, range, false, direction);
         }
-        firstCell = false;
-        r += backwards ? -1 : 1;
-        if (r < 0 || r >= qsizetype(rows.size())) {
-            if (++wraps == 2)
-                return std::nullopt;
-            r = backwards ? qsizetype(rows.size()) - 1 : 0;
+        if (hit) {
+            hit->contact = row.person;
+            return hit;
         }
     }
+    return std::nullopt;
+}
+
+// The rest of the current match's row, then every row in the shown order from the next one,
+// round past the last (the first, backwards) to the current row again, whose cells before the
+// match come last. The rows after the current one are searched on the find window's workers,
+// which read the contacts while this thread waits; the hit of the earliest row wins.
+std::optional<FindTarget> FindBarSearch::walkTable(const FindTarget &current, const FindBarScope &scope,
+                                                   FindDirection direction) const {
+    if (!scope.rows || scope.rows->empty() || scope.columns.isEmpty())
+        return std::nullopt;
+    const SubContactTable &rows = *scope.rows;
+    const qsizetype count = qsizetype(rows.size());
+    const bool backwards = isBackwards(direction);
+    QList<CellKind> kinds;
+    for (const QString &identifier : scope.columns)
+        kinds.append(cellKind(identifier));
+    const qsizetype firstColumn = backwards ? kinds.size() - 1 : 0;
+
+    // A match in a column the table does not show gives no place inside the row.
+    qsizetype startColumn = scope.columns.indexOf(current.identifier);
+    const bool inShownColumn = startColumn >= 0;
+    if (!inShownColumn)
+        startColumn = firstColumn;
+    qsizetype start = 0;
+    for (qsizetype r = 0; r < count; ++r) {
+        const SubContactRow &row = *rows[size_t(r)];
+        if (row.uniqueId == current.uniqueId &&
+            rowValueNumber(row, current.identifier, scope.customItems) == current.labelIndex) {
+            start = r;
+            break;
+        }
+    }
+    if (auto hit = searchRow(*rows[size_t(start)], kinds, scope, startColumn, inShownColumn ? &current : nullptr,
+                             direction))
+        return hit;
+
+    // Step k of the rest is the k-th row from the current one (k = 1...count, the last being
+    // the current row again).
+    const auto rowAt = [&](qsizetype k) -> const SubContactRow & {
+        const qsizetype r = ((start + (backwards ? -1 - k : 1 + k)) % count + count) % count;
+        return *rows[size_t(r)];
+    };
+    std::vector<std::optional<FindTarget>> hits(size_t(FindWorkers::chunkCount(count)));
+    std::atomic<qsizetype> earliest{qsizetype(hits.size())};
+    const auto searchChunk = [&](qsizetype begin, qsizetype end) {
+        const qsizetype chunk = begin / FindWorkers::chunkSize;
+        // A chunk after one that has a hit cannot give the first.
+        if (chunk > earliest.load())
+            return;
+        for (qsizetype k = begin; k < end; ++k) {
+            if (auto hit = searchRow(rowAt(k), kinds, scope, firstColumn, nullptr, direction)) {
+                hits[size_t(chunk)] = std::move(hit);
+                qsizetype seen = earliest.load();
+                while (chunk < seen && !earliest.compare_exchange_weak(seen, chunk)) {
+                }
+                return;
+            }
+        }
+    };
+    if (hits.size() == 1)
+        searchChunk(0, count);
+    else
+        FindWorkers::forEachChunk(count, searchChunk);
+    for (std::optional<FindTarget> &hit : hits)
+        if (hit)
+            return std::move(hit);
+    return std::nullopt;
 }
 
 // The shown contact's fields in the panel's row order from the current match's field, each

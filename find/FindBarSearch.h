@@ -7,6 +7,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QVarLengthArray>
 
 #include <functional>
 #include <memory>
@@ -40,6 +41,8 @@ struct FindTextPart {
     QString text;
     qsizetype start = 0;
 };
+// A cell's parts: a few, kept off the heap (a walk splits every name cell it passes).
+using FindTextParts = QVarLengthArray<FindTextPart, 4>;
 
 // Find next and find previous of the find bar: from the current match, the first hit of the
 // find text in the cells (or detail rows) the scope walks, with or without case. A match
@@ -82,9 +85,9 @@ private:
         TextRange itemRange;
         QString part;
     };
-    std::optional<PartHit> searchParts(const QList<FindTextPart> &parts, const QString &subIdentifier,
+    std::optional<PartHit> searchParts(const FindTextParts &parts, const QString &subIdentifier,
                                        TextRange range, FindDirection direction) const;
-    std::optional<PartHit> searchRows(const QList<FindTextPart> &rows, const QString &subIdentifier,
+    std::optional<PartHit> searchRows(const FindTextParts &rows, const QString &subIdentifier,
                                       TextRange range, FindDirection direction) const;
     std::optional<PartHit> searchAddress(const LabeledValueRecord &address, TextRange range,
                                          FindDirection direction) const;
@@ -94,6 +97,9 @@ private:
                                          const LabeledValueRecord *value, qint64 labelIndex,
                                          const QString &subIdentifier, const TextRange &range, bool inDetail,
                                          FindDirection direction) const;
+    std::optional<FindTarget> searchRow(const SubContactRow &row, const QList<CellKind> &kinds,
+                                        const FindBarScope &scope, qsizetype fromColumn, const FindTarget *position,
+                                        FindDirection direction) const;
     std::optional<FindTarget> walkTable(const FindTarget &current, const FindBarScope &scope,
                                         FindDirection direction) const;
     std::optional<FindTarget> walkDetail(const FindTarget &current, const FindBarScope &scope,
@@ -105,7 +111,7 @@ private:
 
 // The name (or phonetic name) parts the table's cell shows joined by one blank, in the
 // order it shows them: the shown text decides, so an empty part takes no place.
-QList<FindTextPart> joinedNameParts(const QString &shown, const FindTextPart &first, const FindTextPart &last,
+FindTextParts joinedNameParts(const QString &shown, const FindTextPart &first, const FindTextPart &last,
                                     bool lastFirst);
 // The service (with its ":") and the user name of an instant-message cell.
-QList<FindTextPart> instantMessageParts(const LabeledValueRecord &value);
+FindTextParts instantMessageParts(const LabeledValueRecord &value);

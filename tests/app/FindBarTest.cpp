@@ -13,6 +13,10 @@
 #include <QTableView>
 #include <QToolButton>
 
+inline void PrintTo(const QString &text, std::ostream *out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
 // Inside the namespace, ViewController and WindowController are the window's own.
 namespace tessarin {
 using namespace window_test;
@@ -210,6 +214,13 @@ TEST_F(FindBarTest, AMatchInTheDetailPanelIsSelectedThereAndTakesTheFocus) {
     const auto content = detail->textCellContent(rows.first().row());
     ASSERT_TRUE(content);
     EXPECT_EQ(content->highlights, (TextHighlights{{0, 3, TextHighlight::CurrentMatch}}));
+    // A match in the middle name's row: the table marks the occurrence in the joined name, not
+    // the panel's range as its current match.
+    type(QStringLiteral("ab"));
+    EXPECT_EQ(view->selectedItemAndRange()->subIdentifier, FieldId::MiddleName);
+    EXPECT_EQ(table()->viewForTableColumn(FieldId::Name, rowOf(QStringLiteral("Ann Abe"))).highlights,
+              (TextHighlights{{4, 2, TextHighlight::FindMatch}}));
+    type(QStringLiteral("lab"));
     // The only hit: Next finds it again.
     press(bar()->directControl(), 1);
     EXPECT_EQ(view->selectedItemAndRange()->identifier, FieldId::Note);
