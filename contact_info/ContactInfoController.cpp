@@ -1,5 +1,6 @@
 #include "contact_info/ContactInfoController.h"
 
+#include "contact_info/FieldIcons.h"
 #include "editors/PopupAndTextCellWidget.h"
 #include "platform/core/Dispatch.h"
 #include "platform/core/Localization.h"
@@ -23,31 +24,6 @@ namespace {
 
 QString localized(const QString &english) {
     return L(english.toUtf8().constData());
-}
-
-const QHash<QString, QString> &typeIcons() {
-    static const QHash<QString, QString> icons = {
-        {FieldId::Name, QStringLiteral("user_guest.png")},
-        {FieldId::Photo, QStringLiteral("user_guest.png")},
-        {FieldId::Groups, QStringLiteral("user_group.png")},
-        {FieldId::Address, QStringLiteral("home.png")},
-        {FieldId::Relationship, QStringLiteral("everyone.png")},
-        {FieldId::Phone, QStringLiteral("icon_phone.png")},
-        {FieldId::Email, QStringLiteral("icon_mail.png")},
-        {FieldId::URL, QStringLiteral("icon_safari.png")},
-        {FieldId::InstantMessage, QStringLiteral("icon_message.png")},
-        {FieldId::SocialNetwork, QStringLiteral("icon_sns.png")},
-        {FieldId::Company, QStringLiteral("CompanySquare.png")},
-        {FieldId::Department, QStringLiteral("icon_department.png")},
-        {FieldId::Birthday, QStringLiteral("icon_birthday.png")},
-        {FieldId::Dates, QStringLiteral("icon_calendar.png")},
-        {FieldId::PhoneticName, QStringLiteral("icon_PhoneticName.png")},
-        {FieldId::Nickname, QStringLiteral("icon_nickname.png")},
-        {FieldId::JobTitle, QStringLiteral("icon_jobtitle.png")},
-        {FieldId::Title, QStringLiteral("icon_title.png")},
-        {FieldId::Suffix, QStringLiteral("icon_suffix.png")},
-        {FieldId::Note, QStringLiteral("icon_note.png")}};
-    return icons;
 }
 
 // Lines of a value for its row's height: every newline character breaks, so CR LF is two.
@@ -469,13 +445,8 @@ QImage ContactInfoController::typeCellImage(int row) const {
     if (typeCellText(row).isEmpty())
         return {};
     const QString &type = table_.at(row).type;
-    const auto icon = typeIcons().constFind(type);
-    if (icon != typeIcons().constEnd())
-        return QImage(ContactCard::IconFolder + *icon);
-    if (!contact_ || !contact_->person)
-        return {};
-    const auto item = contact_->person->customItemForIdentifier(type);
-    return item && !item->imageData.isEmpty() ? QImage::fromData(item->imageData) : QImage();
+    return fieldIcon(type, contact_ && contact_->person ? contact_->person->customItemForIdentifier(type)
+                                                        : std::nullopt);
 }
 
 std::optional<ContactInfoController::TextCellContent> ContactInfoController::textCellContent(int row) {

@@ -69,6 +69,12 @@ inline const QString IconSizeSmaller = QStringLiteral("iconSizeSmaller:");
 inline const QString AddImage = QStringLiteral("addImage:");
 inline const QString DeleteImage = QStringLiteral("deleteImage:");
 
+// ---- Item commands of a contact table's context menu (the merge sheet's)
+inline const QString ShowPopoverWrapper = QStringLiteral("showPopoverWrapper:");
+inline const QString InsertItem = QStringLiteral("insertItem:");
+inline const QString DeleteItem = QStringLiteral("deleteItem:");
+inline const QString DoWorkspaceAction = QStringLiteral("doWorkspaceAction:");
+
 } // namespace ActionId
 
 // A controller's menu validation as a table: per action, the rule that says whether an

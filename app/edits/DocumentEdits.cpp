@@ -2,6 +2,8 @@
 // groups added, removed and renamed, and every value written into a contact.
 #include "app/edits/DocumentEdits.h"
 
+#include "merge/result/MergeResult.h"
+
 #include "platform/core/Log.h"
 #include "platform/core/UndoManager.h"
 #include "state/WindowState.h"
@@ -468,6 +470,13 @@ void DocumentEdits::undoReplacePersonByContacts(const QList<ContactEntry> &conta
                 undoReplaceLabeledValue(value, identifier, old, parent());
             else
                 undoReplaceStringValue(value.text(), identifier, old, parent());
+        }
+        // Values moved or typed into the merge sheet's custom items reach the contact too.
+        for (const CustomItemChange &change : changedCustomItems(*merged, *old, state_->customItemsOrEmpty())) {
+            if (change.kind == ValueKind::Labeled)
+                undoReplaceLabeledValue(change.value, change.identifier, old, parent());
+            else
+                undoReplaceStringValue(change.value.text(), change.identifier, old, parent());
         }
     }
     if (manager)

@@ -2,6 +2,7 @@
 
 #include <QDesktopServices>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 namespace {
@@ -50,6 +51,44 @@ bool Workspace::openURL(const QUrl &url) {
 QUrl Workspace::webMapSearchURL(const QString &query) {
     return QUrl(QStringLiteral("https://www.google.com/maps/search/") +
                 QString::fromLatin1(QUrl::toPercentEncoding(query)));
+}
+
+QUrl Workspace::mailURL(const QString &address) {
+    const QString trimmed = address.trimmed();
+    if (trimmed.isEmpty())
+        return {};
+    return QUrl(QStringLiteral("mailto:") + QString::fromLatin1(QUrl::toPercentEncoding(trimmed, "@")),
+                QUrl::StrictMode);
+}
+
+QUrl Workspace::phoneURL(const QString &number) {
+    // Wide digits and signs, as Japanese numbers are often typed, become their ASCII forms.
+    const QString normalized = number.normalized(QString::NormalizationForm_KC);
+    QString dialed;
+    for (const QChar c : normalized)
+        if ((c >= u'0' && c <= u'9') || c == u'+' || c == u'*' || c == u'#')
+            dialed.append(c);
+    if (dialed.isEmpty())
+        return {};
+    return QUrl(QStringLiteral("tel:") + QString::fromLatin1(QUrl::toPercentEncoding(dialed, "+*")),
+                QUrl::StrictMode);
+}
+
+QUrl Workspace::webPageURL(const QString &text) {
+    static const QRegularExpression schemePattern(QStringLiteral("^([A-Za-z][A-Za-z0-9+.-]*):(//)?"));
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return {};
+    const QRegularExpressionMatch match = schemePattern.match(trimmed);
+    const QString scheme = match.captured(1).toLower();
+    if (scheme == QLatin1String("http") || scheme == QLatin1String("https"))
+        return QUrl(trimmed);
+    // Another application's address ("ftp://...") makes no web address behind "http://".
+    if (match.hasCaptured(2))
+        return {};
+    // A host name, or a text that only looks like one: opened only when it makes a web address.
+    const QUrl prefixed(QStringLiteral("http://") + trimmed);
+    return prefixed.isValid() && !prefixed.host().isEmpty() ? prefixed : QUrl();
 }
 
 bool Workspace::openMapSearch(const QString &query) {

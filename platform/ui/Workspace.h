@@ -24,6 +24,18 @@ bool openURL(const QUrl &url);
 // the web map otherwise.
 bool openMapSearch(const QString &query);
 QUrl webMapSearchURL(const QString &query);
+
+// URLs for values that contact tables hand to other applications; an empty URL when the
+// value opens nothing. Every text is percent-encoded as UTF-8, a blank as %20.
+// "mailto:" and the address (its at sign kept).
+QUrl mailURL(const QString &address);
+// "tel:" and the number's digits, "+", "*" and "#" (wide forms read as these); everything
+// else a number is written with is left out.
+QUrl phoneURL(const QString &number);
+// A web page: an http or https address as it is (the scheme in any case, blanks around it
+// dropped); a host name or anything else without a scheme of its own with "http://" in
+// front, when that makes a valid http address.
+QUrl webPageURL(const QString &text);
 // There is no calendar URL scheme to open here: calendar items stay disabled.
 inline bool canOpenCalendar() {
     return false;

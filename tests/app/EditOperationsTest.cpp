@@ -603,6 +603,30 @@ TEST_F(EditTest, MergeResultIsOneUndoStepAndReportsTheChange) {
     EXPECT_EQ(bob.person->compositeName(), QStringLiteral("Bob Becker"));
 }
 
+TEST_F(EditTest, MergeResultCarriesTheCustomItemsInTheSameStep) {
+    CustomItemDefinition pets{QStringLiteral("Pets"), ValueKind::Labeled, {}, {}, false, false, false, false, {}};
+    CustomItemDefinition locker{QStringLiteral("Locker"), ValueKind::String, {}, {}, false, false, false, false, {}};
+    view->windowState()->setCustomItems({pets, locker});
+    const ContactEntry ann = view->contactTable()->at(0);
+    const ContactEntry bob = view->contactTable()->at(1);
+    const QByteArray bobBefore = bob.person->vCardData();
+    ContactEntry bobMerged = ContactEntry::withPerson(std::shared_ptr<QMPerson>(bob.person->copy()));
+    LabeledValueRecord dog;
+    dog.label = QStringLiteral("dog");
+    dog.value = QStringLiteral("Pochi");
+    bobMerged.person->addLabeledValue(dog, pets.name);
+    bobMerged.person->setValue(QStringLiteral("B-12"), locker.name);
+    ContactEntry annMerged = ContactEntry::withPerson(std::shared_ptr<QMPerson>(ann.person->copy()));
+
+    view->undoReplacePersonByContacts({annMerged, bobMerged}, {ann, bob});
+    endTurn();
+    EXPECT_EQ(bob.person->labeledValueForIdentifier(pets.name)->first().valueText(), QStringLiteral("Pochi"));
+    EXPECT_EQ(bob.person->stringValueForIdentifier(locker.name), QStringLiteral("B-12"));
+    undo();
+    EXPECT_FALSE(undoManager()->canUndo());
+    EXPECT_EQ(bob.person->vCardData(), bobBefore);
+}
+
 // ---- Pane notifications
 
 TEST_F(EditTest, ContactChangesRefreshThePanesTheSenderDoesNotShow) {

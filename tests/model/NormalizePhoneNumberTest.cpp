@@ -30,93 +30,80 @@ TEST(NormalizePhoneNumberTest, TableSkipsHeaderShortAndMalformedLines) {
     EXPECT_TRUE(NormalizePhoneNumber::arrayFromCountryNumbersString(QString()).empty());
 }
 
-TEST(NormalizePhoneNumberTest, SixLayoutsOfTenDigits) {
-    const auto n = withTable(QStringLiteral("12 34 56 78 90"));
-    EXPECT_EQ(n.phoneNumber(), QStringLiteral("1234567890"));
-    EXPECT_EQ(n.fourPlusFour(), QStringLiteral("(12) 3456-7890"));
-    EXPECT_EQ(n.threePlusFour(), QStringLiteral("(123) 456-7890"));
-    EXPECT_EQ(n.twoPlusFour(), QStringLiteral("(1234) 56-7890"));
-    EXPECT_EQ(n.quadTwo(), QStringLiteral("(12) 34 56 78 90"));
-    EXPECT_EQ(n.hyphenThreeFour(), QStringLiteral("12-3456-7890"));
-    EXPECT_EQ(n.hyphenFourThreeThree(), QStringLiteral("1234-567-890"));
+TEST(NormalizePhoneNumberTest, EachLayoutAndItsThresholds) {
+    using N = NormalizePhoneNumber;
+    const std::tuple<const char *, QString (N::*)() const, const char *> cases[] = {
+        {"12 34 56 78 90", &N::fourPlusFour, "(12) 3456-7890"},
+        {"12345678", &N::fourPlusFour, "(1234) 5678"},
+        {"12345", &N::fourPlusFour, "(1) 2345"},
+        {"1234", &N::fourPlusFour, "1234"},
+        {"1234567890", &N::threePlusFour, "(123) 456-7890"},
+        {"12345678", &N::threePlusFour, "(1) 234-5678"},
+        {"1234567", &N::threePlusFour, "(123) 4567"},
+        {"1234567890", &N::twoPlusFour, "(1234) 56-7890"},
+        {"1234567", &N::twoPlusFour, "(1) 23-4567"},
+        {"123456", &N::twoPlusFour, "(12) 3456"},
+        {"1234567890", &N::quadTwo, "(12) 34 56 78 90"},
+        {"12345678", &N::quadTwo, "(12) 34 56 78"},
+        {"123456", &N::quadTwo, "(12) 34 56"},
+        {"1234", &N::quadTwo, "1234"},
+        {"1234567890", &N::hyphenThreeFour, "12-3456-7890"},
+        {"12345678", &N::hyphenThreeFour, "1234-5678"},
+        {"1234567890", &N::hyphenFourThreeThree, "1234-567-890"},
+        {"123456", &N::hyphenFourThreeThree, "123-456"},
+        {"1234", &N::hyphenFourThreeThree, "1-234"},
+        {"123", &N::hyphenFourThreeThree, "123"},
+        // Calling codes: the shortest that begins the number wins; an unknown one is laid out
+        // whole, "+" counted.
+        {"+81 3 1234 5678", &N::fourPlusFour, "+81 (3) 1234-5678"},
+        {"+999 1234", &N::hyphenFourThreeThree, "+9-991-234"},
+        // Extensions.
+        {"0120 123 456 ext. 7", &N::hyphenFourThreeThree, "0120-123-456 x7"},
+        {"+44 20 7946 0958 x 22", &N::fourPlusFour, "+44 (20) 7946-0958 x22"},
+    };
+    for (const auto &[number, layout, expected] : cases)
+        EXPECT_EQ((withTable(QString::fromUtf8(number)).*layout)(), QString::fromUtf8(expected)) << number;
 }
 
-TEST(NormalizePhoneNumberTest, ThresholdsOfEachLayout) {
-    struct Case {
-        const char *number;
-        QString (NormalizePhoneNumber::*layout)() const;
-        const char *expected;
-    };
-    const Case cases[] = {
-        {"12345678", &NormalizePhoneNumber::fourPlusFour, "(1234) 5678"},
-        {"1234", &NormalizePhoneNumber::fourPlusFour, "1234"},
-        {"12345", &NormalizePhoneNumber::fourPlusFour, "(1) 2345"},
-        {"1234567", &NormalizePhoneNumber::threePlusFour, "(123) 4567"},
-        {"12345678", &NormalizePhoneNumber::threePlusFour, "(1) 234-5678"},
-        {"123456", &NormalizePhoneNumber::twoPlusFour, "(12) 3456"},
-        {"1234567", &NormalizePhoneNumber::twoPlusFour, "(1) 23-4567"},
-        {"12345678", &NormalizePhoneNumber::quadTwo, "(12) 34 56 78"},
-        {"123456", &NormalizePhoneNumber::quadTwo, "(12) 34 56"},
-        {"1234", &NormalizePhoneNumber::quadTwo, "1234"},
-        {"12345678", &NormalizePhoneNumber::hyphenThreeFour, "1234-5678"},
-        {"123456", &NormalizePhoneNumber::hyphenFourThreeThree, "123-456"},
-        {"1234", &NormalizePhoneNumber::hyphenFourThreeThree, "1-234"},
-        {"123", &NormalizePhoneNumber::hyphenFourThreeThree, "123"},
-    };
-    for (const Case &c : cases) {
-        const auto n = withTable(QString::fromUtf8(c.number));
-        EXPECT_EQ((n.*c.layout)(), QString::fromUtf8(c.expected)) << c.number;
+TEST(NormalizePhoneNumberTest, DigitsAndExtensionsOrNothingForText) {
+    const std::pair<const char *, const char *> cases[] = {{"12 34 56 78 90", "1234567890"},
+                                                           {"(03) 1234-5678", "0312345678"},
+                                                           {"0120 123 456 ext. 7", "0120123456x7"},
+                                                           {"0120123456 EXT12", "0120123456x12"},
+                                                           {"0120123456X3", "0120123456x3"},
+                                                           {"12345x", "12345"},
+                                                           {"Fax 03-1234-5678", ""},
+                                                           {"#12", ""},
+                                                           {"03-1234-5678 (home 2)", ""},
+                                                           {"03abc x12", ""},
+                                                           {"", ""},
+                                                           {"+", ""}};
+    for (const auto &[text, digits] : cases) {
+        const auto n = withTable(QString::fromUtf8(text));
+        EXPECT_EQ(n.phoneNumber(), QString::fromUtf8(digits)) << text;
+        if (!*digits) {
+            EXPECT_TRUE(n.fourPlusFour().isEmpty()) << text;
+        }
     }
 }
 
 TEST(NormalizePhoneNumberTest, CallingCodes) {
-    EXPECT_EQ(withTable(QStringLiteral("+81 3 1234 5678")).fourPlusFour(),
-              QStringLiteral("+81 (3) 1234-5678"));
-    // The shortest code that begins the number wins.
     EXPECT_EQ(withTable(QStringLiteral("+1 242 555 1234")).countryNumber(QStringLiteral("+12425551234")),
               QStringLiteral("1"));
-    // An unknown code is laid out whole, "+" counted.
-    EXPECT_EQ(withTable(QStringLiteral("+999 1234")).hyphenFourThreeThree(), QStringLiteral("+9-991-234"));
     EXPECT_TRUE(withTable(QStringLiteral("+")).countryNumber(QStringLiteral("+")).isEmpty());
     EXPECT_TRUE(withTable(QStringLiteral("+81")).countryNumber(QStringLiteral("+81")).isEmpty());
     NormalizePhoneNumber noTable{std::vector<CountryNumberEntry>{}};
     noTable.setPhoneNumber(QStringLiteral("+81 3 1234 5678"));
     EXPECT_EQ(noTable.hyphenThreeFour(), QStringLiteral("+813-1234-5678"));
-}
 
-TEST(NormalizePhoneNumberTest, Extensions) {
-    const auto n = withTable(QStringLiteral("0120 123 456 ext. 7"));
-    EXPECT_EQ(n.phoneNumber(), QStringLiteral("0120123456x7"));
-    EXPECT_EQ(n.hyphenFourThreeThree(), QStringLiteral("0120-123-456 x7"));
-    EXPECT_EQ(withTable(QStringLiteral("0120123456 EXT12")).phoneNumber(), QStringLiteral("0120123456x12"));
-    EXPECT_EQ(withTable(QStringLiteral("0120123456X3")).phoneNumber(), QStringLiteral("0120123456x3"));
-    EXPECT_EQ(withTable(QStringLiteral("+44 20 7946 0958 x 22")).fourPlusFour(),
-              QStringLiteral("+44 (20) 7946-0958 x22"));
-    EXPECT_EQ(withTable(QStringLiteral("12345x")).phoneNumber(), QStringLiteral("12345"));
-}
-
-TEST(NormalizePhoneNumberTest, TextThatIsNoPlainNumberIsLeftAlone) {
-    for (const char *text : {"Fax 03-1234-5678", "#12", "03-1234-5678 (home 2)", "03abc x12", "", "+"}) {
-        const auto n = withTable(QString::fromUtf8(text));
-        EXPECT_TRUE(n.phoneNumber().isEmpty()) << text;
-        EXPECT_TRUE(n.fourPlusFour().isEmpty()) << text;
+    NormalizePhoneNumber bundled;
+    for (const auto &[number, layout, expected] :
+         {std::tuple{"+81 3 1234 5678", &NormalizePhoneNumber::fourPlusFour, "+81 (3) 1234-5678"},
+          {"+1 (415) 555-0100", &NormalizePhoneNumber::threePlusFour, "+1 (415) 555-0100"},
+          {"+49 30 1234567", &NormalizePhoneNumber::twoPlusFour, "+49 (301) 23-4567"}}) {
+        bundled.setPhoneNumber(QString::fromUtf8(number));
+        EXPECT_EQ((bundled.*layout)(), QString::fromUtf8(expected)) << number;
     }
-    EXPECT_EQ(withTable(QStringLiteral("(03) 1234-5678")).phoneNumber(), QStringLiteral("0312345678"));
-}
-
-} // namespace
-
-namespace {
-
-TEST(NormalizePhoneNumberTest, BundledTableKnowsTheCommonCodes) {
-    NormalizePhoneNumber normalizer;
-    ASSERT_GT(normalizer.countryNumbers().size(), 200u);
-    normalizer.setPhoneNumber(QStringLiteral("+81 3 1234 5678"));
-    EXPECT_EQ(normalizer.fourPlusFour(), QStringLiteral("+81 (3) 1234-5678"));
-    normalizer.setPhoneNumber(QStringLiteral("+1 (415) 555-0100"));
-    EXPECT_EQ(normalizer.threePlusFour(), QStringLiteral("+1 (415) 555-0100"));
-    normalizer.setPhoneNumber(QStringLiteral("+49 30 1234567"));
-    EXPECT_EQ(normalizer.twoPlusFour(), QStringLiteral("+49 (301) 23-4567"));
 }
 
 } // namespace

@@ -1,62 +1,25 @@
-#include "model/QMPerson.h"
-#include "platform/contacts/CNLabels.h"
+#include "tests/model/PersonTestSupport.h"
+
+#include <QJsonObject>
+#include <QSet>
 
 #include <gtest/gtest.h>
 
-#include <QSet>
-
 #include <atomic>
+#include <memory>
 #include <thread>
 #include <vector>
 
 namespace {
 
-const QStringList kWordFields = {FieldId::Email,        FieldId::Phone, FieldId::Address,       FieldId::URL,
-                                 FieldId::Relationship, FieldId::Dates, FieldId::InstantMessage};
-
-TEST(QMPersonVocabularyTest, IdentifierListsInTheirOrder) {
-    EXPECT_EQ(QMPerson::allIdentifiers().size(), 19);
-    EXPECT_EQ(QMPerson::allIdentifiers().first(), FieldId::Name);
-    EXPECT_EQ(QMPerson::allIdentifiers().last(), FieldId::Photo);
-    EXPECT_EQ(QMPerson::labeledIdentifiers(),
-              (QStringList{"Email", "Instant Message", "Social Network", "URL", "Phone", "Address",
-                           "Relationship", "Dates"}));
-    EXPECT_EQ(QMPerson::stringIdentifiers(),
-              (QStringList{"Company", "Department", "Nickname", "Job Title", "Title", "Note", "Suffix"}));
-    EXPECT_EQ(QMPerson::addressIdentifiers(), (QStringList{"ZIP", "State", "City", "Street", "Country"}));
-    EXPECT_EQ(QMPerson::CNIdentifiers().size(), 20);
-    EXPECT_EQ(QMPerson::CNIdentifiers().value("Title"), CNContactNamePrefixKey);
-    EXPECT_FALSE(QMPerson::CNIdentifiers().contains("Name"));
-}
-
-TEST(QMPersonVocabularyTest, DefaultLabelLists) {
-    EXPECT_EQ(*QMPerson::labelsForIdentifier(FieldId::Phone),
-              (QStringList{"home", "work", "other", "main", "mobile", "iPhone", "pager", "home fax",
-                           "work fax", "other fax"}));
-    EXPECT_EQ(*QMPerson::labelsForIdentifier(FieldId::URL),
-              (QStringList{"home page", "home", "work", "other"}));
-    EXPECT_EQ(QMPerson::labelsForIdentifier(FieldId::Relationship)->size(), 13);
-    EXPECT_EQ(QMPerson::labelsForIdentifier(FieldId::Relationship)->last(), "daughter");
-    const QStringList services = *QMPerson::labelsForIdentifier(FieldId::SocialNetwork);
-    ASSERT_GE(services.size(), 16);
-    EXPECT_EQ(services.first(), CNSocialProfileServiceTwitter);
-    EXPECT_EQ(services.at(15), "WhatsApp");
-    EXPECT_EQ(QMPerson::labelsForIdentifier(FieldId::NameOrdering)->first(), "System Default (LastName)");
-    EXPECT_EQ(*QMPerson::labelsForIdentifier(FieldId::ShowAsPerson), (QStringList{"Person", "Company"}));
-    EXPECT_FALSE(QMPerson::labelsForIdentifier("Nothing such").has_value());
-}
-
-TEST(QMPersonVocabularyTest, LocalizedListsAlignWithLabelLists) {
+TEST(QMPersonVocabularyTest, EveryDefaultWordConvertsBothWaysAndHasATitle) {
     for (const QString &identifier : QMPerson::labelTableDict().keys()) {
         SCOPED_TRACE(identifier.toStdString());
         EXPECT_EQ(QMPerson::labelsForIdentifier(identifier)->size(),
                   QMPerson::localizedLabelsForIdentifier(identifier)->size());
     }
-    EXPECT_EQ(QMPerson::localizedLabelsForIdentifier(FieldId::URL)->first(), "homepage");
-}
-
-TEST(QMPersonVocabularyTest, EveryDefaultWordConvertsBothWays) {
-    for (const QString &identifier : kWordFields) {
+    for (const QString &identifier : {FieldId::Email, FieldId::Phone, FieldId::Address, FieldId::URL,
+                                      FieldId::Relationship, FieldId::Dates, FieldId::InstantMessage}) {
         const QStringList words = QMPerson::labelsForIdentifier(identifier).value();
         for (const QString &word : words) {
             SCOPED_TRACE(word.toStdString());
@@ -66,27 +29,49 @@ TEST(QMPersonVocabularyTest, EveryDefaultWordConvertsBothWays) {
             EXPECT_EQ(QMPerson::labelFromCNLabel(QMPerson::CNLabelFromLabel(word)), word);
         }
     }
+    EXPECT_EQ(QMPerson::localizedLabelsForIdentifier(FieldId::URL)->first(), "homepage");
+}
+
+// Every field a card shows is listed once, and every field and address part has a title of
+// its own: from its contact key, its address key, or its own name.
+TEST(QMPersonVocabularyTest, EveryFieldIsListedOnceWithATitleOfItsOwn) {
+    const QStringList fields = QMPerson::allIdentifiers();
+    for (const QString &identifier :
+         QMPerson::labeledIdentifiers() + QMPerson::stringIdentifiers() +
+             QStringList{FieldId::Name, FieldId::PhoneticName, FieldId::Birthday, FieldId::Photo})
+        EXPECT_EQ(fields.count(identifier), 1) << identifier.toStdString();
+    QSet<QString> titles;
+    for (const QString &identifier : fields + QMPerson::addressIdentifiers())
+        titles.insert(QMPerson::localizedIdentifierForKey(identifier));
+    EXPECT_EQ(titles.size(), fields.size() + QMPerson::addressIdentifiers().size());
+    EXPECT_EQ(QMPerson::localizedIdentifierForKey(FieldId::Phone), "phone");
+    EXPECT_EQ(QMPerson::localizedIdentifierForKey(FieldId::Street), "street");
+    EXPECT_EQ(QMPerson::localizedIdentifierForKey("My Item"), "My Item");
 }
 
 TEST(QMPersonVocabularyTest, LabelConversionSpecialCases) {
-    EXPECT_EQ(QMPerson::labelFromCNLabel(std::nullopt), NoLabel);
-    EXPECT_EQ(QMPerson::labelFromCNLabel(QString()), NoLabel);
-    EXPECT_EQ(QMPerson::labelFromCNLabel(QStringLiteral("All")), "All");
-    EXPECT_EQ(QMPerson::labelFromCNLabel(CNLabelPhoneNumberiPhone), "iPhone");
-    EXPECT_EQ(QMPerson::labelFromCNLabel(CNLabelContactRelationSon), "son");
-    EXPECT_EQ(QMPerson::labelFromCNLabel(QStringLiteral("_$!<Cottage>!$_")), "Cottage");
-    EXPECT_EQ(QMPerson::labelFromCNLabel(QStringLiteral("_$!<>!$_")), NoLabel);
-    EXPECT_EQ(QMPerson::labelFromCNLabel(QStringLiteral("my own")), "my own");
-    // Short or half-wrapped labels come back unchanged instead of being cut.
-    EXPECT_EQ(QMPerson::labelFromCNLabel(QStringLiteral("_$!<")), "_$!<");
-    EXPECT_EQ(QMPerson::labelFromCNLabel(QStringLiteral("x_$!<Boat")), "x_$!<Boat");
-    EXPECT_EQ(QMPerson::labelFromCNLabel(QStringLiteral("_$!<Boat")), "_$!<Boat");
-
-    EXPECT_EQ(QMPerson::CNLabelFromLabel(QStringLiteral("partner")), CNLabelContactRelationPartner);
-    EXPECT_EQ(QMPerson::CNLabelFromLabel(QStringLiteral("daughter")), CNLabelContactRelationDaughter);
-    EXPECT_EQ(QMPerson::CNLabelFromLabel(QStringLiteral("Main")), "Main");
-    EXPECT_EQ(QMPerson::CNLabelFromLabel(NoLabel), NoLabel);
-    EXPECT_EQ(QMPerson::CNLabelFromLabel(QStringLiteral("All")), "All");
+    const std::pair<std::optional<QString>, QString> fromContact[] = {
+        {std::nullopt, NoLabel},
+        {QString(), NoLabel},
+        {"All", "All"},
+        {CNLabelPhoneNumberiPhone, "iPhone"},
+        {CNLabelContactRelationSon, "son"},
+        {"_$!<Cottage>!$_", "Cottage"},
+        {"_$!<>!$_", NoLabel},
+        {"my own", "my own"},
+        // Short or half-wrapped labels come back unchanged instead of being cut.
+        {"_$!<", "_$!<"},
+        {"x_$!<Boat", "x_$!<Boat"},
+        {"_$!<Boat", "_$!<Boat"}};
+    for (const auto &[label, word] : fromContact)
+        EXPECT_EQ(QMPerson::labelFromCNLabel(label), word) << label.value_or("(none)").toStdString();
+    const std::pair<QString, QString> toContact[] = {{"partner", CNLabelContactRelationPartner},
+                                                     {"daughter", CNLabelContactRelationDaughter},
+                                                     {"Main", "Main"},
+                                                     {NoLabel, NoLabel},
+                                                     {"All", "All"}};
+    for (const auto &[word, label] : toContact)
+        EXPECT_EQ(QMPerson::CNLabelFromLabel(word), label) << word.toStdString();
     EXPECT_FALSE(QMPerson::CNLabelFromLabel(std::nullopt).has_value());
 }
 
@@ -115,6 +100,14 @@ TEST(QMPersonVocabularyTest, AddingRenamingAndDeletingLabels) {
     EXPECT_TRUE(QMPerson::setLabel(QStringLiteral("never there"), QStringLiteral("raft"), id));
     EXPECT_EQ(QMPerson::labelsForIdentifier(id)->last(), "raft");
     EXPECT_EQ(QMPerson::localizedLabelsForIdentifier(id)->last(), "raft");
+
+    // A field without lists gets them at its first word.
+    const QString item = QStringLiteral("Vocabulary Item");
+    EXPECT_FALSE(QMPerson::customLabelsForIdentifier(item).has_value());
+    EXPECT_TRUE(QMPerson::setLabel(QString(), QStringLiteral("a"), item));
+    EXPECT_EQ(*QMPerson::labelsForIdentifier(item), QStringList{"a"});
+    EXPECT_EQ(*QMPerson::localizedLabelsForIdentifier(item), QStringList{"a"});
+    EXPECT_EQ(*QMPerson::customLabelsForIdentifier(item), QStringList{"a"});
 }
 
 // Registration remembers, per thread, the labels it found: a rename or a deletion, on
@@ -134,36 +127,13 @@ TEST(QMPersonVocabularyTest, ALabelRenamedAwayIsRegisteredAgain) {
     EXPECT_EQ(QMPerson::labelsForIdentifier(id)->count(QStringLiteral("oar")), 1);
 }
 
-TEST(QMPersonVocabularyTest, FirstChangeCreatesListsAndGettersHandOutCopies) {
-    const QString item = QStringLiteral("Vocabulary Item");
-    EXPECT_FALSE(QMPerson::customLabelsForIdentifier(item).has_value());
-    EXPECT_TRUE(QMPerson::setLabel(QString(), QStringLiteral("a"), item));
-    EXPECT_EQ(*QMPerson::labelsForIdentifier(item), QStringList{"a"});
-    EXPECT_EQ(*QMPerson::localizedLabelsForIdentifier(item), QStringList{"a"});
-    EXPECT_EQ(*QMPerson::customLabelsForIdentifier(item), QStringList{"a"});
-    QStringList copy = *QMPerson::labelsForIdentifier(item);
-    copy.append("b");
-    EXPECT_EQ(QMPerson::labelsForIdentifier(item)->size(), 1);
-}
-
 TEST(QMPersonVocabularyTest, LabelTableDictMergesCustomWordsKeepingTitlesAligned) {
     QMPerson person;
-    LabeledValueRecord r1;
-    r1.label = QStringLiteral("x1");
-    r1.value = QStringLiteral("one");
     QMPerson::setLabel(QString(), QStringLiteral("x0"), QStringLiteral("Merge Item"));
-    person.setValue(LabeledValueList{r1}, QStringLiteral("Merge Item"));
+    person.setValue(LabeledValueList{textRecord("x1", "one")}, QStringLiteral("Merge Item"));
     EXPECT_FALSE(QMPerson::labelsForIdentifier("Merge Item")->contains("x1"));
-    const auto table = QMPerson::labelTableDict();
-    EXPECT_EQ(table.value("Merge Item"), (QStringList{"x0", "x1"}));
+    EXPECT_EQ(QMPerson::labelTableDict().value("Merge Item"), (QStringList{"x0", "x1"}));
     EXPECT_EQ(*QMPerson::localizedLabelsForIdentifier("Merge Item"), (QStringList{"x0", "x1"}));
-}
-
-TEST(QMPersonVocabularyTest, LocalizedIdentifierNames) {
-    EXPECT_EQ(QMPerson::localizedIdentifierForKey(FieldId::Phone), "phone");
-    EXPECT_EQ(QMPerson::localizedIdentifierForKey(FieldId::ZIP), "ZIP");
-    EXPECT_EQ(QMPerson::localizedIdentifierForKey(FieldId::Street), "street");
-    EXPECT_EQ(QMPerson::localizedIdentifierForKey("My Item"), "My Item");
 }
 
 // Row-building threads register the labels they meet while the main thread reads the
@@ -197,15 +167,50 @@ TEST(QMPersonVocabularyTest, ConcurrentRegistrationRegistersEachWordOnce) {
     EXPECT_EQ(QMPerson::customLabelsForIdentifier(id)->size(), 200);
 }
 
-TEST(QMPersonVocabularyTest, ClassCustomItemsAreACopy) {
-    CustomItemDefinition definition;
-    definition.name = "Class Item";
-    definition.type = ValueKind::String;
-    QMPerson::setCustomItemsForVCard({definition});
-    auto items = QMPerson::customItemsForVCard();
-    ASSERT_TRUE(items.has_value());
-    items->first().name = "changed";
-    EXPECT_EQ(QMPerson::customItemsForVCard()->first().name, "Class Item");
+// The contacts table builds its rows in four slices, each reading its own contacts,
+// while the main thread may merge a user's address formats and edit the label tables.
+// Run under ThreadSanitizer, this shows the shared class state is properly guarded.
+TEST(QMPersonVocabularyTest, RowThreadsReadTheirOwnContactsWhileClassStateChanges) {
+    const auto formatsBefore = QMPerson::addressFormatDict();
+    std::vector<std::unique_ptr<QMPerson>> people;
+    for (int i = 0; i < 40; ++i) {
+        CNContact contact = fullContact();
+        contact.phoneNumbers.append({QStringLiteral("slice label %1").arg(i % 7), CNPhoneNumber("1")});
+        people.push_back(std::make_unique<QMPerson>(contact));
+        people.back()->setValue(LabeledValueList{textRecord("a", "b", 0)}, "Pets");
+    }
+    std::vector<std::thread> slices;
+    for (int slice = 0; slice < 4; ++slice) {
+        slices.emplace_back([&people, slice] {
+            for (size_t i = slice; i < people.size(); i += 4) {
+                QMPerson &person = *people[i];
+                for (const QString &identifier : QMPerson::allIdentifiers())
+                    person.stringValueForIdentifier(identifier);
+                person.labeledValueForIdentifier(FieldId::Address, qsizetype(0));
+                person.customValueForIdentifier("Pets");
+                person.thumbnail();
+                LabeledValueRecord address = person.addressValues().first();
+                address.isoCountryCode.clear();
+                QMPerson::updateAddressValue(address, true);
+                QMPerson::setLabel(QString(), QStringLiteral("row %1").arg(i % 5), FieldId::Phone);
+            }
+        });
+    }
+    for (int round = 0; round < 5; ++round) {
+        QJsonArray entries;
+        entries.append(
+            QJsonObject{{"CountryCode", "XQ"}, {"Country", "Zedland"}, {"formatString", "Street"}});
+        QMPerson::setAddressFormatTable(entries);
+        QMPerson::labelTableDict();
+        QMPerson::setLabel(QString(), QStringLiteral("main %1").arg(round), FieldId::Email);
+    }
+    for (auto &thread : slices)
+        thread.join();
+    for (const auto &person : people)
+        EXPECT_EQ(person->phoneValues().size(), 5);
+    EXPECT_EQ(QMPerson::labelsForIdentifier(FieldId::Phone)->count("row 0"), 1);
+    EXPECT_EQ(QMPerson::addressFormatDict().value("XQ").country, "Zedland");
+    QMPerson::setAddressFormatDict(formatsBefore);
 }
 
 } // namespace

@@ -1,4 +1,3 @@
-#include "platform/contacts/CNContactStore.h"
 #include "platform/contacts/CNFormatters.h"
 #include "platform/contacts/CNLabels.h"
 #include "platform/core/UserDefaults.h"
@@ -97,7 +96,7 @@ TEST_F(ContactsSettings, PostalFormatterKeepsLineBreaksAndDropsEmptyParts) {
     EXPECT_EQ(CNPostalAddressFormatter::stringFromPostalAddress(CNPostalAddress()), "");
 }
 
-TEST(ContactLabels, TheTableIsOneToOneAndLooksUpBothWays) {
+TEST(ContactLabels, TheTableIsOneToOneAndLooksUpBothWaysAndReservedNamesAreExact) {
     QSet<QString> labels, words;
     for (const CNLabelEntry &entry : CNLabelTable()) {
         EXPECT_FALSE(labels.contains(entry.label)) << entry.label.toStdString();
@@ -107,28 +106,18 @@ TEST(ContactLabels, TheTableIsOneToOneAndLooksUpBothWays) {
         EXPECT_EQ(CNLabelEntryForLabel(entry.label), &entry);
         EXPECT_EQ(CNLabelEntryForWord(entry.word), &entry);
     }
-    EXPECT_EQ(CNLabelHome, "_$!<Home>!$_");
-    EXPECT_EQ(CNLabelPhoneNumberHomeFax, "_$!<HomeFAX>!$_");
     EXPECT_EQ(CNLabelEntryForWord("son")->label, "_$!<Son>!$_");
     EXPECT_EQ(CNLabelEntryForLabel("_$!<Nope>!$_"), nullptr);
     EXPECT_EQ(CNLocalizedStringForLabel(CNLabelPhoneNumberMobile), "mobile");
     EXPECT_EQ(CNLabeledValue<QString>::localizedStringForLabel("my own"), "my own");
-}
 
-TEST(ContactLabels, ReservedExtensionNamesAreExact) {
-    EXPECT_EQ(CNVCardReservedExtensionNames().size(), 16);
+    // Reserved extension names are matched exactly.
     EXPECT_TRUE(CNIsReservedVCardExtensionName("ABShowAs"));
     EXPECT_FALSE(CNIsReservedVCardExtensionName("ABSHOWAS"));
     EXPECT_FALSE(CNIsReservedVCardExtensionName("MAIDENNAME"));
     for (const QString &service : CNInstantMessageServices())
         EXPECT_TRUE(CNIsReservedVCardExtensionName(CNInstantMessageVCardName(service)))
             << service.toStdString();
-}
-
-TEST(ContactStore, FindsNothing) {
-    QString error;
-    EXPECT_FALSE(CNContactStore().unifiedContactWithIdentifier("X", {CNContactGivenNameKey}, &error));
-    EXPECT_FALSE(error.isEmpty());
 }
 
 } // namespace

@@ -18,37 +18,46 @@ struct Counter {
     }
 };
 
-void endEvent() { QCoreApplication::processEvents(); }
-
-TEST(UndoManagerTest, UndoRedoUndoReplaysInverses) {
+class UndoManagerTest : public testing::Test {
+protected:
+    static void endEvent() { QCoreApplication::processEvents(); }
     UndoManager undo;
-    Counter c{&undo};
-    c.set(1);
+    Counter a{&undo}, b{&undo};
+    QSignalSpy closed{&undo, &UndoManager::didCloseUndoGroup};
+};
+
+TEST_F(UndoManagerTest, UndoRedoUndoReplaysInversesAndANewRegistrationClearsRedo) {
+    a.set(1);
     endEvent();
-    c.set(2);
+    a.set(2);
     endEvent();
 
     undo.undo();
-    EXPECT_EQ(c.value, 1);
+    EXPECT_EQ(a.value, 1);
     EXPECT_TRUE(undo.canRedo());
     undo.redo();
-    EXPECT_EQ(c.value, 2);
+    EXPECT_EQ(a.value, 2);
     undo.undo();
     undo.undo();
-    EXPECT_EQ(c.value, 0);
+    EXPECT_EQ(a.value, 0);
     EXPECT_FALSE(undo.canUndo());
     undo.redo();
     undo.redo();
-    EXPECT_EQ(c.value, 2);
+    EXPECT_EQ(a.value, 2);
     EXPECT_FALSE(undo.canRedo());
     undo.undo();
-    EXPECT_EQ(c.value, 1);
+    EXPECT_EQ(a.value, 1);
+
+    a.set(7);
+    EXPECT_FALSE(undo.canRedo());
+    endEvent();
+    undo.undo();
+    undo.undo();
+    EXPECT_EQ(a.value, 0);
+    EXPECT_FALSE(undo.canUndo());
 }
 
-TEST(UndoManagerTest, RegistrationsOfOneEventFormOneGroup) {
-    UndoManager undo;
-    Counter a{&undo}, b{&undo};
-    QSignalSpy closed(&undo, &UndoManager::didCloseUndoGroup);
+TEST_F(UndoManagerTest, RegistrationsOfOneEventFormOneGroupClosedByAnUndoInThatEvent) {
     a.set(1);
     b.set(1);
     a.set(2);
@@ -59,20 +68,19 @@ TEST(UndoManagerTest, RegistrationsOfOneEventFormOneGroup) {
     EXPECT_EQ(a.value, 0);
     EXPECT_EQ(b.value, 0);
     EXPECT_FALSE(undo.canUndo());
-}
 
-TEST(UndoManagerTest, UndoInsideTheSameEventClosesTheOpenGroupFirst) {
-    UndoManager undo;
-    Counter c{&undo};
-    c.set(5);
+    a.set(5);
     undo.undo();
-    EXPECT_EQ(c.value, 0);
+    EXPECT_EQ(a.value, 0);
     EXPECT_TRUE(undo.canRedo());
 }
 
-TEST(UndoManagerTest, NestedExplicitGroupsUndoAsOne) {
-    UndoManager undo;
-    Counter a{&undo}, b{&undo};
+TEST_F(UndoManagerTest, NestedExplicitGroupsUndoAsOneAndEmptyOnesAreDropped) {
+    undo.beginUndoGrouping();
+    undo.endUndoGrouping();
+    EXPECT_FALSE(undo.canUndo());
+    EXPECT_EQ(closed.count(), 0);
+
     undo.beginUndoGrouping();
     a.set(1);
     undo.beginUndoGrouping();
@@ -95,32 +103,7 @@ TEST(UndoManagerTest, NestedExplicitGroupsUndoAsOne) {
     EXPECT_EQ(b.value, 2);
 }
 
-TEST(UndoManagerTest, EmptyGroupIsDropped) {
-    UndoManager undo;
-    QSignalSpy closed(&undo, &UndoManager::didCloseUndoGroup);
-    undo.beginUndoGrouping();
-    undo.endUndoGrouping();
-    EXPECT_FALSE(undo.canUndo());
-    EXPECT_EQ(closed.count(), 0);
-}
-
-TEST(UndoManagerTest, NewRegistrationClearsRedo) {
-    UndoManager undo;
-    Counter c{&undo};
-    c.set(1);
-    endEvent();
-    undo.undo();
-    ASSERT_TRUE(undo.canRedo());
-    c.set(7);
-    EXPECT_FALSE(undo.canRedo());
-    endEvent();
-    undo.undo();
-    EXPECT_EQ(c.value, 0);
-    EXPECT_FALSE(undo.canUndo());
-}
-
-TEST(UndoManagerTest, FlagsAndSignalsDuringReplay) {
-    UndoManager undo;
+TEST_F(UndoManagerTest, FlagsAndSignalsDuringReplay) {
     bool sawUndoing = false, sawRedoing = false;
     std::function<void()> forward;
     forward = [&] {
@@ -142,9 +125,7 @@ TEST(UndoManagerTest, FlagsAndSignalsDuringReplay) {
     EXPECT_EQ(redone.count(), 1);
 }
 
-TEST(UndoManagerTest, RemoveActionsByTargetKeepsOthers) {
-    UndoManager undo;
-    Counter a{&undo}, b{&undo};
+TEST_F(UndoManagerTest, RemovedTargetsAndDisabledRegistrationLeaveNothingToUndo) {
     a.set(1);
     endEvent();
     b.set(1);
@@ -159,16 +140,11 @@ TEST(UndoManagerTest, RemoveActionsByTargetKeepsOthers) {
     undo.undo();
     EXPECT_EQ(b.value, 0);
     EXPECT_FALSE(undo.canUndo());
-
     undo.removeAllActions();
     EXPECT_FALSE(undo.canRedo());
-}
 
-TEST(UndoManagerTest, DisabledRegistrationRecordsNothing) {
-    UndoManager undo;
-    Counter c{&undo};
     undo.disableUndoRegistration();
-    c.set(1);
+    a.set(1);
     undo.enableUndoRegistration();
     endEvent();
     EXPECT_FALSE(undo.canUndo());

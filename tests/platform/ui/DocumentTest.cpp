@@ -205,11 +205,9 @@ TEST(ModifierKeys, TheResetChordNeedsShiftCtrlAndAlt) {
     EXPECT_TRUE(isResetPreferencesChord(Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier |
                                         Qt::MetaModifier));
     EXPECT_FALSE(isResetPreferencesChord(Qt::ShiftModifier | Qt::ControlModifier));
-    EXPECT_EQ(CommandKeyModifier, Qt::ControlModifier);
     overrideModifierFlags(Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
     EXPECT_TRUE(Application::shared().shouldOfferPreferencesReset());
     overrideModifierFlags(std::nullopt);
-    EXPECT_EQ(OptionKeyModifier, Qt::AltModifier);
 }
 
 } // namespace

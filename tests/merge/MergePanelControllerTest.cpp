@@ -1,0 +1,452 @@
+#include "editors/IMSViewController.h"
+#include "editors/MultiValueViewController.h"
+#include "editors/PopupAndTextCellWidget.h"
+#include "merge/MergePanelController.h"
+#include "merge/result/MergeResult.h"
+#include "merge/MergeTableView.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Pasteboard.h"
+#include "platform/ui/Workspace.h"
+#include "tests/merge/MergeTestSupport.h"
+#include "tests/support/TestSupport.h"
+
+#include <QContextMenuEvent>
+#include <QFrame>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QTextEdit>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Side = MergePanelController::Side;
+constexpr int TypeColumn = MergePanelController::TypeColumn;
+constexpr int ValueColumn = MergePanelController::ValueColumn;
+
+class MergeSheet : public ::testing::Test {
+protected:
+    ContactsSettings settings{CNContactSortOrder::GivenName, QStringLiteral("US")};
+    Window window;
+    MergePanelController sheet;
+    SharedMergeContext context = std::make_shared<MergeContext>();
+    std::shared_ptr<QMPerson> a = ann(), b = bob();
+    QList<int> codes;
+
+    void open(bool editable = true) {
+        window.resize(1000, 700);
+        window.show();
+        sheet.setCustomItems(documentItems());
+        sheet.window();
+        context->contacts = {ContactEntry::withPerson(a), ContactEntry::withPerson(b)};
+        context->documentType = QStringLiteral("public.vcard");
+        sheet.setContextInfo(context, editable);
+        sheet.setSelectedFont(QFont(QStringLiteral("DejaVu Sans"), 10));
+        Application::shared().beginSheet(sheet.window(), &window, [this](int code) { codes.append(code); });
+        sheet.window()->activateWindow();
+        static_cast<void>(QTest::qWaitForWindowActive(sheet.window()));
+    }
+    void TearDown() override {
+        if (Application::shared().attachedSheet(&window))
+            Application::shared().endSheet(sheet.window(), 0);
+    }
+    MergeTableView *table(Side side) { return sheet.tableView(side); }
+    QMPerson &copy(Side side) {
+        return *(side == Side::Left ? sheet.contactLeft() : sheet.contactRight())->person;
+    }
+    int row(const QString &type, int offset = 0) {
+        const MergeTable &rows = sheet.tableLeft();
+        for (int r = 0; r < rows.size(); ++r)
+            if (rows[r].type == type)
+                return r + offset;
+        ADD_FAILURE() << type.toStdString();
+        return -1;
+    }
+    QString shown(Side side, int r, int column = ValueColumn) {
+        return table(side)->model()->index(r, column).data().toString();
+    }
+    QPoint cell(Side side, int r, int column = ValueColumn) {
+        const QModelIndex index = table(side)->model()->index(r, column);
+        table(side)->scrollTo(index);
+        return table(side)->visualRect(index).center();
+    }
+    void doubleClick(Side side, int r, Qt::KeyboardModifiers modifiers = {}) {
+        overrideModifierFlags(modifiers);
+        QTest::mouseDClick(table(side)->viewport(), Qt::LeftButton, modifiers, cell(side, r));
+        overrideModifierFlags(std::nullopt);
+    }
+    // The items of the context menu opened on a cell; disabled ones marked "-".
+    QStringList menuAt(Side side, int r, int column = ValueColumn) {
+        const QPoint point = cell(side, r, column);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, point, table(side)->viewport()->mapToGlobal(point));
+        QApplication::sendEvent(table(side)->viewport(), &event);
+        QStringList titles;
+        for (MenuItem *item : sheet.menuOf(table(side))->itemArray())
+            if (!item->isSeparator())
+                titles.append((item->isEnabled() ? QString() : QStringLiteral("-")) + item->title());
+        return titles;
+    }
+    void choose(Side side, const QString &title) {
+        Menu *menu = sheet.menuOf(table(side));
+        MenuItem *item = menu->itemWithTitle(title);
+        ASSERT_TRUE(item) << title.toStdString();
+        ASSERT_TRUE(menu->isVisible());
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+        settle();
+    }
+    static void settle() { QCoreApplication::processEvents(); }
+    QTextEdit *labeledText(Side side, int r) {
+        auto *widget = qobject_cast<PopupAndTextCellWidget *>(sheet.valueCellWidget(table(side), r));
+        return widget ? widget->textField() : nullptr;
+    }
+    void undo() {
+        // A context menu just closed may keep the focus on the offscreen platform.
+        sheet.window()->activateWindow();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == sheet.window(); }));
+        QTest::keyClick(sheet.window(), Qt::Key_Z, Qt::ControlModifier);
+        settle();
+    }
+};
+
+TEST_F(MergeSheet, ShowsBothContactsFieldByFieldWhileEditing) {
+    open();
+    EXPECT_EQ(sheet.nameFieldLeft()->text(), QStringLiteral("Ann Lee"));
+    EXPECT_EQ(sheet.nameFieldRight()->text(), QStringLiteral("Bob Bell"));
+    EXPECT_EQ(table(Side::Left)->model()->rowCount(), table(Side::Right)->model()->rowCount());
+    // "Phone" with its icon on the first of three rows only; Bob's two extra rows are empty.
+    const int phone = row(FieldId::Phone);
+    for (const Side side : {Side::Left, Side::Right}) {
+        EXPECT_EQ(shown(side, phone, TypeColumn), QMPerson::localizedIdentifierForKey(FieldId::Phone));
+        EXPECT_FALSE(table(side)->model()->index(phone, TypeColumn).data(Qt::DecorationRole).isNull());
+        EXPECT_EQ(shown(side, phone + 1, TypeColumn), QString());
+    }
+    EXPECT_EQ(labeledText(Side::Left, phone + 1)->toPlainText(), QStringLiteral("222"));
+    EXPECT_EQ(labeledText(Side::Right, phone)->toPlainText(), QStringLiteral("999"));
+    EXPECT_EQ(labeledText(Side::Right, phone + 1)->toPlainText(), QString());
+    EXPECT_EQ(shown(Side::Right, row(FieldId::Name, 1)), QString()); // middle name: only a placeholder
+    EXPECT_EQ(shown(Side::Right, row(FieldId::Birthday)), QStringLiteral("1980.04.12(Sat)"));
+    EXPECT_EQ(shown(Side::Left, row(FieldId::Note)), QStringLiteral("first line\nsecond line"));
+    EXPECT_EQ(shown(Side::Left, row(QStringLiteral("Locker"))), QStringLiteral("B-12"));
+
+    auto *ordering = qobject_cast<QComboBox *>(sheet.valueCellWidget(table(Side::Left), row(FieldId::NameOrdering)));
+    ASSERT_TRUE(ordering);
+    EXPECT_FALSE(ordering->isEnabled());
+    EXPECT_EQ(ordering->toolTip(), QStringLiteral("Changes will not be saved"));
+    EXPECT_EQ(sheet.editButton()->text(), QStringLiteral("Lock"));
+    EXPECT_EQ(sheet.doneButton()->text(), QStringLiteral("Change"));
+    EXPECT_FALSE(sheet.doneButton()->isEnabled());
+    EXPECT_TRUE(sheet.cancelButton()->isVisible());
+    EXPECT_EQ(sheet.redSeparator()->palette().color(QPalette::WindowText), QColor(Qt::red));
+
+    // Scrolling one table scrolls the other to the same rows.
+    table(Side::Left)->verticalScrollBar()->setValue(120);
+    EXPECT_EQ(table(Side::Right)->verticalScrollBar()->value(), 120);
+}
+
+TEST_F(MergeSheet, AFirstNameEditedInPlaceIsOneStepAndReturnGoesOnBelow) {
+    open();
+    const int first = row(FieldId::Name);
+    doubleClick(Side::Right, first);
+    auto *field = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+    ASSERT_TRUE(field);
+    field->selectAll();
+    typeText(field, QStringLiteral("Robert"));
+    QTest::keyClick(field, Qt::Key_Return);
+    settle();
+    EXPECT_EQ(sheet.nameFieldRight()->text(), QStringLiteral("Robert Bell"));
+    EXPECT_EQ(b->compositeName(), QStringLiteral("Bob Bell")); // the document's contact is untouched
+    EXPECT_TRUE(sheet.doneButton()->isEnabled());
+    // Editing goes on in the middle name's row.
+    ASSERT_TRUE(qobject_cast<QLineEdit *>(QApplication::focusWidget()));
+    EXPECT_EQ(table(Side::Right)->currentIndex().row(), first + 1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+
+    // The sheet holds a change: it cannot be locked until the change is undone.
+    QTest::mouseClick(sheet.editButton(), Qt::LeftButton);
+    EXPECT_EQ(sheet.editButton()->text(), QStringLiteral("Lock"));
+    undo();
+    EXPECT_EQ(sheet.nameFieldRight()->text(), QStringLiteral("Bob Bell"));
+    EXPECT_FALSE(sheet.doneButton()->isEnabled());
+    QTest::mouseClick(sheet.editButton(), Qt::LeftButton);
+    EXPECT_EQ(sheet.editButton()->text(), QStringLiteral("Edit"));
+    EXPECT_EQ(sheet.doneButton()->text(), QStringLiteral("Done"));
+    EXPECT_TRUE(sheet.doneButton()->isEnabled());
+    EXPECT_FALSE(sheet.cancelButton()->isVisible());
+    EXPECT_EQ(sheet.redSeparator()->palette().color(QPalette::WindowText), QColor(Qt::gray));
+}
+
+TEST_F(MergeSheet, TabSkipsRowsWithoutTextAndWrapsToTheFirstName) {
+    open();
+    const int lastRow = table(Side::Right)->model()->rowCount() - 1;
+    const struct {
+        int from, to;
+    } steps[] = {
+        {row(FieldId::Company), row(FieldId::PhoneticName)},
+        {row(FieldId::Email), row(FieldId::Phone)},    // placeholders and the IM row are skipped
+        {row(FieldId::Phone), row(FieldId::Nickname)}, // Bob's placeholder phones and the address too
+        {lastRow, 1},
+    };
+    for (const auto &step : steps) {
+        sheet.controlTextViewDoCommandBySelector(table(Side::Right), step.from, QStringLiteral("insertTab:"));
+        settle();
+        const int selected = table(Side::Right)->selectionModel()->selectedRows().value(0).row();
+        EXPECT_EQ(selected, step.to) << step.from;
+        if (QWidget *focus = QApplication::focusWidget())
+            QTest::keyClick(focus, Qt::Key_Escape);
+    }
+}
+
+TEST_F(MergeSheet, TypingIntoAPlaceholderAddsAValueAndALabelChoiceKeepsItsWord) {
+    open();
+    const int phone = row(FieldId::Phone);
+    QTextEdit *text = labeledText(Side::Right, phone + 1);
+    ASSERT_TRUE(text && !text->isReadOnly());
+    QTest::mouseClick(text->viewport(), Qt::LeftButton);
+    typeText(text, QStringLiteral("555"));
+    QTest::keyClick(text, Qt::Key_Tab);
+    settle();
+    EXPECT_EQ(valueTexts(copy(Side::Right), FieldId::Phone), (QStringList{"home=999", "No label=555"}));
+
+    auto *cell = qobject_cast<PopupAndTextCellWidget *>(sheet.valueCellWidget(table(Side::Right), phone));
+    ASSERT_TRUE(cell);
+    ::choose(cell->labelPopup(), QStringLiteral("work"));
+    settle();
+    EXPECT_EQ(valueTexts(copy(Side::Right), FieldId::Phone).first(), QStringLiteral("work=999"));
+    undo();
+    undo();
+    EXPECT_EQ(valueTexts(copy(Side::Right), FieldId::Phone), QStringList{"home=999"});
+}
+
+TEST_F(MergeSheet, DoneHandsBackTheCopiesOnlyAfterAChangeAndCancelNever) {
+    const struct {
+        const char *what;
+        bool change;
+        bool cancel;
+        int code;
+    } cases[] = {
+        {"Done without change", false, false, 0},
+        {"Done after a change", true, false, 1},
+        {"Cancel after a change", true, true, 0},
+    };
+    for (const auto &c : cases) {
+        codes.clear();
+        context = std::make_shared<MergeContext>();
+        a = ann();
+        b = bob();
+        open();
+        if (c.change) {
+            doubleClick(Side::Right, row(FieldId::Company));
+            typeText(QApplication::focusWidget(), QStringLiteral("Acme"));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            settle();
+            // Typed and not yet committed: Done commits the cell first.
+            doubleClick(Side::Right, row(FieldId::Nickname));
+            typeText(QApplication::focusWidget(), QStringLiteral("Al"));
+        } else {
+            QTest::mouseClick(sheet.editButton(), Qt::LeftButton); // locked, Done is enabled
+        }
+        QTest::mouseClick(c.cancel ? sheet.cancelButton() : sheet.doneButton(), Qt::LeftButton);
+        settle();
+        EXPECT_EQ(codes, QList<int>{c.code}) << c.what;
+        EXPECT_EQ(context->newContacts.has_value(), c.code == 1) << c.what;
+        EXPECT_FALSE(sheet.window()->isVisible()) << c.what;
+        EXPECT_EQ(b->stringValueForIdentifier(FieldId::Company), QString()) << c.what;
+        if (context->newContacts) {
+            EXPECT_EQ(context->newContacts->at(1).uniqueId, b->uniqueId());
+            QMPerson &merged = *context->newContacts->at(1).person;
+            EXPECT_EQ(merged.stringValueForIdentifier(FieldId::Company), QStringLiteral("Acme"));
+            EXPECT_EQ(merged.stringValueForIdentifier(FieldId::Nickname), QStringLiteral("Al"));
+        }
+    }
+}
+
+TEST_F(MergeSheet, RowsDraggedBetweenTheTablesMoveOrCopyTheirValue) {
+    open();
+    const int phone = row(FieldId::Phone);
+    auto drag = [&](Side from, int r) {
+        auto pasteboard = Pasteboard::forDragging();
+        EXPECT_TRUE(sheet.tableViewWriteRows(table(from), r, *pasteboard));
+        return pasteboard;
+    };
+    auto pasteboard = drag(Side::Left, phone + 1);
+    EXPECT_EQ(pasteboard->stringForType(), QStringLiteral("work: 222"));
+    const Pasteboard dropped(pasteboard->mimeData());
+    EXPECT_EQ(sheet.tableViewValidateDrop(table(Side::Right), dropped, phone, MergeDropPosition::On, false),
+              Qt::MoveAction);
+    EXPECT_EQ(sheet.tableViewValidateDrop(table(Side::Right), dropped, phone, MergeDropPosition::On, true),
+              Qt::CopyAction);
+    EXPECT_EQ(sheet.tableViewValidateDrop(table(Side::Left), dropped, phone, MergeDropPosition::On, false),
+              Qt::IgnoreAction); // onto its own table
+    ASSERT_TRUE(sheet.tableViewAcceptDrop(table(Side::Right), dropped, phone + 1, MergeDropPosition::On, false));
+    settle();
+    EXPECT_EQ(labeledText(Side::Right, phone + 1)->toPlainText(), QStringLiteral("222"));
+    EXPECT_EQ(valueTexts(copy(Side::Left), FieldId::Phone), (QStringList{"home=111", "mobile=333"}));
+    EXPECT_TRUE(sheet.doneButton()->isEnabled());
+    undo();
+    EXPECT_EQ(valueTexts(copy(Side::Left), FieldId::Phone), (QStringList{"home=111", "work=222", "mobile=333"}));
+    EXPECT_EQ(valueTexts(copy(Side::Right), FieldId::Phone), QStringList{"home=999"});
+    EXPECT_FALSE(sheet.doneButton()->isEnabled());
+
+    // A picture from another application replaces a photo, within the size limit.
+    QMimeData picture;
+    QImage large(2048, 1024, QImage::Format_RGB32);
+    large.fill(Qt::green);
+    picture.setImageData(large);
+    const Pasteboard image(&picture);
+    ASSERT_TRUE(sheet.tableViewAcceptDrop(table(Side::Right), image, row(FieldId::Photo), MergeDropPosition::On, true));
+    EXPECT_EQ(copy(Side::Right).photo().size(), QSize(512, 256));
+    QTest::mouseClick(sheet.editButton(), Qt::LeftButton); // refused: the sheet holds a change
+    undo();
+    QTest::mouseClick(sheet.editButton(), Qt::LeftButton);
+    EXPECT_EQ(sheet.tableViewValidateDrop(table(Side::Right), image, row(FieldId::Photo), MergeDropPosition::On, true),
+              Qt::IgnoreAction); // locked
+}
+
+TEST_F(MergeSheet, ContextMenusOfferWhatEachRowHolds) {
+    LabeledValueRecord address = textRecord(QStringLiteral("work"), QString(), 0);
+    address.street = QStringLiteral("Main St 1");
+    address.city = QStringLiteral("Springfield");
+    b->setValue(LabeledValueList{address}, FieldId::Address);
+    open();
+    const struct {
+        Side side;
+        QString type;
+        int offset;
+        int column;
+        QStringList items;
+    } cases[] = {
+        {Side::Left, FieldId::Phone, 1, ValueColumn, {"Call Phone", "Open Phone Panel", "Add Item", "Delete Item"}},
+        {Side::Right, FieldId::Phone, 1, ValueColumn, {"-Call Phone", "Open Phone Panel", "Add Item"}},
+        {Side::Right, FieldId::Address, 0, ValueColumn,
+         {"Open in Maps", "Open Web Map", "Open Address Panel", "Open Edit Panel", "Add Item", "Delete Item"}},
+        {Side::Right, FieldId::InstantMessage, 0, ValueColumn, {"-Open IMS Panel", "Open Edit Panel", "Add Item"}},
+        {Side::Right, FieldId::Birthday, 0, ValueColumn, {"-Open Calendar", "Open Birthday Panel", "Delete Item"}},
+        {Side::Left, FieldId::Photo, 0, ValueColumn, {"Add Image"}},
+        {Side::Left, QStringLiteral("Pets"), 0, ValueColumn, {"Open Edit Panel"}},
+        {Side::Left, FieldId::Company, 0, ValueColumn, {}},
+        {Side::Left, FieldId::Phone, 0, TypeColumn, {}},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(menuAt(c.side, row(c.type, c.offset), c.column), c.items)
+            << c.type.toStdString() << c.offset << (c.side == Side::Left ? " left" : " right");
+
+    // Opening in other applications, adding and deleting values.
+    RecordingUrlOpener opener;
+    menuAt(Side::Left, row(FieldId::Phone));
+    choose(Side::Left, QStringLiteral("Call Phone"));
+    menuAt(Side::Right, row(FieldId::Address));
+    choose(Side::Right, QStringLiteral("Open Web Map"));
+    ASSERT_EQ(opener.opened.size(), 2);
+    EXPECT_EQ(opener.opened[0].toString(), QStringLiteral("tel:111"));
+    EXPECT_EQ(opener.opened[1], Workspace::webMapSearchURL(copy(Side::Right).addressValues().first().stringValue));
+
+    menuAt(Side::Right, row(FieldId::Phone));
+    choose(Side::Right, QStringLiteral("Add Item"));
+    EXPECT_EQ(valueTexts(copy(Side::Right), FieldId::Phone), (QStringList{"home=999", "home=123"}));
+    table(Side::Left)->selectRow(row(FieldId::Phone, 1));
+    menuAt(Side::Left, row(FieldId::Phone, 1));
+    choose(Side::Left, QStringLiteral("Delete Item"));
+    EXPECT_EQ(valueTexts(copy(Side::Left), FieldId::Phone), (QStringList{"home=111", "mobile=333"}));
+    EXPECT_EQ(table(Side::Left)->selectionModel()->selectedRows().value(0).row(), row(FieldId::Phone));
+    undo();
+    undo();
+    EXPECT_EQ(valueTexts(copy(Side::Right), FieldId::Phone), QStringList{"home=999"});
+    EXPECT_EQ(valueTexts(copy(Side::Left), FieldId::Phone).size(), 3);
+}
+
+TEST_F(MergeSheet, PhotoCommandsWorkOnTheirOwnTableWhileEditing) {
+    const QString file = testScratchDirectory() + QStringLiteral("/photo.png");
+    QImage large(2048, 1024, QImage::Format_RGB32);
+    large.fill(Qt::blue);
+    ASSERT_TRUE(large.save(file));
+    open();
+    ScriptedDialogPresenter dialogs;
+    dialogs.chooseFiles({QUrl::fromLocalFile(file)});
+    const int photo = row(FieldId::Photo);
+    auto *button = qobject_cast<PullDownButton *>(sheet.valueCellWidget(table(Side::Right), photo));
+    ASSERT_TRUE(button && button->isEnabled());
+    button->pullDownMenu()->itemWithTitle(QStringLiteral("Add Image"))->trigger();
+    settle();
+    EXPECT_EQ(copy(Side::Right).photo().size(), QSize(512, 256));
+    EXPECT_TRUE(copy(Side::Left).photo().isNull());
+    EXPECT_EQ(menuAt(Side::Right, photo), (QStringList{"Replace Image", "Delete Image"}));
+    choose(Side::Right, QStringLiteral("Delete Image"));
+    EXPECT_TRUE(copy(Side::Right).photo().isNull());
+
+    undo();
+    undo();
+    QTest::mouseClick(sheet.editButton(), Qt::LeftButton);
+    EXPECT_EQ(menuAt(Side::Right, photo), QStringList{"-Add Image"});
+    EXPECT_FALSE(sheet.valueCellWidget(table(Side::Right), photo)->isEnabled());
+    EXPECT_EQ(dialogs.unansweredCount(), 0);
+}
+
+TEST_F(MergeSheet, EditorsOpenOnTheirRowAndTheirAnswerIsOneStep) {
+    open();
+    auto shownEditor = [&] {
+        return sheet.popover() && sheet.popover()->isShown()
+                   ? QString::fromLatin1(sheet.popover()->contentViewController()->metaObject()->className())
+                   : QString();
+    };
+    auto closeEditor = [&] {
+        sheet.popover()->close();
+        settle();
+    };
+    // Locked, a filled birthday shows its editor, and Ctrl-double-click a phone the list editor.
+    QTest::mouseClick(sheet.editButton(), Qt::LeftButton);
+    doubleClick(Side::Right, row(FieldId::Birthday));
+    EXPECT_EQ(shownEditor(), QStringLiteral("DateViewController"));
+    closeEditor();
+    doubleClick(Side::Right, row(FieldId::Phone), Qt::ControlModifier);
+    EXPECT_EQ(shownEditor(), QStringLiteral("MultiValueViewController"));
+    closeEditor();
+    QTest::mouseClick(sheet.editButton(), Qt::LeftButton);
+
+    // Editing, an empty e-mail row opens the list of addresses; its answer replaces the field.
+    doubleClick(Side::Right, row(FieldId::Email));
+    auto *list = qobject_cast<MultiValueViewController *>(sheet.popover()->contentViewController());
+    ASSERT_TRUE(list);
+    QTest::mouseClick(list->addButton(), Qt::LeftButton);
+    QTest::mouseClick(list->doneButton(), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(valueTexts(copy(Side::Right), FieldId::Email).size(), 1);
+    undo();
+    EXPECT_TRUE(valueTexts(copy(Side::Right), FieldId::Email).isEmpty());
+
+    menuAt(Side::Right, row(FieldId::InstantMessage));
+    choose(Side::Right, QStringLiteral("Add Item"));
+    ASSERT_TRUE(sheet.popover());
+    auto *editor = qobject_cast<IMSViewController *>(sheet.popover()->contentViewController());
+    ASSERT_TRUE(editor);
+    editor->usernameField()->selectAll();
+    typeText(editor->usernameField(), QStringLiteral("bobby"));
+    QTest::mouseClick(editor->doneButton(), Qt::LeftButton);
+    settle();
+    ASSERT_EQ(copy(Side::Right).imsValues().size(), 1);
+    EXPECT_EQ(copy(Side::Right).imsValues().first().username, QStringLiteral("bobby"));
+    EXPECT_TRUE(sheet.doneButton()->isEnabled());
+    undo();
+    EXPECT_TRUE(copy(Side::Right).imsValues().isEmpty());
+    EXPECT_FALSE(sheet.doneButton()->isEnabled());
+}
+
+// What the window applies: the custom items of the copies, beside every other field.
+TEST_F(MergeSheet, ACustomItemMovedAcrossIsPartOfTheResult) {
+    open();
+    const int pets = row(QStringLiteral("Pets"));
+    auto pasteboard = Pasteboard::forDragging();
+    ASSERT_TRUE(sheet.tableViewWriteRows(table(Side::Left), pets + 1, *pasteboard));
+    const Pasteboard dropped(pasteboard->mimeData());
+    ASSERT_TRUE(sheet.tableViewAcceptDrop(table(Side::Right), dropped, pets, MergeDropPosition::On, false));
+    settle();
+    EXPECT_EQ(labeledText(Side::Right, pets)->toPlainText(), QStringLiteral("Pochi"));
+    QTest::mouseClick(sheet.doneButton(), Qt::LeftButton);
+    ASSERT_TRUE(context->newContacts);
+    const QList<CustomItemChange> toBob = changedCustomItems(*context->newContacts->at(1).person, *b, documentItems());
+    ASSERT_EQ(toBob.size(), 1);
+    EXPECT_EQ(toBob.first().identifier, QStringLiteral("Pets"));
+    EXPECT_EQ(changedCustomItems(*context->newContacts->at(0).person, *a, documentItems()).size(), 1);
+}
+
+} // namespace
