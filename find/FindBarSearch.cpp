@@ -251,11 +251,11 @@ std::optional<FindTarget> FindBarSearch::searchCell(QMPerson &person, const QStr
                                                     const QString &subIdentifier, const TextRange &range,
                                                     bool inDetail, FindDirection direction) const {
     std::optional<PartHit> found;
-    // A hit in a whole value keeps the position's part, as the cell has none of its own.
-    const auto whole = [&](const QString &text) {
+    // A hit in a whole value has no part; a company in the name cell keeps the position's.
+    const auto whole = [&](const QString &text, const QString &part = QString()) {
         const TextRange at = lookForString(findString_, text, range, cs_, direction);
         if (at.isFound())
-            found = PartHit{at, {}, subIdentifier};
+            found = PartHit{at, {}, part};
     };
     switch (kind) {
     // Names are read through getters that change nothing: the table's walk reads contacts
@@ -270,7 +270,7 @@ std::optional<FindTarget> FindBarSearch::searchCell(QMPerson &person, const QStr
                 rows.append({key, part(name ? key : phoneticKey(key)), 0});
             found = searchRows(rows, subIdentifier, range, direction);
         } else if (name && !person.showAsPerson()) {
-            whole(person.stringValueForIdentifier(FieldId::Company));
+            whole(person.stringValueForIdentifier(FieldId::Company), subIdentifier);
         } else {
             // Most cells hold no hit: the shown name says so before it is split.
             const QString shown = name ? person.stringValueForIdentifier(FieldId::Name)

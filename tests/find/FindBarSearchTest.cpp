@@ -171,6 +171,34 @@ TEST(FindBarSearch, TheTableWalkWrapsOnceAndSearchesLaterRowsOnlyInListColumns) 
     EXPECT_TRUE(FindBarSearch::startTarget(scope).uniqueId.isEmpty());
 }
 
+TEST(FindBarSearch, AcrossManyRowsTheEarliestHitWinsWhicheverWorkerFindsIt) {
+    QList<std::shared_ptr<QMPerson>> people;
+    for (int i = 0; i < 1500; ++i)
+        people.append(personFromVCard(QStringLiteral("N:P%1;Q;;;\nEMAIL:p%1@x\n").arg(i, 4, 10, QLatin1Char('0'))));
+    for (const int i : {300, 1200})
+        people[i]->replaceEmailValue(textRecord(QStringLiteral("home"), QStringLiteral("needle@x"),
+                                                people[i]->emailValues().at(0).labelIndex));
+    const SubContactTable rows = rowsOf(people);
+    FindBarScope scope;
+    scope.rows = &rows;
+    scope.columns = {FieldId::Name, FieldId::Email};
+    const FindBarSearch needle(QStringLiteral("needle"), Qt::CaseInsensitive);
+    struct Case {
+        int from;
+        FindDirection direction;
+        int expected;
+    };
+    // From a name, or from the needle itself.
+    const auto from = [&](int i) {
+        return people[i]->emailValues().at(0).valueText().startsWith(QStringLiteral("needle"))
+                   ? at(people[i], FieldId::Email, {0, 6}, {}, people[i]->emailValues().at(0).labelIndex)
+                   : at(people[i], FieldId::Name, {0, 0});
+    };
+    for (const Case &c : {Case{0, Next, 300}, Case{300, Next, 1200}, Case{1200, Next, 300}, Case{0, Previous, 1200},
+                          Case{1200, Previous, 300}, Case{900, Previous, 300}})
+        EXPECT_EQ(needle.find(from(c.from), scope, c.direction)->uniqueId, people[c.expected]->uniqueId()) << c.from;
+}
+
 TEST(FindBarSearch, TheDetailWalkGoesRoundToTheCurrentFieldInBothDirections) {
     auto person = personFromVCard(QStringLiteral("N:Abe;Ann;;;\nNOTE:ab ab ab\nEMAIL:one@x\nEMAIL:two@x\nEMAIL:ab@x\n"));
     // A deleted value leaves a gap: positions and running numbers differ.
