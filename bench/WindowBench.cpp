@@ -6,16 +6,20 @@
 #include "bench/VCardGenerator.h"
 #include "model/QMvCard.h"
 #include "platform/core/TempFiles.h"
+#include "platform/core/UndoManager.h"
 #include "platform/core/UserDefaults.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Document.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QTableView>
 
 #include <benchmark/benchmark.h>
+
+#include <optional>
 
 namespace {
 
@@ -136,6 +140,62 @@ void BM_EditAndUndo(benchmark::State &state) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 BENCHMARK(BM_EditAndUndo)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(4);
+
+// One labeled value replaced in each of many contacts of 100,000 as one undo step (what Replace
+// All, the relabel and the table's bulk commands do), then Undo, timed apart. Without a
+// BulkEdit (Arg 0: the edits and the undo manager as they were before) every edit and every
+// inverse rebuilds the table's rows, so only a few edits are timed; inside one (Arg 1), and
+// through Edit > Undo, each phase rebuilds them once.
+void BM_BulkReplace(benchmark::State &state) {
+    useScratchDefaults();
+    auto document = std::make_unique<BenchDocument>();
+    document->containers = readCards();
+    document->makeWindowControllers();
+    tessarin::ViewController *view = document->controller->mainViewController();
+    const bool deferred = state.range(0) != 0;
+    const qsizetype count = state.range(1);
+    // The first e-mail address of the first contacts that have one: the column shown.
+    QList<std::pair<std::shared_ptr<QMPerson>, LabeledValueRecord>> edits;
+    for (const ContactEntry &entry : std::as_const(*view->contactTable())) {
+        if (auto email = entry.person->labeledValueForIdentifier(FieldId::Email, qsizetype(0)))
+            edits.append({entry.person, *email});
+        if (edits.size() == count)
+            break;
+    }
+    UndoManager *undo = document->undoManager();
+    double editSeconds = 0, undoSeconds = 0;
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        {
+            std::optional<tessarin::BulkEdit> bulk;
+            if (deferred)
+                bulk.emplace(view->edits());
+            else
+                undo->beginUndoGrouping();
+            for (auto [person, email] : edits) {
+                email.value = QStringLiteral("bulk.") + email.value.value_or(QString());
+                view->undoReplaceLabeledValue(email, FieldId::Email, person, nullptr);
+            }
+            if (!deferred)
+                undo->endUndoGrouping();
+        }
+        editSeconds += timer.restart() / 1000.0;
+        if (deferred)
+            view->performAction(QStringLiteral("undo:"), nullptr);
+        else
+            undo->undo();
+        undoSeconds += timer.elapsed() / 1000.0;
+    }
+    if (edits.size() < count || undo->canUndo())
+        state.SkipWithError("edits missing or not one step");
+    state.counters["edits"] = double(edits.size());
+    state.counters["edit_s"] = editSeconds / double(state.iterations());
+    state.counters["undo_s"] = undoSeconds / double(state.iterations());
+    document.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+BENCHMARK(BM_BulkReplace)->Args({0, 10})->Args({1, 10000})->Unit(benchmark::kMillisecond)->Iterations(2);
 
 // From the command, with every contact selected and the save panel answered, to the
 // renamed file: snapshot, background build behind the progress window, atomic write.

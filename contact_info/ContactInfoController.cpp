@@ -445,8 +445,9 @@ QImage ContactInfoController::typeCellImage(int row) const {
     if (typeCellText(row).isEmpty())
         return {};
     const QString &type = table_.at(row).type;
-    return fieldIcon(type, contact_ && contact_->person ? contact_->person->customItemForIdentifier(type)
-                                                        : std::nullopt);
+    return fieldIcon(type,
+                     contact_ && contact_->person ? contact_->person->customItemForIdentifier(type) : std::nullopt,
+                     customItems());
 }
 
 std::optional<ContactInfoController::TextCellContent> ContactInfoController::textCellContent(int row) {

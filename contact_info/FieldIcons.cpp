@@ -39,3 +39,11 @@ QImage fieldIcon(const QString &type, const std::optional<CustomItemDefinition> 
         return QImage(ContactCard::IconFolder + *icon);
     return customItem && !customItem->imageData.isEmpty() ? QImage::fromData(customItem->imageData) : QImage();
 }
+
+QImage fieldIcon(const QString &type, const std::optional<CustomItemDefinition> &contactItem,
+                 const QList<CustomItemDefinition> &windowItems) {
+    for (const CustomItemDefinition &definition : windowItems)
+        if (definition.name == type && !definition.imageData.isEmpty())
+            return fieldIcon(type, definition);
+    return fieldIcon(type, contactItem);
+}

@@ -6,6 +6,7 @@
 #include "model/ViewTypes.h"
 #include "platform/core/UserDefaults.h"
 #include "platform/ui/ListRowHeight.h"
+#include "platform/ui/Menu.h"
 #include "state/WindowState.h"
 
 #include <QApplication>
@@ -61,6 +62,10 @@ ContactsViewController::ContactsViewController(QObject *parent)
         false);
     setWindowState(own);
     setSettings(SharedSettings::shared());
+    registerAction(ActionId::ShowQRCode, [this](QObject *sender) { showQRCode(sender); });
+    validation_ = {
+        {ActionId::ShowQRCode, [this](MenuItem &) { return tableView_ && selectedRow() != -1; }},
+    };
 }
 
 ContactsViewController::~ContactsViewController() = default;
@@ -838,4 +843,22 @@ QList<ContactEntry> ContactsViewController::selectedContactsWithClickedRowIndex(
             entries.append(entry);
     }
     return entries;
+}
+
+// ---- Commands on one row
+
+SubContactRowPtr ContactsViewController::commandRow() const {
+    int row = clickedRow_;
+    if (row == -1 && tableView_)
+        row = selectedRow();
+    return isRow(row) ? subContactTable()[size_t(row)] : nullptr;
+}
+
+void ContactsViewController::showQRCode(QObject *) {
+    if (const SubContactRowPtr row = commandRow(); row && delegate_)
+        delegate_->showQRCodePanel(row);
+}
+
+bool ContactsViewController::validateMenuItem(MenuItem *item) {
+    return validation_.validate(*item, item->action()).value_or(true);
 }

@@ -4,6 +4,7 @@
 #include "contacts_table/SubContactRow.h"
 #include "model/FindTarget.h"
 #include "platform/ui/ViewController.h"
+#include "state/ActionIds.h"
 #include "state/SharedSettings.h"
 #include "state/WindowState.h"
 
@@ -16,7 +17,7 @@
 
 class QTableView;
 
-// What the contacts table tells the main view, and the one thing it asks of it.
+// What the contacts table tells the main view, and what it asks of it.
 class ContactsViewControllerDelegate {
 public:
     virtual ~ContactsViewControllerDelegate() = default;
@@ -24,6 +25,9 @@ public:
     virtual void sortDescriptorsDidChange(const QList<SortDescriptor> &sortDescriptors) = 0;
     // The name of the group whose contacts are shown, for the footer.
     virtual QString selectedGroupName() = 0;
+    // Sheets of the folders above the table, which only the window can open. A table
+    // without a window opens none.
+    virtual void showQRCodePanel(const SubContactRowPtr &row) { Q_UNUSED(row) }
 };
 
 // The middle pane: the selected group's contacts, one or more rows each, in the columns of
@@ -112,6 +116,15 @@ public:
     QList<ContactEntry> contactsForIndexes(const QList<int> &rows) const;
     QList<ContactEntry> selectedContactsWithClickedRowIndex(int clickedRow) const;
 
+    // ---- Commands on the row under the context menu, else on the selected row
+    // The row the context menu opened on: set when it opens, -1 again once it has closed.
+    int clickedRow() const { return clickedRow_; }
+    void setClickedRow(int row) { clickedRow_ = row; }
+    // The row a command of one row acts on: the clicked row, else the selected row.
+    SubContactRowPtr commandRow() const;
+    void showQRCode(QObject *sender);
+    bool validateMenuItem(MenuItem *item) override;
+
     void viewDidLoad() override;
     void viewWillAppear() override;
     void viewWillDisappear() override;
@@ -170,4 +183,6 @@ private:
     int silentSelection_ = 0;
     int selectionReports_ = 0;
     bool adjustingColumns_ = false;
+    int clickedRow_ = -1;
+    ValidationTable<MenuItem> validation_;
 };

@@ -1,15 +1,14 @@
 #include "editors/NameViewController.h"
 
 #include "editors/EditorForm.h"
+#include "editors/PictureChoice.h"
 #include "model/QMPerson.h"
 #include "platform/contacts/CNFormatters.h"
 #include "platform/core/Localization.h"
-#include "platform/ui/Dialogs.h"
 
 #include <QComboBox>
 #include <QFormLayout>
 #include <QIcon>
-#include <QImageReader>
 #include <QLineEdit>
 
 namespace {
@@ -159,16 +158,8 @@ void NameViewController::menuNeedsUpdate(Menu *menu) {
     const QImage photo = person.photo();
     MenuItem *picture = menu->addItem(L("hidden"));
     picture->setIcon(QIcon(QPixmap::fromImage(photo.isNull() ? person.thumbnail() : photo)));
-    if (isEditing()) {
-        if (!photo.isNull()) {
-            menu->addItem(L("Replace Image"), QStringLiteral("addImage:"));
-            menu->addItem(L("Delete Image"), QStringLiteral("deleteImage:"));
-        } else {
-            menu->addItem(L("Add Image"), QStringLiteral("addImage:"));
-        }
-    }
-    for (MenuItem *item : menu->itemArray())
-        item->setTarget(this);
+    if (isEditing())
+        PictureChoice::fillImageMenu(menu, !photo.isNull(), this);
 }
 
 QSize NameViewController::photoSize(QSize size) {
@@ -189,23 +180,9 @@ bool NameViewController::imageResize(const QImage &image, QImage &smallImage, QS
 }
 
 void NameViewController::addImage() {
-    OpenPanel panel;
-    panel.allowedContentTypes = {QStringLiteral("public.image")};
-    panel.allowsMultipleSelection = false;
-    // From inside the popover, so the panel belongs to it and does not close it.
-    const PanelResult result = DialogPresenter::current().runOpenPanel(panel, view());
-    if (result.response != ModalResponse::OK || result.urls.isEmpty())
+    QImage image = PictureChoice::choosePicture(view());
+    if (image.isNull())
         return;
-    QImageReader reader(result.url().toLocalFile());
-    reader.setAutoTransform(true);
-    QImage image = reader.read();
-    if (image.isNull()) {
-        Alert alert;
-        alert.messageText = L("Can not read the image.");
-        alert.informativeText = L("Please make sure the file you selected is exist.");
-        alert.runModal(view());
-        return;
-    }
     const QSize size = photoSize(image.size());
     if (size != image.size()) {
         QImage small;

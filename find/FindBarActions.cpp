@@ -6,7 +6,6 @@
 #include "editors/FindHighlight.h"
 #include "find/FindBarReplace.h"
 #include "platform/core/Localization.h"
-#include "platform/core/UndoManager.h"
 #include "platform/ui/Pasteboard.h"
 #include "state/SharedSettings.h"
 #include "state/WindowState.h"
@@ -43,44 +42,6 @@ private:
     ContactInfoController *detail_;
     ContactsViewControllerDelegate *tableDelegate_;
     ContactInfoControllerDelegate *detailDelegate_;
-};
-
-// One undo step whose table refresh waits for its end. Stand-in until the edits defer
-// refreshes themselves: it stands between the edits and their observer meanwhile.
-class FindBarBulkEdit : public tessarin::DocumentEditsObserver {
-public:
-    explicit FindBarBulkEdit(tessarin::DocumentEdits &edits)
-        : edits_(edits)
-        , observer_(edits.observer())
-        , undoManager_(edits.undoManager()) {
-        edits_.setObserver(this);
-        if (undoManager_)
-            undoManager_->beginUndoGrouping();
-    }
-    ~FindBarBulkEdit() override {
-        if (undoManager_)
-            undoManager_->endUndoGrouping();
-        edits_.setObserver(observer_);
-        if (observer_)
-            for (const QString &identifier : std::as_const(identifiers_))
-                observer_->contactValueDidChange(identifier);
-    }
-    FindBarBulkEdit(const FindBarBulkEdit &) = delete;
-    FindBarBulkEdit &operator=(const FindBarBulkEdit &) = delete;
-
-    void contactValueDidChange(const QString &identifier) override {
-        if (!identifiers_.contains(identifier))
-            identifiers_.append(identifier);
-    }
-    void contactsDidChange(const QList<ContactEntry> &, const SharedGroup &, bool) override {}
-    void groupsDidChange(const SharedGroup &) override {}
-    void contactDidMerge(const ContactEntry &) override {}
-
-private:
-    tessarin::DocumentEdits &edits_;
-    tessarin::DocumentEditsObserver *observer_;
-    QPointer<UndoManager> undoManager_;
-    QStringList identifiers_;
 };
 
 } // namespace
@@ -317,7 +278,8 @@ bool FindBarActions::replaceAll(const QString &replacement, Qt::CaseSensitivity 
     FindBarReplace replacing(*panes_.edits, parent(), panes_.state->customItemsOrEmpty());
     bool changed = false;
     {
-        FindBarBulkEdit bulk(*panes_.edits);
+        // One undo step; the table's rows are rebuilt once, at its end.
+        tessarin::BulkEdit bulk(panes_.edits);
         changed = replacing.replaceAll(findString, replacement, caseSensitivity, *contacts,
                                        [&](const ContactEntry &entry) {
                                            return !shownId.isEmpty() && entry.uniqueId == shownId

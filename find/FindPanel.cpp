@@ -11,6 +11,7 @@
 #include "platform/core/Localization.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Menu.h"
+#include "state/ActionIds.h"
 
 #include <QAction>
 #include <QApplication>
@@ -74,14 +75,14 @@ FindPanel::FindPanel(QObject *parent)
     : WindowController(parent)
     , search_(new FindSearch([this](quint64, FindSearchResult result) { searchDidFinish(std::move(result)); },
                              this)) {
-    registerAction(ItemPopupDidSelect,
+    registerAction(ActionId::ItemPopupDidSelect,
                    [this](QObject *sender) { itemPopupDidSelect(qobject_cast<MenuItem *>(sender)); });
-    registerAction(SubItemPopupDidSelect,
+    registerAction(ActionId::SubItemPopupDidSelect,
                    [this](QObject *sender) { subItemPopupDidSelect(qobject_cast<MenuItem *>(sender)); });
-    registerAction(LabelPopupDidSelect,
+    registerAction(ActionId::LabelPopupDidSelect,
                    [this](QObject *sender) { labelPopupDidSelect(qobject_cast<MenuItem *>(sender)); });
-    registerAction(Undo, [this](QObject *) { undoManager_.undo(); });
-    registerAction(Redo, [this](QObject *) { undoManager_.redo(); });
+    registerAction(ActionId::Undo, [this](QObject *) { undoManager_.undo(); });
+    registerAction(ActionId::Redo, [this](QObject *) { undoManager_.redo(); });
 }
 
 FindPanel::~FindPanel() {
@@ -231,8 +232,8 @@ Window *FindPanel::loadWindow() {
             [this] { searchModePopupDidSelect(searchModePopup_); });
     for (QPushButton *button : {editButton_.data(), closeButton_.data()})
         connect(button, &QPushButton::clicked, this, [this, button] { buttonDidPress(button); });
-    addKeyEquivalent(window, QKeySequence::Undo, Undo);
-    addKeyEquivalent(window, QKeySequence::Redo, Redo);
+    addKeyEquivalent(window, QKeySequence::Undo, ActionId::Undo);
+    addKeyEquivalent(window, QKeySequence::Redo, ActionId::Redo);
     return window;
 }
 
@@ -290,13 +291,13 @@ void FindPanel::buildFilterPopups() {
         items_.append(item.name);
     if (selectedItems_.isEmpty())
         selectedItems_ = {FindMatcher::All};
-    fillPopup(itemPopup_, items_, ItemPopupDidSelect);
+    fillPopup(itemPopup_, items_, ActionId::ItemPopupDidSelect);
     setPopupTitle(itemPopup_, itemsTitle(L("Items"), selectedItems_));
 
     if (subItems_.isEmpty())
         subItems_ = defaultSubItems();
     selectedSubItems_ = {FindMatcher::All};
-    fillPopup(subItemPopup_, subItems_, SubItemPopupDidSelect);
+    fillPopup(subItemPopup_, subItems_, ActionId::SubItemPopupDidSelect);
     setPopupTitle(subItemPopup_, itemsTitle(L("Sub Items"), selectedSubItems_));
 
     if (labels_.isEmpty()) {
@@ -307,13 +308,13 @@ void FindPanel::buildFilterPopups() {
     selectedLocalizedLabels_ = {L("All")};
     auto *menu = new Menu;
     menu->addItem(QString());
-    MenuItem *all = menu->addItem(L("All"), LabelPopupDidSelect);
+    MenuItem *all = menu->addItem(L("All"), ActionId::LabelPopupDidSelect);
     all->setRepresentedObject(FindMatcher::All);
     // A word given under several fields stands there once for each.
     for (qsizetype i = 0; i < labels_.size(); ++i) {
         if (labels_[i].isEmpty() || i >= localizedLabels_.size() || localizedLabels_[i].isEmpty())
             continue;
-        MenuItem *entry = menu->addItem(localizedLabels_[i], LabelPopupDidSelect);
+        MenuItem *entry = menu->addItem(localizedLabels_[i], ActionId::LabelPopupDidSelect);
         entry->setRepresentedObject(labels_[i]);
     }
     labelPopup_->setPullDownMenu(menu);
@@ -393,17 +394,17 @@ void FindPanel::labelPopupDidSelect(MenuItem *sender) {
 
 bool FindPanel::validateMenuItem(MenuItem *item) {
     const QString action = item->action();
-    const QStringList *selection = action == ItemPopupDidSelect      ? &selectedItems_
-                                   : action == SubItemPopupDidSelect ? &selectedSubItems_
-                                   : action == LabelPopupDidSelect   ? &selectedLabels_
-                                                                     : nullptr;
+    const QStringList *selection = action == ActionId::ItemPopupDidSelect      ? &selectedItems_
+                                   : action == ActionId::SubItemPopupDidSelect ? &selectedSubItems_
+                                   : action == ActionId::LabelPopupDidSelect   ? &selectedLabels_
+                                                                               : nullptr;
     if (selection) {
         item->setState(selection->contains(item->representedObject().toString()) ? StateOn : StateOff);
         return true;
     }
-    if (action == Undo)
+    if (action == ActionId::Undo)
         return undoManager_.canUndo();
-    if (action == Redo)
+    if (action == ActionId::Redo)
         return undoManager_.canRedo();
     return WindowController::validateMenuItem(item);
 }

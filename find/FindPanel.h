@@ -39,13 +39,6 @@ class SegmentedButtons;
 class FindPanel : public WindowController, public PopoverDelegate, public FindResultsSource {
     Q_OBJECT
 public:
-    // The action texts of the window's own controls and menus.
-    static inline const QString ItemPopupDidSelect = QStringLiteral("itemPopupDidSelect:");
-    static inline const QString SubItemPopupDidSelect = QStringLiteral("subItemPopupDidSelect:");
-    static inline const QString LabelPopupDidSelect = QStringLiteral("labelPopupDidSelect:");
-    static inline const QString Undo = QStringLiteral("undo:");
-    static inline const QString Redo = QStringLiteral("redo:");
-
     explicit FindPanel(QObject *parent = nullptr);
     // Waits for a search still running.
     ~FindPanel() override;

@@ -67,13 +67,8 @@ QImage MergePanelController::typeCellImage(const QTableView *table, int row) con
     if (typeCellText(table, row).isEmpty())
         return {};
     const QString &type = rowAt(table, row)->type;
-    std::optional<CustomItemDefinition> item;
-    if (const auto person = personOf(sideOf(table)))
-        item = person->customItemForIdentifier(type);
-    for (const CustomItemDefinition &definition : customItems_)
-        if (!item && definition.name == type)
-            item = definition;
-    return fieldIcon(type, item);
+    const auto person = personOf(sideOf(table));
+    return fieldIcon(type, person ? person->customItemForIdentifier(type) : std::nullopt, customItems_);
 }
 
 std::optional<MergePanelController::TextCell> MergePanelController::textCell(const QTableView *table, int row) const {

@@ -3,6 +3,7 @@
 #include "platform/core/Localization.h"
 #include "platform/core/UserDefaults.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/ContentTypes.h"
 #include "platform/ui/Dialogs.h"
 #include "print/AccessoryViewController.h"
 #include "print/PrintView.h"
@@ -10,7 +11,6 @@
 #include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
@@ -345,13 +345,12 @@ void PrintPanelController::saveAsPDF() {
     panel.title = L("Save as PDF");
     panel.nameFieldLabel = L("Save As:");
     panel.nameFieldStringValue = proposedFileName(jobTitle_);
+    // The panel lists PDFs and gives a name typed without a suffix the PDF one.
+    panel.allowedContentTypes = {ContentTypes::PDF};
     const PanelResult result = DialogPresenter::current().runSavePanel(panel, window());
     if (result.response != ModalResponse::OK || !result.url().isLocalFile())
         return;
-    QString path = result.url().toLocalFile();
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".pdf");
-    if (!writePDF(path)) {
+    if (!writePDF(result.url().toLocalFile())) {
         showFailure(window(), L("Can't save the file"), L("Something error happened in saving operation."));
         return;
     }

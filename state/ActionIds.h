@@ -38,7 +38,9 @@ inline const QString Redo = QStringLiteral("redo:");
 inline const QString OrderFrontFontPanel = QStringLiteral("orderFrontFontPanel:");
 inline const QString ChangeFont = QStringLiteral("changeFont:");
 inline const QString RevertToDefaultFont = QStringLiteral("revertToDefaultFont:");
-// Edit > Find: the find bar's items (told apart by their titles) and the find button's action
+// Edit > Find: the find window, the find bar's items (told apart by their titles) and the
+// find button's action
+inline const QString ShowFindPanel = QStringLiteral("showFindPanel:");
 inline const QString PerformFindBarAction = QStringLiteral("performFindBarAction:");
 inline const QString FindBarButtonClicked = QStringLiteral("findBarButtonClicked:");
 
@@ -48,6 +50,7 @@ inline const QString ItemsPopupSelected = QStringLiteral("itemsPopupSelected:");
 inline const QString LabelsPopupSelected = QStringLiteral("labelsPopupSelected:");
 inline const QString SortOptionsSelected = QStringLiteral("sortOptionsSelected:");
 inline const QString ShowCustomItems = QStringLiteral("showCustomItems:");
+inline const QString ShowCustomLabelPanel = QStringLiteral("showCustomLabelPanel:");
 
 // ---- View: panes and the edit button
 inline const QString ToggleGroupView = QStringLiteral("toggleGroupView:");
@@ -68,6 +71,11 @@ inline const QString IconSizeBigger = QStringLiteral("iconSizeBigger:");
 inline const QString IconSizeSmaller = QStringLiteral("iconSizeSmaller:");
 inline const QString AddImage = QStringLiteral("addImage:");
 inline const QString DeleteImage = QStringLiteral("deleteImage:");
+
+// ---- The find window's filter pull-downs
+inline const QString ItemPopupDidSelect = QStringLiteral("itemPopupDidSelect:");
+inline const QString SubItemPopupDidSelect = QStringLiteral("subItemPopupDidSelect:");
+inline const QString LabelPopupDidSelect = QStringLiteral("labelPopupDidSelect:");
 
 // ---- Item commands of a contact table's context menu (the merge sheet's)
 inline const QString ShowPopoverWrapper = QStringLiteral("showPopoverWrapper:");

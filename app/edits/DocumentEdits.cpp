@@ -41,18 +41,54 @@ void DocumentEdits::registerUndo(std::function<void(DocumentEdits *)> inverse) {
 }
 
 void DocumentEdits::contactValueDidChange(const QString &identifier) {
-    if (observer_)
+    if (deferral_ > 0) {
+        if (!pending_.identifiers.contains(identifier))
+            pending_.identifiers.append(identifier);
+    } else if (observer_) {
         observer_->contactValueDidChange(identifier);
+    }
 }
 
 void DocumentEdits::contactsDidChange(const QList<ContactEntry> &contacts, const SharedGroup &group, bool removed) {
-    if (observer_)
-        observer_->contactsDidChange(contacts, group, removed);
+    if (deferral_ == 0) {
+        if (observer_)
+            observer_->contactsDidChange(contacts, group, removed);
+        return;
+    }
+    // Changes of one kind in a row are told as one.
+    if (!pending_.contacts.isEmpty() && pending_.contacts.last().group == group &&
+        pending_.contacts.last().removed == removed)
+        pending_.contacts.last().contacts.append(contacts);
+    else
+        pending_.contacts.append({contacts, group, removed});
 }
 
 void DocumentEdits::groupsDidChange(const SharedGroup &selected) {
-    if (observer_)
+    if (deferral_ > 0) {
+        // A later change that names no group keeps the one an earlier change showed.
+        if (selected || !pending_.groups)
+            pending_.groups = selected;
+    } else if (observer_) {
         observer_->groupsDidChange(selected);
+    }
+}
+
+bool DocumentEdits::endDeferringRefreshes() {
+    if (deferral_ == 0)
+        return false;
+    const bool changed = !pending_.isEmpty();
+    if (--deferral_ > 0)
+        return changed;
+    const PendingRefresh pending = std::exchange(pending_, {});
+    if (!observer_)
+        return changed;
+    if (pending.groups)
+        observer_->groupsDidChange(*pending.groups);
+    for (const PendingRefresh::Contacts &change : pending.contacts)
+        observer_->contactsDidChange(change.contacts, change.group, change.removed);
+    if (!pending.identifiers.isEmpty())
+        observer_->contactValuesDidChange(pending.identifiers);
+    return changed;
 }
 
 ContainerRecord *DocumentEdits::containerWithIdentifier(const QString &identifier) const {
@@ -446,9 +482,8 @@ void DocumentEdits::undoReplacePersonByContacts(const QList<ContactEntry> &conta
                                         FieldId::Nickname,       FieldId::Relationship,  FieldId::Suffix,
                                         FieldId::Title,          FieldId::Company,       FieldId::Department,
                                         FieldId::JobTitle,       FieldId::Dates,         FieldId::Note};
-    UndoManager *manager = undoManager();
-    if (manager)
-        manager->beginUndoGrouping();
+    // One step, and the window refreshes once for all the fields.
+    BulkEdit bulk(this);
     for (qsizetype i = 0; i < std::min(contacts.size(), fromContacts.size()); ++i) {
         const PersonPtr &merged = contacts[i].person;
         const PersonPtr &old = fromContacts[i].person;
@@ -479,10 +514,32 @@ void DocumentEdits::undoReplacePersonByContacts(const QList<ContactEntry> &conta
                 undoReplaceStringValue(change.value.text(), change.identifier, old, parent());
         }
     }
-    if (manager)
-        manager->endUndoGrouping();
+    bulk.end();
     if (!contacts.isEmpty() && observer_)
         observer_->contactDidMerge(contacts.first());
+}
+
+// ---- Bulk edits
+
+BulkEdit::BulkEdit(DocumentEdits *edits, Undo undo)
+    : edits_(edits) {
+    if (!edits)
+        return;
+    if (undo == Undo::OneStep)
+        undoManager_ = edits->undoManager();
+    if (undoManager_)
+        undoManager_->beginUndoGrouping();
+    edits->beginDeferringRefreshes();
+}
+
+bool BulkEdit::end() {
+    if (ended_)
+        return false;
+    ended_ = true;
+    // The step is closed before the window shows it, so the window sees it to undo.
+    if (undoManager_)
+        undoManager_->endUndoGrouping();
+    return edits_ && edits_->endDeferringRefreshes();
 }
 
 } // namespace tessarin

@@ -15,13 +15,15 @@ class WindowState;
 namespace tessarin {
 
 // What the edits tell the window showing the document, after each change: the window
-// refreshes what shows it. A later view may collect these inside a bulk undo group and
-// refresh once at its end.
+// refreshes what shows it. While refreshes are deferred (a BulkEdit), the edits collect
+// these and tell them once when the last deferral ends.
 class DocumentEditsObserver {
 public:
     virtual ~DocumentEditsObserver() = default;
     // A value of a contact changed in the field of this identifier.
     virtual void contactValueDidChange(const QString &identifier) = 0;
+    // Values changed in the fields of several identifiers (a deferred bulk edit).
+    virtual void contactValuesDidChange(const QStringList &identifiers) = 0;
     // Contacts were added to the group, or removed from it.
     virtual void contactsDidChange(const QList<ContactEntry> &contacts, const SharedGroup &group,
                                    bool removed) = 0;
@@ -53,6 +55,13 @@ public:
     DocumentEditsObserver *observer() const { return observer_; }
     void setObserver(DocumentEditsObserver *observer) { observer_ = observer; }
     UndoManager *undoManager() const;
+
+    // ---- Deferred refreshes (BulkEdit). Nested deferrals end with the outermost; its end
+    // tells the observer what changed, each kind of change once. Answers whether anything
+    // changed while deferred (shown now, or by the outer deferral).
+    void beginDeferringRefreshes() { ++deferral_; }
+    bool endDeferringRefreshes();
+    bool isDeferringRefreshes() const { return deferral_ > 0; }
 
     // ---- Contacts in groups and groups in containers
     void undoAddContacts(const QList<ContactEntry> &contacts, const SharedGroup &group);
@@ -104,10 +113,51 @@ private:
     void registerLabeledValueInverse(const FieldValue &former, const QString &identifier, const PersonPtr &contact,
                                      QObject *sender);
 
+    // What the observer is to hear once deferral ends.
+    struct PendingRefresh {
+        struct Contacts {
+            QList<ContactEntry> contacts;
+            SharedGroup group;
+            bool removed = false;
+        };
+        QStringList identifiers;
+        QList<Contacts> contacts;
+        std::optional<SharedGroup> groups; // the group to show, when groups changed
+        bool isEmpty() const { return identifiers.isEmpty() && contacts.isEmpty() && !groups; }
+    };
+
     const WindowState *state_;
     UndoManagerSource undoManager_;
+    int deferral_ = 0;
+    PendingRefresh pending_;
     std::shared_ptr<ContainerTable> containerTable_;
     DocumentEditsObserver *observer_ = nullptr;
+};
+
+// One bulk change of a document: while it lives, the edits' refreshes wait (a window of
+// 100,000 contacts rebuilds its table's rows in about half a second, once per edit
+// otherwise) and are told to the window once when it ends; the edits made meanwhile form
+// one undo step unless they are left to group as they come (a window open over the
+// document, whose own commands make their steps). The window defers Undo and Redo the
+// same way, so a bulk step comes back and goes again with one refresh too.
+class BulkEdit {
+public:
+    enum class Undo { OneStep, AsMade };
+
+    explicit BulkEdit(DocumentEdits *edits, Undo undo = Undo::OneStep);
+    ~BulkEdit() { end(); }
+    BulkEdit(const BulkEdit &) = delete;
+    BulkEdit &operator=(const BulkEdit &) = delete;
+
+    // Closes the undo step and shows the changes; later calls do nothing. Answers whether
+    // any edit was made meanwhile, so that a command whose table must be fresh anyway
+    // refreshes it only when no edit did.
+    bool end();
+
+private:
+    QPointer<DocumentEdits> edits_;
+    QPointer<UndoManager> undoManager_;
+    bool ended_ = false;
 };
 
 } // namespace tessarin

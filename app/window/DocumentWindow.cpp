@@ -73,6 +73,7 @@ void addDocumentWindowMenus(Menu *mainMenu) {
                   QKeySequence(CommandKeyModifier | Qt::ShiftModifier | Qt::Key_G));
     find->addItem(L("Use Selection for Find"), ActionId::PerformFindBarAction);
     find->addItem(MenuItem::separatorItem());
+    find->addItem(L("Find Window…"), ActionId::ShowFindPanel);
     find->addItem(L("Show"), ActionId::FindBarButtonClicked);
     edit->addItem(L("Find"))->setSubmenu(find);
 

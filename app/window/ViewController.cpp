@@ -64,6 +64,7 @@ ViewController::ViewController(QObject *parent)
     registerAction(ActionId::ChangeFont, [this](QObject *sender) { changeFont(sender); });
     registerAction(ActionId::RevertToDefaultFont, [this](QObject *sender) { revertToDefaultFont(sender); });
     registerEditActions();
+    registerPanelActions();
     const auto groupShown = [this] {
         const SplitViewItem *groupItem = splitViewController_->splitViewItems().value(0);
         return groupItem && !groupItem->isCollapsed();
@@ -81,6 +82,9 @@ ViewController::ViewController(QObject *parent)
          }},
         {ActionId::DeleteContacts, contactsSelected},
         {ActionId::DuplicateContacts, contactsSelected},
+        {ActionId::ShowFindPanel, [this](MenuItem &) { return bool(contactTable_); }},
+        {ActionId::ShowQRCode,
+         [this](MenuItem &item) { return contactsViewController_->validateMenuItem(&item); }},
     };
 }
 

@@ -24,6 +24,7 @@
 #include <optional>
 
 class QFrame;
+class QRCodePanelController;
 class UndoManager;
 
 namespace tessarin {
@@ -212,6 +213,7 @@ public:
 
     // ---- What the edits changed, shown in the panes
     void contactValueDidChange(const QString &identifier) override;
+    void contactValuesDidChange(const QStringList &identifiers) override;
     void contactsDidChange(const QList<ContactEntry> &contacts, const SharedGroup &group, bool removed) override;
     void groupsDidChange(const SharedGroup &selected) override;
     void contactDidMerge(const ContactEntry &contact) override;
@@ -242,6 +244,14 @@ public:
     void findBarDidShowOrHide() override { emit findBarButtonShouldEnable(); }
     // ==== End of the find bar
 
+    // ==== Windows and sheets of the folders above the panes (ViewControllerPanels.cpp)
+    // The find window over the selected group's contacts, run application-modally. Its
+    // changes refresh the panes once, when it has closed.
+    void showFindPanel(QObject *sender);
+    // The QR code sheet of the row's contact, asked for by the contacts table.
+    void showQRCodePanel(const SubContactRowPtr &row) override;
+    QRCodePanelController *qrCodePanelController() const;
+
 signals:
     // The group list's pane should show or hide, as the window controller does it.
     void groupViewShouldShow(bool show);
@@ -258,6 +268,7 @@ private:
     void replayUndo(void (UndoManager::*replay)());
     void showGroupsAndSelect(const SharedGroup &group);
     void registerEditActions();
+    void registerPanelActions();
     ContactWindows *contactWindows_ = nullptr;
 
     // Shows a default-sized window at the top left of the screen's visible area.
@@ -285,6 +296,7 @@ private:
     FindBarController *findBarController_ = nullptr;
     FindBarActions *findBarActions_ = nullptr;
     QPointer<QFrame> redSeparator_;
+    QPointer<QRCodePanelController> qrCodePanelController_;
 };
 
 } // namespace tessarin

@@ -22,13 +22,24 @@ void ViewController::replayUndo(void (UndoManager::*replay)()) {
     UndoManager *manager = undoManager();
     if (!manager)
         return;
-    (manager->*replay)();
+    {
+        // A step of many edits (a bulk command) comes back with one refresh.
+        BulkEdit replaying(edits_, BulkEdit::Undo::AsMade);
+        (manager->*replay)();
+    }
     if (Window *window = this->window())
         window->setDocumentEdited(manager->canUndo());
 }
 
 void ViewController::contactValueDidChange(const QString &identifier) {
     contactsViewController_->updateTableWithIdentifier(identifier);
+}
+
+void ViewController::contactValuesDidChange(const QStringList &identifiers) {
+    if (identifiers.size() == 1)
+        contactValueDidChange(identifiers.first());
+    else
+        contactsViewController_->updateTable();
 }
 
 // Both directions refresh the shown group and select its given rows (none, once removed);

@@ -128,6 +128,7 @@ WindowController::WindowController(QObject *parent)
     registerAction(ActionId::ImportFromCSV, [this](QObject *) { importCommand_->importFromCSV(); });
     registerAction(ActionId::ExportToVCard, [this](QObject *) { exportCommand_->exportToVCard(); });
     registerAction(ActionId::ExportToCSV, [this](QObject *) { exportCommand_->exportToCSV(); });
+    registerPanelActions();
     makeValidationTable();
 }
 
@@ -473,6 +474,8 @@ void WindowController::rebuildLabelsMenu(Menu *menu) {
             menu->addItem(title, ActionId::LabelsPopupSelected)->setRepresentedObject(label);
         }
     }
+    menu->addItem(MenuItem::separatorItem());
+    menu->addItem(L("Show Custom Labels"), ActionId::ShowCustomLabelPanel);
     labelsPopup_->synchronizeTitle();
     hangUnderNavigate(menu, L("Select Label"));
 }

@@ -19,6 +19,8 @@
 
 class ContactInfoController;
 class ContactsViewController;
+class CustomItemPanel;
+class CustomLabelPanelController;
 class GroupViewController;
 class SplitViewController;
 
@@ -145,6 +147,16 @@ public:
     void initSplitButttons();
     static QImage splitButtonImageWithSize(QSize size, const QColor &color, int side);
 
+    // ---- Print, custom labels and custom items (WindowControllerPanels.cpp)
+    // The print panel on the selected rows, with the columns this window shows.
+    void printDocument();
+    // Opens the custom label sheet, or ends it when it is shown.
+    void showCustomLabelPanel();
+    void showCustomItems();
+    // One of each per window, made on first use.
+    CustomLabelPanelController *customLabelPanelController() const;
+    CustomItemPanel *customItemPanel() const;
+
     // ---- Import and export: the commands of app/transfer; isExporting guards all four
     ImportCommand *importCommand() const { return importCommand_; }
     ExportCommand *exportCommand() const { return exportCommand_; }
@@ -182,6 +194,9 @@ private:
     QPointer<SegmentedControl> splitButtons_;
 
     void makeValidationTable();
+    void registerPanelActions();
+    void customLabelPanelDidEnd(int code);
+    void customItemPanelDidEnd(int code);
 
     ValidationTable<MenuItem> validation_;
     QPointer<ViewController> mainViewController_;
@@ -196,6 +211,8 @@ private:
     ExportCommand *exportCommand_ = nullptr;
     QPointer<ProgressAlert> progressAlert_;
     QPointer<ImportPanelController> importPanelController_;
+    QPointer<CustomLabelPanelController> customLabelPanelController_;
+    QPointer<CustomItemPanel> customItemPanel_;
 };
 
 } // namespace tessarin

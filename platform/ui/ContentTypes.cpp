@@ -38,6 +38,7 @@ const QList<TypeInfo> &table() {
           QStringLiteral("bmp"), QStringLiteral("tif"), QStringLiteral("tiff")},
          QString(),
          QT_TRID_NOOP("Image")},
+        {ContentTypes::PDF, {QStringLiteral("pdf")}, QString(), QT_TRID_NOOP("PDF document")},
     };
     return types;
 }

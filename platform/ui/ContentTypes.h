@@ -14,6 +14,7 @@ inline const QString PNG = QStringLiteral("public.png");
 inline const QString JPEG = QStringLiteral("public.jpeg");
 inline const QString Image = QStringLiteral("public.image");
 inline const QString Text = QStringLiteral("public.text");
+inline const QString PDF = QStringLiteral("com.adobe.pdf");
 
 QStringList suffixesForType(const QString &type);
 // The type a file's name says it holds; empty when none is known.

@@ -255,10 +255,10 @@ TEST_F(WindowTest, LabelsMenuFiltersTheRows) {
     EXPECT_EQ(controller->selectedLabels(), QStringList{QStringLiteral("All")});
     EXPECT_EQ(view->contactsViewController()->subContactTable().size(), allRows);
 
-    // A view type without labeled columns offers only "All".
+    // A view type without labeled columns offers only "All" (and the custom label sheet).
     choose(controller->viewTypePopup(), QStringLiteral("Business Information"));
     labels->update();
-    EXPECT_EQ(labels->numberOfItems(), 2);
+    EXPECT_EQ(labels->numberOfItems(), 4);
 }
 
 TEST_F(WindowTest, CustomItemsAreGatheredIntoItemsMenuAndStaleColumnsDropped) {

@@ -7,13 +7,16 @@
 #include "tests/print/PrintPanelTestSupport.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 
@@ -126,13 +129,19 @@ TEST_F(PrintPanelTest, SaveAsPDFWritesThePagesTheEngineCounts) {
     open(contacts(150), PrintStyle::AddressList);
     choose(panel->paperPopup(), QStringLiteral("A5"));
     waitForPreview(1);
-    ScriptedDialogPresenter presenter;
+    // The desktop's save panel, answered by a user who types a name without a suffix.
     const QString chosen = testScratchDirectory() + QStringLiteral("/list");
-    presenter.chooseFiles({QUrl::fromLocalFile(chosen)});
+    QString proposed;
+    QTimer::singleShot(50, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        proposed = name->text() + u'|' + dialog->nameFilters().join(u'|');
+        name->setText(chosen);
+        QTest::keyClick(name, Qt::Key_Return);
+    });
     const int pages = panel->previewPageCount();
     panel->pdfButton()->click();
-    ASSERT_EQ(presenter.shown().size(), 1);
-    EXPECT_EQ(presenter.shown()[0].savePanel.nameFieldStringValue, QStringLiteral("Family & Friends.pdf"));
+    EXPECT_EQ(proposed, QStringLiteral("Family & Friends.pdf|PDF document (*.pdf)"));
     EXPECT_EQ(codes, QList<int>{PrintPanelController::PrintedResponse});
     EXPECT_GT(pages, 2);
     EXPECT_EQ(pdfPages(chosen + QStringLiteral(".pdf")), pages);

@@ -2,7 +2,7 @@
 // 1.2 s, for screenshots under Xvfb (not a test):
 //   window_demo FILE [shots=DIR] STEP...
 // Steps: panes (both pane buttons), view=VIEW TYPE (from its pull-down), lock (the edit
-// button), row=N, select=NAME (the contact's rows), group=NAME (in the group list),
+// button), row=N, select=NAME (the contact's rows), all (every row), group=NAME (in the group list),
 // rename=NEW (the selected group, as its in-place editor commits), pick=MENU/ITEM (a main-menu
 // item, validated first), answer=BUTTON (on the alert an earlier step opened),
 // open=sort|labels|contact (drops a pull-down down), import=FILE (the vCard file, its open
@@ -46,6 +46,8 @@ void runStep(tessarin::WindowController *window, const QString &step,
         window->editButton()->click();
     } else if (step.startsWith(QLatin1String("row="))) {
         view->contactsViewController()->selectRowIndexes({value.toInt()});
+    } else if (step == QLatin1String("all")) {
+        view->contactsViewController()->tableView()->selectAll();
     } else if (step.startsWith(QLatin1String("select="))) {
         QList<int> rows;
         const SubContactTable &table = view->contactsViewController()->subContactTable();

@@ -1,0 +1,70 @@
+// The windows and sheets of the folders above the panes that the main view opens: the find
+// window and the QR code sheet.
+#include "app/window/ViewController.h"
+
+#include "app/window/DocumentFindEdits.h"
+#include "find/FindPanel.h"
+#include "platform/core/UndoManager.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Pasteboard.h"
+#include "platform/ui/Window.h"
+#include "print/QRCodePanelController.h"
+
+namespace tessarin {
+
+void ViewController::registerPanelActions() {
+    registerAction(ActionId::ShowFindPanel, [this](QObject *sender) { showFindPanel(sender); });
+    // The Contact menu's command is the table's; it reaches the table from here too while
+    // another pane (or none) has the focus.
+    registerAction(ActionId::ShowQRCode,
+                   [this](QObject *sender) { contactsViewController_->showQRCode(sender); });
+}
+
+void ViewController::showFindPanel(QObject *) {
+    if (!contactTable_)
+        return;
+    FindPanel panel;
+    if (const QString text = Pasteboard::find().stringForType(); !text.isEmpty()) {
+        windowState_->setFindString(text);
+        panel.setSearchString(text);
+    }
+    panel.setContacts(*contactTable_);
+    panel.setCustomItems(customItems());
+    panel.setSelectedItems(contactsViewController_->tableIdentfiers());
+    panel.setLabels(FindPanel::openerLabels());
+    panel.setLocalizedLabels(FindPanel::openerLocalizedLabels());
+    panel.setEditState(editState());
+    DocumentFindEdits edits(*edits_);
+    panel.setParentViewController(&edits);
+    // Above the document window, as its own window.
+    if (Window *window = this->window())
+        panel.window()->setParent(window, Qt::Window);
+
+    // Each write-back would rebuild the table's rows (Replace All makes thousands); the
+    // table shows them all once the window has closed, as it is refreshed then anyway.
+    BulkEdit open(edits_, BulkEdit::Undo::AsMade);
+    panel.runModal();
+    if (!open.end())
+        contactsViewController_->updateTable();
+    if (contactInfoVisible_)
+        contactInfoController_->updateTable();
+    if (Window *window = this->window(); window && undoManager())
+        window->setDocumentEdited(undoManager()->canUndo());
+}
+
+QRCodePanelController *ViewController::qrCodePanelController() const {
+    return qrCodePanelController_;
+}
+
+void ViewController::showQRCodePanel(const SubContactRowPtr &row) {
+    Window *window = this->window();
+    // A sheet already on the window keeps it: the former panel may still be showing.
+    if (!row || !row->person || !window || Application::shared().attachedSheet(window))
+        return;
+    delete qrCodePanelController_;
+    qrCodePanelController_ = new QRCodePanelController(this);
+    qrCodePanelController_->setContact(row->person);
+    Application::shared().beginSheet(qrCodePanelController_->window(), window, [](int) {});
+}
+
+} // namespace tessarin
