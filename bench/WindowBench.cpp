@@ -2,8 +2,8 @@
 #include "app/window/DocumentWindow.h"
 #include "app/window/ViewController.h"
 #include "app/window/WindowController.h"
-#include "find/FindBarController.h"
 #include "bench/VCardGenerator.h"
+#include "find/FindBarController.h"
 #include "model/QMvCard.h"
 #include "platform/core/TempFiles.h"
 #include "platform/core/UndoManager.h"
@@ -233,7 +233,8 @@ void BM_FindBarNextToTheLastRow(benchmark::State &state) {
     // The last row that shows an e-mail address gets the only "qqzz".
     const SubContactTable &rows = table->subContactTable();
     int last = int(rows.size()) - 1;
-    while (last > 0 && size_t(rows[size_t(last)]->labelIndex) >= size_t(rows[size_t(last)]->person->emailValues().size()))
+    while (last > 0 &&
+           size_t(rows[size_t(last)]->labelIndex) >= size_t(rows[size_t(last)]->person->emailValues().size()))
         --last;
     QMPerson &person = *rows[size_t(last)]->person;
     LabeledValueRecord email = person.emailValues().at(rows[size_t(last)]->labelIndex);

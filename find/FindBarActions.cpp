@@ -134,9 +134,9 @@ void FindBarActions::findBarButtonDidPress(const QString &command) {
             panes_.detail->updateTable();
     } else if (command == FindBarCommand::Next || command == FindBarCommand::Previous) {
         const bool visible = window_.contactInfoVisible();
-        const std::optional<FindTarget> target = command == FindBarCommand::Next
-                                                     ? findNextString(panes_.state->findString(), visible)
-                                                     : findPreviousString(panes_.state->findString(), visible);
+        const std::optional<FindTarget> target =
+            command == FindBarCommand::Next ? findNextString(panes_.state->findString(), visible)
+                                            : findPreviousString(panes_.state->findString(), visible);
         if (target)
             showMatchFromBar(*target);
     } else if (command == FindBarCommand::Replace) {
@@ -192,7 +192,9 @@ FindBarScope FindBarActions::scope(bool contactInfoVisible) const {
         scope.rows = &panes_.table->subContactTable();
         scope.columns = panes_.table->tableIdentfiers();
         if (const SharedSettings *settings = panes_.settings)
-            scope.labelShown = [settings](const std::optional<QString> &label) { return settings->labelPasses(label); };
+            scope.labelShown = [settings](const std::optional<QString> &label) {
+                return settings->labelPasses(label);
+            };
     }
     return scope;
 }
@@ -206,7 +208,8 @@ std::optional<FindTarget> FindBarActions::find(const QString &findString, bool c
     if (!panes_.state->findTarget())
         panes_.state->setFindTarget(FindBarSearch::startTarget(where));
     const FindTarget current = *panes_.state->findTarget();
-    const FindBarSearch search(findString, panes_.bar->isCaseInsensitive() ? Qt::CaseInsensitive : Qt::CaseSensitive);
+    const FindBarSearch search(findString,
+                               panes_.bar->isCaseInsensitive() ? Qt::CaseInsensitive : Qt::CaseSensitive);
     if (std::optional<FindTarget> hit = search.find(current, where, direction)) {
         panes_.state->setFindTarget(hit);
         return hit;
@@ -218,7 +221,8 @@ std::optional<FindTarget> FindBarActions::findNextString(const QString &findStri
     return find(findString, contactInfoVisible, FindDirection::Next);
 }
 
-std::optional<FindTarget> FindBarActions::findPreviousString(const QString &findString, bool contactInfoVisible) {
+std::optional<FindTarget> FindBarActions::findPreviousString(const QString &findString,
+                                                             bool contactInfoVisible) {
     return find(findString, contactInfoVisible, FindDirection::Previous);
 }
 
@@ -280,12 +284,11 @@ bool FindBarActions::replaceAll(const QString &replacement, Qt::CaseSensitivity 
     {
         // One undo step; the table's rows are rebuilt once, at its end.
         tessarin::BulkEdit bulk(panes_.edits);
-        changed = replacing.replaceAll(findString, replacement, caseSensitivity, *contacts,
-                                       [&](const ContactEntry &entry) {
-                                           return !shownId.isEmpty() && entry.uniqueId == shownId
-                                                      ? FindBarReplace::detailIdentifiers()
-                                                      : columns;
-                                       });
+        changed = replacing.replaceAll(
+            findString, replacement, caseSensitivity, *contacts, [&](const ContactEntry &entry) {
+                return !shownId.isEmpty() && entry.uniqueId == shownId ? FindBarReplace::detailIdentifiers()
+                                                                       : columns;
+            });
     }
     if (changed)
         window_.setDocumentEdited();

@@ -75,7 +75,8 @@ public:
     QString findOptionsWord() const;
 
 private:
-    std::optional<FindTarget> find(const QString &findString, bool contactInfoVisible, FindDirection direction);
+    std::optional<FindTarget> find(const QString &findString, bool contactInfoVisible,
+                                   FindDirection direction);
     FindBarScope scope(bool contactInfoVisible) const;
     // Takes the find pasteboard's text, when it holds one, as the find text.
     void loadFindPasteboard();

@@ -161,7 +161,8 @@ void FindBarController::buttonPressed(QObject *sender) {
     } else if (sender == replaceControl_) {
         const int segment = replaceControl_->selectedSegment();
         if (segment == 0 || segment == 1)
-            delegate_->findBarButtonDidPress(segment == 0 ? FindBarCommand::Replace : FindBarCommand::ReplaceAll);
+            delegate_->findBarButtonDidPress(segment == 0 ? FindBarCommand::Replace
+                                                          : FindBarCommand::ReplaceAll);
     }
 }
 
@@ -214,11 +215,12 @@ void FindBarController::setVisible(bool visible, std::function<void()> completio
     animation->setDuration(AnimationMilliseconds);
     animation->setStartValue(from);
     animation->setEndValue(visible ? 1.0 : 0.0);
-    connect(animation, &QVariantAnimation::valueChanged, bar, [bar, opacity, fullHeight](const QVariant &value) {
-        const double shown = value.toDouble();
-        opacity->setOpacity(shown);
-        bar->setMaximumHeight(int(shown * fullHeight));
-    });
+    connect(animation, &QVariantAnimation::valueChanged, bar,
+            [bar, opacity, fullHeight](const QVariant &value) {
+                const double shown = value.toDouble();
+                opacity->setOpacity(shown);
+                bar->setMaximumHeight(int(shown * fullHeight));
+            });
     connect(animation, &QVariantAnimation::finished, this, [this, change = pendingChange_] {
         if (change == pendingChange_)
             finishAnimation();

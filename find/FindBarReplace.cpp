@@ -9,9 +9,11 @@ namespace {
 using PersonPtr = tessarin::DocumentEdits::PersonPtr;
 
 // Whether the text still holds the find text at the range.
-bool holdsMatch(const QString &text, const TextRange &range, const QString &findString, Qt::CaseSensitivity cs) {
+bool holdsMatch(const QString &text, const TextRange &range, const QString &findString,
+                Qt::CaseSensitivity cs) {
     return range.isFound() && range.location >= 0 && range.length > 0 && range.length == findString.size() &&
-           range.end() <= text.size() && QStringView(text).mid(range.location, range.length).compare(findString, cs) == 0;
+           range.end() <= text.size() &&
+           QStringView(text).mid(range.location, range.length).compare(findString, cs) == 0;
 }
 
 QString replacedAt(QString text, const TextRange &range, const QString &replacement) {
@@ -31,7 +33,8 @@ const QStringList &phoneticPartKeys() {
 }
 
 const QStringList &addressPartKeys() {
-    static const QStringList keys = {FieldId::ZIP, FieldId::State, FieldId::City, FieldId::Street, FieldId::Country};
+    static const QStringList keys = {FieldId::ZIP, FieldId::State, FieldId::City, FieldId::Street,
+                                     FieldId::Country};
     return keys;
 }
 
@@ -44,18 +47,34 @@ FindBarReplace::FindBarReplace(tessarin::DocumentEdits &edits, QObject *sender,
     , customItems_(std::move(customItems)) {}
 
 const QStringList &FindBarReplace::detailIdentifiers() {
-    static const QStringList identifiers = {
-        FieldId::FirstName,          FieldId::MiddleName,        FieldId::LastName,     FieldId::PreviousFamilyName,
-        FieldId::Company,            FieldId::PhoneticFirstName, FieldId::PhoneticMiddleName,
-        FieldId::PhoneticLastName,   FieldId::Email,             FieldId::Phone,        FieldId::InstantMessage,
-        FieldId::SocialNetwork,      FieldId::URL,               FieldId::Address,      FieldId::Nickname,
-        FieldId::Relationship,       FieldId::Suffix,            FieldId::Title,        FieldId::Department,
-        FieldId::JobTitle,           FieldId::Note};
+    static const QStringList identifiers = {FieldId::FirstName,
+                                            FieldId::MiddleName,
+                                            FieldId::LastName,
+                                            FieldId::PreviousFamilyName,
+                                            FieldId::Company,
+                                            FieldId::PhoneticFirstName,
+                                            FieldId::PhoneticMiddleName,
+                                            FieldId::PhoneticLastName,
+                                            FieldId::Email,
+                                            FieldId::Phone,
+                                            FieldId::InstantMessage,
+                                            FieldId::SocialNetwork,
+                                            FieldId::URL,
+                                            FieldId::Address,
+                                            FieldId::Nickname,
+                                            FieldId::Relationship,
+                                            FieldId::Suffix,
+                                            FieldId::Title,
+                                            FieldId::Department,
+                                            FieldId::JobTitle,
+                                            FieldId::Note};
     return identifiers;
 }
 
-std::optional<ContactEntry> FindBarReplace::replaceByString(const QString &replacement, const FindTarget &target,
-                                                            const ContactTable &contacts, const QString &findString,
+std::optional<ContactEntry> FindBarReplace::replaceByString(const QString &replacement,
+                                                            const FindTarget &target,
+                                                            const ContactTable &contacts,
+                                                            const QString &findString,
                                                             Qt::CaseSensitivity cs) {
     if (!target.range.isFound())
         return std::nullopt;
@@ -68,7 +87,9 @@ std::optional<ContactEntry> FindBarReplace::replaceByString(const QString &repla
     const QString &identifier = target.identifier;
     const TextRange &range = target.range;
     const TextRange &item = target.itemRange;
-    const auto holds = [&](const QString &text, const TextRange &at) { return holdsMatch(text, at, findString, cs); };
+    const auto holds = [&](const QString &text, const TextRange &at) {
+        return holdsMatch(text, at, findString, cs);
+    };
     // The value the match names, by its running number, whatever its place in the list now.
     const auto valueOf = [&](const QString &field) {
         return person->labeledValueForIdentifier(field, LabelIndex(target.labelIndex));
@@ -122,8 +143,8 @@ std::optional<ContactEntry> FindBarReplace::replaceByString(const QString &repla
         if (kind == ValueKind::String) {
             const QString text = person->stringValueForIdentifier(identifier);
             if (holds(text, range))
-                stored = edits_.undoReplaceStringValue(replacedAt(text, range, replacement), identifier, person,
-                                                       sender_);
+                stored = edits_.undoReplaceStringValue(replacedAt(text, range, replacement), identifier,
+                                                       person, sender_);
         } else if (kind == ValueKind::Labeled) {
             std::optional<LabeledValueRecord> value = valueOf(identifier);
             if (value && holds(value->valueText(), range)) {
@@ -173,16 +194,20 @@ bool FindBarReplace::replaceAll(const QString &findString, const QString &replac
                     changed = edits_.undoReplacePhoneticNameValue(phonetic, person) || changed;
             }
         };
-        const auto replaceValues = [&](const QString &field, const std::function<QString *(LabeledValueRecord &)> &text) {
-            const LabeledValueList values = person->labeledValueForIdentifier(field).value_or(LabeledValueList());
+        const auto replaceValues = [&](const QString &field,
+                                       const std::function<QString *(LabeledValueRecord &)> &text) {
+            const LabeledValueList values =
+                person->labeledValueForIdentifier(field).value_or(LabeledValueList());
             for (LabeledValueRecord value : values) {
                 QString *part = text(value);
                 if (part && replaceIn(*part))
-                    changed = edits_.undoReplaceLabeledValue(FieldValue(value), field, person, sender_) || changed;
+                    changed =
+                        edits_.undoReplaceLabeledValue(FieldValue(value), field, person, sender_) || changed;
             }
         };
         const auto replaceAddressParts = [&](const QStringList &keys) {
-            const LabeledValueList values = person->labeledValueForIdentifier(FieldId::Address).value_or(LabeledValueList());
+            const LabeledValueList values =
+                person->labeledValueForIdentifier(FieldId::Address).value_or(LabeledValueList());
             for (LabeledValueRecord value : values)
                 for (const QString &key : keys)
                     if (QString *part = value.addressPart(key); part && replaceIn(*part))

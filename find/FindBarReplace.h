@@ -37,8 +37,8 @@ public:
 
     // Replaces every occurrence in the fields `identifiersOf` gives each contact; contacts the
     // group marked deleted are left alone. Answers whether any text changed.
-    bool replaceAll(const QString &findString, const QString &replacement, Qt::CaseSensitivity caseSensitivity,
-                    const ContactTable &contacts,
+    bool replaceAll(const QString &findString, const QString &replacement,
+                    Qt::CaseSensitivity caseSensitivity, const ContactTable &contacts,
                     const std::function<QStringList(const ContactEntry &entry)> &identifiersOf);
 
 private:

@@ -42,7 +42,7 @@ std::optional<qsizetype> positionOf(const LabeledValueList &list, qint64 labelIn
 } // namespace
 
 FindTextParts joinedNameParts(const QString &shown, const FindTextPart &first, const FindTextPart &last,
-                                    bool lastFirst) {
+                              bool lastFirst) {
     if (first.text.isEmpty() && last.text.isEmpty())
         return {};
     if (first.text.isEmpty() || last.text.isEmpty()) {
@@ -128,7 +128,8 @@ FindBarSearch::CellKind FindBarSearch::cellKind(const QString &identifier) {
     return CellKind::ByContact;
 }
 
-FindBarSearch::CellKind FindBarSearch::kindFor(CellKind columnKind, QMPerson &person, const QString &identifier,
+FindBarSearch::CellKind FindBarSearch::kindFor(CellKind columnKind, QMPerson &person,
+                                               const QString &identifier,
                                                const QList<CustomItemDefinition> &customItems) const {
     if (columnKind != CellKind::ByContact)
         return columnKind;
@@ -142,14 +143,16 @@ FindBarSearch::CellKind FindBarSearch::kindFor(CellKind columnKind, QMPerson &pe
 
 std::optional<FindTarget> FindBarSearch::findInCell(QMPerson &person, const QString &identifier,
                                                     const QString &subIdentifier, qint64 labelIndex,
-                                                    const TextRange &range, bool inDetail, FindDirection direction,
+                                                    const TextRange &range, bool inDetail,
+                                                    FindDirection direction,
                                                     const QList<CustomItemDefinition> &customItems) const {
     const CellKind kind = kindFor(cellKind(identifier), person, identifier, customItems);
     std::optional<LabeledValueList> list;
     const LabeledValueRecord *value = nullptr;
     if (kind == CellKind::Address || kind == CellKind::AddressPart || kind == CellKind::InstantMessage ||
         kind == CellKind::Labeled) {
-        list = person.labeledValueForIdentifier(kind == CellKind::AddressPart ? FieldId::Address : identifier);
+        list =
+            person.labeledValueForIdentifier(kind == CellKind::AddressPart ? FieldId::Address : identifier);
         if (!list)
             return std::nullopt;
         const auto at = positionOf(*list, labelIndex);
@@ -163,7 +166,8 @@ std::optional<FindTarget> FindBarSearch::findInCell(QMPerson &person, const QStr
 // A cell whose parts show side by side (a joined name, an instant message): from the part the
 // current match is in, then part by part, each after a miss searched whole.
 std::optional<FindBarSearch::PartHit> FindBarSearch::searchParts(const FindTextParts &parts,
-                                                                 const QString &subIdentifier, TextRange range,
+                                                                 const QString &subIdentifier,
+                                                                 TextRange range,
                                                                  FindDirection direction) const {
     if (parts.isEmpty())
         return std::nullopt;
@@ -225,7 +229,8 @@ std::optional<FindBarSearch::PartHit> FindBarSearch::searchRows(const FindTextPa
 // address, only the part holding it is searched; after a miss every later part is
 // searched whole.
 std::optional<FindBarSearch::PartHit> FindBarSearch::searchAddress(const LabeledValueRecord &address,
-                                                                   TextRange range, FindDirection direction) const {
+                                                                   TextRange range,
+                                                                   FindDirection direction) const {
     const bool backwards = isBackwards(direction);
     const QList<AddressPartRange> parts = QMPerson::rangeTableFromAddressLabeledValue(address);
     for (qsizetype n = 0; n < parts.size(); ++n) {
@@ -246,10 +251,11 @@ std::optional<FindBarSearch::PartHit> FindBarSearch::searchAddress(const Labeled
     return std::nullopt;
 }
 
-std::optional<FindTarget> FindBarSearch::searchCell(QMPerson &person, const QString &identifier, CellKind kind,
-                                                    const LabeledValueRecord *value, qint64 labelIndex,
-                                                    const QString &subIdentifier, const TextRange &range,
-                                                    bool inDetail, FindDirection direction) const {
+std::optional<FindTarget> FindBarSearch::searchCell(QMPerson &person, const QString &identifier,
+                                                    CellKind kind, const LabeledValueRecord *value,
+                                                    qint64 labelIndex, const QString &subIdentifier,
+                                                    const TextRange &range, bool inDetail,
+                                                    FindDirection direction) const {
     std::optional<PartHit> found;
     // A hit in a whole value has no part; a company in the name cell keeps the position's.
     const auto whole = [&](const QString &text, const QString &part = QString()) {
@@ -281,9 +287,11 @@ std::optional<FindTarget> FindBarSearch::searchCell(QMPerson &person, const QStr
             const bool lastFirst =
                 ordering == 2 || (name && ordering == 0 && person.defaultNameOrdering() == 2);
             found = searchParts(
-                joinedNameParts(shown, {FieldId::FirstName, part(name ? FieldId::FirstName : FieldId::PhoneticFirstName), 0},
-                                {FieldId::LastName, part(name ? FieldId::LastName : FieldId::PhoneticLastName), 0},
-                                lastFirst),
+                joinedNameParts(
+                    shown,
+                    {FieldId::FirstName, part(name ? FieldId::FirstName : FieldId::PhoneticFirstName), 0},
+                    {FieldId::LastName, part(name ? FieldId::LastName : FieldId::PhoneticLastName), 0},
+                    lastFirst),
                 subIdentifier, range, direction);
         }
         break;
@@ -296,7 +304,8 @@ std::optional<FindTarget> FindBarSearch::searchCell(QMPerson &person, const QStr
         if (const QString *part = value ? value->addressPart(identifier) : nullptr) {
             // The position must be in the part's text: ending in it forwards, starting in it
             // backwards.
-            const bool inText = isBackwards(direction) ? range.location < part->size() : range.end() <= part->size();
+            const bool inText =
+                isBackwards(direction) ? range.location < part->size() : range.end() <= part->size();
             if (!range.isFound() || inText)
                 whole(*part);
         }
@@ -307,7 +316,8 @@ std::optional<FindTarget> FindBarSearch::searchCell(QMPerson &person, const QStr
             // from the user name unless it is in the service.
             QString start = subIdentifier;
             if (start != CNInstantMessageAddressUsernameKey && start != CNInstantMessageAddressServiceKey)
-                start = isBackwards(direction) ? CNInstantMessageAddressUsernameKey : CNInstantMessageAddressServiceKey;
+                start = isBackwards(direction) ? CNInstantMessageAddressUsernameKey
+                                               : CNInstantMessageAddressServiceKey;
             found = searchParts(instantMessageParts(*value), start, range, direction);
         }
         break;
@@ -351,7 +361,8 @@ bool FindBarSearch::isMultiValued(CellKind kind) {
 // cell's search, none searches each cell whole.
 std::optional<FindTarget> FindBarSearch::searchRow(const SubContactRow &row, const QList<CellKind> &kinds,
                                                    const FindBarScope &scope, qsizetype fromColumn,
-                                                   const FindTarget *position, FindDirection direction) const {
+                                                   const FindTarget *position,
+                                                   FindDirection direction) const {
     QMPerson &person = *row.person;
     const qsizetype step = isBackwards(direction) ? -1 : 1;
     for (qsizetype c = fromColumn; c >= 0 && c < kinds.size(); c += step, position = nullptr) {
@@ -366,14 +377,15 @@ std::optional<FindTarget> FindBarSearch::searchRow(const SubContactRow &row, con
                 continue;
             hit = searchCell(person, identifier, kind, nullptr, row.labelIndex, sub, range, false, direction);
         } else {
-            const std::optional<LabeledValueList> list =
-                person.labeledValueForIdentifier(kind == CellKind::AddressPart ? FieldId::Address : identifier);
+            const std::optional<LabeledValueList> list = person.labeledValueForIdentifier(
+                kind == CellKind::AddressPart ? FieldId::Address : identifier);
             if (!list || row.labelIndex >= list->size())
                 continue;
             const LabeledValueRecord &value = list->at(qsizetype(row.labelIndex));
             if (scope.labelShown && !scope.labelShown(value.label))
                 continue;
-            hit = searchCell(person, identifier, kind, &value, value.labelIndex, sub, range, false, direction);
+            hit =
+                searchCell(person, identifier, kind, &value, value.labelIndex, sub, range, false, direction);
         }
         if (hit) {
             hit->contact = row.person;
@@ -413,8 +425,8 @@ std::optional<FindTarget> FindBarSearch::walkTable(const FindTarget &current, co
             break;
         }
     }
-    if (auto hit = searchRow(*rows[size_t(start)], kinds, scope, startColumn, inShownColumn ? &current : nullptr,
-                             direction))
+    if (auto hit = searchRow(*rows[size_t(start)], kinds, scope, startColumn,
+                             inShownColumn ? &current : nullptr, direction))
         return hit;
 
     // Step k of the rest is the k-th row from the current one (k = 1...count, the last being

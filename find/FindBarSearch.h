@@ -64,9 +64,10 @@ public:
     // The first hit in one cell or detail row after (before) the range: `labelIndex` names
     // the value of a multi-valued field, an address part's address included; `inDetail`
     // splits names into the panel's part rows instead of the table's joined name.
-    std::optional<FindTarget> findInCell(QMPerson &person, const QString &identifier, const QString &subIdentifier,
-                                         qint64 labelIndex, const TextRange &range, bool inDetail,
-                                         FindDirection direction, const QList<CustomItemDefinition> &customItems) const;
+    std::optional<FindTarget> findInCell(QMPerson &person, const QString &identifier,
+                                         const QString &subIdentifier, qint64 labelIndex,
+                                         const TextRange &range, bool inDetail, FindDirection direction,
+                                         const QList<CustomItemDefinition> &customItems) const;
 
     // The hit in a text after the range (before it, backwards); a range not found searches
     // the whole text.
@@ -75,7 +76,17 @@ public:
 
 private:
     // How a column's cells are searched; the built-in fields' kinds never depend on the contact.
-    enum class CellKind { Name, PhoneticName, Address, AddressPart, InstantMessage, Never, Labeled, Text, ByContact };
+    enum class CellKind {
+        Name,
+        PhoneticName,
+        Address,
+        AddressPart,
+        InstantMessage,
+        Never,
+        Labeled,
+        Text,
+        ByContact
+    };
     static CellKind cellKind(const QString &identifier);
     // The kinds whose cells show one value of a list (an address's part included).
     static bool isMultiValued(CellKind kind);
@@ -98,8 +109,8 @@ private:
                                          const QString &subIdentifier, const TextRange &range, bool inDetail,
                                          FindDirection direction) const;
     std::optional<FindTarget> searchRow(const SubContactRow &row, const QList<CellKind> &kinds,
-                                        const FindBarScope &scope, qsizetype fromColumn, const FindTarget *position,
-                                        FindDirection direction) const;
+                                        const FindBarScope &scope, qsizetype fromColumn,
+                                        const FindTarget *position, FindDirection direction) const;
     std::optional<FindTarget> walkTable(const FindTarget &current, const FindBarScope &scope,
                                         FindDirection direction) const;
     std::optional<FindTarget> walkDetail(const FindTarget &current, const FindBarScope &scope,
@@ -112,6 +123,6 @@ private:
 // The name (or phonetic name) parts the table's cell shows joined by one blank, in the
 // order it shows them: the shown text decides, so an empty part takes no place.
 FindTextParts joinedNameParts(const QString &shown, const FindTextPart &first, const FindTextPart &last,
-                                    bool lastFirst);
+                              bool lastFirst);
 // The service (with its ":") and the user name of an instant-message cell.
 FindTextParts instantMessageParts(const LabeledValueRecord &value);

@@ -68,7 +68,8 @@ void addDocumentWindowMenus(Menu *mainMenu) {
     find->addItem(L("Find…"), ActionId::PerformFindBarAction, QKeySequence(CommandKeyModifier | Qt::Key_F));
     find->addItem(L("Find and Replace…"), ActionId::PerformFindBarAction,
                   QKeySequence(CommandKeyModifier | OptionKeyModifier | Qt::Key_F));
-    find->addItem(L("Find Next"), ActionId::PerformFindBarAction, QKeySequence(CommandKeyModifier | Qt::Key_G));
+    find->addItem(L("Find Next"), ActionId::PerformFindBarAction,
+                  QKeySequence(CommandKeyModifier | Qt::Key_G));
     find->addItem(L("Find Previous"), ActionId::PerformFindBarAction,
                   QKeySequence(CommandKeyModifier | Qt::ShiftModifier | Qt::Key_G));
     find->addItem(L("Use Selection for Find"), ActionId::PerformFindBarAction);

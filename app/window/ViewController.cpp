@@ -1,7 +1,6 @@
 #include "app/window/ViewController.h"
 
 #include "model/ViewTypes.h"
-#include "state/ActionIds.h"
 #include "platform/core/Dispatch.h"
 #include "platform/core/Localization.h"
 #include "platform/core/Log.h"
@@ -12,6 +11,7 @@
 #include "platform/ui/FontManager.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/Window.h"
+#include "state/ActionIds.h"
 
 #include <QFontDatabase>
 #include <QFrame>
@@ -185,10 +185,13 @@ void ViewController::viewWillAppear() {
     }
     // Once the window is up the find button is enabled again through the bar's hiding; a bar
     // the user has opened meanwhile stays.
-    Dispatch::after(400, [this] {
-        if (!findBarController_->isVisible())
-            showFindBar(false);
-    }, this);
+    Dispatch::after(
+        400,
+        [this] {
+            if (!findBarController_->isVisible())
+                showFindBar(false);
+        },
+        this);
 }
 
 void ViewController::viewWillDisappear() {

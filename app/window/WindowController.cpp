@@ -218,10 +218,11 @@ void WindowController::windowDidLoad() {
         connect(mainViewController_, &ViewController::groupViewShouldShow, this, &WindowController::showGroupView);
         connect(mainViewController_, &ViewController::findBarButtonShouldClick, this,
                 &WindowController::findBarButtonClicked);
-        connect(mainViewController_, &ViewController::findBarButtonTitleShouldChange, this, [this](const QString &title) {
-            if (findBarButton_)
-                findBarButton_->setText(title);
-        });
+        connect(mainViewController_, &ViewController::findBarButtonTitleShouldChange, this,
+                [this](const QString &title) {
+                    if (findBarButton_)
+                        findBarButton_->setText(title);
+                });
         connect(mainViewController_, &ViewController::findBarButtonShouldEnable, this, [this] {
             if (findBarButton_)
                 findBarButton_->setEnabled(true);
@@ -375,14 +376,16 @@ void WindowController::makeValidationTable() {
          }},
         {ActionId::FindBarButtonClicked,
          [this, base](MenuItem &item) {
-             const bool visible = mainViewController_ && mainViewController_->findBarController()->isVisible();
+             const bool visible =
+                 mainViewController_ && mainViewController_->findBarController()->isVisible();
              item.setTitle(visible ? L("Hide") : L("Show"));
              return base(item);
          }},
         {ActionId::PrintDocument, contactsSelected},
         {ActionId::ExportToVCard, contactsSelected},
         {ActionId::ExportToCSV, [](MenuItem &) { return false; }},
-        {ActionId::ImportFromVCard, [this](MenuItem &) { return !document() || document()->fileType() == VCardType; }},
+        {ActionId::ImportFromVCard,
+         [this](MenuItem &) { return !document() || document()->fileType() == VCardType; }},
     };
 }
 

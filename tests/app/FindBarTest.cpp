@@ -93,7 +93,9 @@ protected:
         const TextHighlights &marks = cell.popup ? cell.popup->content().highlights : cell.highlights;
         for (const TextHighlight &mark : marks)
             if (mark.kind == TextHighlight::CurrentMatch)
-                return QStringLiteral("%1/%2:%3").arg(row).arg(target->identifier, cell.text.mid(mark.start, mark.length));
+                return QStringLiteral("%1/%2:%3")
+                    .arg(row)
+                    .arg(target->identifier, cell.text.mid(mark.start, mark.length));
         return QStringLiteral("%1/%2").arg(row).arg(target->identifier);
     }
     int marksIn(const QString &identifier, int row) const {
@@ -154,11 +156,11 @@ TEST_F(FindBarTest, FindingStepsThroughTheShownCellsBothWaysAndWrapsOnce) {
     EXPECT_TRUE(table()->tableView()->hasFocus());
     // Every occurrence shows, the current one apart.
     EXPECT_EQ(marksIn(FieldId::Email, ann), 1);
-    const QStringList forwards = {QStringLiteral("%1/Email:ab").arg(ann), QStringLiteral("%1/Email:ab").arg(annHome),
-                                  QStringLiteral("%1/Name:Ab").arg(abacus),
-                                  QStringLiteral("%1/Email:ab").arg(abacus),
-                                  // Past the last row: the first again.
-                                  QStringLiteral("%1/Name:Ab").arg(ann)};
+    const QStringList forwards = {
+        QStringLiteral("%1/Email:ab").arg(ann), QStringLiteral("%1/Email:ab").arg(annHome),
+        QStringLiteral("%1/Name:Ab").arg(abacus), QStringLiteral("%1/Email:ab").arg(abacus),
+        // Past the last row: the first again.
+        QStringLiteral("%1/Name:Ab").arg(ann)};
     for (const QString &expected : forwards) {
         press(bar()->directControl(), 1);
         EXPECT_EQ(match(), expected);

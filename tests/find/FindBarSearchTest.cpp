@@ -34,7 +34,10 @@ SubContactTable rowsOf(const QList<std::shared_ptr<QMPerson>> &people) {
 QString describe(const std::optional<FindTarget> &hit) {
     if (!hit)
         return QStringLiteral("none");
-    QString text = QStringLiteral("%1/%2 [%3,%4]").arg(hit->identifier, hit->subIdentifier).arg(hit->range.location).arg(hit->range.length);
+    QString text = QStringLiteral("%1/%2 [%3,%4]")
+                       .arg(hit->identifier, hit->subIdentifier)
+                       .arg(hit->range.location)
+                       .arg(hit->range.length);
     if (hit->itemRange.isFound())
         text += QStringLiteral(" item [%1,%2]").arg(hit->itemRange.location).arg(hit->itemRange.length);
     return text + QStringLiteral(" #%1").arg(hit->labelIndex);
@@ -78,8 +81,8 @@ TEST(FindBarSearch, RangeRulesInBothDirections) {
         {"", "a", none, Next, Qt::CaseInsensitive, none},
     };
     for (const Case &c : cases)
-        EXPECT_EQ(FindBarSearch::lookForString(QString::fromUtf8(c.find), QString::fromUtf8(c.text), c.range, c.cs,
-                                               c.direction),
+        EXPECT_EQ(FindBarSearch::lookForString(QString::fromUtf8(c.find), QString::fromUtf8(c.text), c.range,
+                                               c.cs, c.direction),
                   c.expected)
             << c.text << " " << c.range.location << "," << c.range.length;
 }
@@ -101,8 +104,9 @@ TEST(FindBarSearch, JoinedNamePartsFollowTheShownText) {
     EXPECT_EQ(cell(FieldId::FirstName, {8, 1}, Previous), "Name/LastName [5,1] item [5,1] #0");
     EXPECT_EQ(cell(QString(), none, Previous), "Name/FirstName [8,1] item [1,1] #0");
     // The detail panel's rows: each part alone, the middle name among them.
-    EXPECT_EQ(describe(search.findInCell(*person, FieldId::Name, FieldId::FirstName, 0, {1, 1}, true, Next, {})),
-              "Name/MiddleName [1,1] item [1,1] #0");
+    EXPECT_EQ(
+        describe(search.findInCell(*person, FieldId::Name, FieldId::FirstName, 0, {1, 1}, true, Next, {})),
+        "Name/MiddleName [1,1] item [1,1] #0");
     // One part only: it starts the cell.
     auto single = personFromVCard(QStringLiteral("N:;Hana;;;\nFN:Hana\n"));
     EXPECT_EQ(describe(search.findInCell(*single, FieldId::Name, QString(), 0, {0, 0}, false, Next, {})),
@@ -122,8 +126,8 @@ TEST(FindBarSearch, PartsOfInstantMessagesAndAddressesAndFieldsNeverSearched) {
                             .findInCell(*person, identifier, sub, labelIndex, range, false, Next, {}));
     };
     // The separator belongs to the service.
-    EXPECT_EQ(cell(":", FieldId::InstantMessage, message), "Instant Message/service [5,1] item [5,1] #" +
-                                                                QString::number(message));
+    EXPECT_EQ(cell(":", FieldId::InstantMessage, message),
+              "Instant Message/service [5,1] item [5,1] #" + QString::number(message));
     EXPECT_EQ(cell("n", FieldId::InstantMessage, message, CNInstantMessageAddressUsernameKey, {7, 1}),
               "Instant Message/username [8,1] item [2,1] #" + QString::number(message));
     const QString city = cell("field", FieldId::Address, address);
@@ -154,13 +158,15 @@ TEST(FindBarSearch, TheTableWalkWrapsOnceAndSearchesLaterRowsOnlyInListColumns) 
     hit = zz.find(*hit, scope, Next);
     EXPECT_EQ(describe(hit), "Company/ [0,2] #0");
     EXPECT_EQ(hit->uniqueId, ann->uniqueId());
-    EXPECT_EQ(describe(zz.find(*hit, scope, Previous)), "Email/ [0,2] #" + QString::number(bob->emailValues().at(0).labelIndex));
+    EXPECT_EQ(describe(zz.find(*hit, scope, Previous)),
+              "Email/ [0,2] #" + QString::number(bob->emailValues().at(0).labelIndex));
     // The only hit is found again past the end, once; no hit ends the walk.
     const FindBarSearch bob1(QStringLiteral("@bob"), Qt::CaseInsensitive);
     const std::optional<FindTarget> only = bob1.find(at(bob, FieldId::Email, {0, 0}), scope, Next);
     ASSERT_TRUE(only);
     EXPECT_EQ(describe(bob1.find(*only, scope, Next)), describe(only));
-    EXPECT_EQ(describe(FindBarSearch(QStringLiteral("nobody"), Qt::CaseInsensitive).find(from, scope, Next)), "none");
+    EXPECT_EQ(describe(FindBarSearch(QStringLiteral("nobody"), Qt::CaseInsensitive).find(from, scope, Next)),
+              "none");
     // A value the label filter hides shows an empty cell: passed over.
     scope.labelShown = [](const std::optional<QString> &label) { return label != QStringLiteral("home"); };
     EXPECT_EQ(zz.find(from, scope, Next)->uniqueId, ann->uniqueId());
@@ -174,7 +180,8 @@ TEST(FindBarSearch, TheTableWalkWrapsOnceAndSearchesLaterRowsOnlyInListColumns) 
 TEST(FindBarSearch, AcrossManyRowsTheEarliestHitWinsWhicheverWorkerFindsIt) {
     QList<std::shared_ptr<QMPerson>> people;
     for (int i = 0; i < 1500; ++i)
-        people.append(personFromVCard(QStringLiteral("N:P%1;Q;;;\nEMAIL:p%1@x\n").arg(i, 4, 10, QLatin1Char('0'))));
+        people.append(
+            personFromVCard(QStringLiteral("N:P%1;Q;;;\nEMAIL:p%1@x\n").arg(i, 4, 10, QLatin1Char('0'))));
     for (const int i : {300, 1200})
         people[i]->replaceEmailValue(textRecord(QStringLiteral("home"), QStringLiteral("needle@x"),
                                                 people[i]->emailValues().at(0).labelIndex));
@@ -194,15 +201,18 @@ TEST(FindBarSearch, AcrossManyRowsTheEarliestHitWinsWhicheverWorkerFindsIt) {
                    ? at(people[i], FieldId::Email, {0, 6}, {}, people[i]->emailValues().at(0).labelIndex)
                    : at(people[i], FieldId::Name, {0, 0});
     };
-    for (const Case &c : {Case{0, Next, 300}, Case{300, Next, 1200}, Case{1200, Next, 300}, Case{0, Previous, 1200},
-                          Case{1200, Previous, 300}, Case{900, Previous, 300}})
-        EXPECT_EQ(needle.find(from(c.from), scope, c.direction)->uniqueId, people[c.expected]->uniqueId()) << c.from;
+    for (const Case &c : {Case{0, Next, 300}, Case{300, Next, 1200}, Case{1200, Next, 300},
+                          Case{0, Previous, 1200}, Case{1200, Previous, 300}, Case{900, Previous, 300}})
+        EXPECT_EQ(needle.find(from(c.from), scope, c.direction)->uniqueId, people[c.expected]->uniqueId())
+            << c.from;
 }
 
 TEST(FindBarSearch, TheDetailWalkGoesRoundToTheCurrentFieldInBothDirections) {
-    auto person = personFromVCard(QStringLiteral("N:Abe;Ann;;;\nNOTE:ab ab ab\nEMAIL:one@x\nEMAIL:two@x\nEMAIL:ab@x\n"));
+    auto person = personFromVCard(
+        QStringLiteral("N:Abe;Ann;;;\nNOTE:ab ab ab\nEMAIL:one@x\nEMAIL:two@x\nEMAIL:ab@x\n"));
     // A deleted value leaves a gap: positions and running numbers differ.
-    person->deleteLabeledValueForIdentifier(FieldId::Email, LabelIndex(person->emailValues().at(1).labelIndex));
+    person->deleteLabeledValueForIdentifier(FieldId::Email,
+                                            LabelIndex(person->emailValues().at(1).labelIndex));
     FindBarScope scope;
     scope.detailShown = true;
     scope.contact = person;
@@ -217,7 +227,8 @@ TEST(FindBarSearch, TheDetailWalkGoesRoundToTheCurrentFieldInBothDirections) {
     EXPECT_EQ(describe(ab.find(*hit, scope, Previous)), "Note/ [6,2] #0");
     // Forwards from that e-mail value, named by its running number.
     EXPECT_EQ(describe(ab.find(at(person, FieldId::Email, {0, 2}, {}, last), scope, Next)), "Note/ [0,2] #0");
-    EXPECT_EQ(describe(ab.find(at(person, FieldId::Note, {6, 2}), scope, Next)), "Name/LastName [0,2] item [0,2] #0");
+    EXPECT_EQ(describe(ab.find(at(person, FieldId::Note, {6, 2}), scope, Next)),
+              "Name/LastName [0,2] item [0,2] #0");
 }
 
 class FindBarReplaceTest : public testing::Test {
@@ -257,8 +268,8 @@ TEST_F(FindBarReplaceTest, AMatchIsReplacedOnlyWhereItStillStands) {
     // A contact the group marked deleted is left alone.
     ContactTable deleted = contacts;
     deleted[0].deleted = true;
-    EXPECT_FALSE(replacing.replaceByString(QStringLiteral("z"), at(person, FieldId::Email, {0, 1}, {}, b), deleted,
-                                           QStringLiteral("b"), Qt::CaseSensitive));
+    EXPECT_FALSE(replacing.replaceByString(QStringLiteral("z"), at(person, FieldId::Email, {0, 1}, {}, b),
+                                           deleted, QStringLiteral("b"), Qt::CaseSensitive));
     undo.endUndoGrouping();
 }
 
@@ -269,7 +280,9 @@ TEST_F(FindBarReplaceTest, ReplaceAllTakesTheFieldsGivenAndTheCaseAndUndoesAsOne
     contacts[1].deleted = true;
     undo.beginUndoGrouping();
     EXPECT_TRUE(replacing.replaceAll(QStringLiteral("ab"), QStringLiteral("_"), Qt::CaseSensitive, contacts,
-                                     [](const ContactEntry &) { return QStringList{FieldId::Name, FieldId::Email}; }));
+                                     [](const ContactEntry &) {
+                                         return QStringList{FieldId::Name, FieldId::Email};
+                                     }));
     undo.endUndoGrouping();
     EXPECT_EQ(ann->nameValue().lastName, QStringLiteral("Abe"));
     EXPECT_EQ(ann->emailValues().at(0).valueText(), QStringLiteral("_@AB"));
@@ -277,8 +290,9 @@ TEST_F(FindBarReplaceTest, ReplaceAllTakesTheFieldsGivenAndTheCaseAndUndoesAsOne
     EXPECT_EQ(gone->nameValue().lastName, QStringLiteral("Abe"));
     // The detail panel's list names the name parts: the middle name too.
     undo.beginUndoGrouping();
-    EXPECT_TRUE(replacing.replaceAll(QStringLiteral("ab"), QStringLiteral("_"), Qt::CaseInsensitive, contacts,
-                                     [](const ContactEntry &) { return FindBarReplace::detailIdentifiers(); }));
+    EXPECT_TRUE(
+        replacing.replaceAll(QStringLiteral("ab"), QStringLiteral("_"), Qt::CaseInsensitive, contacts,
+                             [](const ContactEntry &) { return FindBarReplace::detailIdentifiers(); }));
     EXPECT_EQ(ann->nameValue().lastName, QStringLiteral("_e"));
     EXPECT_EQ(ann->nameValue().middleName, QStringLiteral("_by"));
     undo.endUndoGrouping();
