@@ -109,7 +109,8 @@ QDomElement getElementByClass(const QDomElement &element, const QString &classNa
     return findElement(element, QStringLiteral("class"), className);
 }
 
-std::optional<ContactCardPage> makeContactHTML(const ContactEntry *contact, const QString &templatePath) {
+std::optional<ContactCardPage> makeContactHTML(const ContactEntry *contact, const QString &templatePath,
+                                               const std::optional<QImage> &decodedPhoto) {
     const QByteArray text = Resources::read(templatePath);
     QDomDocument document;
     if (text.isEmpty() || !document.setContent(text))
@@ -119,9 +120,13 @@ std::optional<ContactCardPage> makeContactHTML(const ContactEntry *contact, cons
     QMPerson *person = contact ? contact->person.get() : nullptr;
 
     QString pictureName = person && person->showAsPerson() ? PersonPicture : CompanyPicture;
-    if (person && !person->photo().isNull()) {
+    // One decode per card, at the size the card draws it.
+    const QImage photo = decodedPhoto ? *decodedPhoto
+                         : person ? QMPerson::decodePhoto(person->photoData(), QSize(PhotoSide, PhotoSide))
+                                  : QImage();
+    if (!photo.isNull()) {
         pictureName = PhotoName;
-        page.images.insert(PhotoName, person->thumbnail());
+        page.images.insert(PhotoName, photo);
     }
     // The card is made on the main thread only; the bundle pictures are decoded once.
     static const QImage personPicture(IconFolder + PersonPicture);

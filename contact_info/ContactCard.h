@@ -22,11 +22,16 @@ namespace ContactCard {
 inline const QString TemplatePath = QStringLiteral(":/card/contact.html");
 inline const QString IconFolder = QStringLiteral(":/icons/");
 inline const QString PhotoName = QStringLiteral("ContactPhoto.png");
+// The template draws the photo 64 pixels wide: decoded at twice that, it stays sharp on a
+// screen of two device pixels per pixel.
+constexpr int PhotoSide = 128;
 inline const QString PersonPicture = QStringLiteral("icon_standard.png");
 inline const QString CompanyPicture = QStringLiteral("icon_company.png");
 
-// The filled card, or none when the template can't be read or is not well-formed.
-std::optional<ContactCardPage> makeContactHTML(const ContactEntry *contact, const QString &templatePath);
+// The filled card, or none when the template can't be read or is not well-formed. The photo
+// is decoded at PhotoSide unless the caller has it decoded already (a null image: none).
+std::optional<ContactCardPage> makeContactHTML(const ContactEntry *contact, const QString &templatePath,
+                                               const std::optional<QImage> &decodedPhoto = std::nullopt);
 
 // The first element, the given one included, depth first in document order, whose "id"
 // (or whole "class") attribute equals the text; a null element when none does.

@@ -20,6 +20,8 @@
 #include <QRegularExpression>
 #include <QStackedWidget>
 
+#include <cmath>
+
 namespace {
 
 QString localized(const QString &english) {
@@ -373,7 +375,10 @@ void ContactInfoController::selectItemAndRange(const FindTarget &target) {
 
 void ContactInfoController::updateWebView() {
     view();
-    const auto page = ContactCard::makeContactHTML(contact_ ? &*contact_ : nullptr, cardTemplatePath_);
+    const QMPerson *person = contact_ ? contact_->person.get() : nullptr;
+    const auto page =
+        ContactCard::makeContactHTML(contact_ ? &*contact_ : nullptr, cardTemplatePath_,
+                                     person ? photoPicture(*person, ContactCard::PhotoSide) : QImage());
     if (page)
         webView_->showPage(*page);
 }
@@ -490,6 +495,23 @@ QWidget *ContactInfoController::valueCellWidget(int row) const {
                       : nullptr;
 }
 
+QImage ContactInfoController::photoPicture(const QMPerson &person, int side) {
+    const QByteArray data = person.photoData();
+    if (data.isEmpty())
+        return {};
+    // One decode serves the photo row and the card (a locked window reloads both), at the
+    // larger of their sizes; the other is scaled down from it.
+    if (data.constData() != decodedPhoto_.data.constData() || data.size() != decodedPhoto_.data.size() ||
+        side > decodedPhoto_.side) {
+        const int decodedSide = std::max(side, ContactCard::PhotoSide);
+        decodedPhoto_ = {data, decodedSide, QMPerson::decodePhoto(data, QSize(decodedSide, decodedSide))};
+    }
+    const QImage &image = decodedPhoto_.image;
+    if (image.width() <= side && image.height() <= side)
+        return image;
+    return image.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}
+
 QWidget *ContactInfoController::makeValueCellWidget(int row) {
     if (!contact_ || !contact_->person)
         return nullptr;
@@ -502,8 +524,10 @@ QWidget *ContactInfoController::makeValueCellWidget(int row) {
     if (info.type == FieldId::Photo) {
         auto *button = new PullDownButton;
         auto *menu = new Menu;
-        const bool hasPhoto = !person.photo().isNull();
-        const QImage picture = hasPhoto ? person.photo() : person.thumbnail();
+        const int side = int(tableViewHeightOfRow(row)) - 4;
+        const QImage photo = photoPicture(person, int(std::ceil(side * qApp->devicePixelRatio())));
+        const bool hasPhoto = !photo.isNull();
+        const QImage picture = hasPhoto ? photo : QMPerson::placeholder(person.showAsPerson());
         MenuItem *imageItem = menu->addItem(QString());
         imageItem->setIcon(QIcon(QPixmap::fromImage(picture)));
         menu->addItem(localized(QStringLiteral("Icon Size Bigger")), ActionId::IconSizeBigger);
@@ -515,7 +539,6 @@ QWidget *ContactInfoController::makeValueCellWidget(int row) {
         for (MenuItem *item : menu->itemArray())
             item->setTarget(this);
         button->setPullDownMenu(menu);
-        const int side = int(tableViewHeightOfRow(row)) - 4;
         button->setIconSize(QSize(side, side));
         button->setIcon(QIcon(QPixmap::fromImage(picture)));
         button->setToolButtonStyle(Qt::ToolButtonIconOnly);

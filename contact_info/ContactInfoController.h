@@ -163,6 +163,10 @@ private:
     void reloadKeepingSelection(bool firstRowWhenLost);
     QList<int> selectedRows() const;
     void applyStoredFont();
+    // The contact's picture fitted to `side` pixels, for the photo row and the card:
+    // decoded once per contact, not at every reload; a null image when the contact has no
+    // picture that decodes.
+    QImage photoPicture(const QMPerson &person, int side);
 
     ContactInfoControllerDelegate *delegate_ = nullptr;
     QPointer<QStackedWidget> stack_;
@@ -180,4 +184,9 @@ private:
     qint64 iconRowCount_ = 3;
     QString cardTemplatePath_ = ContactCard::TemplatePath;
     bool reloading_ = false;
+    struct DecodedPhoto {
+        QByteArray data; // held, so that the same pointer is always these bytes
+        int side = 0;
+        QImage image;
+    } decodedPhoto_;
 };

@@ -8,6 +8,8 @@
 #include <QApplication>
 #include <QPainter>
 
+#include <cmath>
+
 namespace {
 
 bool isAddressPart(const QString &identifier) {
@@ -22,7 +24,17 @@ ContactsTableModel::ContactsTableModel(const WindowState *windowState, const Sha
                                        QObject *parent)
     : QAbstractTableModel(parent)
     , windowState_(windowState)
-    , settings_(settings) {}
+    , settings_(settings) {
+    // Only the cells that wait are redrawn: a view repaints a whole column's change whole.
+    connect(&thumbnails_, &ThumbnailCache::pictureReady, this, [this](const QByteArray &data) {
+        const QList<int> rows = rowsAwaitingPicture_.values(data.constData());
+        rowsAwaitingPicture_.remove(data.constData());
+        const int column = columnOf(FieldId::Name);
+        for (const int row : rows)
+            if (column >= 0 && isRow(row))
+                emit dataChanged(index(row, column), index(row, column), {CellRole});
+    });
+}
 
 QStringList ContactsTableModel::columnIdentifiers() const {
     QStringList identifiers;
@@ -45,6 +57,8 @@ void ContactsTableModel::reset(
     beginResetModel();
     change(rows_, columns_);
     hasContacts_ = hasContacts;
+    // The rows are new: a reset view asks for every shown picture again.
+    rowsAwaitingPicture_.clear();
     // Labels met while building rows join the vocabularies.
     labelsByColumn_.clear();
     endResetModel();
@@ -198,7 +212,16 @@ ContactsTableCell ContactsTableModel::cell(int r, const QString &identifier) con
             cell.detailText = person.showAsPerson() ? company : personName;
         const QString name = person.compositeName();
         cell.text = name.isEmpty() ? L("No Name") : name;
-        cell.image = person.thumbnail();
+        // Drawn lineHeight - 4 pixels high (see the painter), on the sharpest screen.
+        const QByteArray photo = person.photoData();
+        const int side = int(std::ceil(double(appearance_.rowHeight - 4) * qApp->devicePixelRatio()));
+        std::optional<QImage> picture =
+            photo.isEmpty() ? QImage() : thumbnails_.picture(photo, std::max(side, 1));
+        cell.imagePending = !picture;
+        if (!picture && !rowsAwaitingPicture_.contains(photo.constData(), r))
+            rowsAwaitingPicture_.insert(photo.constData(), r);
+        if (picture)
+            cell.image = picture->isNull() ? QMPerson::placeholder(person.showAsPerson()) : *picture;
         cell.editable = editState;
         cell.highlights = textCell(cell.text, identifier, row, false).highlights;
         return cell;
@@ -280,9 +303,16 @@ void ContactsTableCellPainter::paint(QPainter *painter, const QStyleOptionViewIt
         return;
     case ContactsTableCell::ImageAndText:
     case ContactsTableCell::DetailCell:
-        if (!cell.image.isNull()) {
+        if (!cell.image.isNull() || cell.imagePending) {
             const int side = lineHeight - 4;
-            painter->drawImage(QRect(rect.left(), rect.top() + 2, side, side), cell.image);
+            // Fitted, so a picture that is not square keeps its proportions.
+            const QSize drawn =
+                cell.image.isNull() ? QSize() : cell.image.size().scaled(side, side, Qt::KeepAspectRatio);
+            if (!drawn.isEmpty())
+                painter->drawImage(QRect(rect.left() + (side - drawn.width()) / 2,
+                                         rect.top() + 2 + (side - drawn.height()) / 2, drawn.width(),
+                                         drawn.height()),
+                                   cell.image);
             rect.setLeft(rect.left() + side + 4);
         }
         if (cell.kind == ContactsTableCell::DetailCell) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "contacts_table/SubContactRow.h"
+#include "contacts_table/ThumbnailCache.h"
 #include "editors/PopupAndTextCell.h"
 
 #include <QAbstractTableModel>
@@ -24,6 +25,7 @@ struct ContactsTableCell {
     QString text;
     QString detailText; // the name cell's second line
     QImage image;
+    bool imagePending = false; // the photo is being decoded: its place is kept empty
     QFont font;
     TextHighlights highlights;
     bool editable = false;
@@ -88,6 +90,8 @@ public:
 
     ContactsTableCell cell(int row, const QString &identifier) const;
     int heightOfRow(int row) const;
+    // The name cells' photos at their drawn size, decoded off the main thread.
+    ThumbnailCache &thumbnails() const { return thumbnails_; }
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -119,6 +123,9 @@ private:
     Appearance appearance_;
     QString footerText_;
     mutable QHash<QString, ColumnLabels> labelsByColumn_;
+    mutable ThumbnailCache thumbnails_;
+    // Rows whose name cell waits for the picture of the bytes at this address.
+    mutable QMultiHash<const char *, int> rowsAwaitingPicture_;
 };
 
 // Paints each cell from the one ContactsTableCell the model builds for it: no widget per cell.

@@ -650,8 +650,8 @@ void ContactsViewController::updateTableWithIdentifier(const QString &identifier
     const auto indexOf = [&](SubContactRow &row) -> qint64 {
         if (identifier.isEmpty())
             return row.labelIndex;
-        const FieldValue value = row.person->valueForIdentifier(identifier);
-        const auto *list = value.get<LabeledValueList>();
+        // Only a list numbers its values (asking for any value would decode a whole photo).
+        const std::optional<LabeledValueList> list = row.person->labeledValueForIdentifier(identifier);
         if (list && row.labelIndex < list->size())
             return list->at(row.labelIndex).labelIndex;
         return 0;

@@ -258,8 +258,18 @@ public:
     // Stores JPEG or PNG bytes as they are (any other image is stored as PNG); false and
     // nothing changed when the data is no image.
     bool setPhotoData(const QByteArray &data);
-    // The picture, or the placeholder of a person or a company; never null. Cached.
+    // The picture, fitted within thumbnailSide (never enlarged), or the placeholder of a
+    // person or a company; never null. Decoded at that size on each call, never kept: a
+    // view that shows it often keeps its own, at the size it shows.
     QImage thumbnail() const;
+    static constexpr int thumbnailSide = 512;
+    // The bytes the picture is decoded from: the image data, else the thumbnail data.
+    QByteArray photoData() const { return imageData_.isEmpty() ? thumbnailImageData_ : imageData_; }
+    // The picture decoded at no more than the box's size (keeping its proportions, never
+    // enlarged; an invalid box decodes it whole), so a large picture never exists whole in
+    // memory; a null image for data that is no picture or claims too many pixels. Any thread.
+    static QImage decodePhoto(const QByteArray &data, QSize box = QSize());
+    static QImage placeholder(bool showAsPerson);
     // Image data above this many bytes, or images of more pixels, are not decoded.
     static constexpr qsizetype maximumDecodedPixels = 64 * 1024 * 1024;
 
@@ -325,6 +335,4 @@ private:
     QString uniqueId_;
     QString uniqueId2_;
     QList<CustomItemDefinition> customItems_;
-    // Decoded on first use by thumbnail(), dropped by setPhoto().
-    mutable std::optional<QImage> thumbnail_;
 };

@@ -1,7 +1,9 @@
 #include "app/document/Document.h"
 
 #include "app/window/DocumentWindow.h"
+#include "app/reading/LeftOutNotice.h"
 #include "app/reading/ProgressAlert.h"
+#include "platform/core/Dispatch.h"
 #include "platform/core/Localization.h"
 #include "platform/core/Log.h"
 #include "platform/core/UserDefaults.h"
@@ -85,8 +87,11 @@ bool Document::readFromURL(const QUrl &url, const QString &typeName, PlatformErr
         return false;
     }
     containerTable_ = contents;
-    if (mainViewController_)
+    leftOut_ = contents->leftOut();
+    if (mainViewController_) {
         handOver(std::move(contents));
+        tellWhatWasLeftOut();
+    }
     return true;
 }
 
@@ -127,6 +132,15 @@ void Document::makeWindowControllers() {
     // The window owns the tables from now on.
     mainWindowController_ = makeDocumentWindow(this, contents ? contents->containers() : nullptr);
     mainViewController_ = mainWindowController_->mainViewController();
+    // The sheet belongs on the window, which is shown once this returns.
+    if (!leftOut_.isEmpty())
+        Dispatch::main([this] { tellWhatWasLeftOut(); }, this);
+}
+
+void Document::tellWhatWasLeftOut() {
+    const VCardLeftOut leftOut = std::exchange(leftOut_, VCardLeftOut());
+    if (mainWindowController_)
+        showLeftOut(mainWindowController_->window(), displayName(), leftOut);
 }
 
 void Document::handOver(DocumentContentsPtr contents) {

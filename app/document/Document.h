@@ -44,10 +44,13 @@ private:
                                    const QString &fileName, DocumentContentsPtr *contents,
                                    PlatformError *pending);
     void handOver(DocumentContentsPtr contents);
+    // Says once, in a sheet on the window, what the read left out.
+    void tellWhatWasLeftOut();
 
     QPointer<WindowController> mainWindowController_;
     QPointer<ViewController> mainViewController_;
     DocumentContentsPtr containerTable_;
+    VCardLeftOut leftOut_;
     QPointer<ProgressAlert> progressAlert_;
     TextEncoding::Constant encodingType_ = TextEncoding::UTF8;
 };

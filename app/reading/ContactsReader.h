@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/ContactContainers.h"
+#include "model/QMvCard.h"
 #include "platform/ui/Dialogs.h"
 
 #include <QString>
@@ -22,6 +23,8 @@ public:
     virtual QStringList contactNames() const = 0;
     // The tables the window takes over; the same table on every call.
     virtual std::shared_ptr<ContainerTable> containers() const = 0;
+    // What the read could not take into a contact, for the user to be told once.
+    virtual VCardLeftOut leftOut() const { return {}; }
 };
 using DocumentContentsPtr = std::shared_ptr<DocumentContents>;
 

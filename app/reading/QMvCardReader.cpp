@@ -1,24 +1,25 @@
 #include "app/reading/QMvCardReader.h"
 
 #include "model/QMvCard.h"
-#include "platform/core/Localization.h"
 
 namespace tessarin {
 
 namespace {
 
-DocumentContentsPtr contentsOf(std::shared_ptr<ContainerTable> containers) {
+DocumentContentsPtr contentsOf(std::shared_ptr<ContainerTable> containers, const VCardLeftOut &leftOut = {}) {
     if (!containers)
         return nullptr;
     SharedContactTable contacts =
         containers->isEmpty() ? nullptr : QMvCard::contactsInContainer(containers->first());
-    return std::make_shared<FileContents>(std::move(containers), std::move(contacts));
+    return std::make_shared<FileContents>(std::move(containers), std::move(contacts), leftOut);
 }
 
 } // namespace
 
-ContactTable contactsFromVCards(const QString &text, const QMvCard::ProgressHandler &progress) {
-    const std::shared_ptr<ContainerTable> containers = QMvCard().containersFromVCards(text, nullptr, progress);
+ContactTable contactsFromVCards(const QString &text, const QMvCard::ProgressHandler &progress,
+                                VCardLeftOut *leftOut) {
+    const std::shared_ptr<ContainerTable> containers =
+        QMvCard().containersFromVCards(text, nullptr, progress, leftOut);
     if (!containers || containers->isEmpty() || containers->first().groups.isEmpty())
         return {};
     const ContainerRecord &container = containers->first();
@@ -26,9 +27,11 @@ ContactTable contactsFromVCards(const QString &text, const QMvCard::ProgressHand
     return contacts ? *contacts : ContactTable();
 }
 
-FileContents::FileContents(std::shared_ptr<ContainerTable> containers, SharedContactTable contacts)
+FileContents::FileContents(std::shared_ptr<ContainerTable> containers, SharedContactTable contacts,
+                           const VCardLeftOut &leftOut)
     : containerTable(std::move(containers))
-    , contactTable(std::move(contacts)) {}
+    , contactTable(std::move(contacts))
+    , leftOutOfRead(leftOut) {}
 
 qsizetype FileContents::contactCount() const {
     return contactTable ? contactTable->size() : 0;
@@ -50,24 +53,14 @@ DocumentContentsPtr QMvCardReader::containersFromVCards(const QString &text, Pla
     QMvCard::ProgressHandler handler;
     if (progress)
         handler = [&progress](bool *stop, quint64 position) { *stop = !progress(qsizetype(position)); };
-    return contentsOf(QMvCard().containersFromVCards(text, nullptr, handler));
+    VCardLeftOut leftOut;
+    std::shared_ptr<ContainerTable> containers =
+        QMvCard().containersFromVCards(text, nullptr, handler, &leftOut);
+    return contentsOf(std::move(containers), leftOut);
 }
 
 DocumentContentsPtr QMvCardReader::containersFromCSV(const QString &text) {
-    auto group = std::make_shared<GroupRecord>();
-    group->top = true;
-    group->name = L("All Contacts");
-    group->containerName = VCardContainerName;
-    group->uniqueId = QString();
-    group->containerIdentifier = QString();
-    *group->contactTable = QMvCard().contactsFromCSV(text);
-    ContainerRecord container;
-    container.name = VCardContainerName;
-    container.type = 1;
-    container.groups.append(group);
-    auto containers = std::make_shared<ContainerTable>();
-    containers->append(std::move(container));
-    return std::make_shared<FileContents>(std::move(containers), group->contactTable);
+    return contentsOf(QMvCard().containersFromCSV(text));
 }
 
 DocumentContentsPtr QMvCardReader::emptyContainerTable() {

@@ -2,6 +2,7 @@
 
 #include "app/edits/DocumentEdits.h"
 #include "app/reading/EncodingAccessory.h"
+#include "app/reading/LeftOutNotice.h"
 #include "app/reading/ProgressAlert.h"
 #include "app/reading/QMvCardReader.h"
 #include "app/transfer/ImportPanelController.h"
@@ -78,26 +79,42 @@ void ImportCommand::importFromVCard() {
         return;
     }
     const QString fileName = QFileInfo(chosen.path).fileName();
+    struct Parsed {
+        ContactTable contacts;
+        VCardLeftOut leftOut;
+    };
     // Not localized: the format names a file.
-    const ProgressOutcome<ContactTable> parsed = runBehindProgressWindow<ContactTable>(
+    const ProgressOutcome<Parsed> parsed = runBehindProgressWindow<Parsed>(
         window_.progressAlert(), QStringLiteral("Reading the file: %1").arg(fileName),
         [text = *chosen.text](const ProgressRunPtr &run) {
             const double length = double(std::max<qsizetype>(text.size(), 1));
             // A stopped parse gives nothing; a file without cards an empty table.
-            return contactsFromVCards(text, [&](bool *stop, quint64 position) {
-                if (run->isCancelled())
-                    *stop = true;
-                else
-                    run->setProgress(double(position) / length * 100.0);
-            });
+            Parsed result;
+            result.contacts = contactsFromVCards(
+                text,
+                [&](bool *stop, quint64 position) {
+                    if (run->isCancelled())
+                        *stop = true;
+                    else
+                        run->setProgress(double(position) / length * 100.0);
+                },
+                &result.leftOut);
+            return result;
         });
     if (parsed.response == ModalResponse::Abort)
         return;
-    if (!parsed.result || parsed.result->isEmpty()) {
+    if (!parsed.result || parsed.result->contacts.isEmpty()) {
         showReadFailure(window, vCardAdvice());
         return;
     }
-    showImportPanel(fileName, *parsed.result, std::move(*guard));
+    // What was left out is said first, in the words Open uses; the selection follows.
+    auto held = std::make_shared<TransferGuard>(std::move(*guard));
+    const QPointer<ImportCommand> self(this);
+    showLeftOut(window, fileName, parsed.result->leftOut,
+                [self, fileName, contacts = parsed.result->contacts, held] {
+                    if (self)
+                        self->showImportPanel(fileName, contacts, std::move(*held));
+                });
 }
 
 void ImportCommand::importFromCSV() {
@@ -111,7 +128,13 @@ void ImportCommand::importFromCSV() {
     const ChosenText chosen = chooseAndRead(window, panel);
     if (chosen.path.isEmpty())
         return;
-    const ContactTable contacts = chosen.text ? QMvCard().contactsFromCSV(*chosen.text) : ContactTable();
+    // A file that cannot be read says why, as the vCard import does: advice on CSV would
+    // send the user looking in a file that is a folder, a pipe or a device.
+    if (!chosen.text) {
+        showReadFailure(window, chosen.error.localizedDescription);
+        return;
+    }
+    const ContactTable contacts = QMvCard().contactsFromCSV(*chosen.text);
     if (contacts.isEmpty()) {
         showReadFailure(window, csvAdvice());
         return;

@@ -1,5 +1,6 @@
 #include "app/document/Document.h"
 #include "app/document/DocumentController.h"
+#include "app/reading/LeftOutNotice.h"
 #include "app/reading/ProgressAlert.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Menu.h"
@@ -21,6 +22,7 @@
 #include <gtest/gtest.h>
 
 using AppDocument = tessarin::Document;
+using tessarin::leftOutAlert;
 
 namespace {
 
@@ -213,6 +215,24 @@ TEST(Document, ProgressFollowsThePositionReachedInTheText) {
     ASSERT_FALSE(seen.isEmpty());
     EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
     EXPECT_TRUE(std::any_of(seen.begin(), seen.end(), [](int value) { return value > 10 && value < 90; }));
+}
+
+TEST(Document, TheLeftOutSheetCountsEachKindInWholeSentences) {
+    EXPECT_FALSE(leftOutAlert(QStringLiteral("a.vcf"), {}));
+    const struct {
+        VCardLeftOut leftOut;
+        const char *says;
+    } cases[] = {
+        {{.cards = 1}, "1 card could not be read."},
+        {{.photos = 1}, "1 photo larger than 16 MB was left out; its card was read."},
+        {{.cards = 2, .photos = 3, .nestedCards = 4, .customItems = 5},
+         "2 cards could not be read.\n4 cards nested more than 8 levels deep were left out.\n"
+         "3 photos larger than 16 MB were left out; their cards were read.\n"
+         "5 custom items without a value, or named like a field, were left out."},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(leftOutAlert(QStringLiteral("a.vcf"), c.leftOut)->informativeText,
+                  QString::fromUtf8(c.says));
 }
 
 TEST(DocumentController, AWindowLeftOnNoScreenIsCentredOnARemainingOne) {

@@ -4,6 +4,8 @@
 #include "tests/app/Opening.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -78,6 +80,51 @@ TEST(FileReading, EveryCardOfTheSharedFilesReachesTheAllContactsGroup) {
             break;
     }
     EXPECT_EQ(opened, 3);
+}
+
+TEST(FileReading, ACsvFilesCategoriesBecomeItsGroups) {
+    RealOpening opening;
+    ::Document *document = opening.open(writeTestFile(QStringLiteral("labels.csv"),
+                                                      "Name,Given Name,Family Name,Group Membership\n"
+                                                      "Grace Hopper,Grace,Hopper,Navy ::: * myContacts\n"
+                                                      "Ada Lovelace,Ada,Lovelace,Friends ::: Navy\n"));
+    ASSERT_NE(document, nullptr);
+    QStringList groups;
+    for (const SharedGroup &group : contentsShown(document)->containerTable()->first().groups)
+        groups.append(group->name + u':' + QString::number(group->contactTable->size()));
+    EXPECT_EQ(groups, QStringList({"All Contacts:2", "Friends:1", "Navy:2"}));
+}
+
+TEST(FileReading, WhatTheReadLeftOutIsSaidOnceInASheetOnTheNewWindow) {
+    RealOpening opening;
+    ::Document *document = opening.open(
+        writeTestFile(QStringLiteral("partial.vcf"),
+                      "BEGIN:VCARD\r\nVERSION:3.0\r\nNOTE:never ended, no name\r\n"
+                      "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Poe;Ada;;;\r\nX-EMPTY:\r\nEND:VCARD\r\n"));
+    ASSERT_NE(document, nullptr);
+    EXPECT_EQ(opening.shownNames(document), QStringList{"Ada Poe"});
+    const auto &shown = opening.dialogs.shown();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !shown.isEmpty(); }, 5000));
+    EXPECT_EQ(shown[0].kind, ScriptedDialogPresenter::Kind::AlertSheet);
+    EXPECT_EQ(shown[0].window, document->windowForSheet());
+    EXPECT_EQ(shown[0].alert.messageText + u'|' + shown[0].alert.informativeText,
+              QStringLiteral("Some contents of “partial.vcf” were left out.|1 card could not be read.\n"
+                             "1 custom item without a value, or named like a field, was left out."));
+    // A file without a readable card keeps the format's error alone.
+    EXPECT_EQ(opening.open(writeTestFile(QStringLiteral("none.vcf"), "BEGIN:VCARD\r\nNOTE:x\r\n")), nullptr);
+    QTest::qWait(20);
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_EQ(shown[1].kind, ScriptedDialogPresenter::Kind::Alert);
+}
+
+TEST(FileReading, SpecialFilesAreRefusedWithAnErrorThatSaysWhy) {
+    RealOpening opening;
+    for (const auto &[path, reason] : makeSpecialFiles()) {
+        EXPECT_EQ(opening.open(path), nullptr);
+        EXPECT_EQ(
+            opening.alertTexts().last(),
+            QStringLiteral("The file “%1” couldn’t be opened %2 | ").arg(QFileInfo(path).fileName(), reason));
+    }
 }
 
 } // namespace

@@ -1,11 +1,13 @@
 #include "tests/app/TransferTestSupport.h"
 
+#include "app/reading/LeftOutNotice.h"
 #include "contact_info/ContactInfoController.h"
 #include "platform/core/UndoManager.h"
 #include "state/ActionIds.h"
 
 #include <QAbstractItemModel>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QTableView>
 
@@ -234,6 +236,37 @@ TEST_F(ImportTest, CancelInTheProgressWindowImportsNothingAndShowsNothing) {
     perform(document, ActionId::ImportFromVCard);
     EXPECT_EQ(sheetNames(document).size(), 60);
     sheet(document)->cancelButton()->click();
+}
+
+TEST_F(ImportTest, WhatTheReadLeftOutIsSaidBeforeTheSelection) {
+    TestDocument *document = open();
+    dialogs.answerAlert(QStringLiteral("OK"));
+    choose(writeTestFile(QStringLiteral("partial.vcf"),
+                         "BEGIN:VCARD\r\nVERSION:3.0\r\nNOTE:never ended, no name\r\n" + ImportedCards +
+                             "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Poe;Ada;;;\r\nX-EMPTY:\r\nEND:VCARD\r\n"));
+    perform(document, ActionId::ImportFromVCard);
+    EXPECT_EQ(dialogs.shown().last().window, document->controller->window());
+    const std::optional<Alert> said =
+        leftOutAlert(QStringLiteral("partial.vcf"), {.cards = 1, .customItems = 1});
+    EXPECT_EQ(alertTexts(), QStringList{said->messageText + QStringLiteral(" | ") + said->informativeText});
+    EXPECT_FALSE(sheet(document)->window()->isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return sheet(document)->window()->isVisible(); }, 5000));
+    EXPECT_EQ(sheetNames(document), (QStringList{"Eve Eto", "Fay Fox", "Guy Gil", "Ada Poe"}));
+    sheet(document)->cancelButton()->click();
+}
+
+TEST_F(ImportTest, SpecialFilesAreRefusedWithTheirErrorByBothImports) {
+    TestDocument *document = open();
+    for (const auto &[path, reason] : makeSpecialFiles()) {
+        for (const QString &command : {ActionId::ImportFromVCard, ActionId::ImportFromCSV}) {
+            choose(path);
+            perform(document, command);
+            EXPECT_EQ(alertTexts().last(),
+                      QStringLiteral("Couldn't read the file. | The file “%1” couldn’t be opened %2")
+                          .arg(QFileInfo(path).fileName(), reason));
+        }
+    }
+    EXPECT_FALSE(document->controller->isExporting());
 }
 
 } // namespace tessarin

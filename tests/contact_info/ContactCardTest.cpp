@@ -122,6 +122,13 @@ TEST_F(ContactCardTest, PicturesComeFromMemoryUnderFixedNames) {
     ASSERT_TRUE(lastPage.images.contains(ContactCard::PhotoName));
     EXPECT_EQ(lastPage.images.value(ContactCard::PhotoName), full.person->thumbnail());
     EXPECT_FALSE(lastPage.images.value(ContactCard::CompanyPicture).isNull());
+    // A large photo comes at the card's size, not whole.
+    QImage large(1200, 600, QImage::Format_RGB32);
+    large.fill(Qt::darkGreen);
+    full.person->setPhoto(large);
+    card(&full);
+    EXPECT_EQ(lastPage.images.value(ContactCard::PhotoName).size(),
+              QSize(ContactCard::PhotoSide, ContactCard::PhotoSide / 2));
 
     ContactEntry company = entryFromVCard(vcard("FN:Acme\nORG:Acme\nX-ABShowAs:COMPANY\n"));
     EXPECT_EQ(byId(card(&company), "ContactImage").attribute("src"), ContactCard::CompanyPicture);

@@ -7,6 +7,7 @@
 #include "tests/contact_info/ContactInfoTestSupport.h"
 #include "tests/support/TestSupport.h"
 
+#include <QApplication>
 #include <QBuffer>
 #include <QComboBox>
 #include <QFile>
@@ -15,6 +16,8 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 namespace {
 
@@ -200,6 +203,30 @@ TEST_F(ContactInfoControllerTest, TextCellsShowValuesPlaceholdersAndFindMarks) {
     EXPECT_FALSE(outOfRange->highlights.isEmpty());
     for (const TextHighlight &mark : outOfRange->highlights)
         EXPECT_EQ(mark.kind, TextHighlight::FindMatch);
+}
+
+TEST_F(ContactInfoControllerTest, ThePhotoRowShowsThePictureDecodedAtItsSize) {
+    ContactEntry entry = fullContact();
+    QImage wide(1200, 600, QImage::Format_RGB32);
+    wide.fill(Qt::red);
+    entry.person->setPhoto(wide);
+    show(entry);
+    const auto shownSize = [this] {
+        const QIcon icon = qobject_cast<PullDownButton *>(controller.valueCellWidget(rowOf("Photo")))->icon();
+        return icon.availableSizes().value(0);
+    };
+    const auto side = [this] {
+        return int(
+            std::ceil((controller.tableViewHeightOfRow(rowOf("Photo")) - 4) * qApp->devicePixelRatio()));
+    };
+    EXPECT_EQ(shownSize(), QSize(side(), side() / 2)) << "fitted to the row, never decoded whole";
+    // A taller row decodes it again at its size; a new photo is shown at once.
+    controller.setIconRowCount(8);
+    controller.updateTable();
+    EXPECT_EQ(shownSize(), QSize(side(), side() / 2));
+    entry.person->setPhoto(wide.transformed(QTransform().rotate(90)));
+    controller.updateTable();
+    EXPECT_EQ(shownSize(), QSize(side() / 2, side()));
 }
 
 TEST_F(ContactInfoControllerTest, PopupCellsFollowTheEditState) {

@@ -1,0 +1,55 @@
+#include "app/reading/LeftOutNotice.h"
+
+#include "platform/contacts/CNContactVCardSerialization.h"
+#include "platform/core/Localization.h"
+
+namespace tessarin {
+
+namespace {
+
+QString countedLine(qsizetype count, const char *one, const char *many) {
+    return count == 1 ? L(one) : L(many).arg(count);
+}
+
+} // namespace
+
+std::optional<Alert> leftOutAlert(const QString &fileName, const VCardLeftOut &leftOut) {
+    if (leftOut.isEmpty())
+        return std::nullopt;
+    QStringList lines;
+    if (leftOut.cards > 0)
+        lines.append(countedLine(leftOut.cards, "1 card could not be read.", "%1 cards could not be read."));
+    if (leftOut.nestedCards > 0)
+        lines.append(countedLine(leftOut.nestedCards, "1 card nested more than %2 levels deep was left out.",
+                                 "%1 cards nested more than %2 levels deep were left out.")
+                         .arg(CNContactVCardSerialization::maximumNesting));
+    if (leftOut.photos > 0)
+        lines.append(countedLine(leftOut.photos, "1 photo larger than %2 MB was left out; its card was read.",
+                                 "%1 photos larger than %2 MB were left out; their cards were read.")
+                         .arg(CNContactVCardSerialization::maximumImageDataSize / (1024 * 1024)));
+    if (leftOut.customItems > 0)
+        lines.append(countedLine(leftOut.customItems,
+                                 "1 custom item without a value, or named like a field, was left out.",
+                                 "%1 custom items without a value, or named like a field, were left out."));
+    Alert alert;
+    alert.messageText = L("Some contents of “%1” were left out.").arg(fileName);
+    alert.informativeText = lines.join(u'\n');
+    alert.alertStyle = Alert::Informational;
+    return alert;
+}
+
+void showLeftOut(QWidget *window, const QString &fileName, const VCardLeftOut &leftOut,
+                 std::function<void()> then) {
+    const std::optional<Alert> alert = leftOutAlert(fileName, leftOut);
+    if (!alert) {
+        if (then)
+            then();
+        return;
+    }
+    alert->beginSheetModalForWindow(window, [then = std::move(then)](int) {
+        if (then)
+            then();
+    });
+}
+
+} // namespace tessarin
