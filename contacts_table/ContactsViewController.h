@@ -106,7 +106,8 @@ public:
     // ---- Refresh and selection
     void updateTable();
     void updateTableWithIdentifier(const QString &identifier);
-    void selectItemAndRange(const FindTarget &target);
+    // Marks the match and selects its row; none takes the current match off the table.
+    void selectItemAndRange(const std::optional<FindTarget> &target);
     void selectRowIndexesWithContacts(const QList<ContactEntry> &entries);
     QList<int> selectedRowIndexes() const;
     void selectRowIndexes(const QList<int> &rows);

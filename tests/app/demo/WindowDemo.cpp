@@ -6,12 +6,14 @@
 // rename=NEW (the selected group, as its in-place editor commits), pick=MENU/ITEM (a main-menu
 // item, validated first), answer=BUTTON (on the alert an earlier step opened),
 // open=sort|labels|contact (drops a pull-down down), import=FILE (the vCard file, its open
-// panel answered, the sheet's first two rows selected). With shots=, the screen is
+// panel answered, the sheet's first two rows selected), find=TEXT (typed into the find bar's
+// search field, then Return), next (the bar's Next). With shots=, the screen is
 // photographed after each step (`import -window root`) and the edited mark printed, since no
 // window manager draws the title there.
 #include "app/document/Document.h"
 #include "app/transfer/ImportCommand.h"
 #include "app/transfer/ImportPanelController.h"
+#include "find/SegmentedButtons.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Window.h"
 #include "tests/app/Driving.h"
@@ -19,10 +21,12 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QItemSelectionModel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTableView>
 #include <QTextStream>
+#include <QToolButton>
 #include <QUrl>
 
 namespace {
@@ -78,6 +82,12 @@ void runStep(tessarin::WindowController *window, const QString &step,
                                  : value == QLatin1String("labels") ? window->labelsPopup()
                                                                     : window->contactPopup();
         Dispatch::after(300, [button] { button->showMenu(); });
+    } else if (step.startsWith(QLatin1String("find="))) {
+        QLineEdit *field = view->findBarController()->searchField();
+        field->setText(value);
+        emit field->returnPressed();
+    } else if (step == QLatin1String("next")) {
+        view->findBarController()->directControl()->button(1)->click();
     } else if (step.startsWith(QLatin1String("import="))) {
         dialogs = std::make_unique<ScriptedDialogPresenter>();
         dialogs->chooseFiles({QUrl::fromLocalFile(value)});
