@@ -3,6 +3,7 @@
 #include "app/window/ViewController.h"
 #include "app/window/WindowController.h"
 #include "bench/VCardGenerator.h"
+#include "find/FindBarController.h"
 #include "model/QMvCard.h"
 #include "platform/core/TempFiles.h"
 #include "platform/core/UndoManager.h"
@@ -13,9 +14,10 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QKeyEvent>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QTableView>
 
 #include <benchmark/benchmark.h>
@@ -220,6 +222,82 @@ void BM_ExportVCard(benchmark::State &state) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 BENCHMARK(BM_ExportVCard)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The find bar on 100,000 contacts. Find Next from the first row when the only match is in
+// the last row's e-mail cell: the walk over every row and shown column, then the match
+// selected in the table and the detail panel.
+void BM_FindBarNextToTheLastRow(benchmark::State &state) {
+    useScratchDefaults();
+    auto document = std::make_unique<BenchDocument>();
+    document->containers = readCards();
+    document->makeWindowControllers();
+    tessarin::ViewController *view = document->controller->mainViewController();
+    ContactsViewController *table = view->contactsViewController();
+    // The last row that shows an e-mail address gets the only "qqzz".
+    const SubContactTable &rows = table->subContactTable();
+    int last = int(rows.size()) - 1;
+    while (last > 0 &&
+           size_t(rows[size_t(last)]->labelIndex) >= size_t(rows[size_t(last)]->person->emailValues().size()))
+        --last;
+    QMPerson &person = *rows[size_t(last)]->person;
+    LabeledValueRecord email = person.emailValues().at(rows[size_t(last)]->labelIndex);
+    email.value = QStringLiteral("qqzz@example.com");
+    person.replaceEmailValue(email);
+    view->windowState()->setFindString(QStringLiteral("qqzz"));
+    for (auto _ : state) {
+        state.PauseTiming();
+        table->selectRowIndexes({0});
+        state.ResumeTiming();
+        view->findBarButtonDidPress(FindBarCommand::Next);
+        table->tableView()->viewport()->repaint();
+    }
+    if (table->selectedRowIndexes() != QList<int>{last})
+        state.SkipWithError("the match was not selected");
+    document.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+BENCHMARK(BM_FindBarNextToTheLastRow)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// Replace All of a text every contact holds in a shown column (each contact's company),
+// through to the repainted table (arg 0), and Edit > Undo of it (arg 1): one step each.
+void BM_FindBarReplaceAllAndUndo(benchmark::State &state) {
+    useScratchDefaults();
+    auto document = std::make_unique<BenchDocument>();
+    document->containers = readCards();
+    for (ContactEntry &entry : *document->containers->first().groups.first()->contactTable)
+        entry.person->setValue(FieldValue(QStringLiteral("Acme Works")), FieldId::Company);
+    document->makeWindowControllers();
+    tessarin::ViewController *view = document->controller->mainViewController();
+    view->setEditState(true);
+    ViewTypeTable types = view->settings()->viewTypeDict();
+    types[view->selectedViewType()].append(FieldId::Company);
+    view->settings()->setViewTypeDict(types);
+    view->windowState()->setFindString(QStringLiteral("Acme"));
+    view->findBarController()->replaceStringField()->setText(QStringLiteral("Apex"));
+    QWidget *viewport = view->contactsViewController()->tableView()->viewport();
+    const bool timingUndo = state.range(0) == 1;
+    for (auto _ : state) {
+        if (timingUndo)
+            state.PauseTiming();
+        view->findBarButtonDidPress(FindBarCommand::ReplaceAll);
+        viewport->repaint();
+        if (timingUndo)
+            state.ResumeTiming();
+        else
+            state.PauseTiming();
+        view->performAction(QStringLiteral("undo:"), nullptr);
+        viewport->repaint();
+        if (!timingUndo)
+            state.ResumeTiming();
+    }
+    const ContactTable &contacts = *view->contactTable();
+    if (contacts.first().person->stringValueForIdentifier(FieldId::Company) != QStringLiteral("Acme Works") ||
+        contacts.last().person->stringValueForIdentifier(FieldId::Company) != QStringLiteral("Acme Works"))
+        state.SkipWithError("the companies did not come back");
+    document.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+BENCHMARK(BM_FindBarReplaceAllAndUndo)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // Edits in the contacts table of a shown window of 100,000 cards, from the commit to the
 // table repainted with the edited contact's row selected. A name changed as the name editor

@@ -111,6 +111,16 @@ void ContactsTableModel::setFooterText(const QString &text) {
         emit dataChanged(index(int(rows_.size()), 0), index(int(rows_.size()), 0));
 }
 
+const std::optional<FindTarget> &ContactsTableModel::currentMatch() const {
+    static const std::optional<FindTarget> none;
+    return showsCurrentMatch_ ? windowState_->findTarget() : none;
+}
+
+void ContactsTableModel::setShowsCurrentMatch(bool shows) {
+    showsCurrentMatch_ = shows;
+    findDidChange();
+}
+
 void ContactsTableModel::findDidChange() {
     if (!rows_.empty() && !columns_.isEmpty())
         emit dataChanged(index(0, 0), index(int(rows_.size()) - 1, int(columns_.size()) - 1));
@@ -173,7 +183,7 @@ ContactsTableCell ContactsTableModel::textCell(const QString &text, const QStrin
     cell.text = text;
     cell.font = appearance_.font;
     cell.editable = editable;
-    const std::optional<FindTarget> &target = windowState_->findTarget();
+    const std::optional<FindTarget> &target = currentMatch();
     std::optional<TextRange> current;
     if (target && target->uniqueId == row.uniqueId && target->identifier == identifier)
         current = target->range;
@@ -186,7 +196,7 @@ ContactsTableCell ContactsTableModel::popupCell(const QString &identifier, const
                                                 const QString &labelsOf) const {
     const ColumnLabels &labels = columnLabels(identifier, labelsOf);
     const bool editState = windowState_->editState();
-    const std::optional<FindTarget> &target = windowState_->findTarget();
+    const std::optional<FindTarget> &target = currentMatch();
     PopupAndTextCell popup;
     popup.setType(identifier);
     popup.setFindString(windowState_->findString());
@@ -200,7 +210,8 @@ ContactsTableCell ContactsTableModel::popupCell(const QString &identifier, const
     popup.setCustomLabels(labels.customLabels);
     if (value)
         popup.setShownValue(value->label, shownText);
-    popup.setLabelIndex(row.labelIndex);
+    // A find match names its value by running number, whatever its position.
+    popup.setLabelIndex(value ? value->labelIndex : row.labelIndex);
     popup.setRowNumLines(row.numLines);
     popup.updatePopupAndText();
     ContactsTableCell cell;

@@ -90,6 +90,9 @@ public:
     void setFooterText(const QString &text);
     // Every cell shows the find marks again.
     void findDidChange();
+    // Whether the window's current find match is marked here (not while the detail panel
+    // shows it).
+    void setShowsCurrentMatch(bool shows);
 
     ContactsTableCell cell(int row, const QString &identifier) const;
     int heightOfRow(int row) const;
@@ -110,6 +113,7 @@ private:
         QStringList customLabels;
     };
     const ColumnLabels &columnLabels(const QString &identifier, const QString &labelsOf) const;
+    const std::optional<FindTarget> &currentMatch() const;
     ContactsTableCell textCell(const QString &text, const QString &identifier, const SubContactRow &row,
                                bool editable) const;
     ContactsTableCell popupCell(const QString &identifier, const SubContactRow &row,
@@ -121,6 +125,7 @@ private:
     SubContactTable rows_;
     QList<ContactsTableColumn> columns_;
     bool hasContacts_ = false;
+    bool showsCurrentMatch_ = true;
     Appearance appearance_;
     QString footerText_;
     mutable QHash<QString, ColumnLabels> labelsByColumn_;

@@ -1,5 +1,6 @@
 #include "contacts_table/ContactsViewController.h"
 
+#include "contacts_table/RowValueNumber.h"
 #include "contacts_table/SubContactRows.h"
 #include "editors/AddressViewController.h"
 #include "editors/NameViewController.h"
@@ -789,12 +790,20 @@ void ContactsViewController::updateTableWithIdentifier(const QString &identifier
     refreshViewsShowingSelection(false);
 }
 
-void ContactsViewController::selectItemAndRange(const FindTarget &target) {
+void ContactsViewController::selectItemAndRange(const std::optional<FindTarget> &match) {
     if (!contactTable_)
         return;
+    model_->setShowsCurrentMatch(bool(match));
+    if (!match)
+        return;
+    const FindTarget &target = *match;
     windowState_->setFindTarget(target);
-    subContactTableDirty_ = false;
-    reloadData();
+    // The marks follow the window's state; only rows still to be shown need a reload, not
+    // a sort of every row.
+    if (pendingRows_) {
+        subContactTableDirty_ = false;
+        reloadData();
+    }
     // Only the target's own contact is looked at: its row of that value, else its first row.
     int found = -1;
     const SubContactTable &rows = subContactTable();
@@ -802,7 +811,7 @@ void ContactsViewController::selectItemAndRange(const FindTarget &target) {
         const SubContactRow &row = *rows[size_t(r)];
         if (row.uniqueId != target.uniqueId)
             continue;
-        if (row.labelIndex == target.labelIndex) {
+        if (rowValueNumber(row, target.identifier, customItems()) == target.labelIndex) {
             found = r;
             break;
         }

@@ -138,7 +138,8 @@ public:
     // After one field of a contact changed. With the contact, only its rows are made again
     // and moved to their sorted places; without, every row is.
     void updateTableWithIdentifier(const QString &identifier, const std::shared_ptr<QMPerson> &contact = nullptr);
-    void selectItemAndRange(const FindTarget &target);
+    // Marks the match and selects its row; none takes the current match off the table.
+    void selectItemAndRange(const std::optional<FindTarget> &target);
     void selectRowIndexesWithContacts(const QList<ContactEntry> &entries);
     QList<int> selectedRowIndexes() const;
     void selectRowIndexes(const QList<int> &rows);

@@ -38,8 +38,11 @@ inline const QString Redo = QStringLiteral("redo:");
 inline const QString OrderFrontFontPanel = QStringLiteral("orderFrontFontPanel:");
 inline const QString ChangeFont = QStringLiteral("changeFont:");
 inline const QString RevertToDefaultFont = QStringLiteral("revertToDefaultFont:");
-// Edit > Find: the find window
+// Edit > Find: the find window, the find bar's items (told apart by their titles) and the
+// find button's action
 inline const QString ShowFindPanel = QStringLiteral("showFindPanel:");
+inline const QString PerformFindBarAction = QStringLiteral("performFindBarAction:");
+inline const QString FindBarButtonClicked = QStringLiteral("findBarButtonClicked:");
 
 // ---- Navigate: the toolbar's pull-downs
 inline const QString ViewTypePopupSelected = QStringLiteral("viewTypePopupSelected:");

@@ -63,8 +63,19 @@ void addDocumentWindowMenus(Menu *mainMenu) {
     edit->addItem(L("Undo"), ActionId::Undo, QKeySequence::Undo);
     edit->addItem(L("Redo"), ActionId::Redo, QKeySequence::Redo);
     edit->addItem(MenuItem::separatorItem());
+    // The find bar's items are told apart by their titles. Ctrl+E stays Edit Contacts'.
     auto *find = new Menu(L("Find"));
+    find->addItem(L("Find…"), ActionId::PerformFindBarAction, QKeySequence(CommandKeyModifier | Qt::Key_F));
+    find->addItem(L("Find and Replace…"), ActionId::PerformFindBarAction,
+                  QKeySequence(CommandKeyModifier | OptionKeyModifier | Qt::Key_F));
+    find->addItem(L("Find Next"), ActionId::PerformFindBarAction,
+                  QKeySequence(CommandKeyModifier | Qt::Key_G));
+    find->addItem(L("Find Previous"), ActionId::PerformFindBarAction,
+                  QKeySequence(CommandKeyModifier | Qt::ShiftModifier | Qt::Key_G));
+    find->addItem(L("Use Selection for Find"), ActionId::PerformFindBarAction);
+    find->addItem(MenuItem::separatorItem());
     find->addItem(L("Find Window…"), ActionId::ShowFindPanel);
+    find->addItem(L("Show"), ActionId::FindBarButtonClicked);
     edit->addItem(L("Find"))->setSubmenu(find);
 
     auto *format = new Menu(L("Format"));

@@ -1,7 +1,7 @@
 #include "app/window/ViewController.h"
 
 #include "model/ViewTypes.h"
-#include "state/ActionIds.h"
+#include "platform/core/Dispatch.h"
 #include "platform/core/Localization.h"
 #include "platform/core/Log.h"
 #include "platform/core/UndoManager.h"
@@ -11,6 +11,7 @@
 #include "platform/ui/FontManager.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/Window.h"
+#include "state/ActionIds.h"
 
 #include <QFontDatabase>
 #include <QFrame>
@@ -45,6 +46,7 @@ ViewController::ViewController(QObject *parent)
     groupViewController_ = new GroupViewController(this);
     contactsViewController_ = new ContactsViewController(this);
     contactInfoController_ = new ContactInfoController(this);
+    findBarController_ = new FindBarController(this);
     // The separator and the refresh come before anything else observing the edit state.
     connect(windowState_, &WindowState::editStateChanged, this, &ViewController::editStateDidChange);
     groupViewController_->setWindowState(windowState_);
@@ -57,6 +59,8 @@ ViewController::ViewController(QObject *parent)
     splitViewController_->addSplitViewItem(contactInfoController_);
     addChildViewController(splitViewController_);
     contactWindows_ = contactsViewController_;
+    addChildViewController(findBarController_);
+    setUpFindBar();
 
     registerAction(ActionId::ChangeFont, [this](QObject *sender) { changeFont(sender); });
     registerAction(ActionId::RevertToDefaultFont, [this](QObject *sender) { revertToDefaultFont(sender); });
@@ -96,6 +100,7 @@ QWidget *ViewController::loadView() {
     redSeparator_->setObjectName(QStringLiteral("redSeparator"));
     redSeparator_->setFixedHeight(2);
     layout->addWidget(redSeparator_);
+    layout->addWidget(findBarController_->view());
     layout->addWidget(splitViewController_->view(), 1);
     return view;
 }
@@ -123,6 +128,8 @@ void ViewController::viewDidLoad() {
             newWindow_ = true;
         }
     }
+    findBarController_->setDelegate(this);
+    findBarController_->setVisible(false);
     setEditState(true);
     windowState_->readDocumentFont(documentName_);
 }
@@ -171,11 +178,21 @@ void ViewController::viewWillAppear() {
     items[2]->setCollapsed(true, false);
     // Either way the table's rows are built once: the edit state's refresh builds them.
     if (!newWindow_) {
+        findBarController_->setVisible(false);
         setEditState(WindowState::storedEditState());
     } else {
         applyDefaultFrame(100);
         contactsViewController_->updateTable();
     }
+    // Once the window is up the find button is enabled again through the bar's hiding; a bar
+    // the user has opened meanwhile stays.
+    Dispatch::after(
+        400,
+        [this] {
+            if (!findBarController_->isVisible())
+                showFindBar(false);
+        },
+        this);
 }
 
 void ViewController::viewWillDisappear() {
@@ -236,6 +253,7 @@ void ViewController::editStateDidChange(bool editState) {
         redSeparator_->setStyleSheet(
             QStringLiteral("QFrame#redSeparator { background: %1; border: none; }").arg(colour));
     }
+    findBarController_->setEditState(editState);
     contactsViewController_->updateTable();
     if (contactInfoVisible_)
         contactInfoController_->updateTable();

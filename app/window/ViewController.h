@@ -5,6 +5,8 @@
 #include "contacts_table/ContactsViewController.h"
 #include "contacts_table/GroupViewController.h"
 #include "editors/NameViewController.h"
+#include "find/FindBarActions.h"
+#include "find/FindBarController.h"
 #include "model/ContactContainers.h"
 #include "model/FindTarget.h"
 #include "model/ViewTypes.h"
@@ -38,6 +40,8 @@ class ViewController : public ::ViewController,
                        public GroupViewControllerDelegate,
                        public NameViewControllerDelegate,
                        public ContactInfoPopoverDelegate,
+                       public FindBarDelegate,
+                       public FindBarWindow,
                        public DocumentEditsObserver {
     Q_OBJECT
 public:
@@ -61,7 +65,7 @@ public:
     const QStringList &selectedLabels() const { return settings_->selectedLabels(); }
     const QString &selectedViewType() const { return settings_->selectedViewType(); }
     const QList<CustomItemDefinition> &customItems() const { return windowState_->customItemsOrEmpty(); }
-    bool contactInfoVisible() const { return contactInfoVisible_; }
+    bool contactInfoVisible() const override { return contactInfoVisible_; }
     void setContactInfoVisible(bool visible) { contactInfoVisible_ = visible; }
     QString documentName() const { return documentName_; }
     // Reads the document's font again: its keys carry the name.
@@ -76,6 +80,7 @@ public:
     GroupViewController *groupViewController() const { return groupViewController_; }
     ContactsViewController *contactsViewController() const { return contactsViewController_; }
     ContactInfoController *contactInfoController() const { return contactInfoController_; }
+    FindBarController *findBarController() const { return findBarController_; }
     QFrame *redSeparator() const { return redSeparator_; }
     // The group list's frame; zero wide while its pane is collapsed.
     QRect groupViewFrame() const;
@@ -211,6 +216,31 @@ public:
     void contactDidMerge(const ContactEntry &contact) override;
     // ==== End of edits
 
+    // ==== The find bar (ViewControllerFind.cpp): its delegate, and the window it asks
+    void showFindBar(bool show);
+    // The Edit > Find items; the item's title tells which.
+    void performFindBarAction(QObject *sender);
+    void findStringDidChange(const QString &text) override;
+    void findBarButtonDidPress(const QString &command) override;
+    std::optional<FindTarget> findNextString(const QString &findString, bool contactInfoVisible) {
+        return findBarActions_->findNextString(findString, contactInfoVisible);
+    }
+    std::optional<FindTarget> findPreviousString(const QString &findString, bool contactInfoVisible) {
+        return findBarActions_->findPreviousString(findString, contactInfoVisible);
+    }
+    bool replaceByString(const QString &replacement, const FindTarget &target) {
+        return findBarActions_->replaceByString(replacement, target);
+    }
+    bool replaceAll(const QString &replacement, Qt::CaseSensitivity caseSensitivity) {
+        return findBarActions_->replaceAll(replacement, caseSensitivity);
+    }
+    SharedContactTable findContactTable() const override { return contactTable_; }
+    void setDocumentEdited() override;
+    void findBarButtonClicked() override { emit findBarButtonShouldClick(); }
+    void setFindBarButtonTitle(const QString &title) override { emit findBarButtonTitleShouldChange(title); }
+    void findBarDidShowOrHide() override { emit findBarButtonShouldEnable(); }
+    // ==== End of the find bar
+
     // ==== Windows and sheets of the folders above the panes (ViewControllerPanels.cpp)
     // The find window over the selected group's contacts, run application-modally. Its
     // changes refresh the panes once, when it has closed.
@@ -222,6 +252,11 @@ public:
 signals:
     // The group list's pane should show or hide, as the window controller does it.
     void groupViewShouldShow(bool show);
+    // The toolbar's find button, which the window controller owns: pressed, retitled, and
+    // enabled again once the bar has shown or hidden.
+    void findBarButtonShouldClick();
+    void findBarButtonTitleShouldChange(const QString &title);
+    void findBarButtonShouldEnable();
 
 protected:
     QWidget *loadView() override;
@@ -237,7 +272,7 @@ private:
 
     // Shows a default-sized window at the top left of the screen's visible area.
     void applyDefaultFrame(int topMargin);
-    void setDocumentEdited();
+    void setUpFindBar();
     // The separator and the panes' refresh that follow a change of the edit state.
     void editStateDidChange(bool editState);
     bool appeared_ = false;
@@ -257,6 +292,8 @@ private:
     GroupViewController *groupViewController_ = nullptr;
     ContactsViewController *contactsViewController_ = nullptr;
     ContactInfoController *contactInfoController_ = nullptr;
+    FindBarController *findBarController_ = nullptr;
+    FindBarActions *findBarActions_ = nullptr;
     QPointer<QFrame> redSeparator_;
     QPointer<QRCodePanelController> qrCodePanelController_;
 };

@@ -121,6 +121,7 @@ WindowController::WindowController(QObject *parent)
     registerAction(ActionId::ToggleContactInfo, [this](QObject *) { toggleContactInfo(); });
     registerAction(ActionId::ToggleGroupView, [this](QObject *) { toggleGroupView(); });
     registerAction(ActionId::EditButtonClicked, [this](QObject *) { editButtonClicked(); });
+    registerAction(ActionId::FindBarButtonClicked, [this](QObject *) { findBarButtonClicked(); });
     importCommand_ = new ImportCommand(*this, isExporting_, this);
     exportCommand_ = new ExportCommand(*this, isExporting_, this);
     registerAction(ActionId::ImportFromVCard, [this](QObject *) { importCommand_->importFromVCard(); });
@@ -198,6 +199,11 @@ void WindowController::windowDidLoad() {
     auto *spacer = new QWidget(toolbar_);
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     toolbar_->addWidget(spacer);
+    findBarButton_ = new QToolButton(toolbar_);
+    findBarButton_->setObjectName(QStringLiteral("findBarButton"));
+    findBarButton_->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    connect(findBarButton_, &QToolButton::clicked, this, [this] { findBarButtonClicked(); });
+    toolbar_->addWidget(findBarButton_);
     editButton_ = new QToolButton(toolbar_);
     editButton_->setObjectName(QStringLiteral("editButton"));
     editButton_->setToolButtonStyle(Qt::ToolButtonTextOnly);
@@ -210,6 +216,17 @@ void WindowController::windowDidLoad() {
                 editButton_->setText(editState ? L("Lock") : L("Edit"));
         });
         connect(mainViewController_, &ViewController::groupViewShouldShow, this, &WindowController::showGroupView);
+        connect(mainViewController_, &ViewController::findBarButtonShouldClick, this,
+                &WindowController::findBarButtonClicked);
+        connect(mainViewController_, &ViewController::findBarButtonTitleShouldChange, this,
+                [this](const QString &title) {
+                    if (findBarButton_)
+                        findBarButton_->setText(title);
+                });
+        connect(mainViewController_, &ViewController::findBarButtonShouldEnable, this, [this] {
+            if (findBarButton_)
+                findBarButton_->setEnabled(true);
+        });
     }
 
     if (settings()->viewTypeDict().isEmpty())
@@ -227,6 +244,7 @@ void WindowController::windowDidLoad() {
     initGroupMenu();
     groupsPopup_->pullDownMenu()->setDelegate(this);
     initSplitButttons();
+    findBarButton_->setText(L("Find"));
 
     if (mainViewController_) {
         splitViewController_ = mainViewController_->splitViewController();
@@ -356,10 +374,18 @@ void WindowController::makeValidationTable() {
          [this, ticked](MenuItem &item) {
              return ticked(item, mainViewController_ && mainViewController_->editState());
          }},
+        {ActionId::FindBarButtonClicked,
+         [this, base](MenuItem &item) {
+             const bool visible =
+                 mainViewController_ && mainViewController_->findBarController()->isVisible();
+             item.setTitle(visible ? L("Hide") : L("Show"));
+             return base(item);
+         }},
         {ActionId::PrintDocument, contactsSelected},
         {ActionId::ExportToVCard, contactsSelected},
         {ActionId::ExportToCSV, [](MenuItem &) { return false; }},
-        {ActionId::ImportFromVCard, [this](MenuItem &) { return !document() || document()->fileType() == VCardType; }},
+        {ActionId::ImportFromVCard,
+         [this](MenuItem &) { return !document() || document()->fileType() == VCardType; }},
     };
 }
 
@@ -640,6 +666,15 @@ void WindowController::showContactInfo(bool show) {
 
 void WindowController::toggleContactInfo() {
     showContactInfo(!(mainViewController_ && mainViewController_->contactInfoVisible()));
+}
+
+void WindowController::findBarButtonClicked() {
+    if (!mainViewController_ || !findBarButton_)
+        return;
+    const bool visible = mainViewController_->findBarController()->isVisible();
+    findBarButton_->setText(visible ? L("Find") : L("Hide"));
+    findBarButton_->setEnabled(false);
+    mainViewController_->showFindBar(!visible);
 }
 
 void WindowController::showGroupView(bool show) {

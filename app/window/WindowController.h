@@ -86,6 +86,7 @@ public:
     PullDownButton *contactPopup() const { return contactPopup_; }
     PullDownButton *sortOptionsPopup() const { return sortOptionsPopup_; }
     QToolButton *editButton() const { return editButton_; }
+    QToolButton *findBarButton() const { return findBarButton_; }
     SegmentedControl *splitButtons() const { return splitButtons_; }
 
     // ---- The window's panes
@@ -138,6 +139,9 @@ public:
     void toggleGroupView();
     void editButtonClicked();
     void splitButtonsPressed(int segment);
+    // Shows the find bar, or hides it leaving the search as it is; the button waits for the
+    // bar to finish.
+    void findBarButtonClicked();
     void initContactMenu();
     void initGroupMenu();
     void initSplitButttons();
@@ -186,6 +190,7 @@ private:
     QPointer<PullDownButton> contactPopup_;
     QPointer<PullDownButton> sortOptionsPopup_;
     QPointer<QToolButton> editButton_;
+    QPointer<QToolButton> findBarButton_;
     QPointer<SegmentedControl> splitButtons_;
 
     void makeValidationTable();

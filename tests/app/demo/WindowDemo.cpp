@@ -6,7 +6,8 @@
 // rename=NEW (the selected group, as its in-place editor commits), pick=MENU/ITEM (a main-menu
 // item, validated first), answer=BUTTON (on the alert an earlier step opened),
 // open=sort|labels|contact (drops a pull-down down), import=FILE (the vCard file, its open
-// panel answered, the sheet's first two rows selected); editing in the table: cell=NAME/COLUMN[/N]
+// panel answered, the sheet's first two rows selected), find=TEXT (typed into the find bar's
+// search field, then Return), next (the bar's Next); editing in the table: cell=NAME/COLUMN[/N]
 // (a double click on the cell of the contact's row N), type=TEXT, key=Return|Tab|Escape|Delete
 // (to the focused control), label=NAME/COLUMN (a click on the cell's label popup) and
 // menu=TITLE (an item of the open menu), name=NAME (the name editor, as the context menu's
@@ -19,6 +20,7 @@
 #include "app/transfer/ImportCommand.h"
 #include "app/transfer/ImportPanelController.h"
 #include "editors/NameViewController.h"
+#include "find/SegmentedButtons.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Window.h"
 #include "tests/app/Driving.h"
@@ -34,6 +36,7 @@
 #include <QRegularExpression>
 #include <QTableView>
 #include <QTextStream>
+#include <QToolButton>
 #include <QUrl>
 
 namespace {
@@ -175,6 +178,12 @@ void runStep(tessarin::WindowController *window, const QString &step,
                                  : value == QLatin1String("labels") ? window->labelsPopup()
                                                                     : window->contactPopup();
         Dispatch::after(300, [button] { button->showMenu(); });
+    } else if (step.startsWith(QLatin1String("find="))) {
+        QLineEdit *field = view->findBarController()->searchField();
+        field->setText(value);
+        emit field->returnPressed();
+    } else if (step == QLatin1String("next")) {
+        view->findBarController()->directControl()->button(1)->click();
     } else if (step.startsWith(QLatin1String("import="))) {
         dialogs = std::make_unique<ScriptedDialogPresenter>();
         dialogs->chooseFiles({QUrl::fromLocalFile(value)});
