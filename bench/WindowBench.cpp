@@ -10,10 +10,13 @@
 #include "platform/core/UserDefaults.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Document.h"
+#include "platform/ui/Window.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QTableView>
 
@@ -295,5 +298,76 @@ void BM_FindBarReplaceAllAndUndo(benchmark::State &state) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 BENCHMARK(BM_FindBarReplaceAllAndUndo)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Edits in the contacts table of a shown window of 100,000 cards, from the commit to the
+// table repainted with the edited contact's row selected. A name changed as the name editor
+// changes it (one undoable step) moves the contact between the start and the end of the
+// table sorted by name.
+void BM_TableNameEdit(benchmark::State &state) {
+    useScratchDefaults();
+    auto document = std::make_unique<BenchDocument>();
+    document->containers = readCards();
+    document->makeWindowControllers();
+    tessarin::ViewController *view = document->controller->mainViewController();
+    ContactsViewController *table = view->contactsViewController();
+    document->controller->window()->resize(1280, 900);
+    document->controller->window()->show();
+    QCoreApplication::processEvents();
+    const int middle = int(table->subContactTable().size() / 2);
+    table->selectRowIndexes({middle});
+    const std::shared_ptr<QMPerson> person = table->subContactTable()[size_t(middle)]->person;
+    int step = 0;
+    for (auto _ : state) {
+        NameRecord name = person->nameValue();
+        name.firstName = step++ % 2 ? QStringLiteral("Aaron") : QStringLiteral("Zoe");
+        name.lastName = QStringLiteral("Benchmark");
+        view->undoReplaceNameValue(name, person);
+        QCoreApplication::processEvents();
+        table->tableView()->viewport()->repaint();
+    }
+    const QList<SubContactRowPtr> selected = table->selectedSubContacts();
+    if (selected.size() != 1 || selected.first()->person != person)
+        state.SkipWithError("the edited contact is not the one selected");
+    document.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+BENCHMARK(BM_TableNameEdit)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// A phone number typed into its cell of a shown window of 100,000 cards, from the key that
+// ends the edit (Shift+Tab keeps the text and moves nowhere) to the repainted table.
+void BM_TableCellEdit(benchmark::State &state) {
+    useScratchDefaults();
+    UserDefaults::standard().setObject(QStringLiteral("Phone"), QStringLiteral("QM1DselectedViewType"));
+    auto document = std::make_unique<BenchDocument>();
+    document->containers = readCards();
+    document->makeWindowControllers();
+    ContactsViewController *table = document->controller->mainViewController()->contactsViewController();
+    document->controller->window()->resize(1280, 900);
+    document->controller->window()->show();
+    QCoreApplication::processEvents();
+    const int column = table->tableModel()->columnOf(FieldId::Phone);
+    int row = int(table->subContactTable().size() / 2);
+    while (!table->subContactTable()[size_t(row)]->person->labeledValueForIdentifier(FieldId::Phone, qsizetype(0)))
+        ++row;
+    const std::shared_ptr<QMPerson> person = table->subContactTable()[size_t(row)]->person;
+    int step = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        table->selectRowIndexes({row});
+        table->editColumn(column, row, {table->subContactTable()[size_t(row)]});
+        table->cellEditor()->setPlainText(QStringLiteral("+1 555 %1").arg(step++));
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Backtab, Qt::ShiftModifier);
+        state.ResumeTiming();
+        QApplication::sendEvent(table->cellEditor(), &press);
+        QCoreApplication::processEvents();
+        table->tableView()->viewport()->repaint();
+    }
+    if (person->labeledValueForIdentifier(FieldId::Phone, qsizetype(0))->valueText() !=
+        QStringLiteral("+1 555 %1").arg(step - 1))
+        state.SkipWithError("the typed number did not reach the contact");
+    document.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+BENCHMARK(BM_TableCellEdit)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 } // namespace

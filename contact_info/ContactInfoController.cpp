@@ -521,31 +521,8 @@ QWidget *ContactInfoController::makeValueCellWidget(int row) {
     // what the contact holds rather than show a value that was not stored.
     const auto showStoredValue = [this] { Dispatch::main([this] { updateTable(); }, this); };
 
-    if (info.type == FieldId::Photo) {
-        auto *button = new PullDownButton;
-        auto *menu = new Menu;
-        const int side = int(tableViewHeightOfRow(row)) - 4;
-        const QImage photo = photoPicture(person, int(std::ceil(side * qApp->devicePixelRatio())));
-        const bool hasPhoto = !photo.isNull();
-        const QImage picture = hasPhoto ? photo : QMPerson::placeholder(person.showAsPerson());
-        MenuItem *imageItem = menu->addItem(QString());
-        imageItem->setIcon(QIcon(QPixmap::fromImage(picture)));
-        menu->addItem(localized(QStringLiteral("Icon Size Bigger")), ActionId::IconSizeBigger);
-        menu->addItem(localized(QStringLiteral("Icon Size Smaller")), ActionId::IconSizeSmaller);
-        menu->addItem(localized(hasPhoto ? QStringLiteral("Replace Image") : QStringLiteral("Add Image")),
-                      ActionId::AddImage);
-        if (hasPhoto)
-            menu->addItem(localized(QStringLiteral("Delete Image")), ActionId::DeleteImage);
-        for (MenuItem *item : menu->itemArray())
-            item->setTarget(this);
-        button->setPullDownMenu(menu);
-        button->setIconSize(QSize(side, side));
-        button->setIcon(QIcon(QPixmap::fromImage(picture)));
-        button->setToolButtonStyle(Qt::ToolButtonIconOnly);
-        button->setEnabled(editState());
-        button->setObjectName(QStringLiteral("ImagePopupCell"));
-        return button;
-    }
+    if (info.type == FieldId::Photo)
+        return makePhotoCellWidget(row);
     if (info.type == FieldId::NameOrdering || info.type == FieldId::NameDisplay) {
         auto *popup = new QComboBox;
         popup->setObjectName(QStringLiteral("PopupCell"));
@@ -567,7 +544,10 @@ QWidget *ContactInfoController::makeValueCellWidget(int row) {
         }
         return popup;
     }
-    if (kindOfRow(info) != ValueKind::Labeled)
+    // In the popover a row that no cell shows (a custom item no longer defined) gets an
+    // empty label cell.
+    const QString kind = kindOfRow(info);
+    if (kind != ValueKind::Labeled && (!popoverCells_ || textCellContent(row)))
         return nullptr;
     auto *widget = new PopupAndTextCellWidget;
     widget->setObjectName(QStringLiteral("PopupAndTextCell"));
@@ -582,7 +562,7 @@ QWidget *ContactInfoController::makeValueCellWidget(int row) {
     cell.setLabels(QMPerson::labelsForIdentifier(info.type).value_or(QStringList()));
     cell.setLocalizedLabels(QMPerson::localizedLabelsForIdentifier(info.type).value_or(QStringList()));
     cell.setCustomLabels(QMPerson::customLabelsForIdentifier(info.type).value_or(QStringList()));
-    if (info.index)
+    if (info.index && kind == ValueKind::Labeled)
         cell.setLabeledValue(person.labeledValueForIdentifier(info.type, *info.index));
     cell.setLabelIndex(info.labelIndex.value_or(0));
     cell.setRowNumLines(info.numLines);
@@ -593,4 +573,35 @@ QWidget *ContactInfoController::makeValueCellWidget(int row) {
     widget->labelPopup()->setEnabled(editState());
     connect(widget->labelPopup(), &QComboBox::activated, this, showStoredValue);
     return widget;
+}
+
+QWidget *ContactInfoController::makePhotoCellWidget(int row) {
+    QMPerson &person = *contact_->person;
+    auto *button = new PullDownButton;
+    auto *menu = new Menu;
+    const int side = int(tableViewHeightOfRow(row)) - 4;
+    const QImage photo = photoPicture(person, int(std::ceil(side * qApp->devicePixelRatio())));
+    const bool hasPhoto = !photo.isNull();
+    const QImage picture = hasPhoto ? photo : QMPerson::placeholder(person.showAsPerson());
+    MenuItem *imageItem = menu->addItem(popoverCells_ ? L("hidden") : QString());
+    imageItem->setIcon(QIcon(QPixmap::fromImage(picture)));
+    menu->addItem(localized(QStringLiteral("Icon Size Bigger")), ActionId::IconSizeBigger);
+    menu->addItem(localized(QStringLiteral("Icon Size Smaller")), ActionId::IconSizeSmaller);
+    // The popover offers the picture commands only while editing; the panel shows them
+    // and disables the whole menu while locked.
+    if (!popoverCells_ || editState()) {
+        menu->addItem(localized(hasPhoto ? QStringLiteral("Replace Image") : QStringLiteral("Add Image")),
+                      ActionId::AddImage);
+        if (hasPhoto)
+            menu->addItem(localized(QStringLiteral("Delete Image")), ActionId::DeleteImage);
+    }
+    for (MenuItem *item : menu->itemArray())
+        item->setTarget(this);
+    button->setPullDownMenu(menu);
+    button->setIconSize(QSize(side, side));
+    button->setIcon(QIcon(QPixmap::fromImage(picture)));
+    button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    button->setEnabled(popoverCells_ || editState());
+    button->setObjectName(QStringLiteral("ImagePopupCell"));
+    return button;
 }

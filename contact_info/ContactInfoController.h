@@ -121,6 +121,14 @@ public:
 
     // Reloads the rows, keeping the selection.
     void updateTable();
+    // Reloads the rows and keeps the selected ones that still exist; with
+    // firstRowWhenLost, the first row is selected when the selection is gone.
+    void reloadKeepingSelection(bool firstRowWhenLost);
+    QList<int> selectedRows() const;
+    // The contact popover's cells: its photo menu is rebuilt at every display, keeps the
+    // icon size items while locked and is never disabled, and a value of no kind shows an
+    // empty label cell.
+    void setShowsPopoverCells(bool on) { popoverCells_ = on; }
     void sendContactDidUpdate();
     // Shows and selects the row of a find match.
     void selectItemAndRange(const FindTarget &target);
@@ -158,11 +166,8 @@ private:
     QString kindOfRow(const InfoTableRow &row) const;
     void selectRows(const QList<int> &rows);
     void reselect(const QList<int> &before, const QList<int> &rows);
-    // Reloads the rows and keeps the selected ones that still exist; with
-    // firstRowWhenLost, the first row is selected when the selection is gone.
-    void reloadKeepingSelection(bool firstRowWhenLost);
-    QList<int> selectedRows() const;
     void applyStoredFont();
+    QWidget *makePhotoCellWidget(int row);
     // The contact's picture fitted to `side` pixels, for the photo row and the card:
     // decoded once per contact, not at every reload; a null image when the contact has no
     // picture that decodes.
@@ -184,6 +189,7 @@ private:
     qint64 iconRowCount_ = 3;
     QString cardTemplatePath_ = ContactCard::TemplatePath;
     bool reloading_ = false;
+    bool popoverCells_ = false;
     struct DecodedPhoto {
         QByteArray data; // held, so that the same pointer is always these bytes
         int side = 0;

@@ -1,11 +1,13 @@
 #include "contacts_table/ContactsTableModel.h"
 
+#include "contacts_table/SubContactRows.h"
 #include "model/QMPerson.h"
 #include "platform/core/Localization.h"
 #include "state/SharedSettings.h"
 #include "state/WindowState.h"
 
 #include <QApplication>
+#include <QPlainTextEdit>
 #include <QPainter>
 
 #include <cmath>
@@ -70,6 +72,37 @@ void ContactsTableModel::moveColumn(int from, int to) {
     endMoveColumns();
 }
 
+std::vector<size_t> ContactsTableModel::replaceRowsOfContact(
+    const QMPerson *person, const SubContactTable &made,
+    const std::function<size_t(const SubContactTable &, SubContactRow &)> &placeOf) {
+    // Runs of the contact's rows, the last first, so the indexes before them stay valid.
+    for (int last = int(rows_.size()) - 1; last >= 0;) {
+        if (rows_[size_t(last)]->person.get() != person) {
+            --last;
+            continue;
+        }
+        int first = last;
+        while (first > 0 && rows_[size_t(first - 1)]->person.get() == person)
+            --first;
+        beginRemoveRows({}, first, last);
+        rows_.erase(rows_.begin() + first, rows_.begin() + last + 1);
+        endRemoveRows();
+        last = first - 1;
+    }
+    for (const SubContactRowPtr &row : made) {
+        const int at = int(placeOf(rows_, *row));
+        beginInsertRows({}, at, at);
+        rows_.insert(rows_.begin() + at, row);
+        endInsertRows();
+    }
+    // A new value may bring a new label word.
+    labelsByColumn_.clear();
+    const std::vector<size_t> changed = SubContactRows::markContinuationRows(rows_);
+    for (const size_t row : changed)
+        emit dataChanged(index(int(row), 0), index(int(row), int(columns_.size()) - 1));
+    return changed;
+}
+
 void ContactsTableModel::setFooterText(const QString &text) {
     if (text == footerText_)
         return;
@@ -117,10 +150,11 @@ QVariant ContactsTableModel::headerData(int section, Qt::Orientation orientation
 }
 
 Qt::ItemFlags ContactsTableModel::flags(const QModelIndex &index) const {
-    // The footer is disabled too, so the keyboard never moves onto it.
+    // The footer is disabled too, so the keyboard never moves onto it. Whether a cell is
+    // edited in place is the controller's to say; the view opens editors only when told.
     if (!index.isValid() || !isRow(index.row()))
         return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
 }
 
 int ContactsTableModel::heightOfRow(int row) const {
@@ -326,4 +360,35 @@ void ContactsTableCellPainter::paint(QPainter *painter, const QStyleOptionViewIt
         break;
     }
     paintHighlightedText(painter, rect, cell.text, cell.font, cell.highlights, textColor);
+}
+
+QRect ContactsTableCellPainter::textRect(const QRect &cellRect, const QModelIndex &index) const {
+    const ContactsTableCell cell = model_->cell(index.row(), model_->columns().value(index.column()).identifier);
+    if (cell.kind == ContactsTableCell::PopupAndText && cell.popup)
+        return PopupAndTextCell::textRect(cellRect, cell.popup->content());
+    return cellRect;
+}
+
+QWidget *ContactsTableCellPainter::createEditor(QWidget *parent, const QStyleOptionViewItem &,
+                                                const QModelIndex &index) const {
+    return editorFactory_ ? editorFactory_(parent, index) : nullptr;
+}
+
+void ContactsTableCellPainter::updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,
+                                                    const QModelIndex &index) const {
+    QRect rect = textRect(option.rect, index);
+    // A text of more lines than the row shows gets room for all of them.
+    if (const auto *text = qobject_cast<QPlainTextEdit *>(editor)) {
+        const int lines = std::max(1, text->document()->blockCount());
+        rect.setHeight(std::max(rect.height(), lines * text->fontMetrics().lineSpacing() + 6));
+    }
+    editor->setGeometry(rect);
+}
+
+bool ContactsTableCellPainter::eventFilter(QObject *object, QEvent *event) {
+    // The field editor ends its own edits (keys, focus); the delegate's filter would commit
+    // and close it on its own.
+    if (qobject_cast<QPlainTextEdit *>(object))
+        return false;
+    return QStyledItemDelegate::eventFilter(object, event);
 }

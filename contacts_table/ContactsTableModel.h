@@ -79,6 +79,12 @@ public:
     void reset(const std::function<void(SubContactTable &rows, QList<ContactsTableColumn> &columns)> &change,
                bool hasContacts);
     void moveColumn(int from, int to);
+    // One contact's rows made again without a reset: its rows go, each new row is inserted
+    // where `placeOf` puts it among the rows then present, and the continuation marks are
+    // set again. The view hears of each removal and insertion, so the other rows keep their
+    // heights and the selection its rows. Answers the rows whose marks changed.
+    std::vector<size_t> replaceRowsOfContact(const QMPerson *person, const SubContactTable &made,
+                                             const std::function<size_t(const SubContactTable &, SubContactRow &)> &placeOf);
     // The footer's text, fixed at each reset: the group's name and the contacts shown.
     QString footerText() const { return footerText_; }
     void setFooterText(const QString &text);
@@ -128,15 +134,34 @@ private:
     mutable QMultiHash<const char *, int> rowsAwaitingPicture_;
 };
 
-// Paints each cell from the one ContactsTableCell the model builds for it: no widget per cell.
+// Paints each cell from the one ContactsTableCell the model builds for it: no widget per
+// cell. A cell edited in place gets the field editor its factory makes, over the cell's
+// text; what the editor holds and when its edit ends are the factory's owner's, never the
+// model's (nothing is written through the model).
 class ContactsTableCellPainter : public QStyledItemDelegate {
     Q_OBJECT
 public:
+    using EditorFactory = std::function<QWidget *(QWidget *parent, const QModelIndex &index)>;
+
     explicit ContactsTableCellPainter(ContactsTableModel *model);
+    void setEditorFactory(EditorFactory factory) { editorFactory_ = std::move(factory); }
+    // Where a cell's text stands: the label popup cell's right of its popup.
+    QRect textRect(const QRect &cellRect, const QModelIndex &index) const;
+
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
+                          const QModelIndex &index) const override;
+    void setEditorData(QWidget *, const QModelIndex &) const override {}
+    void setModelData(QWidget *, QAbstractItemModel *, const QModelIndex &) const override {}
+    void updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,
+                              const QModelIndex &index) const override;
+
+protected:
+    bool eventFilter(QObject *object, QEvent *event) override;
 
 private:
     ContactsTableModel *model_;
+    EditorFactory editorFactory_;
 };

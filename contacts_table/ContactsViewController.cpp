@@ -2,10 +2,15 @@
 
 #include "contacts_table/RowValueNumber.h"
 #include "contacts_table/SubContactRows.h"
+#include "editors/AddressViewController.h"
+#include "editors/NameViewController.h"
 #include "model/QMPerson.h"
 #include "model/ViewTypes.h"
+#include "platform/core/Dispatch.h"
 #include "platform/core/UserDefaults.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/ListRowHeight.h"
+#include "platform/ui/Window.h"
 #include "platform/ui/Menu.h"
 #include "state/WindowState.h"
 
@@ -68,7 +73,18 @@ ContactsViewController::ContactsViewController(QObject *parent)
     };
 }
 
-ContactsViewController::~ContactsViewController() = default;
+ContactsViewController::~ContactsViewController() {
+    // The windows torn off the table go with it; their delegate (the main view) may be
+    // going already, so they are told nothing more.
+    for (const DetachedWindowEntry &entry : std::as_const(detachedWindows_)) {
+        if (!entry.windowController)
+            continue;
+        entry.windowController->contactInfoPopover()->setDelegate(nullptr);
+        delete entry.windowController.data();
+    }
+    if (ContactInfoPopover *shown = shownContactInfoPopover())
+        shown->setDelegate(nullptr);
+}
 
 void ContactsViewController::setWindowState(WindowState *state) {
     for (const QMetaObject::Connection &connection : std::as_const(stateConnections_))
@@ -143,7 +159,10 @@ QTableView *ContactsViewController::tableView() {
 QWidget *ContactsViewController::loadView() {
     tableView_ = new QTableView;
     tableView_->setModel(model_);
-    tableView_->setItemDelegate(new ContactsTableCellPainter(model_));
+    auto *painter = new ContactsTableCellPainter(model_);
+    painter->setEditorFactory(
+        [this](QWidget *parent, const QModelIndex &index) { return makeCellEditor(parent, index); });
+    tableView_->setItemDelegate(painter);
     tableView_->setSelectionBehavior(QAbstractItemView::SelectRows);
     tableView_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     tableView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -174,12 +193,44 @@ QWidget *ContactsViewController::loadView() {
 }
 
 bool ContactsViewController::eventFilter(QObject *watched, QEvent *event) {
-    // A press on the footer row changes no selection.
     if ((event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) &&
         watched == viewport_) {
-        const int row = tableView_->rowAt(static_cast<QMouseEvent *>(event)->position().toPoint().y());
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        const QPoint at = mouse->position().toPoint();
+        const int row = tableView_->rowAt(at.y());
+        // A press on the footer row changes no selection.
         if (row >= 0 && !shouldSelectRow(row))
             return true;
+        const int pressedRow = isRow(row) ? row : -1;
+        const int pressedColumn = pressedRow >= 0 ? tableView_->columnAt(at.x()) : -1;
+        if (mouse->button() != Qt::LeftButton)
+            return ViewController::eventFilter(watched, event);
+        if (event->type() == QEvent::MouseButtonPress) {
+            selectionBeforePress_ = selectedRowIndexes();
+            // The label popup of a cell opens without selecting the row.
+            if (pressedColumn >= 0 && editState()) {
+                const ContactsTableCell cell = model_->cell(row, model_->columns()[pressedColumn].identifier);
+                if (cell.kind == ContactsTableCell::PopupAndText && cell.popup) {
+                    const QRect popup = PopupAndTextCell::popupRect(frameOfCellAtColumn(pressedColumn, row),
+                                                                    cell.popup->content());
+                    if (popup.contains(at)) {
+                        openLabelMenu(row, pressedColumn, popup);
+                        return true;
+                    }
+                }
+            }
+        } else {
+            // The first click of a double click with Ctrl toggled the row, and a plain one
+            // on a selected row took the other rows away: the double action works on the
+            // selection as it was.
+            const Qt::KeyboardModifiers modifiers = mouse->modifiers();
+            if (pressedRow >= 0 &&
+                ((modifiers & CommandKeyModifier) || selectionBeforePress_.contains(pressedRow)) &&
+                selectedRowIndexes() != selectionBeforePress_)
+                selectRowIndexes(selectionBeforePress_);
+            tableViewDoubleAction(pressedColumn, pressedRow, modifiers);
+            return true;
+        }
     }
     return ViewController::eventFilter(watched, event);
 }
@@ -205,9 +256,19 @@ void ContactsViewController::viewDidLoad() {
     }
     hasColumnWidthDictionary_ = true;
     applyColumnWidths();
+    // The address editor's postal-code index is built while the user looks at the table.
+    Dispatch::global([] { AddressViewController::zipdb(); });
 }
 
 void ContactsViewController::viewWillAppear() {
+    // The windows torn off the table close with its window, before the last window's close
+    // decides whether the program goes on.
+    if (Window *shownIn = window(); shownIn && !windowClosing_)
+        windowClosing_ = connect(shownIn, &Window::willClose, this, [this] {
+            if (popover_)
+                popover_->close();
+            closeAllDetachedWindows();
+        });
     appeared_ = true;
     const QString viewType = settings_->selectedViewType();
     setSelectedViewType(viewType);
@@ -264,6 +325,11 @@ void ContactsViewController::setSelectedFont(const QFont &font) {
         reloadData();
         selectAndScroll(selected);
     }
+    if (ContactInfoPopover *shown = shownContactInfoPopover())
+        shown->setSelectedFont(font);
+    for (const DetachedWindowEntry &entry : std::as_const(detachedWindows_))
+        if (entry.windowController)
+            entry.windowController->contactInfoPopover()->setSelectedFont(font);
 }
 
 void ContactsViewController::setSelectedViewType(const QString &viewType) {
@@ -377,8 +443,11 @@ void ContactsViewController::updateSubContactTableForIdentifiers(const QStringLi
 }
 
 void ContactsViewController::sortRows(SubContactTable &rows) const {
-    SubContactRows::sortSubContactTable(rows, sortDescriptors_.isEmpty() ? defaultSort : sortDescriptors_.first(),
-                                        selectedLabels(), customItems());
+    SubContactRows::sortSubContactTable(rows, currentSortDescriptor(), selectedLabels(), customItems());
+}
+
+std::optional<SortDescriptor> ContactsViewController::currentSortDescriptor() const {
+    return sortDescriptors_.isEmpty() ? defaultSort : sortDescriptors_.first();
 }
 
 std::optional<SortDescriptor> ContactsViewController::firstSortDescriptor() const {
@@ -601,6 +670,10 @@ bool ContactsViewController::isMultiValued(const QString &identifier, QMPerson &
 }
 
 void ContactsViewController::updateTable() {
+    updateTableWithContacts({});
+}
+
+void ContactsViewController::updateTableWithContacts(const QList<std::shared_ptr<QMPerson>> &contacts) {
     if (!contactTable_)
         return;
     const QList<int> remembered = selectedRowIndexes();
@@ -620,9 +693,15 @@ void ContactsViewController::updateTable() {
                 keys[row.uniqueId].append(std::nullopt);
         }
     }
-    updateSubContactTableForIdentifiers(tableIdentfiers());
-    subContactTableDirty_ = false;
-    reloadData();
+    // A few contacts' rows are made again in place; beyond that one rebuild costs less.
+    const bool inPlace = !contacts.isEmpty() && contacts.size() <= fewContacts &&
+                         std::all_of(contacts.begin(), contacts.end(),
+                                     [this](const auto &person) { return replaceRowsOfContact(person); });
+    if (!inPlace) {
+        updateSubContactTableForIdentifiers(tableIdentfiers());
+        subContactTableDirty_ = false;
+        reloadData();
+    }
     QList<int> chosen;
     const SubContactTable &rows = subContactTable();
     for (int r = 0; r < int(rows.size()); ++r) {
@@ -639,9 +718,39 @@ void ContactsViewController::updateTable() {
             chosen.append(r);
     }
     selectAndScroll(chosen.isEmpty() ? remembered : chosen);
+    refreshViewsShowingSelection(true);
 }
 
-void ContactsViewController::updateTableWithIdentifier(const QString &identifier) {
+bool ContactsViewController::replaceRowsOfContact(const std::shared_ptr<QMPerson> &person) {
+    if (!person || subContactTableDirty_ || pendingRows_ || !model_->hasContacts() || !tableView_)
+        return false;
+    SubContactTable made;
+    for (qsizetype i = 0; i < contactTable_->size(); ++i) {
+        const ContactEntry &entry = contactTable_->at(i);
+        if (entry.person != person || entry.deleted)
+            continue;
+        made = createSubContactsFromContact(entry, tableIdentfiers(), selectedLabels());
+        for (const SubContactRowPtr &row : made)
+            row->contactPosition = i;
+        break;
+    }
+    const QList<int> previous = selectedRowIndexes();
+    const std::optional<SortDescriptor> descriptor = currentSortDescriptor();
+    ++silentSelection_;
+    const std::vector<size_t> changed =
+        model_->replaceRowsOfContact(person.get(), made, [&](const SubContactTable &rows, SubContactRow &row) {
+            return SubContactRows::sortedPlace(rows, row, descriptor, selectedLabels(), customItems());
+        });
+    QHeaderView *header = tableView_->verticalHeader();
+    for (const size_t row : changed)
+        header->resizeSection(int(row), heightOfRow(int(row)));
+    --silentSelection_;
+    keepSelection(previous);
+    return true;
+}
+
+void ContactsViewController::updateTableWithIdentifier(const QString &identifier,
+                                                       const std::shared_ptr<QMPerson> &contact) {
     if (!contactTable_)
         return;
     QList<int> selection = selectedRowIndexes();
@@ -663,17 +772,22 @@ void ContactsViewController::updateTableWithIdentifier(const QString &identifier
         uniqueId = row.uniqueId;
         k = indexOf(row);
     }
-    if (tableIdentfiers().contains(identifier))
-        updateSubContactTableForIdentifiers(tableIdentfiers());
-    subContactTableDirty_ = false;
-    reloadData();
+    // Only the changed contact can have moved: its rows alone are made again.
+    if (!replaceRowsOfContact(contact)) {
+        if (tableIdentfiers().contains(identifier))
+            updateSubContactTableForIdentifiers(tableIdentfiers());
+        subContactTableDirty_ = false;
+        reloadData();
+    }
     const SubContactTable &rows = subContactTable();
-    for (int r = 0; r < int(rows.size()) && !uniqueId.isEmpty(); ++r) {
+    int found = -1;
+    for (int r = 0; r < int(rows.size()) && !uniqueId.isEmpty() && found < 0; ++r) {
         SubContactRow &row = *rows[size_t(r)];
         if (row.uniqueId == uniqueId && indexOf(row) == k)
-            return selectAndScroll({r});
+            found = r;
     }
-    selectAndScroll(selection);
+    selectAndScroll(found >= 0 ? QList<int>{found} : selection);
+    refreshViewsShowingSelection(false);
 }
 
 void ContactsViewController::selectItemAndRange(const std::optional<FindTarget> &match) {

@@ -1,8 +1,13 @@
 #pragma once
 
+#include "contact_info/ContactInfoPopover.h"
+#include "contacts_table/CellTextEditor.h"
+#include "contacts_table/ContactWindows.h"
 #include "contacts_table/ContactsTableModel.h"
 #include "contacts_table/SubContactRow.h"
+#include "editors/EditorAnswer.h"
 #include "model/FindTarget.h"
+#include "platform/ui/Popover.h"
 #include "platform/ui/ViewController.h"
 #include "state/ActionIds.h"
 #include "state/SharedSettings.h"
@@ -15,28 +20,49 @@
 #include <memory>
 #include <optional>
 
+class NameViewControllerDelegate;
+class PopoverEditor;
 class QTableView;
 
-// What the contacts table tells the main view, and what it asks of it.
-class ContactsViewControllerDelegate {
+// What the contacts table tells the main view and asks of it. Edits made in the table end
+// in the window's undoable edits: the answers of the editors it opens (the receiver's
+// operations) and typed texts (those and the string replace).
+class ContactsViewControllerDelegate : public EditorAnswerReceiver {
 public:
-    virtual ~ContactsViewControllerDelegate() = default;
     virtual void rowSelectionDidChange(const SubContactRowPtr &row) = 0;
     virtual void sortDescriptorsDidChange(const QList<SortDescriptor> &sortDescriptors) = 0;
     // The name of the group whose contacts are shown, for the footer.
     virtual QString selectedGroupName() = 0;
+    virtual bool undoReplaceStringValue(const std::optional<QString> &value, const QString &identifier,
+                                        const PersonPtr &contact, QObject *sender) = 0;
+    // Around the edits of several rows: the window refreshes once, when they end.
+    virtual void beginDeferringRefreshes() {}
+    virtual void endDeferringRefreshes() {}
+    // Whom the name editor and the contact popovers the table opens report to.
+    virtual NameViewControllerDelegate *nameViewControllerDelegate() = 0;
+    virtual ContactInfoPopoverDelegate *contactInfoPopoverDelegate() = 0;
     // Sheets of the folders above the table, which only the window can open. A table
     // without a window opens none.
     virtual void showQRCodePanel(const SubContactRowPtr &row) { Q_UNUSED(row) }
+};
+
+// A contact popover the table opened, or the window it was torn off into.
+struct DetachedWindowEntry {
+    QString uniqueId;
+    // None while the entry stands for the popover itself.
+    QPointer<DetachedWindowController> windowController;
 };
 
 // The middle pane: the selected group's contacts, one or more rows each, in the columns of
 // the selected view type, sorted by one column, with a footer row naming the group. It
 // follows the shared view settings (view type, columns, label filter, sort options) and
 // its window's state (edit state, custom items, find marks, font) as they change.
-class ContactsViewController : public ViewController {
+class ContactsViewController : public ViewController, public PopoverDelegate, public ContactWindows {
     Q_OBJECT
 public:
+    // The rows an edit or an editor's answer goes to, taken when it starts.
+    using EditRows = QList<SubContactRowPtr>;
+
     static constexpr double minimumColumnWidth = 20.0;
     static constexpr int buildDeadlineMilliseconds = 200 * 1000;
 
@@ -105,7 +131,13 @@ public:
 
     // ---- Refresh and selection
     void updateTable();
-    void updateTableWithIdentifier(const QString &identifier);
+    // After values of these contacts changed: when they are few only their rows are made
+    // again; the selection stays on the same contacts and values, as updateTable keeps it.
+    void updateTableWithContacts(const QList<std::shared_ptr<QMPerson>> &contacts);
+    static constexpr qsizetype fewContacts = 8;
+    // After one field of a contact changed. With the contact, only its rows are made again
+    // and moved to their sorted places; without, every row is.
+    void updateTableWithIdentifier(const QString &identifier, const std::shared_ptr<QMPerson> &contact = nullptr);
     // Marks the match and selects its row; none takes the current match off the table.
     void selectItemAndRange(const std::optional<FindTarget> &target);
     void selectRowIndexesWithContacts(const QList<ContactEntry> &entries);
@@ -124,6 +156,48 @@ public:
     SubContactRowPtr commandRow() const;
     void showQRCode(QObject *sender);
     bool validateMenuItem(MenuItem *item) override;
+
+    // ---- In-cell editing and multi-row apply (ContactsTableEditing.cpp)
+    // A double click on a cell, with the keys then held.
+    void tableViewDoubleAction(int column, int row, Qt::KeyboardModifiers modifiers = {});
+    // Edits the cell in place or opens its editor, for the rows taken for the edit (the row
+    // alone when none were).
+    void editTableViewCellOrShowPopover(int column, int row, bool commandHeld = false);
+    // Starts editing the cell in place; its text goes to `rows` when the edit ends.
+    void editColumn(int column, int row, const EditRows &rows);
+    CellTextEditor *cellEditor() const;
+    // A cell's typed text, for the rows its edit was started with.
+    void textFieldCellChanged(const SubContactRowPtr &row, const QString &identifier, const QString &text,
+                              const EditRows &rows);
+    // A label picked at `index` in the label popup of a cell.
+    void popupLabelCellChanged(int row, int column, int index);
+    // Return and Tab while a cell is edited; answers whether the command was handled.
+    bool doCommandBySelector(CellTextEditor::Command command);
+    // Where a cell is, in the table's viewport.
+    QRect frameOfCellAtColumn(int column, int row) const;
+
+    // ---- Editor popovers, the contact popover and its windows (ContactsTablePopovers.cpp)
+    Popover *popover() const { return popover_; }
+    const QList<DetachedWindowEntry> &detachedWindows() const { return detachedWindows_; }
+    void showMultiValuePopover(const SubContactRowPtr &contact, const QString &type, qint64 index, const QRect &rect);
+    void showAddressPopover(const SubContactRowPtr &contact, const QString &type, qint64 index, const QRect &rect);
+    void showSNSPopover(const SubContactRowPtr &contact, const QString &type, qint64 index, const QRect &rect);
+    void showIMSPopover(const SubContactRowPtr &contact, const QString &type, qint64 index, const QRect &rect);
+    void showDatePopover(const SubContactRowPtr &contact, const QString &type, qint64 index, const QRect &rect);
+    void showPhoneticNamePopover(const SubContactRowPtr &contact, const QString &type, const QRect &rect);
+    void showNamePopover(const SubContactRowPtr &contact, const QString &type, const QRect &rect);
+    // Opens the contact popover on the row, or brings the contact's detached window forward.
+    void showContactInfoPopover(const SubContactRowPtr &contact, const QString &type, const QRect &rect);
+    void detachedWindowDidClose(const DetachedWindowInfo &info);
+    void popoverDidClose(Popover *popover) override;
+    bool popoverShouldDetach(Popover *popover) override;
+    Window *detachableWindowForPopover(Popover *popover) override;
+    // ContactWindows
+    void showContactInfoPopoverWithOption(const QString &option) override;
+    void updatePopoverIfSender(QObject *sender) override;
+    void updateDetachedWindows(const QString &uniqueId) override;
+    void closeContactWindows(const QSet<QString> &uniqueIds) override;
+    void closeAllDetachedWindows() override;
 
     void viewDidLoad() override;
     void viewWillAppear() override;
@@ -157,7 +231,42 @@ private:
     bool isMultiValued(const QString &identifier, QMPerson &person) const;
     QString sortColumnValue(SubContactRow &row, const SortDescriptor &descriptor,
                             const QString &identifier) const;
-    void refreshViewsShowingSelection();
+    // The contact popover and detached windows showing the selected row's contact, and
+    // with `nameEditorToo` an open name editor, show it again.
+    void refreshViewsShowingSelection(bool nameEditorToo);
+    // One contact's rows made again in place; false when the table must be rebuilt instead.
+    bool replaceRowsOfContact(const std::shared_ptr<QMPerson> &person);
+    std::optional<SortDescriptor> currentSortDescriptor() const;
+    // ---- Editing
+    QWidget *makeCellEditor(QWidget *parent, const QModelIndex &index);
+    void endCellEdit(bool keepText, bool applyNow);
+    void applyTextToRow(const SubContactRow &row, const QString &identifier, const QString &text, bool &changed);
+    bool insertNewline();
+    bool insertTab();
+    // The next row after a search from `from` that qualifies, stopping before `stop`.
+    int nextRowWhere(int from, int stop, const std::function<bool(int)> &qualifies) const;
+    bool startCellEdit(int column, int row);
+    int indexOfRow(const QString &uniqueId, qint64 labelIndex) const;
+    void openLabelMenu(int row, int column, const QRect &popupRect);
+    void setDocumentEdited();
+    // The rows taken for an edit of this row: those the double action took when they
+    // include it, else the row alone.
+    EditRows takeEditRows(const SubContactRowPtr &row);
+    // Edits of several rows as one undo step, shown once; answers what `edit` answers.
+    bool editRows(const std::function<bool()> &edit);
+    // The table's selected rows and `row`, in ascending order.
+    EditRows selectedRowsAnd(int row) const;
+    // Asks on the window whether an edit goes to every selected row.
+    void confirmEditOfRows(const QString &message, std::function<void(bool)> answered);
+    // ---- Popovers
+    void openEditor(PopoverEditor *editor, const SubContactRowPtr &contact, SharedEditorContext context,
+                    QSize contentSize, const QRect &rect);
+    // The address, social-profile and instant-message editors: one value of a field.
+    void openOneValueEditor(PopoverEditor *editor, QSize contentSize, const SubContactRowPtr &contact,
+                            const QString &type, qint64 index, const QRect &rect);
+    void applyEditorAnswer(const EditorContext &answer, const SubContactRowPtr &opener, const EditRows &rows);
+    ContactInfoPopover *shownContactInfoPopover() const;
+    void removeDetachedWindowEntry(qsizetype index);
     // ---- Following the shared settings once the table has appeared
     void viewTypeDictDidChange();
     void sortOptionsDictDidChange();
@@ -183,6 +292,25 @@ private:
     int silentSelection_ = 0;
     int selectionReports_ = 0;
     bool adjustingColumns_ = false;
+
+    // ---- Editing: the selection before the last press (a Ctrl+double-click restores it),
+    // the rows taken by the double action, the cell edited in place.
+    QList<int> selectionBeforePress_;
+    std::optional<EditRows> editRows_;
+    struct CellEdit {
+        QPointer<CellTextEditor> editor;
+        SubContactRowPtr row;
+        QString identifier;
+        EditRows rows;
+    };
+    std::optional<CellEdit> cellEdit_;
+    // ---- The one popover shown at a time, the row it was opened for and the rows its
+    // answer goes to; the contact popovers and their windows.
+    QPointer<Popover> popover_;
+    SubContactRowPtr popoverRow_;
+    EditRows popoverRows_;
+    QList<DetachedWindowEntry> detachedWindows_;
+    QMetaObject::Connection windowClosing_;
     int clickedRow_ = -1;
     ValidationTable<MenuItem> validation_;
 };

@@ -19,10 +19,10 @@ struct SubContactRow {
     qint64 numLines = 1;      // text lines of the row's tallest cell
     QStringList groupNames;   // written into the selected row by the main view
 
-    // Set while building: the row's position in build order (contact-table order, then
-    // labelIndex), which breaks sort ties; its text lines from the shown columns; whether
+    // Set while building: its contact's position in the contact table (with labelIndex, the
+    // build order, which breaks sort ties); its text lines from the shown columns; whether
     // its contact shows a second name line (person and company both named).
-    qsizetype buildPosition = 0;
+    qsizetype contactPosition = 0;
     qint64 textLines = 1;
     bool twoLineName = false;
 };

@@ -197,6 +197,11 @@ private:
     bool finished_ = false;
 };
 
+bool inBuildOrder(const SubContactRow &a, const SubContactRow &b) {
+    return a.contactPosition != b.contactPosition ? a.contactPosition < b.contactPosition
+                                                  : a.labelIndex < b.labelIndex;
+}
+
 } // namespace
 
 SubContactTable createSubContactsFromContact(const ContactEntry &entry, const BuildContext &context) {
@@ -262,6 +267,8 @@ SubContactTable buildRows(const ContactTable &table, const BuildContext &context
                 if (entry.deleted || !entry.person)
                     continue;
                 SubContactTable rows = createSubContactsFromContact(entry, context);
+                for (const SubContactRowPtr &row : rows)
+                    row->contactPosition = index;
                 slice->rows.insert(slice->rows.end(), std::make_move_iterator(rows.begin()),
                                    std::make_move_iterator(rows.end()));
             }
@@ -290,8 +297,6 @@ SubContactTable buildRows(const ContactTable &table, const BuildContext &context
         if (worker.joinable())
             worker.join();
     }
-    for (qsizetype i = 0; i < qsizetype(rows.size()); ++i)
-        rows[i]->buildPosition = i;
     if (complete)
         *complete = allDone;
     return rows;
@@ -312,12 +317,18 @@ int compareDateComponents(const std::optional<DateComponents> &a, const std::opt
     return 0;
 }
 
-void markContinuationRows(SubContactTable &rows) {
+std::vector<size_t> markContinuationRows(SubContactTable &rows) {
+    std::vector<size_t> changed;
     for (size_t i = 0; i < rows.size(); ++i) {
         SubContactRow &row = *rows[i];
-        row.notFirstRow = i > 0 && rows[i - 1]->uniqueId == row.uniqueId;
-        row.numLines = std::max(row.textLines, qint64(row.twoLineName && !row.notFirstRow ? 2 : 1));
+        const bool notFirstRow = i > 0 && rows[i - 1]->person == row.person;
+        const qint64 numLines = std::max(row.textLines, qint64(row.twoLineName && !notFirstRow ? 2 : 1));
+        if (notFirstRow != row.notFirstRow || numLines != row.numLines)
+            changed.push_back(i);
+        row.notFirstRow = notFirstRow;
+        row.numLines = numLines;
     }
+    return changed;
 }
 
 void sortSubContactTable(SubContactTable &rows, const std::optional<SortDescriptor> &descriptor,
@@ -333,12 +344,37 @@ void sortSubContactTable(SubContactTable &rows, const std::optional<SortDescript
         const bool ascending = descriptor->ascending;
         std::sort(keyed.begin(), keyed.end(), [ascending](const auto &a, const auto &b) {
             const int order = compareSortValues(a.first, b.first, ascending);
-            return order != 0 ? order < 0 : a.second->buildPosition < b.second->buildPosition;
+            return order != 0 ? order < 0 : inBuildOrder(*a.second, *b.second);
         });
         for (size_t i = 0; i < rows.size(); ++i)
             rows[i] = std::move(keyed[i].second);
     }
     markContinuationRows(rows);
+}
+
+size_t sortedPlace(const SubContactTable &rows, SubContactRow &row, const std::optional<SortDescriptor> &descriptor,
+                   const QStringList &selectedLabels, const QList<CustomItemDefinition> &customItems) {
+    if (!descriptor) {
+        return size_t(std::upper_bound(rows.begin(), rows.end(), &row,
+                                       [](const SubContactRow *a, const SubContactRowPtr &b) {
+                                           return inBuildOrder(*a, *b);
+                                       }) -
+                      rows.begin());
+    }
+    // Only the rows the search visits get a sort value.
+    const auto [identifier, key] = SortOptions::separateSortKeyIntoIdentifierAndKey(descriptor->key);
+    const SortValue value = sortValueFor(row, identifier, key, selectedLabels, customItems);
+    const bool ascending = descriptor->ascending;
+    const auto after = std::upper_bound(rows.begin(), rows.end(), &row,
+                                        [&](const SubContactRow *, const SubContactRowPtr &other) {
+                                            const int order = compareSortValues(
+                                                value,
+                                                sortValueFor(*other, identifier, key, selectedLabels,
+                                                             customItems),
+                                                ascending);
+                                            return order != 0 ? order < 0 : inBuildOrder(row, *other);
+                                        });
+    return size_t(after - rows.begin());
 }
 
 } // namespace SubContactRows

@@ -34,11 +34,17 @@ int compareDateComponents(const std::optional<DateComponents> &a, const std::opt
                           bool ascending);
 
 // Sorts in place by the descriptor with the program's comparator (empty values last in
-// both directions, ties in build order); then marks continuation rows and sets numLines.
+// both directions, ties in build order: contact-table position, then labelIndex); then
+// marks continuation rows and sets numLines.
 void sortSubContactTable(SubContactTable &rows, const std::optional<SortDescriptor> &descriptor,
                          const QStringList &selectedLabels, const QList<CustomItemDefinition> &customItems);
 // Marks each row whose contact is also the one above, and sets each row's numLines.
-void markContinuationRows(SubContactTable &rows);
+// Answers the rows whose marks changed.
+std::vector<size_t> markContinuationRows(SubContactTable &rows);
+// Where a row goes among rows sorted as sortSubContactTable sorts them, so that one
+// contact's rows made again take their places without sorting the others.
+size_t sortedPlace(const SubContactTable &rows, SubContactRow &row, const std::optional<SortDescriptor> &descriptor,
+                   const QStringList &selectedLabels, const QList<CustomItemDefinition> &customItems);
 
 // The text a row shows in a column, as the row height counts lines.
 QString columnText(SubContactRow &row, const QString &identifier,

@@ -1,7 +1,7 @@
 #include "editors/CustomItemEditor.h"
 
 #include "editors/CustomLabelList.h"
-#include "editors/NameViewController.h"
+#include "editors/PhotoScaling.h"
 #include "editors/PictureChoice.h"
 #include "model/QMPerson.h"
 #include "model/QMvCard.h"
@@ -132,9 +132,8 @@ bool AddItemViewController::acceptsItemName(const QString &name, const QStringLi
 QByteArray AddItemViewController::iconData(const QImage &image) {
     if (image.isNull())
         return {};
-    QImage icon = image;
-    const QSize size = NameViewController::photoSize(image.size());
-    if (size != image.size() && !NameViewController::imageResize(image, icon, size))
+    const QImage icon = PhotoScaling::scaledToLimit(image);
+    if (icon.isNull())
         return {};
     QByteArray png;
     QBuffer buffer(&png);

@@ -1,6 +1,7 @@
 #include "editors/NameViewController.h"
 
 #include "editors/EditorForm.h"
+#include "editors/PhotoScaling.h"
 #include "editors/PictureChoice.h"
 #include "model/QMPerson.h"
 #include "platform/contacts/CNFormatters.h"
@@ -134,6 +135,13 @@ void NameViewController::updateNameDict() {
         delegate_->undoReplaceNameValue(record, contact());
 }
 
+void NameViewController::updateUI() {
+    if (!contact())
+        return;
+    contactNameField()->setText(contact()->compositeName());
+    fillFromContext(isEditing());
+}
+
 bool NameViewController::writeAnswer(EditorContext &) {
     return true;
 }
@@ -162,37 +170,13 @@ void NameViewController::menuNeedsUpdate(Menu *menu) {
         PictureChoice::fillImageMenu(menu, !photo.isNull(), this);
 }
 
-QSize NameViewController::photoSize(QSize size) {
-    const int w = size.width();
-    const int h = size.height();
-    if (w <= maximumPhotoSide && h <= maximumPhotoSide)
-        return size;
-    if (w > h)
-        return {maximumPhotoSide, qMax(1, qRound(double(maximumPhotoSide) * h / w))};
-    return {qMax(1, qRound(double(maximumPhotoSide) * w / h)), maximumPhotoSide};
-}
-
-bool NameViewController::imageResize(const QImage &image, QImage &smallImage, QSize newSize) {
-    if (image.isNull() || newSize.isEmpty())
-        return false;
-    smallImage = image.scaled(newSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    return !smallImage.isNull();
-}
-
 void NameViewController::addImage() {
-    QImage image = PictureChoice::choosePicture(view());
-    if (image.isNull())
+    const std::optional<QImage> image = PhotoScaling::chooseImage(view());
+    if (!image)
         return;
-    const QSize size = photoSize(image.size());
-    if (size != image.size()) {
-        QImage small;
-        if (!imageResize(image, small, size))
-            return;
-        image = small;
-    }
     if (delegate_ && contact())
-        delegate_->undoReplacePhoto(FieldValue(image), contact());
-    showPicture(image);
+        delegate_->undoReplacePhoto(FieldValue(*image), contact());
+    showPicture(*image);
 }
 
 void NameViewController::deleteImage() {

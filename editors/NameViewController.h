@@ -28,8 +28,6 @@ class NameViewController : public PopoverEditor, public MenuDelegate {
     Q_OBJECT
 public:
     static constexpr QSize contentSize{340, 316};
-    // Pictures are kept at most this large on either side.
-    static constexpr int maximumPhotoSide = 512;
 
     explicit NameViewController(QObject *parent = nullptr);
 
@@ -49,10 +47,9 @@ public:
     QComboBox *showAsPersonPopup() const { return showAsPersonPopup_; }
     PullDownButton *imagePopup() const { return imagePopup_; }
 
-    // The size a picture is kept at: its longer side at most maximumPhotoSide, in proportion.
-    static QSize photoSize(QSize size);
-    // Draws the image into smallImage at newSize, smoothly; false for an image that is none.
-    static bool imageResize(const QImage &image, QImage &smallImage, QSize newSize);
+
+    // Shows the contact's name and picture again, after a change made elsewhere.
+    void updateUI();
 
     void menuNeedsUpdate(Menu *menu) override;
     void addImage();

@@ -49,20 +49,11 @@ QWidget *PopoverEditor::loadView() {
     auto *header = new QHBoxLayout;
     header->setSpacing(8);
     header->addWidget(makePictureView());
-    contactNameField_ = new QLineEdit;
-    contactNameField_->setObjectName(QStringLiteral("contactNameField"));
-    QFont nameFont = contactNameField_->font();
-    nameFont.setBold(true);
-    nameFont.setPointSizeF(nameFont.pointSizeF() * 1.2);
-    contactNameField_->setFont(nameFont);
-    showAsLabel(contactNameField_);
+    contactNameField_ = makeContactNameField();
     header->addWidget(contactNameField_, 1);
     column->addLayout(header);
 
-    redSeparator_ = new QFrame;
-    redSeparator_->setObjectName(QStringLiteral("redSeparator"));
-    redSeparator_->setFixedHeight(1);
-    redSeparator_->setAutoFillBackground(true);
+    redSeparator_ = makeSeparator();
     column->addWidget(redSeparator_);
 
     column->addWidget(makeBody(), 1);
@@ -88,6 +79,34 @@ QWidget *PopoverEditor::loadView() {
     connect(doneButton_, &QPushButton::clicked, this, &PopoverEditor::done);
     connect(cancelButton_, &QPushButton::clicked, this, &PopoverEditor::cancel);
     return view;
+}
+
+QLineEdit *PopoverEditor::makeContactNameField() {
+    auto *field = new QLineEdit;
+    field->setObjectName(QStringLiteral("contactNameField"));
+    QFont nameFont = field->font();
+    nameFont.setBold(true);
+    nameFont.setPointSizeF(nameFont.pointSizeF() * 1.2);
+    field->setFont(nameFont);
+    showAsLabel(field);
+    return field;
+}
+
+QFrame *PopoverEditor::makeSeparator() {
+    auto *separator = new QFrame;
+    separator->setObjectName(QStringLiteral("redSeparator"));
+    separator->setFixedHeight(1);
+    separator->setAutoFillBackground(true);
+    return separator;
+}
+
+void PopoverEditor::showEditStateInSeparator(QFrame *separator, bool editing) {
+    // Editing widens the separator to 2 and turns it red; locking only turns it gray.
+    if (editing)
+        separator->setFixedHeight(2);
+    QPalette palette = separator->palette();
+    palette.setColor(QPalette::Window, editing ? QColor(Qt::red) : QColor(Qt::gray));
+    separator->setPalette(palette);
 }
 
 void PopoverEditor::showAsLabel(QLineEdit *field) {
@@ -167,12 +186,7 @@ void PopoverEditor::applyEditState() {
         doneButton_->setEnabled(false);
         cancelButton_->setVisible(true);
     }
-    // Editing widens the separator to 2 and turns it red; locking only turns it gray.
-    if (editing)
-        redSeparator_->setFixedHeight(2);
-    QPalette palette = redSeparator_->palette();
-    palette.setColor(QPalette::Window, editing ? QColor(Qt::red) : QColor(Qt::gray));
-    redSeparator_->setPalette(palette);
+    showEditStateInSeparator(redSeparator_, editing);
     showEditState(editing);
 }
 

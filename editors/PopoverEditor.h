@@ -79,6 +79,12 @@ public:
     // The context of a closed popover's editor when it hands back a change, else null.
     static SharedEditorContext answerOf(const Popover *popover);
 
+    // The bold line naming the contact above an editor (and above the contact popover's
+    // table), and the separator below it: 2 wide and red while editing, gray when locked.
+    static QLineEdit *makeContactNameField();
+    static QFrame *makeSeparator();
+    static void showEditStateInSeparator(QFrame *separator, bool editing);
+
     bool isEditing() const;
     // Whether Return now presses Done.
     bool doneKeyEquivalent() const { return doneKeyEquivalent_; }

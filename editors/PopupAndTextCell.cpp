@@ -77,15 +77,27 @@ int PopupAndTextCell::popupWidth(const QString &title, const QFont &font) {
     return QFontMetrics(font).horizontalAdvance(title) + popupTitleMargin;
 }
 
+QRect PopupAndTextCell::popupRect(const QRect &rect, const PopupAndTextContent &content) {
+    if (!content.popupVisible)
+        return {};
+    const int lineHeight = QFontMetrics(content.font).height() + 4;
+    return {rect.left() + 2, rect.top() + 1, popupWidth(content.popupTitle(), content.font),
+            std::min(lineHeight, rect.height() - 2)};
+}
+
+QRect PopupAndTextCell::textRect(const QRect &rect, const PopupAndTextContent &content) {
+    QRect text = rect.adjusted(2, 0, -2, 0);
+    if (content.popupVisible)
+        text.setLeft(popupRect(rect, content).right() + 6);
+    return text;
+}
+
 void PopupAndTextCell::paint(QPainter *painter, const QRect &rect, const PopupAndTextContent &content,
                              const QPalette &palette, bool selected) {
     const QColor textColor = palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
-    QRect textRect = rect.adjusted(2, 0, -2, 0);
     if (content.popupVisible) {
         const QString title = content.popupTitle();
-        const int lineHeight = QFontMetrics(content.font).height() + 4;
-        QRect popupRect(rect.left() + 2, rect.top() + 1, popupWidth(title, content.font),
-                        std::min(lineHeight, rect.height() - 2));
+        const QRect popupRect = PopupAndTextCell::popupRect(rect, content);
         painter->save();
         painter->setFont(content.font);
         painter->setPen(palette.color(QPalette::Mid));
@@ -101,9 +113,9 @@ void PopupAndTextCell::paint(QPainter *painter, const QRect &rect, const PopupAn
         painter->drawLine(tip + QPointF(-3, 2), tip + QPointF(0, 5));
         painter->drawLine(tip + QPointF(0, 5), tip + QPointF(3, 2));
         painter->restore();
-        textRect.setLeft(popupRect.right() + 6);
     }
-    paintHighlightedText(painter, textRect, content.text, content.font, content.highlights, textColor);
+    paintHighlightedText(painter, textRect(rect, content), content.text, content.font, content.highlights,
+                         textColor);
 }
 
 void paintHighlightedText(QPainter *painter, const QRect &rect, const QString &text, const QFont &font,

@@ -89,6 +89,9 @@ public:
                       const QPalette &palette, bool selected);
     // The width of a closed popup showing `title` in `font`.
     static int popupWidth(const QString &title, const QFont &font);
+    // Where paint puts the closed popup (none when hidden) and the text inside a cell.
+    static QRect popupRect(const QRect &rect, const PopupAndTextContent &content);
+    static QRect textRect(const QRect &rect, const PopupAndTextContent &content);
 
 private:
     QString localizedLabel(const QString &label) const;

@@ -40,12 +40,16 @@ void DocumentEdits::registerUndo(std::function<void(DocumentEdits *)> inverse) {
     });
 }
 
-void DocumentEdits::contactValueDidChange(const QString &identifier) {
+void DocumentEdits::contactValueDidChange(const QString &identifier, const PersonPtr &contact) {
     if (deferral_ > 0) {
         if (!pending_.identifiers.contains(identifier))
             pending_.identifiers.append(identifier);
+        if (contact && !pending_.changedSet.contains(contact.get())) {
+            pending_.changedSet.insert(contact.get());
+            pending_.changed.append(contact);
+        }
     } else if (observer_) {
-        observer_->contactValueDidChange(identifier);
+        observer_->contactValueDidChange(identifier, contact);
     }
 }
 
@@ -87,7 +91,7 @@ bool DocumentEdits::endDeferringRefreshes() {
     for (const PendingRefresh::Contacts &change : pending.contacts)
         observer_->contactsDidChange(change.contacts, change.group, change.removed);
     if (!pending.identifiers.isEmpty())
-        observer_->contactValuesDidChange(pending.identifiers);
+        observer_->contactValuesDidChange(pending.identifiers, pending.changed);
     return changed;
 }
 
@@ -294,7 +298,7 @@ bool DocumentEdits::undoReplaceNameValue(const NameRecord &value, const PersonPt
     });
     contact->setNameValue(value, FieldId::Name);
     contact->setChanged(true);
-    contactValueDidChange(FieldId::Name);
+    contactValueDidChange(FieldId::Name, contact);
     return true;
 }
 
@@ -307,7 +311,7 @@ bool DocumentEdits::undoReplacePhoneticNameValue(const std::optional<PhoneticNam
     });
     contact->setNameValue(FieldValue(value), FieldId::PhoneticName);
     contact->setChanged(true);
-    contactValueDidChange(FieldId::PhoneticName);
+    contactValueDidChange(FieldId::PhoneticName, contact);
     return true;
 }
 
@@ -320,7 +324,7 @@ bool DocumentEdits::undoReplaceBirthday(const FieldValue &value, const PersonPtr
     const BirthdayRecord *record = value.get<BirthdayRecord>();
     contact->setBirthdayValue(record ? std::optional<BirthdayRecord>(*record) : std::nullopt);
     contact->setChanged(true);
-    contactValueDidChange(FieldId::Birthday);
+    contactValueDidChange(FieldId::Birthday, contact);
     return true;
 }
 
@@ -350,7 +354,7 @@ bool DocumentEdits::undoReplacePhotoData(const QByteArray &data, const PersonPtr
     if (data.isEmpty() || !contact->setPhotoData(data))
         contact->setPhoto(QImage());
     contact->setChanged(true);
-    contactValueDidChange(FieldId::Photo);
+    contactValueDidChange(FieldId::Photo, contact);
     return true;
 }
 
@@ -375,7 +379,7 @@ bool DocumentEdits::undoReplaceStringValue(const std::optional<QString> &value, 
     });
     contact->setValue(FieldValue(value.value_or(QString())), identifier);
     contact->setChanged(true);
-    contactValueDidChange(identifier);
+    contactValueDidChange(identifier, contact);
     return true;
 }
 
@@ -432,7 +436,7 @@ bool DocumentEdits::undoReplaceLabeledValue(const FieldValue &value, const QStri
             });
             contact->deleteCustomItemForName(identifier);
             contact->setChanged(true);
-            self->contactValueDidChange(identifier);
+            self->contactValueDidChange(identifier, contact);
         });
         contact->addLabeledValue(value, identifier);
     } else {
@@ -440,7 +444,7 @@ bool DocumentEdits::undoReplaceLabeledValue(const FieldValue &value, const QStri
         return false;
     }
     contact->setChanged(true);
-    contactValueDidChange(identifier);
+    contactValueDidChange(identifier, contact);
     return true;
 }
 
@@ -455,7 +459,7 @@ void DocumentEdits::undoAddLabeledValue(const LabeledValueRecord &value, const Q
         contact->addLabeledValue(value, identifier);
     }
     contact->setChanged(true);
-    contactValueDidChange(identifier);
+    contactValueDidChange(identifier, contact);
 }
 
 bool DocumentEdits::undoDeleteLabeledValueForIdentifier(const QString &identifier, qint64 labelIndex,
@@ -471,7 +475,7 @@ bool DocumentEdits::undoDeleteLabeledValueForIdentifier(const QString &identifie
                                 identifier, contact, sender);
     contact->deleteLabeledValueForIdentifier(identifier, LabelIndex(labelIndex));
     contact->setChanged(true);
-    contactValueDidChange(identifier);
+    contactValueDidChange(identifier, contact);
     return true;
 }
 

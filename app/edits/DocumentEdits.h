@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 
 #include <functional>
 #include <memory>
@@ -20,10 +21,12 @@ namespace tessarin {
 class DocumentEditsObserver {
 public:
     virtual ~DocumentEditsObserver() = default;
-    // A value of a contact changed in the field of this identifier.
-    virtual void contactValueDidChange(const QString &identifier) = 0;
-    // Values changed in the fields of several identifiers (a deferred bulk edit).
-    virtual void contactValuesDidChange(const QStringList &identifiers) = 0;
+    // A value of the contact changed in the field of this identifier.
+    virtual void contactValueDidChange(const QString &identifier, const std::shared_ptr<QMPerson> &contact) = 0;
+    // Values of these contacts changed in the fields of these identifiers (a deferred bulk
+    // edit); each contact and identifier once.
+    virtual void contactValuesDidChange(const QStringList &identifiers,
+                                        const QList<std::shared_ptr<QMPerson>> &contacts) = 0;
     // Contacts were added to the group, or removed from it.
     virtual void contactsDidChange(const QList<ContactEntry> &contacts, const SharedGroup &group,
                                    bool removed) = 0;
@@ -106,7 +109,7 @@ private:
     static void revertChange(const ContactsChange &change);
     void registerUndo(std::function<void(DocumentEdits *)> inverse);
     QString kindForIdentifier(const QMPerson &person, const QString &identifier) const;
-    void contactValueDidChange(const QString &identifier);
+    void contactValueDidChange(const QString &identifier, const PersonPtr &contact);
     void contactsDidChange(const QList<ContactEntry> &contacts, const SharedGroup &group, bool removed);
     void groupsDidChange(const SharedGroup &selected);
     bool undoReplacePhotoData(const QByteArray &data, const PersonPtr &contact);
@@ -121,6 +124,8 @@ private:
             bool removed = false;
         };
         QStringList identifiers;
+        QList<PersonPtr> changed; // whose values changed, each once
+        QSet<const QMPerson *> changedSet;
         QList<Contacts> contacts;
         std::optional<SharedGroup> groups; // the group to show, when groups changed
         bool isEmpty() const { return identifiers.isEmpty() && contacts.isEmpty() && !groups; }

@@ -58,6 +58,7 @@ ViewController::ViewController(QObject *parent)
     splitViewController_->addSplitViewItem(contactsViewController_);
     splitViewController_->addSplitViewItem(contactInfoController_);
     addChildViewController(splitViewController_);
+    contactWindows_ = contactsViewController_;
     addChildViewController(findBarController_);
     setUpFindBar();
 
@@ -345,6 +346,10 @@ void ViewController::contactDidUpdate(const ContactEntry &contact, ContactInfoCo
 }
 
 void ViewController::rowSelectionDidChange(ContactInfoController *, const InfoTableRow &row) {
+    moveFindTargetToRow(row);
+}
+
+void ViewController::moveFindTargetToRow(const InfoTableRow &row) {
     FindTarget target = selectedItemAndRange().value_or(FindTarget());
     target.identifier = row.type;
     if (row.labelIndex && *row.labelIndex == 0 && row.label) {
@@ -357,6 +362,20 @@ void ViewController::rowSelectionDidChange(ContactInfoController *, const InfoTa
     target.range = {0, 0};
     target.itemRange = {};
     windowState_->setFindTarget(target);
+}
+
+// ---- Contact popover delegate
+
+void ViewController::contactDidUpdate(const ContactEntry &contact, ContactInfoPopover *sender) {
+    contactDidUpdate(contact, static_cast<QObject *>(sender));
+}
+
+void ViewController::rowSelectionDidChange(ContactInfoPopover *, const InfoTableRow &row) {
+    moveFindTargetToRow(row);
+}
+
+void ViewController::detachedWindowDidClose(const DetachedWindowInfo &info) {
+    contactsViewController_->detachedWindowDidClose(info);
 }
 
 // ---- Group list delegate

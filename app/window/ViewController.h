@@ -4,6 +4,7 @@
 #include "contact_info/ContactInfoController.h"
 #include "contacts_table/ContactsViewController.h"
 #include "contacts_table/GroupViewController.h"
+#include "editors/NameViewController.h"
 #include "find/FindBarActions.h"
 #include "find/FindBarController.h"
 #include "model/ContactContainers.h"
@@ -29,21 +30,6 @@ class UndoManager;
 
 namespace tessarin {
 
-// The contact popover and the detached contact windows that the contacts table opens.
-// The main view asks them to open, refresh and close; a window without them does nothing.
-class ContactWindows {
-public:
-    virtual ~ContactWindows() = default;
-    // Opens the popover for the selected row; a non-empty option starts editing its name.
-    virtual void showContactInfoPopoverWithOption(const QString &option) = 0;
-    // Refreshes the open popover when it is the sender.
-    virtual void updatePopoverIfSender(QObject *sender) = 0;
-    virtual void updateDetachedWindows(const QString &uniqueId) = 0;
-    // Closes the popover showing one of the contacts and their detached windows.
-    virtual void closeContactWindows(const QSet<QString> &uniqueIds) = 0;
-    virtual void closeAllDetachedWindows() = 0;
-};
-
 // The content of a document window and the hub of its panes: the group list, the contacts
 // table and the detail panel side by side in a split view, under the separator line that
 // turns red while the window is unlocked. It owns the document's tables from the hand-over
@@ -52,6 +38,8 @@ class ViewController : public ::ViewController,
                        public ContactsViewControllerDelegate,
                        public ContactInfoControllerDelegate,
                        public GroupViewControllerDelegate,
+                       public NameViewControllerDelegate,
+                       public ContactInfoPopoverDelegate,
                        public FindBarDelegate,
                        public FindBarWindow,
                        public DocumentEditsObserver {
@@ -126,10 +114,19 @@ public:
     // Reorders the values inside the shown contacts when the sort column is multi-valued.
     void sortDescriptorsDidChange(const QList<SortDescriptor> &sortDescriptors) override;
     QString selectedGroupName() override;
+    void beginDeferringRefreshes() override { edits_->beginDeferringRefreshes(); }
+    void endDeferringRefreshes() override { edits_->endDeferringRefreshes(); }
+    NameViewControllerDelegate *nameViewControllerDelegate() override { return this; }
+    ContactInfoPopoverDelegate *contactInfoPopoverDelegate() override { return this; }
 
     // ---- Detail panel delegate
     void contactDidUpdate(const ContactEntry &contact, ContactInfoController *sender) override;
     void rowSelectionDidChange(ContactInfoController *sender, const InfoTableRow &row) override;
+
+    // ---- Contact popover delegate
+    void contactDidUpdate(const ContactEntry &contact, ContactInfoPopover *sender) override;
+    void rowSelectionDidChange(ContactInfoPopover *sender, const InfoTableRow &row) override;
+    void detachedWindowDidClose(const DetachedWindowInfo &info) override;
 
     // ---- Group list delegate
     void groupSelectionDidChange(const SharedGroup &group) override;
@@ -163,32 +160,32 @@ public:
     bool undoChangeGroupName(const QString &name, const SharedGroup &group) {
         return edits_->undoChangeGroupName(name, group);
     }
-    bool undoReplaceNameValue(const NameRecord &value, const PersonPtr &contact) {
+    bool undoReplaceNameValue(const NameRecord &value, const PersonPtr &contact) override {
         return edits_->undoReplaceNameValue(value, contact);
     }
-    bool undoReplacePhoneticNameValue(const std::optional<PhoneticNameRecord> &value, const PersonPtr &contact) {
+    bool undoReplacePhoneticNameValue(const std::optional<PhoneticNameRecord> &value, const PersonPtr &contact) override {
         return edits_->undoReplacePhoneticNameValue(value, contact);
     }
-    bool undoReplaceBirthday(const FieldValue &value, const PersonPtr &contact) {
+    bool undoReplaceBirthday(const FieldValue &value, const PersonPtr &contact) override {
         return edits_->undoReplaceBirthday(value, contact);
     }
-    bool undoReplacePhoto(const FieldValue &value, const PersonPtr &contact) {
+    bool undoReplacePhoto(const FieldValue &value, const PersonPtr &contact) override {
         return edits_->undoReplacePhoto(value, contact);
     }
     bool undoReplaceStringValue(const std::optional<QString> &value, const QString &identifier,
-                                const PersonPtr &contact, QObject *sender) {
+                                const PersonPtr &contact, QObject *sender) override {
         return edits_->undoReplaceStringValue(value, identifier, contact, sender);
     }
     bool undoReplaceLabeledValue(const FieldValue &value, const QString &identifier, const PersonPtr &contact,
-                                 QObject *sender) {
+                                 QObject *sender) override {
         return edits_->undoReplaceLabeledValue(value, identifier, contact, sender);
     }
     void undoAddLabeledValue(const LabeledValueRecord &value, const QString &identifier, const PersonPtr &contact,
-                             QObject *sender) {
+                             QObject *sender) override {
         edits_->undoAddLabeledValue(value, identifier, contact, sender);
     }
     bool undoDeleteLabeledValueForIdentifier(const QString &identifier, qint64 labelIndex,
-                                             const PersonPtr &contact, QObject *sender) {
+                                             const PersonPtr &contact, QObject *sender) override {
         return edits_->undoDeleteLabeledValueForIdentifier(identifier, labelIndex, contact, sender);
     }
     void undoReplacePersonByContacts(const QList<ContactEntry> &contacts, const QList<ContactEntry> &fromContacts) {
@@ -212,8 +209,8 @@ public:
     }
 
     // ---- What the edits changed, shown in the panes
-    void contactValueDidChange(const QString &identifier) override;
-    void contactValuesDidChange(const QStringList &identifiers) override;
+    void contactValueDidChange(const QString &identifier, const PersonPtr &contact) override;
+    void contactValuesDidChange(const QStringList &identifiers, const QList<PersonPtr> &contacts) override;
     void contactsDidChange(const QList<ContactEntry> &contacts, const SharedGroup &group, bool removed) override;
     void groupsDidChange(const SharedGroup &selected) override;
     void contactDidMerge(const ContactEntry &contact) override;
@@ -266,6 +263,8 @@ protected:
 
 private:
     void replayUndo(void (UndoManager::*replay)());
+    // A detail row selected in the panel or a popover starts the next find there.
+    void moveFindTargetToRow(const InfoTableRow &row);
     void showGroupsAndSelect(const SharedGroup &group);
     void registerEditActions();
     void registerPanelActions();

@@ -31,15 +31,15 @@ void ViewController::replayUndo(void (UndoManager::*replay)()) {
         window->setDocumentEdited(manager->canUndo());
 }
 
-void ViewController::contactValueDidChange(const QString &identifier) {
-    contactsViewController_->updateTableWithIdentifier(identifier);
+void ViewController::contactValueDidChange(const QString &identifier, const PersonPtr &contact) {
+    contactsViewController_->updateTableWithIdentifier(identifier, contact);
 }
 
-void ViewController::contactValuesDidChange(const QStringList &identifiers) {
-    if (identifiers.size() == 1)
-        contactValueDidChange(identifiers.first());
+void ViewController::contactValuesDidChange(const QStringList &identifiers, const QList<PersonPtr> &contacts) {
+    if (identifiers.size() == 1 && contacts.size() == 1)
+        contactsViewController_->updateTableWithIdentifier(identifiers.first(), contacts.first());
     else
-        contactsViewController_->updateTable();
+        contactsViewController_->updateTableWithContacts(contacts);
 }
 
 // Both directions refresh the shown group and select its given rows (none, once removed);

@@ -51,6 +51,21 @@ struct RecordingDelegate : ContactsViewControllerDelegate {
     void rowSelectionDidChange(const SubContactRowPtr &row) override { selections.append(row); }
     void sortDescriptorsDidChange(const QList<SortDescriptor> &d) override { sorts.append(d); }
     QString selectedGroupName() override { return groupName; }
+    // The table's edits go nowhere here: the window's tests carry them out.
+    bool undoReplaceBirthday(const FieldValue &, const PersonPtr &) override { return false; }
+    bool undoReplacePhoneticNameValue(const std::optional<PhoneticNameRecord> &, const PersonPtr &) override {
+        return false;
+    }
+    bool undoReplaceLabeledValue(const FieldValue &, const QString &, const PersonPtr &, QObject *) override {
+        return false;
+    }
+    void undoAddLabeledValue(const LabeledValueRecord &, const QString &, const PersonPtr &, QObject *) override {}
+    bool undoReplaceStringValue(const std::optional<QString> &, const QString &, const PersonPtr &,
+                                QObject *) override {
+        return false;
+    }
+    NameViewControllerDelegate *nameViewControllerDelegate() override { return nullptr; }
+    ContactInfoPopoverDelegate *contactInfoPopoverDelegate() override { return nullptr; }
 };
 
 // Fresh preferences holding the factory view types and sort options.

@@ -390,6 +390,60 @@ TEST_F(ContactsTable, UpdateWithIdentifierRebuildsOnlyForAShownColumn) {
     EXPECT_EQ(controller.selectedRowIndexes(), QList<int>{0});
 }
 
+// After one contact's change only its rows are made again and moved; the table must come
+// out as a full rebuild and sort would make it, in every sort and for every kind of change.
+TEST_F(ContactsTable, OneContactsRowsReplacedInPlaceMatchAFullRebuild) {
+    const auto rename = [](QMPerson &p, const QString &first) {
+        NameRecord name = p.nameValue();
+        name.firstName = first;
+        p.setNameValue(name, FieldId::Name);
+    };
+    struct Case {
+        int sortColumn; // clicked once: ascending, twice: descending
+        int clicks;
+        std::function<void(QMPerson &)> change;
+    };
+    const QList<Case> cases = {
+        {0, 1, [&](QMPerson &p) { rename(p, QStringLiteral("Aaa")); }},
+        {0, 2, [&](QMPerson &p) { rename(p, QStringLiteral("Zed")); }},
+        {1, 1, [](QMPerson &p) { p.addPhoneValue(labeled(QStringLiteral("work"), QStringLiteral("000"))); }},
+        {1, 2, [](QMPerson &p) { p.deleteLabeledValueForIdentifier(FieldId::Phone, LabelIndex(0)); }},
+        {1, 1, [](QMPerson &p) { p.replaceLabeledValue(FieldValue(LabeledValueList{}), FieldId::Phone); }},
+    };
+    const auto shown = [this] {
+        QStringList rows;
+        for (const SubContactRowPtr &row : controller.subContactTable())
+            rows << QStringLiteral("%1/%2/%3/%4")
+                        .arg(row->person->compositeName())
+                        .arg(row->labelIndex)
+                        .arg(row->notFirstRow)
+                        .arg(row->numLines);
+        return rows;
+    };
+    for (const Case &c : cases) {
+        auto a = withPhones(QStringLiteral("Anna"), {QStringLiteral("300"), QStringLiteral("100")});
+        auto b = withPhones(QStringLiteral("Bert"), {QStringLiteral("200"), QStringLiteral("200")});
+        auto d = withPhones(QStringLiteral("Dora"), {QStringLiteral("150")});
+        show({a, b, d, withPhones(QStringLiteral("Carl"), {})});
+        for (int i = 0; i < c.clicks; ++i)
+            clickHeader(c.sortColumn);
+        clickRow(rowOf(b));
+        c.change(*b);
+        controller.updateTableWithIdentifier(FieldId::Phone, b);
+        const QStringList replaced = shown();
+        const QList<int> selection = controller.selectedRowIndexes();
+        controller.setSubContactTableDirty(true);
+        controller.reloadData();
+        EXPECT_EQ(replaced, shown()) << c.sortColumn << " " << c.clicks;
+        // The selection stays on the changed contact.
+        ASSERT_EQ(selection.size(), 1);
+        EXPECT_EQ(controller.subContactTable()[size_t(selection.first())]->person, b) << c.sortColumn << " " << c.clicks;
+        // Every row keeps the height of its lines.
+        for (int r = 0; r < int(controller.subContactTable().size()); ++r)
+            EXPECT_EQ(view()->rowHeight(r), controller.heightOfRow(r));
+    }
+}
+
 TEST_F(ContactsTable, SelectRowsOfContacts) {
     auto a = withPhones(QStringLiteral("Anna"), {QStringLiteral("1"), QStringLiteral("2")});
     auto b = withPhones(QStringLiteral("Bert"), {QStringLiteral("3")});

@@ -40,8 +40,8 @@ TEST(SubContactRows, SlicesKeepContactTableOrder) {
         const SubContactTable rows = SubContactRows::buildRows(*table(people), context, 10000, &complete);
         EXPECT_TRUE(complete);
         EXPECT_EQ(ids(rows), expected) << count << " contacts";
-        for (size_t i = 0; i < rows.size(); ++i)
-            EXPECT_EQ(rows[i]->buildPosition, qsizetype(i));
+        for (const SubContactRowPtr &row : rows)
+            EXPECT_EQ(row->contactPosition, people.indexOf(row->person));
     }
 }
 

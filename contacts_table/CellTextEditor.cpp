@@ -1,0 +1,62 @@
+#include "contacts_table/CellTextEditor.h"
+
+#include <QKeyEvent>
+
+CellTextEditor::CellTextEditor(QWidget *parent)
+    : QPlainTextEdit(parent) {
+    setObjectName(QStringLiteral("CellTextEditor"));
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setFrameShape(QFrame::Box);
+    setLineWidth(1);
+    document()->setDocumentMargin(1);
+}
+
+bool CellTextEditor::event(QEvent *event) {
+    // Before the widget's own handling, which would take Tab for the focus chain.
+    if (event->type() != QEvent::KeyPress || ended_)
+        return QPlainTextEdit::event(event);
+    auto *key = static_cast<QKeyEvent *>(event);
+    Command command;
+    switch (key->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (key->modifiers() & Qt::AltModifier) {
+            insertPlainText(QStringLiteral("\n"));
+            return true;
+        }
+        command = Command::InsertNewline;
+        break;
+    case Qt::Key_Tab:
+        command = Command::InsertTab;
+        break;
+    case Qt::Key_Backtab:
+        command = Command::InsertBacktab;
+        break;
+    case Qt::Key_Escape:
+        command = Command::CancelOperation;
+        break;
+    default:
+        return QPlainTextEdit::event(event);
+    }
+    event->accept();
+    if (commandHandler_ && commandHandler_(command))
+        return true;
+    finish(command != Command::CancelOperation);
+    return true;
+}
+
+void CellTextEditor::focusOutEvent(QFocusEvent *event) {
+    QPlainTextEdit::focusOutEvent(event);
+    // A menu opened over the cell, or another window becoming active, leaves the edit going.
+    if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason)
+        finish(true);
+}
+
+void CellTextEditor::finish(bool keepText) {
+    if (ended_)
+        return;
+    ended_ = true;
+    emit editingDidEnd(keepText);
+}
