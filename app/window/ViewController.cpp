@@ -88,6 +88,7 @@ ViewController::ViewController(QObject *parent)
         {ActionId::ShowQRCode, tableRule},
         {ActionId::MergeContacts, tableRule},
         {ActionId::NormalizePhoneNumber, tableRule},
+        {ActionId::ToggleShowCompany, tableRule},
     };
 }
 

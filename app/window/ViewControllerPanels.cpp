@@ -22,7 +22,8 @@ void ViewController::registerPanelActions() {
 }
 
 const QStringList &ViewController::tableCommands() {
-    static const QStringList actions = {ActionId::ShowQRCode, ActionId::MergeContacts, ActionId::NormalizePhoneNumber};
+    static const QStringList actions = {ActionId::ShowQRCode, ActionId::MergeContacts, ActionId::NormalizePhoneNumber,
+                                        ActionId::ToggleShowCompany};
     return actions;
 }
 

@@ -397,6 +397,10 @@ TEST_F(TableCommandsTest, TheCompanyLineToggleIsStoredAndTickedInBothMenus) {
         contact->update();
         EXPECT_EQ(contact->itemWithTitle(u"Show Company in the Name Cell"_s)->state(), shown ? StateOn : StateOff);
     }
+    // The Contact menu's item reaches the table whichever pane has the focus.
+    view->contactInfoController()->tableView()->setFocus();
+    ASSERT_TRUE(pick(u"Contact"_s, u"Show Company in the Name Cell"_s));
+    EXPECT_TRUE(table->showCompanyInNameCell());
 }
 
 TEST_F(TableCommandsTest, AnEditorFromTheMenuAsksBeforeItGoesToEverySelectedRow) {
