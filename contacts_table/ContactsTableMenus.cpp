@@ -47,8 +47,8 @@ void ContactsViewController::registerCommands() {
         {ActionId::DeleteContact, &ContactsViewController::deleteContact},
         {ActionId::ExportContact, &ContactsViewController::exportContact},
     };
-    for (const auto &[name, method] : actions)
-        registerAction(name, [this, method](QObject *sender) { (this->*method)(sender); });
+    for (const auto &action : actions)
+        registerAction(action.first, [this, method = action.second](QObject *sender) { (this->*method)(sender); });
     registerAction(ActionId::SortOptionSelected, [this](QObject *sender) {
         const auto *item = qobject_cast<MenuItem *>(sender);
         if (item && item->parentMenu())
