@@ -78,6 +78,11 @@ struct VCardLeftOut {
 // the contacts it is given or makes (and the class-level tables of the contact record).
 class QMvCard {
 public:
+    // Reading spreads a large text's cards over this many threads, the caller's included
+    // (0: as many as the machine has; 1: the caller's alone).
+    explicit QMvCard(int readingThreads = 0)
+        : readingThreads_(readingThreads) {}
+
     // Called once per card read or written with the position reached (a text offset when
     // reading, the contact's index when writing); setting *stop ends the operation, which
     // then gives no result.
@@ -189,4 +194,6 @@ private:
     void appendCard(QString &text, QMPerson &person, const QStringList &options,
                     const QStringList &groupNames,
                     const std::optional<QList<CustomItemDefinition>> &customItems, bool forEntry) const;
+
+    int readingThreads_ = 0;
 };
