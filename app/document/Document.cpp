@@ -6,6 +6,7 @@
 #include "platform/core/Dispatch.h"
 #include "platform/core/Localization.h"
 #include "platform/core/Log.h"
+#include "platform/core/Memory.h"
 #include "platform/core/UserDefaults.h"
 #include "platform/ui/ContentTypes.h"
 #include "platform/ui/Menu.h"
@@ -13,6 +14,7 @@
 #include "platform/ui/Window.h"
 #include "state/ActionIds.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 namespace tessarin {
@@ -30,6 +32,10 @@ Document::Document(QObject *parent)
 
 Document::~Document() {
     delete progressAlert_.data();
+    // The records go with the members and the windows after this body: the freed pages are
+    // handed back once they have gone (closing a large file otherwise keeps its size).
+    if (QCoreApplication::instance())
+        Dispatch::main([] { Dispatch::global([] { Memory::returnFreedMemory(); }); });
 }
 
 ProgressAlert *Document::progressAlert() {
