@@ -3,11 +3,11 @@
 
 #include "platform/contacts/CNContactVCardSerialization.h"
 #include "platform/contacts/CNFormatters.h"
-#include "platform/core/Dispatch.h"
 #include "platform/core/Localization.h"
 
 #include <QDateTime>
 #include <QHash>
+#include <QScopeGuard>
 #include <QThread>
 
 #include <algorithm>
@@ -15,6 +15,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <thread>
 
 namespace {
 
@@ -256,16 +257,14 @@ struct CardBatch {
     bool done = false; // under ParallelReading::mutex
 };
 
-// The batches of one text, cut by the calling thread, read by it and by helpers of the
-// worker pool, and joined by the caller in file order. Shared with the helpers, which may
-// start after the caller returned (then they find nothing to do): it holds its own copy
-// of the text.
+// The batches of one text, cut by the calling thread, read by it and by helper threads,
+// and joined by the caller in file order.
 struct ParallelReading {
-    explicit ParallelReading(const QString &text)
+    explicit ParallelReading(QStringView text)
         : text(text)
         , defaults(CNContactsUserDefaults::sharedDefaults().snapshot()) {}
 
-    const QString text;
+    const QStringView text;
     // Every record of the reading takes the settings as they were when it began.
     const CNContactsUserDefaults::Snapshot defaults;
     std::mutex mutex;
@@ -413,9 +412,17 @@ std::shared_ptr<ContainerTable> QMvCard::containersFromVCards(const QString &tex
 
     // Cards are independent: they are read in batches on several threads, and joined here
     // in file order, so groups, order and progress are those of a reading on one thread.
-    const auto reading = std::make_shared<ParallelReading>(text);
+    // Helpers are threads of their own, as the table's row builders: the shared pool may
+    // be busy, and standard threads let ThreadSanitizer see the hand-over.
+    ParallelReading reading(text);
     const int threads = readingThreads_ > 0 ? readingThreads_ : QThread::idealThreadCount();
-    bool helped = false;
+    std::vector<std::thread> helpers;
+    // They leave at the end of the text, or at their next card once stopped.
+    const auto finish = qScopeGuard([&] {
+        reading.finishCutting();
+        for (std::thread &helper : helpers)
+            helper.join();
+    });
     size_t joined = 0;
     const auto join = [&](CardBatch &batch) {
         batch.labels.registerAll();
@@ -446,12 +453,11 @@ std::shared_ptr<ContainerTable> QMvCard::containersFromVCards(const QString &tex
         return true;
     };
     const auto stop = [&] {
-        reading->stopped = true;
-        reading->finishCutting();
+        reading.stopped = true;
         return nullptr;
     };
 
-    const QStringView whole(reading->text);
+    const QStringView whole(text);
     CardCutter cutter(whole);
     qsizetype cursor = 0;
     auto batch = std::make_unique<CardBatch>();
@@ -464,16 +470,14 @@ std::shared_ptr<ContainerTable> QMvCard::containersFromVCards(const QString &tex
         cursor = range->end;
         if (cursor - batchStart < BatchLength)
             continue;
-        reading->add(std::exchange(batch, std::make_unique<CardBatch>()));
+        reading.add(std::exchange(batch, std::make_unique<CardBatch>()));
         batchStart = cursor;
-        if (!helped && threads > 1 && reading->batchCount() > 1) {
-            helped = true;
+        if (helpers.empty() && threads > 1 && reading.batchCount() > 1)
             for (int i = 1; i < threads; ++i)
-                Dispatch::global([reading] { reading->help(); });
-        }
+                helpers.emplace_back([&reading] { reading.help(); });
         // Whatever the helpers finished is joined meanwhile, so progress moves at once.
-        while (joined < reading->batchCount())
-            if (CardBatch *read = reading->await(joined, false)) {
+        while (joined < reading.batchCount())
+            if (CardBatch *read = reading.await(joined, false)) {
                 ++joined;
                 if (!join(*read))
                     return stop();
@@ -482,10 +486,10 @@ std::shared_ptr<ContainerTable> QMvCard::containersFromVCards(const QString &tex
             }
     }
     if (!batch->ranges.empty())
-        reading->add(std::move(batch));
-    reading->finishCutting();
-    for (; joined < reading->batchCount(); ++joined)
-        if (!join(*reading->await(joined, true)))
+        reading.add(std::move(batch));
+    reading.finishCutting();
+    for (; joined < reading.batchCount(); ++joined)
+        if (!join(*reading.await(joined, true)))
             return stop();
 
     sortGroups(container);
