@@ -27,7 +27,8 @@ bool isCjkLanguage(QLocale::Language language) {
 } // namespace
 
 CNContactsUserDefaults::Scope::Scope(const Snapshot &snapshot)
-    : outer_(std::exchange(scopedDefaults, &snapshot)) {}
+    : snapshot_(snapshot)
+    , outer_(std::exchange(scopedDefaults, &snapshot_)) {}
 
 CNContactsUserDefaults::Scope::~Scope() { scopedDefaults = outer_; }
 

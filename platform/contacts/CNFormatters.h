@@ -43,6 +43,7 @@ public:
         Scope &operator=(const Scope &) = delete;
 
     private:
+        const Snapshot snapshot_;
         const Snapshot *outer_;
     };
 };
