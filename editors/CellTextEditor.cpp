@@ -1,4 +1,4 @@
-#include "contacts_table/CellTextEditor.h"
+#include "editors/CellTextEditor.h"
 
 #include <QKeyEvent>
 
