@@ -413,9 +413,18 @@ bool ContactInfoController::watchCellEvent(QObject *watched, QEvent *event) {
     const QModelIndex index = tableView_->indexAt(tableView_->viewport()->mapFromGlobal(global));
     setClickedCell(index.isValid() ? index.row() : -1, index.isValid() ? index.column() : -1);
     if (type == QEvent::ContextMenu) {
-        tableMenu_->popUpContextMenu(global, tableView_);
+        // A row without commands shows no menu at all, not an empty one.
+        tableMenu_->update();
+        if (tableMenu_->numberOfItems() > 0)
+            tableMenu_->popUpContextMenu(global, tableView_);
         return true;
     }
+    // A press on a cell's own widget (a label popup, a value's text) selects its row, as one
+    // on the table does.
+    if (type == QEvent::MouseButtonPress && widget != tableView_->viewport() && index.isValid() &&
+        !(static_cast<QMouseEvent *>(event)->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier)) &&
+        selectedRows() != QList<int>{index.row()})
+        selectRows({index.row()});
     if (type == QEvent::MouseButtonDblClick && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
         tableViewDoubleAction(static_cast<QMouseEvent *>(event)->modifiers());
         return true;

@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QFile>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QTest>
@@ -356,6 +357,30 @@ TEST_F(DetailEditingTest, APictureDroppedOnThePhotoRowBecomesThePhoto) {
     EXPECT_TRUE(controller.acceptPhotoRowDrop(photo, Pasteboard(&files)));
     EXPECT_EQ(shown.person->photo().size(), QSize(128, 512));
     EXPECT_EQ(delegate.calls, (QStringList{"photo", "photo"}));
+}
+
+TEST_F(DetailEditingTest, APictureFileBecomesThePhotoAndAnUnreadableOneChangesNothing) {
+    ScriptedDialogPresenter dialogs;
+    QTemporaryDir folder;
+    const QString wide = folder.filePath(QStringLiteral("wide.png"));
+    const QString broken = folder.filePath(QStringLiteral("broken.png"));
+    ASSERT_TRUE(picture(1024, 768).save(wide));
+    QFile file(broken);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("no picture");
+    file.close();
+    dialogs.chooseFiles({QUrl::fromLocalFile(wide)});
+    controller.addImage(nullptr);
+    EXPECT_EQ(shown.person->photo().size(), QSize(512, 384));
+    dialogs.chooseFiles({QUrl::fromLocalFile(broken)});
+    controller.addImage(nullptr);
+    EXPECT_EQ(dialogs.shown().last().alert.messageText, "Can not read the image.");
+    EXPECT_EQ(shown.person->photo().size(), QSize(512, 384));
+    // Delete Image removes it.
+    controller.deleteImage(nullptr);
+    EXPECT_TRUE(shown.person->photo().isNull());
+    EXPECT_EQ(delegate.calls, (QStringList{"photo", "photo"}));
+    EXPECT_EQ(delegate.updates.size(), 2);
 }
 
 TEST_F(DetailEditingTest, ThePhotoRowGrowsAndShrinksWithinItsBounds) {
