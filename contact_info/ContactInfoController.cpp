@@ -2,7 +2,6 @@
 
 #include "contact_info/FieldIcons.h"
 #include "editors/PopupAndTextCellWidget.h"
-#include "platform/core/Dispatch.h"
 #include "platform/core/Localization.h"
 #include "platform/core/Resources.h"
 #include "platform/core/UserDefaults.h"
