@@ -1,7 +1,7 @@
 #pragma once
 
 #include "contact_info/ContactInfoPopover.h"
-#include "contacts_table/CellTextEditor.h"
+#include "editors/CellTextEditor.h"
 #include "contacts_table/ContactWindows.h"
 #include "contacts_table/ContactsTableModel.h"
 #include "contacts_table/ReplaceAlertPanel.h"
