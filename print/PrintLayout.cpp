@@ -112,6 +112,14 @@ QRectF LabelGrid::slot(qint64 label) const {
     return {origin + QPointF(double(column) * step.width(), double(row) * step.height()), labelSize};
 }
 
+QSizeF LabelGrid::textSize() const {
+    return {labelSize.width() - 2 * textInset, labelSize.height() - 2 * textInset};
+}
+
+QRectF LabelGrid::textRect(qint64 label) const {
+    return {slot(label).topLeft() + QPointF(textInset, textInset), textSize()};
+}
+
 qint64 labelCount(qsizetype rows, qint64 repeatCount) {
     if (repeatCount < 1 || rows < 1)
         return 0;

@@ -80,6 +80,11 @@ struct LabelGrid {
     qint64 pageOfLabel(qint64 label) const { return label / perPage(); }
     // The slot of a label on its page.
     QRectF slot(qint64 label) const;
+    // The box a label's text is fitted to and drawn in: the slot less its inset on every
+    // side, so that no glyph reaches the frame or the next label.
+    static constexpr double textInset = 3.0;
+    QSizeF textSize() const;
+    QRectF textRect(qint64 label) const;
 };
 
 // The number of labels: every row repeated `repeatCount` times (none for a count below 1).

@@ -14,8 +14,6 @@ namespace {
 
 // Room kept free at the right of each address-list block.
 constexpr double blockRightGap = 20.0;
-// Label text stands this far inside its slot.
-constexpr double labelInset = 3.0;
 // An envelope's frame lies this far outside its text box.
 constexpr double envelopeFrameOutset = 3.0;
 
@@ -58,6 +56,7 @@ PrintView::PrintView(SubContactTable contacts, std::shared_ptr<const PrintOption
                      const QPageLayout &pageLayout)
     : contacts_(contacts)
     , receiverPersons_(std::move(contacts))
+    , addressed_(::addressedRows(receiverPersons_))
     , options_(std::move(options))
     , pageLayout_(pageLayout) {}
 
@@ -68,7 +67,10 @@ void PrintView::setContacts(SubContactTable contacts) {
     addressList_.reset();
 }
 
-void PrintView::setReceiverPersons(SubContactTable rows) { receiverPersons_ = std::move(rows); }
+void PrintView::setReceiverPersons(SubContactTable rows) {
+    receiverPersons_ = std::move(rows);
+    addressed_ = ::addressedRows(receiverPersons_);
+}
 
 void PrintView::setOptions(std::shared_ptr<const PrintOptions> options) { options_ = std::move(options); }
 
@@ -85,10 +87,10 @@ int PrintView::pageCount(const QPaintDevice &device) {
     if (style == PrintStyle::MailingLabels) {
         const LabelGrid grid = LabelGrid::make(geometry(), options);
         return clampedPageCount(
-            grid.pageCount(labelCount(receiverPersons_.size(), options.mailingLabels.repeatCount)));
+            grid.pageCount(labelCount(addressed_.size(), options.mailingLabels.repeatCount)));
     }
     if (style == PrintStyle::Envelope)
-        return clampedPageCount(std::max<qint64>(1, receiverPersons_.size()));
+        return clampedPageCount(std::max<qint64>(1, addressed_.size()));
     return clampedPageCount(qint64(addressListPages(device).pages.size()));
 }
 
@@ -188,6 +190,37 @@ void PrintView::drawPreviewPaper(QPainter &painter) const {
     painter.fillRect(page.imageableBounds, Qt::white);
 }
 
+namespace {
+
+// The text's cells were fitted to the box; its glyphs may reach past them (a letter's
+// outline past its advance, a font's ascent and descent past its size). The text shrinks by
+// what they reach out, and its corner moves so that they stand inside the box.
+void keepGlyphsInBox(TextObject &object, const QSizeF &box, const QPaintDevice &device) {
+    const bool upDown = object.textDirection != TextDirection::LeftRight;
+    // Measured from the corner the text is drawn at: its top right when it runs down.
+    const auto covered = [&](double size) -> QRectF {
+        if (object.printVertical) {
+            const PrintFont font(object.verticalFontName, size);
+            const VerticalText::Layout laidOut = VerticalText::layout(
+                object.text, VerticalText::Metrics::of(font, device), {0, 0}, upDown ? 1 : 2);
+            return laidOut.rect | VerticalText::glyphBounds(laidOut, object.text, font, device);
+        }
+        const SetText text(object.text, PrintFont(object.fontName, size), device);
+        const QRectF lines = QRectF(QPointF(0, 0), text.size()) | text.glyphBounds();
+        return upDown ? QTransform().rotate(90).mapRect(lines) : lines;
+    };
+    QRectF glyphs = covered(object.fontSize);
+    const double shrink = std::min({1.0, box.width() / glyphs.width(), box.height() / glyphs.height()});
+    if (shrink < 1) {
+        // Cells and glyphs scale with the size; a hair less keeps rounding inside too.
+        object.fontSize = std::max(object.fontSize * shrink * 0.999, minimumFontSize);
+        glyphs = covered(object.fontSize);
+    }
+    object.offset = -(upDown ? glyphs.topRight() : glyphs.topLeft());
+}
+
+} // namespace
+
 TextObject PrintView::fitText(const QString &text, const AddressTextOptions &options, const QString &direction,
                               const QSizeF &box, std::optional<double> startSize, const QPaintDevice &device) const {
     TextObject object;
@@ -195,7 +228,9 @@ TextObject PrintView::fitText(const QString &text, const AddressTextOptions &opt
     object.fontName = selectedFontName();
     object.printVertical = options.printVertical;
     object.textDirection = direction;
-    object.verticalFontName = options.verticalFontName.isEmpty() ? object.fontName : options.verticalFontName;
+    object.verticalFontName = options.verticalFontName.isEmpty()
+                                  ? object.fontName
+                                  : PrintFonts::verticalFontFamily(options.verticalFontName);
     if (!startSize || text.isEmpty())
         return object;
     const bool upDown = direction != TextDirection::LeftRight;
@@ -209,14 +244,18 @@ TextObject PrintView::fitText(const QString &text, const AddressTextOptions &opt
     };
     if (const auto fit = fitFontSize(*startSize, box, measure))
         object.fontSize = fit->size;
+    if (object.fontSize > 0)
+        keepGlyphsInBox(object, box, device);
     return object;
 }
 
 TextObject PrintView::makeLabelTextObject(SubContactRow &row, const QPaintDevice &device) const {
-    const MailingLabelsOptions &labels = (options_ ? *options_ : emptyOptions()).mailingLabels;
+    const PrintOptions &options = options_ ? *options_ : emptyOptions();
+    const MailingLabelsOptions &labels = options.mailingLabels;
     const QString text = makeAdrsAndNameString(row, labels);
-    const QSizeF box(labels.labelWidth, labels.labelHeight);
-    return fitText(text, labels, TextDirection::LeftRight, box, labelStartingSize(text, box), device);
+    const LabelGrid grid = LabelGrid::make(geometry(), options);
+    return fitText(text, labels, TextDirection::LeftRight, grid.textSize(),
+                   labelStartingSize(text, grid.labelSize), device);
 }
 
 TextObject PrintView::makeTextObject(SubContactRow &row, const QPaintDevice &device) const {
@@ -239,15 +278,16 @@ void PrintView::drawTextObject(QPainter &painter, const TextObject &object, cons
     const QPointF corner = upDown ? rect.topRight() : rect.topLeft();
     painter.setPen(Qt::black);
     if (object.printVertical) {
-        VerticalText::drawStringInVertical(&painter, object.text, PrintFont(object.verticalFontName, object.fontSize),
-                                           device, corner, upDown ? 1 : 2);
+        VerticalText::drawStringInVertical(&painter, object.text,
+                                           PrintFont(object.verticalFontName, object.fontSize), device,
+                                           corner + object.offset, upDown ? 1 : 2);
         return;
     }
     const SetText text(object.text, PrintFont(object.fontName, object.fontSize), device);
     if (upDown)
-        text.drawTategaki4(painter, corner);
+        text.drawTategaki4(painter, corner + object.offset);
     else
-        text.draw(painter, corner);
+        text.draw(painter, corner + object.offset);
 }
 
 void PrintView::drawLabels(QPainter &painter, int page) {
@@ -256,7 +296,7 @@ void PrintView::drawLabels(QPainter &painter, int page) {
     const LabelGrid grid = LabelGrid::make(geometry(), options);
     if (!printing_)
         drawPreviewPaper(painter);
-    const qint64 count = labelCount(receiverPersons_.size(), labels.repeatCount);
+    const qint64 count = labelCount(addressed_.size(), labels.repeatCount);
     const qint64 first = qint64(page) * grid.perPage();
     if (page < 0 || first >= count || !(grid.labelSize.width() > 0) || !(grid.labelSize.height() > 0))
         return;
@@ -265,14 +305,12 @@ void PrintView::drawLabels(QPainter &painter, int page) {
     TextObject object;
     for (qint64 label = first; label < end; ++label) {
         const qint64 row = label / labels.repeatCount;
-        if (!receiverPersons_[size_t(row)])
-            continue;
         if (row != objectRow) {
-            object = makeLabelTextObject(*receiverPersons_[size_t(row)], *painter.device());
+            object = makeLabelTextObject(*addressed_[size_t(row)], *painter.device());
             objectRow = row;
         }
         const QRectF slot = grid.slot(label);
-        drawTextObject(painter, object, slot.translated(labelInset, labelInset));
+        drawTextObject(painter, object, grid.textRect(label));
         if (labels.printFrame) {
             painter.setPen(pen(QColor::fromRgbF(0.5, 0.5, 0.5), 1.5));
             painter.setBrush(Qt::NoBrush);
@@ -282,12 +320,12 @@ void PrintView::drawLabels(QPainter &painter, int page) {
 }
 
 void PrintView::drawEnvelope(QPainter &painter, int page) {
-    if (page < 0 || size_t(page) >= receiverPersons_.size() || !receiverPersons_[size_t(page)])
+    if (page < 0 || size_t(page) >= addressed_.size())
         return;
     const PrintOptions &options = options_ ? *options_ : emptyOptions();
     if (!printing_)
         drawPreviewPaper(painter);
-    const TextObject object = makeTextObject(*receiverPersons_[size_t(page)], *painter.device());
+    const TextObject object = makeTextObject(*addressed_[size_t(page)], *painter.device());
     const QRectF rect = object.rect.translated(options.leftMargin, options.topMargin);
     if (options.envelope.printFrame) {
         painter.setPen(pen(Qt::black, 1.5));

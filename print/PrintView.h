@@ -25,6 +25,9 @@ struct TextObject {
     QString textDirection;
     QString verticalFontName;
     QRectF rect; // envelopes: the text box before the margins
+    // Moves the drawing from the box's corner so that glyphs reaching past their cells
+    // still stand inside the box.
+    QPointF offset;
 };
 
 // Prints the selected rows of the contacts table as an address list, mailing labels or
@@ -45,6 +48,8 @@ public:
     // The rows labels and envelopes address; the print command passes the same rows.
     const SubContactTable &receiverPersons() const { return receiverPersons_; }
     void setReceiverPersons(SubContactTable rows);
+    // What labels and envelopes print of them: one piece per contact and address.
+    const SubContactTable &addressedRows() const { return addressed_; }
     const std::shared_ptr<const PrintOptions> &printOptions() const { return options_; }
     void setOptions(std::shared_ptr<const PrintOptions> options);
     // The paper and its printable area (inside the layout's margins).
@@ -85,6 +90,7 @@ private:
 
     SubContactTable contacts_;
     SubContactTable receiverPersons_;
+    SubContactTable addressed_;
     std::shared_ptr<const PrintOptions> options_;
     QPageLayout pageLayout_;
     bool printing_ = true;
