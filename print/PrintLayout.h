@@ -64,6 +64,24 @@ private:
 // least one page.
 std::vector<PagePieces> paginateBlocks(const BlockHeights &heights, double contentTop, double contentHeight);
 
+// The same, a block at a time, so that the first pages stand before the last blocks are set.
+class BlockPaginator {
+public:
+    BlockPaginator(double contentTop, double contentHeight);
+    // Places the next block of `heights`, whose blocks before it are placed.
+    void place(const BlockHeights &heights, qsizetype block);
+    const std::vector<PagePieces> &pages() const { return pages_; }
+    std::vector<PagePieces> takePages() { return std::move(pages_); }
+
+private:
+    void newPage();
+    double contentTop_;
+    double contentHeight_;
+    double bottom_;
+    double cursor_;
+    std::vector<PagePieces> pages_;
+};
+
 // ---- Mailing labels
 
 struct LabelGrid {

@@ -4,6 +4,7 @@
 #include "print/PrintText.h"
 #include "print/VerticalText.h"
 
+#include <QElapsedTimer>
 #include <QPagedPaintDevice>
 #include <QPainter>
 
@@ -44,14 +45,26 @@ struct PrintView::AddressListPages {
     double blockWidth = 0;
     std::vector<SubContactRowPtr> printed;
     BlockHeights heights;
-    std::vector<PagePieces> pages;
+    std::optional<BlockPaginator> paginator;
 
     bool isFor(const PrintOptions &o, const PageGeometry &g, const QPaintDevice &device) const {
         return options == o && paperSize == g.paperSize && imageableBounds == g.imageableBounds &&
                dpi == device.logicalDpiY() && deviceType == device.devType();
     }
+    bool finished() const { return heights.blockCount() == qsizetype(printed.size()); }
+    const std::vector<PagePieces> &pages() const { return paginator->pages(); }
+    // Pages that no block still to be set can change: all once every block is placed, else
+    // those before the last.
+    qsizetype completePages() const {
+        return finished() ? qsizetype(pages().size()) : qsizetype(pages().size()) - 1;
+    }
+    void setNextBlock(const QPaintDevice &device) {
+        const SubContactRowPtr &row = printed[size_t(heights.blockCount())];
+        const BlockText text = addressListBlockText(*row, options.addressList, TextMeasure(*font, device));
+        heights.addBlock(TypesetBlock(text, *font, device, blockWidth).lineHeights());
+        paginator->place(heights, heights.blockCount() - 1);
+    }
 };
-
 PrintView::PrintView(SubContactTable contacts, std::shared_ptr<const PrintOptions> options,
                      const QPageLayout &pageLayout)
     : contacts_(contacts)
@@ -91,7 +104,7 @@ int PrintView::pageCount(const QPaintDevice &device) {
     }
     if (style == PrintStyle::Envelope)
         return clampedPageCount(std::max<qint64>(1, addressed_.size()));
-    return clampedPageCount(qint64(addressListPages(device).pages.size()));
+    return clampedPageCount(qint64(addressListPages(device, -1).pages().size()));
 }
 
 void PrintView::drawPage(QPainter &painter, int page) {
@@ -132,7 +145,7 @@ bool PrintView::print(QPagedPaintDevice &device, const std::function<void(int pa
 
 // ---- Address list
 
-const PrintView::AddressListPages &PrintView::addressListPages(const QPaintDevice &device) {
+PrintView::AddressListPages &PrintView::addressListLayout(const QPaintDevice &device) {
     const PrintOptions &options = options_ ? *options_ : emptyOptions();
     const PageGeometry page = geometry();
     if (addressList_ && addressList_->isFor(options, page, device))
@@ -148,25 +161,49 @@ const PrintView::AddressListPages &PrintView::addressListPages(const QPaintDevic
     const QRectF area = contentArea(page, options);
     laidOut->blockWidth = area.width() - blockRightGap;
     laidOut->printed = printedContacts(contacts_);
-    const TextMeasure measure(*laidOut->font, device);
-    for (const SubContactRowPtr &row : laidOut->printed) {
-        const BlockText text = addressListBlockText(*row, options.addressList, measure);
-        laidOut->heights.addBlock(TypesetBlock(text, *laidOut->font, device, laidOut->blockWidth).lineHeights());
-    }
-    laidOut->pages = paginateBlocks(laidOut->heights, area.top(), area.height());
+    laidOut->paginator.emplace(area.top(), area.height());
     addressList_ = std::move(laidOut);
     return *addressList_;
 }
 
+const PrintView::AddressListPages &PrintView::addressListPages(const QPaintDevice &device,
+                                                               qsizetype throughPage) {
+    AddressListPages &laidOut = addressListLayout(device);
+    while (!laidOut.finished() && (throughPage < 0 || laidOut.completePages() <= throughPage))
+        laidOut.setNextBlock(device);
+    return laidOut;
+}
+
+int PrintView::pagesLaidOut(const QPaintDevice &device, int throughPage) {
+    const PrintOptions &options = options_ ? *options_ : emptyOptions();
+    if (options.effectiveStyle() != PrintStyle::AddressList)
+        return pageCount(device);
+    return clampedPageCount(addressListPages(device, std::max(throughPage, 0)).completePages());
+}
+
+bool PrintView::layOutMore(const QPaintDevice &device, std::chrono::milliseconds budget) {
+    const PrintOptions &options = options_ ? *options_ : emptyOptions();
+    if (options.effectiveStyle() != PrintStyle::AddressList)
+        return true;
+    AddressListPages &laidOut = addressListLayout(device);
+    QElapsedTimer clock;
+    clock.start();
+    while (!laidOut.finished() && clock.elapsed() < budget.count())
+        laidOut.setNextBlock(device);
+    return laidOut.finished();
+}
+
 void PrintView::drawAddressList(QPainter &painter, int page) {
     const QPaintDevice &device = *painter.device();
-    const AddressListPages &laidOut = addressListPages(device);
-    if (page < 0 || size_t(page) >= laidOut.pages.size())
+    if (page < 0)
+        return;
+    const AddressListPages &laidOut = addressListPages(device, page);
+    if (size_t(page) >= laidOut.pages().size())
         return;
     const AddressListOptions &options = laidOut.options.addressList;
     const double x = contentArea(geometry(), laidOut.options).x();
     const TextMeasure measure(*laidOut.font, device);
-    for (const BlockPiece &piece : laidOut.pages[size_t(page)]) {
+    for (const BlockPiece &piece : laidOut.pages()[size_t(page)]) {
         const QRectF rect(x, piece.y, std::max(laidOut.blockWidth, 0.0), piece.height);
         if (options.alternatingRow && piece.block % 2 == 1)
             painter.fillRect(rect, QColor::fromRgbF(0.9, 0.9, 0.9));
