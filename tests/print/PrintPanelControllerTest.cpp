@@ -127,6 +127,32 @@ TEST_F(PrintPanelTest, ThePaperReachesThePreviewAndTheEnvelopeBox) {
     EXPECT_GT(page.width(), page.height());
 }
 
+// The switches come back from the preferences, not from a record kept in memory.
+TEST_F(PrintPanelTest, VerticalTextAndItsDirectionComeBackFromThePreferences) {
+    setLastPrintStyle(PrintStyle::Envelope, UserDefaults::standard());
+    for (const bool vertical : {true, false}) {
+        panel = PrintPanelController::printDocument(contacts(1), {FieldId::Name}, &window);
+        ASSERT_TRUE(panel);
+        AccessoryViewController *accessory = panel->accessory();
+        if (accessory->envelopeTabDrawVertical()->isChecked() != vertical)
+            accessory->envelopeTabDrawVertical()->click();
+        choose(accessory->envelopeTabTextDirection(),
+               vertical ? TextDirection::UpDown : TextDirection::LeftRight);
+        panel->cancelButton()->click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+        panel = PrintPanelController::printDocument(contacts(1), {FieldId::Name}, &window);
+        ASSERT_TRUE(panel);
+        accessory = panel->accessory();
+        EXPECT_EQ(accessory->envelopeTabDrawVertical()->isChecked(), vertical);
+        EXPECT_EQ(accessory->envelopeTabTextDirection()->currentData(),
+                  vertical ? TextDirection::UpDown : TextDirection::LeftRight);
+        EXPECT_EQ(panel->printOptions()->envelope.printVertical, vertical);
+        panel->cancelButton()->click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
 // Thousands of contacts: a change shows on the page in view at once, and the pages after it
 // are counted a slice at a time, the window answering in between.
 TEST_F(PrintPanelTest, ThePreviewShowsThePageInViewAndCountsTheRestWhileTheWindowAnswers) {

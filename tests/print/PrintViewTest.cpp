@@ -290,6 +290,72 @@ TEST_F(PrintViewTest, EveryGlyphStaysInsideItsLabelOrTextBox) {
     }
 }
 
+// What the switches of the label and envelope tabs add is drawn, and the margins move the
+// envelope's text by themselves.
+TEST_F(PrintViewTest, AddressTextSwitchesAndMarginsShowInThePdf) {
+    const SubContactTable rows = rowsOf(card("Oda", "Rin",
+                                             "ORG:Kitsune Trading\r\nNICKNAME:x\r\n"
+                                             "ADR;type=HOME:;;Minami 2;Osaka;;530-0001;Nippon\r\n"));
+    rows.front()->person->setValue(QStringLiteral("Dr."), FieldId::Suffix);
+    options->printStyle = PrintStyle::Envelope;
+    options->envelope.printFrame = false;
+    const QString pdf = scratch(QStringLiteral("switches.pdf"));
+    struct Case {
+        bool AddressTextOptions::*flag;
+        QString word;
+    };
+    const std::vector<Case> cases = {{&AddressTextOptions::printCountry, "Nippon"},
+                                     {&AddressTextOptions::printCompany, "KitsuneTrading"},
+                                     {&AddressTextOptions::printPrefix, "Dr.RinOda"}};
+    for (const Case &c : cases) {
+        for (const bool on : {false, true}) {
+            options->envelope.*c.flag = on;
+            PrintView view(rows, options, a4);
+            ASSERT_EQ(print(view, pdf), 1);
+            EXPECT_EQ(pdfCharacters(pdf, 1).contains(c.word), on) << c.word.toStdString();
+            options->envelope.*c.flag = false;
+        }
+    }
+    const auto wordBoxes = [&] {
+        PrintView view(rows, options, a4);
+        print(view, pdf);
+        std::vector<QRectF> boxes;
+        for (const PdfWord &word : pdfWords(pdf, 1))
+            boxes.push_back(word.box);
+        return boxes;
+    };
+    const std::vector<QRectF> unmoved = wordBoxes();
+    options->leftMargin = 30;
+    options->topMargin = 45;
+    const std::vector<QRectF> moved = wordBoxes();
+    ASSERT_EQ(moved.size(), unmoved.size());
+    ASSERT_FALSE(moved.empty());
+    for (size_t i = 0; i < moved.size(); ++i) {
+        EXPECT_NEAR(moved[i].left() - unmoved[i].left(), 30, 0.01);
+        EXPECT_NEAR(moved[i].top() - unmoved[i].top(), 45, 0.01);
+    }
+}
+
+TEST_F(PrintViewTest, TheAddressListIsFramedOnlyWhenAsked) {
+    options->addressList.alternatingRow = false;
+    PrintView view(rowsOf(card("A", "a") + card("B", "b")), options, a4);
+    QImage page(595, 842, QImage::Format_RGB32);
+    page.setDotsPerMeterX(2835); // one pixel a point
+    page.setDotsPerMeterY(2835);
+    for (const bool framed : {false, true}) {
+        options->addressList.printFrame = framed;
+        page.fill(Qt::white);
+        QPainter painter(&page);
+        view.drawPage(painter, 0);
+        painter.end();
+        // The rule above the first block, far right of its text.
+        int ruled = 0;
+        for (int y = 0; y < 3; ++y)
+            ruled += page.pixel(500, y) != qRgb(255, 255, 255);
+        EXPECT_EQ(ruled > 0, framed);
+    }
+}
+
 TEST_F(PrintViewTest, LabelsRepeatEachContactInTurn) {
     options->printStyle = PrintStyle::MailingLabels;
     options->mailingLabels.labelWidth = 250;
