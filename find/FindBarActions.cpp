@@ -299,10 +299,8 @@ void FindBarActions::replaceAllFromBar() {
     if (panes_.state->findString().isEmpty())
         return;
     const Qt::CaseSensitivity cs = findCaseSensitivity(panes_.state->findOptions());
-    const bool changed = replaceAll(panes_.bar->replaceString(), cs);
-    DetachedFromPanes detached(panes_.table, panes_.detail);
-    if (changed && window_.contactInfoVisible())
-        panes_.detail->updateTable();
+    replaceAll(panes_.bar->replaceString(), cs);
+    // The edits' notice has reloaded the detail panel where it shows a changed contact.
     if (!window_.contactInfoVisible())
         panes_.table->tableView()->setFocus();
 }
