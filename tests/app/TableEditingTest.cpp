@@ -293,6 +293,30 @@ TEST_F(TableEditTest, ALabelPickedForSeveralRowsSkipsRowsWithoutAValue) {
     EXPECT_FALSE(undoManager()->canUndo());
 }
 
+TEST_F(TableEditTest, ALabelPickedOutsideTheSelectionAndCancelledLeavesTheSelection) {
+    table->selectRowIndexes({rowOf(Ann)});
+    const qsizetype pager = QMPerson::labelsForIdentifier(FieldId::Phone)->indexOf(QStringLiteral("pager"));
+    const auto pickPager = [&](const QString &answer) {
+        dialogs.answerAlert(answer);
+        QTest::mouseClick(tableView()->viewport(), Qt::LeftButton, {},
+                          cellRect(rowOf(Bob, 1), FieldId::Phone).topLeft() + QPoint(8, 8));
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        menu->actions().at(pager)->trigger();
+        menu->close();
+        QCoreApplication::processEvents();
+    };
+    pickPager(QStringLiteral("Cancel"));
+    EXPECT_EQ(shownAlerts(), QStringList{"Do you want to set the same label in the selected rows"});
+    EXPECT_EQ(values(Bob, FieldId::Phone), (QStringList{"home:200", "work:201"}));
+    EXPECT_EQ(selected(), QList<int>{rowOf(Ann)});
+    // Confirmed, the edit went to both rows, which stay selected.
+    pickPager(QStringLiteral("OK"));
+    EXPECT_EQ(values(Bob, FieldId::Phone), (QStringList{"home:200", "pager:201"}));
+    EXPECT_EQ(values(Ann, FieldId::Phone), QStringList{"pager:100"});
+    EXPECT_EQ(selected(), (QList<int>{rowOf(Ann), rowOf(Bob, 1)}));
+}
+
 TEST_F(TableEditTest, ALabelPickedInAnAddressPartSetsTheAddresssLabel) {
     table->popupLabelCellChanged(rowOf(Ann), column(FieldId::City),
                                  int(QMPerson::labelsForIdentifier(FieldId::Address)->indexOf("work")));
