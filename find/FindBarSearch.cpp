@@ -39,6 +39,37 @@ std::optional<qsizetype> positionOf(const LabeledValueList &list, qint64 labelIn
     return at;
 }
 
+// The hit of the earliest of `count` steps: chunks of steps are searched on the find window's
+// workers while this thread waits (`search` reads contacts only); a chunk after one that has a
+// hit stops.
+std::optional<FindTarget>
+earliestHit(qsizetype count, const std::function<std::optional<FindTarget>(qsizetype step)> &search) {
+    std::vector<std::optional<FindTarget>> hits(size_t(FindWorkers::chunkCount(count)));
+    std::atomic<qsizetype> earliest{qsizetype(hits.size())};
+    const auto searchChunk = [&](qsizetype begin, qsizetype end) {
+        const qsizetype chunk = begin / FindWorkers::chunkSize;
+        if (chunk > earliest.load())
+            return;
+        for (qsizetype k = begin; k < end; ++k) {
+            if (auto hit = search(k)) {
+                hits[size_t(chunk)] = std::move(hit);
+                qsizetype seen = earliest.load();
+                while (chunk < seen && !earliest.compare_exchange_weak(seen, chunk)) {
+                }
+                return;
+            }
+        }
+    };
+    if (hits.size() <= 1)
+        searchChunk(0, count);
+    else
+        FindWorkers::forEachChunk(count, searchChunk);
+    for (std::optional<FindTarget> &hit : hits)
+        if (hit)
+            return std::move(hit);
+    return std::nullopt;
+}
+
 } // namespace
 
 FindTextParts joinedNameParts(const QString &shown, const FindTextPart &first, const FindTextPart &last,
@@ -435,31 +466,9 @@ std::optional<FindTarget> FindBarSearch::walkTable(const FindTarget &current, co
         const qsizetype r = ((start + (backwards ? -1 - k : 1 + k)) % count + count) % count;
         return *rows[size_t(r)];
     };
-    std::vector<std::optional<FindTarget>> hits(size_t(FindWorkers::chunkCount(count)));
-    std::atomic<qsizetype> earliest{qsizetype(hits.size())};
-    const auto searchChunk = [&](qsizetype begin, qsizetype end) {
-        const qsizetype chunk = begin / FindWorkers::chunkSize;
-        // A chunk after one that has a hit cannot give the first.
-        if (chunk > earliest.load())
-            return;
-        for (qsizetype k = begin; k < end; ++k) {
-            if (auto hit = searchRow(rowAt(k), kinds, scope, firstColumn, nullptr, direction)) {
-                hits[size_t(chunk)] = std::move(hit);
-                qsizetype seen = earliest.load();
-                while (chunk < seen && !earliest.compare_exchange_weak(seen, chunk)) {
-                }
-                return;
-            }
-        }
-    };
-    if (hits.size() == 1)
-        searchChunk(0, count);
-    else
-        FindWorkers::forEachChunk(count, searchChunk);
-    for (std::optional<FindTarget> &hit : hits)
-        if (hit)
-            return std::move(hit);
-    return std::nullopt;
+    return earliestHit(count, [&](qsizetype k) {
+        return searchRow(rowAt(k), kinds, scope, firstColumn, nullptr, direction);
+    });
 }
 
 // `steps` of a contact's fields in the panel's row order from the field at `start` (round
@@ -537,14 +546,17 @@ std::optional<FindTarget> FindBarSearch::walkDetail(const FindTarget &current, c
     if (auto hit = searchFields(scope.contact, scope, start, backwards ? start + 1 : count - start, position,
                                 direction))
         return hit;
-    for (qsizetype k = 1; k < rowCount; ++k) {
-        const SubContactRow &row =
-            *(*scope.rows)[size_t(((shownRow + (backwards ? -k : k)) % rowCount + rowCount) % rowCount)];
-        if (row.notFirstRow || row.person == scope.contact)
-            continue;
-        if (auto hit = searchFields(row.person, scope, backwards ? count - 1 : 0, count, nullptr, direction))
-            return hit;
-    }
+    // Step k is the contact of the (k + 1)-th row from the shown contact's, each contact at its
+    // first row.
+    if (auto hit = earliestHit(rowCount - 1, [&](qsizetype k) -> std::optional<FindTarget> {
+            const qsizetype step = k + 1;
+            const SubContactRow &row = *(*scope.rows)[size_t(
+                ((shownRow + (backwards ? -step : step)) % rowCount + rowCount) % rowCount)];
+            if (row.notFirstRow || row.person == scope.contact)
+                return std::nullopt;
+            return searchFields(row.person, scope, backwards ? count - 1 : 0, count, nullptr, direction);
+        }))
+        return hit;
     return searchFields(scope.contact, scope, backwards ? count - 1 : 0,
                         backwards ? count - start : start + 1, nullptr, direction);
 }
