@@ -105,8 +105,10 @@ public:
     // Reads the card's X- lines into the person as custom items.
     static void decodeVCardCustomItems(QStringView card, QMPerson &person);
     // A container "vCard" around the contacts of a CSV text, with a group per category
-    // its lines name.
-    std::shared_ptr<ContainerTable> containersFromCSV(const QString &text) const;
+    // its lines name; nullptr when the progress handler (called after each line with the
+    // position past it) stopped the reading.
+    std::shared_ptr<ContainerTable> containersFromCSV(const QString &text,
+                                                      const ProgressHandler &progressHandler = {}) const;
 
     // ---- vCard writing
 
@@ -187,7 +189,9 @@ private:
     // The all-contacts group first, then by name.
     static void sortGroups(ContainerRecord &container);
     // The contacts of a CSV text, each with the categories its line names.
-    QList<std::pair<ContactEntry, QStringList>> csvContacts(const QString &text) const;
+    // None when the progress handler stopped.
+    std::optional<QList<std::pair<ContactEntry, QStringList>>>
+    csvContacts(const QString &text, const ProgressHandler &progressHandler = {}) const;
 
     static QString csvHeaderLine();
     void appendCsvLine(QString &text, QMPerson &person, qint64 labelIndex) const;

@@ -69,23 +69,19 @@ bool Document::readFromURL(const QUrl &url, const QString &typeName, PlatformErr
     }
 
     DocumentContentsPtr contents;
-    QString advice;
-    if (typeName == ContentTypes::CommaSeparatedText) {
-        contents = reader->containersFromCSV(*text);
-        advice = L("Please make sure the file is a valid CSV file, or text encoding.");
+    const bool csv = typeName == ContentTypes::CommaSeparatedText;
+    const QString advice = csv ? L("Please make sure the file is a valid CSV file, or text encoding.")
+                               : L("Please make sure the file is vCard 2.1/3.0 file, or text encoding.");
+    if (!mainViewController_) {
+        if (!parseBehindProgressWindow(reader, *text, csv, QFileInfo(path).fileName(), &contents, &pending))
+            return false; // cancelled: nothing opens, nothing is shown
     } else {
-        advice = L("Please make sure the file is vCard 2.1/3.0 file, or text encoding.");
-        if (!mainViewController_) {
-            if (!parseBehindProgressWindow(reader, *text, QFileInfo(path).fileName(), &contents, &pending))
-                return false; // cancelled: nothing opens, nothing is shown
-        } else {
-            contents = reader->containersFromVCards(*text, &pending, {});
-        }
-        if (isSet(pending)) {
-            if (error)
-                *error = pending;
-            return false;
-        }
+        contents = csv ? reader->containersFromCSV(*text, {}) : reader->containersFromVCards(*text, &pending, {});
+    }
+    if (isSet(pending)) {
+        if (error)
+            *error = pending;
+        return false;
     }
     if (!contents || contents->contactCount() == 0) {
         if (error)
@@ -101,7 +97,7 @@ bool Document::readFromURL(const QUrl &url, const QString &typeName, PlatformErr
     return true;
 }
 
-bool Document::parseBehindProgressWindow(const ContactsReader::Ptr &reader, const QString &text,
+bool Document::parseBehindProgressWindow(const ContactsReader::Ptr &reader, const QString &text, bool csv,
                                          const QString &fileName, DocumentContentsPtr *contents,
                                          PlatformError *pending) {
     struct Parsed {
@@ -111,15 +107,17 @@ bool Document::parseBehindProgressWindow(const ContactsReader::Ptr &reader, cons
     // Not localized: the format names a file.
     const ProgressOutcome<Parsed> outcome = runBehindProgressWindow<Parsed>(
         progressAlert(), QStringLiteral("Reading the file: %1").arg(fileName),
-        [reader, text](const ProgressRunPtr &run) {
+        [reader, text, csv](const ProgressRunPtr &run) {
             const double length = double(std::max<qsizetype>(text.size(), 1));
-            Parsed parsed;
-            parsed.contents = reader->containersFromVCards(text, &parsed.error, [&](qsizetype position) {
+            const ContactsReader::ProgressHandler progress = [&](qsizetype position) {
                 if (run->isCancelled())
                     return false;
                 run->setProgress(double(position) / length * 100.0);
                 return true;
-            });
+            };
+            Parsed parsed;
+            parsed.contents = csv ? reader->containersFromCSV(text, progress)
+                                  : reader->containersFromVCards(text, &parsed.error, progress);
             return parsed;
         },
         kMinimumProgressMilliseconds);
