@@ -117,7 +117,15 @@ TEST(Document, ACsvFileIsReadBehindTheProgressWindowToo) {
     document->close();
 
     opening.reader->held = true;
-    Dispatch::main([&] { QTest::keyClick(Application::shared().modalWindow(), Qt::Key_Escape); });
+    // Escape once the progress window is up (the close above may still be settling).
+    QTimer escape;
+    QObject::connect(&escape, &QTimer::timeout, [&] {
+        if (QWidget *alert = Application::shared().modalWindow(); alert && alert->isVisible()) {
+            escape.stop();
+            QTest::keyClick(alert, Qt::Key_Escape);
+        }
+    });
+    escape.start(20);
     EXPECT_EQ(opening.open(path), nullptr);
     EXPECT_TRUE(opening.dialogs.shown().isEmpty());
     opening.reader->held = false;
