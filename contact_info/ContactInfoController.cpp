@@ -204,6 +204,7 @@ QWidget *ContactInfoController::loadView() {
         if (!reloading_)
             tableViewSelectionDidChange();
     });
+    installRowDragAndDrop();
     webView_ = new ContactCardView;
     webView_->setObjectName(QStringLiteral("ContactCard"));
     stack_->addWidget(tableView_);

@@ -4,6 +4,7 @@
 #include "contact_info/DetailRowModel.h"
 #include "editors/FindHighlight.h"
 #include "model/FindTarget.h"
+#include "platform/ui/TableRowDragDrop.h"
 #include "platform/ui/ViewController.h"
 #include "state/SharedSettings.h"
 #include "state/WindowState.h"
@@ -17,6 +18,7 @@
 
 #include <optional>
 
+class Pasteboard;
 class QStackedWidget;
 class ContactInfoController;
 
@@ -152,6 +154,17 @@ public:
     // The widget of a row's value cell (popups, label cells, the photo); nullptr for text.
     QWidget *valueCellWidget(int row) const;
 
+    // ---- Row drag and drop (DetailRowDragDrop.cpp). Within the table a row moves its
+    // field in the row order, which later panels and popovers take; onto another contact's
+    // table a row's value replaces or joins the value it is dropped on or above. A value
+    // dropped here goes to the window's undoable edits: the popover's own when this table is
+    // a popover's, else those of the delegate (the main view, also the popovers' delegate).
+    bool canDragRowsWithIndexes(const QList<int> &rows, const QPoint &point) const;
+    bool tableViewWriteRowsWithIndexes(const QList<int> &rows, Pasteboard &pasteboard);
+    Qt::DropAction tableViewValidateDrop(const Pasteboard &info, int row, TableViewDropOperation operation);
+    bool tableViewAcceptDrop(const Pasteboard &info, int row, TableViewDropOperation operation);
+    qsizetype draggingSourceIndex() const { return draggingSourceIndex_; }
+
     void viewDidLoad() override;
     void viewWillAppear() override;
     // Items aimed at the panel stay disabled until the panel handles their action.
@@ -161,6 +174,14 @@ protected:
     QWidget *loadView() override;
 
 private:
+    // ---- Row drag and drop
+    void installRowDragAndDrop();
+    // The first contact of a drag's vCard, read once per drag (validation runs at every move).
+    std::shared_ptr<QMPerson> droppedContact(const Pasteboard &info);
+    bool acceptValueDrop(const Pasteboard &info, int row, TableViewDropOperation operation);
+    // Sends a dropped value to the window's undoable edits.
+    bool applyDroppedValue(const QString &identifier, const FieldValue &value);
+
     void reloadData();
     QWidget *makeValueCellWidget(int row);
     QString kindOfRow(const InfoTableRow &row) const;
@@ -189,6 +210,11 @@ private:
     qint64 iconRowCount_ = 3;
     QString cardTemplatePath_ = ContactCard::TemplatePath;
     bool reloading_ = false;
+    qsizetype draggingSourceIndex_ = -1;
+    struct DroppedCard {
+        QByteArray data;
+        std::shared_ptr<QMPerson> person;
+    } droppedCard_;
     bool popoverCells_ = false;
     struct DecodedPhoto {
         QByteArray data; // held, so that the same pointer is always these bytes

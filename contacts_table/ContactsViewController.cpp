@@ -71,6 +71,7 @@ ContactsViewController::ContactsViewController(QObject *parent)
     validation_ = {
         {ActionId::ShowQRCode, [this](MenuItem &) { return tableView_ && selectedRow() != -1; }},
     };
+    registerClipboardActions();
 }
 
 ContactsViewController::~ContactsViewController() {
@@ -187,6 +188,7 @@ QWidget *ContactsViewController::loadView() {
     connect(header, &QHeaderView::sectionMoved, this, &ContactsViewController::tableViewColumnDidMove);
     viewport_ = tableView_->viewport();
     viewport_->installEventFilter(this);
+    installRowDragAndDrop();
     connect(tableView_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &ContactsViewController::tableViewSelectionDidChange);
     return tableView_;

@@ -55,7 +55,7 @@ public:
     void setContainerTable(std::shared_ptr<ContainerTable> table) { edits_->setContainerTable(std::move(table)); }
     SharedContactTable contactTable() const { return contactTable_; }
     void setContactTable(SharedContactTable table) { contactTable_ = std::move(table); }
-    SharedGroup selectedGroupDict() const { return selectedGroupDict_; }
+    SharedGroup selectedGroupDict() const override { return selectedGroupDict_; }
     void setSelectedGroupDict(SharedGroup group) { selectedGroupDict_ = std::move(group); }
 
     // ---- The window's state and the settings shared by the windows, which the panes observe
@@ -145,7 +145,7 @@ public:
     void undo(QObject *sender);
     void redo(QObject *sender);
 
-    void undoAddContacts(const QList<ContactEntry> &contacts, const SharedGroup &group) {
+    void undoAddContacts(const QList<ContactEntry> &contacts, const SharedGroup &group) override {
         edits_->undoAddContacts(contacts, group);
     }
     void undoDeleteContacts(const QList<ContactEntry> &contacts, const SharedGroup &group, bool doUndo) {
