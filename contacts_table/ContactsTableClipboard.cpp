@@ -309,9 +309,11 @@ bool ContactsViewController::tableViewWriteRowsWithIndexes(const QList<int> &row
     const auto firstRow = std::find_if(sorted.cbegin(), sorted.cend(), [this](int r) { return isRow(r); });
     if (entries.isEmpty() || firstRow == sorted.cend())
         return false;
+    // Rows, not the footer: the numbers name contact rows of this window's table.
     QStringList indexes;
     for (const int r : sorted)
-        indexes.append(QString::number(r));
+        if (isRow(r))
+            indexes.append(QString::number(r));
     const qint64 labelIndex = subContactTable()[size_t(*firstRow)]->labelIndex;
 
     // The texts are made only when a receiver asks, each once.
