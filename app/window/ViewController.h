@@ -198,6 +198,11 @@ public:
     void deleteContacts(QObject *sender);
     void duplicateContacts(QObject *sender);
 
+    // Every way contacts enter the window (new, duplicated, imported, dropped, pasted): the
+    // window state registers the custom items they carry, so their columns and exports know
+    // them, then the contacts are added to the group as one undo step and the window is
+    // marked edited.
+    void addContacts(const QList<ContactEntry> &contacts, const SharedGroup &group);
     // Adds the cards to the group, the selected group when none is given.
     void addContactByVCardString(const QString &vCardString, const SharedGroup &group = nullptr) override;
     // Any pane (the detail panel, the popover, the table, this controller for a merge).

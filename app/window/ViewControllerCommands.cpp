@@ -85,8 +85,7 @@ void ViewController::addContact(QObject *) {
     if (!editState())
         setEditState(true);
     // The add refreshed the shown group's rows once already.
-    undoAddContacts({entry}, selectedGroupDict_);
-    setDocumentEdited();
+    addContacts({entry}, selectedGroupDict_);
     contactsViewController_->selectRowIndexesWithContacts({entry});
     if (contactWindows_)
         contactWindows_->showContactInfoPopoverWithOption(QStringLiteral("YES"));
@@ -112,8 +111,7 @@ void ViewController::duplicateContacts(QObject *) {
     }
     if (duplicates.isEmpty() || !selectedGroupDict_)
         return;
-    undoAddContacts(duplicates, selectedGroupDict_);
-    setDocumentEdited();
+    addContacts(duplicates, selectedGroupDict_);
 }
 
 } // namespace tessarin
