@@ -277,8 +277,7 @@ void ContactsViewController::addPastedContact(const ContactEntry &entry) {
     const SharedGroup group = delegate_->selectedGroupDict();
     if (!group)
         return;
-    delegate_->undoAddContacts({entry}, group);
-    setDocumentEdited();
+    delegate_->addContacts({entry}, group);
 }
 
 void ContactsViewController::paste(QObject *) {

@@ -54,7 +54,9 @@ public:
         Q_UNUSED(group)
     }
     virtual SharedGroup selectedGroupDict() const { return nullptr; }
-    virtual void undoAddContacts(const QList<ContactEntry> &contacts, const SharedGroup &group) {
+    // The window's one way in for contacts: their custom items registered, added to the
+    // group as one undo step, the window marked edited.
+    virtual void addContacts(const QList<ContactEntry> &contacts, const SharedGroup &group) {
         Q_UNUSED(contacts)
         Q_UNUSED(group)
     }

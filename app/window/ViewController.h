@@ -145,7 +145,7 @@ public:
     void undo(QObject *sender);
     void redo(QObject *sender);
 
-    void undoAddContacts(const QList<ContactEntry> &contacts, const SharedGroup &group) override {
+    void undoAddContacts(const QList<ContactEntry> &contacts, const SharedGroup &group) {
         edits_->undoAddContacts(contacts, group);
     }
     void undoDeleteContacts(const QList<ContactEntry> &contacts, const SharedGroup &group, bool doUndo) {
@@ -202,7 +202,7 @@ public:
     // window state registers the custom items they carry, so their columns and exports know
     // them, then the contacts are added to the group as one undo step and the window is
     // marked edited.
-    void addContacts(const QList<ContactEntry> &contacts, const SharedGroup &group);
+    void addContacts(const QList<ContactEntry> &contacts, const SharedGroup &group) override;
     // Adds the cards to the group, the selected group when none is given.
     void addContactByVCardString(const QString &vCardString, const SharedGroup &group = nullptr) override;
     // Any pane (the detail panel, the popover, the table, this controller for a merge).

@@ -22,7 +22,7 @@ struct ClipboardDelegate : RecordingDelegate {
 
     void addContactByVCardString(const QString &text, const SharedGroup &) override { cards.append(text); }
     SharedGroup selectedGroupDict() const override { return group; }
-    void undoAddContacts(const QList<ContactEntry> &contacts, const SharedGroup &) override { added += contacts; }
+    void addContacts(const QList<ContactEntry> &contacts, const SharedGroup &) override { added += contacts; }
 };
 
 class TableClipboard : public ::testing::Test {
