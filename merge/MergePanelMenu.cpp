@@ -4,6 +4,7 @@
 
 #include "editors/PhotoScaling.h"
 #include "editors/PictureChoice.h"
+#include "editors/ValueLinks.h"
 #include "merge/MergeTableView.h"
 #include "model/QMPerson.h"
 #include "platform/core/Localization.h"
@@ -12,10 +13,9 @@
 
 namespace {
 
-// What a workspace item opens, beside its title.
-const QString OpenInMaps = QStringLiteral("maps");
-const QString OpenWebMap = QStringLiteral("web");
-const QString OpenCalendar = QStringLiteral("calendar");
+using ValueLinks::OpenCalendar;
+using ValueLinks::OpenInMaps;
+using ValueLinks::OpenWebMap;
 
 } // namespace
 
@@ -198,19 +198,7 @@ void MergePanelController::doWorkspaceAction(QObject *sender) {
     const QString text = valueText(clicked->side, *row);
     if (text.isEmpty())
         return;
-    const auto *item = qobject_cast<MenuItem *>(sender);
-    if (row->type == FieldId::Address) {
-        if (item->representedObject() == OpenWebMap)
-            Workspace::openURL(Workspace::webMapSearchURL(text));
-        else
-            Workspace::openMapSearch(text);
-    } else if (row->type == FieldId::Email) {
-        Workspace::openURL(Workspace::mailURL(text));
-    } else if (row->type == FieldId::Phone) {
-        Workspace::openURL(Workspace::phoneURL(text));
-    } else if (row->type == FieldId::URL) {
-        Workspace::openURL(Workspace::webPageURL(text));
-    }
+    ValueLinks::openValue(row->type, text, qobject_cast<MenuItem *>(sender)->representedObject().toString());
 }
 
 // ---- Photo

@@ -235,6 +235,9 @@ void WindowController::windowDidLoad() {
             if (findBarButton_)
                 findBarButton_->setEnabled(true);
         });
+        // The table's own export is the window's, for the contacts its menu names.
+        connect(mainViewController_, &ViewController::contactsShouldExport, this,
+                [this](const QList<ContactEntry> &contacts) { exportCommand_->exportToVCard(contacts); });
     }
 
     if (settings()->viewTypeDict().isEmpty())
@@ -783,7 +786,15 @@ void WindowController::initContactMenu() {
     menu->addItem(L("Add New Contact"), ActionId::AddContact);
     menu->addItem(L("Delete Contacts"), ActionId::DeleteContacts);
     menu->addItem(L("Duplicate Contacts"), ActionId::DuplicateContacts);
+    menu->addItem(L("Merge Contacts"), ActionId::MergeContacts);
     menu->addItem(L("Export Contacts as vCard"), ActionId::ExportToVCard);
+    menu->addItem(MenuItem::separatorItem());
+    // The layouts are named by their samples, in every language.
+    auto *normalize = new Menu(L("Normalize Phone Numbers"));
+    for (const char *sample : {"(12) 3456-7890", "(123) 456-7890", "(1234) 56-7890", "(12) 34 56 78 90",
+                               "090-1234-5678", "0120-123-456"})
+        normalize->addItem(QString::fromLatin1(sample), ActionId::NormalizePhoneNumber);
+    menu->addItem(L("Normalize Phone Numbers"))->setSubmenu(normalize);
     menu->addItem(MenuItem::separatorItem());
     menu->addItem(L("Show Company in the Name Cell"), ActionId::ToggleShowCompany);
     contactPopup_->synchronizeTitle();

@@ -136,6 +136,14 @@ TEST_F(DetailRowDragDrop, AFieldMovesWithinItsTableAndLaterTablesTakeTheOrder) {
         stored.append(field.toString());
     EXPECT_EQ(stored, *panel.controller.rowOrderTable());
 
+    // Moved down, a field lands just before the field it was dropped above.
+    const std::unique_ptr<QMimeData> email2 = panel.drag(panel.rowOf(FieldId::Email));
+    ASSERT_TRUE(panel.controller.tableViewAcceptDrop(Pasteboard(email2.get()),
+                                                     panel.rowOf(FieldId::URL), Op::Above));
+    order = panel.fieldOrder();
+    EXPECT_EQ(order.indexOf(FieldId::Email) + 1, order.indexOf(FieldId::URL));
+    EXPECT_LT(order.indexOf(FieldId::InstantMessage), order.indexOf(FieldId::Email));
+
     // A popover opened afterwards shows the same order.
     ContactEntry shown = fullContact();
     ContactInfoPopover popover;
