@@ -6,6 +6,8 @@
 #include "platform/ui/Pasteboard.h"
 #include "platform/ui/Window.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QItemSelectionModel>
 #include <QMimeData>
 #include <QTableView>
@@ -714,6 +716,13 @@ TEST_F(EditTest, TheEditMenusCopyAndPasteAddAContactWithOneUndoStep) {
     undo();
     EXPECT_EQ(rows(), before);
     EXPECT_FALSE(edited());
+
+    // Ctrl+C in the table is the menu's Copy, not the view's copy of one cell.
+    QApplication::clipboard()->clear();
+    selectRowsOf({QStringLiteral("Cid Cole")});
+    QTest::keyClick(table()->tableView(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_TRUE(Pasteboard::general().stringForType().startsWith(QStringLiteral("Cid Cole\t")))
+        << Pasteboard::general().stringForType().toStdString();
 }
 
 TEST_F(EditTest, RowsDraggedIntoAnotherWindowArriveThereAsContacts) {
