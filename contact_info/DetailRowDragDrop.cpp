@@ -311,7 +311,11 @@ bool ContactInfoController::applyDroppedValue(const QString &identifier, const F
 
 void ContactInfoController::installRowDragAndDrop() {
     // The row under the mouse is the dragged one, whatever else is selected.
-    installTableRowDragDrop(tableView_, this, [this](int pressedRow, const QList<int> &) -> QList<int> {
-        return pressedRow >= 0 && pressedRow < table_.size() ? QList<int>{pressedRow} : QList<int>{};
-    });
+    // Most values are shown by cell widgets: a drop over one lands on its row.
+    installTableRowDragDrop(
+        tableView_, this,
+        [this](int pressedRow, const QList<int> &) -> QList<int> {
+            return pressedRow >= 0 && pressedRow < table_.size() ? QList<int>{pressedRow} : QList<int>{};
+        },
+        true);
 }

@@ -3,6 +3,7 @@
 #include "platform/ui/Pasteboard.h"
 
 #include <QApplication>
+#include <QChildEvent>
 #include <QDropEvent>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -81,9 +82,28 @@ TableRowDragDrop::TableRowDragDrop(QTableView *view, Handlers handlers)
     , handlers_(std::move(handlers)) {
     view->setAcceptDrops(true);
     view->viewport()->setAcceptDrops(true);
+    feedback_ = new Feedback(view);
     viewport_ = view->viewport();
     viewport_->installEventFilter(this);
-    feedback_ = new Feedback(view);
+    if (!handlers_.cellWidgetsTakeDrops)
+        return;
+    for (QObject *child : viewport_->children())
+        if (auto *widget = qobject_cast<QWidget *>(child); widget && widget != feedback_)
+            watchCell(widget);
+}
+
+void TableRowDragDrop::watchCell(QWidget *cell) {
+    // A cell's widgets (index widgets, their text views) take drags as the table: a row is
+    // dropped on wherever the pointer is over it.
+    QList<QWidget *> parts = cell->findChildren<QWidget *>();
+    parts.prepend(cell);
+    for (QWidget *part : parts) {
+        if (part->property(CellProperty).toBool())
+            continue;
+        part->setProperty(CellProperty, true);
+        part->setAcceptDrops(true);
+        part->installEventFilter(this);
+    }
 }
 
 TableRowDragDrop::~TableRowDragDrop() = default;
@@ -104,11 +124,11 @@ void TableRowDragDrop::startRowDrag(const QList<int> &rows) {
     ::startDrag(view_, std::move(pasteboard), Qt::CopyAction | Qt::MoveAction, image);
 }
 
-std::optional<TableDropTarget> TableRowDragDrop::validTarget(QDropEvent *event) const {
+std::optional<TableDropTarget> TableRowDragDrop::validTarget(QDropEvent *event, const QPoint &point) const {
     if (!handlers_.validateDrop)
         return std::nullopt;
     const Pasteboard info(event->mimeData());
-    for (const TableDropTarget &target : tableDropTargetsAt(view_, event->position().toPoint())) {
+    for (const TableDropTarget &target : tableDropTargetsAt(view_, point)) {
         const Qt::DropAction action = handlers_.validateDrop(info, target.row, target.operation);
         if (action == Qt::IgnoreAction)
             continue;
@@ -125,8 +145,19 @@ void TableRowDragDrop::showFeedback(const std::optional<TableDropTarget> &target
 
 bool TableRowDragDrop::eventFilter(QObject *watched, QEvent *event) {
     // Compared with the viewport kept: a table going away no longer answers for its parts.
-    if (watched != viewport_)
+    if (watched != viewport_) {
+        if (watched->property(CellProperty).toBool())
+            return dragEvent(static_cast<QWidget *>(watched), event);
         return QObject::eventFilter(watched, event);
+    }
+    if (event->type() == QEvent::ChildAdded && handlers_.cellWidgetsTakeDrops) {
+        auto *child = qobject_cast<QWidget *>(static_cast<QChildEvent *>(event)->child());
+        if (child && child != feedback_)
+            watchCell(child);
+        return false;
+    }
+    if (dragEvent(static_cast<QWidget *>(viewport_), event))
+        return true;
     switch (event->type()) {
     case QEvent::MouseButtonPress: {
         const auto *mouse = static_cast<QMouseEvent *>(event);
@@ -158,37 +189,36 @@ bool TableRowDragDrop::eventFilter(QObject *watched, QEvent *event) {
     case QEvent::MouseButtonDblClick:
         armed_ = false;
         break;
-    case QEvent::DragEnter:
-        // Where the drag may land is decided at each move.
-        event->accept();
-        return true;
-    case QEvent::DragMove: {
-        auto *move = static_cast<QDragMoveEvent *>(event);
-        const std::optional<TableDropTarget> target = validTarget(move);
-        showFeedback(target);
-        if (target)
-            move->accept();
-        else
-            move->ignore();
-        return true;
-    }
-    case QEvent::DragLeave:
-        showFeedback(std::nullopt);
-        event->accept();
-        return true;
-    case QEvent::Drop: {
-        auto *drop = static_cast<QDropEvent *>(event);
-        showFeedback(std::nullopt);
-        const std::optional<TableDropTarget> target = validTarget(drop);
-        const Pasteboard info(drop->mimeData());
-        if (target && handlers_.acceptDrop && handlers_.acceptDrop(info, target->row, target->operation))
-            drop->accept();
-        else
-            drop->ignore();
-        return true;
-    }
     default:
         break;
     }
     return QObject::eventFilter(watched, event);
+}
+
+bool TableRowDragDrop::dragEvent(QWidget *widget, QEvent *event) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::DragEnter) {
+        // Where the drag may land is decided at each move.
+        event->accept();
+        return true;
+    }
+    if (type == QEvent::DragLeave) {
+        showFeedback(std::nullopt);
+        event->accept();
+        return true;
+    }
+    if (type != QEvent::DragMove && type != QEvent::Drop)
+        return false;
+    auto *drop = static_cast<QDropEvent *>(event);
+    const QPoint point = widget->mapTo(static_cast<QWidget *>(viewport_), drop->position().toPoint());
+    const std::optional<TableDropTarget> target = validTarget(drop, point);
+    if (type == QEvent::DragMove) {
+        showFeedback(target);
+        drop->setAccepted(bool(target));
+        return true;
+    }
+    showFeedback(std::nullopt);
+    const Pasteboard info(drop->mimeData());
+    drop->setAccepted(target && handlers_.acceptDrop && handlers_.acceptDrop(info, target->row, target->operation));
+    return true;
 }

@@ -44,6 +44,9 @@ public:
         std::function<bool(const QList<int> &rows, Pasteboard &pasteboard)> writeRows;
         std::function<Qt::DropAction(const Pasteboard &info, int row, TableViewDropOperation operation)> validateDrop;
         std::function<bool(const Pasteboard &info, int row, TableViewDropOperation operation)> acceptDrop;
+        // Whether drags over the widgets of cells (index widgets, their parts) land on the
+        // table too; otherwise those widgets keep their own drops (a cell being edited).
+        bool cellWidgetsTakeDrops = false;
     };
 
     TableRowDragDrop(QTableView *view, Handlers handlers);
@@ -57,7 +60,11 @@ protected:
 
 private:
     class Feedback;
-    std::optional<TableDropTarget> validTarget(class QDropEvent *event) const;
+    static constexpr const char *CellProperty = "tableRowDragDropCell";
+    void watchCell(QWidget *cell);
+    // Drag events over the viewport or a cell's widget; false for other events.
+    bool dragEvent(QWidget *widget, QEvent *event);
+    std::optional<TableDropTarget> validTarget(class QDropEvent *event, const QPoint &point) const;
     void showFeedback(const std::optional<TableDropTarget> &target);
 
     QTableView *view_;
@@ -75,8 +82,10 @@ private:
 // tableViewAcceptDrop); `draggedRows` says which rows a drag from the pressed row carries.
 template <typename Owner>
 TableRowDragDrop *installTableRowDragDrop(QTableView *view, Owner *owner,
-                                          decltype(TableRowDragDrop::Handlers::draggedRows) draggedRows) {
+                                          decltype(TableRowDragDrop::Handlers::draggedRows) draggedRows,
+                                          bool cellWidgetsTakeDrops = false) {
     TableRowDragDrop::Handlers handlers;
+    handlers.cellWidgetsTakeDrops = cellWidgetsTakeDrops;
     handlers.draggedRows = std::move(draggedRows);
     handlers.writeRows = [owner](const QList<int> &rows, Pasteboard &pasteboard) {
         return owner->canDragRowsWithIndexes(rows, QPoint()) && owner->tableViewWriteRowsWithIndexes(rows, pasteboard);

@@ -6,6 +6,8 @@
 #include "platform/ui/Window.h"
 #include "tests/contact_info/ContactInfoTestSupport.h"
 
+#include <QApplication>
+#include <QDropEvent>
 #include <QMimeData>
 
 #include <gtest/gtest.h>
@@ -203,6 +205,38 @@ TEST_F(DetailRowDragDrop, AnEmailReplacesOrJoinsTheValuesItIsDroppedOn) {
     const LabeledValueList only = droppedList(empty);
     ASSERT_EQ(only.size(), 1);
     EXPECT_EQ(only[0].valueText(), QStringLiteral("new@example.com"));
+}
+
+TEST_F(DetailRowDragDrop, ADropOverACellsWidgetLandsOnItsRow) {
+    Panel source(withEmails(QStringLiteral("Src"), {QStringLiteral("new@example.com")}));
+    Panel target(withEmails(QStringLiteral("Dst"), {QStringLiteral("a@example.com"), QStringLiteral("b@example.com")}));
+    const std::unique_ptr<QMimeData> data = source.drag(source.rowOf(FieldId::Email));
+    ASSERT_TRUE(data);
+    QWidget *cell = target.controller.valueCellWidget(target.rowOf(FieldId::Email, 1));
+    ASSERT_NE(cell, nullptr);
+    // The cells' widgets are placed once the table has laid itself out.
+    QApplication::processEvents();
+    // The drag arrives at the widget under the pointer: the value's text view in the middle.
+    QWidget *under = cell->childAt(cell->rect().center());
+    while (under && under->childAt(under->mapFrom(cell, cell->rect().center())))
+        under = under->childAt(under->mapFrom(cell, cell->rect().center()));
+    if (!under)
+        under = cell;
+    const QPoint middle = under->mapFrom(cell, cell->rect().center());
+    // As a drag arrives: entering makes the cell the drag's target.
+    QDragEnterEvent enter(middle, EveryDropOperation, data.get(), Qt::LeftButton, {});
+    QApplication::sendEvent(under, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDragMoveEvent move(middle, EveryDropOperation, data.get(), Qt::LeftButton, {});
+    QApplication::sendEvent(under, &move);
+    EXPECT_TRUE(move.isAccepted());
+    QDropEvent drop(QPointF(middle), EveryDropOperation, data.get(), Qt::LeftButton, {});
+    QApplication::sendEvent(under, &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    ASSERT_EQ(target.delegate.edits.size(), 1);
+    const LabeledValueList list = *target.delegate.edits.first().second.get<LabeledValueList>();
+    ASSERT_EQ(list.size(), 2);
+    EXPECT_EQ(list[1].valueText(), QStringLiteral("new@example.com"));
 }
 
 TEST_F(DetailRowDragDrop, DropsAreRefusedFromElsewhereWhileLockedOrOntoAnotherField) {
