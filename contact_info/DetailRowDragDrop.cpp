@@ -2,7 +2,6 @@
 // within one table, carrying a value to another contact's table.
 #include "contact_info/ContactInfoController.h"
 
-#include "contact_info/ContactInfoPopover.h"
 #include "model/QMvCard.h"
 #include "platform/core/UserDefaults.h"
 #include "platform/ui/Pasteboard.h"
@@ -37,9 +36,8 @@ std::optional<qsizetype> droppedPosition(const Pasteboard &info) {
     return qsizetype(position);
 }
 
-template <typename Receiver, typename... Sender>
-bool sendDroppedValue(Receiver &receiver, const QString &identifier, const QString &kind, const FieldValue &value,
-                      const std::shared_ptr<QMPerson> &contact, Sender *...sender) {
+bool sendDroppedValue(ContactInfoControllerDelegate &receiver, const QString &identifier, const QString &kind,
+                      const FieldValue &value, const std::shared_ptr<QMPerson> &contact, QObject *sender) {
     if (identifier == FieldId::Name) {
         const auto *name = value.get<NameRecord>();
         return name && receiver.undoReplaceNameValue(*name, contact);
@@ -53,8 +51,8 @@ bool sendDroppedValue(Receiver &receiver, const QString &identifier, const QStri
     if (identifier == FieldId::Birthday)
         return receiver.undoReplaceBirthday(value, contact);
     if (kind == ValueKind::Labeled)
-        return receiver.undoReplaceLabeledValue(value, identifier, contact, sender...);
-    return receiver.undoReplaceStringValue(value.text(), identifier, contact, sender...);
+        return receiver.undoReplaceLabeledValue(value, identifier, contact, sender);
+    return receiver.undoReplaceStringValue(value.text(), identifier, contact, sender);
 }
 
 // The kind of a row's field as drops see it: the fields of their own by name.
@@ -146,8 +144,10 @@ std::shared_ptr<QMPerson> ContactInfoController::droppedContact(const Pasteboard
 
 Qt::DropAction ContactInfoController::tableViewValidateDrop(const Pasteboard &info, int row,
                                                             TableViewDropOperation operation) {
-    // Drags of other programs go no further here (a picture for the photo row is looked at
-    // before this validation).
+    // A picture for the Photo row comes first, from any program; other drags of other
+    // programs go no further.
+    if (operation == TableViewDropOperation::On && validatePhotoRowDrop(row, info))
+        return Qt::CopyAction;
     if (!info.isFromThisApplication())
         return Qt::IgnoreAction;
     const bool above = operation == TableViewDropOperation::Above;
@@ -196,6 +196,8 @@ Qt::DropAction ContactInfoController::tableViewValidateDrop(const Pasteboard &in
 
 bool ContactInfoController::tableViewAcceptDrop(const Pasteboard &info, int row, TableViewDropOperation operation) {
     const int rows = int(table_.size());
+    if (operation == TableViewDropOperation::On && validatePhotoRowDrop(row, info))
+        return acceptPhotoRowDrop(row, info);
     if (!info.isFromView(tableView_))
         return acceptValueDrop(info, row, operation);
     if (row < 0 || row > rows || row == draggingSourceIndex_ || draggingSourceIndex_ < 0 ||
@@ -297,16 +299,12 @@ bool ContactInfoController::acceptValueDrop(const Pasteboard &info, int row, Tab
 }
 
 bool ContactInfoController::applyDroppedValue(const QString &identifier, const FieldValue &value) {
-    if (!contact_ || !contact_->person)
+    if (!contact_ || !contact_->person || !delegate_)
         return false;
     const std::shared_ptr<QMPerson> contact = contact_->person;
     const QString kind = contact->typeForIdentifier(identifier, customItems());
-    // The popover's own operations pass the edit on with the popover as sender.
-    if (auto *popover = dynamic_cast<ContactInfoPopover *>(delegate_))
-        return sendDroppedValue(*popover, identifier, kind, value, contact);
-    if (auto *edits = dynamic_cast<ContactInfoPopoverDelegate *>(delegate_))
-        return sendDroppedValue(*edits, identifier, kind, value, contact, static_cast<QObject *>(this));
-    return false;
+    // In a popover's table the delegate is the popover, which passes the edit on as sender.
+    return sendDroppedValue(*delegate_, identifier, kind, value, contact, this);
 }
 
 void ContactInfoController::installRowDragAndDrop() {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "contact_info/ContactInfoPopover.h"
-#include "contacts_table/CellTextEditor.h"
+#include "editors/CellTextEditor.h"
 #include "contacts_table/ContactWindows.h"
 #include "contacts_table/ContactsTableModel.h"
 #include "contacts_table/ReplaceAlertPanel.h"
@@ -134,6 +134,9 @@ public:
     qint64 rowHeight() const { return model_->appearance().rowHeight; }
     void setSelectedFont(const QFont &font);
     void setSelectedViewType(const QString &viewType);
+    // The view type's columns this window shows: the fields and address parts, and of the
+    // custom items (another window's may stand in the shared list) its own.
+    QStringList columnsOfViewType(const QString &viewType) const;
     void updateColumnsInTableView(const QStringList &identifiers);
     void sortOptionsChanged(const SortOptions::Entry &entry, const QString &columnName);
     void saveColumnWithDictionary();

@@ -2,6 +2,7 @@
 // handed to other applications) and the photo commands.
 #include "merge/MergePanelController.h"
 
+#include "contact_info/ContactInfoController.h"
 #include "editors/PhotoScaling.h"
 #include "editors/PictureChoice.h"
 #include "editors/ValueLinks.h"
@@ -162,20 +163,8 @@ void MergePanelController::insertItem(QObject *sender) {
         return showSNSPopover(clicked->contact, type, newValue, rect);
     if (type == FieldId::InstantMessage)
         return showIMSPopover(clicked->contact, type, newValue, rect);
-    LabeledValueRecord value;
-    if (type == FieldId::Phone) {
-        value.label = QStringLiteral("home");
-        value.value = QStringLiteral("123");
-    } else if (type == FieldId::Email || type == FieldId::URL) {
-        value.label = QStringLiteral("home");
-        value.value = QStringLiteral("new");
-    } else if (type == FieldId::Relationship) {
-        value.label = QStringLiteral("friend");
-        value.value = QStringLiteral("new");
-    } else {
-        return;
-    }
-    edits_.undoAddLabeledValue(value, type, clicked->contact.person);
+    if (const auto value = ContactInfoController::newItemValue(type))
+        edits_.undoAddLabeledValue(*value, type, clicked->contact.person);
 }
 
 void MergePanelController::deleteItem(QObject *sender) {

@@ -17,14 +17,11 @@ namespace {
 using Op = TableViewDropOperation;
 
 // The window's side of a detail panel: records each undoable edit a drop asks for.
-struct DropEditsDelegate : ContactInfoControllerDelegate, ContactInfoPopoverDelegate {
+struct DropEditsDelegate : ContactInfoControllerDelegate {
     QList<std::pair<QString, FieldValue>> edits;
 
     void contactDidUpdate(const ContactEntry &, ContactInfoController *) override {}
     void rowSelectionDidChange(ContactInfoController *, const InfoTableRow &) override {}
-    void contactDidUpdate(const ContactEntry &, ContactInfoPopover *) override {}
-    void rowSelectionDidChange(ContactInfoPopover *, const InfoTableRow &) override {}
-    void detachedWindowDidClose(const DetachedWindowInfo &) override {}
     bool undoReplaceNameValue(const NameRecord &value, const PersonPtr &) override {
         return record(FieldId::Name, value);
     }
@@ -237,6 +234,22 @@ TEST_F(DetailRowDragDrop, ADropOverACellsWidgetLandsOnItsRow) {
     const LabeledValueList list = *target.delegate.edits.first().second.get<LabeledValueList>();
     ASSERT_EQ(list.size(), 2);
     EXPECT_EQ(list[1].valueText(), QStringLiteral("new@example.com"));
+}
+
+TEST_F(DetailRowDragDrop, APictureFromAnotherProgramIsTakenOnlyOnThePhotoRow) {
+    Panel panel(withEmails(QStringLiteral("Dst"), {QStringLiteral("a@example.com")}));
+    QImage picture(8, 8, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    QMimeData image;
+    image.setImageData(picture);
+    const int photo = panel.rowOf(FieldId::Photo);
+    EXPECT_EQ(panel.controller.tableViewValidateDrop(Pasteboard(&image), photo, Op::On), Qt::CopyAction);
+    EXPECT_EQ(panel.controller.tableViewValidateDrop(Pasteboard(&image), photo, Op::Above), Qt::IgnoreAction);
+    EXPECT_EQ(panel.controller.tableViewValidateDrop(Pasteboard(&image), panel.rowOf(FieldId::Email), Op::On),
+              Qt::IgnoreAction);
+    ASSERT_TRUE(panel.controller.tableViewAcceptDrop(Pasteboard(&image), photo, Op::On));
+    ASSERT_EQ(panel.delegate.edits.size(), 1);
+    EXPECT_EQ(panel.delegate.edits.first().first, FieldId::Photo);
 }
 
 TEST_F(DetailRowDragDrop, DropsAreRefusedFromElsewhereWhileLockedOrOntoAnotherField) {

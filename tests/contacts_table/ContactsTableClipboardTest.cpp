@@ -155,12 +155,13 @@ TEST_F(TableClipboard, CopyThenPasteGivesTheFieldsBackInTheirPlaces) {
 }
 
 TEST_F(TableClipboard, OneContactFromALineOfText) {
-    show({contact(QStringLiteral("Ann"), QStringLiteral("1"))},
-         {FieldId::Name, FieldId::Phone, FieldId::City, FieldId::Street, QStringLiteral("Pet")});
     CustomItemDefinition pet;
     pet.name = QStringLiteral("Pet");
     pet.type = ValueKind::String;
     controller.windowState()->setCustomItems({pet});
+    show({contact(QStringLiteral("Ann"), QStringLiteral("1"))},
+         {FieldId::Name, FieldId::Phone, FieldId::City, FieldId::Street, QStringLiteral("Pet")});
+    ASSERT_EQ(controller.clipboardIdentifiers().last(), QStringLiteral("Pet"));
     struct Case {
         QString text;
         QString name, phone, city, street, pet;
