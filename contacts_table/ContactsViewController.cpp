@@ -68,6 +68,7 @@ ContactsViewController::ContactsViewController(QObject *parent)
     setWindowState(own);
     setSettings(SharedSettings::shared());
     registerCommands();
+    registerClipboardActions();
 }
 
 ContactsViewController::~ContactsViewController() {
@@ -205,6 +206,7 @@ QWidget *ContactsViewController::loadView() {
     header->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(header, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &point) { popUpMenuForHeaderAt(point); });
+    installRowDragAndDrop();
     connect(tableView_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &ContactsViewController::tableViewSelectionDidChange);
     return tableView_;

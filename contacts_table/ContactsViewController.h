@@ -10,6 +10,7 @@
 #include "model/FindTarget.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/Popover.h"
+#include "platform/ui/TableRowDragDrop.h"
 #include "platform/ui/ViewController.h"
 #include "state/ActionIds.h"
 #include "state/SharedSettings.h"
@@ -23,6 +24,7 @@
 #include <optional>
 
 class NameViewControllerDelegate;
+class Pasteboard;
 class PopoverEditor;
 class ReplaceAlertPanel;
 class QTableView;
@@ -56,6 +58,20 @@ public:
     virtual void deleteContacts(const QList<ContactEntry> &contacts) { Q_UNUSED(contacts) }
     // The window's Export as vCard, for these contacts.
     virtual void exportContacts(const QList<ContactEntry> &contacts) { Q_UNUSED(contacts) }
+    // ---- Contacts that enter through the table (paste and drops)
+    // The cards of vCard text, added to the group (the selected one when none is given)
+    // with undo, the window marked edited; text without a card adds nothing.
+    virtual void addContactByVCardString(const QString &vCardString, const SharedGroup &group) {
+        Q_UNUSED(vCardString)
+        Q_UNUSED(group)
+    }
+    virtual SharedGroup selectedGroupDict() const { return nullptr; }
+    // The window's one way in for contacts: their custom items registered, added to the
+    // group as one undo step, the window marked edited.
+    virtual void addContacts(const QList<ContactEntry> &contacts, const SharedGroup &group) {
+        Q_UNUSED(contacts)
+        Q_UNUSED(group)
+    }
 };
 
 // A contact popover the table opened, or the window it was torn off into.
@@ -252,6 +268,27 @@ public:
     void closeContactWindows(const QSet<QString> &uniqueIds) override;
     void closeAllDetachedWindows() override;
 
+    // ---- Clipboard and drag and drop (ContactsTableClipboard.cpp)
+    // Copy writes the selected contact rows as tab-separated text, Copy as CSV as
+    // comma-separated text (a line each), Copy as vCard their cards and a .vcf file. Paste
+    // adds the cards of vCard data or a .vcf file, else one contact made from the text.
+    void copy(QObject *sender);
+    void copyAsCSV(QObject *sender);
+    void copyAsVCard(QObject *sender);
+    void paste(QObject *sender);
+    // The fields copy writes and paste reads, in order: the shown columns, every field
+    // when only the name is shown.
+    QStringList clipboardIdentifiers() const;
+    // A new contact from the first non-empty line of the text, its fields split at tabs,
+    // else by the CSV rules at commas; none when no field sets anything.
+    std::optional<ContactEntry> contactFromString(const QString &text) const;
+    bool canDragRowsWithIndexes(const QList<int> &rows, const QPoint &point) const;
+    // Writes a drag of the rows: one line and one card per contact, its row numbers and
+    // the first row's value position. A drag without a contact row is refused.
+    bool tableViewWriteRowsWithIndexes(const QList<int> &rows, Pasteboard &pasteboard);
+    Qt::DropAction tableViewValidateDrop(const Pasteboard &info, int row, TableViewDropOperation operation) const;
+    bool tableViewAcceptDrop(const Pasteboard &info, int row, TableViewDropOperation operation);
+
     void viewDidLoad() override;
     void viewWillAppear() override;
     void viewWillDisappear() override;
@@ -261,6 +298,16 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // ---- Clipboard and drag and drop
+    void registerClipboardActions();
+    void installRowDragAndDrop();
+    // The rows' lines joined by line feeds; the empty text when no contact row is among them.
+    QString separatedTextOfRows(const QList<int> &rows, const QString &separator) const;
+    void copySeparatedText(const QString &separator, const QString &type);
+    // Adds the cards of vCard text, or the contact made from plain text, to the shown group.
+    bool addCardsFromPasteboard(const Pasteboard &pasteboard);
+    void addPastedContact(const ContactEntry &entry);
+
     void tableViewSortDescriptorsDidChange(const QList<SortDescriptor> &oldDescriptors);
     void tableViewSelectionDidChange();
     void tableViewColumnDidResize(int column, int newWidth);
