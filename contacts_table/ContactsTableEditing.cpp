@@ -20,13 +20,6 @@ bool isAddressPart(const QString &identifier) {
     return QMPerson::addressIdentifiers().contains(identifier);
 }
 
-// Labeled fields whose values Return and Tab edit in their cells.
-bool isInCellLabeledField(const QString &identifier) {
-    static const QStringList fields = {FieldId::Phone, FieldId::Email, FieldId::URL, FieldId::SocialNetwork,
-                                       FieldId::Relationship};
-    return fields.contains(identifier);
-}
-
 // Fields that only their editors change: a text typed into their cells goes nowhere.
 bool isEditedInPopoverOnly(const QString &identifier) {
     static const QStringList fields = {FieldId::Name,           FieldId::PhoneticName, FieldId::Address,
@@ -34,17 +27,20 @@ bool isEditedInPopoverOnly(const QString &identifier) {
     return fields.contains(identifier);
 }
 
-std::optional<LabeledValueRecord> valueAtRow(const SubContactRow &row, const QString &identifier) {
-    return row.person->labeledValueForIdentifier(identifier, qsizetype(row.labelIndex));
+} // namespace
+
+std::optional<LabeledValueRecord> ContactsViewController::valueAtRow(const SubContactRow &row,
+                                                                    const QString &field) const {
+    auto value = row.person->labeledValueForIdentifier(field, qsizetype(row.labelIndex));
+    if (value && !settings_->labelPasses(value->label))
+        return std::nullopt;
+    return value;
 }
 
-// The running number of the value a row shows in a field, or `none`.
-qint64 valueIndexAtRow(const SubContactRow &row, const QString &identifier, qint64 none) {
-    const auto value = valueAtRow(row, identifier);
+qint64 ContactsViewController::valueIndexAtRow(const SubContactRow &row, const QString &field, qint64 none) const {
+    const auto value = valueAtRow(row, field);
     return value ? value->labelIndex : none;
 }
-
-} // namespace
 
 QRect ContactsViewController::frameOfCellAtColumn(int column, int row) const {
     return tableView_ ? tableView_->visualRect(model_->index(row, column)) : QRect();
@@ -438,6 +434,20 @@ int ContactsViewController::nextRowWhere(int from, int stop, const std::function
     return -1;
 }
 
+// Only a cell that shows something to edit: a text typed into a labeled cell (a custom
+// item's too) without a shown value, or into a contact's later row of a text field, would
+// go nowhere or replace the text of the contact's first row.
+bool ContactsViewController::cellTakesText(int row, const QString &identifier) const {
+    if (model_->cell(row, identifier).kind == ContactsTableCell::None)
+        return false;
+    const SubContactRow &record = *subContactTable()[size_t(row)];
+    if (isAddressPart(identifier))
+        return valueAtRow(record, FieldId::Address).has_value();
+    if (windowState_->kindForIdentifier(*record.person, identifier) == ValueKind::Labeled)
+        return valueAtRow(record, identifier).has_value();
+    return true;
+}
+
 bool ContactsViewController::startCellEdit(int column, int row) {
     selectRowIndexes({row});
     scrollRowToVisible(row);
@@ -469,9 +479,7 @@ bool ContactsViewController::insertNewline() {
     scrollRowToVisible(next);
     const SubContactRowPtr target = subContactTable()[size_t(next)];
     const QRect rect = frameOfCellAtColumn(column, next);
-    const auto cellExists = [this, &identifier](int r) {
-        return model_->cell(r, identifier).kind != ContactsTableCell::None;
-    };
+    const auto takesText = [this, &identifier](int r) { return cellTakesText(r, identifier); };
     const auto editFound = [&](const std::function<bool(int)> &qualifies) {
         const int hit = nextRowWhere(next, stop, qualifies);
         return hit >= 0 && startCellEdit(column, hit);
@@ -485,11 +493,6 @@ bool ContactsViewController::insertNewline() {
         showPhoneticNamePopover(target, identifier, rect);
         return true;
     }
-    if (isInCellLabeledField(identifier)) {
-        return editFound([&](int r) {
-            return valueAtRow(*subContactTable()[size_t(r)], identifier) && cellExists(r);
-        });
-    }
     // The editors take the value the row shows, or a new one where it shows none.
     if (identifier == FieldId::Address) {
         showAddressPopover(target, identifier, valueIndexAtRow(*target, identifier, -1), rect);
@@ -499,17 +502,13 @@ bool ContactsViewController::insertNewline() {
         showIMSPopover(target, identifier, valueIndexAtRow(*target, identifier, -1), rect);
         return true;
     }
-    if (isAddressPart(identifier)) {
-        return editFound([&](int r) {
-            return valueAtRow(*subContactTable()[size_t(r)], FieldId::Address) && cellExists(r);
-        });
-    }
     if (identifier == FieldId::Dates || identifier == FieldId::Birthday) {
         showDatePopover(target, identifier, valueIndexAtRow(*target, identifier, 0), rect);
         return false;
     }
     editRows_.reset();
-    return editFound(cellExists);
+    // Labeled fields and address parts qualify on rows that show a value.
+    return editFound(takesText);
 }
 
 bool ContactsViewController::insertTab() {
@@ -537,12 +536,7 @@ bool ContactsViewController::insertTab() {
     if (identifier == FieldId::Name || identifier == FieldId::PhoneticName || identifier == FieldId::Address ||
         identifier == FieldId::InstantMessage || identifier == FieldId::Dates || identifier == FieldId::Birthday)
         return false;
-    // Only into a cell that shows something to edit: a text typed into a labeled cell
-    // without a value, or into a contact's later row of a text field, would go nowhere or
-    // replace the text of the contact's first row.
-    if (model_->cell(row, identifier).kind == ContactsTableCell::None)
-        return false;
-    if (isInCellLabeledField(identifier) && !valueAtRow(*subContactTable()[size_t(row)], identifier))
+    if (!cellTakesText(row, identifier))
         return false;
     return startCellEdit(targetColumn, row);
 }

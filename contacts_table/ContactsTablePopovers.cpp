@@ -150,8 +150,7 @@ void ContactsViewController::applyEditorAnswer(const EditorContext &answer, cons
             EditorContext one = answer;
             const auto *record = answer.value.get<LabeledValueRecord>();
             if (record && record->labelIndex != LabeledValueRecord::noLabelIndex) {
-                const auto shown =
-                    target->person->labeledValueForIdentifier(answer.type, qsizetype(target->labelIndex));
+                const auto shown = valueAtRow(*target, answer.type);
                 LabeledValueRecord rekeyed = *record;
                 rekeyed.labelIndex = shown ? shown->labelIndex : LabeledValueRecord::noLabelIndex;
                 one.value = rekeyed;

@@ -216,6 +216,86 @@ TEST_F(TableEditTest, CtrlDoubleClickWorksOnTheSelectionItToggled) {
     EXPECT_EQ(selected(), (QList<int>{rowOf(Ann), rowOf(Bob)}));
 }
 
+TEST_F(TableEditTest, AfterADeletionTheListEditorOpensOnTheClickedValue) {
+    // Bob's first phone gone: "201" keeps its running number 1 at position 0.
+    person(Bob)->deleteLabeledValueForIdentifier(FieldId::Phone, LabelIndex(0));
+    table->updateTable();
+    table->selectRowIndexes({rowOf(Bob)});
+    doubleClick(rowOf(Bob), FieldId::Phone, Qt::ControlModifier);
+    EXPECT_EQ(opened(), QStringLiteral("MultiValueViewController Phone 1 editing"));
+    const auto *list = qobject_cast<MultiValueViewController *>(editor());
+    ASSERT_NE(list, nullptr);
+    const QModelIndexList rows = list->tableView()->selectionModel()->selectedRows();
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(list->tableView()->model()->index(rows.first().row(), 1).data().toString(), QStringLiteral("201"));
+}
+
+// With the label filter on "work", Bob's first row shows no phone (his "home" number is
+// hidden) and Ann's none either: no edit of that cell may reach a hidden value.
+TEST_F(TableEditTest, AValueTheLabelFilterHidesIsNeverEditedThroughAnEmptyLookingCell) {
+    view->settings()->setSelectedLabels({QStringLiteral("work")});
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(table->viewForTableColumn(FieldId::Phone, rowOf(Bob)).text.isEmpty());
+    ASSERT_GE(rowOf(Bob, 1), 0);
+
+    doubleClick(rowOf(Bob), FieldId::Phone);
+    EXPECT_EQ(opened(), QStringLiteral("MultiValueViewController Phone 0 editing"));
+    closeWhatIsOpen();
+
+    table->popupLabelCellChanged(rowOf(Bob), column(FieldId::Phone),
+                                 int(QMPerson::labelsForIdentifier(FieldId::Phone)->indexOf("pager")));
+    EXPECT_EQ(values(Bob, FieldId::Phone), (QStringList{"home:200", "work:201"}));
+
+    // The typed text goes to the rows that show a phone: Bob's work number, not Ann's.
+    dialogs.answerAlert(QStringLiteral("OK"));
+    table->selectRowIndexes({rowOf(Ann), rowOf(Bob, 1)});
+    doubleClick(rowOf(Bob, 1), FieldId::Phone);
+    QCoreApplication::processEvents();
+    typeInCell(QStringLiteral("999"));
+    press(Qt::Key_Backtab);
+    EXPECT_EQ(values(Bob, FieldId::Phone), (QStringList{"home:200", "work:999"}));
+    EXPECT_EQ(values(Ann, FieldId::Phone), QStringList{"mobile:100"});
+    view->settings()->setSelectedLabels({QStringLiteral("All")});
+}
+
+TEST_F(TableEditTest, ReturnAndTabSkipACustomLabeledCellWithoutAValue) {
+    const CustomItemDefinition pets{QStringLiteral("Pets"), ValueKind::Labeled, {}, {}, false, false, false, false, {}};
+    view->windowState()->setCustomItems({pets});
+    LabeledValueRecord dog;
+    dog.label = QStringLiteral("dog");
+    dog.value = QStringLiteral("Pochi");
+    for (const QString &name : {Bob, Dee}) {
+        person(name)->addCustomItem(ValueKind::Labeled, pets.name, std::nullopt, std::nullopt);
+        person(name)->addLabeledValue(dog, pets.name);
+    }
+    ViewTypeTable types = view->settings()->viewTypeDict();
+    types.insert(QStringLiteral("Pets"), {FieldId::Name, FieldId::Note, pets.name});
+    view->settings()->setViewTypeDict(types);
+    view->settings()->setSelectedViewType(QStringLiteral("Pets"));
+    QCoreApplication::processEvents();
+    ASSERT_GE(column(pets.name), 0);
+
+    // Ann has no pet: Tab from her note starts no edit where the text would be lost.
+    doubleClick(rowOf(Ann), FieldId::Note);
+    typeInCell(QStringLiteral("ann"));
+    press(Qt::Key_Tab);
+    EXPECT_EQ(table->cellEditor(), nullptr);
+    EXPECT_EQ(person(Ann)->stringValueForIdentifier(FieldId::Note), QStringLiteral("ann"));
+
+    // Return from Bob's pet passes Cid, who has none, to Dee's.
+    doubleClick(rowOf(Bob), pets.name);
+    ASSERT_NE(table->cellEditor(), nullptr);
+    press(Qt::Key_Return);
+    EXPECT_EQ(selected(), QList<int>{rowOf(Dee)});
+    ASSERT_NE(table->cellEditor(), nullptr);
+    typeInCell(QStringLiteral("Tama"));
+    press(Qt::Key_Return);
+    EXPECT_EQ(person(Dee)->labeledValueForIdentifier(pets.name)->first().valueText(), QStringLiteral("Tama"));
+    // From Dee round to Bob, past Ann and Cid.
+    EXPECT_EQ(selected(), QList<int>{rowOf(Bob)});
+    EXPECT_NE(table->cellEditor(), nullptr);
+}
+
 // ---- Typed texts
 
 TEST_F(TableEditTest, TypedTextGoesToTheSelectedContactsInOneUndoStepWhateverTheOrderDoes) {
