@@ -367,7 +367,8 @@ void CustomItemPanel::popoverDidClose(Popover *popover) {
         // Only Done hands an item back: Cancel and a click elsewhere discard the edit.
         if (auto answer = addItemViewController_->answer()) {
             const int row = addItemViewController_->row();
-            if (answer->isNew) {
+            // An item added in this opening and changed again keeps its row and its "isNew".
+            if (row < 0) {
                 answer->changed = false;
                 customItems_.append(*answer);
                 select = int(customItems_.size()) - 1;
