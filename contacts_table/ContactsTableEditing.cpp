@@ -10,6 +10,7 @@
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Window.h"
 
+#include <QHash>
 #include <QHeaderView>
 #include <QMenu>
 #include <QTableView>
@@ -52,6 +53,20 @@ int ContactsViewController::indexOfRow(const QString &uniqueId, qint64 labelInde
         if (rows[r]->labelIndex == labelIndex && rows[r]->uniqueId == uniqueId)
             return int(r);
     return -1;
+}
+
+QList<int> ContactsViewController::indexesOfRows(const EditRows &rows) const {
+    // One pass over the table, however many rows are looked for (Ctrl+A on a large file).
+    QHash<std::pair<QString, qint64>, int> at;
+    const SubContactTable &table = subContactTable();
+    at.reserve(qsizetype(table.size()));
+    for (size_t r = table.size(); r-- > 0;)
+        at.insert({table[r]->uniqueId, table[r]->labelIndex}, int(r));
+    QList<int> found;
+    for (const SubContactRowPtr &row : rows)
+        if (const auto hit = at.constFind({row->uniqueId, row->labelIndex}); hit != at.constEnd())
+            found.append(*hit);
+    return found;
 }
 
 void ContactsViewController::setDocumentEdited() {
@@ -400,11 +415,7 @@ void ContactsViewController::popupLabelCellChanged(int row, int column, int inde
         // Either way the popups show the stored labels, on the same rows.
         subContactTableDirty_ = false;
         reloadData();
-        QList<int> again;
-        for (const SubContactRowPtr &target : rows)
-            if (const int at = indexOfRow(target->uniqueId, target->labelIndex); at >= 0)
-                again.append(at);
-        selectRowIndexes(again);
+        selectRowIndexes(indexesOfRows(rows));
     });
 }
 

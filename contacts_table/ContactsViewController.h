@@ -254,6 +254,8 @@ private:
     // Whether Return or Tab may start an edit in the cell: one that shows a value to edit.
     bool cellTakesText(int row, const QString &identifier) const;
     int indexOfRow(const QString &uniqueId, qint64 labelIndex) const;
+    // Where these rows are now, those still shown, in the given order.
+    QList<int> indexesOfRows(const EditRows &rows) const;
     void openLabelMenu(int row, int column, const QRect &popupRect);
     void setDocumentEdited();
     // The rows taken for an edit of this row: those the double action took when they
