@@ -89,9 +89,10 @@ void ViewController::contactDidMerge(const ContactEntry &contact) {
 
 void ViewController::contactDidUpdate(const ContactEntry &contact, QObject *sender) {
     const UndoManager *undo = undoManager();
+    // One contact changed: only its rows are made again, in place.
     if (undo && (undo->isUndoing() || undo->isRedoing())) {
         // Undo and Redo set the edited mark themselves.
-        contactsViewController_->updateTable();
+        contactsViewController_->updateTableWithContacts({contact.person});
         if (contactWindows_)
             contactWindows_->updateDetachedWindows(contact.uniqueId);
         return;
@@ -102,7 +103,7 @@ void ViewController::contactDidUpdate(const ContactEntry &contact, QObject *send
         contactWindows_->updateDetachedWindows(contact.uniqueId);
     }
     if (sender != contactsViewController_)
-        contactsViewController_->updateTable();
+        contactsViewController_->updateTableWithContacts({contact.person});
     setDocumentEdited();
 }
 
