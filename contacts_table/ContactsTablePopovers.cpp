@@ -241,6 +241,11 @@ Window *ContactsViewController::detachableWindowForPopover(Popover *popover) {
     content->setParentWindow(window);
     content->setDocumentWindow(this->window());
     detachedWindows_.append({content->uniqueId(), controller});
+    // The window's edited mark is the document's: Undo, Redo and Save anywhere clear it.
+    if (Window *document = this->window()) {
+        window->setDocumentEdited(document->isDocumentEdited());
+        document->installEventFilter(this);
+    }
     return window;
 }
 
@@ -276,6 +281,13 @@ void ContactsViewController::detachedWindowDidClose(const DetachedWindowInfo &in
 void ContactsViewController::updatePopoverIfSender(QObject *sender) {
     if (ContactInfoPopover *shown = shownContactInfoPopover(); shown && shown == sender)
         shown->updateTable();
+}
+
+void ContactsViewController::showDocumentEditedInDetachedWindows() {
+    const Window *document = window();
+    for (const DetachedWindowEntry &entry : std::as_const(detachedWindows_))
+        if (entry.windowController && entry.windowController->isWindowLoaded() && document)
+            entry.windowController->window()->setDocumentEdited(document->isDocumentEdited());
 }
 
 void ContactsViewController::updateDetachedWindows(const QString &uniqueId) {

@@ -276,6 +276,8 @@ private:
     void applyEditorAnswer(const EditorContext &answer, const SubContactRowPtr &opener, const EditRows &rows);
     ContactInfoPopover *shownContactInfoPopover() const;
     void removeDetachedWindowEntry(qsizetype index);
+    // The torn-off windows show the document window's edited mark.
+    void showDocumentEditedInDetachedWindows();
     // ---- Following the shared settings once the table has appeared
     void viewTypeDictDidChange();
     void sortOptionsDictDidChange();

@@ -263,6 +263,7 @@ protected:
 
 private:
     void replayUndo(void (UndoManager::*replay)());
+    void updateDetachedWindowsOf(const QList<PersonPtr> &contacts);
     // A detail row selected in the panel or a popover starts the next find there.
     void moveFindTargetToRow(const InfoTableRow &row);
     void showGroupsAndSelect(const SharedGroup &group);

@@ -33,6 +33,7 @@ void ViewController::replayUndo(void (UndoManager::*replay)()) {
 
 void ViewController::contactValueDidChange(const QString &identifier, const PersonPtr &contact) {
     contactsViewController_->updateTableWithIdentifier(identifier, contact);
+    updateDetachedWindowsOf({contact});
 }
 
 void ViewController::contactValuesDidChange(const QStringList &identifiers, const QList<PersonPtr> &contacts) {
@@ -40,6 +41,17 @@ void ViewController::contactValuesDidChange(const QStringList &identifiers, cons
         contactsViewController_->updateTableWithIdentifier(identifiers.first(), contacts.first());
     else
         contactsViewController_->updateTableWithContacts(contacts);
+    updateDetachedWindowsOf(contacts);
+}
+
+// The table refreshes the windows of its selected contact only; an edit, its Undo and its
+// Redo reach the windows of every contact they change, wherever the selection is.
+void ViewController::updateDetachedWindowsOf(const QList<PersonPtr> &contacts) {
+    if (!contactWindows_)
+        return;
+    for (const PersonPtr &contact : contacts)
+        if (contact)
+            contactWindows_->updateDetachedWindows(contact->uniqueId());
 }
 
 // Both directions refresh the shown group and select its given rows (none, once removed);

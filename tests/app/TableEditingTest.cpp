@@ -599,5 +599,59 @@ TEST_F(TableEditTest, DeleteInThePopoverThenUndoThere) {
     EXPECT_GE(rowOf(Ann, 1), 0);
 }
 
+
+TEST_F(TableEditTest, UndoAndRedoInATornOffWindowShowThereAndClearBothMarks) {
+    doubleClick(rowOf(Ann), FieldId::Name);
+    table->selectRowIndexes({rowOf(Bob)});
+    table->popover()->detach();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(table->detachedWindows().size(), 1);
+    const QPointer<DetachedWindowController> controller = table->detachedWindows().first().windowController;
+    ASSERT_FALSE(controller.isNull());
+    ContactInfoPopover *torn = controller->contactInfoPopover();
+    Window *tornWindow = controller->window();
+    const auto shownEmails = [&] {
+        QList<qint64> shown;
+        for (const InfoTableRow &row : torn->contactInfo()->table())
+            if (row.type == FieldId::Email)
+                shown.append(row.labelIndex.value_or(-1));
+        return shown;
+    };
+    ASSERT_EQ(shownEmails(), (QList<qint64>{0, 1}));
+    for (int r = 0; r < torn->contactInfo()->table().size(); ++r)
+        if (torn->contactInfo()->table()[r].type == FieldId::Email && torn->contactInfo()->table()[r].labelIndex == 1)
+            torn->tableView()->selectRow(r);
+    QTest::keyClick(torn->tableView(), Qt::Key_Backspace);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(values(Ann, FieldId::Email), QStringList{"work:a1@abe.example"});
+    EXPECT_EQ(shownEmails(), QList<qint64>{0});
+    EXPECT_TRUE(edited());
+    EXPECT_TRUE(tornWindow->isDocumentEdited());
+
+    const struct {
+        QString action;
+        bool inTornWindow;
+        QList<qint64> emails;
+        bool edited;
+    } steps[] = {
+        {"undo:", true, {0, 1}, false},
+        {"redo:", true, {0}, true},
+        {"undo:", false, {0, 1}, false},
+        {"redo:", false, {0}, true},
+    };
+    for (const auto &step : steps) {
+        if (step.inTornWindow)
+            torn->performAction(step.action, nullptr);
+        else
+            view->performAction(step.action, nullptr);
+        QCoreApplication::processEvents();
+        const std::string where = (step.action + (step.inTornWindow ? " in the torn-off window" : "")).toStdString();
+        EXPECT_EQ(person(Ann)->labeledValueForIdentifier(FieldId::Email)->size(), step.emails.size()) << where;
+        EXPECT_EQ(shownEmails(), step.emails) << where;
+        EXPECT_EQ(edited(), step.edited) << where;
+        EXPECT_EQ(tornWindow->isDocumentEdited(), step.edited) << where;
+    }
+}
+
 } // namespace
 } // namespace tessarin
