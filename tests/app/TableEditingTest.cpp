@@ -653,5 +653,28 @@ TEST_F(TableEditTest, UndoAndRedoInATornOffWindowShowThereAndClearBothMarks) {
     }
 }
 
+// Delete on a row without a value deletes nothing: no undo step, no edited mark.
+TEST_F(TableEditTest, DeleteOnAnEmptyRowOfThePopoverChangesNothing) {
+    doubleClick(rowOf(Cid), FieldId::Name);
+    auto *popover = qobject_cast<ContactInfoPopover *>(table->popover()->contentViewController());
+    ASSERT_NE(popover, nullptr);
+    const QByteArray before = person(Cid)->vCardData();
+    QStringList tried;
+    for (int r = 0; r < popover->contactInfo()->table().size(); ++r) {
+        const InfoTableRow row = popover->contactInfo()->table()[r];
+        const bool emptyName = row.type == FieldId::Name && row.label == FieldId::MiddleName;
+        if (!emptyName && row.type != FieldId::Photo && row.type != FieldId::Birthday && row.type != FieldId::Note)
+            continue;
+        popover->tableView()->selectRow(r);
+        QTest::keyClick(popover->tableView(), Qt::Key_Backspace);
+        QCoreApplication::processEvents();
+        tried << row.type;
+    }
+    EXPECT_EQ(tried, (QStringList{FieldId::Name, FieldId::Photo, FieldId::Birthday, FieldId::Note}));
+    EXPECT_EQ(person(Cid)->vCardData(), before);
+    EXPECT_FALSE(undoManager()->canUndo());
+    EXPECT_FALSE(edited());
+}
+
 } // namespace
 } // namespace tessarin
