@@ -299,8 +299,10 @@ void FindBarActions::replaceAllFromBar() {
     if (panes_.state->findString().isEmpty())
         return;
     const Qt::CaseSensitivity cs = findCaseSensitivity(panes_.state->findOptions());
-    const bool changed = replaceAll(panes_.bar->replaceString(), cs);
+    // Detached before the edits refresh the table, whose selection would take the current
+    // match to the selected row.
     DetachedFromPanes detached(panes_.table, panes_.detail);
+    const bool changed = replaceAll(panes_.bar->replaceString(), cs);
     if (changed && window_.contactInfoVisible())
         panes_.detail->updateTable();
     if (!window_.contactInfoVisible())

@@ -260,8 +260,23 @@ TEST_F(FindBarTest, ReplaceChangesTheMatchedPartOnlyAndMovesOn) {
 TEST_F(FindBarTest, ReplaceAllIsOneUndoStepOverEveryContactOfTheGroup) {
     pick(QStringLiteral("Find and Replace…"));
     type(QStringLiteral("AB"));
+    // The current match on an e-mail of Ann's: the table's refresh must not take it to
+    // the selected row's name.
+    const auto onAnnsEmail = [this] {
+        const auto &target = view->selectedItemAndRange();
+        return target && target->identifier == FieldId::Email && target->contact &&
+               target->contact->compositeName() == QStringLiteral("Ann Abe");
+    };
+    for (int step = 0; step < 8 && !onAnnsEmail(); ++step)
+        pick(QStringLiteral("Find Next"));
+    ASSERT_TRUE(onAnnsEmail());
+    const FindTarget current = *view->selectedItemAndRange();
     bar()->replaceStringField()->setText(QStringLiteral("xy"));
     press(bar()->replaceControl(), 1);
+    ASSERT_TRUE(view->selectedItemAndRange());
+    EXPECT_EQ(view->selectedItemAndRange()->uniqueId, current.uniqueId) << "Replace All keeps the current match";
+    EXPECT_EQ(view->selectedItemAndRange()->identifier, current.identifier);
+    EXPECT_EQ(view->selectedItemAndRange()->labelIndex, current.labelIndex);
     const auto names = [this] {
         QStringList all;
         for (const ContactEntry &entry : std::as_const(*view->contactTable()))
