@@ -391,7 +391,8 @@ void BM_TableLabelOnSelectedRows(benchmark::State &state) {
     std::iota(rows.begin(), rows.end(), 0);
     const int column = table->tableModel()->columnOf(FieldId::Phone);
     const QStringList labels = QMPerson::labelsForIdentifier(FieldId::Phone).value_or(QStringList());
-    const QList<int> choices = {int(labels.indexOf(QStringLiteral("pager"))), int(labels.indexOf(QStringLiteral("other")))};
+    const QList<int> choices = {int(labels.indexOf(QStringLiteral("pager"))),
+                                int(labels.indexOf(QStringLiteral("other")))};
     ScriptedDialogPresenter dialogs;
     int step = 0;
     for (auto _ : state) {
@@ -422,7 +423,8 @@ void BM_PopoverDelete(benchmark::State &state) {
     document->controller->window()->show();
     QCoreApplication::processEvents();
     int row = int(table->subContactTable().size() / 2);
-    while (!table->subContactTable()[size_t(row)]->person->labeledValueForIdentifier(FieldId::Phone, qsizetype(0)))
+    while (!table->subContactTable()[size_t(row)]->person->labeledValueForIdentifier(FieldId::Phone,
+                                                                                     qsizetype(0)))
         ++row;
     const SubContactRowPtr record = table->subContactTable()[size_t(row)];
     table->selectRowIndexes({row});

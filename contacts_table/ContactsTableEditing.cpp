@@ -31,14 +31,15 @@ bool isEditedInPopoverOnly(const QString &identifier) {
 } // namespace
 
 std::optional<LabeledValueRecord> ContactsViewController::valueAtRow(const SubContactRow &row,
-                                                                    const QString &field) const {
+                                                                     const QString &field) const {
     auto value = row.person->labeledValueForIdentifier(field, qsizetype(row.labelIndex));
     if (value && !settings_->labelPasses(value->label))
         return std::nullopt;
     return value;
 }
 
-qint64 ContactsViewController::valueIndexAtRow(const SubContactRow &row, const QString &field, qint64 none) const {
+qint64 ContactsViewController::valueIndexAtRow(const SubContactRow &row, const QString &field,
+                                               qint64 none) const {
     const auto value = valueAtRow(row, field);
     return value ? value->labelIndex : none;
 }

@@ -274,7 +274,8 @@ TEST_F(FindBarTest, ReplaceAllIsOneUndoStepOverEveryContactOfTheGroup) {
     bar()->replaceStringField()->setText(QStringLiteral("xy"));
     press(bar()->replaceControl(), 1);
     ASSERT_TRUE(view->selectedItemAndRange());
-    EXPECT_EQ(view->selectedItemAndRange()->uniqueId, current.uniqueId) << "Replace All keeps the current match";
+    EXPECT_EQ(view->selectedItemAndRange()->uniqueId, current.uniqueId)
+        << "Replace All keeps the current match";
     EXPECT_EQ(view->selectedItemAndRange()->identifier, current.identifier);
     EXPECT_EQ(view->selectedItemAndRange()->labelIndex, current.labelIndex);
     const auto names = [this] {

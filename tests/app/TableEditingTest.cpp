@@ -227,7 +227,8 @@ TEST_F(TableEditTest, AfterADeletionTheListEditorOpensOnTheClickedValue) {
     ASSERT_NE(list, nullptr);
     const QModelIndexList rows = list->tableView()->selectionModel()->selectedRows();
     ASSERT_EQ(rows.size(), 1);
-    EXPECT_EQ(list->tableView()->model()->index(rows.first().row(), 1).data().toString(), QStringLiteral("201"));
+    EXPECT_EQ(list->tableView()->model()->index(rows.first().row(), 1).data().toString(),
+              QStringLiteral("201"));
 }
 
 // With the label filter on "work", Bob's first row shows no phone (his "home" number is
@@ -259,7 +260,8 @@ TEST_F(TableEditTest, AValueTheLabelFilterHidesIsNeverEditedThroughAnEmptyLookin
 }
 
 TEST_F(TableEditTest, ReturnAndTabSkipACustomLabeledCellWithoutAValue) {
-    const CustomItemDefinition pets{QStringLiteral("Pets"), ValueKind::Labeled, {}, {}, false, false, false, false, {}};
+    const CustomItemDefinition pets{
+        QStringLiteral("Pets"), ValueKind::Labeled, {}, {}, false, false, false, false, {}};
     view->windowState()->setCustomItems({pets});
     LabeledValueRecord dog;
     dog.label = QStringLiteral("dog");
@@ -599,7 +601,6 @@ TEST_F(TableEditTest, DeleteInThePopoverThenUndoThere) {
     EXPECT_GE(rowOf(Ann, 1), 0);
 }
 
-
 TEST_F(TableEditTest, UndoAndRedoInATornOffWindowShowThereAndClearBothMarks) {
     doubleClick(rowOf(Ann), FieldId::Name);
     table->selectRowIndexes({rowOf(Bob)});
@@ -619,7 +620,8 @@ TEST_F(TableEditTest, UndoAndRedoInATornOffWindowShowThereAndClearBothMarks) {
     };
     ASSERT_EQ(shownEmails(), (QList<qint64>{0, 1}));
     for (int r = 0; r < torn->contactInfo()->table().size(); ++r)
-        if (torn->contactInfo()->table()[r].type == FieldId::Email && torn->contactInfo()->table()[r].labelIndex == 1)
+        if (torn->contactInfo()->table()[r].type == FieldId::Email &&
+            torn->contactInfo()->table()[r].labelIndex == 1)
             torn->tableView()->selectRow(r);
     QTest::keyClick(torn->tableView(), Qt::Key_Backspace);
     QCoreApplication::processEvents();
@@ -645,8 +647,10 @@ TEST_F(TableEditTest, UndoAndRedoInATornOffWindowShowThereAndClearBothMarks) {
         else
             view->performAction(step.action, nullptr);
         QCoreApplication::processEvents();
-        const std::string where = (step.action + (step.inTornWindow ? " in the torn-off window" : "")).toStdString();
-        EXPECT_EQ(person(Ann)->labeledValueForIdentifier(FieldId::Email)->size(), step.emails.size()) << where;
+        const std::string where =
+            (step.action + (step.inTornWindow ? " in the torn-off window" : "")).toStdString();
+        EXPECT_EQ(person(Ann)->labeledValueForIdentifier(FieldId::Email)->size(), step.emails.size())
+            << where;
         EXPECT_EQ(shownEmails(), step.emails) << where;
         EXPECT_EQ(edited(), step.edited) << where;
         EXPECT_EQ(tornWindow->isDocumentEdited(), step.edited) << where;
@@ -663,7 +667,8 @@ TEST_F(TableEditTest, DeleteOnAnEmptyRowOfThePopoverChangesNothing) {
     for (int r = 0; r < popover->contactInfo()->table().size(); ++r) {
         const InfoTableRow row = popover->contactInfo()->table()[r];
         const bool emptyName = row.type == FieldId::Name && row.label == FieldId::MiddleName;
-        if (!emptyName && row.type != FieldId::Photo && row.type != FieldId::Birthday && row.type != FieldId::Note)
+        if (!emptyName && row.type != FieldId::Photo && row.type != FieldId::Birthday &&
+            row.type != FieldId::Note)
             continue;
         popover->tableView()->selectRow(r);
         QTest::keyClick(popover->tableView(), Qt::Key_Backspace);

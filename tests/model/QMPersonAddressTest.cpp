@@ -228,13 +228,18 @@ TEST(QMPersonAddressTest, EveryEditShowsTheCountryAsReadingDoes) {
         const char *edit;
         std::function<void(QMPerson &, const LabeledValueRecord &)> apply;
     } edits[] = {
-        {"replace by running number", [](QMPerson &p, const LabeledValueRecord &r) { p.replaceAddressValue(r); }},
-        {"replace at a position", [](QMPerson &p, const LabeledValueRecord &r) { p.replaceAddressValue(r, 0); }},
-        {"replace the list", [](QMPerson &p, const LabeledValueRecord &r) { p.replaceAddressValue(LabeledValueList{r}); }},
-        {"set the field", [](QMPerson &p, const LabeledValueRecord &r) {
+        {"replace by running number",
+         [](QMPerson &p, const LabeledValueRecord &r) { p.replaceAddressValue(r); }},
+        {"replace at a position",
+         [](QMPerson &p, const LabeledValueRecord &r) { p.replaceAddressValue(r, 0); }},
+        {"replace the list",
+         [](QMPerson &p, const LabeledValueRecord &r) { p.replaceAddressValue(LabeledValueList{r}); }},
+        {"set the field",
+         [](QMPerson &p, const LabeledValueRecord &r) {
              p.setValue(FieldValue(LabeledValueList{r}), FieldId::Address);
          }},
-        {"replace by identifier", [](QMPerson &p, const LabeledValueRecord &r) {
+        {"replace by identifier",
+         [](QMPerson &p, const LabeledValueRecord &r) {
              p.replaceLabeledValue(FieldValue(r), FieldId::Address);
          }},
     };
