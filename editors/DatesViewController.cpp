@@ -184,7 +184,9 @@ QWidget *DatesViewController::makeBody() {
 
     dateControls_ = new DateControls;
     keepReturn(dateControls_->yearField());
-    keepReturn(tableView_);
+    // Return in a cell is the cell's; with the table itself focused (as Edit leaves it) it
+    // presses Done.
+    keepReturn(tableView_->viewport());
     column->addWidget(dateControls_);
 
     connect(addButton_, &QPushButton::clicked, this, &DatesViewController::addRow);

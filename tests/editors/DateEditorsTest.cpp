@@ -264,6 +264,17 @@ TEST_F(DatesEditor, OpensOnTheValueOfThatRunningNumberAndTheControlsRedateIt) {
     EXPECT_EQ(list.at(2).dateValue, DateComponents(2003, 4, 5));
 }
 
+TEST_F(DatesEditor, ReturnWithTheTableFocusedPressesDone) {
+    open(contactWithDates(), 2);
+    EXPECT_EQ(QApplication::focusWidget(), editor->tableView()) << "editing starts in the table";
+    choose(editor->dateControls()->monthPopup(), editor->dateControls()->monthPopup()->itemText(0));
+    editor->tableView()->setFocus();
+    QTest::keyClick(editor->tableView(), Qt::Key_Return);
+    ASSERT_TRUE(scene.answered<LabeledValueList>());
+    EXPECT_EQ(scene.answered<LabeledValueList>()->at(1).dateValue, DateComponents(2002, 1, 4));
+    EXPECT_FALSE(scene.popover->isShown());
+}
+
 TEST_F(DatesEditor, ANewRowFollowsTheSelectedOneWithAnUnusedRunningNumber) {
     open(contactWithDates(), 1);
     QTest::mouseClick(editor->tableView()->viewport(), Qt::LeftButton, {}, cellCenter(1, 1));
