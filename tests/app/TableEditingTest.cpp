@@ -17,12 +17,14 @@ using namespace window_test;
 
 namespace {
 
-// Rows sorted by name: Ann (0: phone, e-mail, note, address; 1: second e-mail), Bob (2: phone,
-// e-mail; 3: second phone), Cid (4: e-mail), Dee (5: note).
+// Rows sorted by name: Ann (0: phone, e-mail, note, address, social profile, instant message;
+// 1: second e-mail), Bob (2: phone, e-mail; 3: second phone), Cid (4: e-mail), Dee (5: note).
 const QString Cards = QStringLiteral(
     "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Abe;Ann;;;\r\nFN:Ann Abe\r\n"
     "EMAIL;type=INTERNET;type=WORK:a1@abe.example\r\nEMAIL;type=INTERNET;type=HOME:a2@abe.example\r\n"
     "TEL;type=CELL:100\r\nNOTE:ann note\r\nADR;type=HOME:;;1 Street;Tokyo;;100;Japan\r\n"
+    "X-SOCIALPROFILE;TYPE=twitter;x-user=ann:https://twitter.com/ann\r\n"
+    "IMPP;X-SERVICE-TYPE=Skype;TYPE=HOME:skype:ann.abe\r\n"
     "BDAY:1980-05-17\r\nEND:VCARD\r\n"
     "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Baker;Bob;;;\r\nFN:Bob Baker\r\n"
     "EMAIL;type=INTERNET;type=HOME:b@baker.example\r\nTEL;type=HOME:200\r\nTEL;type=WORK:201\r\nEND:VCARD\r\n"
@@ -45,8 +47,10 @@ protected:
     void SetUp() override {
         WindowTest::SetUp();
         UserDefaults &defaults = UserDefaults::standard();
-        const QStringList all = {FieldId::Name, FieldId::Phone, FieldId::Email,  FieldId::Note,
-                                 FieldId::City, FieldId::Address, FieldId::Dates, FieldId::Birthday};
+        const QStringList all = {FieldId::Name,          FieldId::Phone,    FieldId::Email,
+                                 FieldId::Note,          FieldId::City,     FieldId::Address,
+                                 FieldId::Dates,         FieldId::Birthday, FieldId::SocialNetwork,
+                                 FieldId::InstantMessage};
         // Keys: the last column takes text, so Tab can wrap from it.
         const QStringList keys = {FieldId::Name, FieldId::Phone, FieldId::Email, FieldId::City, FieldId::Note};
         defaults.setObject(QVariantMap{{QStringLiteral("Edit"), all}, {QStringLiteral("Keys"), keys}},
@@ -95,6 +99,7 @@ protected:
     }
     // A double click on the text of a cell (away from a label popup), as a user makes it.
     void doubleClick(int row, const QString &identifier, Qt::KeyboardModifiers modifiers = {}) {
+        tableView()->scrollTo(tableView()->model()->index(row, column(identifier)));
         const QRect cell = cellRect(row, identifier);
         const QPoint at(cell.right() - 8, cell.center().y());
         QTest::mouseClick(tableView()->viewport(), Qt::LeftButton, modifiers, at);
@@ -191,6 +196,18 @@ TEST_F(TableEditTest, DoubleClickEditsInPlaceOrOpensTheFieldsEditor) {
         {false, {}, Ann, 0, FieldId::Address, "AddressViewController Address 0 editing"},
         {false, {}, Dee, 0, FieldId::Dates, "DatesViewController Dates 0 editing"},
         {false, {}, Dee, 0, FieldId::Note, "in place"},
+        {true, {}, Ann, 0, FieldId::SocialNetwork, "SNSViewController Social Network 0 locked"},
+        {true, ctrl, Ann, 0, FieldId::SocialNetwork, "MultiValueViewController Social Network 0 locked"},
+        {true, {}, Bob, 0, FieldId::SocialNetwork, "nothing"},
+        {false, {}, Ann, 0, FieldId::SocialNetwork, "SNSViewController Social Network 0 editing"},
+        {false, ctrl, Ann, 0, FieldId::SocialNetwork, "MultiValueViewController Social Network 0 editing"},
+        {false, {}, Bob, 0, FieldId::SocialNetwork, "MultiValueViewController Social Network 0 editing"},
+        {true, {}, Ann, 0, FieldId::InstantMessage, "IMSViewController Instant Message 0 locked"},
+        {true, ctrl, Ann, 0, FieldId::InstantMessage, "MultiValueViewController Instant Message 0 locked"},
+        {true, {}, Bob, 0, FieldId::InstantMessage, "nothing"},
+        {false, {}, Ann, 0, FieldId::InstantMessage, "IMSViewController Instant Message 0 editing"},
+        {false, ctrl, Ann, 0, FieldId::InstantMessage, "MultiValueViewController Instant Message 0 editing"},
+        {false, {}, Bob, 0, FieldId::InstantMessage, "MultiValueViewController Instant Message 0 editing"},
     };
     for (const Case &c : cases) {
         view->setEditState(!c.locked);
