@@ -146,6 +146,20 @@ TEST_F(ListEditor, OpensOnTheValueOfThatRunningNumberWhateverItsPosition) {
     }
 }
 
+TEST_F(ListEditor, AddInAnInstantMessageListGivesTheNewRowAServiceAndTheFirstLabel) {
+    MultiValueViewController *editor = open(
+        QStringLiteral("IMPP;X-SERVICE-TYPE=Skype;TYPE=WORK:skype:ann.abe\n"), FieldId::InstantMessage, 0);
+    press(editor->addButton());
+    ASSERT_EQ(editor->table().size(), 2);
+    const LabeledValueRecord added = editor->table().last();
+    EXPECT_FALSE(added.service.isEmpty());
+    EXPECT_EQ(added.label, QMPerson::labelsForIdentifier(FieldId::InstantMessage)->first());
+    EXPECT_EQ(added.labelIndex, 1);
+    press(editor->doneButton());
+    ASSERT_EQ(answered().size(), 2);
+    EXPECT_EQ(answered().last().service, added.service);
+}
+
 TEST_F(ListEditor, NewRowsGoAfterTheSelectionWithANumberNoRowHas) {
     MultiValueViewController *editor = open(threePhones, FieldId::Phone, std::nullopt);
     editor->tableView()->clearSelection();
