@@ -257,6 +257,25 @@ TEST_F(FindBarTest, ReplaceChangesTheMatchedPartOnlyAndMovesOn) {
     EXPECT_EQ(match(), QStringLiteral("%1/Email:ab").arg(abacus));
 }
 
+TEST_F(FindBarTest, FindNextAfterAReplaceThatLengthensTheTextStartsAfterTheReplacement) {
+    pick(QStringLiteral("Find and Replace…"));
+    table()->selectRowIndexes({rowOf(QStringLiteral("Ann Abe"))});
+    type(QStringLiteral("ab"));
+    pick(QStringLiteral("Find Next"));
+    ASSERT_TRUE(view->selectedItemAndRange());
+    ASSERT_EQ(view->selectedItemAndRange()->identifier, FieldId::Email);
+    const qint64 replaced = view->selectedItemAndRange()->labelIndex;
+    // The replacement holds the find string twice: neither is a match to move to.
+    bar()->replaceStringField()->setText(QStringLiteral("abab"));
+    press(bar()->replaceControl(), 0);
+    const auto person = table()->subContactTable()[rowOf(QStringLiteral("Ann Abe"))]->person;
+    EXPECT_EQ(person->emailValues().at(int(replaced)).valueText(), QStringLiteral("work@ababe.example"));
+    ASSERT_TRUE(view->selectedItemAndRange());
+    const FindTarget next = *view->selectedItemAndRange();
+    EXPECT_FALSE(next.identifier == FieldId::Email && next.labelIndex == replaced)
+        << "the match stays in the replaced text at " << next.range.location;
+}
+
 TEST_F(FindBarTest, ReplaceAllIsOneUndoStepOverEveryContactOfTheGroup) {
     pick(QStringLiteral("Find and Replace…"));
     type(QStringLiteral("AB"));
