@@ -698,5 +698,74 @@ TEST_F(TableEditTest, DeleteOnAnEmptyRowOfThePopoverChangesNothing) {
     EXPECT_FALSE(edited());
 }
 
+// Ann and Dee with two addresses each: the editor's answer for Ann's second row and Dee's
+// first goes to the address each row shows; their other addresses stay.
+TEST_F(TableEditTest, AnAddressAnswerForSeveralRowsChangesEachRowsOwnAddress) {
+    LabeledValueRecord osaka;
+    osaka.label = QStringLiteral("work");
+    osaka.street = QStringLiteral("2 Street");
+    osaka.city = QStringLiteral("Osaka");
+    osaka.country = QStringLiteral("Japan");
+    LabeledValueRecord kyoto = osaka;
+    kyoto.city = QStringLiteral("Kyoto");
+    person(Ann)->addLabeledValue(osaka, FieldId::Address);
+    person(Dee)->addLabeledValue(kyoto, FieldId::Address);
+    person(Dee)->addLabeledValue(osaka, FieldId::Address);
+    table->updateTable();
+    const auto cities = [this](const QString &name) {
+        QStringList shown;
+        const LabeledValueList addresses =
+            person(name)->labeledValueForIdentifier(FieldId::Address).value_or(LabeledValueList());
+        for (const LabeledValueRecord &address : addresses)
+            shown << address.city;
+        return shown;
+    };
+    ASSERT_EQ(cities(Ann), (QStringList{"Tokyo", "Osaka"}));
+    ASSERT_EQ(cities(Dee), (QStringList{"Kyoto", "Osaka"}));
+
+    dialogs.answerAlert(QStringLiteral("OK"));
+    table->selectRowIndexes({rowOf(Ann, 1), rowOf(Dee)});
+    doubleClick(rowOf(Ann, 1), FieldId::Address);
+    QCoreApplication::processEvents();
+    auto *address = qobject_cast<AddressViewController *>(editor());
+    ASSERT_NE(address, nullptr);
+    EXPECT_EQ(address->cityField()->text(), QStringLiteral("Osaka"));
+    address->cityField()->selectAll();
+    QTest::keyClicks(address->cityField(), QStringLiteral("Nara"));
+    address->doneButton()->click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(cities(Ann), (QStringList{"Tokyo", "Nara"}));
+    EXPECT_EQ(cities(Dee), (QStringList{"Nara", "Osaka"}));
+    undo();
+    EXPECT_EQ(cities(Ann), (QStringList{"Tokyo", "Osaka"}));
+    EXPECT_EQ(cities(Dee), (QStringList{"Kyoto", "Osaka"}));
+}
+
+TEST_F(TableEditTest, TypingIntoCityChangesOnlyThatRowsCityInOneUndoStep) {
+    LabeledValueRecord osaka;
+    osaka.label = QStringLiteral("work");
+    osaka.street = QStringLiteral("2 Street");
+    osaka.city = QStringLiteral("Osaka");
+    osaka.zip = QStringLiteral("530");
+    person(Ann)->addLabeledValue(osaka, FieldId::Address);
+    table->updateTable();
+    const auto addresses = person(Ann)->labeledValueForIdentifier(FieldId::Address);
+    table->selectRowIndexes({rowOf(Ann, 1)});
+    doubleClick(rowOf(Ann, 1), FieldId::City);
+    ASSERT_EQ(opened(), QStringLiteral("in place"));
+    typeInCell(QStringLiteral("Nara"));
+    press(Qt::Key_Backtab);
+    const auto after = person(Ann)->labeledValueForIdentifier(FieldId::Address);
+    ASSERT_EQ(after->size(), 2);
+    EXPECT_EQ(after->at(0), addresses->at(0));
+    EXPECT_EQ(after->at(1).city, QStringLiteral("Nara"));
+    EXPECT_EQ(after->at(1).street, QStringLiteral("2 Street"));
+    EXPECT_EQ(after->at(1).zip, QStringLiteral("530"));
+    EXPECT_EQ(after->at(1).labelText(), QStringLiteral("work"));
+    undo();
+    EXPECT_EQ(person(Ann)->labeledValueForIdentifier(FieldId::Address)->at(1).city, QStringLiteral("Osaka"));
+    EXPECT_FALSE(undoManager()->canUndo());
+}
+
 } // namespace
 } // namespace tessarin
