@@ -3,6 +3,7 @@
 // for in one undo step, and Return and Tab moving an in-place edit on.
 #include "contacts_table/ContactsViewController.h"
 
+#include "contacts_table/RowValues.h"
 #include "model/QMPerson.h"
 #include "platform/core/Localization.h"
 #include "platform/core/UndoManager.h"
@@ -32,7 +33,7 @@ bool isEditedInPopoverOnly(const QString &identifier) {
 
 std::optional<LabeledValueRecord> ContactsViewController::valueAtRow(const SubContactRow &row,
                                                                      const QString &field) const {
-    auto value = row.person->labeledValueForIdentifier(field, qsizetype(row.labelIndex));
+    auto value = row.person->labeledValueForIdentifier(RowValues::fieldOf(field), qsizetype(row.labelIndex));
     if (value && !settings_->labelPasses(value->label))
         return std::nullopt;
     return value;

@@ -210,11 +210,13 @@ void ContactsViewController::showContactInfoPopover(const SubContactRowPtr &cont
     content->setSelectedFont(selectedFont());
 }
 
-void ContactsViewController::showContactInfoPopoverWithOption(const QString &) {
-    // Starting the name's edit in the popover comes with the popover's editing.
+void ContactsViewController::showContactInfoPopoverWithOption(const QString &option) {
     const int row = selectedRow();
-    if (isRow(row))
-        showContactInfoPopover(subContactTable()[size_t(row)], FieldId::Name, frameOfCellAtColumn(0, row));
+    if (!isRow(row))
+        return;
+    showContactInfoPopover(subContactTable()[size_t(row)], FieldId::Name, frameOfCellAtColumn(0, row));
+    if (ContactInfoPopover *content = shownContactInfoPopover(); content && !option.isEmpty())
+        content->editForIdentifier(FieldId::Name);
 }
 
 bool ContactsViewController::popoverShouldDetach(Popover *popover) {

@@ -67,10 +67,7 @@ ContactsViewController::ContactsViewController(QObject *parent)
         false);
     setWindowState(own);
     setSettings(SharedSettings::shared());
-    registerAction(ActionId::ShowQRCode, [this](QObject *sender) { showQRCode(sender); });
-    validation_ = {
-        {ActionId::ShowQRCode, [this](MenuItem &) { return tableView_ && selectedRow() != -1; }},
-    };
+    registerCommands();
 }
 
 ContactsViewController::~ContactsViewController() {
@@ -187,6 +184,27 @@ QWidget *ContactsViewController::loadView() {
     connect(header, &QHeaderView::sectionMoved, this, &ContactsViewController::tableViewColumnDidMove);
     viewport_ = tableView_->viewport();
     viewport_->installEventFilter(this);
+    // The menus act on what they opened on; once the command has run, nothing is clicked.
+    cellMenu_ = new Menu(QString(), tableView_);
+    headerMenu_ = new Menu(QString(), header);
+    for (Menu *menu : {cellMenu_, headerMenu_}) {
+        menu->setDelegate(this);
+        connect(menu, &QMenu::aboutToHide, this, [this] {
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    if (!cellMenu_->isVisible() && !headerMenu_->isVisible())
+                        setClickedCell(-1, -1);
+                },
+                Qt::QueuedConnection);
+        });
+    }
+    tableView_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(tableView_, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &point) { popUpMenuForCellAt(point); });
+    header->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(header, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &point) { popUpMenuForHeaderAt(point); });
     connect(tableView_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &ContactsViewController::tableViewSelectionDidChange);
     return tableView_;
@@ -959,22 +977,4 @@ QList<ContactEntry> ContactsViewController::selectedContactsWithClickedRowIndex(
             entries.append(entry);
     }
     return entries;
-}
-
-// ---- Commands on one row
-
-SubContactRowPtr ContactsViewController::commandRow() const {
-    int row = clickedRow_;
-    if (row == -1 && tableView_)
-        row = selectedRow();
-    return isRow(row) ? subContactTable()[size_t(row)] : nullptr;
-}
-
-void ContactsViewController::showQRCode(QObject *) {
-    if (const SubContactRowPtr row = commandRow(); row && delegate_)
-        delegate_->showQRCodePanel(row);
-}
-
-bool ContactsViewController::validateMenuItem(MenuItem *item) {
-    return validation_.validate(*item, item->action()).value_or(true);
 }

@@ -5,6 +5,8 @@
 
 #include <QFontDatabase>
 
+#include <algorithm>
+
 namespace {
 
 // The other platform's name of its system font.
@@ -79,6 +81,27 @@ bool WindowState::storedEditState() {
 void WindowState::setCustomItems(const QList<CustomItemDefinition> &items) {
     customItems_ = items;
     emit customItemsChanged();
+}
+
+bool WindowState::addContacts(const QList<ContactEntry> &contacts) {
+    const bool gathered = customItems_.has_value();
+    QList<CustomItemDefinition> items = customItemsOrEmpty();
+    const qsizetype before = items.size();
+    for (const ContactEntry &entry : contacts) {
+        if (!entry.person)
+            continue;
+        for (const CustomItemDefinition &item : entry.person->customItems()) {
+            const bool known = std::any_of(items.cbegin(), items.cend(), [&](const CustomItemDefinition &other) {
+                return other.name == item.name && other.type == item.type;
+            });
+            if (!known)
+                items.append(item);
+        }
+    }
+    if (gathered && items.size() == before)
+        return false;
+    setCustomItems(items);
+    return true;
 }
 
 const QList<CustomItemDefinition> &WindowState::customItemsOrEmpty() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/ContactContainers.h"
 #include "model/FindTarget.h"
 #include "model/PersonRecords.h"
 
@@ -55,6 +56,11 @@ public:
     const std::optional<QList<CustomItemDefinition>> &customItems() const { return customItems_; }
     const QList<CustomItemDefinition> &customItemsOrEmpty() const;
     void setCustomItems(const QList<CustomItemDefinition> &items);
+    // Every contact entering the window comes through here (the document's contacts, an
+    // import, a drop, a paste), so an export writes the custom items it brought. Registers
+    // each item whose name and type the window does not know yet (one name may come with
+    // both types). The first call gathers the list; answers whether it changed.
+    bool addContacts(const QList<ContactEntry> &contacts);
     // The value kind of a field: the contact's own, else its custom item definition's.
     QString kindForIdentifier(const QMPerson &person, const QString &identifier) const;
 

@@ -56,18 +56,21 @@ public:
     ExportCommand(TransferWindow &window, std::shared_ptr<bool> busy, QObject *parent);
 
     void exportToVCard();
+    // The contacts given (the contacts table's own export), not the selection.
+    void exportToVCard(const QList<ContactEntry> &contacts);
     void exportToCSV();
 
 private:
-    // The file the user chose for the selected contacts, and the contacts to write.
+    // The file the user chose for the contacts, and the contacts to write.
     struct Target {
         QString proposedName;
         QString path;
         ContactTable contacts;
     };
-    // None when nothing is selected or the panel was cancelled.
-    std::optional<Target> chooseTarget(const QString &nameFieldLabel, const QStringList &types,
-                                       const QString &suffix);
+    QList<ContactEntry> selectedContacts() const;
+    // None when there are no contacts or the panel was cancelled.
+    std::optional<Target> chooseTarget(const QList<ContactEntry> &selection, const QString &nameFieldLabel,
+                                       const QStringList &types, const QString &suffix);
 
     TransferWindow &window_;
     std::shared_ptr<bool> busy_;

@@ -154,12 +154,11 @@ void ImportCommand::showImportPanel(const QString &fileName, const ContactTable 
             return;
         const QList<int> rows =
             code == ImportPanelController::SelectResponse ? panel->selectedIndexes() : QList<int>();
-        if (!rows.isEmpty() && self->window_.documentEdits()) {
+        if (!rows.isEmpty()) {
             ContactTable chosen;
             for (const int row : rows)
                 chosen.append(panel->nameTable().at(row));
-            self->window_.documentEdits()->undoAddContacts(chosen, self->window_.shownGroup());
-            self->window_.transferWindow()->setDocumentEdited(true);
+            self->window_.addContacts(chosen, self->window_.shownGroup());
         }
         // The sheet keeps none of the file's contacts once it has ended.
         panel->setNameTable({});

@@ -18,7 +18,7 @@ class ProgressAlert;
 
 // What the import and export commands need of their document window: the window their
 // sheets, panels and alerts belong to, the progress window, the table's selection, the shown
-// group and the window's custom items. The window controller answers.
+// group, the window's custom items, and adding contacts. The window controller answers.
 class TransferWindow {
 public:
     virtual ~TransferWindow() = default;
@@ -31,6 +31,8 @@ public:
     virtual SharedGroup shownGroup() const = 0;
     virtual SharedContactTable shownContactTable() const = 0;
     virtual DocumentEdits *documentEdits() const = 0;
+    // Adds contacts the way every contact enters the window (one undo step, edited mark).
+    virtual void addContacts(const QList<ContactEntry> &contacts, const SharedGroup &group) = 0;
     virtual QList<CustomItemDefinition> windowCustomItems() const = 0;
 };
 

@@ -25,6 +25,7 @@
 #include <optional>
 
 class QFrame;
+class MergePanelController;
 class QRCodePanelController;
 class UndoManager;
 
@@ -197,7 +198,16 @@ public:
     void addContact(QObject *sender);
     void deleteContacts(QObject *sender);
     void duplicateContacts(QObject *sender);
+    // The same for the contacts the table's context menu names.
+    void deleteContacts(const QList<ContactEntry> &contacts) override;
+    void duplicateContacts(const QList<ContactEntry> &contacts) override;
+    void exportContacts(const QList<ContactEntry> &contacts) override { emit contactsShouldExport(contacts); }
 
+    // Every way contacts enter the window (new, duplicated, imported, dropped, pasted): the
+    // window state registers the custom items they carry, so their columns and exports know
+    // them, then the contacts are added to the group as one undo step and the window is
+    // marked edited.
+    void addContacts(const QList<ContactEntry> &contacts, const SharedGroup &group);
     // Adds the cards to the group, the selected group when none is given.
     void addContactByVCardString(const QString &vCardString, const SharedGroup &group = nullptr) override;
     // Any pane (the detail panel, the popover, the table, this controller for a merge).
@@ -248,6 +258,10 @@ public:
     // The QR code sheet of the row's contact, asked for by the contacts table.
     void showQRCodePanel(const SubContactRowPtr &row) override;
     QRCodePanelController *qrCodePanelController() const;
+    // The merge sheet on the first two of the table's contacts; Done after a change applies
+    // both results as one undo step.
+    void showMergePanel(const QList<ContactEntry> &contacts) override;
+    MergePanelController *mergePanelController() const;
 
 signals:
     // The group list's pane should show or hide, as the window controller does it.
@@ -257,6 +271,8 @@ signals:
     void findBarButtonShouldClick();
     void findBarButtonTitleShouldChange(const QString &title);
     void findBarButtonShouldEnable();
+    // The window's Export as vCard should write these contacts.
+    void contactsShouldExport(const QList<ContactEntry> &contacts);
 
 protected:
     QWidget *loadView() override;
@@ -269,6 +285,8 @@ private:
     void showGroupsAndSelect(const SharedGroup &group);
     void registerEditActions();
     void registerPanelActions();
+    // The table's commands that the window's menus send while another pane has the focus.
+    static const QStringList &tableCommands();
     ContactWindows *contactWindows_ = nullptr;
 
     // Shows a default-sized window at the top left of the screen's visible area.
@@ -297,6 +315,7 @@ private:
     FindBarActions *findBarActions_ = nullptr;
     QPointer<QFrame> redSeparator_;
     QPointer<QRCodePanelController> qrCodePanelController_;
+    QPointer<MergePanelController> mergePanelController_;
 };
 
 } // namespace tessarin

@@ -85,24 +85,30 @@ void ViewController::addContact(QObject *) {
     if (!editState())
         setEditState(true);
     // The add refreshed the shown group's rows once already.
-    undoAddContacts({entry}, selectedGroupDict_);
-    setDocumentEdited();
+    addContacts({entry}, selectedGroupDict_);
     contactsViewController_->selectRowIndexesWithContacts({entry});
     if (contactWindows_)
         contactWindows_->showContactInfoPopoverWithOption(QStringLiteral("YES"));
 }
 
 void ViewController::deleteContacts(QObject *) {
-    const QList<ContactEntry> selected = contactsViewController_->selectedContacts();
-    if (selected.isEmpty() || !selectedGroupDict_)
+    deleteContacts(contactsViewController_->selectedContacts());
+}
+
+void ViewController::deleteContacts(const QList<ContactEntry> &contacts) {
+    if (contacts.isEmpty() || !selectedGroupDict_)
         return;
-    undoDeleteContacts(selected, selectedGroupDict_, true);
+    undoDeleteContacts(contacts, selectedGroupDict_, true);
     setDocumentEdited();
 }
 
 void ViewController::duplicateContacts(QObject *) {
+    duplicateContacts(contactsViewController_->selectedContacts());
+}
+
+void ViewController::duplicateContacts(const QList<ContactEntry> &contacts) {
     QList<ContactEntry> duplicates;
-    for (const ContactEntry &entry : contactsViewController_->selectedContacts()) {
+    for (const ContactEntry &entry : contacts) {
         if (!entry.person)
             continue;
         ContactEntry duplicate =
@@ -112,8 +118,7 @@ void ViewController::duplicateContacts(QObject *) {
     }
     if (duplicates.isEmpty() || !selectedGroupDict_)
         return;
-    undoAddContacts(duplicates, selectedGroupDict_);
-    setDocumentEdited();
+    addContacts(duplicates, selectedGroupDict_);
 }
 
 } // namespace tessarin

@@ -135,8 +135,7 @@ void ViewController::addContactByStringIndexes(const QString &stringIndexes, con
     const QList<ContactEntry> contacts = contactsViewController_->contactsForIndexes(rows);
     if (contacts.isEmpty())
         return;
-    undoAddContacts(contacts, group);
-    setDocumentEdited();
+    addContacts(contacts, group);
 }
 
 void ViewController::addContactByVCardString(const QString &vCardString, const SharedGroup &group) {
@@ -146,7 +145,14 @@ void ViewController::addContactByVCardString(const QString &vCardString, const S
     const ContactTable contacts = contactsFromVCards(vCardString);
     if (contacts.isEmpty())
         return;
-    undoAddContacts(contacts, target);
+    addContacts(contacts, target);
+}
+
+void ViewController::addContacts(const QList<ContactEntry> &contacts, const SharedGroup &group) {
+    if (contacts.isEmpty() || !group)
+        return;
+    windowState_->addContacts(contacts);
+    undoAddContacts(contacts, group);
     setDocumentEdited();
 }
 

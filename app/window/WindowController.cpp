@@ -158,6 +158,11 @@ DocumentEdits *WindowController::documentEdits() const {
     return mainViewController_ ? mainViewController_->edits() : nullptr;
 }
 
+void WindowController::addContacts(const QList<ContactEntry> &contacts, const SharedGroup &group) {
+    if (mainViewController_)
+        mainViewController_->addContacts(contacts, group);
+}
+
 QList<CustomItemDefinition> WindowController::windowCustomItems() const {
     return mainViewController_ ? mainViewController_->customItems() : QList<CustomItemDefinition>();
 }
@@ -215,6 +220,9 @@ void WindowController::windowDidLoad() {
             if (editButton_)
                 editButton_->setText(editState ? L("Lock") : L("Edit"));
         });
+        // Contacts added later may bring custom items: their columns and sort options too.
+        connect(mainViewController_->windowState(), &WindowState::customItemsChanged, this,
+                &WindowController::customItemsDidChange);
         connect(mainViewController_, &ViewController::groupViewShouldShow, this, &WindowController::showGroupView);
         connect(mainViewController_, &ViewController::findBarButtonShouldClick, this,
                 &WindowController::findBarButtonClicked);
@@ -227,6 +235,9 @@ void WindowController::windowDidLoad() {
             if (findBarButton_)
                 findBarButton_->setEnabled(true);
         });
+        // The table's own export is the window's, for the contacts its menu names.
+        connect(mainViewController_, &ViewController::contactsShouldExport, this,
+                [this](const QList<ContactEntry> &contacts) { exportCommand_->exportToVCard(contacts); });
     }
 
     if (settings()->viewTypeDict().isEmpty())
@@ -507,26 +518,18 @@ void WindowController::labelsPopupSelected(MenuItem *item) {
 void WindowController::startCustomItems() {
     if (customItems() || !mainViewController_ || !mainViewController_->contactTable())
         return;
-    QList<CustomItemDefinition> gathered;
-    for (const ContactEntry &entry : std::as_const(*mainViewController_->contactTable())) {
-        if (!entry.person)
-            continue;
-        const QList<CustomItemDefinition> snapshot = gathered;
-        const auto firstNamed = [&](const QString &name) {
-            return std::find_if(snapshot.cbegin(), snapshot.cend(),
-                                [&](const CustomItemDefinition &item) { return item.name == name; });
-        };
-        for (const CustomItemDefinition &item : entry.person->customItems()) {
-            const auto first = firstNamed(item.name);
-            if (first == snapshot.cend() || first->type != item.type)
-                gathered.append(item);
-        }
-    }
-    mainViewController_->windowState()->setCustomItems(gathered);
+    mainViewController_->windowState()->addContacts(*mainViewController_->contactTable());
 }
 
 void WindowController::updateCustomItems() {
+    const bool gathering = !customItems();
     startCustomItems();
+    // A first gathering refreshed through customItemsChanged already.
+    if (!gathering || !customItems())
+        customItemsDidChange();
+}
+
+void WindowController::customItemsDidChange() {
     initItemsMenu();
     updateViewTypeDict();
     initSortOptionsMenu();
@@ -783,7 +786,15 @@ void WindowController::initContactMenu() {
     menu->addItem(L("Add New Contact"), ActionId::AddContact);
     menu->addItem(L("Delete Contacts"), ActionId::DeleteContacts);
     menu->addItem(L("Duplicate Contacts"), ActionId::DuplicateContacts);
+    menu->addItem(L("Merge Contacts"), ActionId::MergeContacts);
     menu->addItem(L("Export Contacts as vCard"), ActionId::ExportToVCard);
+    menu->addItem(MenuItem::separatorItem());
+    // The layouts are named by their samples, in every language.
+    auto *normalize = new Menu(L("Normalize Phone Numbers"));
+    for (const char *sample : {"(12) 3456-7890", "(123) 456-7890", "(1234) 56-7890", "(12) 34 56 78 90",
+                               "090-1234-5678", "0120-123-456"})
+        normalize->addItem(QString::fromLatin1(sample), ActionId::NormalizePhoneNumber);
+    menu->addItem(L("Normalize Phone Numbers"))->setSubmenu(normalize);
     menu->addItem(MenuItem::separatorItem());
     menu->addItem(L("Show Company in the Name Cell"), ActionId::ToggleShowCompany);
     contactPopup_->synchronizeTitle();

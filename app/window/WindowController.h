@@ -125,6 +125,8 @@ public:
     void labelsPopupSelected(MenuItem *item);
     void updateCustomItems();
     void startCustomItems();
+    // The Items menu, the stored view types and the sort options follow the window's items.
+    void customItemsDidChange();
     void updateViewTypeDict();
 
     // ---- Sort options
@@ -167,6 +169,7 @@ public:
     SharedGroup shownGroup() const override;
     SharedContactTable shownContactTable() const override;
     DocumentEdits *documentEdits() const override;
+    void addContacts(const QList<ContactEntry> &contacts, const SharedGroup &group) override;
     QList<CustomItemDefinition> windowCustomItems() const override;
 
 protected:

@@ -122,8 +122,8 @@ void WindowController::customItemPanelDidEnd(int code) {
     QList<CustomItemDefinition> items = mainViewController_->customItems();
     if (CustomItemPanel::applyCustomItems(items, panel->customItems()))
         window()->setDocumentEdited(true);
+    // The menus follow the state's signal.
     mainViewController_->windowState()->setCustomItems(items);
-    updateCustomItems();
     // The table takes the items' kinds and the columns left by the cleaned view types; the
     // detail panel the rows and icons of the items.
     contactsViewController_->setSelectedViewType(selectedViewType());

@@ -11,6 +11,8 @@
 #include <QItemSelectionModel>
 #include <QTableView>
 
+#include <numeric>
+
 namespace tessarin {
 using namespace transfer_test;
 
@@ -267,6 +269,78 @@ TEST_F(ImportTest, SpecialFilesAreRefusedWithTheirErrorByBothImports) {
         }
     }
     EXPECT_FALSE(document->controller->isExporting());
+}
+
+} // namespace tessarin
+
+namespace tessarin {
+using namespace transfer_test;
+
+namespace {
+
+const QByteArray PetCard = "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Poe;Pam;;;\r\nFN:Pam Poe\r\nX-PET:Cat\r\nEND:VCARD\r\n";
+
+class ImportedItemsTest : public ImportTest {
+protected:
+    static QStringList customItemsMenu(TestDocument *document) {
+        QStringList names;
+        Menu *menu = document->controller->itemsPopup()->pullDownMenu();
+        for (MenuItem *item : menu->itemArray())
+            if (item->action() == ActionId::ItemsPopupSelected && item->representedObject().toString() == "PET")
+                names.append(item->representedObject().toString());
+        return names;
+    }
+
+    QByteArray exportAll(TestDocument *document) {
+        ContactsViewController *table = content(document)->contactsViewController();
+        QList<int> rows(table->subContactTable().size());
+        std::iota(rows.begin(), rows.end(), 0);
+        table->selectRowIndexes(rows);
+        const QString path = testScratchDirectory() + QStringLiteral("/all.vcf");
+        QFile::remove(path);
+        dialogs.answerPanel([path](const OpenPanel *, const SavePanel *) {
+            return PanelResult{ModalResponse::OK, {QUrl::fromLocalFile(path)}};
+        });
+        perform(document, ActionId::ExportToVCard);
+        return fileBytes(path);
+    }
+};
+
+} // namespace
+
+// The window learns the custom items of contacts that enter it after it opened, so their
+// columns are offered and an export writes them.
+TEST_F(ImportedItemsTest, AnImportedOrDroppedCardsCustomItemReachesTheItemsMenuAndTheExport) {
+    struct Case {
+        const char *how;
+        std::function<void(TestDocument *)> add;
+    };
+    const Case cases[] = {
+        {"import",
+         [this](TestDocument *document) {
+             choose(writeTestFile(QStringLiteral("pet.vcf"), PetCard));
+             perform(document, ActionId::ImportFromVCard);
+             selectSheetRows(document, {0});
+             sheet(document)->selectButton()->click();
+         }},
+        {"drop", [](TestDocument *document) {
+             content(document)->addContactByVCardString(QString::fromUtf8(PetCard));
+         }}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.how);
+        TestDocument *document = open();
+        EXPECT_TRUE(customItemsMenu(document).isEmpty());
+        c.add(document);
+        EXPECT_EQ(customItemsMenu(document), QStringList{"PET"});
+        const QByteArray written = exportAll(document);
+        EXPECT_EQ(written.count("BEGIN:VCARD"), 5);
+        EXPECT_TRUE(written.contains("\r\nX-PET:Cat\r\n")) << written.toStdString();
+        EXPECT_TRUE(written.contains("\r\nX-HOBBY:Chess\r\n"));
+        // Undo takes the contact out; the window keeps knowing the item.
+        document->undoManager()->undo();
+        EXPECT_EQ(customItemsMenu(document), QStringList{"PET"});
+        closeDocument(document);
+    }
 }
 
 } // namespace tessarin
