@@ -406,6 +406,11 @@ void ContactsViewController::popupLabelCellChanged(int row, int column, int inde
             setDocumentEdited();
         return;
     }
+    // A popup of a row outside the selection adds its row to the edit; cancelled, the
+    // selection is what it was.
+    EditRows selected;
+    for (const int r : selectedRowIndexes())
+        selected.append(subContactTable()[size_t(r)]);
     confirmEditOfRows(L("Do you want to set the same label in the selected rows"), [=, this](bool confirmed) {
         if (confirmed && editRows([&] {
                 bool changed = false;
@@ -414,10 +419,10 @@ void ContactsViewController::popupLabelCellChanged(int row, int column, int inde
                 return changed;
             }))
             setDocumentEdited();
-        // Either way the popups show the stored labels, on the same rows.
+        // Either way the popups show the stored labels.
         subContactTableDirty_ = false;
         reloadData();
-        selectRowIndexes(indexesOfRows(rows));
+        selectRowIndexes(indexesOfRows(confirmed ? rows : selected));
     });
 }
 

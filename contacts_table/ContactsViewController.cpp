@@ -295,7 +295,7 @@ void ContactsViewController::viewWillAppear() {
     SortDescriptor use = defaultSort;
     if (const std::optional<SortDescriptor> &last = settings_->lastSortDesc()) {
         const QString identifier = SortOptions::separateSortKeyIntoIdentifierAndKey(last->key).first;
-        if (settings_->columnsOfViewType(viewType).contains(identifier))
+        if (columnsOfViewType(viewType).contains(identifier))
             use = {last->key, last->ascending, false};
     }
     if (contactTable_ && !contactTable_->isEmpty() &&
@@ -308,7 +308,7 @@ void ContactsViewController::viewWillDisappear() {}
 void ContactsViewController::viewTypeDictDidChange() {
     if (!appeared_)
         return;
-    if (shownColumns(settings_->columnsOfViewType(settings_->selectedViewType())) != tableIdentfiers())
+    if (shownColumns(columnsOfViewType(settings_->selectedViewType())) != tableIdentfiers())
         setSelectedViewType(settings_->selectedViewType());
 }
 
@@ -353,7 +353,19 @@ void ContactsViewController::setSelectedFont(const QFont &font) {
 }
 
 void ContactsViewController::setSelectedViewType(const QString &viewType) {
-    updateColumnsInTableView(settings_->columnsOfViewType(viewType));
+    updateColumnsInTableView(columnsOfViewType(viewType));
+}
+
+QStringList ContactsViewController::columnsOfViewType(const QString &viewType) const {
+    QStringList columns = settings_->columnsOfViewType(viewType);
+    const QList<CustomItemDefinition> &items = customItems();
+    columns.removeIf([&](const QString &identifier) {
+        return !QMPerson::allIdentifiers().contains(identifier) &&
+               !QMPerson::addressIdentifiers().contains(identifier) &&
+               std::none_of(items.begin(), items.end(),
+                            [&](const CustomItemDefinition &item) { return item.name == identifier; });
+    });
+    return columns;
 }
 
 void ContactsViewController::updateColumnsInTableView(const QStringList &identifiers) {
@@ -406,7 +418,18 @@ void ContactsViewController::saveColumnWithDictionary() {
         return;
     settings_->setColumnWidthDictionary(columnWidthDictionary_);
     ViewTypeTable viewTypes = settings_->viewTypeDict();
-    viewTypes.insert(settings_->selectedViewType(), tableIdentfiers());
+    // The columns this window does not show (another window's custom items) keep their places.
+    const QString viewType = settings_->selectedViewType();
+    const QStringList stored = viewTypes.value(viewType);
+    const QStringList shown = columnsOfViewType(viewType);
+    QStringList order = tableIdentfiers();
+    QStringList merged;
+    for (const QString &identifier : stored)
+        if (!shown.contains(identifier))
+            merged.append(identifier);
+        else if (!order.isEmpty())
+            merged.append(order.takeFirst());
+    viewTypes.insert(viewType, merged + order);
     settings_->setViewTypeDict(viewTypes);
     UserDefaults::standard().synchronize();
 }

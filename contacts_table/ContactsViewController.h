@@ -118,6 +118,9 @@ public:
     qint64 rowHeight() const { return model_->appearance().rowHeight; }
     void setSelectedFont(const QFont &font);
     void setSelectedViewType(const QString &viewType);
+    // The view type's columns this window shows: the fields and address parts, and of the
+    // custom items (another window's may stand in the shared list) its own.
+    QStringList columnsOfViewType(const QString &viewType) const;
     void updateColumnsInTableView(const QStringList &identifiers);
     void sortOptionsChanged(const SortOptions::Entry &entry, const QString &columnName);
     void saveColumnWithDictionary();

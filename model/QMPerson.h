@@ -265,6 +265,9 @@ public:
     static constexpr int thumbnailSide = 512;
     // The bytes the picture is decoded from: the image data, else the thumbnail data.
     QByteArray photoData() const { return imageData_.isEmpty() ? thumbnailImageData_ : imageData_; }
+    // True while the photo is the one the card was read with (an undo may bring it back):
+    // such a photo leaves with its own bytes and type.
+    bool photoIsAsRead() const { return !photoData().isEmpty() && photoData() == photoAsRead_; }
     // The picture decoded at no more than the box's size (keeping its proportions, never
     // enlarged; an invalid box decodes it whole), so a large picture never exists whole in
     // memory; a null image for data that is no picture or claims too many pixels. Any thread.
@@ -332,6 +335,7 @@ private:
     std::array<std::optional<LabeledValueList>, LabeledFieldCount> labeledValues_;
     QByteArray imageData_;
     QByteArray thumbnailImageData_;
+    QByteArray photoAsRead_;
     QString uniqueId_;
     QString uniqueId2_;
     QList<CustomItemDefinition> customItems_;

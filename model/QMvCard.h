@@ -125,6 +125,8 @@ public:
     // The same for stored image data: JPEG bytes are written as they are, other pictures
     // are converted; data that cannot be decoded (or is too large to) is written as it is.
     static QString encodeVCardPhoto(const QByteArray &imageData);
+    // A photo as the card had it: its own bytes with their type (JPEG, PNG, GIF ...).
+    static QString encodeVCardPhotoAsRead(const QByteArray &imageData);
     static QByteArray jpegDataFromImage(const QImage &image);
 
     // ---- CSV writing

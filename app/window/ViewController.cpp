@@ -302,6 +302,7 @@ void ViewController::rowSelectionDidChange(const SubContactRowPtr &row) {
             shown.groupNames = groupNamesOfContact(row->uniqueId);
             row->groupNames = shown.groupNames;
             contactInfoController_->setContact(&shown);
+            ++contactsShown_;
         }
     }
     if (!editState())

@@ -280,6 +280,9 @@ protected:
 private:
     void replayUndo(void (UndoManager::*replay)());
     void updateDetachedWindowsOf(const QList<PersonPtr> &contacts);
+    void updateContactInfoShowing(const QList<PersonPtr> &contacts, int shownBefore);
+    // Counts the table's selections shown in the detail panel.
+    int contactsShown_ = 0;
     // A detail row selected in the panel or a popover starts the next find there.
     void moveFindTargetToRow(const InfoTableRow &row);
     void showGroupsAndSelect(const SharedGroup &group);

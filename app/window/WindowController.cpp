@@ -102,6 +102,16 @@ void SegmentedControl::press(int segment) {
 
 // ---- Window controller
 
+namespace {
+
+// The open windows, whose custom items all keep their columns in the shared view types.
+QList<WindowController *> &openWindowControllers() {
+    static QList<WindowController *> controllers;
+    return controllers;
+}
+
+} // namespace
+
 void WindowController::setAnimationsEnabled(bool on) {
     animations = on;
 }
@@ -130,9 +140,12 @@ WindowController::WindowController(QObject *parent)
     registerAction(ActionId::ExportToCSV, [this](QObject *) { exportCommand_->exportToCSV(); });
     registerPanelActions();
     makeValidationTable();
+    openWindowControllers().append(this);
 }
 
-WindowController::~WindowController() = default;
+WindowController::~WindowController() {
+    openWindowControllers().removeAll(this);
+}
 
 ProgressAlert *WindowController::progressAlert() {
     if (!progressAlert_)
@@ -538,9 +551,12 @@ void WindowController::customItemsDidChange() {
 void WindowController::updateViewTypeDict() {
     QStringList known = QMPerson::allIdentifiers();
     known << FieldId::ZIP << FieldId::State << FieldId::City << FieldId::Street << FieldId::Country;
-    if (customItems())
-        for (const CustomItemDefinition &item : *customItems())
-            known.append(item.name);
+    // The table is every window's: another window's custom items keep their columns there
+    // (each window's table shows only the items it knows).
+    for (const WindowController *window : std::as_const(openWindowControllers()))
+        if (window->customItems())
+            for (const CustomItemDefinition &item : *window->customItems())
+                known.append(item.name);
     const ViewTypeTable &stored = settings()->viewTypeDict();
     ViewTypeTable cleaned;
     if (!stored.contains(FieldId::Name))

@@ -146,6 +146,7 @@ TEST_F(FindBarTest, FindingStepsThroughTheShownCellsBothWaysAndWrapsOnce) {
     pick(QStringLiteral("Find…"));
     EXPECT_TRUE(bar()->isVisible());
     EXPECT_EQ(findButton()->text(), QStringLiteral("Hide"));
+    table()->selectRowIndexes({rowOf(QStringLiteral("Cid Cole"))});
     table()->selectRowIndexes({rowOf(QStringLiteral("Ann Abe"))});
     type(QStringLiteral("ab"));
     EXPECT_EQ(Pasteboard::find().stringForType(), QStringLiteral("ab"));
@@ -217,7 +218,10 @@ TEST_F(FindBarTest, AMatchInTheDetailPanelIsSelectedThereAndTakesTheFocus) {
     ASSERT_TRUE(content);
     EXPECT_EQ(content->highlights, (TextHighlights{{0, 3, TextHighlight::CurrentMatch}}));
     // A match in the middle name's row: the table marks the occurrence in the joined name, not
-    // the panel's range as its current match.
+    // the panel's range as its current match. (Ann chosen again: the search starts at her name,
+    // not after her note, from where it would go on to the next contact.)
+    table()->selectRowIndexes({rowOf(QStringLiteral("Cid Cole"))});
+    table()->selectRowIndexes({rowOf(QStringLiteral("Ann Abe"))});
     type(QStringLiteral("ab"));
     EXPECT_EQ(view->selectedItemAndRange()->subIdentifier, FieldId::MiddleName);
     EXPECT_EQ(table()->viewForTableColumn(FieldId::Name, rowOf(QStringLiteral("Ann Abe"))).highlights,
@@ -229,8 +233,64 @@ TEST_F(FindBarTest, AMatchInTheDetailPanelIsSelectedThereAndTakesTheFocus) {
     EXPECT_EQ(view->selectedItemAndRange()->range, (TextRange{0, 3}));
 }
 
+TEST_F(FindBarTest, WithTheDetailPanelShownFindNextGoesOnToTheOtherContacts) {
+    document->controller->splitButtons()->press(1);
+    table()->selectRowIndexes({rowOf(QStringLiteral("Ann Abe"))});
+    pick(QStringLiteral("Find…"));
+    type(QStringLiteral("example"));
+    Window *window = document->controller->window();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    ContactInfoController *detail = view->contactInfoController();
+    // Where the user sees the match: the contact the table selects and the panel shows, and
+    // the value the panel selects.
+    const auto shown = [&] {
+        const QList<SubContactRowPtr> rows = table()->selectedSubContacts();
+        const QModelIndexList selected = detail->tableView()->selectionModel()->selectedRows();
+        const InfoTableRow row = selected.isEmpty() ? InfoTableRow() : detail->table().at(selected.first().row());
+        return QStringLiteral("%1|%2 %3:%4")
+            .arg(rows.isEmpty() ? QString() : rows.first()->person->compositeName(),
+                 detail->contact()->person->compositeName(), row.type)
+            .arg(row.labelIndex.value_or(-1));
+    };
+    const QString annWork = QStringLiteral("Ann Abe|Ann Abe Email:0");
+    const QString annHome = QStringLiteral("Ann Abe|Ann Abe Email:1");
+    const QString abacus = QStringLiteral("Abacus Ltd|Abacus Ltd Email:0");
+    EXPECT_EQ(shown(), annWork);
+    // Ctrl+G and Shift+Ctrl+G as the keys come, with the focus in the search field, in the
+    // panel or in the table; the bar's arrows. Cid has no match; past the last row the
+    // first again.
+    struct Step {
+        const char *how;
+        std::function<void()> press;
+        QString expected;
+    };
+    const auto key = [&](QWidget *focus, Qt::KeyboardModifiers modifiers) {
+        return [=] {
+            focus->setFocus();
+            QTest::keyClick(focus, Qt::Key_G, modifiers);
+            settle();
+        };
+    };
+    const Step steps[] = {
+        {"Ctrl+G in the search field", key(bar()->searchField(), Qt::ControlModifier), annHome},
+        {"Ctrl+G in the panel", key(detail->tableView(), Qt::ControlModifier), abacus},
+        {"Ctrl+G in the table", key(table()->tableView(), Qt::ControlModifier), annWork},
+        {"Shift+Ctrl+G in the table", key(table()->tableView(), Qt::ControlModifier | Qt::ShiftModifier),
+         abacus},
+        {"the bar's Next", [&] { press(bar()->directControl(), 1); }, annWork},
+        {"the bar's Previous", [&] { press(bar()->directControl(), 0); }, abacus},
+        {"Find Previous", [&] { pick(QStringLiteral("Find Previous")); }, annHome},
+    };
+    for (const Step &step : steps) {
+        step.press();
+        EXPECT_EQ(shown(), step.expected) << step.how;
+    }
+}
+
 TEST_F(FindBarTest, ReplaceChangesTheMatchedPartOnlyAndMovesOn) {
     pick(QStringLiteral("Find and Replace…"));
+    table()->selectRowIndexes({rowOf(QStringLiteral("Cid Cole"))});
     table()->selectRowIndexes({rowOf(QStringLiteral("Ann Abe"))});
     type(QStringLiteral("ab"));
     bar()->replaceStringField()->setText(QStringLiteral("Ob"));

@@ -2,6 +2,7 @@
 
 #include "editors/AddressViewController.h"
 #include "editors/MultiValueViewController.h"
+#include "editors/PopupAndTextCellWidget.h"
 #include "platform/core/UndoManager.h"
 #include "platform/ui/Window.h"
 
@@ -10,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTableView>
 
 namespace tessarin {
@@ -390,6 +392,30 @@ TEST_F(TableEditTest, ALabelPickedForSeveralRowsSkipsRowsWithoutAValue) {
     EXPECT_FALSE(undoManager()->canUndo());
 }
 
+TEST_F(TableEditTest, ALabelPickedOutsideTheSelectionAndCancelledLeavesTheSelection) {
+    table->selectRowIndexes({rowOf(Ann)});
+    const qsizetype pager = QMPerson::labelsForIdentifier(FieldId::Phone)->indexOf(QStringLiteral("pager"));
+    const auto pickPager = [&](const QString &answer) {
+        dialogs.answerAlert(answer);
+        QTest::mouseClick(tableView()->viewport(), Qt::LeftButton, {},
+                          cellRect(rowOf(Bob, 1), FieldId::Phone).topLeft() + QPoint(8, 8));
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        menu->actions().at(pager)->trigger();
+        menu->close();
+        QCoreApplication::processEvents();
+    };
+    pickPager(QStringLiteral("Cancel"));
+    EXPECT_EQ(shownAlerts(), QStringList{"Do you want to set the same label in the selected rows"});
+    EXPECT_EQ(values(Bob, FieldId::Phone), (QStringList{"home:200", "work:201"}));
+    EXPECT_EQ(selected(), QList<int>{rowOf(Ann)});
+    // Confirmed, the edit went to both rows, which stay selected.
+    pickPager(QStringLiteral("OK"));
+    EXPECT_EQ(values(Bob, FieldId::Phone), (QStringList{"home:200", "pager:201"}));
+    EXPECT_EQ(values(Ann, FieldId::Phone), QStringList{"pager:100"});
+    EXPECT_EQ(selected(), (QList<int>{rowOf(Ann), rowOf(Bob, 1)}));
+}
+
 TEST_F(TableEditTest, ALabelPickedInAnAddressPartSetsTheAddresssLabel) {
     table->popupLabelCellChanged(rowOf(Ann), column(FieldId::City),
                                  int(QMPerson::labelsForIdentifier(FieldId::Address)->indexOf("work")));
@@ -538,6 +564,74 @@ TEST_F(TableEditTest, ReturnInADateCellOpensTheEditorOfTheNextRow) {
     answer(FieldValue(BirthdayRecord{}));
     // The answer went to the row the editor was opened for: Ann's second row is Ann.
     EXPECT_EQ(person(Ann)->birthdayValue().value_or(BirthdayRecord{}).stringValue, QString());
+}
+
+// ---- The detail panel beside the table
+
+// What the detail panel shows, row by row: each label cell's label and text, each text
+// cell's text.
+QStringList panelShows(ContactInfoController *panel) {
+    QStringList lines;
+    QAbstractItemModel *model = panel->tableView()->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        const auto *cell = qobject_cast<PopupAndTextCellWidget *>(panel->valueCellWidget(row));
+        lines << panel->typeCellText(row) + " " +
+                     (cell ? cell->labelPopup()->currentText() + ":" + cell->textField()->toPlainText()
+                           : model->index(row, 1).data().toString());
+    }
+    return lines;
+}
+
+TEST_F(TableEditTest, TheDetailPanelFollowsEveryChangeOfItsContactOnceWhateverMadeIt) {
+    document->controller->splitButtons()->press(1);
+    ContactInfoController *panel = view->contactInfoController();
+    table->selectRowIndexes({rowOf(Ann)});
+    QSignalSpy reloads(panel->tableView()->model(), &QAbstractItemModel::modelReset);
+    // After each step the panel has been made again once and shows what choosing Ann again
+    // would show.
+    const auto followed = [&](const char *step) {
+        SCOPED_TRACE(step);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(reloads.count(), 1);
+        const QStringList shown = panelShows(panel);
+        table->selectRowIndexes({rowOf(Bob)});
+        table->selectRowIndexes({rowOf(Ann)});
+        EXPECT_EQ(panelShows(panel), shown);
+        reloads.clear();
+        return shown;
+    };
+    const QStringList before = panelShows(panel);
+    table->popupLabelCellChanged(rowOf(Ann), column(FieldId::Phone),
+                                 int(QMPerson::labelsForIdentifier(FieldId::Phone)->indexOf("work")));
+    const QStringList relabelled = followed("the table's label popup");
+    EXPECT_NE(relabelled, before);
+    undo();
+    EXPECT_EQ(followed("Undo"), before);
+    view->performAction(QStringLiteral("redo:"), nullptr);
+    EXPECT_EQ(followed("Redo"), relabelled);
+
+    BirthdayRecord birthday;
+    birthday.value = DateComponents{1980, 5, 20};
+    birthday.stringValue = QStringLiteral("1980.05.20(Tue)");
+    doubleClick(rowOf(Ann), FieldId::Birthday);
+    answer(FieldValue(birthday));
+    EXPECT_TRUE(followed("the birthday editor").join(' ').contains(QStringLiteral("1980.05.20(Tue)")));
+    doubleClick(rowOf(Ann), FieldId::Address);
+    auto *address = qobject_cast<AddressViewController *>(editor());
+    ASSERT_NE(address, nullptr);
+    QTest::keyClicks(address->zipField(), QStringLiteral("9"));
+    address->doneButton()->click();
+    EXPECT_TRUE(followed("the address editor").join(' ').contains(QStringLiteral("1009")));
+
+    // Locked, the card follows as well.
+    document->controller->editButton()->click();
+    ASSERT_FALSE(view->editState());
+    QCoreApplication::processEvents();
+    reloads.clear();
+    undo();
+    followed("Undo while locked");
+    EXPECT_FALSE(panel->webView()->toPlainText().contains(QStringLiteral("1009")));
+    EXPECT_TRUE(panel->webView()->toPlainText().contains(QStringLiteral("100")));
 }
 
 // ---- The contact popover and its windows
