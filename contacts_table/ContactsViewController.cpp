@@ -213,6 +213,8 @@ QWidget *ContactsViewController::loadView() {
 }
 
 bool ContactsViewController::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::ModifiedChange && watched == window())
+        showDocumentEditedInDetachedWindows();
     if ((event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) &&
         watched == viewport_) {
         const auto *mouse = static_cast<QMouseEvent *>(event);

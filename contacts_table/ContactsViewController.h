@@ -338,6 +338,12 @@ private:
     bool replaceRowsOfContact(const std::shared_ptr<QMPerson> &person);
     std::optional<SortDescriptor> currentSortDescriptor() const;
     // ---- Editing
+    // The value a row shows in a labeled field (the address, for an address part): none
+    // where the contact has none at the row or the label filter hides it, so no edit or
+    // command reaches a value the user cannot see.
+    std::optional<LabeledValueRecord> valueAtRow(const SubContactRow &row, const QString &field) const;
+    // The running number of that value, or `none`.
+    qint64 valueIndexAtRow(const SubContactRow &row, const QString &field, qint64 none) const;
     QWidget *makeCellEditor(QWidget *parent, const QModelIndex &index);
     void endCellEdit(bool keepText, bool applyNow);
     void applyTextToRow(const SubContactRow &row, const QString &identifier, const QString &text, bool &changed);
@@ -346,7 +352,11 @@ private:
     // The next row after a search from `from` that qualifies, stopping before `stop`.
     int nextRowWhere(int from, int stop, const std::function<bool(int)> &qualifies) const;
     bool startCellEdit(int column, int row);
+    // Whether Return or Tab may start an edit in the cell: one that shows a value to edit.
+    bool cellTakesText(int row, const QString &identifier) const;
     int indexOfRow(const QString &uniqueId, qint64 labelIndex) const;
+    // Where these rows are now, those still shown, in the given order.
+    QList<int> indexesOfRows(const EditRows &rows) const;
     void openLabelMenu(int row, int column, const QRect &popupRect);
     void setDocumentEdited();
     // The rows taken for an edit of this row: those the double action took when they
@@ -367,6 +377,8 @@ private:
     void applyEditorAnswer(const EditorContext &answer, const SubContactRowPtr &opener, const EditRows &rows);
     ContactInfoPopover *shownContactInfoPopover() const;
     void removeDetachedWindowEntry(qsizetype index);
+    // The torn-off windows show the document window's edited mark.
+    void showDocumentEditedInDetachedWindows();
     // ---- Menus and commands
     void registerCommands();
     Menu *popUpMenu(Menu *menu, const QPoint &globalPoint);

@@ -279,6 +279,7 @@ protected:
 
 private:
     void replayUndo(void (UndoManager::*replay)());
+    void updateDetachedWindowsOf(const QList<PersonPtr> &contacts);
     void updateContactInfoShowing(const QList<PersonPtr> &contacts, int shownBefore);
     // Counts the table's selections shown in the detail panel.
     int contactsShown_ = 0;
