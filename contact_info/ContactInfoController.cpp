@@ -206,10 +206,11 @@ QWidget *ContactInfoController::loadView() {
     });
     // Clicks, double clicks and the context menu of the table and of its cells' widgets.
     tableView_->viewport()->installEventFilter(this);
-    watchPhotoDrops(tableView_->viewport());
     tableMenu_ = new Menu(QString(), tableView_);
     tableMenu_->addItem(L("Test"));
     tableMenu_->setDelegate(this);
+    // Row drags and drops, a picture for the Photo row among them.
+    installRowDragAndDrop();
     webView_ = new ContactCardView;
     webView_->setObjectName(QStringLiteral("ContactCard"));
     stack_->addWidget(tableView_);
@@ -218,7 +219,7 @@ QWidget *ContactInfoController::loadView() {
 }
 
 bool ContactInfoController::eventFilter(QObject *watched, QEvent *event) {
-    if (watchCellEvent(watched, event) || photoDragEvent(watched, event))
+    if (watchCellEvent(watched, event))
         return true;
     return ViewController::eventFilter(watched, event);
 }
@@ -317,8 +318,8 @@ void ContactInfoController::reloadData() {
         tableView_->verticalHeader()->resizeSection(row, int(tableViewHeightOfRow(row)));
         if (QWidget *cell = makeValueCellWidget(row)) {
             tableView_->setIndexWidget(model_->index(row, ContactInfoTableModel::ValueColumn), cell);
-            // A cell's own widgets report their clicks and take picture drops as the table.
-            watchPhotoDrops(cell);
+            // A cell's own widgets report their clicks as the table (drops: the row drag's).
+            cell->installEventFilter(this);
             for (QWidget *child : cell->findChildren<QWidget *>())
                 child->installEventFilter(this);
         }

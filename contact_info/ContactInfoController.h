@@ -9,6 +9,7 @@
 #include "model/FindTarget.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/Popover.h"
+#include "platform/ui/TableRowDragDrop.h"
 #include "platform/ui/ViewController.h"
 #include "state/SharedSettings.h"
 #include "state/WindowState.h"
@@ -183,6 +184,17 @@ public:
     // The widget of a row's value cell (popups, label cells, the photo); nullptr for text.
     QWidget *valueCellWidget(int row) const;
 
+    // ---- Row drag and drop (DetailRowDragDrop.cpp). Within the table a row moves its
+    // field in the row order, which later panels and popovers take; onto another contact's
+    // table a row's value replaces or joins the value it is dropped on or above. A value
+    // dropped here goes to the window's undoable edits: the popover's own when this table is
+    // a popover's, else those of the delegate (the main view, also the popovers' delegate).
+    bool canDragRowsWithIndexes(const QList<int> &rows, const QPoint &point) const;
+    bool tableViewWriteRowsWithIndexes(const QList<int> &rows, Pasteboard &pasteboard);
+    Qt::DropAction tableViewValidateDrop(const Pasteboard &info, int row, TableViewDropOperation operation);
+    bool tableViewAcceptDrop(const Pasteboard &info, int row, TableViewDropOperation operation);
+    qsizetype draggingSourceIndex() const { return draggingSourceIndex_; }
+
     void viewDidLoad() override;
     void viewWillAppear() override;
     // Items aimed at the panel stay disabled until the panel handles their action.
@@ -274,9 +286,14 @@ private:
     std::optional<InfoTableRow> clickedInfoRow() const;
     void registerCommands();
     // ---- Photo
-    void watchPhotoDrops(QWidget *widget);
-    bool photoDragEvent(QObject *watched, QEvent *event);
     int photoRow() const;
+    // ---- Row drag and drop
+    void installRowDragAndDrop();
+    // The first contact of a drag's vCard, read once per drag (validation runs at every move).
+    std::shared_ptr<QMPerson> droppedContact(const Pasteboard &info);
+    bool acceptValueDrop(const Pasteboard &info, int row, TableViewDropOperation operation);
+    // Sends a dropped value to the window's undoable edits.
+    bool applyDroppedValue(const QString &identifier, const FieldValue &value);
 
     void reloadData();
     QWidget *makeValueCellWidget(int row);
@@ -306,6 +323,11 @@ private:
     qint64 iconRowCount_ = 3;
     QString cardTemplatePath_ = ContactCard::TemplatePath;
     bool reloading_ = false;
+    qsizetype draggingSourceIndex_ = -1;
+    struct DroppedCard {
+        QByteArray data;
+        std::shared_ptr<QMPerson> person;
+    } droppedCard_;
     bool popoverCells_ = false;
     int clickedRow_ = -1;
     int clickedColumn_ = -1;

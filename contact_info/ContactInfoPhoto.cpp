@@ -104,33 +104,3 @@ bool ContactInfoController::acceptPhotoRowDrop(int row, const Pasteboard &info) 
     imageDidChange(image);
     return true;
 }
-
-void ContactInfoController::watchPhotoDrops(QWidget *widget) {
-    widget->setAcceptDrops(true);
-    widget->installEventFilter(this);
-}
-
-bool ContactInfoController::photoDragEvent(QObject *watched, QEvent *event) {
-    const auto type = event->type();
-    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
-        return false;
-    auto *widget = qobject_cast<QWidget *>(watched);
-    QWidget *viewport = tableView_ ? tableView_->viewport() : nullptr;
-    if (!widget || !viewport || (widget != viewport && !viewport->isAncestorOf(widget)))
-        return false;
-    auto *drop = static_cast<QDropEvent *>(event);
-    const Pasteboard info(drop->mimeData());
-    const QModelIndex index = tableView_->indexAt(widget->mapTo(viewport, drop->position().toPoint()));
-    const int row = index.isValid() ? index.row() : -1;
-    // Entering anywhere is allowed while a picture could land on the Photo row further on.
-    const bool allowed = type == QEvent::DragEnter ? validatePhotoRowDrop(photoRow(), info)
-                         : type == QEvent::DragMove ? validatePhotoRowDrop(row, info)
-                                                    : acceptPhotoRowDrop(row, info);
-    if (allowed) {
-        drop->setDropAction(Qt::CopyAction);
-        drop->accept();
-    } else {
-        drop->ignore();
-    }
-    return true;
-}

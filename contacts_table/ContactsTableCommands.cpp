@@ -67,7 +67,7 @@ void ContactsViewController::deleteItem(QObject *) {
                                                            : self->windowState_->kindForIdentifier(*row->person, identifier);
             qint64 number = wholeField;
             if (kind == ValueKind::Labeled) {
-                const auto value = valueAtRow(*row, identifier);
+                const auto value = self->valueAtRow(*row, identifier);
                 if (!value)
                     continue;
                 number = value->labelIndex;

@@ -68,6 +68,7 @@ ContactsViewController::ContactsViewController(QObject *parent)
     setWindowState(own);
     setSettings(SharedSettings::shared());
     registerCommands();
+    registerClipboardActions();
 }
 
 ContactsViewController::~ContactsViewController() {
@@ -205,12 +206,15 @@ QWidget *ContactsViewController::loadView() {
     header->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(header, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &point) { popUpMenuForHeaderAt(point); });
+    installRowDragAndDrop();
     connect(tableView_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &ContactsViewController::tableViewSelectionDidChange);
     return tableView_;
 }
 
 bool ContactsViewController::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::ModifiedChange && watched == window())
+        showDocumentEditedInDetachedWindows();
     if ((event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) &&
         watched == viewport_) {
         const auto *mouse = static_cast<QMouseEvent *>(event);

@@ -10,6 +10,7 @@
 #include "model/FindTarget.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/Popover.h"
+#include "platform/ui/TableRowDragDrop.h"
 #include "platform/ui/ViewController.h"
 #include "state/ActionIds.h"
 #include "state/SharedSettings.h"
@@ -23,6 +24,7 @@
 #include <optional>
 
 class NameViewControllerDelegate;
+class Pasteboard;
 class PopoverEditor;
 class ReplaceAlertPanel;
 class QTableView;
@@ -56,6 +58,20 @@ public:
     virtual void deleteContacts(const QList<ContactEntry> &contacts) { Q_UNUSED(contacts) }
     // The window's Export as vCard, for these contacts.
     virtual void exportContacts(const QList<ContactEntry> &contacts) { Q_UNUSED(contacts) }
+    // ---- Contacts that enter through the table (paste and drops)
+    // The cards of vCard text, added to the group (the selected one when none is given)
+    // with undo, the window marked edited; text without a card adds nothing.
+    virtual void addContactByVCardString(const QString &vCardString, const SharedGroup &group) {
+        Q_UNUSED(vCardString)
+        Q_UNUSED(group)
+    }
+    virtual SharedGroup selectedGroupDict() const { return nullptr; }
+    // The window's one way in for contacts: their custom items registered, added to the
+    // group as one undo step, the window marked edited.
+    virtual void addContacts(const QList<ContactEntry> &contacts, const SharedGroup &group) {
+        Q_UNUSED(contacts)
+        Q_UNUSED(group)
+    }
 };
 
 // A contact popover the table opened, or the window it was torn off into.
@@ -252,6 +268,27 @@ public:
     void closeContactWindows(const QSet<QString> &uniqueIds) override;
     void closeAllDetachedWindows() override;
 
+    // ---- Clipboard and drag and drop (ContactsTableClipboard.cpp)
+    // Copy writes the selected contact rows as tab-separated text, Copy as CSV as
+    // comma-separated text (a line each), Copy as vCard their cards and a .vcf file. Paste
+    // adds the cards of vCard data or a .vcf file, else one contact made from the text.
+    void copy(QObject *sender);
+    void copyAsCSV(QObject *sender);
+    void copyAsVCard(QObject *sender);
+    void paste(QObject *sender);
+    // The fields copy writes and paste reads, in order: the shown columns, every field
+    // when only the name is shown.
+    QStringList clipboardIdentifiers() const;
+    // A new contact from the first non-empty line of the text, its fields split at tabs,
+    // else by the CSV rules at commas; none when no field sets anything.
+    std::optional<ContactEntry> contactFromString(const QString &text) const;
+    bool canDragRowsWithIndexes(const QList<int> &rows, const QPoint &point) const;
+    // Writes a drag of the rows: one line and one card per contact, its row numbers and
+    // the first row's value position. A drag without a contact row is refused.
+    bool tableViewWriteRowsWithIndexes(const QList<int> &rows, Pasteboard &pasteboard);
+    Qt::DropAction tableViewValidateDrop(const Pasteboard &info, int row, TableViewDropOperation operation) const;
+    bool tableViewAcceptDrop(const Pasteboard &info, int row, TableViewDropOperation operation);
+
     void viewDidLoad() override;
     void viewWillAppear() override;
     void viewWillDisappear() override;
@@ -261,6 +298,16 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // ---- Clipboard and drag and drop
+    void registerClipboardActions();
+    void installRowDragAndDrop();
+    // The rows' lines joined by line feeds; the empty text when no contact row is among them.
+    QString separatedTextOfRows(const QList<int> &rows, const QString &separator) const;
+    void copySeparatedText(const QString &separator, const QString &type);
+    // Adds the cards of vCard text, or the contact made from plain text, to the shown group.
+    bool addCardsFromPasteboard(const Pasteboard &pasteboard);
+    void addPastedContact(const ContactEntry &entry);
+
     void tableViewSortDescriptorsDidChange(const QList<SortDescriptor> &oldDescriptors);
     void tableViewSelectionDidChange();
     void tableViewColumnDidResize(int column, int newWidth);
@@ -291,6 +338,12 @@ private:
     bool replaceRowsOfContact(const std::shared_ptr<QMPerson> &person);
     std::optional<SortDescriptor> currentSortDescriptor() const;
     // ---- Editing
+    // The value a row shows in a labeled field (the address, for an address part): none
+    // where the contact has none at the row or the label filter hides it, so no edit or
+    // command reaches a value the user cannot see.
+    std::optional<LabeledValueRecord> valueAtRow(const SubContactRow &row, const QString &field) const;
+    // The running number of that value, or `none`.
+    qint64 valueIndexAtRow(const SubContactRow &row, const QString &field, qint64 none) const;
     QWidget *makeCellEditor(QWidget *parent, const QModelIndex &index);
     void endCellEdit(bool keepText, bool applyNow);
     void applyTextToRow(const SubContactRow &row, const QString &identifier, const QString &text, bool &changed);
@@ -299,7 +352,11 @@ private:
     // The next row after a search from `from` that qualifies, stopping before `stop`.
     int nextRowWhere(int from, int stop, const std::function<bool(int)> &qualifies) const;
     bool startCellEdit(int column, int row);
+    // Whether Return or Tab may start an edit in the cell: one that shows a value to edit.
+    bool cellTakesText(int row, const QString &identifier) const;
     int indexOfRow(const QString &uniqueId, qint64 labelIndex) const;
+    // Where these rows are now, those still shown, in the given order.
+    QList<int> indexesOfRows(const EditRows &rows) const;
     void openLabelMenu(int row, int column, const QRect &popupRect);
     void setDocumentEdited();
     // The rows taken for an edit of this row: those the double action took when they
@@ -320,6 +377,8 @@ private:
     void applyEditorAnswer(const EditorContext &answer, const SubContactRowPtr &opener, const EditRows &rows);
     ContactInfoPopover *shownContactInfoPopover() const;
     void removeDetachedWindowEntry(qsizetype index);
+    // The torn-off windows show the document window's edited mark.
+    void showDocumentEditedInDetachedWindows();
     // ---- Menus and commands
     void registerCommands();
     Menu *popUpMenu(Menu *menu, const QPoint &globalPoint);

@@ -316,6 +316,9 @@ void FindBarActions::replaceAllFromBar() {
     if (panes_.state->findString().isEmpty())
         return;
     const Qt::CaseSensitivity cs = findCaseSensitivity(panes_.state->findOptions());
+    // Detached before the edits refresh the table, whose selection would take the current
+    // match to the selected row.
+    DetachedFromPanes detached(panes_.table, panes_.detail);
     replaceAll(panes_.bar->replaceString(), cs);
     // The edits' notice has reloaded the detail panel where it shows a changed contact.
     if (!window_.contactInfoVisible())

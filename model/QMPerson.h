@@ -318,7 +318,7 @@ private:
     enum LabeledField { Phone, Email, Url, Address, Sns, Ims, Relationship, Dates, LabeledFieldCount };
     static std::optional<LabeledField> labeledFieldForIdentifier(const QString &identifier);
     static const QString &identifierOfField(LabeledField field);
-    static void normalize(LabeledField field, LabeledValueRecord &record, bool addressWithCountry);
+    static void normalize(LabeledField field, LabeledValueRecord &record);
 
     void takeSystemDefaults();
     void fillAllCaches();
@@ -326,7 +326,7 @@ private:
     LabeledValueList labeledValues(LabeledField field);
     void addValue(LabeledField field, const LabeledValueRecord &record);
     void replaceValue(LabeledField field, const LabeledValueRecord &record);
-    void replaceList(LabeledField field, const LabeledValueList &list, bool addressWithCountry = false);
+    void replaceList(LabeledField field, const LabeledValueList &list);
     void replaceValueAt(LabeledField field, const LabeledValueRecord &record, qsizetype index);
     NameRecord &cachedNameRecord();
     PhoneticNameRecord &cachedPhoneticRecord();

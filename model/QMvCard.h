@@ -159,6 +159,13 @@ public:
 
     // ---- CSV reading
 
+    // The cells of the first record of comma-separated text, by the file's rules (quoted
+    // cells keep commas and doubled quotes).
+    static QStringList fieldsOfCsvLine(QStringView line);
+    // A birthday as this program writes it ("yyyy.MM.dd", "MM.dd") or other address books
+    // export it (ISO 8601, "5/17/1980", "17.5.1980"); none for other text.
+    static std::optional<DateComponents> dateComponentsFromText(const QString &text);
+
     // One entry per data line, in line order. The first line is the header.
     ContactTable contactsFromCSV(const QString &text) const;
     static QString detectType(const QString &heading);

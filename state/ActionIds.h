@@ -35,6 +35,11 @@ inline const QString PrintDocument = QStringLiteral("printDocument:");
 // ---- Edit and Format
 inline const QString Undo = QStringLiteral("undo:");
 inline const QString Redo = QStringLiteral("redo:");
+// Copy and Paste are the standard editing commands (a focused text field takes them first).
+inline const QString Copy = QStringLiteral("copy:");
+inline const QString CopyAsCSV = QStringLiteral("copyAsCSV:");
+inline const QString CopyAsVCard = QStringLiteral("copyAsVCard:");
+inline const QString Paste = QStringLiteral("paste:");
 inline const QString OrderFrontFontPanel = QStringLiteral("orderFrontFontPanel:");
 inline const QString ChangeFont = QStringLiteral("changeFont:");
 inline const QString RevertToDefaultFont = QStringLiteral("revertToDefaultFont:");
@@ -113,6 +118,7 @@ public:
     }
 
     bool contains(const QString &action) const { return rules_.contains(action); }
+    void insert(const QString &action, Rule rule) { rules_.insert(action, std::move(rule)); }
     std::optional<bool> validate(Item &item, const QString &action) const {
         const auto rule = rules_.constFind(action);
         if (rule == rules_.constEnd())

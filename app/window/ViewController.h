@@ -56,7 +56,7 @@ public:
     void setContainerTable(std::shared_ptr<ContainerTable> table) { edits_->setContainerTable(std::move(table)); }
     SharedContactTable contactTable() const { return contactTable_; }
     void setContactTable(SharedContactTable table) { contactTable_ = std::move(table); }
-    SharedGroup selectedGroupDict() const { return selectedGroupDict_; }
+    SharedGroup selectedGroupDict() const override { return selectedGroupDict_; }
     void setSelectedGroupDict(SharedGroup group) { selectedGroupDict_ = std::move(group); }
 
     // ---- The window's state and the settings shared by the windows, which the panes observe
@@ -207,7 +207,7 @@ public:
     // window state registers the custom items they carry, so their columns and exports know
     // them, then the contacts are added to the group as one undo step and the window is
     // marked edited.
-    void addContacts(const QList<ContactEntry> &contacts, const SharedGroup &group);
+    void addContacts(const QList<ContactEntry> &contacts, const SharedGroup &group) override;
     // Adds the cards to the group, the selected group when none is given.
     void addContactByVCardString(const QString &vCardString, const SharedGroup &group = nullptr) override;
     // Any pane (the detail panel, the popover, the table, this controller for a merge).
@@ -279,6 +279,7 @@ protected:
 
 private:
     void replayUndo(void (UndoManager::*replay)());
+    void updateDetachedWindowsOf(const QList<PersonPtr> &contacts);
     void updateContactInfoShowing(const QList<PersonPtr> &contacts, int shownBefore);
     // Counts the table's selections shown in the detail panel.
     int contactsShown_ = 0;

@@ -35,6 +35,7 @@ void ViewController::contactValueDidChange(const QString &identifier, const Pers
     const int shown = contactsShown_;
     contactsViewController_->updateTableWithIdentifier(identifier, contact);
     updateContactInfoShowing({contact}, shown);
+    updateDetachedWindowsOf({contact});
 }
 
 void ViewController::contactValuesDidChange(const QStringList &identifiers, const QList<PersonPtr> &contacts) {
@@ -44,6 +45,17 @@ void ViewController::contactValuesDidChange(const QStringList &identifiers, cons
     else
         contactsViewController_->updateTableWithContacts(contacts);
     updateContactInfoShowing(contacts, shown);
+    updateDetachedWindowsOf(contacts);
+}
+
+// The table refreshes the windows of its selected contact only; an edit, its Undo and its
+// Redo reach the windows of every contact they change, wherever the selection is.
+void ViewController::updateDetachedWindowsOf(const QList<PersonPtr> &contacts) {
+    if (!contactWindows_)
+        return;
+    for (const PersonPtr &contact : contacts)
+        if (contact)
+            contactWindows_->updateDetachedWindows(contact->uniqueId());
 }
 
 // Every change reaches the panes through the edits, whichever pane, editor, menu, Undo or
@@ -107,9 +119,10 @@ void ViewController::contactDidMerge(const ContactEntry &contact) {
 
 void ViewController::contactDidUpdate(const ContactEntry &contact, QObject *sender) {
     const UndoManager *undo = undoManager();
+    // One contact changed: only its rows are made again, in place.
     if (undo && (undo->isUndoing() || undo->isRedoing())) {
         // Undo and Redo set the edited mark themselves.
-        contactsViewController_->updateTable();
+        contactsViewController_->updateTableWithContacts({contact.person});
         if (contactWindows_)
             contactWindows_->updateDetachedWindows(contact.uniqueId);
         return;
@@ -120,7 +133,7 @@ void ViewController::contactDidUpdate(const ContactEntry &contact, QObject *send
         contactWindows_->updateDetachedWindows(contact.uniqueId);
     }
     if (sender != contactsViewController_)
-        contactsViewController_->updateTable();
+        contactsViewController_->updateTableWithContacts({contact.person});
     setDocumentEdited();
 }
 

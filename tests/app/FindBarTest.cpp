@@ -317,11 +317,46 @@ TEST_F(FindBarTest, ReplaceChangesTheMatchedPartOnlyAndMovesOn) {
     EXPECT_EQ(match(), QStringLiteral("%1/Email:ab").arg(abacus));
 }
 
+TEST_F(FindBarTest, FindNextAfterAReplaceThatLengthensTheTextStartsAfterTheReplacement) {
+    pick(QStringLiteral("Find and Replace…"));
+    table()->selectRowIndexes({rowOf(QStringLiteral("Ann Abe"))});
+    type(QStringLiteral("ab"));
+    pick(QStringLiteral("Find Next"));
+    ASSERT_TRUE(view->selectedItemAndRange());
+    ASSERT_EQ(view->selectedItemAndRange()->identifier, FieldId::Email);
+    const qint64 replaced = view->selectedItemAndRange()->labelIndex;
+    // The replacement holds the find string twice: neither is a match to move to.
+    bar()->replaceStringField()->setText(QStringLiteral("abab"));
+    press(bar()->replaceControl(), 0);
+    const auto person = table()->subContactTable()[rowOf(QStringLiteral("Ann Abe"))]->person;
+    EXPECT_EQ(person->emailValues().at(int(replaced)).valueText(), QStringLiteral("work@ababe.example"));
+    ASSERT_TRUE(view->selectedItemAndRange());
+    const FindTarget next = *view->selectedItemAndRange();
+    EXPECT_FALSE(next.identifier == FieldId::Email && next.labelIndex == replaced)
+        << "the match stays in the replaced text at " << next.range.location;
+}
+
 TEST_F(FindBarTest, ReplaceAllIsOneUndoStepOverEveryContactOfTheGroup) {
     pick(QStringLiteral("Find and Replace…"));
     type(QStringLiteral("AB"));
+    // The current match on an e-mail of Ann's: the table's refresh must not take it to
+    // the selected row's name.
+    const auto onAnnsEmail = [this] {
+        const auto &target = view->selectedItemAndRange();
+        return target && target->identifier == FieldId::Email && target->contact &&
+               target->contact->compositeName() == QStringLiteral("Ann Abe");
+    };
+    for (int step = 0; step < 8 && !onAnnsEmail(); ++step)
+        pick(QStringLiteral("Find Next"));
+    ASSERT_TRUE(onAnnsEmail());
+    const FindTarget current = *view->selectedItemAndRange();
     bar()->replaceStringField()->setText(QStringLiteral("xy"));
     press(bar()->replaceControl(), 1);
+    ASSERT_TRUE(view->selectedItemAndRange());
+    EXPECT_EQ(view->selectedItemAndRange()->uniqueId, current.uniqueId)
+        << "Replace All keeps the current match";
+    EXPECT_EQ(view->selectedItemAndRange()->identifier, current.identifier);
+    EXPECT_EQ(view->selectedItemAndRange()->labelIndex, current.labelIndex);
     const auto names = [this] {
         QStringList all;
         for (const ContactEntry &entry : std::as_const(*view->contactTable()))

@@ -19,12 +19,14 @@ using namespace window_test;
 
 namespace {
 
-// Rows sorted by name: Ann (0: phone, e-mail, note, address; 1: second e-mail), Bob (2: phone,
-// e-mail; 3: second phone), Cid (4: e-mail), Dee (5: note).
+// Rows sorted by name: Ann (0: phone, e-mail, note, address, social profile, instant message;
+// 1: second e-mail), Bob (2: phone, e-mail; 3: second phone), Cid (4: e-mail), Dee (5: note).
 const QString Cards = QStringLiteral(
     "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Abe;Ann;;;\r\nFN:Ann Abe\r\n"
     "EMAIL;type=INTERNET;type=WORK:a1@abe.example\r\nEMAIL;type=INTERNET;type=HOME:a2@abe.example\r\n"
     "TEL;type=CELL:100\r\nNOTE:ann note\r\nADR;type=HOME:;;1 Street;Tokyo;;100;Japan\r\n"
+    "X-SOCIALPROFILE;TYPE=twitter;x-user=ann:https://twitter.com/ann\r\n"
+    "IMPP;X-SERVICE-TYPE=Skype;TYPE=HOME:skype:ann.abe\r\n"
     "BDAY:1980-05-17\r\nEND:VCARD\r\n"
     "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Baker;Bob;;;\r\nFN:Bob Baker\r\n"
     "EMAIL;type=INTERNET;type=HOME:b@baker.example\r\nTEL;type=HOME:200\r\nTEL;type=WORK:201\r\nEND:VCARD\r\n"
@@ -47,8 +49,10 @@ protected:
     void SetUp() override {
         WindowTest::SetUp();
         UserDefaults &defaults = UserDefaults::standard();
-        const QStringList all = {FieldId::Name, FieldId::Phone, FieldId::Email,  FieldId::Note,
-                                 FieldId::City, FieldId::Address, FieldId::Dates, FieldId::Birthday};
+        const QStringList all = {FieldId::Name,          FieldId::Phone,    FieldId::Email,
+                                 FieldId::Note,          FieldId::City,     FieldId::Address,
+                                 FieldId::Dates,         FieldId::Birthday, FieldId::SocialNetwork,
+                                 FieldId::InstantMessage};
         // Keys: the last column takes text, so Tab can wrap from it.
         const QStringList keys = {FieldId::Name, FieldId::Phone, FieldId::Email, FieldId::City, FieldId::Note};
         defaults.setObject(QVariantMap{{QStringLiteral("Edit"), all}, {QStringLiteral("Keys"), keys}},
@@ -97,6 +101,7 @@ protected:
     }
     // A double click on the text of a cell (away from a label popup), as a user makes it.
     void doubleClick(int row, const QString &identifier, Qt::KeyboardModifiers modifiers = {}) {
+        tableView()->scrollTo(tableView()->model()->index(row, column(identifier)));
         const QRect cell = cellRect(row, identifier);
         const QPoint at(cell.right() - 8, cell.center().y());
         QTest::mouseClick(tableView()->viewport(), Qt::LeftButton, modifiers, at);
@@ -193,6 +198,18 @@ TEST_F(TableEditTest, DoubleClickEditsInPlaceOrOpensTheFieldsEditor) {
         {false, {}, Ann, 0, FieldId::Address, "AddressViewController Address 0 editing"},
         {false, {}, Dee, 0, FieldId::Dates, "DatesViewController Dates 0 editing"},
         {false, {}, Dee, 0, FieldId::Note, "in place"},
+        {true, {}, Ann, 0, FieldId::SocialNetwork, "SNSViewController Social Network 0 locked"},
+        {true, ctrl, Ann, 0, FieldId::SocialNetwork, "MultiValueViewController Social Network 0 locked"},
+        {true, {}, Bob, 0, FieldId::SocialNetwork, "nothing"},
+        {false, {}, Ann, 0, FieldId::SocialNetwork, "SNSViewController Social Network 0 editing"},
+        {false, ctrl, Ann, 0, FieldId::SocialNetwork, "MultiValueViewController Social Network 0 editing"},
+        {false, {}, Bob, 0, FieldId::SocialNetwork, "MultiValueViewController Social Network 0 editing"},
+        {true, {}, Ann, 0, FieldId::InstantMessage, "IMSViewController Instant Message 0 locked"},
+        {true, ctrl, Ann, 0, FieldId::InstantMessage, "MultiValueViewController Instant Message 0 locked"},
+        {true, {}, Bob, 0, FieldId::InstantMessage, "nothing"},
+        {false, {}, Ann, 0, FieldId::InstantMessage, "IMSViewController Instant Message 0 editing"},
+        {false, ctrl, Ann, 0, FieldId::InstantMessage, "MultiValueViewController Instant Message 0 editing"},
+        {false, {}, Bob, 0, FieldId::InstantMessage, "MultiValueViewController Instant Message 0 editing"},
     };
     for (const Case &c : cases) {
         view->setEditState(!c.locked);
@@ -216,6 +233,88 @@ TEST_F(TableEditTest, CtrlDoubleClickWorksOnTheSelectionItToggled) {
     EXPECT_EQ(shownAlerts(), QStringList{"Do you want to set the same value in the selected rows"});
     EXPECT_EQ(opened(), QStringLiteral("MultiValueViewController Email 0 editing"));
     EXPECT_EQ(selected(), (QList<int>{rowOf(Ann), rowOf(Bob)}));
+}
+
+TEST_F(TableEditTest, AfterADeletionTheListEditorOpensOnTheClickedValue) {
+    // Bob's first phone gone: "201" keeps its running number 1 at position 0.
+    person(Bob)->deleteLabeledValueForIdentifier(FieldId::Phone, LabelIndex(0));
+    table->updateTable();
+    table->selectRowIndexes({rowOf(Bob)});
+    doubleClick(rowOf(Bob), FieldId::Phone, Qt::ControlModifier);
+    EXPECT_EQ(opened(), QStringLiteral("MultiValueViewController Phone 1 editing"));
+    const auto *list = qobject_cast<MultiValueViewController *>(editor());
+    ASSERT_NE(list, nullptr);
+    const QModelIndexList rows = list->tableView()->selectionModel()->selectedRows();
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(list->tableView()->model()->index(rows.first().row(), 1).data().toString(),
+              QStringLiteral("201"));
+}
+
+// With the label filter on "work", Bob's first row shows no phone (his "home" number is
+// hidden) and Ann's none either: no edit of that cell may reach a hidden value.
+TEST_F(TableEditTest, AValueTheLabelFilterHidesIsNeverEditedThroughAnEmptyLookingCell) {
+    view->settings()->setSelectedLabels({QStringLiteral("work")});
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(table->viewForTableColumn(FieldId::Phone, rowOf(Bob)).text.isEmpty());
+    ASSERT_GE(rowOf(Bob, 1), 0);
+
+    doubleClick(rowOf(Bob), FieldId::Phone);
+    EXPECT_EQ(opened(), QStringLiteral("MultiValueViewController Phone 0 editing"));
+    closeWhatIsOpen();
+
+    table->popupLabelCellChanged(rowOf(Bob), column(FieldId::Phone),
+                                 int(QMPerson::labelsForIdentifier(FieldId::Phone)->indexOf("pager")));
+    EXPECT_EQ(values(Bob, FieldId::Phone), (QStringList{"home:200", "work:201"}));
+
+    // The typed text goes to the rows that show a phone: Bob's work number, not Ann's.
+    dialogs.answerAlert(QStringLiteral("OK"));
+    table->selectRowIndexes({rowOf(Ann), rowOf(Bob, 1)});
+    doubleClick(rowOf(Bob, 1), FieldId::Phone);
+    QCoreApplication::processEvents();
+    typeInCell(QStringLiteral("999"));
+    press(Qt::Key_Backtab);
+    EXPECT_EQ(values(Bob, FieldId::Phone), (QStringList{"home:200", "work:999"}));
+    EXPECT_EQ(values(Ann, FieldId::Phone), QStringList{"mobile:100"});
+    view->settings()->setSelectedLabels({QStringLiteral("All")});
+}
+
+TEST_F(TableEditTest, ReturnAndTabSkipACustomLabeledCellWithoutAValue) {
+    const CustomItemDefinition pets{
+        QStringLiteral("Pets"), ValueKind::Labeled, {}, {}, false, false, false, false, {}};
+    view->windowState()->setCustomItems({pets});
+    LabeledValueRecord dog;
+    dog.label = QStringLiteral("dog");
+    dog.value = QStringLiteral("Pochi");
+    for (const QString &name : {Bob, Dee}) {
+        person(name)->addCustomItem(ValueKind::Labeled, pets.name, std::nullopt, std::nullopt);
+        person(name)->addLabeledValue(dog, pets.name);
+    }
+    ViewTypeTable types = view->settings()->viewTypeDict();
+    types.insert(QStringLiteral("Pets"), {FieldId::Name, FieldId::Note, pets.name});
+    view->settings()->setViewTypeDict(types);
+    view->settings()->setSelectedViewType(QStringLiteral("Pets"));
+    QCoreApplication::processEvents();
+    ASSERT_GE(column(pets.name), 0);
+
+    // Ann has no pet: Tab from her note starts no edit where the text would be lost.
+    doubleClick(rowOf(Ann), FieldId::Note);
+    typeInCell(QStringLiteral("ann"));
+    press(Qt::Key_Tab);
+    EXPECT_EQ(table->cellEditor(), nullptr);
+    EXPECT_EQ(person(Ann)->stringValueForIdentifier(FieldId::Note), QStringLiteral("ann"));
+
+    // Return from Bob's pet passes Cid, who has none, to Dee's.
+    doubleClick(rowOf(Bob), pets.name);
+    ASSERT_NE(table->cellEditor(), nullptr);
+    press(Qt::Key_Return);
+    EXPECT_EQ(selected(), QList<int>{rowOf(Dee)});
+    ASSERT_NE(table->cellEditor(), nullptr);
+    typeInCell(QStringLiteral("Tama"));
+    press(Qt::Key_Return);
+    EXPECT_EQ(person(Dee)->labeledValueForIdentifier(pets.name)->first().valueText(), QStringLiteral("Tama"));
+    // From Dee round to Bob, past Ann and Cid.
+    EXPECT_EQ(selected(), QList<int>{rowOf(Bob)});
+    EXPECT_NE(table->cellEditor(), nullptr);
 }
 
 // ---- Typed texts
@@ -611,6 +710,155 @@ TEST_F(TableEditTest, DeleteInThePopoverThenUndoThere) {
     EXPECT_EQ(values(Ann, FieldId::Email), (QStringList{"work:a1@abe.example", "home:a2@abe.example"}));
     EXPECT_FALSE(edited());
     EXPECT_GE(rowOf(Ann, 1), 0);
+}
+
+TEST_F(TableEditTest, UndoAndRedoInATornOffWindowShowThereAndClearBothMarks) {
+    doubleClick(rowOf(Ann), FieldId::Name);
+    table->selectRowIndexes({rowOf(Bob)});
+    table->popover()->detach();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(table->detachedWindows().size(), 1);
+    const QPointer<DetachedWindowController> controller = table->detachedWindows().first().windowController;
+    ASSERT_FALSE(controller.isNull());
+    ContactInfoPopover *torn = controller->contactInfoPopover();
+    Window *tornWindow = controller->window();
+    const auto shownEmails = [&] {
+        QList<qint64> shown;
+        for (const InfoTableRow &row : torn->contactInfo()->table())
+            if (row.type == FieldId::Email)
+                shown.append(row.labelIndex.value_or(-1));
+        return shown;
+    };
+    ASSERT_EQ(shownEmails(), (QList<qint64>{0, 1}));
+    for (int r = 0; r < torn->contactInfo()->table().size(); ++r)
+        if (torn->contactInfo()->table()[r].type == FieldId::Email &&
+            torn->contactInfo()->table()[r].labelIndex == 1)
+            torn->tableView()->selectRow(r);
+    QTest::keyClick(torn->tableView(), Qt::Key_Backspace);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(values(Ann, FieldId::Email), QStringList{"work:a1@abe.example"});
+    EXPECT_EQ(shownEmails(), QList<qint64>{0});
+    EXPECT_TRUE(edited());
+    EXPECT_TRUE(tornWindow->isDocumentEdited());
+
+    const struct {
+        QString action;
+        bool inTornWindow;
+        QList<qint64> emails;
+        bool edited;
+    } steps[] = {
+        {"undo:", true, {0, 1}, false},
+        {"redo:", true, {0}, true},
+        {"undo:", false, {0, 1}, false},
+        {"redo:", false, {0}, true},
+    };
+    for (const auto &step : steps) {
+        if (step.inTornWindow)
+            torn->performAction(step.action, nullptr);
+        else
+            view->performAction(step.action, nullptr);
+        QCoreApplication::processEvents();
+        const std::string where =
+            (step.action + (step.inTornWindow ? " in the torn-off window" : "")).toStdString();
+        EXPECT_EQ(person(Ann)->labeledValueForIdentifier(FieldId::Email)->size(), step.emails.size())
+            << where;
+        EXPECT_EQ(shownEmails(), step.emails) << where;
+        EXPECT_EQ(edited(), step.edited) << where;
+        EXPECT_EQ(tornWindow->isDocumentEdited(), step.edited) << where;
+    }
+}
+
+// Delete on a row without a value deletes nothing: no undo step, no edited mark.
+TEST_F(TableEditTest, DeleteOnAnEmptyRowOfThePopoverChangesNothing) {
+    doubleClick(rowOf(Cid), FieldId::Name);
+    auto *popover = qobject_cast<ContactInfoPopover *>(table->popover()->contentViewController());
+    ASSERT_NE(popover, nullptr);
+    const QByteArray before = person(Cid)->vCardData();
+    QStringList tried;
+    for (int r = 0; r < popover->contactInfo()->table().size(); ++r) {
+        const InfoTableRow row = popover->contactInfo()->table()[r];
+        const bool emptyName = row.type == FieldId::Name && row.label == FieldId::MiddleName;
+        if (!emptyName && row.type != FieldId::Photo && row.type != FieldId::Birthday &&
+            row.type != FieldId::Note)
+            continue;
+        popover->tableView()->selectRow(r);
+        QTest::keyClick(popover->tableView(), Qt::Key_Backspace);
+        QCoreApplication::processEvents();
+        tried << row.type;
+    }
+    EXPECT_EQ(tried, (QStringList{FieldId::Name, FieldId::Photo, FieldId::Birthday, FieldId::Note}));
+    EXPECT_EQ(person(Cid)->vCardData(), before);
+    EXPECT_FALSE(undoManager()->canUndo());
+    EXPECT_FALSE(edited());
+}
+
+// Ann and Dee with two addresses each: the editor's answer for Ann's second row and Dee's
+// first goes to the address each row shows; their other addresses stay.
+TEST_F(TableEditTest, AnAddressAnswerForSeveralRowsChangesEachRowsOwnAddress) {
+    LabeledValueRecord osaka;
+    osaka.label = QStringLiteral("work");
+    osaka.street = QStringLiteral("2 Street");
+    osaka.city = QStringLiteral("Osaka");
+    osaka.country = QStringLiteral("Japan");
+    LabeledValueRecord kyoto = osaka;
+    kyoto.city = QStringLiteral("Kyoto");
+    person(Ann)->addLabeledValue(osaka, FieldId::Address);
+    person(Dee)->addLabeledValue(kyoto, FieldId::Address);
+    person(Dee)->addLabeledValue(osaka, FieldId::Address);
+    table->updateTable();
+    const auto cities = [this](const QString &name) {
+        QStringList shown;
+        const LabeledValueList addresses =
+            person(name)->labeledValueForIdentifier(FieldId::Address).value_or(LabeledValueList());
+        for (const LabeledValueRecord &address : addresses)
+            shown << address.city;
+        return shown;
+    };
+    ASSERT_EQ(cities(Ann), (QStringList{"Tokyo", "Osaka"}));
+    ASSERT_EQ(cities(Dee), (QStringList{"Kyoto", "Osaka"}));
+
+    dialogs.answerAlert(QStringLiteral("OK"));
+    table->selectRowIndexes({rowOf(Ann, 1), rowOf(Dee)});
+    doubleClick(rowOf(Ann, 1), FieldId::Address);
+    QCoreApplication::processEvents();
+    auto *address = qobject_cast<AddressViewController *>(editor());
+    ASSERT_NE(address, nullptr);
+    EXPECT_EQ(address->cityField()->text(), QStringLiteral("Osaka"));
+    address->cityField()->selectAll();
+    QTest::keyClicks(address->cityField(), QStringLiteral("Nara"));
+    address->doneButton()->click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(cities(Ann), (QStringList{"Tokyo", "Nara"}));
+    EXPECT_EQ(cities(Dee), (QStringList{"Nara", "Osaka"}));
+    undo();
+    EXPECT_EQ(cities(Ann), (QStringList{"Tokyo", "Osaka"}));
+    EXPECT_EQ(cities(Dee), (QStringList{"Kyoto", "Osaka"}));
+}
+
+TEST_F(TableEditTest, TypingIntoCityChangesOnlyThatRowsCityInOneUndoStep) {
+    LabeledValueRecord osaka;
+    osaka.label = QStringLiteral("work");
+    osaka.street = QStringLiteral("2 Street");
+    osaka.city = QStringLiteral("Osaka");
+    osaka.zip = QStringLiteral("530");
+    person(Ann)->addLabeledValue(osaka, FieldId::Address);
+    table->updateTable();
+    const auto addresses = person(Ann)->labeledValueForIdentifier(FieldId::Address);
+    table->selectRowIndexes({rowOf(Ann, 1)});
+    doubleClick(rowOf(Ann, 1), FieldId::City);
+    ASSERT_EQ(opened(), QStringLiteral("in place"));
+    typeInCell(QStringLiteral("Nara"));
+    press(Qt::Key_Backtab);
+    const auto after = person(Ann)->labeledValueForIdentifier(FieldId::Address);
+    ASSERT_EQ(after->size(), 2);
+    EXPECT_EQ(after->at(0), addresses->at(0));
+    EXPECT_EQ(after->at(1).city, QStringLiteral("Nara"));
+    EXPECT_EQ(after->at(1).street, QStringLiteral("2 Street"));
+    EXPECT_EQ(after->at(1).zip, QStringLiteral("530"));
+    EXPECT_EQ(after->at(1).labelText(), QStringLiteral("work"));
+    undo();
+    EXPECT_EQ(person(Ann)->labeledValueForIdentifier(FieldId::Address)->at(1).city, QStringLiteral("Osaka"));
+    EXPECT_FALSE(undoManager()->canUndo());
 }
 
 } // namespace

@@ -310,6 +310,21 @@ TEST_F(FindBarReplaceTest, AMatchIsReplacedOnlyWhereItStillStands) {
     undo.endUndoGrouping();
 }
 
+TEST_F(FindBarReplaceTest, ReplaceAllOnAPhoneticFirstNameRowChangesTheFirstNameOnly) {
+    auto ann = personFromVCard(
+        QStringLiteral("N:Abe;Ann;;;\nX-PHONETIC-FIRST-NAME:abe\nX-PHONETIC-LAST-NAME:abe\n"));
+    const ContactTable contacts = {ContactEntry::withPerson(ann)};
+    undo.beginUndoGrouping();
+    EXPECT_TRUE(
+        replacing.replaceAll(QStringLiteral("ab"), QStringLiteral("_"), Qt::CaseSensitive, contacts,
+                             [](const ContactEntry &) { return QStringList{FieldId::PhoneticFirstName}; }));
+    undo.endUndoGrouping();
+    ASSERT_TRUE(ann->phoneticNameValue());
+    EXPECT_EQ(ann->phoneticNameValue()->firstName, QStringLiteral("_e"));
+    EXPECT_EQ(ann->phoneticNameValue()->lastName, QStringLiteral("abe"));
+    EXPECT_EQ(ann->nameValue().lastName, QStringLiteral("Abe"));
+}
+
 TEST_F(FindBarReplaceTest, ReplaceAllTakesTheFieldsGivenAndTheCaseAndUndoesAsOneStep) {
     auto ann = personFromVCard(QStringLiteral("N:Abe;Ann;Abby;;\nEMAIL:ab@AB\nNOTE:ab\n"));
     auto gone = personFromVCard(QStringLiteral("N:Abe;Gone;;;\n"));
