@@ -2,6 +2,7 @@
 #include "model/QMvCard.h"
 
 #include "platform/contacts/CNContactVCardSerialization.h"
+#include "platform/contacts/VCardSyntax.h"
 #include "platform/core/Localization.h"
 
 #include <QDateTime>
@@ -224,7 +225,7 @@ SharedGroup QMvCard::categoryGroup(const QString &name) {
 QList<SharedGroup> QMvCard::CategoryGroups::groupsFor(const QStringList &categories) {
     QList<SharedGroup> groups;
     for (const QString &category : categories) {
-        const QString name = category.trimmed();
+        const QString name = VCardSyntax::trimmed(category);
         if (name.isEmpty())
             continue;
         SharedGroup &group = byName_[name];

@@ -1,5 +1,7 @@
 #include "platform/contacts/VCardSyntax.h"
 
+#include <QStringDecoder>
+
 #include <unicode/ucnv.h>
 
 #include <limits>
@@ -344,12 +346,35 @@ bool isUtf8Name(QByteArrayView charset) {
 }
 } // namespace
 
+namespace {
+// QString::fromUtf8 drops a byte-order mark at the start.
+QString fromUtf8(QByteArrayView bytes) {
+    QStringDecoder decoder(QStringDecoder::Utf8,
+                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(bytes);
+}
+
+bool isTrimmed(QChar c) {
+    return c.isSpace() || c.unicode() == 0xFEFF;
+}
+} // namespace
+
 QString decodeText(QByteArrayView bytes, QByteArrayView charset) {
     if (isUtf8Name(charset) || bytes.size() > std::numeric_limits<int32_t>::max() / 4 || isValidUtf8(bytes))
-        return QString::fromUtf8(bytes);
+        return fromUtf8(bytes);
     bool ok = false;
     QString converted = convertWithIcu(bytes, charset, &ok);
-    return ok ? converted : QString::fromUtf8(bytes);
+    return ok ? converted : fromUtf8(bytes);
+}
+
+QString trimmed(const QString &text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && isTrimmed(text[begin]))
+        ++begin;
+    while (end > begin && isTrimmed(text[end - 1]))
+        --end;
+    return begin == 0 && end == text.size() ? text : text.sliced(begin, end - begin);
 }
 
 QString unescape(const QString &text) {
