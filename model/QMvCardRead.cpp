@@ -12,8 +12,11 @@
 
 namespace {
 
+// The line ends the vCard reader knows: a card is cut where its reader sees lines, or a
+// value holding another break (a vertical tab, U+2028) and "BEGIN:VCARD" after it would
+// open a card on the second read that the first read did not have.
 bool isNewline(char16_t c) {
-    return (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029;
+    return c == u'\n' || c == u'\r';
 }
 
 bool startsWithIgnoringCase(QStringView text, qsizetype at, QLatin1StringView upperCase) {

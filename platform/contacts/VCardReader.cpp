@@ -366,6 +366,8 @@ void CardBuilder::applySocialProfile(const ContentLine &line) {
                 profile.username = path.last();
         }
     }
+    // A user name taken from the value goes out as the x-user parameter.
+    profile.username = VCardSyntax::parameterText(profile.username);
     contact_.socialProfiles.append({std::nullopt, profile});
     remember(line, Field::Social, contact_.socialProfiles.size() - 1);
 }

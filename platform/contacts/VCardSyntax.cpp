@@ -532,12 +532,17 @@ void appendFolded(QByteArray &out, QByteArrayView line) {
     out.append("\r\n");
 }
 
+QString parameterText(const QString &text) {
+    QString kept = text;
+    return kept.remove(QLatin1Char('"'))
+        .replace(QLatin1Char('\r'), QLatin1Char(' '))
+        .replace(QLatin1Char('\n'), QLatin1Char(' '));
+}
+
 QByteArray parameterValue(const QString &text) {
-    QByteArray bytes = text.toUtf8();
-    bytes.replace('"', "");
-    bytes.replace('\r', " ");
-    bytes.replace('\n', " ");
-    if (bytes.contains(':') || bytes.contains(';') || bytes.contains(','))
+    const QByteArray bytes = parameterText(text).toUtf8();
+    // The reader trims a parameter's white space outside quotes only.
+    if (bytes.contains(':') || bytes.contains(';') || bytes.contains(',') || bytes != bytes.trimmed())
         return '"' + bytes + '"';
     return bytes;
 }

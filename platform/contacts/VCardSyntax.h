@@ -89,8 +89,11 @@ QStringList splitList(const QString &text);
 void appendEscaped(QByteArray &out, const QString &text);
 // Appends one content line folded at 75 octets (never inside a UTF-8 sequence) and CRLF.
 void appendFolded(QByteArray &out, QByteArrayView line);
-// A parameter value, quoted when it holds ":", ";" or ","; double quotes are dropped
-// because a parameter value cannot hold them.
+// A parameter value, quoted when it holds ":", ";" or "," or begins or ends with white
+// space; double quotes are dropped because a parameter value cannot hold them.
 QByteArray parameterValue(const QString &text);
+// What a text written as a parameter value reads back as: without double quotes, line
+// breaks as spaces.
+QString parameterText(const QString &text);
 
 } // namespace VCardSyntax

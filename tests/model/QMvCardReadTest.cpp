@@ -415,6 +415,21 @@ TEST(QMvCardReadTest, WhiteSpaceAndByteOrderMarksInCustomItemsGroupsAndTheNote) 
     }
 }
 
+// Cards are cut at the line ends the reader knows: a value may hold other breaks.
+TEST(QMvCardReadTest, AValueWithAnotherKindOfLineBreakCutsNoCard) {
+    for (const QChar separator : {QChar(0x0B), QChar(0x0C), QChar(0x85), QChar(0x2028), QChar(0x2029)}) {
+        const QString value = QStringLiteral("a") + separator + QStringLiteral("BEGIN:VCARD") + separator +
+                              QStringLiteral("END:VCARD");
+        afterReadAndExport(card(QStringLiteral("One"), QStringLiteral("X-ITEM:%1\r\n").arg(value)) +
+                               card(QStringLiteral("Two")),
+                           [&value](const ContactTable &all, const ContainerRecord &) {
+                               EXPECT_EQ(familyNames(all), QStringList({"One", "Two"}));
+                               EXPECT_EQ(all[0].person->stringValueForIdentifier(QStringLiteral("ITEM")),
+                                         value);
+                           });
+    }
+}
+
 // Other writers mark a company by an empty N and an FN that is the ORG.
 TEST(QMvCardReadTest, ACompanyCardOfAnotherWriterStaysACompany) {
     const QString text =

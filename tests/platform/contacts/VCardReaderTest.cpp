@@ -451,4 +451,17 @@ TEST(VCardReaderTrimming, WhiteSpaceAndByteOrderMarksInEveryField) {
     }
 }
 
+// A user name taken from a profile's URL goes out as a parameter, which holds no double
+// quote or line break, and reads back as it went out.
+TEST(VCardReaderFields, AUserNameFromTheUrlReadsBackTheSame) {
+    for (const char *url : {"//R/\"", "http://example.com/a\"b\"", "http://example.com/%20jane%20",
+                            "x-apple:\"jo\"", "http://example.com/a%0Ab"}) {
+        const CNContact first = readOneCard(card(QByteArray("X-SOCIALPROFILE:") + url + "\r\n"));
+        ASSERT_EQ(first.socialProfiles.size(), 1) << url;
+        EXPECT_FALSE(first.socialProfiles[0].value.username.contains(QLatin1Char('"'))) << url;
+        const CNContact again = readOneCard(CNContactVCardSerialization::dataWithContacts({first}));
+        EXPECT_EQ(describe(again), describe(writableFields(first))) << url;
+    }
+}
+
 } // namespace
