@@ -337,6 +337,15 @@ QString convertWithIcu(QByteArrayView bytes, QByteArrayView charset, bool *ok) {
     if (U_FAILURE(status))
         return {};
     result.truncate(length);
+    // Some charsets (UTF-7, UTF-16) can give half a surrogate pair, which no UTF-8 file
+    // holds: it becomes the replacement character here, as the writer would make it.
+    char16_t *units = reinterpret_cast<char16_t *>(result.data());
+    for (qsizetype i = 0; i < result.size(); ++i) {
+        if (QChar::isHighSurrogate(units[i]) && i + 1 < result.size() && QChar::isLowSurrogate(units[i + 1]))
+            ++i;
+        else if (QChar::isSurrogate(units[i]))
+            units[i] = 0xFFFD;
+    }
     *ok = true;
     return result;
 }

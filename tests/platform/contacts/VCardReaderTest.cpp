@@ -109,6 +109,17 @@ TEST(VCardReaderSyntax, BytesThatAreNoUtf8FollowTheirCharset) {
     EXPECT_EQ(c.note, QString::fromUtf8("café"));
 }
 
+// UTF-7 can encode half a surrogate pair, which no UTF-8 file holds: it reads as the
+// replacement character, as an export would write it.
+TEST(VCardReaderSyntax, HalfASurrogatePairFromACharsetBecomesTheReplacementCharacter) {
+    const CNContact first = readOneCard(card("N;CHARSET=UTF-7;ENCODING=QUOTED-PRINTABLE:=C3+3WH;Ann;;;\r\n"));
+    for (const QChar c : first.familyName)
+        EXPECT_FALSE(c.isSurrogate());
+    EXPECT_TRUE(first.familyName.contains(QChar(0xFFFD)));
+    const CNContact again = readOneCard(CNContactVCardSerialization::dataWithContacts({first}));
+    EXPECT_EQ(describe(again), describe(writableFields(first)));
+}
+
 TEST(VCardReaderSyntax, FoldedBase64PhotoDecodesToTheOriginalBytes) {
     QByteArray photo;
     for (int i = 0; i < 300; ++i)
