@@ -309,11 +309,35 @@ void WindowController::windowDidBecomeKey() {
 }
 
 bool WindowController::windowShouldClose(Window *) {
+    if (!shouldCloseWithChanges())
+        return false;
     if (labelsPopup_)
         labelsPopup_->pullDownMenu()->setDelegate(nullptr);
     if (groupsPopup_)
         groupsPopup_->pullDownMenu()->setDelegate(nullptr);
     return true;
+}
+
+// The document's file is never rewritten: changes leave only through an export, so a window
+// with changes offers one before they are lost.
+bool WindowController::shouldCloseWithChanges() {
+    if (!window()->isDocumentEdited())
+        return true;
+    Alert alert;
+    alert.messageText = L("Do you want to export the changes made in “%1”?")
+                            .arg(document() ? document()->displayName() : window()->windowTitle());
+    alert.informativeText = L("Your changes are lost if you don't export them.");
+    alert.addButtonWithTitle(L("Export…"));
+    alert.addButtonWithTitle(L("Don't Export"));
+    alert.addButtonWithTitle(L("Cancel"));
+    switch (alert.runModal(window())) {
+    case AlertFirstButtonReturn:
+        return exportCommand_->exportAllContacts();
+    case AlertSecondButtonReturn:
+        return true;
+    default:
+        return false;
+    }
 }
 
 void WindowController::windowWillClose() {
