@@ -492,6 +492,7 @@ void ContactsViewController::reloadData() {
     // The table allows no empty selection.
     if (selectedRowIndexes().isEmpty() && !subContactTable().empty())
         selectRowIndexes({0});
+    reportSelectionIfMoved();
 }
 
 void ContactsViewController::keepSelection(const QList<int> &rows) {
@@ -503,6 +504,22 @@ void ContactsViewController::keepSelection(const QList<int> &rows) {
     ++silentSelection_;
     selectRowIndexes(kept);
     --silentSelection_;
+    reportSelectionIfMoved();
+}
+
+void ContactsViewController::reportSelectedRow(const SubContactRowPtr &row) {
+    reportedRow_ = std::make_pair(row->uniqueId, row->labelIndex);
+    ++selectionReports_;
+    delegate_->rowSelectionDidChange(row);
+}
+
+void ContactsViewController::reportSelectionIfMoved() {
+    const int row = selectedRow();
+    if (silentSelection_ > 0 || !isRow(row) || !delegate_)
+        return;
+    const SubContactRowPtr &shown = subContactTable()[size_t(row)];
+    if (reportedRow_ != std::make_pair(shown->uniqueId, shown->labelIndex))
+        reportSelectedRow(shown);
 }
 
 void ContactsViewController::applyRowHeights() {
@@ -718,6 +735,7 @@ void ContactsViewController::updateTableWithContacts(const QList<std::shared_ptr
             chosen.append(r);
     }
     selectAndScroll(chosen.isEmpty() ? remembered : chosen);
+    reportSelectionIfMoved();
     refreshViewsShowingSelection(true);
 }
 
@@ -787,6 +805,7 @@ void ContactsViewController::updateTableWithIdentifier(const QString &identifier
             found = r;
     }
     selectAndScroll(found >= 0 ? QList<int>{found} : selection);
+    reportSelectionIfMoved();
     refreshViewsShowingSelection(false);
 }
 
@@ -823,7 +842,7 @@ void ContactsViewController::selectItemAndRange(const std::optional<FindTarget> 
     const int reports = selectionReports_;
     selectAndScroll({found});
     if (reports == selectionReports_ && delegate_)
-        delegate_->rowSelectionDidChange(rows[size_t(found)]);
+        reportSelectedRow(rows[size_t(found)]);
 }
 
 void ContactsViewController::selectRowIndexesWithContacts(const QList<ContactEntry> &entries) {
@@ -900,8 +919,7 @@ void ContactsViewController::tableViewSelectionDidChange() {
     const int row = selectedRow();
     if (!isRow(row) || !delegate_)
         return;
-    ++selectionReports_;
-    delegate_->rowSelectionDidChange(subContactTable()[size_t(row)]);
+    reportSelectedRow(subContactTable()[size_t(row)]);
 }
 
 QList<SubContactRowPtr> ContactsViewController::selectedSubContacts() const {

@@ -215,8 +215,12 @@ private:
     void columnHeaderClicked(int column);
     void applyRowHeights();
     // After a model reset: the same row indexes selected again, as a reload keeps them,
-    // without telling the delegate.
+    // without telling the delegate unless they now show another contact or value.
     void keepSelection(const QList<int> &rows);
+    void reportSelectedRow(const SubContactRowPtr &row);
+    // Kept indexes may hold other rows after a change: the panes, the find position and the
+    // commands must follow what the table shows, so a moved selection is reported.
+    void reportSelectionIfMoved();
     void applyColumnWidths();
     void showSortIndicator();
     void scrollRowToVisible(int row);
@@ -291,6 +295,8 @@ private:
     // Selection changes made while the table reloads keep the former indexes silently.
     int silentSelection_ = 0;
     int selectionReports_ = 0;
+    // The contact and value last reported, which the detail panel and the find position show.
+    std::optional<std::pair<QString, qint64>> reportedRow_;
     bool adjustingColumns_ = false;
 
     // ---- Editing: the selection before the last press (a Ctrl+double-click restores it),
