@@ -270,16 +270,29 @@ void ContactsViewController::viewWillAppear() {
             closeAllDetachedWindows();
         });
     appeared_ = true;
-    const QString viewType = settings_->selectedViewType();
-    setSelectedViewType(viewType);
+    setSelectedViewType(settings_->selectedViewType());
+    applyLastSort();
+}
+
+void ContactsViewController::setContactTable(const SharedContactTable &table) {
+    const bool first = !contactTable_ || contactTable_->isEmpty();
+    contactTable_ = table;
+    // A window's panes appear before the window hands its contacts down.
+    if (first && appeared_)
+        applyLastSort();
+}
+
+void ContactsViewController::applyLastSort() {
+    if (!contactTable_ || contactTable_->isEmpty())
+        return;
     SortDescriptor use = defaultSort;
     if (const std::optional<SortDescriptor> &last = settings_->lastSortDesc()) {
         const QString identifier = SortOptions::separateSortKeyIntoIdentifierAndKey(last->key).first;
-        if (settings_->columnsOfViewType(viewType).contains(identifier))
+        if (settings_->columnsOfViewType(settings_->selectedViewType()).contains(identifier))
             use = {last->key, last->ascending, false};
     }
-    if (contactTable_ && !contactTable_->isEmpty() &&
-        (!firstSortDescriptor() || firstSortDescriptor()->key != use.key))
+    if (!firstSortDescriptor() || firstSortDescriptor()->key != use.key ||
+        firstSortDescriptor()->ascending != use.ascending)
         setSortDescriptors({use});
 }
 
@@ -333,6 +346,7 @@ void ContactsViewController::setSelectedFont(const QFont &font) {
 }
 
 void ContactsViewController::setSelectedViewType(const QString &viewType) {
+    shownViewType_ = viewType;
     updateColumnsInTableView(settings_->columnsOfViewType(viewType));
 }
 
@@ -385,8 +399,11 @@ void ContactsViewController::saveColumnWithDictionary() {
     if (!hasColumnWidthDictionary_)
         return;
     settings_->setColumnWidthDictionary(columnWidthDictionary_);
+    // Under the view type these columns are of, which a window that has not followed the
+    // latest choice yet would otherwise write over.
     ViewTypeTable viewTypes = settings_->viewTypeDict();
-    viewTypes.insert(settings_->selectedViewType(), tableIdentfiers());
+    viewTypes.insert(shownViewType_.isEmpty() ? settings_->selectedViewType() : shownViewType_,
+                     tableIdentfiers());
     settings_->setViewTypeDict(viewTypes);
     UserDefaults::standard().synchronize();
 }
