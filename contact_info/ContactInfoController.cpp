@@ -465,12 +465,12 @@ std::optional<ContactInfoController::TextCellContent> ContactInfoController::tex
         NameRecord name = person.nameValue();
         const QString *part = name.part(info.label.value_or(QString()));
         content.text = part ? *part : QString();
-        content.placeholder = localized(info.label.value_or(QString()));
+        content.placeholder = QMPerson::localizedIdentifierForKey(info.label.value_or(QString()));
     } else if (info.type == FieldId::PhoneticName) {
         auto phonetic = person.phoneticNameValue();
         const QString *part = phonetic ? phonetic->part(info.label.value_or(QString())) : nullptr;
         content.text = part ? *part : QString();
-        content.placeholder = localized(info.label.value_or(QString()));
+        content.placeholder = QMPerson::localizedIdentifierForKey(info.label.value_or(QString()));
     } else if (info.type == FieldId::Groups) {
         content.text = contact_->groupNames.join(QStringLiteral(", "));
     } else if (info.type == FieldId::Birthday) {

@@ -167,7 +167,7 @@ TEST_F(ContactInfoControllerTest, TextCellsShowValuesPlaceholdersAndFindMarks) {
     EXPECT_EQ(first->text, "Johnny");
     const auto previous = controller.textCellContent(rowOf("Name", 3));
     EXPECT_EQ(previous->text, QString());
-    EXPECT_EQ(previous->placeholder, "PreviousFamilyName");
+    EXPECT_EQ(previous->placeholder, "Maiden Name");
     EXPECT_EQ(controller.textCellContent(rowOf("Groups"))->text, "Family, Friends");
     EXPECT_EQ(controller.textCellContent(rowOf("Birthday"))->text,
               entry.person->birthdayValue()->stringValue);
