@@ -28,10 +28,11 @@ QString localized(const QString &english) {
     return L(english.toUtf8().constData());
 }
 
-// Lines of a value for its row's height: every newline character breaks, so CR LF is two.
+// Lines of a value for its row's height: every newline character breaks, CR LF once (as it
+// is drawn: a note read from a Windows file must not get a blank line's height per line).
 int lineCount(const QString &text) {
     static const QRegularExpression newline(
-        QStringLiteral("[\\n\\r\\x{2028}\\x{2029}\\x{85}\\x{0B}\\x{0C}]"));
+        QStringLiteral("\\r\\n|[\\n\\r\\x{2028}\\x{2029}\\x{85}\\x{0B}\\x{0C}]"));
     const auto pieces = text.split(newline).size();
     return pieces >= 2 ? int(pieces) : 1;
 }

@@ -225,6 +225,7 @@ std::optional<ExportCommand::Target> ExportCommand::chooseTarget(const QString &
                                                                  const QStringList &types,
                                                                  const QString &suffix) {
     SavePanel panel;
+    panel.directory = window_.documentFolder();
     panel.nameFieldLabel = nameFieldLabel;
     panel.allowedContentTypes = types;
     Target target;

@@ -167,6 +167,11 @@ QList<CustomItemDefinition> WindowController::windowCustomItems() const {
     return mainViewController_ ? mainViewController_->customItems() : QList<CustomItemDefinition>();
 }
 
+QString WindowController::documentFolder() const {
+    const QUrl url = document() ? document()->fileURL() : QUrl();
+    return url.isLocalFile() ? QFileInfo(url.toLocalFile()).absolutePath() : QString();
+}
+
 const std::optional<QList<CustomItemDefinition>> &WindowController::customItems() const {
     static const std::optional<QList<CustomItemDefinition>> none;
     return mainViewController_ ? mainViewController_->windowState()->customItems() : none;

@@ -174,6 +174,7 @@ public:
     DocumentEdits *documentEdits() const override;
     void addContacts(const QList<ContactEntry> &contacts, const SharedGroup &group) override;
     QList<CustomItemDefinition> windowCustomItems() const override;
+    QString documentFolder() const override;
 
 protected:
     Window *loadWindow() override;

@@ -50,7 +50,9 @@ QStringList Application::filesInArguments(const QStringList &arguments) {
 }
 
 bool Application::shouldOfferPreferencesReset() const {
-    return resetPreferencesRequested_ || isResetPreferencesChord(currentModifierFlags());
+    // The argument stands for the chord held while launching: windows opened later ask only
+    // when the chord is held then.
+    return (resetPreferencesRequested_ && launching_) || isResetPreferencesChord(currentModifierFlags());
 }
 
 void Application::finishLaunching(const QStringList &arguments) {
@@ -58,6 +60,7 @@ void Application::finishLaunching(const QStringList &arguments) {
     QGuiApplication::setQuitOnLastWindowClosed(false);
     if (delegate_)
         delegate_->applicationWillFinishLaunching();
+    launching_ = true;
     if (DocumentController *controller = DocumentController::shared()) {
         const QStringList files = filesInArguments(arguments);
         for (const QString &file : files)
@@ -66,6 +69,7 @@ void Application::finishLaunching(const QStringList &arguments) {
         if (files.isEmpty())
             controller->openUntitledDocumentAndDisplay(true);
     }
+    launching_ = false;
     terminatesAfterLastWindowClosed_ = true;
     if (delegate_)
         delegate_->applicationDidFinishLaunching();

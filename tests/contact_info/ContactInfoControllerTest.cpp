@@ -96,10 +96,10 @@ TEST_F(ContactInfoControllerTest, RowHeightsFollowLinesAndThePhotoRowCount) {
     EXPECT_EQ(controller.tableViewHeightOfRow(rowOf("Name")), height);
     EXPECT_EQ(controller.tableViewHeightOfRow(rowOf("Phone")), height);
 
-    // CR LF is two line breaks for the height.
-    entry.person->setValue(FieldValue(QStringLiteral("one\r\ntwo")), FieldId::Note);
+    // CR LF is one line break, as drawn; a lone CR is one too.
+    entry.person->setValue(FieldValue(QStringLiteral("one\r\ntwo\r\nthree\rfour")), FieldId::Note);
     controller.updateTable();
-    EXPECT_EQ(controller.tableViewHeightOfRow(note), 3 * height + 2);
+    EXPECT_EQ(controller.tableViewHeightOfRow(note), 4 * height + 2);
     entry.person->setValue(FieldValue(QStringLiteral("one line")), FieldId::Note);
     controller.updateTable();
     EXPECT_EQ(controller.tableViewHeightOfRow(note), height);
