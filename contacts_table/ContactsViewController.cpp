@@ -291,9 +291,14 @@ void ContactsViewController::applyLastSort() {
         if (settings_->columnsOfViewType(settings_->selectedViewType()).contains(identifier))
             use = {last->key, last->ascending, false};
     }
+    // Only the rows follow: opening a file changes none of its contacts (reordering their
+    // values would mark a window edited that the user has not touched).
     if (!firstSortDescriptor() || firstSortDescriptor()->key != use.key ||
-        firstSortDescriptor()->ascending != use.ascending)
+        firstSortDescriptor()->ascending != use.ascending) {
+        restoringSort_ = true;
         setSortDescriptors({use});
+        restoringSort_ = false;
+    }
 }
 
 void ContactsViewController::viewWillDisappear() {}
@@ -642,7 +647,7 @@ void ContactsViewController::tableViewSortDescriptorsDidChange(const QList<SortD
     }
     const std::optional<SortDescriptor> oldFirst =
         oldDescriptors.isEmpty() ? std::nullopt : std::optional(oldDescriptors.first());
-    if (delegate_ && oldFirst != descriptor)
+    if (delegate_ && oldFirst != descriptor && !restoringSort_)
         delegate_->sortDescriptorsDidChange(sortDescriptors_);
     subContactTableDirty_ = false;
     reloadData();

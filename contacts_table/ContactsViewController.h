@@ -296,6 +296,7 @@ private:
     bool appeared_ = false;
     QList<SortDescriptor> sortDescriptors_;
     QString shownViewType_;
+    bool restoringSort_ = false;
     // Selection changes made while the table reloads keep the former indexes silently.
     int silentSelection_ = 0;
     int selectionReports_ = 0;
