@@ -394,8 +394,14 @@ void ContactsViewController::sortOptionsChanged(const SortOptions::Entry &option
     const bool labeledItem = std::any_of(items.begin(), items.end(), [&](const CustomItemDefinition &item) {
         return item.name == option.type && item.type == ValueKind::Labeled;
     });
+    // The column's direction is the one it is sorted in now, which a header click changed
+    // without touching its prototype.
+    const std::optional<SortDescriptor> current = firstSortDescriptor();
+    const bool ascending = current && current->key == column->sortDescriptorPrototype.key
+                               ? current->ascending
+                               : column->sortDescriptorPrototype.ascending;
     const SortDescriptor descriptor{SortOptions::sortKeyForOption(option.type, option.selected, labeledItem),
-                                    column->sortDescriptorPrototype.ascending, true};
+                                    ascending, true};
     column->sortDescriptorPrototype = descriptor;
     setSortDescriptors({descriptor});
 }

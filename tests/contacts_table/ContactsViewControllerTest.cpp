@@ -187,6 +187,11 @@ TEST_F(ContactsTable, HeaderClicksSortAndKeepTheSelectedValue) {
     const QVariantMap last = UserDefaults::standard().dictionaryForKey(QStringLiteral("QM1DlastSortDesc"));
     EXPECT_EQ(last.value(QStringLiteral("key")).toString(), FieldId::Phone);
     EXPECT_FALSE(last.value(QStringLiteral("ascending")).toBool());
+    // Another sort option of the sorted column keeps its direction.
+    controller.sortOptionsChanged({FieldId::Phone, {FieldId::Phone, QStringLiteral("label")}, QStringLiteral("label")},
+                                  FieldId::Phone);
+    EXPECT_EQ(controller.sortDescriptors().first().key, QStringLiteral("Phone label"));
+    EXPECT_FALSE(controller.sortDescriptors().first().ascending);
 }
 
 TEST_F(ContactsTable, StoredSortIsTakenOnlyForAShownColumn) {
