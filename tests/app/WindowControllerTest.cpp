@@ -260,6 +260,16 @@ TEST_F(WindowTest, LabelsMenuFiltersTheRows) {
     choose(controller->viewTypePopup(), QStringLiteral("Business Information"));
     labels->update();
     EXPECT_EQ(labels->numberOfItems(), 4);
+
+    // Words shared by several columns ("home", "work") are offered once each.
+    choose(controller->viewTypePopup(), QStringLiteral("Labeled Values"));
+    labels->update();
+    QStringList titles;
+    for (MenuItem *item : labels->itemArray())
+        if (!item->title().isEmpty())
+            titles.append(item->title());
+    ASSERT_TRUE(titles.contains(QStringLiteral("home")));
+    EXPECT_EQ(titles.removeDuplicates(), 0);
 }
 
 TEST_F(WindowTest, CustomItemsAreGatheredIntoItemsMenuAndStaleColumnsDropped) {
