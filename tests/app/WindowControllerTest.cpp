@@ -659,3 +659,26 @@ TEST_F(WindowTest, NoInternalKeyAppearsInAMenuAHeaderOrAPlaceholder) {
 }
 
 } // namespace tessarin
+
+namespace tessarin {
+using namespace window_test;
+
+TEST_F(WindowTest, ALockedWindowsCardFollowsEachSelectedContact) {
+    TestDocument *document = open();
+    ViewController *view = content(document);
+    document->controller->showContactInfo(true);
+    document->controller->editButton()->click(); // locked: the card is shown
+    ASSERT_FALSE(view->editState());
+    ContactsViewController *table = view->contactsViewController();
+    for (const QString &name : {QStringLiteral("Cid Cole"), QStringLiteral("Dee Dunn"), QStringLiteral("Ann Abe")}) {
+        for (int row = 0; row < int(table->subContactTable().size()); ++row)
+            if (table->subContactTable()[size_t(row)]->person->compositeName() == name) {
+                table->selectRowIndexes({row});
+                break;
+            }
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(view->contactInfoController()->webView()->toPlainText().contains(name)) << name.toStdString();
+    }
+}
+
+} // namespace tessarin
