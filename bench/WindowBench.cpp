@@ -3,12 +3,14 @@
 #include "app/window/ViewController.h"
 #include "app/window/WindowController.h"
 #include "bench/VCardGenerator.h"
+#include "contact_info/ContactInfoPopover.h"
 #include "find/FindBarController.h"
 #include "model/QMvCard.h"
 #include "platform/core/TempFiles.h"
 #include "platform/core/UndoManager.h"
 #include "platform/core/UserDefaults.h"
 #include "platform/ui/Dialogs.h"
+#include "platform/ui/Pasteboard.h"
 #include "platform/ui/Document.h"
 #include "platform/ui/Window.h"
 
@@ -18,10 +20,13 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTableView>
 
 #include <benchmark/benchmark.h>
 
+#include <numeric>
 #include <optional>
 
 namespace {
@@ -369,5 +374,197 @@ void BM_TableCellEdit(benchmark::State &state) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 BENCHMARK(BM_TableCellEdit)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// One label picked in the "Phone" column of a shown window of 100,000 cards with that many
+// rows selected (0: Ctrl+A), confirmed for every row: the edit, the reload and the rows
+// selected again.
+void BM_TableLabelOnSelectedRows(benchmark::State &state) {
+    useScratchDefaults();
+    UserDefaults::standard().setObject(QStringLiteral("Phone"), QStringLiteral("QM1DselectedViewType"));
+    auto document = std::make_unique<BenchDocument>();
+    document->containers = readCards();
+    document->makeWindowControllers();
+    ContactsViewController *table = document->controller->mainViewController()->contactsViewController();
+    document->controller->window()->resize(1280, 900);
+    document->controller->window()->show();
+    QCoreApplication::processEvents();
+    const int rowCount = int(table->subContactTable().size());
+    const int selected = state.range(0) > 0 ? std::min(int(state.range(0)), rowCount) : rowCount;
+    QList<int> rows(selected);
+    std::iota(rows.begin(), rows.end(), 0);
+    const int column = table->tableModel()->columnOf(FieldId::Phone);
+    const QStringList labels = QMPerson::labelsForIdentifier(FieldId::Phone).value_or(QStringList());
+    const QList<int> choices = {int(labels.indexOf(QStringLiteral("pager"))),
+                                int(labels.indexOf(QStringLiteral("other")))};
+    ScriptedDialogPresenter dialogs;
+    int step = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        table->selectRowIndexes(rows);
+        dialogs.answerAlert(QStringLiteral("OK"));
+        state.ResumeTiming();
+        table->popupLabelCellChanged(0, column, choices[step++ % 2]);
+        QCoreApplication::processEvents();
+    }
+    if (table->selectedRowIndexes().size() != selected)
+        state.SkipWithError("the rows are not selected again");
+    state.counters["rows"] = selected;
+    document.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+BENCHMARK(BM_TableLabelOnSelectedRows)->Arg(8000)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// Delete of a phone number in the contact popover of a shown window of 100,000 cards, from
+// the key to the table and the popover showing it; the popover's Undo between runs.
+void BM_PopoverDelete(benchmark::State &state) {
+    useScratchDefaults();
+    auto document = std::make_unique<BenchDocument>();
+    document->containers = readCards();
+    document->makeWindowControllers();
+    ContactsViewController *table = document->controller->mainViewController()->contactsViewController();
+    document->controller->window()->resize(1280, 900);
+    document->controller->window()->show();
+    QCoreApplication::processEvents();
+    int row = int(table->subContactTable().size() / 2);
+    while (!table->subContactTable()[size_t(row)]->person->labeledValueForIdentifier(FieldId::Phone,
+                                                                                     qsizetype(0)))
+        ++row;
+    const SubContactRowPtr record = table->subContactTable()[size_t(row)];
+    table->selectRowIndexes({row});
+    table->showContactInfoPopover(record, FieldId::Name, table->frameOfCellAtColumn(0, row));
+    QCoreApplication::processEvents();
+    auto *popover = qobject_cast<ContactInfoPopover *>(table->popover()->contentViewController());
+    const qsizetype phones = record->person->labeledValueForIdentifier(FieldId::Phone)->size();
+    for (auto _ : state) {
+        state.PauseTiming();
+        int phone = -1;
+        const QList<InfoTableRow> &rows = popover->contactInfo()->table();
+        for (int r = 0; r < rows.size() && phone < 0; ++r)
+            if (rows[r].type == FieldId::Phone)
+                phone = r;
+        popover->tableView()->selectRow(phone);
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
+        state.ResumeTiming();
+        QApplication::sendEvent(popover->tableView(), &press);
+        QCoreApplication::processEvents();
+        state.PauseTiming();
+        if (record->person->labeledValueForIdentifier(FieldId::Phone)->size() != phones - 1)
+            state.SkipWithError("the phone was not deleted");
+        popover->performAction(QStringLiteral("undo:"), nullptr);
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+    document.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+BENCHMARK(BM_PopoverDelete)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// The table's bulk commands with every row of 100,000 cards selected (in the Phone view),
+// from the command to the repainted table, then Edit > Undo to the repainted table: Arg 0
+// is Replace Text on the phone column (the dialog answered at once), Arg 1 the phone
+// numbers laid out as "(12) 3456-7890". Each is one undo step, shown with one rebuild.
+void BM_TableBulkCommands(benchmark::State &state) {
+    useScratchDefaults();
+    UserDefaults::standard().setObject(QStringLiteral("Phone"), QStringLiteral("QM1DselectedViewType"));
+    auto document = std::make_unique<BenchDocument>();
+    document->containers = readCards();
+    document->makeWindowControllers();
+    tessarin::ViewController *view = document->controller->mainViewController();
+    ContactsViewController *table = view->contactsViewController();
+    view->setEditState(true);
+    document->controller->window()->resize(1280, 900);
+    document->controller->window()->show();
+    QCoreApplication::processEvents();
+    const int column = table->tableModel()->columnOf(FieldId::Phone);
+    const bool replace = state.range(0) == 0;
+    MenuItem item(replace ? QStringLiteral("Replace Text") : QStringLiteral("(12) 3456-7890"));
+    item.setRepresentedObject(item.title());
+    qsizetype changed = 0;
+    double commandSeconds = 0, undoSeconds = 0;
+    for (auto _ : state) {
+        table->tableView()->selectAll();
+        const std::shared_ptr<QMPerson> first = table->subContactTable().front()->person;
+        const QString before = first->labeledValueForIdentifier(FieldId::Phone, qsizetype(0))->valueText();
+        QElapsedTimer timer;
+        timer.start();
+        if (replace) {
+            table->setClickedCell(0, column);
+            table->replaceItem(&item);
+            ReplaceAlertPanel *panel = table->replaceAlertPanel();
+            panel->replaceTextField()->setPlainText(QStringLiteral("+1 555 0100"));
+            panel->okButton()->click();
+            table->setClickedCell(-1, -1);
+        } else {
+            table->normalizePhoneNumber(&item);
+        }
+        QCoreApplication::processEvents();
+        table->tableView()->viewport()->repaint();
+        commandSeconds += timer.restart() / 1000.0;
+        changed += first->labeledValueForIdentifier(FieldId::Phone, qsizetype(0))->valueText() != before;
+        view->performAction(QStringLiteral("undo:"), nullptr);
+        QCoreApplication::processEvents();
+        table->tableView()->viewport()->repaint();
+        undoSeconds += timer.elapsed() / 1000.0;
+    }
+    if (changed != state.iterations() || view->undoManager()->canUndo())
+        state.SkipWithError("nothing changed, or not one step");
+    state.counters["rows"] = double(table->subContactTable().size());
+    state.counters["command_s"] = commandSeconds / double(state.iterations());
+    state.counters["undo_s"] = undoSeconds / double(state.iterations());
+    document.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+BENCHMARK(BM_TableBulkCommands)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// The clipboard on a window of 100,000 contacts. Copy and Copy as vCard of 10,000 selected
+// contacts (the first row of each), from the command to the clipboard holding the text (and
+// the .vcf file written); Paste of 1,000 cards from the clipboard to the table showing them
+// (read, custom items registered, added in one undo step, rows rebuilt), each paste undone
+// untimed.
+void BM_Clipboard(benchmark::State &state) {
+    useScratchDefaults();
+    auto document = std::make_unique<BenchDocument>();
+    document->containers = readCards();
+    document->makeWindowControllers();
+    tessarin::ViewController *view = document->controller->mainViewController();
+    ContactsViewController *table = view->contactsViewController();
+    QList<int> rows;
+    for (int r = 0; r < int(table->subContactTable().size()) && rows.size() < 10000; ++r)
+        if (!table->subContactTable()[size_t(r)]->notFirstRow)
+            rows.append(r);
+    table->selectRowIndexes(rows);
+    const QString cards = QString::fromUtf8(generateVCards({1000, false, 11}));
+    const size_t before = table->subContactTable().size();
+    for (auto _ : state) {
+        switch (state.range(0)) {
+        case 0:
+            table->copy(nullptr);
+            break;
+        case 1:
+            table->copyAsVCard(nullptr);
+            break;
+        default:
+            state.PauseTiming();
+            Pasteboard::general().declareTypes({PasteboardType::VCard});
+            Pasteboard::general().setData(cards.toUtf8(), PasteboardType::VCard);
+            state.ResumeTiming();
+            table->paste(nullptr);
+            QCoreApplication::processEvents();
+            state.PauseTiming();
+            if (table->subContactTable().size() < before + 1000)
+                state.SkipWithError("cards not added");
+            view->performAction(QStringLiteral("undo:"), nullptr);
+            state.ResumeTiming();
+        }
+    }
+    const QString copied = Pasteboard::general().stringForType(state.range(0) == 1 ? PasteboardType::VCard
+                                                                                   : PasteboardType::String);
+    if (state.range(0) < 2 && copied.isEmpty())
+        state.SkipWithError("nothing copied");
+    state.counters["characters"] = double(copied.size());
+    document.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+BENCHMARK(BM_Clipboard)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace

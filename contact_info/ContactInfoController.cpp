@@ -2,7 +2,6 @@
 
 #include "contact_info/FieldIcons.h"
 #include "editors/PopupAndTextCellWidget.h"
-#include "platform/core/Dispatch.h"
 #include "platform/core/Localization.h"
 #include "platform/core/Resources.h"
 #include "platform/core/UserDefaults.h"
@@ -171,6 +170,7 @@ ContactInfoController::ContactInfoController(QObject *parent)
     , model_(new ContactInfoTableModel(this))
     , settings_(SharedSettings::shared()) {
     setWindowState(new WindowState(this));
+    registerCommands();
 }
 
 void ContactInfoController::setWindowState(WindowState *state) {
@@ -205,11 +205,24 @@ QWidget *ContactInfoController::loadView() {
         if (!reloading_)
             tableViewSelectionDidChange();
     });
+    // Clicks, double clicks and the context menu of the table and of its cells' widgets.
+    tableView_->viewport()->installEventFilter(this);
+    tableMenu_ = new Menu(QString(), tableView_);
+    tableMenu_->addItem(L("Test"));
+    tableMenu_->setDelegate(this);
+    // Row drags and drops, a picture for the Photo row among them.
+    installRowDragAndDrop();
     webView_ = new ContactCardView;
     webView_->setObjectName(QStringLiteral("ContactCard"));
     stack_->addWidget(tableView_);
     stack_->addWidget(webView_);
     return stack_;
+}
+
+bool ContactInfoController::eventFilter(QObject *watched, QEvent *event) {
+    if (watchCellEvent(watched, event))
+        return true;
+    return ViewController::eventFilter(watched, event);
 }
 
 bool ContactInfoController::validateMenuItem(MenuItem *item) {
@@ -267,6 +280,8 @@ void ContactInfoController::setContact(const ContactEntry *contact) {
 
 QList<int> ContactInfoController::selectedRows() const {
     QList<int> rows;
+    if (!tableView_)
+        return rows;
     for (const QModelIndex &index : tableView_->selectionModel()->selectedRows())
         rows.append(index.row());
     std::sort(rows.begin(), rows.end());
@@ -296,12 +311,19 @@ void ContactInfoController::reselect(const QList<int> &before, const QList<int> 
 
 void ContactInfoController::reloadData() {
     view();
+    // The rows are made again under an open edit: its text is kept, as when it loses the focus.
+    endCellEdit(true, false);
     reloading_ = true;
     model_->reset([this] { numberOfRowsInTableView(); });
     for (int row = 0; row < table_.size(); ++row) {
         tableView_->verticalHeader()->resizeSection(row, int(tableViewHeightOfRow(row)));
-        if (QWidget *cell = makeValueCellWidget(row))
+        if (QWidget *cell = makeValueCellWidget(row)) {
             tableView_->setIndexWidget(model_->index(row, ContactInfoTableModel::ValueColumn), cell);
+            // A cell's own widgets report their clicks as the table (drops: the row drag's).
+            cell->installEventFilter(this);
+            for (QWidget *child : cell->findChildren<QWidget *>())
+                child->installEventFilter(this);
+        }
     }
     reloading_ = false;
 }
@@ -518,9 +540,7 @@ QWidget *ContactInfoController::makeValueCellWidget(int row) {
         return nullptr;
     const InfoTableRow &info = table_.at(row);
     QMPerson &person = *contact_->person;
-    // Choices are applied by the editing operations; until then a popup goes back to
-    // what the contact holds rather than show a value that was not stored.
-    const auto showStoredValue = [this] { Dispatch::main([this] { updateTable(); }, this); };
+    const auto choose = [this, row](int index) { popupButtonCellChanged(row, index); };
 
     if (info.type == FieldId::Photo)
         return makePhotoCellWidget(row);
@@ -541,7 +561,7 @@ QWidget *ContactInfoController::makeValueCellWidget(int row) {
                 popup->addItem(localized(label));
             popup->setCurrentIndex(name.showAsPerson.value_or(person.showAsPerson()) ? 0 : 1);
             popup->setEnabled(editState());
-            connect(popup, &QComboBox::activated, this, showStoredValue);
+            connect(popup, &QComboBox::activated, this, choose);
         }
         return popup;
     }
@@ -569,10 +589,11 @@ QWidget *ContactInfoController::makeValueCellWidget(int row) {
     cell.setRowNumLines(info.numLines);
     cell.setEditState(editState());
     widget->updatePopupAndText();
-    // In-place editing of values comes with the panel's editing operations.
+    // The text is edited in place by the panel's own editor, which a double click opens.
     widget->textField()->setReadOnly(true);
+    widget->textField()->setContextMenuPolicy(Qt::NoContextMenu);
     widget->labelPopup()->setEnabled(editState());
-    connect(widget->labelPopup(), &QComboBox::activated, this, showStoredValue);
+    connect(widget->labelPopup(), &QComboBox::activated, this, choose);
     return widget;
 }
 

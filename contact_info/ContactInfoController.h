@@ -2,8 +2,14 @@
 
 #include "contact_info/ContactCard.h"
 #include "contact_info/DetailRowModel.h"
+#include "contact_info/ImageViewDragAndDrop.h"
+#include "editors/CellTextEditor.h"
+#include "editors/EditorAnswer.h"
 #include "editors/FindHighlight.h"
 #include "model/FindTarget.h"
+#include "platform/ui/Menu.h"
+#include "platform/ui/Popover.h"
+#include "platform/ui/TableRowDragDrop.h"
 #include "platform/ui/ViewController.h"
 #include "state/SharedSettings.h"
 #include "state/WindowState.h"
@@ -19,15 +25,36 @@
 
 class QStackedWidget;
 class ContactInfoController;
+class Pasteboard;
+class PopoverEditor;
 
-// What the detail panel reports to the window's main view controller.
-class ContactInfoControllerDelegate {
+// What the detail panel reports to the window's main view controller, and the undoable
+// edits its changes end in (the editors' answers among them): the main view's, or, in the
+// contact popover's table, the popover's own, which pass them on with the popover as sender.
+class ContactInfoControllerDelegate : public EditorAnswerReceiver {
 public:
-    virtual ~ContactInfoControllerDelegate() = default;
     virtual void contactDidUpdate(const ContactEntry &contact, ContactInfoController *sender) = 0;
     // A row of the panel was selected.
     virtual void rowSelectionDidChange(ContactInfoController *sender, const InfoTableRow &row) = 0;
+    virtual bool undoReplaceNameValue(const NameRecord &value, const PersonPtr &contact) = 0;
+    virtual bool undoReplacePhoto(const FieldValue &value, const PersonPtr &contact) = 0;
+    virtual bool undoReplaceStringValue(const std::optional<QString> &value, const QString &identifier,
+                                        const PersonPtr &contact, QObject *sender) = 0;
+    virtual bool undoDeleteLabeledValueForIdentifier(const QString &identifier, qint64 labelIndex,
+                                                     const PersonPtr &contact, QObject *sender) = 0;
 };
+
+// What a double click on a cell of the detail table does.
+enum class DetailDoubleAction { Nothing, InPlaceEdit, ListEditor, AddressEditor, IMSEditor, SNSEditor, DateEditor };
+struct DetailCellClick {
+    QString type;      // the row's field identifier
+    QString kind;      // its value kind ("Labeled Value", "String Value", ...)
+    bool valueColumn;  // the click was in the value column
+    bool textEmpty;    // the cell shows no text
+    bool editState;    // the table is unlocked
+    bool command;      // Ctrl (Command) was held
+};
+DetailDoubleAction detailDoubleAction(const DetailCellClick &click);
 
 // The field table's rows as the view sees them: the type column and the texts of the value
 // column; popups, label cells and the photo are widgets the controller puts in their cells.
@@ -52,6 +79,7 @@ private:
 };
 
 // Draws the value texts with their find marks, and placeholders in gray.
+// Draws the value texts with their find marks, and placeholders in gray.
 class ContactInfoTextCell : public QStyledItemDelegate {
     Q_OBJECT
 public:
@@ -75,7 +103,10 @@ private:
 
 // The detail panel: the shown contact's fields as a table in the stored row order while
 // the window is unlocked, and as a read-only card while it is locked.
-class ContactInfoController : public ViewController {
+class ContactInfoController : public ViewController,
+                              public PopoverDelegate,
+                              public MenuDelegate,
+                              public ImageViewDragAndDropDelegate {
     Q_OBJECT
 public:
     static inline const QString FontNameKey = QStringLiteral("QM1DdefaultFontName");
@@ -129,6 +160,7 @@ public:
     // icon size items while locked and is never disabled, and a value of no kind shows an
     // empty label cell.
     void setShowsPopoverCells(bool on) { popoverCells_ = on; }
+    bool showsPopoverCells() const { return popoverCells_; }
     void sendContactDidUpdate();
     // Shows and selects the row of a find match.
     void selectItemAndRange(const FindTarget &target);
@@ -152,15 +184,117 @@ public:
     // The widget of a row's value cell (popups, label cells, the photo); nullptr for text.
     QWidget *valueCellWidget(int row) const;
 
+    // ---- Row drag and drop (DetailRowDragDrop.cpp). Within the table a row moves its
+    // field in the row order, which later panels and popovers take; onto another contact's
+    // table a row's value replaces or joins the value it is dropped on or above. A value
+    // dropped here goes to the window's undoable edits: the popover's own when this table is
+    // a popover's, else those of the delegate (the main view, also the popovers' delegate).
+    bool canDragRowsWithIndexes(const QList<int> &rows, const QPoint &point) const;
+    bool tableViewWriteRowsWithIndexes(const QList<int> &rows, Pasteboard &pasteboard);
+    Qt::DropAction tableViewValidateDrop(const Pasteboard &info, int row, TableViewDropOperation operation);
+    bool tableViewAcceptDrop(const Pasteboard &info, int row, TableViewDropOperation operation);
+    qsizetype draggingSourceIndex() const { return draggingSourceIndex_; }
+
     void viewDidLoad() override;
     void viewWillAppear() override;
     // Items aimed at the panel stay disabled until the panel handles their action.
     bool validateMenuItem(MenuItem *item) override;
 
+    // ==== Editing (ContactInfoEditing.cpp)
+    // The cell last clicked or right-clicked; -1 when the click was on no row or column.
+    int clickedRow() const { return clickedRow_; }
+    int clickedColumn() const { return clickedColumn_; }
+    void setClickedCell(int row, int column);
+    // The double action on the clicked cell, with the modifiers held at the click.
+    void tableViewDoubleAction(Qt::KeyboardModifiers modifiers);
+    // Starts an in-place edit of the value column of the row, its text selected.
+    void editColumn(int column, int row);
+    // Starts editing the first row of the field; nothing when it has none.
+    void editForIdentifier(const QString &identifier);
+    // The in-place editor open in the table, if any.
+    CellTextEditor *cellEditor() const { return cellEdit_ ? cellEdit_->editor.data() : nullptr; }
+    // An in-place edit of the row ended with this text: one undoable change, when it is one.
+    void textFieldCellChanged(int row, const QString &text);
+    // Item `index` of the row's popup was chosen (a label, or the Name Display choice).
+    void popupButtonCellChanged(int row, int index);
+    // Return and Tab of an in-place edit: the edit moves on to the next editable row.
+    bool controlTextViewDoCommandBySelector(CellTextEditor::Command command);
+    // The row Return and Tab continue in after `row`, wrapping; -1 when none qualifies.
+    int nextEditableRow(int row) const;
+
+    // ---- Editor popovers, anchored at a cell of the table, answered in popoverDidClose
+    void showMultiValuePopover(const ContactEntry &contact, const QString &type, qint64 index, const QRect &rect);
+    void showAddressPopover(const ContactEntry &contact, const QString &type, qint64 index, const QRect &rect);
+    void showIMSPopover(const ContactEntry &contact, const QString &type, qint64 index, const QRect &rect);
+    void showSNSPopover(const ContactEntry &contact, const QString &type, qint64 index, const QRect &rect);
+    void showDatePopover(const ContactEntry &contact, const QString &type, qint64 index, const QRect &rect);
+    Popover *popover() const { return popover_; }
+    void popoverDidClose(Popover *popover) override;
+    // The cell's frame in the table's viewport; an empty rectangle for no cell.
+    QRect frameOfCellAtColumn(int column, int row);
+
+    // ==== The context menu and item commands (ContactInfoMenu.cpp)
+    Menu *tableMenu() const { return tableMenu_; }
+    void menuNeedsUpdate(Menu *menu) override;
+    void showPopoverWrapper(QObject *sender);
+    void insertItem(QObject *sender);
+    void deleteItem(QObject *sender);
+    void doWorkspaceAction(QObject *sender);
+    // The value Add Item gives a field that takes one without an editor.
+    static std::optional<LabeledValueRecord> newItemValue(const QString &type);
+
+    // ==== The photo (ContactInfoPhoto.cpp)
+    // A picture dropped on the Photo row becomes the photo, within the size limit.
+    void imageDidChange(const QImage &image);
+    void imageDidChange(ImageViewDragAndDrop *imageView) override { imageDidChange(imageView->image()); }
+    void addImage(QObject *sender);
+    void deleteImage(QObject *sender);
+    void iconSizeBigger(QObject *sender);
+    void iconSizeSmaller(QObject *sender);
+    // Drops on the Photo row: a picture, as image data or an image file, while unlocked.
+    bool validatePhotoRowDrop(int row, const Pasteboard &info) const;
+    bool acceptPhotoRowDrop(int row, const Pasteboard &info);
+
 protected:
     QWidget *loadView() override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // ---- Editing
+    // An in-place edit keeps its row and contact: its text goes to them, whatever the
+    // table shows when it is applied.
+    struct CellEdit {
+        QPointer<CellTextEditor> editor;
+        InfoTableRow row;
+        std::shared_ptr<QMPerson> person;
+    };
+    void applyText(const InfoTableRow &info, const std::shared_ptr<QMPerson> &person, const QString &text);
+    // The editor lies over the cell (over the text beside a label popup) in the viewport,
+    // which cells' own widgets fill: the view's editing would only focus those widgets.
+    CellTextEditor *makeCellEditor(int row);
+    // Closes the open in-place editor; its text goes to the contact when kept.
+    void endCellEdit(bool keepText, bool applyNow);
+    QString shownText(int row);
+    std::shared_ptr<QMPerson> person() const;
+    void openEditor(PopoverEditor *editor, SharedEditorContext context, QSize contentSize, const QRect &rect);
+    SharedEditorContext editorContext(const ContactEntry &contact, const QString &type) const;
+    void openOneValueEditor(PopoverEditor *editor, QSize contentSize, const ContactEntry &contact,
+                            const QString &type, qint64 index, const QRect &rect);
+    bool watchCellEvent(QObject *watched, QEvent *event);
+    // ---- Menu
+    void addMenuItems(Menu *menu, const InfoTableRow &row);
+    std::optional<InfoTableRow> clickedInfoRow() const;
+    void registerCommands();
+    // ---- Photo
+    int photoRow() const;
+    // ---- Row drag and drop
+    void installRowDragAndDrop();
+    // The first contact of a drag's vCard, read once per drag (validation runs at every move).
+    std::shared_ptr<QMPerson> droppedContact(const Pasteboard &info);
+    bool acceptValueDrop(const Pasteboard &info, int row, TableViewDropOperation operation);
+    // Sends a dropped value to the window's undoable edits.
+    bool applyDroppedValue(const QString &identifier, const FieldValue &value);
+
     void reloadData();
     QWidget *makeValueCellWidget(int row);
     QString kindOfRow(const InfoTableRow &row) const;
@@ -189,7 +323,17 @@ private:
     qint64 iconRowCount_ = 3;
     QString cardTemplatePath_ = ContactCard::TemplatePath;
     bool reloading_ = false;
+    qsizetype draggingSourceIndex_ = -1;
+    struct DroppedCard {
+        QByteArray data;
+        std::shared_ptr<QMPerson> person;
+    } droppedCard_;
     bool popoverCells_ = false;
+    int clickedRow_ = -1;
+    int clickedColumn_ = -1;
+    std::optional<CellEdit> cellEdit_;
+    QPointer<Popover> popover_;
+    Menu *tableMenu_ = nullptr;
     struct DecodedPhoto {
         QByteArray data; // held, so that the same pointer is always these bytes
         int side = 0;

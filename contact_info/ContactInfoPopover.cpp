@@ -198,34 +198,36 @@ void ContactInfoPopover::deleteSelectedValue() {
     bool changed = false;
     if (row.type == FieldId::Name) {
         NameRecord name = shown->nameValue();
-        if (QString *text = name.part(part)) {
+        if (QString *text = name.part(part); text && !text->isEmpty()) {
             *text = QString();
             changed = undoReplaceNameValue(name, shown);
         }
     } else if (row.type == FieldId::PhoneticName) {
         auto phonetic = shown->phoneticNameValue();
-        if (QString *text = phonetic ? phonetic->part(part) : nullptr) {
+        if (QString *text = phonetic ? phonetic->part(part) : nullptr; text && !text->isEmpty()) {
             *text = QString();
             changed = undoReplacePhoneticNameValue(phonetic, shown);
         }
     } else if (row.type == FieldId::Photo) {
-        changed = undoReplacePhoto(FieldValue(), shown);
+        if (!shown->photoData().isEmpty())
+            changed = undoReplacePhoto(FieldValue(), shown);
     } else if (row.type == FieldId::Birthday) {
-        changed = undoReplaceBirthday(FieldValue(), shown);
+        if (const auto birthday = shown->birthdayValue(); birthday && birthday->value)
+            changed = undoReplaceBirthday(FieldValue(), shown);
     } else if (row.type != FieldId::Groups && row.type != FieldId::NameOrdering) {
         const QString kind = state_->kindForIdentifier(*shown, row.type);
         if (kind == ValueKind::Labeled) {
             const qint64 labelIndex = row.labelIndex.value_or(0);
             if (shown->labeledValueForIdentifier(row.type, LabelIndex(labelIndex)))
                 changed = undoDeleteLabeledValueForIdentifier(row.type, labelIndex, shown);
-        } else if (kind == ValueKind::String) {
+        } else if (kind == ValueKind::String && !shown->stringValueForIdentifier(row.type).isEmpty()) {
             changed = undoReplaceStringValue(std::nullopt, row.type, shown);
             if (changed)
                 contactInfo_->reloadKeepingSelection(false);
         }
     }
     // The change is reported like every other, so the window is marked edited and the
-    // panes showing the contact follow.
+    // panes showing the contact follow. An empty row deletes nothing: no step, no mark.
     if (changed)
         sendContactDidUpdate();
 }

@@ -106,12 +106,15 @@ public:
     // A match of another contact selects row 0: the popover keeps its contact.
     void selectItemAndRange(const FindTarget &target);
     void updateTable();
+    // Starts editing the first row of the field in place.
+    void editForIdentifier(const QString &identifier) { contactInfo_->editForIdentifier(identifier); }
 
     // ---- Edits made in the popover, passed on to the delegate (the popover as sender)
-    bool undoReplaceNameValue(const NameRecord &value, const PersonPtr &contact);
-    bool undoReplacePhoneticNameValue(const std::optional<PhoneticNameRecord> &value, const PersonPtr &contact);
-    bool undoReplaceBirthday(const FieldValue &value, const PersonPtr &contact);
-    bool undoReplacePhoto(const FieldValue &value, const PersonPtr &contact);
+    bool undoReplaceNameValue(const NameRecord &value, const PersonPtr &contact) override;
+    bool undoReplacePhoneticNameValue(const std::optional<PhoneticNameRecord> &value,
+                                      const PersonPtr &contact) override;
+    bool undoReplaceBirthday(const FieldValue &value, const PersonPtr &contact) override;
+    bool undoReplacePhoto(const FieldValue &value, const PersonPtr &contact) override;
     bool undoReplaceStringValue(const std::optional<QString> &value, const QString &identifier,
                                 const PersonPtr &contact);
     bool undoReplaceLabeledValue(const FieldValue &value, const QString &identifier, const PersonPtr &contact);
@@ -119,8 +122,24 @@ public:
     bool undoDeleteLabeledValueForIdentifier(const QString &identifier, qint64 labelIndex,
                                              const PersonPtr &contact);
 
-    // ---- The field table's reports
+    // ---- The field table's reports, and its edits: the popover's own
     void contactDidUpdate(const ContactEntry &contact, ContactInfoController *sender) override;
+    bool undoReplaceStringValue(const std::optional<QString> &value, const QString &identifier,
+                                const PersonPtr &contact, QObject *) override {
+        return undoReplaceStringValue(value, identifier, contact);
+    }
+    bool undoReplaceLabeledValue(const FieldValue &value, const QString &identifier, const PersonPtr &contact,
+                                 QObject *) override {
+        return undoReplaceLabeledValue(value, identifier, contact);
+    }
+    void undoAddLabeledValue(const LabeledValueRecord &value, const QString &identifier, const PersonPtr &contact,
+                             QObject *) override {
+        undoAddLabeledValue(value, identifier, contact);
+    }
+    bool undoDeleteLabeledValueForIdentifier(const QString &identifier, qint64 labelIndex, const PersonPtr &contact,
+                                             QObject *) override {
+        return undoDeleteLabeledValueForIdentifier(identifier, labelIndex, contact);
+    }
     void rowSelectionDidChange(ContactInfoController *sender, const InfoTableRow &row) override;
 
     bool validateMenuItem(MenuItem *item) override;

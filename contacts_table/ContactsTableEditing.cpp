@@ -3,6 +3,7 @@
 // for in one undo step, and Return and Tab moving an in-place edit on.
 #include "contacts_table/ContactsViewController.h"
 
+#include "contacts_table/RowValues.h"
 #include "model/QMPerson.h"
 #include "platform/core/Localization.h"
 #include "platform/core/UndoManager.h"
@@ -10,6 +11,7 @@
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Window.h"
 
+#include <QHash>
 #include <QHeaderView>
 #include <QMenu>
 #include <QTableView>
@@ -20,13 +22,6 @@ bool isAddressPart(const QString &identifier) {
     return QMPerson::addressIdentifiers().contains(identifier);
 }
 
-// Labeled fields whose values Return and Tab edit in their cells.
-bool isInCellLabeledField(const QString &identifier) {
-    static const QStringList fields = {FieldId::Phone, FieldId::Email, FieldId::URL, FieldId::SocialNetwork,
-                                       FieldId::Relationship};
-    return fields.contains(identifier);
-}
-
 // Fields that only their editors change: a text typed into their cells goes nowhere.
 bool isEditedInPopoverOnly(const QString &identifier) {
     static const QStringList fields = {FieldId::Name,           FieldId::PhoneticName, FieldId::Address,
@@ -34,17 +29,21 @@ bool isEditedInPopoverOnly(const QString &identifier) {
     return fields.contains(identifier);
 }
 
-std::optional<LabeledValueRecord> valueAtRow(const SubContactRow &row, const QString &identifier) {
-    return row.person->labeledValueForIdentifier(identifier, qsizetype(row.labelIndex));
+} // namespace
+
+std::optional<LabeledValueRecord> ContactsViewController::valueAtRow(const SubContactRow &row,
+                                                                     const QString &field) const {
+    auto value = row.person->labeledValueForIdentifier(RowValues::fieldOf(field), qsizetype(row.labelIndex));
+    if (value && !settings_->labelPasses(value->label))
+        return std::nullopt;
+    return value;
 }
 
-// The running number of the value a row shows in a field, or `none`.
-qint64 valueIndexAtRow(const SubContactRow &row, const QString &identifier, qint64 none) {
-    const auto value = valueAtRow(row, identifier);
+qint64 ContactsViewController::valueIndexAtRow(const SubContactRow &row, const QString &field,
+                                               qint64 none) const {
+    const auto value = valueAtRow(row, field);
     return value ? value->labelIndex : none;
 }
-
-} // namespace
 
 QRect ContactsViewController::frameOfCellAtColumn(int column, int row) const {
     return tableView_ ? tableView_->visualRect(model_->index(row, column)) : QRect();
@@ -56,6 +55,20 @@ int ContactsViewController::indexOfRow(const QString &uniqueId, qint64 labelInde
         if (rows[r]->labelIndex == labelIndex && rows[r]->uniqueId == uniqueId)
             return int(r);
     return -1;
+}
+
+QList<int> ContactsViewController::indexesOfRows(const EditRows &rows) const {
+    // One pass over the table, however many rows are looked for (Ctrl+A on a large file).
+    QHash<std::pair<QString, qint64>, int> at;
+    const SubContactTable &table = subContactTable();
+    at.reserve(qsizetype(table.size()));
+    for (size_t r = table.size(); r-- > 0;)
+        at.insert({table[r]->uniqueId, table[r]->labelIndex}, int(r));
+    QList<int> found;
+    for (const SubContactRowPtr &row : rows)
+        if (const auto hit = at.constFind({row->uniqueId, row->labelIndex}); hit != at.constEnd())
+            found.append(*hit);
+    return found;
 }
 
 void ContactsViewController::setDocumentEdited() {
@@ -393,6 +406,11 @@ void ContactsViewController::popupLabelCellChanged(int row, int column, int inde
             setDocumentEdited();
         return;
     }
+    // A popup of a row outside the selection adds its row to the edit; cancelled, the
+    // selection is what it was.
+    EditRows selected;
+    for (const int r : selectedRowIndexes())
+        selected.append(subContactTable()[size_t(r)]);
     confirmEditOfRows(L("Do you want to set the same label in the selected rows"), [=, this](bool confirmed) {
         if (confirmed && editRows([&] {
                 bool changed = false;
@@ -401,14 +419,10 @@ void ContactsViewController::popupLabelCellChanged(int row, int column, int inde
                 return changed;
             }))
             setDocumentEdited();
-        // Either way the popups show the stored labels, on the same rows.
+        // Either way the popups show the stored labels.
         subContactTableDirty_ = false;
         reloadData();
-        QList<int> again;
-        for (const SubContactRowPtr &target : rows)
-            if (const int at = indexOfRow(target->uniqueId, target->labelIndex); at >= 0)
-                again.append(at);
-        selectRowIndexes(again);
+        selectRowIndexes(indexesOfRows(confirmed ? rows : selected));
     });
 }
 
@@ -436,6 +450,20 @@ int ContactsViewController::nextRowWhere(int from, int stop, const std::function
             break;
     }
     return -1;
+}
+
+// Only a cell that shows something to edit: a text typed into a labeled cell (a custom
+// item's too) without a shown value, or into a contact's later row of a text field, would
+// go nowhere or replace the text of the contact's first row.
+bool ContactsViewController::cellTakesText(int row, const QString &identifier) const {
+    if (model_->cell(row, identifier).kind == ContactsTableCell::None)
+        return false;
+    const SubContactRow &record = *subContactTable()[size_t(row)];
+    if (isAddressPart(identifier))
+        return valueAtRow(record, FieldId::Address).has_value();
+    if (windowState_->kindForIdentifier(*record.person, identifier) == ValueKind::Labeled)
+        return valueAtRow(record, identifier).has_value();
+    return true;
 }
 
 bool ContactsViewController::startCellEdit(int column, int row) {
@@ -469,9 +497,7 @@ bool ContactsViewController::insertNewline() {
     scrollRowToVisible(next);
     const SubContactRowPtr target = subContactTable()[size_t(next)];
     const QRect rect = frameOfCellAtColumn(column, next);
-    const auto cellExists = [this, &identifier](int r) {
-        return model_->cell(r, identifier).kind != ContactsTableCell::None;
-    };
+    const auto takesText = [this, &identifier](int r) { return cellTakesText(r, identifier); };
     const auto editFound = [&](const std::function<bool(int)> &qualifies) {
         const int hit = nextRowWhere(next, stop, qualifies);
         return hit >= 0 && startCellEdit(column, hit);
@@ -485,11 +511,6 @@ bool ContactsViewController::insertNewline() {
         showPhoneticNamePopover(target, identifier, rect);
         return true;
     }
-    if (isInCellLabeledField(identifier)) {
-        return editFound([&](int r) {
-            return valueAtRow(*subContactTable()[size_t(r)], identifier) && cellExists(r);
-        });
-    }
     // The editors take the value the row shows, or a new one where it shows none.
     if (identifier == FieldId::Address) {
         showAddressPopover(target, identifier, valueIndexAtRow(*target, identifier, -1), rect);
@@ -499,17 +520,13 @@ bool ContactsViewController::insertNewline() {
         showIMSPopover(target, identifier, valueIndexAtRow(*target, identifier, -1), rect);
         return true;
     }
-    if (isAddressPart(identifier)) {
-        return editFound([&](int r) {
-            return valueAtRow(*subContactTable()[size_t(r)], FieldId::Address) && cellExists(r);
-        });
-    }
     if (identifier == FieldId::Dates || identifier == FieldId::Birthday) {
         showDatePopover(target, identifier, valueIndexAtRow(*target, identifier, 0), rect);
         return false;
     }
     editRows_.reset();
-    return editFound(cellExists);
+    // Labeled fields and address parts qualify on rows that show a value.
+    return editFound(takesText);
 }
 
 bool ContactsViewController::insertTab() {
@@ -537,12 +554,7 @@ bool ContactsViewController::insertTab() {
     if (identifier == FieldId::Name || identifier == FieldId::PhoneticName || identifier == FieldId::Address ||
         identifier == FieldId::InstantMessage || identifier == FieldId::Dates || identifier == FieldId::Birthday)
         return false;
-    // Only into a cell that shows something to edit: a text typed into a labeled cell
-    // without a value, or into a contact's later row of a text field, would go nowhere or
-    // replace the text of the contact's first row.
-    if (model_->cell(row, identifier).kind == ContactsTableCell::None)
-        return false;
-    if (isInCellLabeledField(identifier) && !valueAtRow(*subContactTable()[size_t(row)], identifier))
+    if (!cellTakesText(row, identifier))
         return false;
     return startCellEdit(targetColumn, row);
 }

@@ -150,8 +150,7 @@ void ContactsViewController::applyEditorAnswer(const EditorContext &answer, cons
             EditorContext one = answer;
             const auto *record = answer.value.get<LabeledValueRecord>();
             if (record && record->labelIndex != LabeledValueRecord::noLabelIndex) {
-                const auto shown =
-                    target->person->labeledValueForIdentifier(answer.type, qsizetype(target->labelIndex));
+                const auto shown = valueAtRow(*target, answer.type);
                 LabeledValueRecord rekeyed = *record;
                 rekeyed.labelIndex = shown ? shown->labelIndex : LabeledValueRecord::noLabelIndex;
                 one.value = rekeyed;
@@ -211,11 +210,13 @@ void ContactsViewController::showContactInfoPopover(const SubContactRowPtr &cont
     content->setSelectedFont(selectedFont());
 }
 
-void ContactsViewController::showContactInfoPopoverWithOption(const QString &) {
-    // Starting the name's edit in the popover comes with the popover's editing.
+void ContactsViewController::showContactInfoPopoverWithOption(const QString &option) {
     const int row = selectedRow();
-    if (isRow(row))
-        showContactInfoPopover(subContactTable()[size_t(row)], FieldId::Name, frameOfCellAtColumn(0, row));
+    if (!isRow(row))
+        return;
+    showContactInfoPopover(subContactTable()[size_t(row)], FieldId::Name, frameOfCellAtColumn(0, row));
+    if (ContactInfoPopover *content = shownContactInfoPopover(); content && !option.isEmpty())
+        content->editForIdentifier(FieldId::Name);
 }
 
 bool ContactsViewController::popoverShouldDetach(Popover *popover) {
@@ -242,6 +243,11 @@ Window *ContactsViewController::detachableWindowForPopover(Popover *popover) {
     content->setParentWindow(window);
     content->setDocumentWindow(this->window());
     detachedWindows_.append({content->uniqueId(), controller});
+    // The window's edited mark is the document's: Undo, Redo and Save anywhere clear it.
+    if (Window *document = this->window()) {
+        window->setDocumentEdited(document->isDocumentEdited());
+        document->installEventFilter(this);
+    }
     return window;
 }
 
@@ -277,6 +283,13 @@ void ContactsViewController::detachedWindowDidClose(const DetachedWindowInfo &in
 void ContactsViewController::updatePopoverIfSender(QObject *sender) {
     if (ContactInfoPopover *shown = shownContactInfoPopover(); shown && shown == sender)
         shown->updateTable();
+}
+
+void ContactsViewController::showDocumentEditedInDetachedWindows() {
+    const Window *document = window();
+    for (const DetachedWindowEntry &entry : std::as_const(detachedWindows_))
+        if (entry.windowController && entry.windowController->isWindowLoaded() && document)
+            entry.windowController->window()->setDocumentEdited(document->isDocumentEdited());
 }
 
 void ContactsViewController::updateDetachedWindows(const QString &uniqueId) {

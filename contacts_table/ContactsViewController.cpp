@@ -67,10 +67,8 @@ ContactsViewController::ContactsViewController(QObject *parent)
         false);
     setWindowState(own);
     setSettings(SharedSettings::shared());
-    registerAction(ActionId::ShowQRCode, [this](QObject *sender) { showQRCode(sender); });
-    validation_ = {
-        {ActionId::ShowQRCode, [this](MenuItem &) { return tableView_ && selectedRow() != -1; }},
-    };
+    registerCommands();
+    registerClipboardActions();
 }
 
 ContactsViewController::~ContactsViewController() {
@@ -187,12 +185,36 @@ QWidget *ContactsViewController::loadView() {
     connect(header, &QHeaderView::sectionMoved, this, &ContactsViewController::tableViewColumnDidMove);
     viewport_ = tableView_->viewport();
     viewport_->installEventFilter(this);
+    // The menus act on what they opened on; once the command has run, nothing is clicked.
+    cellMenu_ = new Menu(QString(), tableView_);
+    headerMenu_ = new Menu(QString(), header);
+    for (Menu *menu : {cellMenu_, headerMenu_}) {
+        menu->setDelegate(this);
+        connect(menu, &QMenu::aboutToHide, this, [this] {
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    if (!cellMenu_->isVisible() && !headerMenu_->isVisible())
+                        setClickedCell(-1, -1);
+                },
+                Qt::QueuedConnection);
+        });
+    }
+    tableView_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(tableView_, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &point) { popUpMenuForCellAt(point); });
+    header->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(header, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &point) { popUpMenuForHeaderAt(point); });
+    installRowDragAndDrop();
     connect(tableView_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &ContactsViewController::tableViewSelectionDidChange);
     return tableView_;
 }
 
 bool ContactsViewController::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::ModifiedChange && watched == window())
+        showDocumentEditedInDetachedWindows();
     if ((event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) &&
         watched == viewport_) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
@@ -288,7 +310,7 @@ void ContactsViewController::applyLastSort() {
     SortDescriptor use = defaultSort;
     if (const std::optional<SortDescriptor> &last = settings_->lastSortDesc()) {
         const QString identifier = SortOptions::separateSortKeyIntoIdentifierAndKey(last->key).first;
-        if (settings_->columnsOfViewType(settings_->selectedViewType()).contains(identifier))
+        if (columnsOfViewType(settings_->selectedViewType()).contains(identifier))
             use = {last->key, last->ascending, false};
     }
     // Only the rows follow: opening a file changes none of its contacts (reordering their
@@ -306,7 +328,7 @@ void ContactsViewController::viewWillDisappear() {}
 void ContactsViewController::viewTypeDictDidChange() {
     if (!appeared_)
         return;
-    if (shownColumns(settings_->columnsOfViewType(settings_->selectedViewType())) != tableIdentfiers())
+    if (shownColumns(columnsOfViewType(settings_->selectedViewType())) != tableIdentfiers())
         setSelectedViewType(settings_->selectedViewType());
 }
 
@@ -352,7 +374,19 @@ void ContactsViewController::setSelectedFont(const QFont &font) {
 
 void ContactsViewController::setSelectedViewType(const QString &viewType) {
     shownViewType_ = viewType;
-    updateColumnsInTableView(settings_->columnsOfViewType(viewType));
+    updateColumnsInTableView(columnsOfViewType(viewType));
+}
+
+QStringList ContactsViewController::columnsOfViewType(const QString &viewType) const {
+    QStringList columns = settings_->columnsOfViewType(viewType);
+    const QList<CustomItemDefinition> &items = customItems();
+    columns.removeIf([&](const QString &identifier) {
+        return !QMPerson::allIdentifiers().contains(identifier) &&
+               !QMPerson::addressIdentifiers().contains(identifier) &&
+               std::none_of(items.begin(), items.end(),
+                            [&](const CustomItemDefinition &item) { return item.name == identifier; });
+    });
+    return columns;
 }
 
 void ContactsViewController::updateColumnsInTableView(const QStringList &identifiers) {
@@ -413,8 +447,18 @@ void ContactsViewController::saveColumnWithDictionary() {
     // Under the view type these columns are of, which a window that has not followed the
     // latest choice yet would otherwise write over.
     ViewTypeTable viewTypes = settings_->viewTypeDict();
-    viewTypes.insert(shownViewType_.isEmpty() ? settings_->selectedViewType() : shownViewType_,
-                     tableIdentfiers());
+    // The columns this window does not show (another window's custom items) keep their places.
+    const QString viewType = shownViewType_.isEmpty() ? settings_->selectedViewType() : shownViewType_;
+    const QStringList stored = viewTypes.value(viewType);
+    const QStringList shown = columnsOfViewType(viewType);
+    QStringList order = tableIdentfiers();
+    QStringList merged;
+    for (const QString &identifier : stored)
+        if (!shown.contains(identifier))
+            merged.append(identifier);
+        else if (!order.isEmpty())
+            merged.append(order.takeFirst());
+    viewTypes.insert(viewType, merged + order);
     settings_->setViewTypeDict(viewTypes);
     UserDefaults::standard().synchronize();
 }
@@ -1003,22 +1047,4 @@ QList<ContactEntry> ContactsViewController::selectedContactsWithClickedRowIndex(
             entries.append(entry);
     }
     return entries;
-}
-
-// ---- Commands on one row
-
-SubContactRowPtr ContactsViewController::commandRow() const {
-    int row = clickedRow_;
-    if (row == -1 && tableView_)
-        row = selectedRow();
-    return isRow(row) ? subContactTable()[size_t(row)] : nullptr;
-}
-
-void ContactsViewController::showQRCode(QObject *) {
-    if (const SubContactRowPtr row = commandRow(); row && delegate_)
-        delegate_->showQRCodePanel(row);
-}
-
-bool ContactsViewController::validateMenuItem(MenuItem *item) {
-    return validation_.validate(*item, item->action()).value_or(true);
 }

@@ -1,13 +1,16 @@
 #pragma once
 
 #include "contact_info/ContactInfoPopover.h"
-#include "contacts_table/CellTextEditor.h"
+#include "editors/CellTextEditor.h"
 #include "contacts_table/ContactWindows.h"
 #include "contacts_table/ContactsTableModel.h"
+#include "contacts_table/ReplaceAlertPanel.h"
 #include "contacts_table/SubContactRow.h"
 #include "editors/EditorAnswer.h"
 #include "model/FindTarget.h"
+#include "platform/ui/Menu.h"
 #include "platform/ui/Popover.h"
+#include "platform/ui/TableRowDragDrop.h"
 #include "platform/ui/ViewController.h"
 #include "state/ActionIds.h"
 #include "state/SharedSettings.h"
@@ -21,7 +24,9 @@
 #include <optional>
 
 class NameViewControllerDelegate;
+class Pasteboard;
 class PopoverEditor;
+class ReplaceAlertPanel;
 class QTableView;
 
 // What the contacts table tells the main view and asks of it. Edits made in the table end
@@ -41,9 +46,32 @@ public:
     // Whom the name editor and the contact popovers the table opens report to.
     virtual NameViewControllerDelegate *nameViewControllerDelegate() = 0;
     virtual ContactInfoPopoverDelegate *contactInfoPopoverDelegate() = 0;
-    // Sheets of the folders above the table, which only the window can open. A table
-    // without a window opens none.
+    virtual bool undoDeleteLabeledValueForIdentifier(const QString &identifier, qint64 labelIndex,
+                                                     const PersonPtr &contact, QObject *sender) = 0;
+    // Sheets of the folders above the table and the window's own contact commands, which
+    // only the window can run. A table without a window runs none.
     virtual void showQRCodePanel(const SubContactRowPtr &row) { Q_UNUSED(row) }
+    // The merge sheet on the first two contacts; Done after a change applies its result
+    // as one undo step.
+    virtual void showMergePanel(const QList<ContactEntry> &contacts) { Q_UNUSED(contacts) }
+    virtual void duplicateContacts(const QList<ContactEntry> &contacts) { Q_UNUSED(contacts) }
+    virtual void deleteContacts(const QList<ContactEntry> &contacts) { Q_UNUSED(contacts) }
+    // The window's Export as vCard, for these contacts.
+    virtual void exportContacts(const QList<ContactEntry> &contacts) { Q_UNUSED(contacts) }
+    // ---- Contacts that enter through the table (paste and drops)
+    // The cards of vCard text, added to the group (the selected one when none is given)
+    // with undo, the window marked edited; text without a card adds nothing.
+    virtual void addContactByVCardString(const QString &vCardString, const SharedGroup &group) {
+        Q_UNUSED(vCardString)
+        Q_UNUSED(group)
+    }
+    virtual SharedGroup selectedGroupDict() const { return nullptr; }
+    // The window's one way in for contacts: their custom items registered, added to the
+    // group as one undo step, the window marked edited.
+    virtual void addContacts(const QList<ContactEntry> &contacts, const SharedGroup &group) {
+        Q_UNUSED(contacts)
+        Q_UNUSED(group)
+    }
 };
 
 // A contact popover the table opened, or the window it was torn off into.
@@ -57,7 +85,10 @@ struct DetachedWindowEntry {
 // the selected view type, sorted by one column, with a footer row naming the group. It
 // follows the shared view settings (view type, columns, label filter, sort options) and
 // its window's state (edit state, custom items, find marks, font) as they change.
-class ContactsViewController : public ViewController, public PopoverDelegate, public ContactWindows {
+class ContactsViewController : public ViewController,
+                               public PopoverDelegate,
+                               public ContactWindows,
+                               public MenuDelegate {
     Q_OBJECT
 public:
     // The rows an edit or an editor's answer goes to, taken when it starts.
@@ -104,6 +135,9 @@ public:
     qint64 rowHeight() const { return model_->appearance().rowHeight; }
     void setSelectedFont(const QFont &font);
     void setSelectedViewType(const QString &viewType);
+    // The view type's columns this window shows: the fields and address parts, and of the
+    // custom items (another window's may stand in the shared list) its own.
+    QStringList columnsOfViewType(const QString &viewType) const;
     void updateColumnsInTableView(const QStringList &identifiers);
     void sortOptionsChanged(const SortOptions::Entry &entry, const QString &columnName);
     void saveColumnWithDictionary();
@@ -149,14 +183,49 @@ public:
     QList<ContactEntry> contactsForIndexes(const QList<int> &rows) const;
     QList<ContactEntry> selectedContactsWithClickedRowIndex(int clickedRow) const;
 
-    // ---- Commands on the row under the context menu, else on the selected row
-    // The row the context menu opened on: set when it opens, -1 again once it has closed.
+    // ---- The header's sort menu and the cells' context menu (ContactsTableMenus.cpp),
+    // rebuilt each time one opens. The cell the context menu opened on is the clicked cell
+    // (-1 again once the menu's command has run); a menu opened away from every cell is the
+    // sort menu of the column under the pointer.
     int clickedRow() const { return clickedRow_; }
+    int clickedColumn() const { return clickedColumn_; }
     void setClickedRow(int row) { clickedRow_ = row; }
+    void setClickedCell(int row, int column);
+    // Opens the menu for a point of the table's viewport, or of its header; none when
+    // the menu would be empty (the footer row, a column without sort options).
+    Menu *popUpMenuForCellAt(const QPoint &viewportPoint);
+    Menu *popUpMenuForHeaderAt(const QPoint &headerPoint);
+    Menu *cellMenu() const { return cellMenu_; }
+    Menu *headerMenu() const { return headerMenu_; }
+    void menuNeedsUpdate(Menu *menu) override;
+    bool validateMenuItem(MenuItem *item) override;
+    // The editor or contact popover the item names, for the clicked row (and, while
+    // editing, the selected rows, once the user agreed).
+    void showPopoverWrapper(QObject *sender);
+    // Hands the clicked value to another application.
+    void doWorkspaceAction(QObject *sender);
+    void toggleShowCompany(QObject *sender);
+
+    // ---- Item commands on the clicked column of the clicked row and, when it is among
+    // them, the selected rows (ContactsTableCommands.cpp)
+    void deleteItem(QObject *sender);
+    void replaceItem(QObject *sender);
+    void insertItem(QObject *sender);
+    void prependItem(QObject *sender);
+    void appendItem(QObject *sender);
+    // The dialog of the replace, prepend or append command whose sheet is up.
+    ReplaceAlertPanel *replaceAlertPanel() const { return replaceAlertPanel_; }
+
+    // ---- Contact commands
     // The row a command of one row acts on: the clicked row, else the selected row.
     SubContactRowPtr commandRow() const;
     void showQRCode(QObject *sender);
-    bool validateMenuItem(MenuItem *item) override;
+    void mergeContacts(QObject *sender);
+    // The selected rows' phone numbers in the layout the item's title shows.
+    void normalizePhoneNumber(QObject *sender);
+    void duplicateContact(QObject *sender);
+    void deleteContact(QObject *sender);
+    void exportContact(QObject *sender);
 
     // ---- In-cell editing and multi-row apply (ContactsTableEditing.cpp)
     // A double click on a cell, with the keys then held.
@@ -200,6 +269,27 @@ public:
     void closeContactWindows(const QSet<QString> &uniqueIds) override;
     void closeAllDetachedWindows() override;
 
+    // ---- Clipboard and drag and drop (ContactsTableClipboard.cpp)
+    // Copy writes the selected contact rows as tab-separated text, Copy as CSV as
+    // comma-separated text (a line each), Copy as vCard their cards and a .vcf file. Paste
+    // adds the cards of vCard data or a .vcf file, else one contact made from the text.
+    void copy(QObject *sender);
+    void copyAsCSV(QObject *sender);
+    void copyAsVCard(QObject *sender);
+    void paste(QObject *sender);
+    // The fields copy writes and paste reads, in order: the shown columns, every field
+    // when only the name is shown.
+    QStringList clipboardIdentifiers() const;
+    // A new contact from the first non-empty line of the text, its fields split at tabs,
+    // else by the CSV rules at commas; none when no field sets anything.
+    std::optional<ContactEntry> contactFromString(const QString &text) const;
+    bool canDragRowsWithIndexes(const QList<int> &rows, const QPoint &point) const;
+    // Writes a drag of the rows: one line and one card per contact, its row numbers and
+    // the first row's value position. A drag without a contact row is refused.
+    bool tableViewWriteRowsWithIndexes(const QList<int> &rows, Pasteboard &pasteboard);
+    Qt::DropAction tableViewValidateDrop(const Pasteboard &info, int row, TableViewDropOperation operation) const;
+    bool tableViewAcceptDrop(const Pasteboard &info, int row, TableViewDropOperation operation);
+
     void viewDidLoad() override;
     void viewWillAppear() override;
     void viewWillDisappear() override;
@@ -209,6 +299,16 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // ---- Clipboard and drag and drop
+    void registerClipboardActions();
+    void installRowDragAndDrop();
+    // The rows' lines joined by line feeds; the empty text when no contact row is among them.
+    QString separatedTextOfRows(const QList<int> &rows, const QString &separator) const;
+    void copySeparatedText(const QString &separator, const QString &type);
+    // Adds the cards of vCard text, or the contact made from plain text, to the shown group.
+    bool addCardsFromPasteboard(const Pasteboard &pasteboard);
+    void addPastedContact(const ContactEntry &entry);
+
     void tableViewSortDescriptorsDidChange(const QList<SortDescriptor> &oldDescriptors);
     void tableViewSelectionDidChange();
     void tableViewColumnDidResize(int column, int newWidth);
@@ -245,6 +345,12 @@ private:
     bool replaceRowsOfContact(const std::shared_ptr<QMPerson> &person);
     std::optional<SortDescriptor> currentSortDescriptor() const;
     // ---- Editing
+    // The value a row shows in a labeled field (the address, for an address part): none
+    // where the contact has none at the row or the label filter hides it, so no edit or
+    // command reaches a value the user cannot see.
+    std::optional<LabeledValueRecord> valueAtRow(const SubContactRow &row, const QString &field) const;
+    // The running number of that value, or `none`.
+    qint64 valueIndexAtRow(const SubContactRow &row, const QString &field, qint64 none) const;
     QWidget *makeCellEditor(QWidget *parent, const QModelIndex &index);
     void endCellEdit(bool keepText, bool applyNow);
     void applyTextToRow(const SubContactRow &row, const QString &identifier, const QString &text, bool &changed);
@@ -253,7 +359,11 @@ private:
     // The next row after a search from `from` that qualifies, stopping before `stop`.
     int nextRowWhere(int from, int stop, const std::function<bool(int)> &qualifies) const;
     bool startCellEdit(int column, int row);
+    // Whether Return or Tab may start an edit in the cell: one that shows a value to edit.
+    bool cellTakesText(int row, const QString &identifier) const;
     int indexOfRow(const QString &uniqueId, qint64 labelIndex) const;
+    // Where these rows are now, those still shown, in the given order.
+    QList<int> indexesOfRows(const EditRows &rows) const;
     void openLabelMenu(int row, int column, const QRect &popupRect);
     void setDocumentEdited();
     // The rows taken for an edit of this row: those the double action took when they
@@ -274,6 +384,27 @@ private:
     void applyEditorAnswer(const EditorContext &answer, const SubContactRowPtr &opener, const EditRows &rows);
     ContactInfoPopover *shownContactInfoPopover() const;
     void removeDetachedWindowEntry(qsizetype index);
+    // The torn-off windows show the document window's edited mark.
+    void showDocumentEditedInDetachedWindows();
+    // ---- Menus and commands
+    void registerCommands();
+    Menu *popUpMenu(Menu *menu, const QPoint &globalPoint);
+    void fillHeaderMenu(Menu *menu, int column);
+    void fillCellMenu(Menu *menu, int row, int column);
+    // The clicked cell, when it is a cell of a contact row.
+    struct ClickedCell {
+        int row;
+        int column;
+        SubContactRowPtr record;
+        QString identifier;
+    };
+    std::optional<ClickedCell> clickedCell() const;
+    // The rows a command of the clicked cell works on: the selected rows when they include
+    // the clicked one, else the clicked row alone; in ascending order.
+    EditRows commandRows(int clickedRow) const;
+    // Replace, prepend, append: the dialog for the clicked cell, then `apply` on the rows.
+    void runReplaceAlertPanel(QObject *sender, const QString &type);
+    void applyReplaceAlertPanel(const ReplaceAlertPanel &panel, const QString &identifier, const EditRows &rows);
     // ---- Following the shared settings once the table has appeared
     void viewTypeDictDidChange();
     void sortOptionsDictDidChange();
@@ -323,5 +454,10 @@ private:
     QList<DetachedWindowEntry> detachedWindows_;
     QMetaObject::Connection windowClosing_;
     int clickedRow_ = -1;
+    int clickedColumn_ = -1;
+    int headerColumn_ = -1;
+    Menu *cellMenu_ = nullptr;
+    Menu *headerMenu_ = nullptr;
+    QPointer<ReplaceAlertPanel> replaceAlertPanel_;
     ValidationTable<MenuItem> validation_;
 };

@@ -270,6 +270,7 @@ std::optional<CustomItemDefinition> AddItemViewController::answer() const {
 void AddItemViewController::setContextInfo(const std::optional<CustomItemDefinition> &item, int row) {
     view();
     answered_ = false;
+    adding_ = !item;
     row_ = item ? row : -1;
     if (item) {
         contextInfo_ = item;
@@ -366,7 +367,8 @@ void AddItemViewController::buttonPressed(QObject *sender) {
 void AddItemViewController::done() {
     list_->endEditing();
     CustomItemDefinition &item = *contextInfo_;
-    if (item.isNew) {
+    // An item added earlier in this opening still carries "isNew", but has its name already.
+    if (adding_) {
         const QString name = nameField_->text().trimmed();
         if (!acceptsItemName(name, usedNames_)) {
             beep();

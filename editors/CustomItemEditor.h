@@ -90,6 +90,7 @@ private:
     QPointer<Popover> popover_;
     std::optional<CustomItemDefinition> contextInfo_;
     int row_ = -1;
+    bool adding_ = false; // no item given: a new one, named here
     bool answered_ = false;
     QStringList usedNames_;
 

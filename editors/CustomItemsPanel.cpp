@@ -8,6 +8,7 @@
 
 #include <QAbstractTableModel>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QHeaderView>
 #include <QMenuBar>
 #include <QPushButton>
@@ -44,13 +45,20 @@ public:
         return parent.isValid() ? 0 : int(columns().size());
     }
     QVariant data(const QModelIndex &index, int role) const override {
-        const CustomItemPanel::Cell cell = panel_->tableView(columns().value(index.column()), index.row());
         if (role == Qt::DisplayRole)
-            return cell.text;
-        if (role == Qt::DecorationRole && !cell.image.isNull())
-            return cell.image.scaled(kRowIconSide, kRowIconSide, Qt::KeepAspectRatio,
-                                     Qt::SmoothTransformation);
-        return {};
+            return panel_->tableView(columns().value(index.column()), index.row()).text;
+        if (role != Qt::DecorationRole)
+            return {};
+        // Each icon is decoded once per reload, not on every repaint.
+        const auto key = std::pair(index.row(), index.column());
+        if (const auto cached = icons_.constFind(key); cached != icons_.constEnd())
+            return cached->isNull() ? QVariant() : QVariant(*cached);
+        const QImage image = panel_->tableView(columns().value(index.column()), index.row()).image;
+        const QImage icon = image.isNull() ? QImage()
+                                           : image.scaled(kRowIconSide, kRowIconSide, Qt::KeepAspectRatio,
+                                                          Qt::SmoothTransformation);
+        icons_.insert(key, icon);
+        return icon.isNull() ? QVariant() : QVariant(icon);
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
         if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section >= columns().size())
@@ -59,11 +67,13 @@ public:
     }
     void reload() {
         beginResetModel();
+        icons_.clear();
         endResetModel();
     }
 
 private:
     CustomItemPanel *panel_;
+    mutable QHash<std::pair<int, int>, QImage> icons_;
 };
 
 CustomItemPanel::CustomItemPanel(QObject *parent)
@@ -367,7 +377,8 @@ void CustomItemPanel::popoverDidClose(Popover *popover) {
         // Only Done hands an item back: Cancel and a click elsewhere discard the edit.
         if (auto answer = addItemViewController_->answer()) {
             const int row = addItemViewController_->row();
-            if (answer->isNew) {
+            // An item added in this opening and changed again keeps its row and its "isNew".
+            if (row < 0) {
                 answer->changed = false;
                 customItems_.append(*answer);
                 select = int(customItems_.size()) - 1;

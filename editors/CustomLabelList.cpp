@@ -69,13 +69,15 @@ public:
         if (auto *field = qobject_cast<QLineEdit *>(editor))
             field->selectAll();
     }
-    void endEditing() {
+    void endEditing(bool keepText = true) {
         QWidget *editor = editor_;
         if (!editor)
             return;
         editor_ = nullptr;
-        emit commitData(editor);
-        emit closeEditor(editor, QAbstractItemDelegate::NoHint);
+        if (keepText)
+            emit commitData(editor);
+        emit closeEditor(editor,
+                         keepText ? QAbstractItemDelegate::NoHint : QAbstractItemDelegate::RevertModelCache);
     }
 
 private:
@@ -199,6 +201,11 @@ void CustomLabelList::editRow(int row) {
 void CustomLabelList::endEditing() {
     delegate_->endEditing();
     flushEdit();
+}
+
+void CustomLabelList::cancelEditing() {
+    delegate_->endEditing(false);
+    pendingEdit_.reset();
 }
 
 void CustomLabelList::flushEdit() {

@@ -41,6 +41,8 @@ public:
     void editRow(int row);
     // Commits a row being typed, as leaving the field would.
     void endEditing();
+    // Closes a row being typed, dropping its text.
+    void cancelEditing();
     // Redraws the rows, keeping the selected row selected where it still exists.
     void reload();
     void sort(bool ascending);

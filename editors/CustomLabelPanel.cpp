@@ -109,6 +109,8 @@ Window *CustomLabelPanelController::loadWindow() {
     addButton_->setToolTip(L("Add a label"));
     deleteButton_->setToolTip(L("Delete the selected label"));
     cancelButton_ = new QPushButton(L("Cancel"));
+    // A click on Cancel must not end a rename by taking the focus: that would commit it.
+    cancelButton_->setFocusPolicy(Qt::TabFocus);
     doneButton_ = new QPushButton;
     doneButton_->setDefault(true);
     for (QPushButton *button :
@@ -336,8 +338,11 @@ void CustomLabelPanelController::buttonPressed(QObject *sender) {
             setLabel(list_->labels().at(row), QString(), identifier);
         updateUI();
     } else {
-        // Done or Cancel; a rename still being typed counts either way.
-        list_->endEditing();
+        // A rename still being typed counts for Done; Cancel drops it.
+        if (sender == doneButton_)
+            list_->endEditing();
+        else
+            list_->cancelEditing();
         endSheet();
         close();
     }

@@ -184,7 +184,9 @@ QWidget *DatesViewController::makeBody() {
 
     dateControls_ = new DateControls;
     keepReturn(dateControls_->yearField());
-    keepReturn(tableView_);
+    // Return in a cell is the cell's; with the table itself focused (as Edit leaves it) it
+    // presses Done.
+    keepReturn(tableView_->viewport());
     column->addWidget(dateControls_);
 
     connect(addButton_, &QPushButton::clicked, this, &DatesViewController::addRow);
@@ -202,9 +204,10 @@ void DatesViewController::fillFromContext(bool) {
     localizedLabels_ = QMPerson::localizedLabelsForIdentifier(FieldId::Dates).value_or(QStringList());
     table_ = person()->labeledValueForIdentifier(type_).value_or(LabeledValueList());
     reloadTable();
-    const qint64 index = context.labelIndex.value_or(-1);
-    if (index >= 0 && index < table_.size())
-        selectRow(int(index));
+    // The opener names the value by its running number, not by its position.
+    const qsizetype row = QMPerson::findLabeledValue(table_, context.labelIndex.value_or(-1));
+    if (row >= 0 && row < table_.size())
+        selectRow(int(row));
     else
         tableView_->clearSelection();
 }

@@ -229,8 +229,12 @@ void MultiValueViewController::fillFromContext(bool) {
     header->setSortIndicatorShown(false);
     for (int i = 0; i < columns_.size(); ++i)
         header->resizeSection(i, columns_[i].width);
-    if (context.labelIndex && *context.labelIndex >= 0 && *context.labelIndex < rows_.size())
-        selectRow(int(*context.labelIndex));
+    // The opener names the value by its running number, which after a deletion is no
+    // longer its position.
+    if (context.labelIndex && *context.labelIndex >= 0)
+        for (int row = 0; row < rows_.size(); ++row)
+            if (rows_[row].record.labelIndex == *context.labelIndex)
+                return selectRow(row);
 }
 
 void MultiValueViewController::showEditState(bool editing) {

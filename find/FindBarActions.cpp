@@ -148,14 +148,26 @@ void FindBarActions::findBarButtonDidPress(const QString &command) {
 
 // ---- Showing a match
 
+// A match the panel's walk found in another contact: the table selects that contact's row,
+// as a click would (the panel shows it with its groups), and marks no match of its own.
+void FindBarActions::showContactOfMatch(const FindTarget &target) {
+    const std::optional<ContactEntry> &shown = panes_.detail->contact();
+    if (!window_.contactInfoVisible() || !target.contact || (shown && shown->uniqueId == target.uniqueId))
+        return;
+    panes_.table->selectItemAndRange(target);
+    panes_.table->selectItemAndRange(std::nullopt);
+}
+
 void FindBarActions::showMatchFromMenu(const FindTarget &target) {
+    showContactOfMatch(target);
     DetachedFromPanes detached(panes_.table, panes_.detail);
     panes_.detail->selectItemAndRange(target);
     panes_.table->selectItemAndRange(target);
 }
 
-// A match in the panel is marked there only: the table keeps its selection.
+// A match in the panel is marked there only; the table selects its contact.
 void FindBarActions::showMatchFromBar(const FindTarget &target) {
+    showContactOfMatch(target);
     DetachedFromPanes detached(panes_.table, panes_.detail);
     if (window_.contactInfoVisible()) {
         panes_.detail->selectItemAndRange(target);
@@ -167,6 +179,7 @@ void FindBarActions::showMatchFromBar(const FindTarget &target) {
 }
 
 void FindBarActions::showMatchOfNewText(const FindTarget &target) {
+    showContactOfMatch(target);
     DetachedFromPanes detached(panes_.table, panes_.detail);
     panes_.detail->selectItemAndRange(target);
     if (window_.contactInfoVisible()) {
@@ -184,12 +197,12 @@ FindBarScope FindBarActions::scope(bool contactInfoVisible) const {
     FindBarScope scope;
     scope.customItems = panes_.state->customItemsOrEmpty();
     scope.detailShown = contactInfoVisible;
+    scope.rows = &panes_.table->subContactTable();
     if (contactInfoVisible) {
         const std::optional<ContactEntry> &shown = panes_.detail->contact();
         scope.contact = shown ? shown->person : nullptr;
         scope.rowOrder = panes_.detail->rowOrderTable().value_or(QStringList());
     } else {
-        scope.rows = &panes_.table->subContactTable();
         scope.columns = panes_.table->tableIdentfiers();
         if (const SharedSettings *settings = panes_.settings)
             scope.labelShown = [settings](const std::optional<QString> &label) {
@@ -255,12 +268,16 @@ void FindBarActions::replace() {
     const std::optional<FindTarget> current = panes_.state->findTarget();
     if (findString.isEmpty() || !current)
         return;
-    DetachedFromPanes detached(panes_.table, panes_.detail);
-    replaceByString(replacement, *current);
+    {
+        DetachedFromPanes detached(panes_.table, panes_.detail);
+        replaceByString(replacement, *current);
+    }
     const bool visible = window_.contactInfoVisible();
     const std::optional<FindTarget> next = findNextString(findString, visible);
     if (!next)
         return;
+    showContactOfMatch(*next);
+    DetachedFromPanes detached(panes_.table, panes_.detail);
     if (visible) {
         panes_.detail->tableView()->setFocus();
         panes_.detail->selectItemAndRange(*next);
@@ -299,10 +316,11 @@ void FindBarActions::replaceAllFromBar() {
     if (panes_.state->findString().isEmpty())
         return;
     const Qt::CaseSensitivity cs = findCaseSensitivity(panes_.state->findOptions());
-    const bool changed = replaceAll(panes_.bar->replaceString(), cs);
+    // Detached before the edits refresh the table, whose selection would take the current
+    // match to the selected row.
     DetachedFromPanes detached(panes_.table, panes_.detail);
-    if (changed && window_.contactInfoVisible())
-        panes_.detail->updateTable();
+    replaceAll(panes_.bar->replaceString(), cs);
+    // The edits' notice has reloaded the detail panel where it shows a changed contact.
     if (!window_.contactInfoVisible())
         panes_.table->tableView()->setFocus();
 }

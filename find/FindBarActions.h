@@ -78,6 +78,7 @@ private:
     std::optional<FindTarget> find(const QString &findString, bool contactInfoVisible,
                                    FindDirection direction);
     FindBarScope scope(bool contactInfoVisible) const;
+    void showContactOfMatch(const FindTarget &target);
     // Takes the find pasteboard's text, when it holds one, as the find text.
     void loadFindPasteboard();
     void setFindString(const QString &text);

@@ -39,6 +39,37 @@ std::optional<qsizetype> positionOf(const LabeledValueList &list, qint64 labelIn
     return at;
 }
 
+// The hit of the earliest of `count` steps: chunks of steps are searched on the find window's
+// workers while this thread waits (`search` reads contacts only); a chunk after one that has a
+// hit stops.
+std::optional<FindTarget>
+earliestHit(qsizetype count, const std::function<std::optional<FindTarget>(qsizetype step)> &search) {
+    std::vector<std::optional<FindTarget>> hits(size_t(FindWorkers::chunkCount(count)));
+    std::atomic<qsizetype> earliest{qsizetype(hits.size())};
+    const auto searchChunk = [&](qsizetype begin, qsizetype end) {
+        const qsizetype chunk = begin / FindWorkers::chunkSize;
+        if (chunk > earliest.load())
+            return;
+        for (qsizetype k = begin; k < end; ++k) {
+            if (auto hit = search(k)) {
+                hits[size_t(chunk)] = std::move(hit);
+                qsizetype seen = earliest.load();
+                while (chunk < seen && !earliest.compare_exchange_weak(seen, chunk)) {
+                }
+                return;
+            }
+        }
+    };
+    if (hits.size() <= 1)
+        searchChunk(0, count);
+    else
+        FindWorkers::forEachChunk(count, searchChunk);
+    for (std::optional<FindTarget> &hit : hits)
+        if (hit)
+            return std::move(hit);
+    return std::nullopt;
+}
+
 } // namespace
 
 FindTextParts joinedNameParts(const QString &shown, const FindTextPart &first, const FindTextPart &last,
@@ -435,59 +466,33 @@ std::optional<FindTarget> FindBarSearch::walkTable(const FindTarget &current, co
         const qsizetype r = ((start + (backwards ? -1 - k : 1 + k)) % count + count) % count;
         return *rows[size_t(r)];
     };
-    std::vector<std::optional<FindTarget>> hits(size_t(FindWorkers::chunkCount(count)));
-    std::atomic<qsizetype> earliest{qsizetype(hits.size())};
-    const auto searchChunk = [&](qsizetype begin, qsizetype end) {
-        const qsizetype chunk = begin / FindWorkers::chunkSize;
-        // A chunk after one that has a hit cannot give the first.
-        if (chunk > earliest.load())
-            return;
-        for (qsizetype k = begin; k < end; ++k) {
-            if (auto hit = searchRow(rowAt(k), kinds, scope, firstColumn, nullptr, direction)) {
-                hits[size_t(chunk)] = std::move(hit);
-                qsizetype seen = earliest.load();
-                while (chunk < seen && !earliest.compare_exchange_weak(seen, chunk)) {
-                }
-                return;
-            }
-        }
-    };
-    if (hits.size() == 1)
-        searchChunk(0, count);
-    else
-        FindWorkers::forEachChunk(count, searchChunk);
-    for (std::optional<FindTarget> &hit : hits)
-        if (hit)
-            return std::move(hit);
-    return std::nullopt;
+    return earliestHit(count, [&](qsizetype k) {
+        return searchRow(rowAt(k), kinds, scope, firstColumn, nullptr, direction);
+    });
 }
 
-// The shown contact's fields in the panel's row order from the current match's field, each
-// multi-valued field value by value, and round to that field again, so its hits on the other
-// side of the match are found last, whichever the direction.
-std::optional<FindTarget> FindBarSearch::walkDetail(const FindTarget &current, const FindBarScope &scope,
-                                                    FindDirection direction) const {
-    if (!scope.contact || scope.rowOrder.isEmpty())
-        return std::nullopt;
-    QMPerson &person = *scope.contact;
+// `steps` of a contact's fields in the panel's row order from the field at `start` (round
+// past the last, the first backwards), each multi-valued field value by value; `position`
+// places the first field's search, none searches each field whole.
+std::optional<FindTarget> FindBarSearch::searchFields(const std::shared_ptr<QMPerson> &contact,
+                                                      const FindBarScope &scope, qsizetype start,
+                                                      qsizetype steps, const FindTarget *position,
+                                                      FindDirection direction) const {
+    QMPerson &person = *contact;
     const bool backwards = isBackwards(direction);
     const qsizetype count = scope.rowOrder.size();
-    qsizetype start = scope.rowOrder.indexOf(current.identifier);
-    const bool inShownRow = start >= 0;
-    if (!inShownRow)
-        start = 0;
-    for (qsizetype k = 0; k <= count; ++k) {
+    for (qsizetype k = 0; k < steps; ++k) {
         const qsizetype at = ((start + (backwards ? -k : k)) % count + count) % count;
         const QString &identifier = scope.rowOrder.at(at);
         const CellKind kind = kindFor(cellKind(identifier), person, identifier, scope.customItems);
-        bool positioned = k == 0 && inShownRow;
+        bool positioned = k == 0 && position;
         const auto search = [&](const LabeledValueRecord *value, qint64 labelIndex) {
             auto hit = searchCell(person, identifier, kind, value, labelIndex,
-                                  positioned ? current.subIdentifier : QString(),
-                                  positioned ? current.range : TextRange{}, true, direction);
+                                  positioned ? position->subIdentifier : QString(),
+                                  positioned ? position->range : TextRange{}, true, direction);
             positioned = false;
             if (hit)
-                hit->contact = scope.contact;
+                hit->contact = contact;
             return hit;
         };
         if (!isMultiValued(kind)) {
@@ -503,7 +508,7 @@ std::optional<FindTarget> FindBarSearch::walkDetail(const FindTarget &current, c
         const qsizetype last = list->size() - 1;
         qsizetype p = backwards ? last : 0;
         if (positioned) {
-            const qsizetype found = QMPerson::findLabeledValue(*list, current.labelIndex);
+            const qsizetype found = QMPerson::findLabeledValue(*list, position->labelIndex);
             if (found >= 0 && found <= last)
                 p = found;
         }
@@ -512,4 +517,46 @@ std::optional<FindTarget> FindBarSearch::walkDetail(const FindTarget &current, c
                 return hit;
     }
     return std::nullopt;
+}
+
+// The shown contact's fields in the panel's row order from the current match's field, each
+// multi-valued field value by value; then the fields of the table's other contacts in the
+// table's order, round past the last row (the first, backwards) to the shown contact again,
+// whose fields before the match come last. Without the table's rows the walk goes round the
+// shown contact's fields alone.
+std::optional<FindTarget> FindBarSearch::walkDetail(const FindTarget &current, const FindBarScope &scope,
+                                                    FindDirection direction) const {
+    if (!scope.contact || scope.rowOrder.isEmpty())
+        return std::nullopt;
+    const bool backwards = isBackwards(direction);
+    const qsizetype count = scope.rowOrder.size();
+    qsizetype start = scope.rowOrder.indexOf(current.identifier);
+    const bool inShownRow = start >= 0;
+    if (!inShownRow)
+        start = 0;
+    const FindTarget *position = inShownRow ? &current : nullptr;
+    qsizetype shownRow = -1;
+    const qsizetype rowCount = scope.rows ? qsizetype(scope.rows->size()) : 0;
+    for (qsizetype r = 0; r < rowCount && shownRow < 0; ++r)
+        if ((*scope.rows)[size_t(r)]->person == scope.contact)
+            shownRow = r;
+    if (shownRow < 0)
+        return searchFields(scope.contact, scope, start, count + 1, position, direction);
+
+    if (auto hit = searchFields(scope.contact, scope, start, backwards ? start + 1 : count - start, position,
+                                direction))
+        return hit;
+    // Step k is the contact of the (k + 1)-th row from the shown contact's, each contact at its
+    // first row.
+    if (auto hit = earliestHit(rowCount - 1, [&](qsizetype k) -> std::optional<FindTarget> {
+            const qsizetype step = k + 1;
+            const SubContactRow &row = *(*scope.rows)[size_t(
+                ((shownRow + (backwards ? -step : step)) % rowCount + rowCount) % rowCount)];
+            if (row.notFirstRow || row.person == scope.contact)
+                return std::nullopt;
+            return searchFields(row.person, scope, backwards ? count - 1 : 0, count, nullptr, direction);
+        }))
+        return hit;
+    return searchFields(scope.contact, scope, backwards ? count - 1 : 0,
+                        backwards ? count - start : start + 1, nullptr, direction);
 }

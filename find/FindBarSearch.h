@@ -19,10 +19,10 @@ enum class FindDirection { Next, Previous };
 
 // What find next and previous walk: while the detail panel is hidden, the contacts table's
 // rows in their shown order over its shown columns; while it is shown, the fields of the
-// contact it shows in its row order.
+// contact it shows in its row order, then those of the table's other contacts in its order.
 struct FindBarScope {
-    // The table (panel hidden). A multi-valued value whose label the label filter hides
-    // shows as an empty cell, and is passed over.
+    // The table (panel hidden; shown, only its order of contacts counts). A multi-valued
+    // value whose label the label filter hides shows as an empty cell, and is passed over.
     const SubContactTable *rows = nullptr;
     QStringList columns;
     std::function<bool(const std::optional<QString> &label)> labelShown;
@@ -115,6 +115,9 @@ private:
                                         FindDirection direction) const;
     std::optional<FindTarget> walkDetail(const FindTarget &current, const FindBarScope &scope,
                                          FindDirection direction) const;
+    std::optional<FindTarget> searchFields(const std::shared_ptr<QMPerson> &contact,
+                                           const FindBarScope &scope, qsizetype start, qsizetype steps,
+                                           const FindTarget *position, FindDirection direction) const;
 
     QString findString_;
     Qt::CaseSensitivity cs_;

@@ -2,8 +2,10 @@
 // handed to other applications) and the photo commands.
 #include "merge/MergePanelController.h"
 
+#include "contact_info/ContactInfoController.h"
 #include "editors/PhotoScaling.h"
 #include "editors/PictureChoice.h"
+#include "editors/ValueLinks.h"
 #include "merge/MergeTableView.h"
 #include "model/QMPerson.h"
 #include "platform/core/Localization.h"
@@ -12,10 +14,9 @@
 
 namespace {
 
-// What a workspace item opens, beside its title.
-const QString OpenInMaps = QStringLiteral("maps");
-const QString OpenWebMap = QStringLiteral("web");
-const QString OpenCalendar = QStringLiteral("calendar");
+using ValueLinks::OpenCalendar;
+using ValueLinks::OpenInMaps;
+using ValueLinks::OpenWebMap;
 
 } // namespace
 
@@ -162,20 +163,8 @@ void MergePanelController::insertItem(QObject *sender) {
         return showSNSPopover(clicked->contact, type, newValue, rect);
     if (type == FieldId::InstantMessage)
         return showIMSPopover(clicked->contact, type, newValue, rect);
-    LabeledValueRecord value;
-    if (type == FieldId::Phone) {
-        value.label = QStringLiteral("home");
-        value.value = QStringLiteral("123");
-    } else if (type == FieldId::Email || type == FieldId::URL) {
-        value.label = QStringLiteral("home");
-        value.value = QStringLiteral("new");
-    } else if (type == FieldId::Relationship) {
-        value.label = QStringLiteral("friend");
-        value.value = QStringLiteral("new");
-    } else {
-        return;
-    }
-    edits_.undoAddLabeledValue(value, type, clicked->contact.person);
+    if (const auto value = ContactInfoController::newItemValue(type))
+        edits_.undoAddLabeledValue(*value, type, clicked->contact.person);
 }
 
 void MergePanelController::deleteItem(QObject *sender) {
@@ -198,19 +187,7 @@ void MergePanelController::doWorkspaceAction(QObject *sender) {
     const QString text = valueText(clicked->side, *row);
     if (text.isEmpty())
         return;
-    const auto *item = qobject_cast<MenuItem *>(sender);
-    if (row->type == FieldId::Address) {
-        if (item->representedObject() == OpenWebMap)
-            Workspace::openURL(Workspace::webMapSearchURL(text));
-        else
-            Workspace::openMapSearch(text);
-    } else if (row->type == FieldId::Email) {
-        Workspace::openURL(Workspace::mailURL(text));
-    } else if (row->type == FieldId::Phone) {
-        Workspace::openURL(Workspace::phoneURL(text));
-    } else if (row->type == FieldId::URL) {
-        Workspace::openURL(Workspace::webPageURL(text));
-    }
+    ValueLinks::openValue(row->type, text, qobject_cast<MenuItem *>(sender)->representedObject().toString());
 }
 
 // ---- Photo

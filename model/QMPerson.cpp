@@ -59,6 +59,7 @@ QMPerson::QMPerson(const CNContact &contact)
     compositeName();
     imageData_ = contact.imageData;
     thumbnailImageData_ = contact.thumbnailImageData;
+    photoAsRead_ = photoData();
     // Every cache is filled now, on the thread that makes the record, so the threads that
     // later read it never fill from the contact.
     fillAllCaches();

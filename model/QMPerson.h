@@ -270,6 +270,9 @@ public:
     static constexpr int thumbnailSide = 512;
     // The bytes the picture is decoded from: the image data, else the thumbnail data.
     QByteArray photoData() const { return imageData_.isEmpty() ? thumbnailImageData_ : imageData_; }
+    // True while the photo is the one the card was read with (an undo may bring it back):
+    // such a photo leaves with its own bytes and type.
+    bool photoIsAsRead() const { return !photoData().isEmpty() && photoData() == photoAsRead_; }
     // The picture decoded at no more than the box's size (keeping its proportions, never
     // enlarged; an invalid box decodes it whole), so a large picture never exists whole in
     // memory; a null image for data that is no picture or claims too many pixels. Any thread.
@@ -297,7 +300,7 @@ private:
     enum LabeledField { Phone, Email, Url, Address, Sns, Ims, Relationship, Dates, LabeledFieldCount };
     static std::optional<LabeledField> labeledFieldForIdentifier(const QString &identifier);
     static const QString &identifierOfField(LabeledField field);
-    static void normalize(LabeledField field, LabeledValueRecord &record, bool addressWithCountry);
+    static void normalize(LabeledField field, LabeledValueRecord &record);
 
     void takeSystemDefaults();
     void fillAllCaches();
@@ -305,7 +308,7 @@ private:
     LabeledValueList labeledValues(LabeledField field);
     void addValue(LabeledField field, const LabeledValueRecord &record);
     void replaceValue(LabeledField field, const LabeledValueRecord &record);
-    void replaceList(LabeledField field, const LabeledValueList &list, bool addressWithCountry = false);
+    void replaceList(LabeledField field, const LabeledValueList &list);
     void replaceValueAt(LabeledField field, const LabeledValueRecord &record, qsizetype index);
     NameRecord &cachedNameRecord();
     PhoneticNameRecord &cachedPhoneticRecord();
@@ -337,6 +340,7 @@ private:
     std::array<std::optional<LabeledValueList>, LabeledFieldCount> labeledValues_;
     QByteArray imageData_;
     QByteArray thumbnailImageData_;
+    QByteArray photoAsRead_;
     QString uniqueId_;
     QString uniqueId2_;
     QList<CustomItemDefinition> customItems_;

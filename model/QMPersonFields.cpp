@@ -187,7 +187,7 @@ void QMPerson::setValue(const FieldValue &value, const QString &identifier) {
     const Kind kind = kindOf(identifier);
     if (kind == Kind::Labeled) {
         if (const auto *list = value.get<LabeledValueList>())
-            replaceList(*labeledFieldForIdentifier(identifier), *list, true);
+            replaceList(*labeledFieldForIdentifier(identifier), *list);
         return;
     }
     if (kind == Kind::String) {

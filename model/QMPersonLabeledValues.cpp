@@ -81,7 +81,8 @@ const QString &QMPerson::identifierOfField(LabeledField field) {
     return FieldId::Dates;
 }
 
-void QMPerson::normalize(LabeledField field, LabeledValueRecord &record, bool addressWithCountry) {
+// The display texts of a value, the same on reading and after every edit.
+void QMPerson::normalize(LabeledField field, LabeledValueRecord &record) {
     switch (field) {
     case Phone:
         return updatePhoneValue(record);
@@ -90,7 +91,7 @@ void QMPerson::normalize(LabeledField field, LabeledValueRecord &record, bool ad
     case Url:
         return updateURLValue(record);
     case Address:
-        return updateAddressValue(record, addressWithCountry);
+        return updateAddressValue(record, true);
     case Sns:
         return updateSNSValue(record);
     case Ims:
@@ -155,7 +156,7 @@ void QMPerson::loadLabeledValues(LabeledField field) {
                  record.country = labeled.value.country;
                  record.isoCountryCode = labeled.value.isoCountryCode;
                  record.postalAddress = labeled.value;
-                 updateAddressValue(record, true);
+                 normalize(Address, record);
              });
         break;
     case Sns:
@@ -233,7 +234,7 @@ void QMPerson::addValue(LabeledField field, const LabeledValueRecord &record) {
         labeledValues_[field] = LabeledValueList();
     LabeledValueList &list = *labeledValues_[field];
     LabeledValueRecord added = record;
-    normalize(field, added, false);
+    normalize(field, added);
     added.labelIndex = nextLabelIndex(list);
     list.append(added);
     changed_ = true;
@@ -247,14 +248,14 @@ void QMPerson::replaceValue(LabeledField field, const LabeledValueRecord &record
     for (LabeledValueRecord &existing : list) {
         if (existing.labelIndex == record.labelIndex) {
             existing = record;
-            normalize(field, existing, false);
+            normalize(field, existing);
             changed_ = true;
             return;
         }
     }
 }
 
-void QMPerson::replaceList(LabeledField field, const LabeledValueList &given, bool addressWithCountry) {
+void QMPerson::replaceList(LabeledField field, const LabeledValueList &given) {
     LabeledValueList list = given;
     // Running numbers stay unique within a field: a record without one, or with one an
     // earlier record holds, gets the next free number.
@@ -274,7 +275,7 @@ void QMPerson::replaceList(LabeledField field, const LabeledValueList &given, bo
     for (qsizetype i : unnumbered)
         list[i].labelIndex = next++;
     for (LabeledValueRecord &record : list)
-        normalize(field, record, addressWithCountry);
+        normalize(field, record);
     labeledValues_[field] = list;
     changed_ = true;
 }
@@ -285,7 +286,7 @@ void QMPerson::replaceValueAt(LabeledField field, const LabeledValueRecord &reco
         return;
     LabeledValueRecord &existing = (*labeledValues_[field])[index];
     existing = record;
-    normalize(field, existing, false);
+    normalize(field, existing);
     changed_ = true;
 }
 

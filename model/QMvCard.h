@@ -125,6 +125,8 @@ public:
     // The same for stored image data: JPEG bytes are written as they are, other pictures
     // are converted; data that cannot be decoded (or is too large to) is written as it is.
     static QString encodeVCardPhoto(const QByteArray &imageData);
+    // A photo as the card had it: its own bytes with their type (JPEG, PNG, GIF ...).
+    static QString encodeVCardPhotoAsRead(const QByteArray &imageData);
     static QByteArray jpegDataFromImage(const QImage &image);
 
     // ---- CSV writing
@@ -149,6 +151,13 @@ public:
                                 QMPerson &person, bool shouldLocalize) const;
 
     // ---- CSV reading
+
+    // The cells of the first record of comma-separated text, by the file's rules (quoted
+    // cells keep commas and doubled quotes).
+    static QStringList fieldsOfCsvLine(QStringView line);
+    // A birthday as this program writes it ("yyyy.MM.dd", "MM.dd") or other address books
+    // export it (ISO 8601, "5/17/1980", "17.5.1980"); none for other text.
+    static std::optional<DateComponents> dateComponentsFromText(const QString &text);
 
     // One entry per data line, in line order. The first line is the header.
     ContactTable contactsFromCSV(const QString &text) const;

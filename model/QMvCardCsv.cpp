@@ -351,7 +351,11 @@ QString QMvCard::separatedLine(QMPerson &person, qint64 labelIndex, const QStrin
         if (!text.isEmpty()) {
             text.replace(u'\n', QLatin1String("\\n"));
             text.replace(u'\t', QLatin1String("\\t"));
-            line += text;
+            // Comma-separated cells follow the CSV file's rules, so a comma stays in its cell.
+            if (separator == QLatin1String(","))
+                appendCsvCell(line, text);
+            else
+                line += text;
         }
         line += separator;
     }
@@ -361,6 +365,15 @@ QString QMvCard::separatedLine(QMPerson &person, qint64 labelIndex, const QStrin
 }
 
 // ---- Reading
+
+QStringList QMvCard::fieldsOfCsvLine(QStringView line) {
+    const QList<CsvRecord> records = csvRecords(line);
+    return records.isEmpty() ? QStringList{QString()} : records.first().fields;
+}
+
+std::optional<DateComponents> QMvCard::dateComponentsFromText(const QString &text) {
+    return birthdayFromText(text);
+}
 
 QString QMvCard::detectType(const QString &heading) {
     static const QList<std::pair<QString, QString>> tests = {

@@ -106,7 +106,12 @@ QString QMvCard::encodeVCardPhoto(const QImage &image) {
     return photoLines(jpegDataFromImage(image));
 }
 
-QString QMvCard::encodeVCardPhoto(const QByteArray &imageData) {
+namespace {
+
+// JPEG bytes as they are; other pictures as JPEG when `toJpeg`, else as they are with their
+// type; data that cannot be decoded, or is too large to be, as it is, so that an export never
+// drops a photo.
+QString photoLinesOf(const QByteArray &imageData, bool toJpeg) {
     if (isJpeg(imageData))
         return photoLines(imageData);
     QBuffer buffer;
@@ -115,13 +120,23 @@ QString QMvCard::encodeVCardPhoto(const QByteArray &imageData) {
     QImageReader reader(&buffer);
     const QByteArray format = reader.format().toUpper();
     const QSize size = reader.size();
-    if (!size.isValid() || qint64(size.width()) * size.height() <= QMPerson::maximumDecodedPixels) {
-        if (const QString lines = encodeVCardPhoto(reader.read()); !lines.isEmpty())
+    const bool decodable =
+        !size.isValid() || qint64(size.width()) * size.height() <= QMPerson::maximumDecodedPixels;
+    if (toJpeg && decodable) {
+        if (const QString lines = QMvCard::encodeVCardPhoto(reader.read()); !lines.isEmpty())
             return lines;
     }
-    // A picture too large to decode, or data that is no picture we can read, goes out as
-    // the file had it: an export loses nothing of a contact.
     return photoLines(imageData, format);
+}
+
+} // namespace
+
+QString QMvCard::encodeVCardPhoto(const QByteArray &imageData) {
+    return photoLinesOf(imageData, true);
+}
+
+QString QMvCard::encodeVCardPhotoAsRead(const QByteArray &imageData) {
+    return photoLinesOf(imageData, false);
 }
 
 void QMvCard::appendCard(QString &text, QMPerson &person, const QStringList &options,
@@ -159,10 +174,11 @@ void QMvCard::appendCard(QString &text, QMPerson &person, const QStringList &opt
             text += QStringLiteral("X-HAGAKILAYOUTS:") + joined + crlf;
     }
     if (options.contains(VCardOption::Photo)) {
-        const QByteArray image =
-            person.imageData().isEmpty() ? person.thumbnailImageData() : person.imageData();
+        // A photo the user did not change goes out as the file had it (a PNG stays lossless
+        // and keeps its transparency); a changed one as JPEG.
+        const QByteArray image = person.photoData();
         if (!image.isEmpty())
-            text += encodeVCardPhoto(image);
+            text += person.photoIsAsRead() ? encodeVCardPhotoAsRead(image) : encodeVCardPhoto(image);
     }
     if (forEntry || options.contains(VCardOption::Custom))
         text += customLines(person, definitionsToWrite(customItems), forEntry);

@@ -157,8 +157,11 @@ void AccessoryViewController::loadAddressTextControls(const AddressTextOptions &
     for (const QString &family : verticalFonts_)
         font->addItem(family, family);
     QString family = options.verticalFontName;
-    if (family.isEmpty())
-        family = verticalFonts_.value(0, PrintFonts::userFontFamily());
+    if (family.isEmpty()) {
+        const QString preferred = PrintFonts::defaultVerticalFontFamily();
+        family = verticalFonts_.contains(preferred) ? preferred
+                                                    : verticalFonts_.value(0, PrintFonts::userFontFamily());
+    }
     selectData(font, family, family);
     font->setEnabled(options.printVertical);
 }

@@ -2,6 +2,9 @@
 
 #include <QFont>
 #include <QString>
+#include <QStringList>
+
+#include <functional>
 
 class QPaintDevice;
 
@@ -16,9 +19,22 @@ namespace PrintFonts {
 QString userFontFamily();
 // The user font's size, for a font size that is missing or not positive.
 double userFontSize();
-// The family offered for vertical text: "Hiragino Maru Gothic ProN" where installed, else
-// the first installed family that writes Japanese, else the user font's.
+// The family offered for vertical text: the first installed one with vertical metrics in a
+// fixed order of preference ("Hiragino Maru Gothic ProN", then the IPA families that the
+// setup installs, then other common Japanese families), else the first installed Japanese
+// family with vertical metrics, else any Japanese family, else the user font's. Fixed, so
+// that fonts another package brings along do not change how the same set-up prints.
 QString defaultVerticalFontFamily();
+// The choice itself, given the installed Japanese families and which families are installed
+// with vertical metrics.
+QString chooseVerticalFontFamily(const QStringList &japanese,
+                                 const std::function<bool(const QString &)> &isVertical,
+                                 const QString &userFont);
+// The family vertical text is set in for a stored name: the stored family where installed,
+// else the default one. An empty name stays empty.
+QString verticalFontFamily(const QString &stored);
+// Whether a family's font carries vertical metrics (an OpenType "vhea" table).
+bool hasVerticalMetrics(const QString &family);
 // Device pixels per point.
 double pointScale(const QPaintDevice &device);
 

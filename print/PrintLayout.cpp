@@ -53,41 +53,51 @@ double BlockHeights::blockHeight(qsizetype block) const {
     return height;
 }
 
-std::vector<PagePieces> paginateBlocks(const BlockHeights &heights, double contentTop, double contentHeight) {
-    std::vector<PagePieces> pages(1);
-    const double bottom = contentTop + contentHeight + tolerance;
-    double cursor = contentTop;
-    auto newPage = [&] {
-        pages.emplace_back();
-        cursor = contentTop;
-    };
-    for (qsizetype block = 0; block < heights.blockCount(); ++block) {
-        const qsizetype lines = heights.lineCount(block);
-        const double height = heights.blockHeight(block);
-        if (cursor + height > bottom && height <= contentHeight * 0.5 && !pages.back().empty())
-            newPage();
-        for (qsizetype line = 0; line < lines;) {
-            qsizetype taken = 0;
-            double pieceHeight = 0;
-            while (line + taken < lines && cursor + pieceHeight + heights.lineHeight(block, line + taken) <= bottom)
-                pieceHeight += heights.lineHeight(block, line + taken++);
-            if (taken == 0) {
-                if (!pages.back().empty()) {
-                    newPage();
-                    continue;
-                }
-                // Not even one line fits an empty page: it goes there anyway, cut by the paper.
-                pieceHeight = heights.lineHeight(block, line);
-                taken = 1;
-            }
-            pages.back().push_back({block, line, taken, cursor, pieceHeight});
-            cursor += pieceHeight;
-            line += taken;
-            if (line < lines)
+BlockPaginator::BlockPaginator(double contentTop, double contentHeight)
+    : contentTop_(contentTop)
+    , contentHeight_(contentHeight)
+    , bottom_(contentTop + contentHeight + tolerance)
+    , cursor_(contentTop)
+    , pages_(1) {}
+
+void BlockPaginator::newPage() {
+    pages_.emplace_back();
+    cursor_ = contentTop_;
+}
+
+void BlockPaginator::place(const BlockHeights &heights, qsizetype block) {
+    const qsizetype lines = heights.lineCount(block);
+    const double height = heights.blockHeight(block);
+    if (cursor_ + height > bottom_ && height <= contentHeight_ * 0.5 && !pages_.back().empty())
+        newPage();
+    for (qsizetype line = 0; line < lines;) {
+        qsizetype taken = 0;
+        double pieceHeight = 0;
+        while (line + taken < lines &&
+               cursor_ + pieceHeight + heights.lineHeight(block, line + taken) <= bottom_)
+            pieceHeight += heights.lineHeight(block, line + taken++);
+        if (taken == 0) {
+            if (!pages_.back().empty()) {
                 newPage();
+                continue;
+            }
+            // Not even one line fits an empty page: it goes there anyway, cut by the paper.
+            pieceHeight = heights.lineHeight(block, line);
+            taken = 1;
         }
+        pages_.back().push_back({block, line, taken, cursor_, pieceHeight});
+        cursor_ += pieceHeight;
+        line += taken;
+        if (line < lines)
+            newPage();
     }
-    return pages;
+}
+
+std::vector<PagePieces> paginateBlocks(const BlockHeights &heights, double contentTop, double contentHeight) {
+    BlockPaginator paginator(contentTop, contentHeight);
+    for (qsizetype block = 0; block < heights.blockCount(); ++block)
+        paginator.place(heights, block);
+    return paginator.takePages();
 }
 
 LabelGrid LabelGrid::make(const PageGeometry &geometry, const PrintOptions &options) {
@@ -110,6 +120,14 @@ QRectF LabelGrid::slot(qint64 label) const {
     const qint64 column = label % columns;
     const qint64 row = (label / columns) % rows;
     return {origin + QPointF(double(column) * step.width(), double(row) * step.height()), labelSize};
+}
+
+QSizeF LabelGrid::textSize() const {
+    return {labelSize.width() - 2 * textInset, labelSize.height() - 2 * textInset};
+}
+
+QRectF LabelGrid::textRect(qint64 label) const {
+    return {slot(label).topLeft() + QPointF(textInset, textInset), textSize()};
 }
 
 qint64 labelCount(qsizetype rows, qint64 repeatCount) {

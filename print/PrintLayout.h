@@ -64,6 +64,24 @@ private:
 // least one page.
 std::vector<PagePieces> paginateBlocks(const BlockHeights &heights, double contentTop, double contentHeight);
 
+// The same, a block at a time, so that the first pages stand before the last blocks are set.
+class BlockPaginator {
+public:
+    BlockPaginator(double contentTop, double contentHeight);
+    // Places the next block of `heights`, whose blocks before it are placed.
+    void place(const BlockHeights &heights, qsizetype block);
+    const std::vector<PagePieces> &pages() const { return pages_; }
+    std::vector<PagePieces> takePages() { return std::move(pages_); }
+
+private:
+    void newPage();
+    double contentTop_;
+    double contentHeight_;
+    double bottom_;
+    double cursor_;
+    std::vector<PagePieces> pages_;
+};
+
 // ---- Mailing labels
 
 struct LabelGrid {
@@ -80,6 +98,11 @@ struct LabelGrid {
     qint64 pageOfLabel(qint64 label) const { return label / perPage(); }
     // The slot of a label on its page.
     QRectF slot(qint64 label) const;
+    // The box a label's text is fitted to and drawn in: the slot less its inset on every
+    // side, so that no glyph reaches the frame or the next label.
+    static constexpr double textInset = 3.0;
+    QSizeF textSize() const;
+    QRectF textRect(qint64 label) const;
 };
 
 // The number of labels: every row repeated `repeatCount` times (none for a count below 1).

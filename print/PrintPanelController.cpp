@@ -6,6 +6,7 @@
 #include "platform/ui/ContentTypes.h"
 #include "platform/ui/Dialogs.h"
 #include "print/AccessoryViewController.h"
+#include "print/PrintPreviewView.h"
 #include "print/PrintView.h"
 
 #include <QAction>
@@ -16,7 +17,6 @@
 #include <QMenuBar>
 #include <QPdfWriter>
 #include <QPrintDialog>
-#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPushButton>
 #include <QSaveFile>
@@ -141,12 +141,11 @@ Window *PrintPanelController::loadWindow() {
     window->setWindowTitle(L("Print"));
     auto *content = new QWidget;
 
-    previewView_ = new QPrintPreviewWidget(printer_.get());
-    previewView_->setZoomMode(QPrintPreviewWidget::FitInView);
+    previewView_ = new PrintPreviewView;
+    previewView_->setPrintView(printView_.get());
+    previewView_->setPageLayout(pageLayout_);
     previewView_->setMinimumSize(420, 520);
-    QObject::connect(previewView_, &QPrintPreviewWidget::paintRequested, this,
-                     [this](QPrinter *printer) { renderPreview(printer); });
-    QObject::connect(previewView_, &QPrintPreviewWidget::previewChanged, this, [this] {
+    QObject::connect(previewView_, &PrintPreviewView::previewChanged, this, [this] {
         showPageNumber();
         emit previewUpdated();
     });
@@ -215,6 +214,7 @@ void PrintPanelController::windowDidLoad() {
     window()->setMainMenu(nullptr);
     window()->menuBar()->hide();
     showPaper();
+    updatePreview();
 }
 
 #define PRINT_PANEL_OUTLET(Type, name)                                                                             \
@@ -222,7 +222,7 @@ void PrintPanelController::windowDidLoad() {
         window();                                                                                                  \
         return name##_;                                                                                            \
     }
-PRINT_PANEL_OUTLET(QPrintPreviewWidget, previewView)
+PRINT_PANEL_OUTLET(PrintPreviewView, previewView)
 PRINT_PANEL_OUTLET(QComboBox, paperPopup)
 PRINT_PANEL_OUTLET(QComboBox, orientationPopup)
 PRINT_PANEL_OUTLET(QLabel, pageField)
@@ -278,17 +278,15 @@ void PrintPanelController::schedulePreview() {
 
 void PrintPanelController::updatePreview() {
     previewTimer_.stop();
-    if (previewView_)
-        previewView_->updatePreview();
+    if (!previewView_)
+        return;
+    previewView_->setPageLayout(pageLayout_);
+    previewView_->updatePreview();
+    ++renders_;
 }
 
-void PrintPanelController::renderPreview(QPrinter *printer) {
-    // This render shows every change made so far, also the first one's, when the preview
-    // renders on being shown.
-    previewTimer_.stop();
-    printer->setPageLayout(pageLayout_);
-    printView_->print(*printer);
-    ++renders_;
+bool PrintPanelController::isPreviewPending() const {
+    return previewTimer_.isActive() || (previewView_ && !previewView_->isLaidOut());
 }
 
 int PrintPanelController::previewPageCount() { return previewView()->pageCount(); }
@@ -296,9 +294,12 @@ int PrintPanelController::previewPageCount() { return previewView()->pageCount()
 void PrintPanelController::showPageNumber() {
     const int count = previewView_->pageCount();
     const int page = count > 0 ? previewView_->currentPage() : 0;
-    pageField_->setText(L("Page %1 of %2").arg(page).arg(count));
+    const bool counting = !previewView_->isLaidOut();
+    // While the pages are counted, the count so far.
+    const QString of = counting ? QString::number(count) + QStringLiteral("…") : QString::number(count);
+    pageField_->setText(L("Page %1 of %2").arg(page).arg(of));
     previousPageButton_->setEnabled(page > 1);
-    nextPageButton_->setEnabled(page < count);
+    nextPageButton_->setEnabled(page < count || counting);
 }
 
 // ---- Ends
@@ -308,7 +309,7 @@ void PrintPanelController::buttonPressed(QObject *sender) {
         return;
     if (sender == previousPageButton_ || sender == nextPageButton_) {
         const int step = sender == nextPageButton_ ? 1 : -1;
-        previewView_->setCurrentPage(std::clamp(previewView_->currentPage() + step, 1, previewView_->pageCount()));
+        previewView_->setCurrentPage(previewView_->currentPage() + step);
         showPageNumber();
     } else if (sender == printButton_) {
         printWithDialog();

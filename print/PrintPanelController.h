@@ -12,10 +12,10 @@
 #include <memory>
 
 class AccessoryViewController;
+class PrintPreviewView;
 class PrintView;
 class QComboBox;
 class QLabel;
-class QPrintPreviewWidget;
 class QPrinter;
 class QPushButton;
 class QToolButton;
@@ -23,7 +23,8 @@ class QToolButton;
 // The print panel of a document window: a preview of the pages beside the print settings
 // (the accessory), the paper and its orientation, and three ways out: Print… through the
 // desktop's print dialog, Save as PDF…, and Cancel. Every change of the settings reaches
-// the record at once; the preview renders again once the changes pause.
+// the record at once; the preview shows it once the changes pause, drawing only the page
+// shown.
 class PrintPanelController : public WindowController {
     Q_OBJECT
 public:
@@ -62,7 +63,7 @@ public:
     static QPageLayout sharedPageLayout();
     static void setSharedPageLayout(const QPageLayout &layout);
 
-    QPrintPreviewWidget *previewView();
+    PrintPreviewView *previewView();
     QComboBox *paperPopup();
     QComboBox *orientationPopup();
     QLabel *pageField();
@@ -74,10 +75,14 @@ public:
 
     void paperPopupSelected(QObject *sender);
     void buttonPressed(QObject *sender);
-    // Renders the preview now; changes come here once they pause.
+    // Shows the settings in the preview now; changes come here once they pause.
     void updatePreview();
-    bool isPreviewPending() const { return previewTimer_.isActive(); }
+    // A change waits for the pause, or the preview still counts the pages.
+    bool isPreviewPending() const;
+    // A change waits for the pause before the preview takes it.
+    bool isPreviewPendingChange() const { return previewTimer_.isActive(); }
     int previewRenderCount() const { return renders_; }
+    // The preview's pages (those counted so far while it counts).
     int previewPageCount();
 
 signals:
@@ -90,7 +95,6 @@ protected:
 
 private:
     void schedulePreview();
-    void renderPreview(QPrinter *printer);
     void showPageNumber();
     void showPaper();
     void printWithDialog();
@@ -108,7 +112,7 @@ private:
     QTimer previewTimer_;
     int renders_ = 0;
 
-    QPointer<QPrintPreviewWidget> previewView_;
+    QPointer<PrintPreviewView> previewView_;
     QPointer<QComboBox> paperPopup_;
     QPointer<QComboBox> orientationPopup_;
     QPointer<QLabel> pageField_;

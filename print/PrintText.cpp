@@ -4,8 +4,11 @@
 #include "model/QMPerson.h"
 
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QPainter>
+#include <QRawFont>
 #include <QSet>
+#include <QTransform>
 
 #include <algorithm>
 
@@ -112,19 +115,62 @@ BlockText addressListBlockText(SubContactRow &row, const AddressListOptions &opt
     return std::move(builder.block);
 }
 
+namespace {
+QString contactId(const SubContactRow &row) {
+    return row.uniqueId.isEmpty() && row.person ? row.person->uniqueId() : row.uniqueId;
+}
+bool showsAddress(const SubContactRow &row) {
+    return row.person && row.person->labeledValueForIdentifier(FieldId::Address, qsizetype(row.labelIndex));
+}
+} // namespace
+
 std::vector<SubContactRowPtr> printedContacts(const SubContactTable &rows) {
     std::vector<SubContactRowPtr> printed;
     QSet<QString> seen;
     for (const SubContactRowPtr &row : rows) {
         if (!row)
             continue;
-        const QString id = row->uniqueId.isEmpty() && row->person ? row->person->uniqueId() : row->uniqueId;
+        const QString id = contactId(*row);
         if (id.isEmpty() || !seen.contains(id)) {
             seen.insert(id);
             printed.push_back(row);
         }
     }
     return printed;
+}
+
+SubContactTable addressedRows(const SubContactTable &rows) {
+    std::vector<bool> shows(rows.size());
+    QSet<QString> withAddress;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        shows[i] = rows[i] && showsAddress(*rows[i]);
+        if (shows[i])
+            withAddress.insert(contactId(*rows[i]));
+    }
+    SubContactTable addressed;
+    QSet<QString> nameOnly;
+    QSet<std::pair<QString, qint64>> addresses;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const SubContactRowPtr &row = rows[i];
+        if (!row || !row->person)
+            continue;
+        const QString id = contactId(*row);
+        bool prints = false;
+        if (id.isEmpty()) // nothing tells its rows apart as one contact's
+            prints = true;
+        else if (shows[i])
+            prints = !addresses.contains({id, row->labelIndex});
+        else
+            prints = !withAddress.contains(id) && !nameOnly.contains(id);
+        if (!prints)
+            continue;
+        if (shows[i])
+            addresses.insert({id, row->labelIndex});
+        else
+            nameOnly.insert(id);
+        addressed.push_back(row);
+    }
+    return addressed;
 }
 
 // Lines are set in the font's reference units and drawn scaled to points.
@@ -233,6 +279,19 @@ SetText::SetText(const QString &text, const PrintFont &font, const QPaintDevice 
     }
     layout_.endLayout();
     size_ = QSizeF(width, lines * pitch) * scale_;
+}
+
+QRectF SetText::glyphBounds() const {
+    QRectF covered;
+    for (const QGlyphRun &run : layout_.glyphRuns()) {
+        const QRawFont font = run.rawFont();
+        const QList<quint32> glyphs = run.glyphIndexes();
+        const QList<QPointF> positions = run.positions();
+        covered |= run.boundingRect();
+        for (qsizetype i = 0; i < glyphs.size() && i < positions.size(); ++i)
+            covered |= font.boundingRect(glyphs[i]).translated(positions[i]);
+    }
+    return QTransform::fromScale(scale_, scale_).mapRect(covered);
 }
 
 void SetText::draw(QPainter &painter, const QPointF &topLeft) const {

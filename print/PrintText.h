@@ -7,6 +7,7 @@
 #include <QFontMetricsF>
 #include <QList>
 #include <QPointF>
+#include <QRectF>
 #include <QSizeF>
 #include <QString>
 #include <QTextLayout>
@@ -69,6 +70,12 @@ private:
 
 // ---- Labels and envelopes
 
+// The rows labels and envelopes print, one piece per contact and address, in table order:
+// each row that shows an address (a contact's own address once), and for a contact none of
+// whose rows shows one, its first row, which prints the name alone. Further rows of a
+// contact (its second phone, say) add nothing.
+SubContactTable addressedRows(const SubContactTable &rows);
+
 // Name, address at the row's position, company: the address lines (the formatted address,
 // else its one-line text, else its parts), the company when asked for, then the name with
 // the suffix field in front and the honorific after, when asked for.
@@ -80,6 +87,9 @@ class SetText {
 public:
     SetText(const QString &text, const PrintFont &font, const QPaintDevice &device);
     QSizeF size() const { return size_; }
+    // What the glyphs cover from the text's top left: their outlines and their boxes of
+    // advance by ascent and descent, which may reach past the lines' size.
+    QRectF glyphBounds() const;
     void draw(QPainter &painter, const QPointF &topLeft) const;
     // Draws the text turned by 90 degrees clockwise about `point`, its top left there.
     void drawTategaki4(QPainter &painter, const QPointF &point) const;

@@ -7,6 +7,7 @@
 #include <QPageLayout>
 #include <QString>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -25,6 +26,9 @@ struct TextObject {
     QString textDirection;
     QString verticalFontName;
     QRectF rect; // envelopes: the text box before the margins
+    // Moves the drawing from the box's corner so that glyphs reaching past their cells
+    // still stand inside the box.
+    QPointF offset;
 };
 
 // Prints the selected rows of the contacts table as an address list, mailing labels or
@@ -45,6 +49,8 @@ public:
     // The rows labels and envelopes address; the print command passes the same rows.
     const SubContactTable &receiverPersons() const { return receiverPersons_; }
     void setReceiverPersons(SubContactTable rows);
+    // What labels and envelopes print of them: one piece per contact and address.
+    const SubContactTable &addressedRows() const { return addressed_; }
     const std::shared_ptr<const PrintOptions> &printOptions() const { return options_; }
     void setOptions(std::shared_ptr<const PrintOptions> options);
     // The paper and its printable area (inside the layout's margins).
@@ -60,6 +66,12 @@ public:
 
     // Pages in the current style, set with the metrics of `device`.
     int pageCount(const QPaintDevice &device);
+    // The pages known so far, laid out at least through page `throughPage` (from 0): an
+    // address list is set a block at a time, so that its first pages show before its last
+    // contacts are set. All pages once the layout is done.
+    int pagesLaidOut(const QPaintDevice &device, int throughPage);
+    // Lays out further for about `budget`; whether every page is laid out.
+    bool layOutMore(const QPaintDevice &device, std::chrono::milliseconds budget);
     // Draws page `page` (from 0) with a painter whose origin is the paper's top left in the
     // device's own pixels; the view scales it to points itself.
     void drawPage(QPainter &painter, int page);
@@ -74,7 +86,9 @@ public:
 private:
     struct AddressListPages;
     PageGeometry geometry() const { return PageGeometry::fromPageLayout(pageLayout_); }
-    const AddressListPages &addressListPages(const QPaintDevice &device);
+    AddressListPages &addressListLayout(const QPaintDevice &device);
+    // Laid out through page `throughPage`, or whole for a negative one.
+    const AddressListPages &addressListPages(const QPaintDevice &device, qsizetype throughPage);
     void drawAddressList(QPainter &painter, int page);
     void drawLabels(QPainter &painter, int page);
     void drawEnvelope(QPainter &painter, int page);
@@ -85,6 +99,7 @@ private:
 
     SubContactTable contacts_;
     SubContactTable receiverPersons_;
+    SubContactTable addressed_;
     std::shared_ptr<const PrintOptions> options_;
     QPageLayout pageLayout_;
     bool printing_ = true;

@@ -144,6 +144,26 @@ Layout layout(const QString &text, const Metrics &metrics, const QPointF &point,
     return result;
 }
 
+QRectF glyphBounds(const Layout &laidOut, const QString &text, const PrintFont &font,
+                   const QPaintDevice &device) {
+    const QFontMetricsF metrics(font.font, &device);
+    QRectF covered;
+    for (const Placement &glyph : laidOut.placements) {
+        const QString character = text.mid(glyph.start, glyph.length);
+        if (character.trimmed().isEmpty())
+            continue;
+        const QRectF outline =
+            character.size() == 1 ? metrics.boundingRect(character.front()) : metrics.boundingRect(character);
+        const QRectF box(0, -metrics.ascent(), metrics.horizontalAdvance(character), metrics.height());
+        const QTransform place = QTransform()
+                                     .translate(glyph.origin.x(), glyph.origin.y())
+                                     .rotate(glyph.angle)
+                                     .scale(font.scale(), font.scale());
+        covered |= place.mapRect(outline | box);
+    }
+    return covered;
+}
+
 QRectF drawStringInVertical(QPainter *painter, const QString &text, const PrintFont &font,
                             const QPaintDevice &device, const QPointF &point, int direction) {
     const Layout laidOut = layout(text, Metrics::of(font, device), point, direction);

@@ -50,6 +50,12 @@ struct Layout {
 // Direction 1 or 2. An empty text covers nothing at the point.
 Layout layout(const QString &text, const Metrics &metrics, const QPointF &point, int direction);
 
+// What the glyphs of a layout cover: each glyph's outline and its box of advance by ascent
+// and descent. A glyph may reach past the cell the layout gives it, as a font's ascent and
+// descent need not add up to its size.
+QRectF glyphBounds(const Layout &laidOut, const QString &text, const PrintFont &font,
+                   const QPaintDevice &device);
+
 // Measures the text and, with a painter, draws it too; returns the rectangle it covers
 // either way.
 QRectF drawStringInVertical(QPainter *painter, const QString &text, const PrintFont &font,

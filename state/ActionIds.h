@@ -35,6 +35,11 @@ inline const QString PrintDocument = QStringLiteral("printDocument:");
 // ---- Edit and Format
 inline const QString Undo = QStringLiteral("undo:");
 inline const QString Redo = QStringLiteral("redo:");
+// Copy and Paste are the standard editing commands (a focused text field takes them first).
+inline const QString Copy = QStringLiteral("copy:");
+inline const QString CopyAsCSV = QStringLiteral("copyAsCSV:");
+inline const QString CopyAsVCard = QStringLiteral("copyAsVCard:");
+inline const QString Paste = QStringLiteral("paste:");
 inline const QString OrderFrontFontPanel = QStringLiteral("orderFrontFontPanel:");
 inline const QString ChangeFont = QStringLiteral("changeFont:");
 inline const QString RevertToDefaultFont = QStringLiteral("revertToDefaultFont:");
@@ -63,6 +68,10 @@ inline const QString DeleteContacts = QStringLiteral("deleteContacts:");
 inline const QString DuplicateContacts = QStringLiteral("duplicateContacts:");
 inline const QString ShowQRCode = QStringLiteral("showQRCode:");
 inline const QString ToggleShowCompany = QStringLiteral("toggleShowCompany:");
+inline const QString MergeContacts = QStringLiteral("mergeContacts:");
+// The six layouts of Contact > Normalize Phone Numbers, told apart by their titles (the
+// layouts' samples, never translated)
+inline const QString NormalizePhoneNumber = QStringLiteral("normalizePhoneNumber:");
 inline const QString AddGroup = QStringLiteral("addGroup:");
 inline const QString DeleteGroup = QStringLiteral("deleteGroup:");
 
@@ -77,11 +86,21 @@ inline const QString ItemPopupDidSelect = QStringLiteral("itemPopupDidSelect:");
 inline const QString SubItemPopupDidSelect = QStringLiteral("subItemPopupDidSelect:");
 inline const QString LabelPopupDidSelect = QStringLiteral("labelPopupDidSelect:");
 
-// ---- Item commands of a contact table's context menu (the merge sheet's)
+// ---- Item commands of a contact table's context menu (the contacts table's, the merge sheet's)
 inline const QString ShowPopoverWrapper = QStringLiteral("showPopoverWrapper:");
 inline const QString InsertItem = QStringLiteral("insertItem:");
 inline const QString DeleteItem = QStringLiteral("deleteItem:");
+inline const QString ReplaceItem = QStringLiteral("replaceItem:");
+inline const QString PrependItem = QStringLiteral("prependItem:");
+inline const QString AppendItem = QStringLiteral("appendItem:");
 inline const QString DoWorkspaceAction = QStringLiteral("doWorkspaceAction:");
+
+// ---- The contacts table's header menu and the contact commands of its context menu (on
+// the clicked row and the selection)
+inline const QString SortOptionSelected = QStringLiteral("sortOptionSelected:");
+inline const QString DeleteContact = QStringLiteral("deleteContact:");
+inline const QString DuplicateContact = QStringLiteral("duplicateContact:");
+inline const QString ExportContact = QStringLiteral("exportContact:");
 
 } // namespace ActionId
 
@@ -99,6 +118,7 @@ public:
     }
 
     bool contains(const QString &action) const { return rules_.contains(action); }
+    void insert(const QString &action, Rule rule) { rules_.insert(action, std::move(rule)); }
     std::optional<bool> validate(Item &item, const QString &action) const {
         const auto rule = rules_.constFind(action);
         if (rule == rules_.constEnd())

@@ -204,13 +204,15 @@ ExportCommand::ExportCommand(TransferWindow &window, std::shared_ptr<bool> busy,
     , window_(window)
     , busy_(std::move(busy)) {}
 
-std::optional<ExportCommand::Target> ExportCommand::chooseTarget(const QString &nameFieldLabel,
+QList<ContactEntry> ExportCommand::selectedContacts() const {
+    ContactsViewController *table = window_.contactsViewController();
+    return table ? table->selectedContactsWithClickedRowIndex(-1) : QList<ContactEntry>();
+}
+
+std::optional<ExportCommand::Target> ExportCommand::chooseTarget(const QList<ContactEntry> &selection,
+                                                                 const QString &nameFieldLabel,
                                                                  const QStringList &types,
                                                                  const QString &suffix) {
-    ContactsViewController *table = window_.contactsViewController();
-    if (!table)
-        return std::nullopt;
-    const QList<ContactEntry> selection = table->selectedContactsWithClickedRowIndex(-1);
     if (selection.isEmpty())
         return std::nullopt;
     const SharedContactTable shown = window_.shownContactTable();
@@ -240,11 +242,15 @@ std::optional<ExportCommand::Target> ExportCommand::chooseTarget(const QString &
 }
 
 void ExportCommand::exportToVCard() {
+    exportToVCard(selectedContacts());
+}
+
+void ExportCommand::exportToVCard(const QList<ContactEntry> &contacts) {
     const std::optional<TransferGuard> guard = TransferGuard::enter(busy_);
     if (!guard)
         return;
     const std::optional<Target> target = chooseTarget(
-        L("Export As:"), {ContentTypes::VCard, ContentTypes::PlainText}, QStringLiteral(".vcf"));
+        contacts, L("Export As:"), {ContentTypes::VCard, ContentTypes::PlainText}, QStringLiteral(".vcf"));
     if (target)
         writeVCards(*target, window_.shownGroup());
 }
@@ -307,7 +313,7 @@ void ExportCommand::exportToCSV() {
     if (!guard)
         return;
     const std::optional<Target> target =
-        chooseTarget(L("Export As CSV:"), {ContentTypes::CommaSeparatedText, ContentTypes::PlainText},
+        chooseTarget(selectedContacts(), L("Export As CSV:"), {ContentTypes::CommaSeparatedText, ContentTypes::PlainText},
                      QStringLiteral(".csv"));
     if (target && !writeFileAtomically(target->path, QMvCard().csvFromSubContacts(target->contacts)))
         showSaveFailure(window_.transferWindow());

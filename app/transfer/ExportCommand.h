@@ -56,21 +56,24 @@ public:
     ExportCommand(TransferWindow &window, std::shared_ptr<bool> busy, QObject *parent);
 
     void exportToVCard();
+    // The contacts given (the contacts table's own export), not the selection.
+    void exportToVCard(const QList<ContactEntry> &contacts);
     void exportToCSV();
     // Every live contact of the window's all-contacts group, to the file the save panel
     // names (what closing a window with changes offers). Answers whether the file was written.
     bool exportAllContacts();
 
 private:
-    // The file the user chose for the selected contacts, and the contacts to write.
+    // The file the user chose for the contacts, and the contacts to write.
     struct Target {
         QString proposedName;
         QString path;
         ContactTable contacts;
     };
-    // None when nothing is selected or the panel was cancelled.
-    std::optional<Target> chooseTarget(const QString &nameFieldLabel, const QStringList &types,
-                                       const QString &suffix);
+    QList<ContactEntry> selectedContacts() const;
+    // None when there are no contacts or the panel was cancelled.
+    std::optional<Target> chooseTarget(const QList<ContactEntry> &selection, const QString &nameFieldLabel,
+                                       const QStringList &types, const QString &suffix);
     // The panel proposes the first contact's name; none when it was cancelled.
     std::optional<Target> chooseTarget(const QString &firstName, const ContactTable &contacts,
                                        const QString &nameFieldLabel, const QStringList &types,

@@ -63,6 +63,11 @@ void addDocumentWindowMenus(Menu *mainMenu) {
     edit->addItem(L("Undo"), ActionId::Undo, QKeySequence::Undo);
     edit->addItem(L("Redo"), ActionId::Redo, QKeySequence::Redo);
     edit->addItem(MenuItem::separatorItem());
+    edit->addItem(L("Copy"), ActionId::Copy, QKeySequence::Copy);
+    edit->addItem(L("Copy as CSV"), ActionId::CopyAsCSV);
+    edit->addItem(L("Copy as vCard"), ActionId::CopyAsVCard);
+    edit->addItem(L("Paste"), ActionId::Paste, QKeySequence::Paste);
+    edit->addItem(MenuItem::separatorItem());
     // The find bar's items are told apart by their titles. Ctrl+E stays Edit Contacts'.
     auto *find = new Menu(L("Find"));
     find->addItem(L("Find…"), ActionId::PerformFindBarAction, QKeySequence(CommandKeyModifier | Qt::Key_F));

@@ -73,6 +73,7 @@ ViewController::ViewController(QObject *parent)
     const auto contactsSelected = [this](MenuItem &) {
         return editState() && !contactsViewController_->selectedSubContacts().isEmpty();
     };
+    const auto tableRule = [this](MenuItem &item) { return contactsViewController_->validateMenuItem(&item); };
     validation_ = {
         {ActionId::Undo, [this](MenuItem &) { return undoManager() && undoManager()->canUndo(); }},
         {ActionId::Redo, [this](MenuItem &) { return undoManager() && undoManager()->canRedo(); }},
@@ -84,8 +85,10 @@ ViewController::ViewController(QObject *parent)
         {ActionId::DeleteContacts, contactsSelected},
         {ActionId::DuplicateContacts, contactsSelected},
         {ActionId::ShowFindPanel, [this](MenuItem &) { return bool(contactTable_); }},
-        {ActionId::ShowQRCode,
-         [this](MenuItem &item) { return contactsViewController_->validateMenuItem(&item); }},
+        {ActionId::ShowQRCode, tableRule},
+        {ActionId::MergeContacts, tableRule},
+        {ActionId::NormalizePhoneNumber, tableRule},
+        {ActionId::ToggleShowCompany, tableRule},
     };
 }
 
@@ -299,6 +302,7 @@ void ViewController::rowSelectionDidChange(const SubContactRowPtr &row) {
             shown.groupNames = groupNamesOfContact(row->uniqueId);
             row->groupNames = shown.groupNames;
             contactInfoController_->setContact(&shown);
+            ++contactsShown_;
         }
     }
     if (!editState())

@@ -25,6 +25,7 @@
 #include <optional>
 
 class QFrame;
+class MergePanelController;
 class QRCodePanelController;
 class UndoManager;
 
@@ -55,7 +56,7 @@ public:
     void setContainerTable(std::shared_ptr<ContainerTable> table) { edits_->setContainerTable(std::move(table)); }
     SharedContactTable contactTable() const { return contactTable_; }
     void setContactTable(SharedContactTable table) { contactTable_ = std::move(table); }
-    SharedGroup selectedGroupDict() const { return selectedGroupDict_; }
+    SharedGroup selectedGroupDict() const override { return selectedGroupDict_; }
     void setSelectedGroupDict(SharedGroup group) { selectedGroupDict_ = std::move(group); }
 
     // ---- The window's state and the settings shared by the windows, which the panes observe
@@ -197,12 +198,16 @@ public:
     void addContact(QObject *sender);
     void deleteContacts(QObject *sender);
     void duplicateContacts(QObject *sender);
+    // The same for the contacts the table's context menu names.
+    void deleteContacts(const QList<ContactEntry> &contacts) override;
+    void duplicateContacts(const QList<ContactEntry> &contacts) override;
+    void exportContacts(const QList<ContactEntry> &contacts) override { emit contactsShouldExport(contacts); }
 
     // Every way contacts enter the window (new, duplicated, imported, dropped, pasted): the
     // window state registers the custom items they carry, so their columns and exports know
     // them, then the contacts are added to the group as one undo step and the window is
     // marked edited.
-    void addContacts(const QList<ContactEntry> &contacts, const SharedGroup &group);
+    void addContacts(const QList<ContactEntry> &contacts, const SharedGroup &group) override;
     void registerSelectionUndo(const QList<ContactEntry> &selected);
     // Adds the cards to the group, the selected group when none is given.
     void addContactByVCardString(const QString &vCardString, const SharedGroup &group = nullptr) override;
@@ -254,6 +259,10 @@ public:
     // The QR code sheet of the row's contact, asked for by the contacts table.
     void showQRCodePanel(const SubContactRowPtr &row) override;
     QRCodePanelController *qrCodePanelController() const;
+    // The merge sheet on the first two of the table's contacts; Done after a change applies
+    // both results as one undo step.
+    void showMergePanel(const QList<ContactEntry> &contacts) override;
+    MergePanelController *mergePanelController() const;
 
 signals:
     // The group list's pane should show or hide, as the window controller does it.
@@ -263,17 +272,25 @@ signals:
     void findBarButtonShouldClick();
     void findBarButtonTitleShouldChange(const QString &title);
     void findBarButtonShouldEnable();
+    // The window's Export as vCard should write these contacts.
+    void contactsShouldExport(const QList<ContactEntry> &contacts);
 
 protected:
     QWidget *loadView() override;
 
 private:
     void replayUndo(void (UndoManager::*replay)());
+    void updateDetachedWindowsOf(const QList<PersonPtr> &contacts);
+    void updateContactInfoShowing(const QList<PersonPtr> &contacts, int shownBefore);
+    // Counts the table's selections shown in the detail panel.
+    int contactsShown_ = 0;
     // A detail row selected in the panel or a popover starts the next find there.
     void moveFindTargetToRow(const InfoTableRow &row);
     void showGroupsAndSelect(const SharedGroup &group);
     void registerEditActions();
     void registerPanelActions();
+    // The table's commands that the window's menus send while another pane has the focus.
+    static const QStringList &tableCommands();
     ContactWindows *contactWindows_ = nullptr;
 
     // Shows a default-sized window at the top left of the screen's visible area.
@@ -302,6 +319,7 @@ private:
     FindBarActions *findBarActions_ = nullptr;
     QPointer<QFrame> redSeparator_;
     QPointer<QRCodePanelController> qrCodePanelController_;
+    QPointer<MergePanelController> mergePanelController_;
 };
 
 } // namespace tessarin

@@ -92,16 +92,23 @@ void ViewController::addContact(QObject *) {
 }
 
 void ViewController::deleteContacts(QObject *) {
-    const QList<ContactEntry> selected = contactsViewController_->selectedContacts();
-    if (selected.isEmpty() || !selectedGroupDict_)
+    deleteContacts(contactsViewController_->selectedContacts());
+}
+
+void ViewController::deleteContacts(const QList<ContactEntry> &contacts) {
+    if (contacts.isEmpty() || !selectedGroupDict_)
         return;
-    undoDeleteContacts(selected, selectedGroupDict_, true);
+    undoDeleteContacts(contacts, selectedGroupDict_, true);
     setDocumentEdited();
 }
 
 void ViewController::duplicateContacts(QObject *) {
+    duplicateContacts(contactsViewController_->selectedContacts());
+}
+
+void ViewController::duplicateContacts(const QList<ContactEntry> &contacts) {
     QList<ContactEntry> duplicates;
-    for (const ContactEntry &entry : contactsViewController_->selectedContacts()) {
+    for (const ContactEntry &entry : contacts) {
         if (!entry.person)
             continue;
         ContactEntry duplicate =

@@ -32,14 +32,44 @@ void ViewController::replayUndo(void (UndoManager::*replay)()) {
 }
 
 void ViewController::contactValueDidChange(const QString &identifier, const PersonPtr &contact) {
+    const int shown = contactsShown_;
     contactsViewController_->updateTableWithIdentifier(identifier, contact);
+    updateContactInfoShowing({contact}, shown);
+    updateDetachedWindowsOf({contact});
 }
 
 void ViewController::contactValuesDidChange(const QStringList &identifiers, const QList<PersonPtr> &contacts) {
+    const int shown = contactsShown_;
     if (identifiers.size() == 1 && contacts.size() == 1)
         contactsViewController_->updateTableWithIdentifier(identifiers.first(), contacts.first());
     else
         contactsViewController_->updateTableWithContacts(contacts);
+    updateContactInfoShowing(contacts, shown);
+    updateDetachedWindowsOf(contacts);
+}
+
+// The table refreshes the windows of its selected contact only; an edit, its Undo and its
+// Redo reach the windows of every contact they change, wherever the selection is.
+void ViewController::updateDetachedWindowsOf(const QList<PersonPtr> &contacts) {
+    if (!contactWindows_)
+        return;
+    for (const PersonPtr &contact : contacts)
+        if (contact)
+            contactWindows_->updateDetachedWindows(contact->uniqueId());
+}
+
+// Every change reaches the panes through the edits, whichever pane, editor, menu, Undo or
+// find made it: the detail panel (and the card while locked) shows the contact as it is now,
+// reloaded once: not again when the table's refresh reported its row, which showed it anew.
+void ViewController::updateContactInfoShowing(const QList<PersonPtr> &contacts, int shownBefore) {
+    if (contactsShown_ != shownBefore)
+        return;
+    const std::optional<ContactEntry> &shown = contactInfoController_->contact();
+    if (!shown || !shown->person || !contacts.contains(shown->person))
+        return;
+    contactInfoController_->updateTable();
+    if (!editState())
+        contactInfoController_->updateWebView();
 }
 
 // Both directions refresh the shown group and select its given rows (none, once removed);
@@ -89,20 +119,21 @@ void ViewController::contactDidMerge(const ContactEntry &contact) {
 
 void ViewController::contactDidUpdate(const ContactEntry &contact, QObject *sender) {
     const UndoManager *undo = undoManager();
+    // One contact changed: only its rows are made again, in place.
     if (undo && (undo->isUndoing() || undo->isRedoing())) {
         // Undo and Redo set the edited mark themselves.
-        contactsViewController_->updateTable();
+        contactsViewController_->updateTableWithContacts({contact.person});
         if (contactWindows_)
             contactWindows_->updateDetachedWindows(contact.uniqueId);
         return;
     }
-    contactInfoController_->updateTable();
+    // The edit's own notice has refreshed the detail panel already.
     if (sender != contactInfoController_ && contactWindows_) {
         contactWindows_->updatePopoverIfSender(sender);
         contactWindows_->updateDetachedWindows(contact.uniqueId);
     }
     if (sender != contactsViewController_)
-        contactsViewController_->updateTable();
+        contactsViewController_->updateTableWithContacts({contact.person});
     setDocumentEdited();
 }
 

@@ -1,9 +1,10 @@
 // The windows and sheets of the folders above the panes that the main view opens: the find
-// window and the QR code sheet.
+// window, the QR code sheet and the merge sheet.
 #include "app/window/ViewController.h"
 
 #include "app/window/DocumentFindEdits.h"
 #include "find/FindPanel.h"
+#include "merge/MergePanelController.h"
 #include "platform/core/UndoManager.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Pasteboard.h"
@@ -14,10 +15,16 @@ namespace tessarin {
 
 void ViewController::registerPanelActions() {
     registerAction(ActionId::ShowFindPanel, [this](QObject *sender) { showFindPanel(sender); });
-    // The Contact menu's command is the table's; it reaches the table from here too while
+    // The Contact menu's commands are the table's; they reach the table from here too while
     // another pane (or none) has the focus.
-    registerAction(ActionId::ShowQRCode,
-                   [this](QObject *sender) { contactsViewController_->showQRCode(sender); });
+    for (const QString &action : tableCommands())
+        registerAction(action, [this, action](QObject *sender) { contactsViewController_->performAction(action, sender); });
+}
+
+const QStringList &ViewController::tableCommands() {
+    static const QStringList actions = {ActionId::ShowQRCode, ActionId::MergeContacts, ActionId::NormalizePhoneNumber,
+                                        ActionId::ToggleShowCompany};
+    return actions;
 }
 
 void ViewController::showFindPanel(QObject *) {
@@ -65,6 +72,32 @@ void ViewController::showQRCodePanel(const SubContactRowPtr &row) {
     qrCodePanelController_ = new QRCodePanelController(this);
     qrCodePanelController_->setContact(row->person);
     Application::shared().beginSheet(qrCodePanelController_->window(), window, [](int) {});
+}
+
+MergePanelController *ViewController::mergePanelController() const {
+    return mergePanelController_;
+}
+
+void ViewController::showMergePanel(const QList<ContactEntry> &contacts) {
+    Window *window = this->window();
+    if (contacts.size() < 2 || !window || Application::shared().attachedSheet(window))
+        return;
+    delete mergePanelController_;
+    mergePanelController_ = new MergePanelController(this);
+    mergePanelController_->setCustomItems(customItems());
+    mergePanelController_->window();
+    auto context = std::make_shared<MergeContext>();
+    context->contacts = contacts;
+    mergePanelController_->setContextInfo(context, editState());
+    mergePanelController_->setSelectedFont(selectedFont());
+    Application::shared().beginSheet(mergePanelController_->window(), window,
+                                     [self = QPointer(this), context](int code) {
+                                         if (!self || code != MergePanelController::ChangedResponse ||
+                                             !context->newContacts)
+                                             return;
+                                         self->undoReplacePersonByContacts(*context->newContacts, context->contacts);
+                                         self->setDocumentEdited();
+                                     });
 }
 
 } // namespace tessarin

@@ -102,6 +102,16 @@ void SegmentedControl::press(int segment) {
 
 // ---- Window controller
 
+namespace {
+
+// The open windows, whose custom items all keep their columns in the shared view types.
+QList<WindowController *> &openWindowControllers() {
+    static QList<WindowController *> controllers;
+    return controllers;
+}
+
+} // namespace
+
 void WindowController::setAnimationsEnabled(bool on) {
     animations = on;
 }
@@ -130,9 +140,12 @@ WindowController::WindowController(QObject *parent)
     registerAction(ActionId::ExportToCSV, [this](QObject *) { exportCommand_->exportToCSV(); });
     registerPanelActions();
     makeValidationTable();
+    openWindowControllers().append(this);
 }
 
-WindowController::~WindowController() = default;
+WindowController::~WindowController() {
+    openWindowControllers().removeAll(this);
+}
 
 ProgressAlert *WindowController::progressAlert() {
     if (!progressAlert_)
@@ -240,6 +253,9 @@ void WindowController::windowDidLoad() {
             if (findBarButton_)
                 findBarButton_->setEnabled(true);
         });
+        // The table's own export is the window's, for the contacts its menu names.
+        connect(mainViewController_, &ViewController::contactsShouldExport, this,
+                [this](const QList<ContactEntry> &contacts) { exportCommand_->exportToVCard(contacts); });
     }
 
     if (settings()->viewTypeDict().isEmpty())
@@ -564,9 +580,12 @@ void WindowController::customItemsDidChange() {
 void WindowController::updateViewTypeDict() {
     QStringList known = QMPerson::allIdentifiers();
     known << FieldId::ZIP << FieldId::State << FieldId::City << FieldId::Street << FieldId::Country;
-    if (customItems())
-        for (const CustomItemDefinition &item : *customItems())
-            known.append(item.name);
+    // The table is every window's: another window's custom items keep their columns there
+    // (each window's table shows only the items it knows).
+    for (const WindowController *window : std::as_const(openWindowControllers()))
+        if (window->customItems())
+            for (const CustomItemDefinition &item : *window->customItems())
+                known.append(item.name);
     const ViewTypeTable &stored = settings()->viewTypeDict();
     ViewTypeTable cleaned;
     if (!stored.contains(FieldId::Name))
@@ -812,7 +831,15 @@ void WindowController::initContactMenu() {
     menu->addItem(L("Add New Contact"), ActionId::AddContact);
     menu->addItem(L("Delete Contacts"), ActionId::DeleteContacts);
     menu->addItem(L("Duplicate Contacts"), ActionId::DuplicateContacts);
+    menu->addItem(L("Merge Contacts"), ActionId::MergeContacts);
     menu->addItem(L("Export Contacts as vCard"), ActionId::ExportToVCard);
+    menu->addItem(MenuItem::separatorItem());
+    // The layouts are named by their samples, in every language.
+    auto *normalize = new Menu(L("Normalize Phone Numbers"));
+    for (const char *sample : {"(12) 3456-7890", "(123) 456-7890", "(1234) 56-7890", "(12) 34 56 78 90",
+                               "090-1234-5678", "0120-123-456"})
+        normalize->addItem(QString::fromLatin1(sample), ActionId::NormalizePhoneNumber);
+    menu->addItem(L("Normalize Phone Numbers"))->setSubmenu(normalize);
     menu->addItem(MenuItem::separatorItem());
     menu->addItem(L("Show Company in the Name Cell"), ActionId::ToggleShowCompany);
     contactPopup_->synchronizeTitle();

@@ -4,6 +4,7 @@
 #include <QSaveFile>
 #include <QTemporaryDir>
 
+#include <atomic>
 #include <memory>
 
 namespace TempFiles {
@@ -29,6 +30,19 @@ QString writeAtomically(const QString &fileName, const QByteArray &data, QString
         return {};
     }
     return target;
+}
+
+QString writeInNewFolder(const QString &fileName, const QByteArray &data, QString *error) {
+    static std::atomic<quint64> folders{0};
+    QDir dir(directory());
+    const QString folder = QStringLiteral("%1").arg(++folders);
+    if (!dir.mkpath(folder) ||
+        !QFile::setPermissions(dir.filePath(folder), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)) {
+        if (error)
+            *error = QStringLiteral("Cannot make a temporary folder.");
+        return {};
+    }
+    return writeAtomically(folder + u'/' + fileName, data, error);
 }
 
 } // namespace TempFiles

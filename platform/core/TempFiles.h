@@ -12,5 +12,9 @@ QString directory();
 QString path(const QString &fileName);
 // Writes the file whole or not at all; answers its path, or an empty text with *error set.
 QString writeAtomically(const QString &fileName, const QByteArray &data, QString *error = nullptr);
+// The same in a folder of its own inside the private folder, so that a file handed to
+// another program (a copied or dragged file) keeps its name and is never replaced by the
+// next one written under that name.
+QString writeInNewFolder(const QString &fileName, const QByteArray &data, QString *error = nullptr);
 
 } // namespace TempFiles

@@ -6,6 +6,7 @@
 #include "platform/ui/Document.h"
 #include "platform/ui/FontManager.h"
 #include "platform/ui/Menu.h"
+#include "platform/ui/ScreenFit.h"
 #include "platform/ui/Window.h"
 
 #include <QApplication>
@@ -36,6 +37,7 @@ Application &Application::shared() {
 }
 
 Application::Application() {
+    keepWindowsInsideScreen();
     registerAction(QStringLiteral("terminate:"), [this](QObject *) { terminate(); });
     registerAction(QStringLiteral("orderFrontFontPanel:"),
                    [](QObject *) { FontManager::shared().orderFrontFontPanel(); });

@@ -10,6 +10,55 @@
 
 namespace {
 
+const QString kUriListMime = QStringLiteral("text/uri-list");
+const QString kCopiedFilesMime = QStringLiteral("x-special/gnome-copied-files");
+// Set beside a promised .vcf file whose URL is made only when asked for.
+const QString kPromisedFileMime = QStringLiteral("application/x-tessarin2-promised-file");
+
+// Mime data some of whose formats are made when first read.
+class ProvidedMimeData : public QMimeData {
+public:
+    void provide(const QString &mimeType, Pasteboard::DataProvider provider) {
+        providers_.insert(mimeType, std::move(provider));
+        made_.remove(mimeType);
+    }
+    bool isProvided(const QString &mimeType) const { return providers_.contains(mimeType); }
+    bool hasFormat(const QString &mimeType) const override {
+        return providers_.contains(mimeType) || QMimeData::hasFormat(mimeType);
+    }
+    QStringList formats() const override {
+        QStringList formats = QMimeData::formats();
+        for (auto it = providers_.cbegin(); it != providers_.cend(); ++it)
+            if (!formats.contains(it.key()))
+                formats.append(it.key());
+        return formats;
+    }
+
+protected:
+    QVariant retrieveData(const QString &mimeType, QMetaType type) const override {
+        const auto provider = providers_.constFind(mimeType);
+        if (provider == providers_.cend())
+            return QMimeData::retrieveData(mimeType, type);
+        auto made = made_.find(mimeType);
+        if (made == made_.end())
+            made = made_.insert(mimeType, (*provider)());
+        if (mimeType == kUriListMime && type.id() == QMetaType::QVariantList) {
+            QVariantList urls;
+            for (const QByteArray &line : made->split('\n'))
+                if (!line.trimmed().isEmpty())
+                    urls.append(QUrl::fromEncoded(line.trimmed()));
+            return urls;
+        }
+        if (type.id() == QMetaType::QString)
+            return QString::fromUtf8(*made);
+        return *made;
+    }
+
+private:
+    QHash<QString, Pasteboard::DataProvider> providers_;
+    mutable QHash<QString, QByteArray> made_;
+};
+
 const QString kSourceMime = QStringLiteral("application/x-tessarin2-source");
 const QString kPrivatePrefix = QStringLiteral("application/x-tessarin2-");
 
@@ -57,7 +106,7 @@ QString PasteboardType::mimeTypeFor(const QString &type) {
 Pasteboard::Pasteboard(Kind kind)
     : kind_(kind) {
     if (kind != Kind::General)
-        data_ = new QMimeData;
+        data_ = kind == Kind::Drag ? new ProvidedMimeData : new QMimeData;
 }
 
 Pasteboard::Pasteboard(const QMimeData *data)
@@ -92,7 +141,7 @@ const QMimeData *Pasteboard::mimeData() const {
 
 QMimeData *Pasteboard::takeMimeData() {
     QMimeData *data = data_;
-    data_ = kind_ == Kind::Drag ? new QMimeData : nullptr;
+    data_ = kind_ == Kind::Drag ? new ProvidedMimeData : nullptr;
     return data;
 }
 
@@ -100,7 +149,7 @@ QMimeData *Pasteboard::writable() {
     if (kind_ == Kind::Drop)
         return nullptr;
     if (!data_)
-        data_ = new QMimeData;
+        data_ = kind_ == Kind::Drag ? new ProvidedMimeData : new QMimeData;
     return data_;
 }
 
@@ -118,7 +167,7 @@ void Pasteboard::clearContents() {
     if (kind_ == Kind::Drop)
         return;
     delete data_;
-    data_ = new QMimeData;
+    data_ = kind_ == Kind::Drag ? new ProvidedMimeData : new QMimeData;
     source_.clear();
     if (kind_ == Kind::General)
         QApplication::clipboard()->clear();
@@ -140,8 +189,11 @@ bool Pasteboard::setData(const QByteArray &data, const QString &type) {
     QMimeData *target = writable();
     if (!target)
         return false;
-    if (type == PasteboardType::PromisedFileURL)
-        return true; // the promised file travels as the file URL itself
+    if (type == PasteboardType::PromisedFileURL) {
+        // The promised file travels as the file URL itself.
+        target->setData(kPromisedFileMime, QByteArray("vcf"));
+        return true;
+    }
     if (type == PasteboardType::FileURL) {
         target->setUrls({QUrl::fromEncoded(data)});
     } else if (isImage(type)) {
@@ -169,7 +221,28 @@ bool Pasteboard::writeFileURLs(const QList<QUrl> &urls) {
     if (!target)
         return false;
     target->setUrls(urls);
+    if (kind_ == Kind::General) {
+        QByteArray copied("copy");
+        for (const QUrl &url : urls)
+            copied += '\n' + url.toEncoded();
+        target->setData(kCopiedFilesMime, copied);
+    }
     publish();
+    return true;
+}
+
+bool Pasteboard::setDataProvider(const QString &type, DataProvider provider) {
+    auto *target = dynamic_cast<ProvidedMimeData *>(writable());
+    if (!target)
+        return false;
+    if (type == PasteboardType::FileURL || type == PasteboardType::PromisedFileURL) {
+        target->provide(kUriListMime, std::move(provider));
+        target->setData(kPromisedFileMime, QByteArray("vcf"));
+        return true;
+    }
+    if (isPrivate(type) && !source_.isEmpty())
+        target->setData(kSourceMime, source_.toUtf8());
+    target->provide(PasteboardType::mimeTypeFor(type), std::move(provider));
     return true;
 }
 
@@ -192,8 +265,10 @@ QStringList Pasteboard::types() const {
         types.append(PasteboardType::TabSeparatedText);
     if (data->hasFormat(PasteboardType::mimeTypeFor(PasteboardType::CommaSeparatedText)))
         types.append(PasteboardType::CommaSeparatedText);
-    const QList<QUrl> files = fileURLs();
-    if (!files.isEmpty()) {
+    // A file made only when asked for is not made to answer what the pasteboard holds.
+    if (data->hasFormat(kPromisedFileMime)) {
+        types.append({PasteboardType::FileURL, PasteboardType::PromisedFileURL});
+    } else if (const QList<QUrl> files = fileURLs(); !files.isEmpty()) {
         types.append(PasteboardType::FileURL);
         for (const QUrl &url : files)
             if (url.toLocalFile().endsWith(QLatin1String(".vcf"), Qt::CaseInsensitive)) {

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <functional>
 #include <memory>
 
 class QMimeData;
@@ -58,7 +59,13 @@ public:
 
     bool setData(const QByteArray &data, const QString &type);
     bool setString(const QString &string, const QString &type = PasteboardType::String);
+    // Also offered to file managers as files to paste (x-special/gnome-copied-files).
     bool writeFileURLs(const QList<QUrl> &urls);
+    // Data made only when a receiver asks for it, once (drag pasteboards): a drop that
+    // reads only the row numbers never makes the cards of ten thousand rows. A file URL's
+    // provider answers the file's URL, encoded.
+    using DataProvider = std::function<QByteArray()>;
+    bool setDataProvider(const QString &type, DataProvider provider);
     bool writeImage(const QImage &image);
 
     QStringList types() const;

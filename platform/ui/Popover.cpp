@@ -341,7 +341,9 @@ bool Popover::eventFilter(QObject *watched, QEvent *event) {
             close();
     } else if (event->type() == QEvent::KeyPress && behavior_ != PopoverBehavior::ApplicationDefined &&
                static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape &&
-               !QApplication::activePopupWidget() && widget->window() == frame_->window() && owns(widget)) {
+               !QApplication::activePopupWidget() && widget->window() == frame_->window() && owns(widget) &&
+               !(QApplication::focusWidget() &&
+                 QApplication::focusWidget()->property(keepsEscapeProperty).toBool())) {
         close();
         return true;
     } else if (event->type() == QEvent::Resize && anchorView_ && widget == frame_->parentWidget()) {

@@ -39,6 +39,10 @@ public:
 class Popover : public QObject {
     Q_OBJECT
 public:
+    // Escape closes a popover, except in a widget with this property set: a field that
+    // cancels its own edit with Escape (a table cell's editor).
+    static constexpr const char *keepsEscapeProperty = "keepsEscape";
+
     explicit Popover(QObject *parent = nullptr);
     ~Popover() override;
 

@@ -26,6 +26,19 @@ inline Menu *findSubmenu(Menu *menu, const QString &title) {
     return nullptr;
 }
 
+// A main-menu item as the user finds it, its menu validated first; false when disabled.
+inline bool pickMenuItem(Menu *mainMenu, const QString &menuTitle, const QString &title) {
+    Menu *menu = findSubmenu(mainMenu, menuTitle);
+    if (!menu)
+        return false;
+    menu->update();
+    MenuItem *chosen = menu->itemWithTitle(title);
+    if (chosen && chosen->isEnabled())
+        chosen->trigger();
+    QCoreApplication::processEvents();
+    return chosen && chosen->isEnabled();
+}
+
 // A demo program's names, given before anything reads the preferences.
 inline void nameDemoProgram() {
     QApplication::setApplicationName(QStringLiteral("Tessarin2"));

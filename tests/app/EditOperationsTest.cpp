@@ -6,6 +6,8 @@
 #include "platform/ui/Pasteboard.h"
 #include "platform/ui/Window.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QItemSelectionModel>
 #include <QMimeData>
 #include <QTableView>
@@ -701,11 +703,13 @@ TEST_F(EditTest, ContactChangesRefreshThePanesTheSenderDoesNotShow) {
     EXPECT_EQ(rows().size(), 4);
     EXPECT_EQ(windows.calls, QStringList{"detached " + ann.uniqueId});
     EXPECT_TRUE(edited());
-    // The detail panel reported: the table is refreshed, popover and detached windows are not.
+    // The detail panel reported: the contact's rows are made again (the table is not
+    // rebuilt: the record put straight into the list stays unseen), popover and detached
+    // windows are not refreshed.
     windows.calls.clear();
     rename(QStringLiteral("Anya"));
     view->contactDidUpdate(ann, view->contactInfoController());
-    EXPECT_EQ(rows().size(), 5);
+    EXPECT_EQ(rows().size(), 4);
     EXPECT_TRUE(rows().contains(QStringLiteral("Anya Abe")));
     EXPECT_TRUE(windows.calls.isEmpty());
     // The popover reported: it, the detached windows and the table are refreshed.
@@ -713,6 +717,7 @@ TEST_F(EditTest, ContactChangesRefreshThePanesTheSenderDoesNotShow) {
     view->contactDidUpdate(ann, &popover);
     EXPECT_EQ(windows.calls, (QStringList{QStringLiteral("popover"), "detached " + ann.uniqueId}));
     EXPECT_TRUE(rows().contains(QStringLiteral("Anja Abe")));
+    EXPECT_EQ(rows().size(), 4);
 
     // While undoing: the table and detached windows only; the edited mark is left to Undo.
     document->controller->window()->setDocumentEdited(false);
@@ -725,12 +730,88 @@ TEST_F(EditTest, ContactChangesRefreshThePanesTheSenderDoesNotShow) {
     undo();
     EXPECT_EQ(windows.calls, QStringList{"detached " + ann.uniqueId});
     EXPECT_TRUE(rows().contains(QStringLiteral("Ann Abe")));
+    EXPECT_EQ(rows().size(), 4);
     EXPECT_FALSE(edited());
 }
 
 TEST_F(EditTest, SelectingAGroupClosesDetachedWindows) {
     selectGroup(groupNamed(QStringLiteral("Friends")));
     EXPECT_TRUE(windows.calls.contains(QStringLiteral("close all")));
+}
+
+} // namespace
+} // namespace tessarin
+
+// ---- Clipboard and drags between windows
+
+namespace tessarin {
+namespace {
+
+TEST_F(EditTest, TheEditMenusCopyAndPasteAddAContactWithOneUndoStep) {
+    Menu *edit = findSubmenu(document->controller->window()->mainMenu(), QStringLiteral("Edit"));
+    ASSERT_NE(edit, nullptr);
+    const QList<std::pair<QString, QString>> items = {{QStringLiteral("Copy"), ActionId::Copy},
+                                                      {QStringLiteral("Copy as CSV"), ActionId::CopyAsCSV},
+                                                      {QStringLiteral("Copy as vCard"), ActionId::CopyAsVCard},
+                                                      {QStringLiteral("Paste"), ActionId::Paste}};
+    for (const auto &[title, action] : items) {
+        ASSERT_NE(edit->itemWithTitle(title), nullptr) << title.toStdString();
+        EXPECT_EQ(edit->itemWithTitle(title)->action(), action);
+    }
+    EXPECT_EQ(edit->itemWithTitle(QStringLiteral("Copy"))->shortcut(), QKeySequence(QKeySequence::Copy));
+    EXPECT_EQ(edit->itemWithTitle(QStringLiteral("Paste"))->shortcut(), QKeySequence(QKeySequence::Paste));
+
+    document->controller->window()->activateWindow();
+    table()->tableView()->setFocus();
+    selectRowsOf({QStringLiteral("Bob Baker")});
+    const QStringList before = rows();
+    pick(QStringLiteral("Edit"), QStringLiteral("Copy"));
+    EXPECT_TRUE(Pasteboard::general().stringForType().startsWith(QStringLiteral("Bob Baker\t")));
+    EXPECT_FALSE(edited());
+    pick(QStringLiteral("Edit"), QStringLiteral("Paste"));
+    EXPECT_EQ(rows().size(), before.size() + 1);
+    EXPECT_EQ(rows().count(QStringLiteral("Bob Baker")), 2);
+    EXPECT_TRUE(edited());
+    undo();
+    EXPECT_EQ(rows(), before);
+    EXPECT_FALSE(edited());
+
+    // Ctrl+C in the table is the menu's Copy, not the view's copy of one cell.
+    QApplication::clipboard()->clear();
+    selectRowsOf({QStringLiteral("Cid Cole")});
+    QTest::keyClick(table()->tableView(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_TRUE(Pasteboard::general().stringForType().startsWith(QStringLiteral("Cid Cole\t")))
+        << Pasteboard::general().stringForType().toStdString();
+}
+
+TEST_F(EditTest, RowsDraggedIntoAnotherWindowArriveThereAsContacts) {
+    TestDocument *other = open(QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Zed;Zoe;;;\r\nFN:Zoe Zed\r\nEND:VCARD\r\n"),
+                               QStringLiteral("Other.vcf"));
+    ViewController *otherView = content(other);
+    otherView->setEditState(true);
+    view->setEditState(true);
+    ContactsViewController *target = otherView->contactsViewController();
+    selectRowsOf({QStringLiteral("Ann Abe"), QStringLiteral("Cid Cole")});
+    auto pasteboard = Pasteboard::forDragging();
+    ASSERT_TRUE(table()->tableViewWriteRowsWithIndexes(table()->selectedRowIndexes(), *pasteboard));
+    const std::unique_ptr<QMimeData> data(pasteboard->takeMimeData());
+    const Pasteboard info(data.get());
+
+    // Its own table refuses the rows; the other window takes them as cards, not row numbers.
+    EXPECT_EQ(table()->tableViewValidateDrop(info, 0, TableViewDropOperation::Above), Qt::IgnoreAction);
+    ASSERT_EQ(target->tableViewValidateDrop(info, 0, TableViewDropOperation::Above), EveryDropOperation);
+    const QStringList before = rows();
+    ASSERT_TRUE(target->tableViewAcceptDrop(info, 0, TableViewDropOperation::Above));
+    QStringList arrived;
+    for (const SubContactRowPtr &row : target->subContactTable())
+        if (!row->notFirstRow)
+            arrived << row->person->compositeName();
+    EXPECT_EQ(arrived, (QStringList{QStringLiteral("Ann Abe"), QStringLiteral("Cid Cole"), QStringLiteral("Zoe Zed")}));
+    EXPECT_TRUE(other->controller->window()->isDocumentEdited());
+    // Nothing leaves the window the rows came from.
+    EXPECT_EQ(rows(), before);
+    EXPECT_FALSE(edited());
+    closeDocument(other);
 }
 
 } // namespace

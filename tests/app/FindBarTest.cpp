@@ -146,6 +146,7 @@ TEST_F(FindBarTest, FindingStepsThroughTheShownCellsBothWaysAndWrapsOnce) {
     pick(QStringLiteral("Find…"));
     EXPECT_TRUE(bar()->isVisible());
     EXPECT_EQ(findButton()->text(), QStringLiteral("Hide"));
+    table()->selectRowIndexes({rowOf(QStringLiteral("Cid Cole"))});
     table()->selectRowIndexes({rowOf(QStringLiteral("Ann Abe"))});
     type(QStringLiteral("ab"));
     EXPECT_EQ(Pasteboard::find().stringForType(), QStringLiteral("ab"));
@@ -217,7 +218,10 @@ TEST_F(FindBarTest, AMatchInTheDetailPanelIsSelectedThereAndTakesTheFocus) {
     ASSERT_TRUE(content);
     EXPECT_EQ(content->highlights, (TextHighlights{{0, 3, TextHighlight::CurrentMatch}}));
     // A match in the middle name's row: the table marks the occurrence in the joined name, not
-    // the panel's range as its current match.
+    // the panel's range as its current match. (Ann chosen again: the search starts at her name,
+    // not after her note, from where it would go on to the next contact.)
+    table()->selectRowIndexes({rowOf(QStringLiteral("Cid Cole"))});
+    table()->selectRowIndexes({rowOf(QStringLiteral("Ann Abe"))});
     type(QStringLiteral("ab"));
     EXPECT_EQ(view->selectedItemAndRange()->subIdentifier, FieldId::MiddleName);
     EXPECT_EQ(table()->viewForTableColumn(FieldId::Name, rowOf(QStringLiteral("Ann Abe"))).highlights,
@@ -229,8 +233,64 @@ TEST_F(FindBarTest, AMatchInTheDetailPanelIsSelectedThereAndTakesTheFocus) {
     EXPECT_EQ(view->selectedItemAndRange()->range, (TextRange{0, 3}));
 }
 
+TEST_F(FindBarTest, WithTheDetailPanelShownFindNextGoesOnToTheOtherContacts) {
+    document->controller->splitButtons()->press(1);
+    table()->selectRowIndexes({rowOf(QStringLiteral("Ann Abe"))});
+    pick(QStringLiteral("Find…"));
+    type(QStringLiteral("example"));
+    Window *window = document->controller->window();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    ContactInfoController *detail = view->contactInfoController();
+    // Where the user sees the match: the contact the table selects and the panel shows, and
+    // the value the panel selects.
+    const auto shown = [&] {
+        const QList<SubContactRowPtr> rows = table()->selectedSubContacts();
+        const QModelIndexList selected = detail->tableView()->selectionModel()->selectedRows();
+        const InfoTableRow row = selected.isEmpty() ? InfoTableRow() : detail->table().at(selected.first().row());
+        return QStringLiteral("%1|%2 %3:%4")
+            .arg(rows.isEmpty() ? QString() : rows.first()->person->compositeName(),
+                 detail->contact()->person->compositeName(), row.type)
+            .arg(row.labelIndex.value_or(-1));
+    };
+    const QString annWork = QStringLiteral("Ann Abe|Ann Abe Email:0");
+    const QString annHome = QStringLiteral("Ann Abe|Ann Abe Email:1");
+    const QString abacus = QStringLiteral("Abacus Ltd|Abacus Ltd Email:0");
+    EXPECT_EQ(shown(), annWork);
+    // Ctrl+G and Shift+Ctrl+G as the keys come, with the focus in the search field, in the
+    // panel or in the table; the bar's arrows. Cid has no match; past the last row the
+    // first again.
+    struct Step {
+        const char *how;
+        std::function<void()> press;
+        QString expected;
+    };
+    const auto key = [&](QWidget *focus, Qt::KeyboardModifiers modifiers) {
+        return [=] {
+            focus->setFocus();
+            QTest::keyClick(focus, Qt::Key_G, modifiers);
+            settle();
+        };
+    };
+    const Step steps[] = {
+        {"Ctrl+G in the search field", key(bar()->searchField(), Qt::ControlModifier), annHome},
+        {"Ctrl+G in the panel", key(detail->tableView(), Qt::ControlModifier), abacus},
+        {"Ctrl+G in the table", key(table()->tableView(), Qt::ControlModifier), annWork},
+        {"Shift+Ctrl+G in the table", key(table()->tableView(), Qt::ControlModifier | Qt::ShiftModifier),
+         abacus},
+        {"the bar's Next", [&] { press(bar()->directControl(), 1); }, annWork},
+        {"the bar's Previous", [&] { press(bar()->directControl(), 0); }, abacus},
+        {"Find Previous", [&] { pick(QStringLiteral("Find Previous")); }, annHome},
+    };
+    for (const Step &step : steps) {
+        step.press();
+        EXPECT_EQ(shown(), step.expected) << step.how;
+    }
+}
+
 TEST_F(FindBarTest, ReplaceChangesTheMatchedPartOnlyAndMovesOn) {
     pick(QStringLiteral("Find and Replace…"));
+    table()->selectRowIndexes({rowOf(QStringLiteral("Cid Cole"))});
     table()->selectRowIndexes({rowOf(QStringLiteral("Ann Abe"))});
     type(QStringLiteral("ab"));
     bar()->replaceStringField()->setText(QStringLiteral("Ob"));
@@ -257,11 +317,46 @@ TEST_F(FindBarTest, ReplaceChangesTheMatchedPartOnlyAndMovesOn) {
     EXPECT_EQ(match(), QStringLiteral("%1/Email:ab").arg(abacus));
 }
 
+TEST_F(FindBarTest, FindNextAfterAReplaceThatLengthensTheTextStartsAfterTheReplacement) {
+    pick(QStringLiteral("Find and Replace…"));
+    table()->selectRowIndexes({rowOf(QStringLiteral("Ann Abe"))});
+    type(QStringLiteral("ab"));
+    pick(QStringLiteral("Find Next"));
+    ASSERT_TRUE(view->selectedItemAndRange());
+    ASSERT_EQ(view->selectedItemAndRange()->identifier, FieldId::Email);
+    const qint64 replaced = view->selectedItemAndRange()->labelIndex;
+    // The replacement holds the find string twice: neither is a match to move to.
+    bar()->replaceStringField()->setText(QStringLiteral("abab"));
+    press(bar()->replaceControl(), 0);
+    const auto person = table()->subContactTable()[rowOf(QStringLiteral("Ann Abe"))]->person;
+    EXPECT_EQ(person->emailValues().at(int(replaced)).valueText(), QStringLiteral("work@ababe.example"));
+    ASSERT_TRUE(view->selectedItemAndRange());
+    const FindTarget next = *view->selectedItemAndRange();
+    EXPECT_FALSE(next.identifier == FieldId::Email && next.labelIndex == replaced)
+        << "the match stays in the replaced text at " << next.range.location;
+}
+
 TEST_F(FindBarTest, ReplaceAllIsOneUndoStepOverEveryContactOfTheGroup) {
     pick(QStringLiteral("Find and Replace…"));
     type(QStringLiteral("AB"));
+    // The current match on an e-mail of Ann's: the table's refresh must not take it to
+    // the selected row's name.
+    const auto onAnnsEmail = [this] {
+        const auto &target = view->selectedItemAndRange();
+        return target && target->identifier == FieldId::Email && target->contact &&
+               target->contact->compositeName() == QStringLiteral("Ann Abe");
+    };
+    for (int step = 0; step < 8 && !onAnnsEmail(); ++step)
+        pick(QStringLiteral("Find Next"));
+    ASSERT_TRUE(onAnnsEmail());
+    const FindTarget current = *view->selectedItemAndRange();
     bar()->replaceStringField()->setText(QStringLiteral("xy"));
     press(bar()->replaceControl(), 1);
+    ASSERT_TRUE(view->selectedItemAndRange());
+    EXPECT_EQ(view->selectedItemAndRange()->uniqueId, current.uniqueId)
+        << "Replace All keeps the current match";
+    EXPECT_EQ(view->selectedItemAndRange()->identifier, current.identifier);
+    EXPECT_EQ(view->selectedItemAndRange()->labelIndex, current.labelIndex);
     const auto names = [this] {
         QStringList all;
         for (const ContactEntry &entry : std::as_const(*view->contactTable()))

@@ -3,6 +3,7 @@
 #include "app/reading/LeftOutNotice.h"
 #include "contact_info/ContactInfoController.h"
 #include "platform/core/UndoManager.h"
+#include "platform/ui/Pasteboard.h"
 #include "state/ActionIds.h"
 
 #include <QAbstractItemModel>
@@ -332,6 +333,11 @@ TEST_F(ImportedItemsTest, AnImportedOrDroppedCardsCustomItemReachesTheItemsMenuA
          }},
         {"drop", [](TestDocument *document) {
              content(document)->addContactByVCardString(QString::fromUtf8(PetCard));
+         }},
+        {"paste", [](TestDocument *document) {
+             Pasteboard::general().declareTypes({PasteboardType::VCard});
+             Pasteboard::general().setData(PetCard, PasteboardType::VCard);
+             content(document)->contactsViewController()->paste(nullptr);
          }}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.how);

@@ -2,6 +2,7 @@
 
 #include "editors/AddressViewController.h"
 #include "editors/MultiValueViewController.h"
+#include "editors/PopupAndTextCellWidget.h"
 #include "platform/core/UndoManager.h"
 #include "platform/ui/Window.h"
 
@@ -10,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTableView>
 
 namespace tessarin {
@@ -17,12 +19,14 @@ using namespace window_test;
 
 namespace {
 
-// Rows sorted by name: Ann (0: phone, e-mail, note, address; 1: second e-mail), Bob (2: phone,
-// e-mail; 3: second phone), Cid (4: e-mail), Dee (5: note).
+// Rows sorted by name: Ann (0: phone, e-mail, note, address, social profile, instant message;
+// 1: second e-mail), Bob (2: phone, e-mail; 3: second phone), Cid (4: e-mail), Dee (5: note).
 const QString Cards = QStringLiteral(
     "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Abe;Ann;;;\r\nFN:Ann Abe\r\n"
     "EMAIL;type=INTERNET;type=WORK:a1@abe.example\r\nEMAIL;type=INTERNET;type=HOME:a2@abe.example\r\n"
     "TEL;type=CELL:100\r\nNOTE:ann note\r\nADR;type=HOME:;;1 Street;Tokyo;;100;Japan\r\n"
+    "X-SOCIALPROFILE;TYPE=twitter;x-user=ann:https://twitter.com/ann\r\n"
+    "IMPP;X-SERVICE-TYPE=Skype;TYPE=HOME:skype:ann.abe\r\n"
     "BDAY:1980-05-17\r\nEND:VCARD\r\n"
     "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Baker;Bob;;;\r\nFN:Bob Baker\r\n"
     "EMAIL;type=INTERNET;type=HOME:b@baker.example\r\nTEL;type=HOME:200\r\nTEL;type=WORK:201\r\nEND:VCARD\r\n"
@@ -45,8 +49,10 @@ protected:
     void SetUp() override {
         WindowTest::SetUp();
         UserDefaults &defaults = UserDefaults::standard();
-        const QStringList all = {FieldId::Name, FieldId::Phone, FieldId::Email,  FieldId::Note,
-                                 FieldId::City, FieldId::Address, FieldId::Dates, FieldId::Birthday};
+        const QStringList all = {FieldId::Name,          FieldId::Phone,    FieldId::Email,
+                                 FieldId::Note,          FieldId::City,     FieldId::Address,
+                                 FieldId::Dates,         FieldId::Birthday, FieldId::SocialNetwork,
+                                 FieldId::InstantMessage};
         // Keys: the last column takes text, so Tab can wrap from it.
         const QStringList keys = {FieldId::Name, FieldId::Phone, FieldId::Email, FieldId::City, FieldId::Note};
         defaults.setObject(QVariantMap{{QStringLiteral("Edit"), all}, {QStringLiteral("Keys"), keys}},
@@ -95,6 +101,7 @@ protected:
     }
     // A double click on the text of a cell (away from a label popup), as a user makes it.
     void doubleClick(int row, const QString &identifier, Qt::KeyboardModifiers modifiers = {}) {
+        tableView()->scrollTo(tableView()->model()->index(row, column(identifier)));
         const QRect cell = cellRect(row, identifier);
         const QPoint at(cell.right() - 8, cell.center().y());
         QTest::mouseClick(tableView()->viewport(), Qt::LeftButton, modifiers, at);
@@ -191,6 +198,18 @@ TEST_F(TableEditTest, DoubleClickEditsInPlaceOrOpensTheFieldsEditor) {
         {false, {}, Ann, 0, FieldId::Address, "AddressViewController Address 0 editing"},
         {false, {}, Dee, 0, FieldId::Dates, "DatesViewController Dates 0 editing"},
         {false, {}, Dee, 0, FieldId::Note, "in place"},
+        {true, {}, Ann, 0, FieldId::SocialNetwork, "SNSViewController Social Network 0 locked"},
+        {true, ctrl, Ann, 0, FieldId::SocialNetwork, "MultiValueViewController Social Network 0 locked"},
+        {true, {}, Bob, 0, FieldId::SocialNetwork, "nothing"},
+        {false, {}, Ann, 0, FieldId::SocialNetwork, "SNSViewController Social Network 0 editing"},
+        {false, ctrl, Ann, 0, FieldId::SocialNetwork, "MultiValueViewController Social Network 0 editing"},
+        {false, {}, Bob, 0, FieldId::SocialNetwork, "MultiValueViewController Social Network 0 editing"},
+        {true, {}, Ann, 0, FieldId::InstantMessage, "IMSViewController Instant Message 0 locked"},
+        {true, ctrl, Ann, 0, FieldId::InstantMessage, "MultiValueViewController Instant Message 0 locked"},
+        {true, {}, Bob, 0, FieldId::InstantMessage, "nothing"},
+        {false, {}, Ann, 0, FieldId::InstantMessage, "IMSViewController Instant Message 0 editing"},
+        {false, ctrl, Ann, 0, FieldId::InstantMessage, "MultiValueViewController Instant Message 0 editing"},
+        {false, {}, Bob, 0, FieldId::InstantMessage, "MultiValueViewController Instant Message 0 editing"},
     };
     for (const Case &c : cases) {
         view->setEditState(!c.locked);
@@ -214,6 +233,88 @@ TEST_F(TableEditTest, CtrlDoubleClickWorksOnTheSelectionItToggled) {
     EXPECT_EQ(shownAlerts(), QStringList{"Do you want to set the same value in the selected rows"});
     EXPECT_EQ(opened(), QStringLiteral("MultiValueViewController Email 0 editing"));
     EXPECT_EQ(selected(), (QList<int>{rowOf(Ann), rowOf(Bob)}));
+}
+
+TEST_F(TableEditTest, AfterADeletionTheListEditorOpensOnTheClickedValue) {
+    // Bob's first phone gone: "201" keeps its running number 1 at position 0.
+    person(Bob)->deleteLabeledValueForIdentifier(FieldId::Phone, LabelIndex(0));
+    table->updateTable();
+    table->selectRowIndexes({rowOf(Bob)});
+    doubleClick(rowOf(Bob), FieldId::Phone, Qt::ControlModifier);
+    EXPECT_EQ(opened(), QStringLiteral("MultiValueViewController Phone 1 editing"));
+    const auto *list = qobject_cast<MultiValueViewController *>(editor());
+    ASSERT_NE(list, nullptr);
+    const QModelIndexList rows = list->tableView()->selectionModel()->selectedRows();
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(list->tableView()->model()->index(rows.first().row(), 1).data().toString(),
+              QStringLiteral("201"));
+}
+
+// With the label filter on "work", Bob's first row shows no phone (his "home" number is
+// hidden) and Ann's none either: no edit of that cell may reach a hidden value.
+TEST_F(TableEditTest, AValueTheLabelFilterHidesIsNeverEditedThroughAnEmptyLookingCell) {
+    view->settings()->setSelectedLabels({QStringLiteral("work")});
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(table->viewForTableColumn(FieldId::Phone, rowOf(Bob)).text.isEmpty());
+    ASSERT_GE(rowOf(Bob, 1), 0);
+
+    doubleClick(rowOf(Bob), FieldId::Phone);
+    EXPECT_EQ(opened(), QStringLiteral("MultiValueViewController Phone 0 editing"));
+    closeWhatIsOpen();
+
+    table->popupLabelCellChanged(rowOf(Bob), column(FieldId::Phone),
+                                 int(QMPerson::labelsForIdentifier(FieldId::Phone)->indexOf("pager")));
+    EXPECT_EQ(values(Bob, FieldId::Phone), (QStringList{"home:200", "work:201"}));
+
+    // The typed text goes to the rows that show a phone: Bob's work number, not Ann's.
+    dialogs.answerAlert(QStringLiteral("OK"));
+    table->selectRowIndexes({rowOf(Ann), rowOf(Bob, 1)});
+    doubleClick(rowOf(Bob, 1), FieldId::Phone);
+    QCoreApplication::processEvents();
+    typeInCell(QStringLiteral("999"));
+    press(Qt::Key_Backtab);
+    EXPECT_EQ(values(Bob, FieldId::Phone), (QStringList{"home:200", "work:999"}));
+    EXPECT_EQ(values(Ann, FieldId::Phone), QStringList{"mobile:100"});
+    view->settings()->setSelectedLabels({QStringLiteral("All")});
+}
+
+TEST_F(TableEditTest, ReturnAndTabSkipACustomLabeledCellWithoutAValue) {
+    const CustomItemDefinition pets{
+        QStringLiteral("Pets"), ValueKind::Labeled, {}, {}, false, false, false, false, {}};
+    view->windowState()->setCustomItems({pets});
+    LabeledValueRecord dog;
+    dog.label = QStringLiteral("dog");
+    dog.value = QStringLiteral("Pochi");
+    for (const QString &name : {Bob, Dee}) {
+        person(name)->addCustomItem(ValueKind::Labeled, pets.name, std::nullopt, std::nullopt);
+        person(name)->addLabeledValue(dog, pets.name);
+    }
+    ViewTypeTable types = view->settings()->viewTypeDict();
+    types.insert(QStringLiteral("Pets"), {FieldId::Name, FieldId::Note, pets.name});
+    view->settings()->setViewTypeDict(types);
+    view->settings()->setSelectedViewType(QStringLiteral("Pets"));
+    QCoreApplication::processEvents();
+    ASSERT_GE(column(pets.name), 0);
+
+    // Ann has no pet: Tab from her note starts no edit where the text would be lost.
+    doubleClick(rowOf(Ann), FieldId::Note);
+    typeInCell(QStringLiteral("ann"));
+    press(Qt::Key_Tab);
+    EXPECT_EQ(table->cellEditor(), nullptr);
+    EXPECT_EQ(person(Ann)->stringValueForIdentifier(FieldId::Note), QStringLiteral("ann"));
+
+    // Return from Bob's pet passes Cid, who has none, to Dee's.
+    doubleClick(rowOf(Bob), pets.name);
+    ASSERT_NE(table->cellEditor(), nullptr);
+    press(Qt::Key_Return);
+    EXPECT_EQ(selected(), QList<int>{rowOf(Dee)});
+    ASSERT_NE(table->cellEditor(), nullptr);
+    typeInCell(QStringLiteral("Tama"));
+    press(Qt::Key_Return);
+    EXPECT_EQ(person(Dee)->labeledValueForIdentifier(pets.name)->first().valueText(), QStringLiteral("Tama"));
+    // From Dee round to Bob, past Ann and Cid.
+    EXPECT_EQ(selected(), QList<int>{rowOf(Bob)});
+    EXPECT_NE(table->cellEditor(), nullptr);
 }
 
 // ---- Typed texts
@@ -289,6 +390,30 @@ TEST_F(TableEditTest, ALabelPickedForSeveralRowsSkipsRowsWithoutAValue) {
     EXPECT_EQ(values(Ann, FieldId::Phone), QStringList{"mobile:100"});
     EXPECT_EQ(values(Bob, FieldId::Phone), (QStringList{"home:200", "work:201"}));
     EXPECT_FALSE(undoManager()->canUndo());
+}
+
+TEST_F(TableEditTest, ALabelPickedOutsideTheSelectionAndCancelledLeavesTheSelection) {
+    table->selectRowIndexes({rowOf(Ann)});
+    const qsizetype pager = QMPerson::labelsForIdentifier(FieldId::Phone)->indexOf(QStringLiteral("pager"));
+    const auto pickPager = [&](const QString &answer) {
+        dialogs.answerAlert(answer);
+        QTest::mouseClick(tableView()->viewport(), Qt::LeftButton, {},
+                          cellRect(rowOf(Bob, 1), FieldId::Phone).topLeft() + QPoint(8, 8));
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        menu->actions().at(pager)->trigger();
+        menu->close();
+        QCoreApplication::processEvents();
+    };
+    pickPager(QStringLiteral("Cancel"));
+    EXPECT_EQ(shownAlerts(), QStringList{"Do you want to set the same label in the selected rows"});
+    EXPECT_EQ(values(Bob, FieldId::Phone), (QStringList{"home:200", "work:201"}));
+    EXPECT_EQ(selected(), QList<int>{rowOf(Ann)});
+    // Confirmed, the edit went to both rows, which stay selected.
+    pickPager(QStringLiteral("OK"));
+    EXPECT_EQ(values(Bob, FieldId::Phone), (QStringList{"home:200", "pager:201"}));
+    EXPECT_EQ(values(Ann, FieldId::Phone), QStringList{"pager:100"});
+    EXPECT_EQ(selected(), (QList<int>{rowOf(Ann), rowOf(Bob, 1)}));
 }
 
 TEST_F(TableEditTest, ALabelPickedInAnAddressPartSetsTheAddresssLabel) {
@@ -441,6 +566,74 @@ TEST_F(TableEditTest, ReturnInADateCellOpensTheEditorOfTheNextRow) {
     EXPECT_EQ(person(Ann)->birthdayValue().value_or(BirthdayRecord{}).stringValue, QString());
 }
 
+// ---- The detail panel beside the table
+
+// What the detail panel shows, row by row: each label cell's label and text, each text
+// cell's text.
+QStringList panelShows(ContactInfoController *panel) {
+    QStringList lines;
+    QAbstractItemModel *model = panel->tableView()->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        const auto *cell = qobject_cast<PopupAndTextCellWidget *>(panel->valueCellWidget(row));
+        lines << panel->typeCellText(row) + " " +
+                     (cell ? cell->labelPopup()->currentText() + ":" + cell->textField()->toPlainText()
+                           : model->index(row, 1).data().toString());
+    }
+    return lines;
+}
+
+TEST_F(TableEditTest, TheDetailPanelFollowsEveryChangeOfItsContactOnceWhateverMadeIt) {
+    document->controller->splitButtons()->press(1);
+    ContactInfoController *panel = view->contactInfoController();
+    table->selectRowIndexes({rowOf(Ann)});
+    QSignalSpy reloads(panel->tableView()->model(), &QAbstractItemModel::modelReset);
+    // After each step the panel has been made again once and shows what choosing Ann again
+    // would show.
+    const auto followed = [&](const char *step) {
+        SCOPED_TRACE(step);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(reloads.count(), 1);
+        const QStringList shown = panelShows(panel);
+        table->selectRowIndexes({rowOf(Bob)});
+        table->selectRowIndexes({rowOf(Ann)});
+        EXPECT_EQ(panelShows(panel), shown);
+        reloads.clear();
+        return shown;
+    };
+    const QStringList before = panelShows(panel);
+    table->popupLabelCellChanged(rowOf(Ann), column(FieldId::Phone),
+                                 int(QMPerson::labelsForIdentifier(FieldId::Phone)->indexOf("work")));
+    const QStringList relabelled = followed("the table's label popup");
+    EXPECT_NE(relabelled, before);
+    undo();
+    EXPECT_EQ(followed("Undo"), before);
+    view->performAction(QStringLiteral("redo:"), nullptr);
+    EXPECT_EQ(followed("Redo"), relabelled);
+
+    BirthdayRecord birthday;
+    birthday.value = DateComponents{1980, 5, 20};
+    birthday.stringValue = QStringLiteral("1980.05.20(Tue)");
+    doubleClick(rowOf(Ann), FieldId::Birthday);
+    answer(FieldValue(birthday));
+    EXPECT_TRUE(followed("the birthday editor").join(' ').contains(QStringLiteral("1980.05.20(Tue)")));
+    doubleClick(rowOf(Ann), FieldId::Address);
+    auto *address = qobject_cast<AddressViewController *>(editor());
+    ASSERT_NE(address, nullptr);
+    QTest::keyClicks(address->zipField(), QStringLiteral("9"));
+    address->doneButton()->click();
+    EXPECT_TRUE(followed("the address editor").join(' ').contains(QStringLiteral("1009")));
+
+    // Locked, the card follows as well.
+    document->controller->editButton()->click();
+    ASSERT_FALSE(view->editState());
+    QCoreApplication::processEvents();
+    reloads.clear();
+    undo();
+    followed("Undo while locked");
+    EXPECT_FALSE(panel->webView()->toPlainText().contains(QStringLiteral("1009")));
+    EXPECT_TRUE(panel->webView()->toPlainText().contains(QStringLiteral("100")));
+}
+
 // ---- The contact popover and its windows
 
 TEST_F(TableEditTest, ContactPopoverWindowsAreListedUntilTheyClose) {
@@ -518,6 +711,155 @@ TEST_F(TableEditTest, DeleteInThePopoverThenUndoThere) {
     EXPECT_EQ(values(Ann, FieldId::Email), (QStringList{"work:a1@abe.example", "home:a2@abe.example"}));
     EXPECT_FALSE(edited());
     EXPECT_GE(rowOf(Ann, 1), 0);
+}
+
+TEST_F(TableEditTest, UndoAndRedoInATornOffWindowShowThereAndClearBothMarks) {
+    doubleClick(rowOf(Ann), FieldId::Name);
+    table->selectRowIndexes({rowOf(Bob)});
+    table->popover()->detach();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(table->detachedWindows().size(), 1);
+    const QPointer<DetachedWindowController> controller = table->detachedWindows().first().windowController;
+    ASSERT_FALSE(controller.isNull());
+    ContactInfoPopover *torn = controller->contactInfoPopover();
+    Window *tornWindow = controller->window();
+    const auto shownEmails = [&] {
+        QList<qint64> shown;
+        for (const InfoTableRow &row : torn->contactInfo()->table())
+            if (row.type == FieldId::Email)
+                shown.append(row.labelIndex.value_or(-1));
+        return shown;
+    };
+    ASSERT_EQ(shownEmails(), (QList<qint64>{0, 1}));
+    for (int r = 0; r < torn->contactInfo()->table().size(); ++r)
+        if (torn->contactInfo()->table()[r].type == FieldId::Email &&
+            torn->contactInfo()->table()[r].labelIndex == 1)
+            torn->tableView()->selectRow(r);
+    QTest::keyClick(torn->tableView(), Qt::Key_Backspace);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(values(Ann, FieldId::Email), QStringList{"work:a1@abe.example"});
+    EXPECT_EQ(shownEmails(), QList<qint64>{0});
+    EXPECT_TRUE(edited());
+    EXPECT_TRUE(tornWindow->isDocumentEdited());
+
+    const struct {
+        QString action;
+        bool inTornWindow;
+        QList<qint64> emails;
+        bool edited;
+    } steps[] = {
+        {"undo:", true, {0, 1}, false},
+        {"redo:", true, {0}, true},
+        {"undo:", false, {0, 1}, false},
+        {"redo:", false, {0}, true},
+    };
+    for (const auto &step : steps) {
+        if (step.inTornWindow)
+            torn->performAction(step.action, nullptr);
+        else
+            view->performAction(step.action, nullptr);
+        QCoreApplication::processEvents();
+        const std::string where =
+            (step.action + (step.inTornWindow ? " in the torn-off window" : "")).toStdString();
+        EXPECT_EQ(person(Ann)->labeledValueForIdentifier(FieldId::Email)->size(), step.emails.size())
+            << where;
+        EXPECT_EQ(shownEmails(), step.emails) << where;
+        EXPECT_EQ(edited(), step.edited) << where;
+        EXPECT_EQ(tornWindow->isDocumentEdited(), step.edited) << where;
+    }
+}
+
+// Delete on a row without a value deletes nothing: no undo step, no edited mark.
+TEST_F(TableEditTest, DeleteOnAnEmptyRowOfThePopoverChangesNothing) {
+    doubleClick(rowOf(Cid), FieldId::Name);
+    auto *popover = qobject_cast<ContactInfoPopover *>(table->popover()->contentViewController());
+    ASSERT_NE(popover, nullptr);
+    const QByteArray before = person(Cid)->vCardData();
+    QStringList tried;
+    for (int r = 0; r < popover->contactInfo()->table().size(); ++r) {
+        const InfoTableRow row = popover->contactInfo()->table()[r];
+        const bool emptyName = row.type == FieldId::Name && row.label == FieldId::MiddleName;
+        if (!emptyName && row.type != FieldId::Photo && row.type != FieldId::Birthday &&
+            row.type != FieldId::Note)
+            continue;
+        popover->tableView()->selectRow(r);
+        QTest::keyClick(popover->tableView(), Qt::Key_Backspace);
+        QCoreApplication::processEvents();
+        tried << row.type;
+    }
+    EXPECT_EQ(tried, (QStringList{FieldId::Name, FieldId::Photo, FieldId::Birthday, FieldId::Note}));
+    EXPECT_EQ(person(Cid)->vCardData(), before);
+    EXPECT_FALSE(undoManager()->canUndo());
+    EXPECT_FALSE(edited());
+}
+
+// Ann and Dee with two addresses each: the editor's answer for Ann's second row and Dee's
+// first goes to the address each row shows; their other addresses stay.
+TEST_F(TableEditTest, AnAddressAnswerForSeveralRowsChangesEachRowsOwnAddress) {
+    LabeledValueRecord osaka;
+    osaka.label = QStringLiteral("work");
+    osaka.street = QStringLiteral("2 Street");
+    osaka.city = QStringLiteral("Osaka");
+    osaka.country = QStringLiteral("Japan");
+    LabeledValueRecord kyoto = osaka;
+    kyoto.city = QStringLiteral("Kyoto");
+    person(Ann)->addLabeledValue(osaka, FieldId::Address);
+    person(Dee)->addLabeledValue(kyoto, FieldId::Address);
+    person(Dee)->addLabeledValue(osaka, FieldId::Address);
+    table->updateTable();
+    const auto cities = [this](const QString &name) {
+        QStringList shown;
+        const LabeledValueList addresses =
+            person(name)->labeledValueForIdentifier(FieldId::Address).value_or(LabeledValueList());
+        for (const LabeledValueRecord &address : addresses)
+            shown << address.city;
+        return shown;
+    };
+    ASSERT_EQ(cities(Ann), (QStringList{"Tokyo", "Osaka"}));
+    ASSERT_EQ(cities(Dee), (QStringList{"Kyoto", "Osaka"}));
+
+    dialogs.answerAlert(QStringLiteral("OK"));
+    table->selectRowIndexes({rowOf(Ann, 1), rowOf(Dee)});
+    doubleClick(rowOf(Ann, 1), FieldId::Address);
+    QCoreApplication::processEvents();
+    auto *address = qobject_cast<AddressViewController *>(editor());
+    ASSERT_NE(address, nullptr);
+    EXPECT_EQ(address->cityField()->text(), QStringLiteral("Osaka"));
+    address->cityField()->selectAll();
+    QTest::keyClicks(address->cityField(), QStringLiteral("Nara"));
+    address->doneButton()->click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(cities(Ann), (QStringList{"Tokyo", "Nara"}));
+    EXPECT_EQ(cities(Dee), (QStringList{"Nara", "Osaka"}));
+    undo();
+    EXPECT_EQ(cities(Ann), (QStringList{"Tokyo", "Osaka"}));
+    EXPECT_EQ(cities(Dee), (QStringList{"Kyoto", "Osaka"}));
+}
+
+TEST_F(TableEditTest, TypingIntoCityChangesOnlyThatRowsCityInOneUndoStep) {
+    LabeledValueRecord osaka;
+    osaka.label = QStringLiteral("work");
+    osaka.street = QStringLiteral("2 Street");
+    osaka.city = QStringLiteral("Osaka");
+    osaka.zip = QStringLiteral("530");
+    person(Ann)->addLabeledValue(osaka, FieldId::Address);
+    table->updateTable();
+    const auto addresses = person(Ann)->labeledValueForIdentifier(FieldId::Address);
+    table->selectRowIndexes({rowOf(Ann, 1)});
+    doubleClick(rowOf(Ann, 1), FieldId::City);
+    ASSERT_EQ(opened(), QStringLiteral("in place"));
+    typeInCell(QStringLiteral("Nara"));
+    press(Qt::Key_Backtab);
+    const auto after = person(Ann)->labeledValueForIdentifier(FieldId::Address);
+    ASSERT_EQ(after->size(), 2);
+    EXPECT_EQ(after->at(0), addresses->at(0));
+    EXPECT_EQ(after->at(1).city, QStringLiteral("Nara"));
+    EXPECT_EQ(after->at(1).street, QStringLiteral("2 Street"));
+    EXPECT_EQ(after->at(1).zip, QStringLiteral("530"));
+    EXPECT_EQ(after->at(1).labelText(), QStringLiteral("work"));
+    undo();
+    EXPECT_EQ(person(Ann)->labeledValueForIdentifier(FieldId::Address)->at(1).city, QStringLiteral("Osaka"));
+    EXPECT_FALSE(undoManager()->canUndo());
 }
 
 } // namespace

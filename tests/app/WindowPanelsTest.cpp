@@ -54,13 +54,7 @@ protected:
     QWidget *sheet() const { return Application::shared().attachedSheet(window()); }
     // A main-menu item as the user finds it, its menu validated first; false when disabled.
     bool pick(const QString &menuTitle, const QString &title) {
-        Menu *menu = findSubmenu(window()->mainMenu(), menuTitle);
-        menu->update();
-        MenuItem *chosen = menu->itemWithTitle(title);
-        if (chosen && chosen->isEnabled())
-            chosen->trigger();
-        QCoreApplication::processEvents();
-        return chosen && chosen->isEnabled();
+        return pickMenuItem(window()->mainMenu(), menuTitle, title);
     }
     // The rows of the Phone column reading so: the label popup's title, then the text.
     qsizetype phones(const QString &text) const {

@@ -102,6 +102,33 @@ TEST_F(WindowStateTest, FontEditStateCustomItemsAndFindStayWithTheirWindow) {
     EXPECT_EQ(table(first)->viewForTableColumn(FieldId::Name, 0).highlights.size(), 1);
 }
 
+TEST_F(WindowStateTest, AnotherWindowLeavesAWindowsCustomItemColumnAlone) {
+    TestDocument *first = open();
+    const QString hobby = QStringLiteral("HOBBY");
+    choose(first->controller->itemsPopup(), hobby);
+    ASSERT_TRUE(columns(content(first)).contains(hobby));
+    const auto ticked = [&] {
+        Menu *items = first->controller->itemsPopup()->pullDownMenu();
+        items->update();
+        return itemFor(items, hobby)->state() == StateOn;
+    };
+    ASSERT_TRUE(ticked());
+
+    // A new window, a window of a file without the item, and the column order that window
+    // stores when it closes: the first window keeps its column and its tick; the other
+    // shows no column of an item it does not know.
+    TestDocument *untitled = open(QString(), QString());
+    TestDocument *other = open(OtherCards, QStringLiteral("Other.vcf"));
+    EXPECT_FALSE(columns(content(untitled)).contains(hobby));
+    EXPECT_FALSE(columns(content(other)).contains(hobby));
+    table(other)->saveColumnWithDictionary();
+    closeDocument(other);
+    closeDocument(untitled);
+    EXPECT_TRUE(columns(content(first)).contains(hobby));
+    EXPECT_TRUE(ticked());
+    EXPECT_TRUE(first->controller->settings()->columnsOfViewType(first->controller->selectedViewType()).contains(hobby));
+}
+
 TEST_F(WindowStateTest, AWindowOfTheSameFileGetsItsSettingsFontFrameAndEditStateBack) {
     TestDocument *document = open();
     Window *window = document->controller->window();

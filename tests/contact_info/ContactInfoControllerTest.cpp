@@ -21,16 +21,7 @@
 
 namespace {
 
-struct RecordingInfoDelegate : ContactInfoControllerDelegate {
-    QList<std::pair<QString, ContactInfoController *>> updates;
-    QList<InfoTableRow> selections;
-    void contactDidUpdate(const ContactEntry &contact, ContactInfoController *sender) override {
-        updates.append({contact.uniqueId, sender});
-    }
-    void rowSelectionDidChange(ContactInfoController *, const InfoTableRow &row) override {
-        selections.append(row);
-    }
-};
+using RecordingInfoDelegate = EditingInfoDelegate;
 
 class ContactInfoControllerTest : public ::testing::Test {
 protected:
@@ -266,9 +257,10 @@ TEST_F(ContactInfoControllerTest, PopupCellsFollowTheEditState) {
     EXPECT_EQ(photo->pullDownMenu()->itemAtIndex(3)->title(), "Add Image");
     EXPECT_FALSE(qobject_cast<QComboBox *>(controller.valueCellWidget(rowOf("Name Display")))->isEnabled());
 
-    // A choice that no editing operation stores goes back to the contact's value.
+    // A choice the edit refuses goes back to the contact's value; one it stores stays.
     controller.windowState()->setEditState(true);
     controller.updateTable();
+    delegate.answer = false;
     display = qobject_cast<QComboBox *>(controller.valueCellWidget(rowOf("Name Display")));
     display->setCurrentIndex(1);
     emit display->activated(1);
@@ -276,6 +268,13 @@ TEST_F(ContactInfoControllerTest, PopupCellsFollowTheEditState) {
         return qobject_cast<QComboBox *>(controller.valueCellWidget(rowOf("Name Display")))->currentIndex() ==
                0;
     }));
+    EXPECT_TRUE(delegate.updates.isEmpty());
+    delegate.answer = true;
+    display = qobject_cast<QComboBox *>(controller.valueCellWidget(rowOf("Name Display")));
+    display->setCurrentIndex(1);
+    emit display->activated(1);
+    EXPECT_FALSE(entry.person->nameValue().showAsPerson.value_or(true));
+    EXPECT_EQ(delegate.updates.size(), 1);
 }
 
 TEST_F(ContactInfoControllerTest, ReloadsKeepTheSelectionWithinTheRows) {

@@ -202,3 +202,29 @@ TEST_F(ContactInfoPopoverTest, AFindMatchOfAnotherContactSelectsTheFirstRow) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ContactInfoPopoverTest, TableEditsGoThroughThePopoverAndAreReported) {
+    showInWindow();
+    ContactInfoController &table = *popover.contactInfo();
+    table.editForIdentifier(FieldId::Company);
+    ASSERT_NE(table.cellEditor(), nullptr);
+    table.cellEditor()->selectAll();
+    QTest::keyClicks(table.cellEditor(), QStringLiteral("Acme Two"));
+    QTest::keyClick(table.cellEditor(), Qt::Key_Escape);
+    EXPECT_TRUE(delegate.calls.isEmpty());
+    table.editForIdentifier(FieldId::Company);
+    QTest::keyClicks(table.cellEditor(), QStringLiteral("Acme Two"));
+    QTest::keyClick(table.cellEditor(), Qt::Key_Tab);
+    EXPECT_EQ(delegate.calls, (QStringList{"string Company from popover", "updated"}));
+    EXPECT_TRUE(window.isWindowModified());
+
+    // Add Item is reported too, so the window's panes show the new value.
+    delegate.calls.clear();
+    table.setClickedCell(rowOf(FieldId::Phone), 0);
+    table.insertItem(nullptr);
+    EXPECT_EQ(delegate.calls, (QStringList{"add Phone", "updated"}));
+}
+
+} // namespace

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "contact_info/ContactInfoController.h"
 #include "model/ContactContainers.h"
+#include "model/QMPerson.h"
 
 #include <QImage>
 #include <QPainter>
@@ -61,3 +63,70 @@ inline ContactEntry fullContact() {
     entry.groupNames = {QStringLiteral("Family"), QStringLiteral("Friends")};
     return entry;
 }
+
+// Carries the panel's edits out on the contact, as the window's edits would, and says
+// what it was asked ("name", "labeled Phone", "add Email", ...); `answer` is what the
+// replace operations answer.
+struct EditingInfoDelegate : ContactInfoControllerDelegate {
+    QStringList calls;
+    QList<std::pair<QString, ContactInfoController *>> updates;
+    QList<InfoTableRow> selections;
+    bool answer = true;
+
+    void contactDidUpdate(const ContactEntry &contact, ContactInfoController *sender) override {
+        updates.append({contact.uniqueId, sender});
+    }
+    void rowSelectionDidChange(ContactInfoController *, const InfoTableRow &row) override { selections.append(row); }
+    bool undoReplaceNameValue(const NameRecord &value, const PersonPtr &contact) override {
+        calls << QStringLiteral("name");
+        if (answer)
+            contact->setNameValue(value, FieldId::Name);
+        return answer;
+    }
+    bool undoReplacePhoneticNameValue(const std::optional<PhoneticNameRecord> &value,
+                                      const PersonPtr &contact) override {
+        calls << QStringLiteral("phonetic");
+        if (answer && value)
+            contact->setValue(*value, FieldId::PhoneticName);
+        return answer;
+    }
+    bool undoReplaceBirthday(const FieldValue &value, const PersonPtr &contact) override {
+        calls << QStringLiteral("birthday");
+        if (answer)
+            contact->setBirthdayValue(value.get<BirthdayRecord>() ? std::optional(*value.get<BirthdayRecord>())
+                                                                  : std::nullopt);
+        return answer;
+    }
+    bool undoReplacePhoto(const FieldValue &value, const PersonPtr &contact) override {
+        calls << QStringLiteral("photo");
+        if (answer)
+            contact->setPhoto(value.get<QImage>() ? *value.get<QImage>() : QImage());
+        return answer;
+    }
+    bool undoReplaceLabeledValue(const FieldValue &value, const QString &identifier, const PersonPtr &contact,
+                                 QObject *) override {
+        calls << QStringLiteral("labeled ") + identifier;
+        if (answer)
+            contact->replaceLabeledValue(value, identifier);
+        return answer;
+    }
+    bool undoReplaceStringValue(const std::optional<QString> &value, const QString &identifier,
+                                const PersonPtr &contact, QObject *) override {
+        calls << QStringLiteral("string ") + identifier;
+        if (answer)
+            contact->setValue(FieldValue(value.value_or(QString())), identifier);
+        return answer;
+    }
+    void undoAddLabeledValue(const LabeledValueRecord &value, const QString &identifier, const PersonPtr &contact,
+                             QObject *) override {
+        calls << QStringLiteral("add ") + identifier;
+        contact->addLabeledValue(value, identifier);
+    }
+    bool undoDeleteLabeledValueForIdentifier(const QString &identifier, qint64 labelIndex, const PersonPtr &contact,
+                                             QObject *) override {
+        calls << QStringLiteral("delete %1 %2").arg(identifier).arg(labelIndex);
+        if (answer)
+            contact->deleteLabeledValueForIdentifier(identifier, LabelIndex(labelIndex));
+        return answer;
+    }
+};

@@ -60,6 +60,9 @@ struct RecordingDelegate : ContactsViewControllerDelegate {
         return false;
     }
     void undoAddLabeledValue(const LabeledValueRecord &, const QString &, const PersonPtr &, QObject *) override {}
+    bool undoDeleteLabeledValueForIdentifier(const QString &, qint64, const PersonPtr &, QObject *) override {
+        return false;
+    }
     bool undoReplaceStringValue(const std::optional<QString> &, const QString &, const PersonPtr &,
                                 QObject *) override {
         return false;

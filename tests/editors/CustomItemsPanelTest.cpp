@@ -134,6 +134,27 @@ TEST_F(CustomItemsPanelTest, ANewLabeledItemIsAddedAfterDoneAndTheWindowTakesItW
     EXPECT_EQ(*QMPerson::customLabelsForIdentifier("Pets"), (QStringList{"new1", "cat"}));
 }
 
+TEST_F(CustomItemsPanelTest, AnItemAddedInThisOpeningCanBeChangedAgainAndIsAddedOnce) {
+    open({customItem("Hobby")});
+    typeNewItem(QStringLiteral("Pets"), {QStringLiteral("cat")});
+    press(editor()->doneButton());
+    ASSERT_FALSE(editorShown());
+    doubleClick(1);
+    ASSERT_TRUE(editorShown());
+    EXPECT_EQ(editor()->doneButton()->text(), "Change");
+    press(editor()->addButton());
+    press(editor()->doneButton());
+    EXPECT_EQ(beeper.count, 0);
+    EXPECT_FALSE(editorShown());
+    EXPECT_EQ(columnTexts(panel.tableView()), (QStringList{"Hobby", "Pets"}));
+    EXPECT_EQ(columnTexts(panel.tableView(), 2).last(), "cat,new");
+
+    press(panel.doneButton());
+    CustomItemPanel::applyCustomItems(windowItems, panel.customItems());
+    ASSERT_EQ(namesOf(windowItems), (QStringList{"Hobby", "Pets"}));
+    EXPECT_EQ(windowItems.last().labels, (QStringList{"cat", "new"}));
+}
+
 TEST_F(CustomItemsPanelTest, AnEditorClosedWithoutDoneAddsNothing) {
     open({customItem("Hobby")});
     typeNewItem(QStringLiteral("Shoes"), {});

@@ -209,6 +209,21 @@ TEST_F(CustomLabelPanelTest, ALineBreakIsRefusedAndAnUnchangedCancelReportsNothi
     EXPECT_FALSE(host.sheetShown());
 }
 
+TEST_F(CustomLabelPanelTest, CancelDropsARenameStillBeingTyped) {
+    const QString item = QStringLiteral("Rafts");
+    openItem(item, {{"log", "reed"}});
+    doubleClickRow(panel.tableView(), 0);
+    QLineEdit *field = rowEditor(panel.tableView());
+    ASSERT_TRUE(field);
+    field->selectAll();
+    field->insert(QStringLiteral("balsa"));
+    press(panel.cancelButton());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(host.codes, QList<int>{0});
+    EXPECT_EQ(*QMPerson::customLabelsForIdentifier(item), (QStringList{"log", "reed"}));
+    EXPECT_TRUE(panel.labelChanges().isEmpty());
+}
+
 TEST_F(CustomLabelPanelTest, TheChosenFieldIsRememberedAcrossPanelsWhileOffered) {
     CustomItemDefinition plain;
     plain.name = QStringLiteral("Hobby");

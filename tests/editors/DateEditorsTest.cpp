@@ -247,8 +247,36 @@ TEST_F(DatesEditor, WithoutDatesItStartsWithOneRowOfToday) {
     EXPECT_EQ(list.first().labelIndex, 0);
 }
 
-TEST_F(DatesEditor, ANewRowFollowsTheSelectedOneWithAnUnusedRunningNumber) {
+TEST_F(DatesEditor, OpensOnTheValueOfThatRunningNumberAndTheControlsRedateIt) {
+    // Numbered 1, 2 and 3 at positions 0, 1 and 2: no value has the number 0.
     open(contactWithDates(), 0);
+    EXPECT_TRUE(editor->tableView()->selectionModel()->selectedRows().isEmpty());
+    scene.popover->close();
+
+    open(contactWithDates(), 2);
+    EXPECT_EQ(editor->tableView()->selectionModel()->selectedRows().value(0).row(), 1);
+    EXPECT_EQ(editor->dateControls()->datePicker()->selectedDate(), QDate(2002, 3, 4));
+    choose(editor->dateControls()->monthPopup(), editor->dateControls()->monthPopup()->itemText(0));
+    const LabeledValueList list = pressDone();
+    ASSERT_EQ(list.size(), 3);
+    EXPECT_EQ(list.at(0).dateValue, DateComponents(2001, 2, 3));
+    EXPECT_EQ(list.at(1).dateValue, DateComponents(2002, 1, 4));
+    EXPECT_EQ(list.at(2).dateValue, DateComponents(2003, 4, 5));
+}
+
+TEST_F(DatesEditor, ReturnWithTheTableFocusedPressesDone) {
+    open(contactWithDates(), 2);
+    EXPECT_EQ(QApplication::focusWidget(), editor->tableView()) << "editing starts in the table";
+    choose(editor->dateControls()->monthPopup(), editor->dateControls()->monthPopup()->itemText(0));
+    editor->tableView()->setFocus();
+    QTest::keyClick(editor->tableView(), Qt::Key_Return);
+    ASSERT_TRUE(scene.answered<LabeledValueList>());
+    EXPECT_EQ(scene.answered<LabeledValueList>()->at(1).dateValue, DateComponents(2002, 1, 4));
+    EXPECT_FALSE(scene.popover->isShown());
+}
+
+TEST_F(DatesEditor, ANewRowFollowsTheSelectedOneWithAnUnusedRunningNumber) {
+    open(contactWithDates(), 1);
     QTest::mouseClick(editor->tableView()->viewport(), Qt::LeftButton, {}, cellCenter(1, 1));
     EXPECT_EQ(editor->dateControls()->datePicker()->selectedDate(), QDate(2002, 3, 4));
     QTest::mouseClick(editor->addButton(), Qt::LeftButton);

@@ -84,6 +84,31 @@ TEST(SocialProfileEditor, SwitchingAwayKeepsTheUserAndBackRestoresTheStoredProfi
     EXPECT_EQ(record.username, QStringLiteral("johnny"));
 }
 
+TEST(SocialProfileEditor, EachFieldsTextLandsUnderItsOwnKey) {
+    EditorScene scene;
+    auto *editor =
+        scene.open<SNSViewController>(editorContext(contactWithProfiles(), FieldId::SocialNetwork, 1), true);
+    const struct {
+        QLineEdit *field;
+        QString text;
+    } typed[] = {
+        {editor->usernameField(), QStringLiteral("jo")},
+        {editor->userIdentifierField(), QStringLiteral("77")},
+        {editor->URLStringField(), QStringLiteral("https://twitter.com/jo")},
+    };
+    for (const auto &t : typed) {
+        t.field->selectAll();
+        typeText(t.field, t.text);
+    }
+    pressDone(editor);
+    const LabeledValueRecord record = answered(scene);
+    EXPECT_EQ(record.username, QStringLiteral("jo"));
+    EXPECT_EQ(record.value, QStringLiteral("jo"));
+    EXPECT_EQ(record.userIdentifier, QStringLiteral("77"));
+    EXPECT_EQ(record.urlString, QStringLiteral("https://twitter.com/jo"));
+    EXPECT_EQ(record.service, QStringLiteral("Twitter"));
+}
+
 TEST(SocialProfileEditor, ANewProfileIsOnTwitterAndAnEmptiedUserGivesNoText) {
     EditorScene scene;
     auto *editor = scene.open<SNSViewController>(

@@ -127,6 +127,39 @@ TEST_F(ListEditor, OpensOnTheClickedValueAndShowsEachValuesCells) {
     EXPECT_TRUE(editor->doneKeyEquivalent()) << "Return presses Done from the start";
 }
 
+TEST_F(ListEditor, OpensOnTheValueOfThatRunningNumberWhateverItsPosition) {
+    // The first phone deleted: "222" is numbered 1 at position 0, "333" 2 at position 1.
+    const struct {
+        qint64 labelIndex;
+        int selected;
+    } cases[] = {{1, 0}, {2, 1}, {0, -1}, {3, -1}};
+    for (const auto &c : cases) {
+        person = personFromVCard(QStringLiteral("FN:Taro\n") + threePhones);
+        person->deleteLabeledValueForIdentifier(FieldId::Phone, LabelIndex(0));
+        auto *editor = new MultiValueViewController;
+        scene.popover = editor->openInPopover(editorContext(person, FieldId::Phone, c.labelIndex, true), true,
+                                              MultiValueViewController::contentSizeFor(FieldId::Phone, true),
+                                              QRect(100, 40, 160, 20), scene.table, &scene, &scene.window);
+        const QModelIndexList rows = editor->tableView()->selectionModel()->selectedRows();
+        EXPECT_EQ(rows.isEmpty() ? -1 : rows.first().row(), c.selected) << c.labelIndex;
+        scene.popover->close();
+    }
+}
+
+TEST_F(ListEditor, AddInAnInstantMessageListGivesTheNewRowAServiceAndTheFirstLabel) {
+    MultiValueViewController *editor = open(
+        QStringLiteral("IMPP;X-SERVICE-TYPE=Skype;TYPE=WORK:skype:ann.abe\n"), FieldId::InstantMessage, 0);
+    press(editor->addButton());
+    ASSERT_EQ(editor->table().size(), 2);
+    const LabeledValueRecord added = editor->table().last();
+    EXPECT_FALSE(added.service.isEmpty());
+    EXPECT_EQ(added.label, QMPerson::labelsForIdentifier(FieldId::InstantMessage)->first());
+    EXPECT_EQ(added.labelIndex, 1);
+    press(editor->doneButton());
+    ASSERT_EQ(answered().size(), 2);
+    EXPECT_EQ(answered().last().service, added.service);
+}
+
 TEST_F(ListEditor, NewRowsGoAfterTheSelectionWithANumberNoRowHas) {
     MultiValueViewController *editor = open(threePhones, FieldId::Phone, std::nullopt);
     editor->tableView()->clearSelection();

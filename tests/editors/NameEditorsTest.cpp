@@ -111,6 +111,19 @@ TEST_F(NameEditor, EachTypedLetterIsOneUndoableReplacementKeepingThePreviousFami
     EXPECT_FALSE(name.scene.answer);
 }
 
+TEST_F(NameEditor, TypingKeepsAStoredLastNameFirst) {
+    std::shared_ptr<QMPerson> contact = johnAtAcme();
+    NameRecord stored = contact->nameValue();
+    stored.nameOrdering = 2;
+    contact->setNameValue(stored, FieldId::Name);
+    NameScene name(contact);
+    EXPECT_EQ(name.editor->nameOrderingPopup()->currentText(), QStringLiteral("Last Name First"));
+    name.editor->firstNameField()->end(false);
+    typeText(name.editor->firstNameField(), QStringLiteral("n"));
+    ASSERT_FALSE(name.delegate.names.isEmpty());
+    EXPECT_EQ(name.delegate.names.last().nameOrdering, 2);
+}
+
 TEST_F(NameEditor, TheCompanyDisplayStoresShowAsPersonNo) {
     NameScene name(johnAtAcme());
     choose(name.editor->showAsPersonPopup(), QStringLiteral("Name Display: Company"));

@@ -63,6 +63,7 @@ TEST(PostalCodeLists, CondensingKeepsTheSevenColumnsOfEachListLineByLine) {
 TEST(PostalCodeLists, FieldsAreUnquotedAndCodesHyphenated) {
     const std::pair<QString, QString> unquoted[] = {
         {QStringLiteral("\"千代田\""), QStringLiteral("千代田")},
+        {QStringLiteral("\"桜\""), QStringLiteral("桜")}, // one character, as 1,657 shipped areas
         {QStringLiteral("\"\""), QString()},
         {QStringLiteral("\"a"), QStringLiteral("\"a")},
         {QStringLiteral("\"abc"), QStringLiteral("abc")},

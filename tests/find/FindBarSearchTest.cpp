@@ -231,6 +231,43 @@ TEST(FindBarSearch, TheDetailWalkGoesRoundToTheCurrentFieldInBothDirections) {
               "Name/LastName [0,2] item [0,2] #0");
 }
 
+TEST(FindBarSearch, WithTheTableTheDetailWalkGoesOnThroughTheOtherContactsInItsOrder) {
+    QList<std::shared_ptr<QMPerson>> people;
+    for (int i = 0; i < 1500; ++i)
+        people.append(personFromVCard(
+            QStringLiteral("N:P%1;Q;;;\nEMAIL:p%1@x\nEMAIL:q%1@x\n").arg(i, 4, 10, QLatin1Char('0'))));
+    for (const int i : {300, 1200})
+        people[i]->setValue(QStringLiteral("a needle"), FieldId::Note);
+    const SubContactTable rows = rowsOf(people);
+    FindBarScope scope;
+    scope.detailShown = true;
+    scope.rows = &rows;
+    scope.rowOrder = {FieldId::Name, FieldId::Email, FieldId::Note};
+    const FindBarSearch needle(QStringLiteral("needle"), Qt::CaseInsensitive);
+    struct Case {
+        int shown;
+        bool fromNeedle;
+        FindDirection direction;
+        int expected;
+    };
+    // Shown contact, from its name or from its needle; the contact the hit is in.
+    for (const Case &c : {Case{0, false, Next, 300}, Case{300, true, Next, 1200}, Case{1200, true, Next, 300},
+                          Case{0, false, Previous, 1200}, Case{1200, true, Previous, 300},
+                          Case{900, false, Previous, 300}, Case{300, false, Next, 300}}) {
+        scope.contact = people[c.shown];
+        const FindTarget from = c.fromNeedle ? at(people[c.shown], FieldId::Note, {2, 6})
+                                             : at(people[c.shown], FieldId::Name, {0, 0}, FieldId::FirstName);
+        const std::optional<FindTarget> hit = needle.find(from, scope, c.direction);
+        ASSERT_TRUE(hit) << c.shown;
+        EXPECT_EQ(hit->contact, people[c.expected]) << c.shown;
+        EXPECT_EQ(describe(hit), "Note/ [2,6] #0") << c.shown;
+    }
+    // The only needle, from itself: found again after every other contact.
+    people[1200]->setValue(QString(), FieldId::Note);
+    scope.contact = people[300];
+    EXPECT_EQ(needle.find(at(people[300], FieldId::Note, {2, 6}), scope, Next)->contact, people[300]);
+}
+
 class FindBarReplaceTest : public testing::Test {
 protected:
     WindowState state;
@@ -271,6 +308,21 @@ TEST_F(FindBarReplaceTest, AMatchIsReplacedOnlyWhereItStillStands) {
     EXPECT_FALSE(replacing.replaceByString(QStringLiteral("z"), at(person, FieldId::Email, {0, 1}, {}, b),
                                            deleted, QStringLiteral("b"), Qt::CaseSensitive));
     undo.endUndoGrouping();
+}
+
+TEST_F(FindBarReplaceTest, ReplaceAllOnAPhoneticFirstNameRowChangesTheFirstNameOnly) {
+    auto ann = personFromVCard(
+        QStringLiteral("N:Abe;Ann;;;\nX-PHONETIC-FIRST-NAME:abe\nX-PHONETIC-LAST-NAME:abe\n"));
+    const ContactTable contacts = {ContactEntry::withPerson(ann)};
+    undo.beginUndoGrouping();
+    EXPECT_TRUE(
+        replacing.replaceAll(QStringLiteral("ab"), QStringLiteral("_"), Qt::CaseSensitive, contacts,
+                             [](const ContactEntry &) { return QStringList{FieldId::PhoneticFirstName}; }));
+    undo.endUndoGrouping();
+    ASSERT_TRUE(ann->phoneticNameValue());
+    EXPECT_EQ(ann->phoneticNameValue()->firstName, QStringLiteral("_e"));
+    EXPECT_EQ(ann->phoneticNameValue()->lastName, QStringLiteral("abe"));
+    EXPECT_EQ(ann->nameValue().lastName, QStringLiteral("Abe"));
 }
 
 TEST_F(FindBarReplaceTest, ReplaceAllTakesTheFieldsGivenAndTheCaseAndUndoesAsOneStep) {

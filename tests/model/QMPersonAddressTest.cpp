@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 LabeledValueRecord address(const QString &code, const QString &country, const QString &zip,
@@ -207,7 +209,50 @@ TEST(QMPersonAddressTest, AddressesKeepTheirCountryCodeAndUnreadPartsOnExport) {
     made.addAddressValue(address("", "Japan", "1", "", "", ""));
     const LabeledValueRecord added = made.addressValues().first();
     EXPECT_EQ(added.predictCountryCode, "JP");
-    EXPECT_EQ(added.stringValue, "1") << "add leaves the country out (option 0)";
+    EXPECT_EQ(added.stringValue, "1 Japan") << "added as read, with the country";
+}
+
+TEST(QMPersonAddressTest, EveryEditShowsTheCountryAsReadingDoes) {
+    ContactsSettings settings(CNContactSortOrder::GivenName, "US");
+    CNPostalAddress read;
+    read.street = "Hauptstr. 5";
+    read.postalCode = "10115";
+    read.city = "Berlin";
+    read.country = "Germany";
+    CNContact contact;
+    contact.postalAddresses = {{CNLabelHome, read}};
+    const QString shown = QMPerson(contact).addressValues().first().stringValue;
+    ASSERT_EQ(shown, "Hauptstr. 5 10115 Berlin Germany");
+
+    const struct {
+        const char *edit;
+        std::function<void(QMPerson &, const LabeledValueRecord &)> apply;
+    } edits[] = {
+        {"replace by running number",
+         [](QMPerson &p, const LabeledValueRecord &r) { p.replaceAddressValue(r); }},
+        {"replace at a position",
+         [](QMPerson &p, const LabeledValueRecord &r) { p.replaceAddressValue(r, 0); }},
+        {"replace the list",
+         [](QMPerson &p, const LabeledValueRecord &r) { p.replaceAddressValue(LabeledValueList{r}); }},
+        {"set the field",
+         [](QMPerson &p, const LabeledValueRecord &r) {
+             p.setValue(FieldValue(LabeledValueList{r}), FieldId::Address);
+         }},
+        {"replace by identifier",
+         [](QMPerson &p, const LabeledValueRecord &r) {
+             p.replaceLabeledValue(FieldValue(r), FieldId::Address);
+         }},
+    };
+    for (const auto &e : edits) {
+        QMPerson person(contact);
+        LabeledValueRecord edited = person.addressValues().first();
+        edited.city = "Potsdam";
+        e.apply(person, edited);
+        EXPECT_EQ(person.addressValues().first().stringValue, "Hauptstr. 5 10115 Potsdam Germany") << e.edit;
+        edited.city = "Berlin";
+        e.apply(person, edited);
+        EXPECT_EQ(person.addressValues().first().stringValue, shown) << e.edit;
+    }
 }
 
 } // namespace

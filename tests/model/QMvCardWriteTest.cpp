@@ -5,6 +5,7 @@
 #include "model/QMvCard.h"
 #include "platform/contacts/CNContactVCardSerialization.h"
 
+#include <QBuffer>
 #include <QDirIterator>
 #include <QFile>
 #include <QJsonArray>
@@ -162,6 +163,51 @@ TEST(QMvCardWriteTest, StoredJpegBytesAreKeptAndOtherImagesBecomeJpeg) {
                   QString::fromLatin1(brokenPng.toBase64().left(49)) + QStringLiteral("\r\n ") +
                   QString::fromLatin1(brokenPng.toBase64().mid(49)) + QStringLiteral("\r\n"));
     EXPECT_TRUE(QMvCard::encodeVCardPhoto(QImage()).isEmpty());
+}
+
+// The photo a written card carries: its TYPE and its bytes, read back by the serializer.
+std::pair<QString, QByteArray> writtenPhoto(QMPerson &person) {
+    const QString text = QMvCard().vCardFromPerson(person, exportOptions, {}, definitions);
+    const qsizetype at = text.indexOf(QStringLiteral("\r\nPHOTO;"));
+    const QString type = text.mid(at).section(u':', 0, 0).section(QStringLiteral("TYPE="), 1);
+    const auto contacts = CNContactVCardSerialization::contactsWithData(text.toUtf8(), nullptr);
+    return {type, contacts.isEmpty() ? QByteArray() : contacts.first().imageData};
+}
+
+TEST(QMvCardWriteTest, APhotoTheUserDidNotChangeLeavesWithItsOwnBytesAndType) {
+    QImage transparent(32, 32, QImage::Format_ARGB32);
+    transparent.fill(Qt::transparent);
+    QByteArray png;
+    {
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        ASSERT_TRUE(transparent.save(&buffer, "PNG"));
+    }
+    const QByteArray jpeg = QMvCard::jpegDataFromImage(QImage(8, 8, QImage::Format_RGB32));
+    const struct {
+        const char *name;
+        QByteArray bytes;
+        QString type;
+    } photos[] = {{"transparent PNG", png, QStringLiteral("PNG")},
+                  {"JPEG", jpeg, QStringLiteral("JPEG")},
+                  {"no picture", QByteArray("not an image"), QString()}};
+    for (const auto &photo : photos) {
+        SCOPED_TRACE(photo.name);
+        auto person = notedPerson(photo.bytes);
+        EXPECT_EQ(writtenPhoto(*person), std::make_pair(photo.type, photo.bytes));
+        // A copy, as the export's snapshot takes, is still the file's photo.
+        EXPECT_EQ(writtenPhoto(*person->copy()), std::make_pair(photo.type, photo.bytes));
+
+        // Changed, the photo goes out as JPEG; an undo that brings the bytes back, as read.
+        person->setPhoto(QImage(4, 4, QImage::Format_ARGB32));
+        const auto [type, bytes] = writtenPhoto(*person);
+        EXPECT_EQ(type, QStringLiteral("JPEG"));
+        EXPECT_TRUE(bytes.startsWith("\xFF\xD8\xFF"));
+        if (photo.bytes != "not an image") {
+            ASSERT_TRUE(person->setPhotoData(photo.bytes));
+            EXPECT_EQ(writtenPhoto(*person), std::make_pair(photo.type, photo.bytes));
+        }
+    }
 }
 
 TEST(QMvCardWriteTest, CategoriesNameTheLiveGroupsOfTheContainerOnce) {

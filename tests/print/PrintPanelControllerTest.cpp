@@ -3,16 +3,17 @@
 #include "platform/core/UserDefaults.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
+#include "print/PrintPreviewView.h"
 #include "print/PrintView.h"
 #include "tests/print/PrintPanelTestSupport.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPdfWriter>
 #include <QPrintDialog>
-#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTabWidget>
@@ -122,7 +123,87 @@ TEST_F(PrintPanelTest, ThePaperReachesThePreviewAndTheEnvelopeBox) {
     // One box per paper, whichever way round it lies.
     EXPECT_EQ(options->envelope.textRectDict.value(QStringLiteral("Letter")), defaultEnvelopeTextRect({612, 792}));
     waitForPreview(1);
-    EXPECT_EQ(panel->previewView()->orientation(), QPageLayout::Landscape);
+    const QImage page = panel->previewView()->pageImage();
+    EXPECT_GT(page.width(), page.height());
+}
+
+// The switches come back from the preferences, not from a record kept in memory.
+TEST_F(PrintPanelTest, VerticalTextAndItsDirectionComeBackFromThePreferences) {
+    setLastPrintStyle(PrintStyle::Envelope, UserDefaults::standard());
+    for (const bool vertical : {true, false}) {
+        panel = PrintPanelController::printDocument(contacts(1), {FieldId::Name}, &window);
+        ASSERT_TRUE(panel);
+        AccessoryViewController *accessory = panel->accessory();
+        if (accessory->envelopeTabDrawVertical()->isChecked() != vertical)
+            accessory->envelopeTabDrawVertical()->click();
+        choose(accessory->envelopeTabTextDirection(),
+               vertical ? TextDirection::UpDown : TextDirection::LeftRight);
+        panel->cancelButton()->click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+        panel = PrintPanelController::printDocument(contacts(1), {FieldId::Name}, &window);
+        ASSERT_TRUE(panel);
+        accessory = panel->accessory();
+        EXPECT_EQ(accessory->envelopeTabDrawVertical()->isChecked(), vertical);
+        EXPECT_EQ(accessory->envelopeTabTextDirection()->currentData(),
+                  vertical ? TextDirection::UpDown : TextDirection::LeftRight);
+        EXPECT_EQ(panel->printOptions()->envelope.printVertical, vertical);
+        panel->cancelButton()->click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+// Thousands of contacts: a change shows on the page in view at once, and the pages after it
+// are counted a slice at a time, the window answering in between.
+TEST_F(PrintPanelTest, ThePreviewShowsThePageInViewAndCountsTheRestWhileTheWindowAnswers) {
+    open(contacts(1000), PrintStyle::AddressList);
+    const int pages = enginePages();
+    ASSERT_GT(pages, 10);
+    EXPECT_EQ(panel->previewPageCount(), pages);
+    panel->nextPageButton()->click();
+    EXPECT_EQ(panel->previewView()->currentPage(), 2);
+
+    const int renders = panel->previewRenderCount();
+    panel->accessory()->aListTabPrintFrameSwitch()->click();
+    // When the change first shows, an event is posted: it must be handled while pages are
+    // still being counted.
+    int pagesWhenShown = -1;
+    int pagesWhenAnswered = -1;
+    auto firstShown = QObject::connect(panel.data(), &PrintPanelController::previewUpdated, [&] {
+        if (pagesWhenShown >= 0 || panel->isPreviewPendingChange())
+            return;
+        pagesWhenShown = panel->previewPageCount();
+        QTimer::singleShot(0, [&] {
+            pagesWhenAnswered = panel->previewView()->isLaidOut() ? 0 : panel->previewPageCount();
+        });
+    });
+    waitForPreview(renders);
+    QObject::disconnect(firstShown);
+    EXPECT_GE(pagesWhenShown, 2);
+    EXPECT_LT(pagesWhenShown, pages);
+    EXPECT_GE(pagesWhenAnswered, pagesWhenShown) << "the window waited for the whole count";
+    EXPECT_LT(pagesWhenAnswered, pages);
+    EXPECT_EQ(panel->previewPageCount(), pages);
+    EXPECT_EQ(panel->previewView()->currentPage(), 2);
+    EXPECT_EQ(panel->pageField()->text(), QStringLiteral("Page 2 of %1").arg(pages));
+
+    // The page in view is the page printed: its ink where the PDF's page 2 has its words.
+    const QString pdf = testScratchDirectory() + QStringLiteral("/preview.pdf");
+    QPdfWriter writer(pdf);
+    writer.setPageLayout(panel->pageLayout());
+    ASSERT_TRUE(panel->printView().print(writer));
+    const QImage shown = panel->previewView()->pageImage();
+    const double scale = shown.width() / panel->pageLayout().fullRect(QPageLayout::Point).width();
+    const auto words = pdfWords(pdf, 2);
+    ASSERT_FALSE(words.empty());
+    for (const PdfWord &word : {words.front(), words.back()}) {
+        const QRect box = QRectF(word.box.topLeft() * scale, word.box.size() * scale).toAlignedRect();
+        int inked = 0;
+        for (int y = box.top(); y <= box.bottom(); ++y)
+            for (int x = box.left(); x <= box.right(); ++x)
+                inked += qGray(shown.pixel(x, y)) < 128;
+        EXPECT_GT(inked, 0) << word.text.toStdString();
+    }
 }
 
 TEST_F(PrintPanelTest, SaveAsPDFWritesThePagesTheEngineCounts) {

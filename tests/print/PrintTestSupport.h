@@ -5,11 +5,15 @@
 #include "platform/contacts/CNFormatters.h"
 #include "tests/support/TestSupport.h"
 
+#include <QImage>
 #include <QProcess>
+#include <QRectF>
 #include <QRegularExpression>
 #include <QStandardPaths>
 
 #include <gtest/gtest.h>
+
+#include <vector>
 
 namespace print_test {
 
@@ -54,6 +58,39 @@ inline int pdfPages(const QString &pdf) {
 inline QString pdfText(const QString &pdf, int page) {
     const QString p = QString::number(page);
     return poppler("pdftotext", {"-f", p, "-l", p, pdf, "-"});
+}
+
+// A page's text without blanks or line breaks: how a font spaces glyphs (a vertical font
+// may set Latin letters apart) leaves the characters and their order as they are.
+inline QString pdfCharacters(const QString &pdf, int page) {
+    return pdfText(pdf, page).remove(QRegularExpression(QStringLiteral("\\s")));
+}
+
+// Each word of a page (from 1) with its box in points, as pdftotext sets them apart.
+struct PdfWord {
+    QString text;
+    QRectF box;
+};
+inline std::vector<PdfWord> pdfWords(const QString &pdf, int page) {
+    const QString p = QString::number(page);
+    const QString boxes = poppler("pdftotext", {"-f", p, "-l", p, "-bbox", pdf, "-"});
+    static const QRegularExpression word(QStringLiteral(
+        "xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)<"));
+    std::vector<PdfWord> words;
+    for (auto it = word.globalMatch(boxes); it.hasNext();) {
+        const auto m = it.next();
+        words.push_back({m.captured(5), QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                                               QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()))});
+    }
+    return words;
+}
+
+// A page (from 1) rendered in grey at `dpi`, through poppler as a viewer would show it.
+inline QImage pdfPageImage(const QString &pdf, int page, int dpi) {
+    const QString p = QString::number(page);
+    const QString base = pdf + QStringLiteral("-page");
+    poppler("pdftoppm", {"-f", p, "-l", p, "-r", QString::number(dpi), "-gray", "-singlefile", pdf, base});
+    return QImage(base + QStringLiteral(".pgm"));
 }
 
 } // namespace print_test

@@ -1,5 +1,6 @@
-#include "print/PrintText.h"
 #include "print/PrintView.h"
+#include "contacts_table/SubContactRows.h"
+#include "print/PrintText.h"
 #include "tests/print/PrintTestSupport.h"
 
 #include <QImage>
@@ -8,6 +9,8 @@
 #include <QPrinter>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -157,10 +160,199 @@ TEST_F(PrintViewTest, EnvelopesShowOneRowPerPage) {
         ASSERT_EQ(print(view, pdf), 3);
         const QStringList names = {"Ken", "Mai", "Rin"};
         for (int page = 1; page <= 3; ++page) {
-            const QString text = pdfText(pdf, page);
+            const QString text = pdfCharacters(pdf, page);
             for (int other = 0; other < 3; ++other)
                 EXPECT_EQ(text.contains(names[other]), other == page - 1) << page << (vertical ? " vertical" : "");
         }
+    }
+}
+
+// Rows as the table shows them for the columns Name, Phone and Address: one per phone or
+// address, whichever field has more.
+SubContactTable tableRows(const QString &vcards) {
+    ContactTable contacts;
+    for (const SubContactRowPtr &row : rowsOf(vcards)) {
+        ContactEntry entry;
+        entry.person = row->person;
+        entry.uniqueId = row->uniqueId;
+        contacts.append(entry);
+    }
+    SubContactRows::BuildContext context;
+    context.identifiers = {FieldId::Name, FieldId::Phone, FieldId::Address};
+    context.selectedLabels = {QStringLiteral("All")};
+    return SubContactRows::buildRows(contacts, context, 10000);
+}
+
+TEST_F(PrintViewTest, EnvelopesAndLabelsPrintOnePiecePerContactAndAddress) {
+    const SubContactTable rows =
+        tableRows(card("Ito", "Ken", "TEL:1\r\nTEL:2\r\nADR;type=HOME:;;Kita 1;Sapporo;;060-0001;\r\n") +
+                  card("Abe", "Mai", "TEL:3\r\nTEL:4\r\nTEL:5\r\n") +
+                  card("Oda", "Rin",
+                       "ADR;type=HOME:;;Minami 2;Osaka;;530-0001;\r\n"
+                       "ADR;type=WORK:;;Higashi 3;Kobe;;650-0001;\r\n"));
+    ASSERT_EQ(rows.size(), 7u);
+    // Per page: what it shows, and what it must not.
+    const std::vector<std::pair<QString, QString>> pages = {
+        {"060-0001", "Mai"}, {"MaiAbe", "0"}, {"530-0001", "650-0001"}, {"650-0001", "530-0001"}};
+    options->printStyle = PrintStyle::Envelope;
+    PrintView view(rows, options, a4);
+    const QString pdf = scratch(QStringLiteral("pieces.pdf"));
+    ASSERT_EQ(print(view, pdf), 4);
+    ASSERT_EQ(pdfPages(pdf), 4);
+    for (int page = 1; page <= 4; ++page) {
+        const QString text = pdfCharacters(pdf, page);
+        EXPECT_TRUE(text.contains(pages[page - 1].first)) << page << ": " << text.toStdString();
+        EXPECT_FALSE(text.contains(pages[page - 1].second)) << page << ": " << text.toStdString();
+    }
+    // One label each, on a sheet of three across.
+    options->printStyle = PrintStyle::MailingLabels;
+    options->mailingLabels.labelWidth = 190;
+    options->mailingLabels.labelHeight = 100;
+    options->mailingLabels.hGap = 0;
+    QImage device(10, 10, QImage::Format_RGB32);
+    EXPECT_EQ(view.pageCount(device), 1);
+    EXPECT_EQ(view.addressedRows().size(), 4u);
+}
+
+// Glyphs by what pdftotext reports (the font's box of each word) and by the ink a viewer
+// shows: both inside the label's or envelope's text box, whatever font sets them.
+TEST_F(PrintViewTest, EveryGlyphStaysInsideItsLabelOrTextBox) {
+    const QString vcards =
+        card("山田", "太郎",
+             "ORG:株式会社テッサリン商事\r\nADR;type=HOME:;;霞が関三丁目二番一号 中央合同庁舎第七号館東館;"
+             "千代田区;東京都;100-8918;日本\r\n") +
+        card("Whitmore-Abernathy", "Maximilian",
+             "ADR;type=WORK:;;1600 Pennsylvania Avenue Northwest Suite 1200;"
+             "Washington;DC;20500;USA\r\n") +
+        card("佐々木", "翔") + card("Li", "Al", "ADR;type=HOME:;;ゃっ─ーｱｲｳ（株）Ｗ;j;;1;\r\n");
+    const SubContactTable rows = rowsOf(vcards);
+    options->mailingLabels.printFrame = options->envelope.printFrame = false;
+    options->mailingLabels.printCompany = options->envelope.printCompany = true;
+    options->mailingLabels.keishou = options->envelope.keishou = QStringLiteral("様");
+    // The 55.5 x 29.7 mm sheet without gaps: three across from the paper's corner.
+    options->mailingLabels.labelWidth = 157.32;
+    options->mailingLabels.labelHeight = 84.19;
+    options->mailingLabels.hGap = options->mailingLabels.vGap = 0;
+    options->leftMargin = 20;
+    options->topMargin = 30;
+    const QRectF envelopeBox(100, 200, 300, 150);
+    options->envelope.textRectDict.insert(QStringLiteral("A4"), envelopeBox);
+    const auto labelBox = [](qsizetype k) {
+        return QRectF(20 + double(k % 3) * 157.32 + 3, 30 + double(k / 3) * 84.19 + 3, 157.32 - 6, 84.19 - 6);
+    };
+    struct Case {
+        QString style;
+        bool vertical;
+        QString direction;
+    };
+    const std::vector<Case> cases = {{PrintStyle::MailingLabels, false, TextDirection::LeftRight},
+                                     {PrintStyle::MailingLabels, true, TextDirection::LeftRight},
+                                     {PrintStyle::Envelope, false, TextDirection::LeftRight},
+                                     {PrintStyle::Envelope, false, TextDirection::UpDown},
+                                     {PrintStyle::Envelope, true, TextDirection::LeftRight},
+                                     {PrintStyle::Envelope, true, TextDirection::UpDown}};
+    for (const Case &c : cases) {
+        options->printStyle = c.style;
+        options->mailingLabels.printVertical = options->envelope.printVertical = c.vertical;
+        options->envelope.textDirection = c.direction;
+        const bool labels = c.style == PrintStyle::MailingLabels;
+        const std::string name =
+            c.style.toStdString() + (c.vertical ? " vertical " : " ") + c.direction.toStdString();
+        PrintView view(rows, options, a4);
+        const QString pdf = scratch(QStringLiteral("inside.pdf"));
+        const int pages = print(view, pdf);
+        ASSERT_EQ(pages, labels ? 1 : 4) << name;
+        std::vector<QRectF> boxes;
+        for (qsizetype k = 0; k < 4; ++k)
+            boxes.push_back(labels ? labelBox(k) : envelopeBox.translated(20, 30));
+        for (int page = 1; page <= pages; ++page) {
+            const auto inside = [&](const QRectF &r, double slack) {
+                const auto &candidates = labels ? boxes : std::vector<QRectF>{boxes[size_t(page - 1)]};
+                return std::any_of(candidates.begin(), candidates.end(), [&](const QRectF &box) {
+                    return box.adjusted(-slack, -slack, slack, slack).contains(r);
+                });
+            };
+            const auto words = pdfWords(pdf, page);
+            EXPECT_FALSE(words.empty()) << name;
+            for (const PdfWord &word : words)
+                EXPECT_TRUE(inside(word.box, 0.01))
+                    << name << " page " << page << ": " << word.text.toStdString();
+            // Ink, at two pixels a point; a pixel's antialiasing aside.
+            const QImage image = pdfPageImage(pdf, page, 144);
+            ASSERT_FALSE(image.isNull());
+            int outside = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    if (qGray(image.pixel(x, y)) < 128 && !inside(QRectF(x / 2.0, y / 2.0, 0.5, 0.5), 0.5))
+                        ++outside;
+            EXPECT_EQ(outside, 0) << name << " page " << page;
+        }
+    }
+}
+
+// What the switches of the label and envelope tabs add is drawn, and the margins move the
+// envelope's text by themselves.
+TEST_F(PrintViewTest, AddressTextSwitchesAndMarginsShowInThePdf) {
+    const SubContactTable rows = rowsOf(card("Oda", "Rin",
+                                             "ORG:Kitsune Trading\r\nNICKNAME:x\r\n"
+                                             "ADR;type=HOME:;;Minami 2;Osaka;;530-0001;Nippon\r\n"));
+    rows.front()->person->setValue(QStringLiteral("Dr."), FieldId::Suffix);
+    options->printStyle = PrintStyle::Envelope;
+    options->envelope.printFrame = false;
+    const QString pdf = scratch(QStringLiteral("switches.pdf"));
+    struct Case {
+        bool AddressTextOptions::*flag;
+        QString word;
+    };
+    const std::vector<Case> cases = {{&AddressTextOptions::printCountry, "Nippon"},
+                                     {&AddressTextOptions::printCompany, "KitsuneTrading"},
+                                     {&AddressTextOptions::printPrefix, "Dr.RinOda"}};
+    for (const Case &c : cases) {
+        for (const bool on : {false, true}) {
+            options->envelope.*c.flag = on;
+            PrintView view(rows, options, a4);
+            ASSERT_EQ(print(view, pdf), 1);
+            EXPECT_EQ(pdfCharacters(pdf, 1).contains(c.word), on) << c.word.toStdString();
+            options->envelope.*c.flag = false;
+        }
+    }
+    const auto wordBoxes = [&] {
+        PrintView view(rows, options, a4);
+        print(view, pdf);
+        std::vector<QRectF> boxes;
+        for (const PdfWord &word : pdfWords(pdf, 1))
+            boxes.push_back(word.box);
+        return boxes;
+    };
+    const std::vector<QRectF> unmoved = wordBoxes();
+    options->leftMargin = 30;
+    options->topMargin = 45;
+    const std::vector<QRectF> moved = wordBoxes();
+    ASSERT_EQ(moved.size(), unmoved.size());
+    ASSERT_FALSE(moved.empty());
+    for (size_t i = 0; i < moved.size(); ++i) {
+        EXPECT_NEAR(moved[i].left() - unmoved[i].left(), 30, 0.01);
+        EXPECT_NEAR(moved[i].top() - unmoved[i].top(), 45, 0.01);
+    }
+}
+
+TEST_F(PrintViewTest, TheAddressListIsFramedOnlyWhenAsked) {
+    options->addressList.alternatingRow = false;
+    PrintView view(rowsOf(card("A", "a") + card("B", "b")), options, a4);
+    QImage page(595, 842, QImage::Format_RGB32);
+    page.setDotsPerMeterX(2835); // one pixel a point
+    page.setDotsPerMeterY(2835);
+    for (const bool framed : {false, true}) {
+        options->addressList.printFrame = framed;
+        page.fill(Qt::white);
+        QPainter painter(&page);
+        view.drawPage(painter, 0);
+        painter.end();
+        // The rule above the first block, far right of its text.
+        int ruled = 0;
+        for (int y = 0; y < 3; ++y)
+            ruled += page.pixel(500, y) != qRgb(255, 255, 255);
+        EXPECT_EQ(ruled > 0, framed);
     }
 }
 
@@ -280,6 +472,41 @@ TEST(PrintTextTest, AddressListEntriesFilterLabelsAndIndentLines) {
     EXPECT_EQ(both.paragraphs[5].indent, 0);                  // a note's lines start at the edge
     ASSERT_EQ(both.formats.size(), 1);
     EXPECT_EQ(both.text.mid(both.formats[0].start, both.formats[0].length), "work:");
+}
+
+TEST(PrintTextTest, OnePiecePerContactAndAddress) {
+    const SubContactTable contacts =
+        rowsOf(card("Two", "Phones", "ADR:;;a;b;;1;\r\n") + card("No", "Address") +
+               card("Two", "Addresses", "ADR:;;a;b;;1;\r\nADR:;;c;d;;2;\r\n") +
+               card("One", "Row", "ADR:;;e;f;;3;\r\n"));
+    // A contact's row for its value `index`.
+    const auto row = [&](size_t contact, qint64 index) {
+        auto r = std::make_shared<SubContactRow>(*contacts[contact]);
+        r->labelIndex = index;
+        r->notFirstRow = index > 0;
+        return r;
+    };
+    struct Case {
+        std::vector<std::pair<size_t, qint64>> rows; // contact, index
+        std::vector<size_t> pieces;                  // positions in rows
+    };
+    const std::vector<Case> cases = {
+        {{{0, 0}, {0, 1}}, {0}},                               // the second phone's row shows no address
+        {{{0, 1}, {0, 0}}, {1}},                               // sorted: the address row still prints alone
+        {{{1, 0}, {1, 1}, {1, 2}}, {0}},                       // no address at all: the name once
+        {{{2, 0}, {2, 1}, {2, 2}}, {0, 1}},                    // each address
+        {{{3, 0}, {1, 1}, {0, 1}, {1, 0}, {0, 0}}, {0, 1, 4}}, // table order kept
+        {{{2, 1}, {2, 1}}, {0}},                               // the same address selected twice
+    };
+    for (size_t i = 0; i < cases.size(); ++i) {
+        SubContactTable rows;
+        for (const auto &[contact, index] : cases[i].rows)
+            rows.push_back(row(contact, index));
+        SubContactTable expected;
+        for (const size_t position : cases[i].pieces)
+            expected.push_back(rows[position]);
+        EXPECT_EQ(addressedRows(rows), expected) << "case " << i;
+    }
 }
 
 TEST(PrintTextTest, OneBlockPerContact) {

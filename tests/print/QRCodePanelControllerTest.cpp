@@ -123,6 +123,22 @@ TEST_F(QRCodePanelTest, TallAddressRowsAndATextTooLongForACode) {
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("before"));
 }
 
+// A department holding the separator and a line break stays one value of one ORG line.
+TEST_F(QRCodePanelTest, ADepartmentWithASemicolonAndALineBreakDecodesToOneOrgLine) {
+    open(personFromVCard(QStringLiteral("N:Lee;Ann;;;\nORG:Acme;R\\;D\\nLab\n")));
+    pressSpaceOn(4); // company
+    pressSpaceOn(5); // department
+    chooseFormat(QRFormat::VCard);
+    panel.fooButton()->click();
+    const QByteArray decoded =
+        decodedText(QImage::fromData(Pasteboard::general().dataForType(PasteboardType::PNG)));
+    QStringList org;
+    for (const QString &line : QString::fromUtf8(decoded).split(QStringLiteral("\r\n")))
+        if (line.startsWith(QStringLiteral("ORG")))
+            org.append(line);
+    EXPECT_EQ(org, QStringList{QStringLiteral("ORG:Acme;R\\;D\\nLab")}) << decoded.toStdString();
+}
+
 TEST_F(QRCodePanelTest, CopyPutsOnlyThePNGOnTheClipboard) {
     open(japaneseContact());
     QApplication::clipboard()->setText(QStringLiteral("before"));

@@ -1,6 +1,7 @@
 #include "print/PrintFonts.h"
 #include "print/VerticalText.h"
 
+#include <QFontDatabase>
 #include <QImage>
 #include <QPainter>
 
@@ -101,6 +102,46 @@ TEST(VerticalTextTest, DrawingCoversWhatMeasuringSaid) {
     for (int y = 20; y < 160; ++y)
         inked += image.pixelColor(290, y) != QColor(Qt::white);
     EXPECT_GT(inked, 20) << "the first column is drawn";
+}
+
+// Which families another package brings along, or how they sort, does not change the choice.
+TEST(VerticalTextTest, TheDefaultFontFollowsAFixedPreference) {
+    struct Case {
+        QStringList japanese;
+        QStringList vertical; // those installed with vertical metrics
+        QString chosen;
+    };
+    const QString user = QStringLiteral("User Sans");
+    const std::vector<Case> cases = {
+        {{"Droid Sans Fallback", "IPAGothic", "IPAPGothic"},
+         {"Droid Sans Fallback", "IPAGothic", "IPAPGothic"},
+         "IPAGothic"},
+        {{"Droid Sans Fallback", "IPAPGothic", "Noto Sans CJK JP"},
+         {"Droid Sans Fallback", "IPAPGothic", "Noto Sans CJK JP"},
+         "IPAPGothic"},
+        {{"Droid Sans Fallback", "Noto Sans CJK JP"},
+         {"Droid Sans Fallback", "Noto Sans CJK JP"},
+         "Noto Sans CJK JP"},
+        {{"Droid Sans Fallback", "Zen Kaku"}, {"Zen Kaku"}, "Zen Kaku"},
+        {{"Droid Sans Fallback", "Zen Kaku"}, {}, "Droid Sans Fallback"},
+        {{}, {}, user},
+    };
+    for (const Case &c : cases) {
+        const auto isVertical = [&](const QString &family) { return c.vertical.contains(family); };
+        EXPECT_EQ(PrintFonts::chooseVerticalFontFamily(c.japanese, isVertical, user), c.chosen);
+    }
+    // A stored family that is installed wins; one that is not gives way to the default.
+    // (the database also lists the generic names, which are no family of their own)
+    int installed = 0;
+    for (const QString &family : QFontDatabase::families())
+        if (QFontDatabase::hasFamily(family)) {
+            ++installed;
+            EXPECT_EQ(PrintFonts::verticalFontFamily(family), family);
+        }
+    EXPECT_GT(installed, 0);
+    EXPECT_EQ(PrintFonts::verticalFontFamily(QStringLiteral("No Such Family 7f3a")),
+              PrintFonts::defaultVerticalFontFamily());
+    EXPECT_EQ(PrintFonts::verticalFontFamily(QString()), QString());
 }
 
 } // namespace

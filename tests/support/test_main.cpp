@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -17,6 +18,16 @@ int main(int argc, char **argv) {
         const QString folder = home.path() + QLatin1Char('/') + QLatin1String(variable);
         QDir().mkpath(folder);
         qputenv(variable, folder.toLocal8Bit());
+    }
+    // Windows are kept inside the screen: the headless screen is a desktop's, not the
+    // platform's default 800 x 600, which the default window frame does not fit.
+    if (qgetenv("QT_QPA_PLATFORM") == "offscreen") {
+        const QString config = home.path() + QStringLiteral("/screen.json");
+        QFile file(config);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(R"({"screens": [{"name": "Screen", "width": 1600, "height": 1000}]})");
+        file.close();
+        qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config).toLocal8Bit());
     }
     QApplication application(argc, argv);
     useFreshUserDefaults();

@@ -3,7 +3,11 @@
 #include "platform/core/TempFiles.h"
 #include "platform/ui/Pasteboard.h"
 
+#include <QApplication>
 #include <QClipboard>
+#include <QFile>
+#include <QFileInfo>
+#include <QUrl>
 #include <QMimeData>
 
 #include <gtest/gtest.h>
@@ -93,6 +97,53 @@ TEST(Pasteboard, TheFindPasteboardIsApartFromTheGeneralOne) {
     EXPECT_EQ(Pasteboard::find().stringForType(), QStringLiteral("花子"));
     EXPECT_EQ(Pasteboard::general().stringForType(), QStringLiteral("copied"));
     EXPECT_FALSE(Pasteboard::general().setData("not an image", PasteboardType::PNG));
+}
+
+
+TEST(Pasteboard, ProvidedDragDataIsMadeOnceAndOnlyWhenAskedFor) {
+    int cards = 0;
+    int files = 0;
+    const QString path = TempFiles::writeInNewFolder(QStringLiteral("drag.vcf"), QByteArray("BEGIN:VCARD"));
+    auto drag = Pasteboard::forDragging();
+    drag->setDataProvider(PasteboardType::VCard, [&] {
+        ++cards;
+        return QByteArray("BEGIN:VCARD");
+    });
+    drag->setDataProvider(PasteboardType::String, [] { return QByteArray("Ann\t1"); });
+    drag->setDataProvider(PasteboardType::FileURL, [&] {
+        ++files;
+        return QUrl::fromLocalFile(path).toEncoded();
+    });
+    const std::unique_ptr<QMimeData> data(drag->takeMimeData());
+    const Pasteboard drop(data.get());
+    // What the drag holds is known without making anything, the file included.
+    EXPECT_TRUE(drop.types().contains(PasteboardType::VCard));
+    EXPECT_TRUE(drop.types().contains(PasteboardType::FileURL));
+    EXPECT_TRUE(drop.types().contains(PasteboardType::PromisedFileURL));
+    EXPECT_EQ(cards + files, 0);
+    EXPECT_EQ(drop.stringForType(PasteboardType::VCard), QStringLiteral("BEGIN:VCARD"));
+    EXPECT_EQ(drop.dataForType(PasteboardType::VCard), QByteArray("BEGIN:VCARD"));
+    EXPECT_EQ(drop.stringForType(), QStringLiteral("Ann\t1"));
+    EXPECT_EQ(drop.fileURLs(), QList<QUrl>{QUrl::fromLocalFile(path)});
+    EXPECT_EQ(drop.fileURLs(), QList<QUrl>{QUrl::fromLocalFile(path)});
+    EXPECT_EQ(cards, 1);
+    EXPECT_EQ(files, 1);
+}
+
+TEST(Pasteboard, CopiedFilesAreOfferedToFileManagers) {
+    const QString path = TempFiles::writeInNewFolder(QStringLiteral("copied.vcf"), QByteArray("BEGIN:VCARD"));
+    Pasteboard &general = Pasteboard::general();
+    general.declareTypes({PasteboardType::FileURL});
+    general.writeFileURLs({QUrl::fromLocalFile(path)});
+    EXPECT_EQ(QApplication::clipboard()->mimeData()->data(QStringLiteral("x-special/gnome-copied-files")),
+              "copy\n" + QUrl::fromLocalFile(path).toEncoded());
+    EXPECT_TRUE(general.types().contains(PasteboardType::PromisedFileURL));
+    // Each file in a folder of its own, under the name it was given.
+    const QString again = TempFiles::writeInNewFolder(QStringLiteral("copied.vcf"), QByteArray("other"));
+    EXPECT_NE(again, path);
+    EXPECT_TRUE(again.endsWith(QStringLiteral("/copied.vcf")));
+    EXPECT_TRUE(QFile::exists(path));
+    EXPECT_EQ(QFileInfo(QFileInfo(again).path()).permissions() & (QFile::ReadGroup | QFile::ReadOther), 0);
 }
 
 } // namespace

@@ -129,6 +129,11 @@ TEST(Popover, TheOpenerReadsTheAnswerAfterTheCloseAndEscapeCloses) {
 
     scene.editor->contextInfo.clear();
     scene.popover.showRelativeToRect(QRect(100, 100, 120, 20), scene.table, RectEdge::MaxY);
+    // A field that cancels its own edit with Escape keeps it.
+    scene.editor->field->setProperty(Popover::keepsEscapeProperty, true);
+    QTest::keyClick(scene.editor->field, Qt::Key_Escape);
+    EXPECT_TRUE(scene.popover.isShown());
+    scene.editor->field->setProperty(Popover::keepsEscapeProperty, false);
     QTest::keyClick(scene.editor->field, Qt::Key_Escape);
     EXPECT_FALSE(scene.popover.isShown());
     EXPECT_EQ(scene.opener.answers.size(), 2);

@@ -1,10 +1,14 @@
-#include "contacts_table/CellTextEditor.h"
+#include "editors/CellTextEditor.h"
+
+#include "platform/ui/Popover.h"
 
 #include <QKeyEvent>
 
 CellTextEditor::CellTextEditor(QWidget *parent)
     : QPlainTextEdit(parent) {
     setObjectName(QStringLiteral("CellTextEditor"));
+    // Inside a popover (the contact popover's table) Escape ends the edit, not the popover.
+    setProperty(Popover::keepsEscapeProperty, true);
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

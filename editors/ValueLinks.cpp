@@ -1,0 +1,19 @@
+#include "editors/ValueLinks.h"
+
+#include "model/PersonRecords.h"
+#include "platform/ui/Workspace.h"
+
+bool ValueLinks::openValue(const QString &identifier, const QString &text, const QString &item) {
+    if (text.isEmpty())
+        return false;
+    if (identifier == FieldId::Address)
+        return item == OpenWebMap ? Workspace::openURL(Workspace::webMapSearchURL(text))
+                                  : Workspace::openMapSearch(text);
+    if (identifier == FieldId::Email)
+        return Workspace::openURL(Workspace::mailURL(text));
+    if (identifier == FieldId::Phone)
+        return Workspace::openURL(Workspace::phoneURL(text));
+    if (identifier == FieldId::URL)
+        return Workspace::openURL(Workspace::webPageURL(text));
+    return false;
+}
