@@ -9,6 +9,7 @@
 #include "platform/ui/ContentTypes.h"
 #include "platform/ui/Dialogs.h"
 
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QSet>
 #include <QThread>
@@ -271,10 +272,12 @@ bool ExportCommand::exportAllContacts() {
     for (const ContactEntry &entry : std::as_const(*(*top)->contactTable))
         if (!entry.deleted && entry.person)
             contacts.append(entry);
-    // With every contact removed, the document's name (the title without its edited mark).
-    const QString firstName = contacts.isEmpty()
-                                  ? window_.transferWindow()->windowTitle().remove(QStringLiteral("[*]"))
-                                  : contacts.first().person->compositeName();
+    // With every contact removed, the document's name (the title without its edited mark
+    // and its extension, which the export adds again).
+    const QString firstName =
+        contacts.isEmpty()
+            ? QFileInfo(window_.transferWindow()->windowTitle().remove(QStringLiteral("[*]"))).completeBaseName()
+            : contacts.first().person->compositeName();
     const std::optional<Target> target = chooseTarget(firstName, contacts, L("Export As:"),
                                                       {ContentTypes::VCard, ContentTypes::PlainText},
                                                       QStringLiteral(".vcf"));

@@ -97,6 +97,24 @@ TEST_F(CloseWithChangesTest, EachAnswerKeepsOrClosesTheWindow) {
     EXPECT_EQ(dialogs.unansweredCount(), 0);
 }
 
+TEST_F(CloseWithChangesTest, WithEveryContactDeletedTheExportIsNamedAfterTheDocument) {
+    QPointer<TestDocument> document = open(SampleCards, QStringLiteral("Sample.vcf"));
+    selectContacts(document, {"Ann Abe", "Bob Baker", "Cid Cole", "Dee Dunn"});
+    perform(document, ActionId::DeleteContacts);
+    QString proposed;
+    dialogs.answerAlert(QStringLiteral("Export…"));
+    dialogs.answerPanel([&](const OpenPanel *, const SavePanel *panel) {
+        proposed = panel->nameFieldStringValue;
+        return PanelResult{ModalResponse::Cancel, {}};
+    });
+    perform(document, QStringLiteral("performClose:"));
+    EXPECT_EQ(proposed, QStringLiteral("Sample.vcf"));
+    EXPECT_TRUE(isOpen(document));
+    if (document)
+        discard(document);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
 TEST_F(CloseWithChangesTest, AWindowWithoutChangesClosesWithoutAQuestion) {
     QPointer<TestDocument> document = open();
     perform(document, QStringLiteral("performClose:"));
