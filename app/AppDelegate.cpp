@@ -9,12 +9,14 @@
 #include "platform/core/Localization.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Menu.h"
+#include "platform/ui/Window.h"
 #include "platform/ui/Workspace.h"
 #include "state/ActionIds.h"
 
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QPointer>
 #include <QStandardPaths>
 
 namespace tessarin {
@@ -34,6 +36,20 @@ AppDelegate::~AppDelegate() {
 
 AboutPanelController *AppDelegate::aboutPanelController() const {
     return aboutPanelController_;
+}
+
+TerminateReply AppDelegate::applicationShouldTerminate() {
+    QList<QPointer<Window>> windows;
+    for (Window *window : Application::shared().windows())
+        windows.append(window);
+    for (const QPointer<Window> &window : std::as_const(windows)) {
+        if (!window || !window->isDocumentEdited())
+            continue;
+        window->close();
+        if (window && window->isVisible())
+            return TerminateReply::Cancel;
+    }
+    return TerminateReply::Now;
 }
 
 void AppDelegate::applicationDidFinishLaunching() {

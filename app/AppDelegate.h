@@ -27,7 +27,9 @@ public:
     AboutPanelController *aboutPanelController() const;
 
     void applicationDidFinishLaunching() override;
-    TerminateReply applicationShouldTerminate() override { return TerminateReply::Now; }
+    // Each window with changes asks whether to export them, and closes; a window kept open
+    // (Cancel, or an export not written) cancels quitting.
+    TerminateReply applicationShouldTerminate() override;
     void menuItemSelectedInHelpMenu(MenuItem *item);
     void showAboutPanel();
 

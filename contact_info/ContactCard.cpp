@@ -1,5 +1,6 @@
 #include "contact_info/ContactCard.h"
 
+#include "model/QMPerson.h"
 #include "platform/core/Resources.h"
 
 #include <QDomDocument>
@@ -53,7 +54,7 @@ void fillSlot(const QDomElement &body, const QString &id, const QString &label,
     QDomElement element = ContactCard::getElementById(body, id);
     if (element.isNull())
         return;
-    setText(element, id);
+    setText(element, QMPerson::localizedIdentifierForKey(id));
     element.setAttribute(Style, Gray);
     for (const LabeledValueRecord &value : values) {
         if (value.label == label) {

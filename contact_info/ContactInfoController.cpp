@@ -27,10 +27,11 @@ QString localized(const QString &english) {
     return L(english.toUtf8().constData());
 }
 
-// Lines of a value for its row's height: every newline character breaks, so CR LF is two.
+// Lines of a value for its row's height: every newline character breaks, CR LF once (as it
+// is drawn: a note read from a Windows file must not get a blank line's height per line).
 int lineCount(const QString &text) {
     static const QRegularExpression newline(
-        QStringLiteral("[\\n\\r\\x{2028}\\x{2029}\\x{85}\\x{0B}\\x{0C}]"));
+        QStringLiteral("\\r\\n|[\\n\\r\\x{2028}\\x{2029}\\x{85}\\x{0B}\\x{0C}]"));
     const auto pieces = text.split(newline).size();
     return pieces >= 2 ? int(pieces) : 1;
 }
@@ -487,12 +488,12 @@ std::optional<ContactInfoController::TextCellContent> ContactInfoController::tex
         NameRecord name = person.nameValue();
         const QString *part = name.part(info.label.value_or(QString()));
         content.text = part ? *part : QString();
-        content.placeholder = localized(info.label.value_or(QString()));
+        content.placeholder = QMPerson::localizedIdentifierForKey(info.label.value_or(QString()));
     } else if (info.type == FieldId::PhoneticName) {
         auto phonetic = person.phoneticNameValue();
         const QString *part = phonetic ? phonetic->part(info.label.value_or(QString())) : nullptr;
         content.text = part ? *part : QString();
-        content.placeholder = localized(info.label.value_or(QString()));
+        content.placeholder = QMPerson::localizedIdentifierForKey(info.label.value_or(QString()));
     } else if (info.type == FieldId::Groups) {
         content.text = contact_->groupNames.join(QStringLiteral(", "));
     } else if (info.type == FieldId::Birthday) {

@@ -292,17 +292,35 @@ void ContactsViewController::viewWillAppear() {
             closeAllDetachedWindows();
         });
     appeared_ = true;
-    const QString viewType = settings_->selectedViewType();
-    setSelectedViewType(viewType);
+    setSelectedViewType(settings_->selectedViewType());
+    applyLastSort();
+}
+
+void ContactsViewController::setContactTable(const SharedContactTable &table) {
+    const bool first = !contactTable_ || contactTable_->isEmpty();
+    contactTable_ = table;
+    // A window's panes appear before the window hands its contacts down.
+    if (first && appeared_)
+        applyLastSort();
+}
+
+void ContactsViewController::applyLastSort() {
+    if (!contactTable_ || contactTable_->isEmpty())
+        return;
     SortDescriptor use = defaultSort;
     if (const std::optional<SortDescriptor> &last = settings_->lastSortDesc()) {
         const QString identifier = SortOptions::separateSortKeyIntoIdentifierAndKey(last->key).first;
-        if (columnsOfViewType(viewType).contains(identifier))
+        if (columnsOfViewType(settings_->selectedViewType()).contains(identifier))
             use = {last->key, last->ascending, false};
     }
-    if (contactTable_ && !contactTable_->isEmpty() &&
-        (!firstSortDescriptor() || firstSortDescriptor()->key != use.key))
+    // Only the rows follow: opening a file changes none of its contacts (reordering their
+    // values would mark a window edited that the user has not touched).
+    if (!firstSortDescriptor() || firstSortDescriptor()->key != use.key ||
+        firstSortDescriptor()->ascending != use.ascending) {
+        restoringSort_ = true;
         setSortDescriptors({use});
+        restoringSort_ = false;
+    }
 }
 
 void ContactsViewController::viewWillDisappear() {}
@@ -355,6 +373,7 @@ void ContactsViewController::setSelectedFont(const QFont &font) {
 }
 
 void ContactsViewController::setSelectedViewType(const QString &viewType) {
+    shownViewType_ = viewType;
     updateColumnsInTableView(columnsOfViewType(viewType));
 }
 
@@ -409,8 +428,14 @@ void ContactsViewController::sortOptionsChanged(const SortOptions::Entry &option
     const bool labeledItem = std::any_of(items.begin(), items.end(), [&](const CustomItemDefinition &item) {
         return item.name == option.type && item.type == ValueKind::Labeled;
     });
+    // The column's direction is the one it is sorted in now, which a header click changed
+    // without touching its prototype.
+    const std::optional<SortDescriptor> current = firstSortDescriptor();
+    const bool ascending = current && current->key == column->sortDescriptorPrototype.key
+                               ? current->ascending
+                               : column->sortDescriptorPrototype.ascending;
     const SortDescriptor descriptor{SortOptions::sortKeyForOption(option.type, option.selected, labeledItem),
-                                    column->sortDescriptorPrototype.ascending, true};
+                                    ascending, true};
     column->sortDescriptorPrototype = descriptor;
     setSortDescriptors({descriptor});
 }
@@ -419,9 +444,11 @@ void ContactsViewController::saveColumnWithDictionary() {
     if (!hasColumnWidthDictionary_)
         return;
     settings_->setColumnWidthDictionary(columnWidthDictionary_);
+    // Under the view type these columns are of, which a window that has not followed the
+    // latest choice yet would otherwise write over.
     ViewTypeTable viewTypes = settings_->viewTypeDict();
     // The columns this window does not show (another window's custom items) keep their places.
-    const QString viewType = settings_->selectedViewType();
+    const QString viewType = shownViewType_.isEmpty() ? settings_->selectedViewType() : shownViewType_;
     const QStringList stored = viewTypes.value(viewType);
     const QStringList shown = columnsOfViewType(viewType);
     QStringList order = tableIdentfiers();
@@ -537,6 +564,7 @@ void ContactsViewController::reloadData() {
     // The table allows no empty selection.
     if (selectedRowIndexes().isEmpty() && !subContactTable().empty())
         selectRowIndexes({0});
+    reportSelectionIfMoved();
 }
 
 void ContactsViewController::keepSelection(const QList<int> &rows) {
@@ -548,6 +576,22 @@ void ContactsViewController::keepSelection(const QList<int> &rows) {
     ++silentSelection_;
     selectRowIndexes(kept);
     --silentSelection_;
+    reportSelectionIfMoved();
+}
+
+void ContactsViewController::reportSelectedRow(const SubContactRowPtr &row) {
+    reportedRow_ = std::make_pair(row->uniqueId, row->labelIndex);
+    ++selectionReports_;
+    delegate_->rowSelectionDidChange(row);
+}
+
+void ContactsViewController::reportSelectionIfMoved() {
+    const int row = selectedRow();
+    if (silentSelection_ > 0 || !isRow(row) || !delegate_)
+        return;
+    const SubContactRowPtr &shown = subContactTable()[size_t(row)];
+    if (reportedRow_ != std::make_pair(shown->uniqueId, shown->labelIndex))
+        reportSelectedRow(shown);
 }
 
 void ContactsViewController::applyRowHeights() {
@@ -653,7 +697,7 @@ void ContactsViewController::tableViewSortDescriptorsDidChange(const QList<SortD
     }
     const std::optional<SortDescriptor> oldFirst =
         oldDescriptors.isEmpty() ? std::nullopt : std::optional(oldDescriptors.first());
-    if (delegate_ && oldFirst != descriptor)
+    if (delegate_ && oldFirst != descriptor && !restoringSort_)
         delegate_->sortDescriptorsDidChange(sortDescriptors_);
     subContactTableDirty_ = false;
     reloadData();
@@ -763,6 +807,7 @@ void ContactsViewController::updateTableWithContacts(const QList<std::shared_ptr
             chosen.append(r);
     }
     selectAndScroll(chosen.isEmpty() ? remembered : chosen);
+    reportSelectionIfMoved();
     refreshViewsShowingSelection(true);
 }
 
@@ -832,6 +877,7 @@ void ContactsViewController::updateTableWithIdentifier(const QString &identifier
             found = r;
     }
     selectAndScroll(found >= 0 ? QList<int>{found} : selection);
+    reportSelectionIfMoved();
     refreshViewsShowingSelection(false);
 }
 
@@ -868,7 +914,7 @@ void ContactsViewController::selectItemAndRange(const std::optional<FindTarget> 
     const int reports = selectionReports_;
     selectAndScroll({found});
     if (reports == selectionReports_ && delegate_)
-        delegate_->rowSelectionDidChange(rows[size_t(found)]);
+        reportSelectedRow(rows[size_t(found)]);
 }
 
 void ContactsViewController::selectRowIndexesWithContacts(const QList<ContactEntry> &entries) {
@@ -945,8 +991,7 @@ void ContactsViewController::tableViewSelectionDidChange() {
     const int row = selectedRow();
     if (!isRow(row) || !delegate_)
         return;
-    ++selectionReports_;
-    delegate_->rowSelectionDidChange(subContactTable()[size_t(row)]);
+    reportSelectedRow(subContactTable()[size_t(row)]);
 }
 
 QList<SubContactRowPtr> ContactsViewController::selectedSubContacts() const {

@@ -114,7 +114,8 @@ public:
 
     // ---- The shown group's contacts, shared with the main view
     SharedContactTable contactTable() const { return contactTable_; }
-    void setContactTable(const SharedContactTable &table) { contactTable_ = table; }
+    // The first contacts of a table that has appeared take the stored last sort.
+    void setContactTable(const SharedContactTable &table);
     bool subContactTableDirty() const { return subContactTableDirty_; }
     void setSubContactTableDirty(bool dirty) { subContactTableDirty_ = dirty; }
     const SubContactTable &subContactTable() const { return model_->rows(); }
@@ -315,8 +316,14 @@ private:
     void columnHeaderClicked(int column);
     void applyRowHeights();
     // After a model reset: the same row indexes selected again, as a reload keeps them,
-    // without telling the delegate.
+    // without telling the delegate unless they now show another contact or value.
     void keepSelection(const QList<int> &rows);
+    void reportSelectedRow(const SubContactRowPtr &row);
+    // The stored last sort when its column is shown, else the name; once there are contacts.
+    void applyLastSort();
+    // Kept indexes may hold other rows after a change: the panes, the find position and the
+    // commands must follow what the table shows, so a moved selection is reported.
+    void reportSelectionIfMoved();
     void applyColumnWidths();
     void showSortIndicator();
     void scrollRowToVisible(int row);
@@ -419,9 +426,13 @@ private:
     bool subContactTableDirty_ = false;
     bool appeared_ = false;
     QList<SortDescriptor> sortDescriptors_;
+    QString shownViewType_;
+    bool restoringSort_ = false;
     // Selection changes made while the table reloads keep the former indexes silently.
     int silentSelection_ = 0;
     int selectionReports_ = 0;
+    // The contact and value last reported, which the detail panel and the find position show.
+    std::optional<std::pair<QString, qint64>> reportedRow_;
     bool adjustingColumns_ = false;
 
     // ---- Editing: the selection before the last press (a Ctrl+double-click restores it),

@@ -366,7 +366,10 @@ size_t sortedPlace(const SubContactTable &rows, SubContactRow &row, const std::o
                       rows.begin());
     }
     // Only the rows the search visits get a sort value.
-    const auto [identifier, key] = SortOptions::separateSortKeyIntoIdentifierAndKey(descriptor->key);
+    // Named, not a structured binding: clang before 16 cannot capture those in a lambda.
+    const auto parts = SortOptions::separateSortKeyIntoIdentifierAndKey(descriptor->key);
+    const QString &identifier = parts.first;
+    const QString &key = parts.second;
     const SortValue value = sortValueFor(row, identifier, key, selectedLabels, customItems);
     const bool ascending = descriptor->ascending;
     const auto after = std::upper_bound(rows.begin(), rows.end(), &row,

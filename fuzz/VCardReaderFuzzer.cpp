@@ -1,8 +1,5 @@
+#include "fuzz/FuzzerSetup.h"
 #include "platform/contacts/CNContactVCardSerialization.h"
-#include "platform/core/TempFiles.h"
-#include "platform/core/UserDefaults.h"
-
-#include <QtGlobal>
 
 #include <cstdint>
 #include <cstdlib>
@@ -10,8 +7,7 @@
 // Reads any bytes as vCard; whatever is read must write out and read back as the same
 // number of contacts.
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-    qputenv("QT_LOGGING_RULES", "*.warning=false");
-    UserDefaults::setStorageFile(TempFiles::path(QStringLiteral("fuzz-defaults.conf")));
+    setUpFuzzer();
     return 0;
 }
 

@@ -1,8 +1,5 @@
+#include "fuzz/FuzzerSetup.h"
 #include "fuzz/VCardRoundTrip.h"
-#include "platform/core/TempFiles.h"
-#include "platform/core/UserDefaults.h"
-
-#include <QtGlobal>
 
 #include <cstdint>
 #include <cstdio>
@@ -11,8 +8,7 @@
 // Reads any bytes as a document's vCard text, exports what was read and opens it again:
 // the contacts, their custom items and their groups must come back the same.
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-    qputenv("QT_LOGGING_RULES", "*.warning=false");
-    UserDefaults::setStorageFile(TempFiles::path(QStringLiteral("fuzz-defaults.conf")));
+    setUpFuzzer();
     return 0;
 }
 

@@ -97,7 +97,7 @@ Window *MergePanelController::loadWindow() {
         auto *shortcut = new QAction(window);
         shortcut->setShortcut(keys);
         shortcut->setShortcutContext(Qt::WindowShortcut);
-        connect(shortcut, &QAction::triggered, this, [window, action] {
+        connect(shortcut, &QAction::triggered, this, [window, action = action] {
             QWidget *focus = QApplication::focusWidget();
             ActionRouter::sendAction(action, nullptr, focus && focus->window() == window ? focus : window);
         });

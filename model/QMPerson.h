@@ -94,7 +94,12 @@ public:
     static const QStringList &phoneticIdentifiers();
     // Field identifier to contact key (20 entries).
     static const QHash<QString, QString> &CNIdentifiers();
+    // The application's translation of the key, else its English title.
     static QString localizedIdentifierForKey(const QString &identifier);
+    // The English title of a key. Field identifiers and address parts are English text and
+    // their own titles; the keys that are not (name parts, sort options, card slots) have one
+    // here, so a stored or compared key never reaches the screen.
+    static QString titleForKey(const QString &key);
 
     // Copies of the class lists, or none for an identifier without lists.
     static std::optional<QStringList> labelsForIdentifier(const QString &identifier);

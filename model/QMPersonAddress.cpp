@@ -3,6 +3,7 @@
 #include "model/QMPerson.h"
 
 #include "platform/contacts/CNFormatters.h"
+#include "platform/core/Localization.h"
 #include "platform/core/Log.h"
 #include "platform/core/Resources.h"
 
@@ -28,8 +29,9 @@ struct AddressFormats {
 std::mutex snapshotMutex;
 std::shared_ptr<const AddressFormats> currentSnapshot;
 
+// C and POSIX are English here, as everywhere else: no localized country names are added.
 QString userLanguage() {
-    const QStringList languages = QLocale::system().uiLanguages();
+    const QStringList languages = oneEntryPerLanguage(QLocale::system().uiLanguages());
     return languages.isEmpty() ? QStringLiteral("US") : languages.first().left(2);
 }
 

@@ -198,18 +198,41 @@ const QHash<QString, QString> &QMPerson::CNIdentifiers() {
 }
 
 QString QMPerson::localizedIdentifierForKey(const QString &identifier) {
-    const auto key = CNIdentifiers().constFind(identifier);
-    if (key != CNIdentifiers().constEnd())
-        return CNContact::localizedStringForKey(*key);
-    static const QHash<QString, QString> addressKeys = {{FieldId::ZIP, CNPostalAddressPostalCodeKey},
-                                                        {FieldId::State, CNPostalAddressStateKey},
-                                                        {FieldId::City, CNPostalAddressCityKey},
-                                                        {FieldId::Street, CNPostalAddressStreetKey},
-                                                        {FieldId::Country, CNPostalAddressCountryKey}};
-    const auto addressKey = addressKeys.constFind(identifier);
-    if (addressKey != addressKeys.constEnd())
-        return CNPostalAddress::localizedStringForKey(*addressKey);
-    return L(identifier.toUtf8().constData());
+    // The platform's names of the contact keys are lower-case words ("email", "phone"),
+    // which sat beside the application's own titles ("Phonetic Name") in one header row.
+    const QString translated = L(identifier.toUtf8().constData());
+    return translated != identifier ? translated : titleForKey(identifier);
+}
+
+QString QMPerson::titleForKey(const QString &key) {
+    static const QHash<QString, QString> titles = [] {
+        QHash<QString, QString> table = {
+            {FieldId::CompositeName, QStringLiteral("Full Name")},
+            {FieldId::FirstName, QStringLiteral("First Name")},
+            {FieldId::MiddleName, QStringLiteral("Middle Name")},
+            {FieldId::LastName, QStringLiteral("Last Name")},
+            {FieldId::PreviousFamilyName, QStringLiteral("Maiden Name")},
+            {FieldId::PhoneticFirstName, QStringLiteral("Phonetic First Name")},
+            {FieldId::PhoneticMiddleName, QStringLiteral("Phonetic Middle Name")},
+            {FieldId::PhoneticLastName, QStringLiteral("Phonetic Last Name")},
+            {QStringLiteral("domain"), QStringLiteral("Domain")},
+            {QStringLiteral("username"), QStringLiteral("User Name")},
+            {QStringLiteral("service name"), QStringLiteral("Service Name")},
+            {QStringLiteral("label"), QStringLiteral("Label")},
+        };
+        // The card's slots for a field's home and work values.
+        const QList<std::pair<QString, QString>> cardSlots = {{QStringLiteral("Email"), FieldId::Email},
+                                                          {QStringLiteral("Phone"), FieldId::Phone},
+                                                          {QStringLiteral("SNS"), FieldId::SocialNetwork},
+                                                          {QStringLiteral("IMS"), FieldId::InstantMessage},
+                                                          {QStringLiteral("Address"), FieldId::Address}};
+        for (const auto &[slot, field] : cardSlots) {
+            table.insert(QStringLiteral("Home-") + slot, QStringLiteral("Home ") + field);
+            table.insert(QStringLiteral("Work-") + slot, QStringLiteral("Work ") + field);
+        }
+        return table;
+    }();
+    return titles.value(key, key);
 }
 
 std::optional<QStringList> QMPerson::labelsForIdentifier(const QString &identifier) {

@@ -3,6 +3,7 @@
 
 #include "platform/contacts/CNContactVCardSerialization.h"
 #include "platform/contacts/CNFormatters.h"
+#include "platform/contacts/VCardSyntax.h"
 #include "platform/core/Localization.h"
 
 #include <QDateTime>
@@ -19,8 +20,11 @@
 
 namespace {
 
+// The line ends the vCard reader knows: a card is cut where its reader sees lines, or a
+// value holding another break (a vertical tab, U+2028) and "BEGIN:VCARD" after it would
+// open a card on the second read that the first read did not have.
 bool isNewline(char16_t c) {
-    return (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029;
+    return c == u'\n' || c == u'\r';
 }
 
 bool startsWithIgnoringCase(QStringView text, qsizetype at, QLatin1StringView upperCase) {
@@ -363,7 +367,7 @@ SharedGroup QMvCard::categoryGroup(const QString &name) {
 QList<SharedGroup> QMvCard::CategoryGroups::groupsFor(const QStringList &categories) {
     QList<SharedGroup> groups;
     for (const QString &category : categories) {
-        const QString name = category.trimmed();
+        const QString name = VCardSyntax::trimmed(category);
         if (name.isEmpty())
             continue;
         SharedGroup &group = byName_[name];

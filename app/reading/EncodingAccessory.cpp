@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
+#include <QKeyEvent>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -91,6 +92,11 @@ void EncodingAccessory::makeEncodingListPanel() {
         connect(button, &QPushButton::clicked, this, [this, button] { buttonsPressed(button); });
     }
     buttons->addStretch();
+    // A window of its own needs its own way out: Close, and Escape as in any panel.
+    closeButton_ = new QPushButton(L("Close"));
+    closeButton_->setDefault(true);
+    buttons->addWidget(closeButton_);
+    connect(closeButton_, &QPushButton::clicked, encodingListPanel_, &QWidget::close);
     layout->addLayout(buttons);
     encodingListPanel_->resize(360, 480);
     encodingListPanel_->installEventFilter(this);
@@ -155,6 +161,11 @@ QPushButton *EncodingAccessory::selectAllButton() {
 QPushButton *EncodingAccessory::clearAllButton() {
     view();
     return clearAllButton_;
+}
+
+QPushButton *EncodingAccessory::closeButton() {
+    view();
+    return closeButton_;
 }
 
 QPushButton *EncodingAccessory::revertButton() {
@@ -340,6 +351,11 @@ bool EncodingAccessory::eventFilter(QObject *watched, QEvent *event) {
     // Every way the panel closes keeps the ticks.
     if (watched == encodingListPanel_ && event->type() == QEvent::Hide)
         saveEncodings();
+    if (watched == encodingListPanel_ && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+        encodingListPanel_->close();
+        return true;
+    }
     return ::ViewController::eventFilter(watched, event);
 }
 

@@ -41,6 +41,7 @@ public:
     QPushButton *selectAllButton();
     QPushButton *clearAllButton();
     QPushButton *revertButton();
+    QPushButton *closeButton();
 
     void initEncodings();
     void setEncodingOnly();
@@ -82,6 +83,7 @@ private:
     QPointer<QPushButton> selectAllButton_;
     QPointer<QPushButton> clearAllButton_;
     QPointer<QPushButton> revertButton_;
+    QPointer<QPushButton> closeButton_;
     bool reloading_ = false;
 };
 

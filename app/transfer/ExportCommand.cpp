@@ -9,10 +9,12 @@
 #include "platform/ui/ContentTypes.h"
 #include "platform/ui/Dialogs.h"
 
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QSet>
 #include <QThread>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
@@ -214,18 +216,29 @@ std::optional<ExportCommand::Target> ExportCommand::chooseTarget(const QList<Con
                                                                  const QString &suffix) {
     if (selection.isEmpty())
         return std::nullopt;
+    const SharedContactTable shown = window_.shownContactTable();
+    return chooseTarget(selection.first().person->compositeName(),
+                        contactsToExport(selection, shown ? *shown : ContactTable()), nameFieldLabel, types,
+                        suffix);
+}
+
+std::optional<ExportCommand::Target> ExportCommand::chooseTarget(const QString &firstName,
+                                                                 const ContactTable &contacts,
+                                                                 const QString &nameFieldLabel,
+                                                                 const QStringList &types,
+                                                                 const QString &suffix) {
     SavePanel panel;
+    panel.directory = window_.documentFolder();
     panel.nameFieldLabel = nameFieldLabel;
     panel.allowedContentTypes = types;
     Target target;
-    target.proposedName = exportFileName(selection.first().person->compositeName(), suffix);
+    target.proposedName = exportFileName(firstName, suffix);
     panel.nameFieldStringValue = target.proposedName;
     const PanelResult chosen = DialogPresenter::current().runSavePanel(panel, window_.transferWindow());
     if (chosen.response != ModalResponse::OK || !chosen.url().isLocalFile())
         return std::nullopt;
     target.path = chosen.url().toLocalFile();
-    const SharedContactTable shown = window_.shownContactTable();
-    target.contacts = contactsToExport(selection, shown ? *shown : ContactTable());
+    target.contacts = contacts;
     return target;
 }
 
@@ -239,18 +252,47 @@ void ExportCommand::exportToVCard(const QList<ContactEntry> &contacts) {
         return;
     const std::optional<Target> target = chooseTarget(
         contacts, L("Export As:"), {ContentTypes::VCard, ContentTypes::PlainText}, QStringLiteral(".vcf"));
-    if (!target)
-        return;
+    if (target)
+        writeVCards(*target, window_.shownGroup());
+}
 
+bool ExportCommand::exportAllContacts() {
+    const std::optional<TransferGuard> guard = TransferGuard::enter(busy_);
     const SharedGroup shown = window_.shownGroup();
     const DocumentEdits *edits = window_.documentEdits();
     const ContainerRecord *container =
         shown && edits ? edits->containerWithIdentifier(shown->containerIdentifier) : nullptr;
+    if (!guard || !container)
+        return false;
+    const auto top = std::find_if(container->groups.cbegin(), container->groups.cend(),
+                                  [](const SharedGroup &group) { return group->top; });
+    if (top == container->groups.cend() || !(*top)->contactTable)
+        return false;
+    ContactTable contacts;
+    for (const ContactEntry &entry : std::as_const(*(*top)->contactTable))
+        if (!entry.deleted && entry.person)
+            contacts.append(entry);
+    // With every contact removed, the document's name (the title without its edited mark
+    // and its extension, which the export adds again).
+    const QString firstName =
+        contacts.isEmpty()
+            ? QFileInfo(window_.transferWindow()->windowTitle().remove(QStringLiteral("[*]"))).completeBaseName()
+            : contacts.first().person->compositeName();
+    const std::optional<Target> target = chooseTarget(firstName, contacts, L("Export As:"),
+                                                      {ContentTypes::VCard, ContentTypes::PlainText},
+                                                      QStringLiteral(".vcf"));
+    return target && writeVCards(*target, *top);
+}
+
+bool ExportCommand::writeVCards(const Target &target, const SharedGroup &shown) {
+    const DocumentEdits *edits = window_.documentEdits();
+    const ContainerRecord *container =
+        shown && edits ? edits->containerWithIdentifier(shown->containerIdentifier) : nullptr;
     auto snapshot = std::make_shared<const ExportSnapshot>(
-        takeExportSnapshot(target->contacts, container, window_.windowCustomItems()));
+        takeExportSnapshot(target.contacts, container, window_.windowCustomItems()));
     // Not localized: the format names a file.
     const ProgressOutcome<std::optional<QString>> built = runBehindProgressWindow<std::optional<QString>>(
-        window_.progressAlert(), QStringLiteral("Writing the file: %1").arg(target->proposedName),
+        window_.progressAlert(), QStringLiteral("Writing the file: %1").arg(target.proposedName),
         [snapshot](const ProgressRunPtr &run) {
             const double count = double(std::max<qsizetype>(snapshot->contacts.size(), 1));
             return vCardsFromSnapshot(snapshot, [&](bool *stop, quint64 index) {
@@ -261,10 +303,12 @@ void ExportCommand::exportToVCard(const QList<ContactEntry> &contacts) {
             });
         });
     if (built.response == ModalResponse::Abort)
-        return; // Cancel: nothing written, nothing shown
+        return false; // Cancel: nothing written, nothing shown
     const bool done = built.response == ModalResponse::Stop && built.result && built.result->has_value();
-    if (!done || !writeFileAtomically(target->path, **built.result))
-        showSaveFailure(window_.transferWindow());
+    if (done && writeFileAtomically(target.path, **built.result))
+        return true;
+    showSaveFailure(window_.transferWindow());
+    return false;
 }
 
 void ExportCommand::exportToCSV() {

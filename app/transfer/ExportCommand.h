@@ -59,6 +59,9 @@ public:
     // The contacts given (the contacts table's own export), not the selection.
     void exportToVCard(const QList<ContactEntry> &contacts);
     void exportToCSV();
+    // Every live contact of the window's all-contacts group, to the file the save panel
+    // names (what closing a window with changes offers). Answers whether the file was written.
+    bool exportAllContacts();
 
 private:
     // The file the user chose for the contacts, and the contacts to write.
@@ -71,6 +74,13 @@ private:
     // None when there are no contacts or the panel was cancelled.
     std::optional<Target> chooseTarget(const QList<ContactEntry> &selection, const QString &nameFieldLabel,
                                        const QStringList &types, const QString &suffix);
+    // The panel proposes the first contact's name; none when it was cancelled.
+    std::optional<Target> chooseTarget(const QString &firstName, const ContactTable &contacts,
+                                       const QString &nameFieldLabel, const QStringList &types,
+                                       const QString &suffix);
+    // Builds the vCard text behind the progress window, with the categories of the group's
+    // container; a failure is shown, Cancel is not. Answers whether the file was written.
+    bool writeVCards(const Target &target, const SharedGroup &group);
 
     TransferWindow &window_;
     std::shared_ptr<bool> busy_;

@@ -70,6 +70,7 @@ void ImportCommand::importFromVCard() {
         return;
     Window *window = window_.transferWindow();
     OpenPanel panel;
+    panel.directory = window_.documentFolder();
     panel.allowedContentTypes = {ContentTypes::VCard, ContentTypes::PlainText};
     const ChosenText chosen = chooseAndRead(window, panel);
     if (chosen.path.isEmpty())
@@ -124,6 +125,7 @@ void ImportCommand::importFromCSV() {
     Window *window = window_.transferWindow();
     OpenPanel panel;
     panel.title = L("Import from CSV");
+    panel.directory = window_.documentFolder();
     panel.allowedContentTypes = {ContentTypes::CommaSeparatedText, ContentTypes::PlainText};
     const ChosenText chosen = chooseAndRead(window, panel);
     if (chosen.path.isEmpty())

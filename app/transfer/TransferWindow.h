@@ -34,6 +34,8 @@ public:
     // Adds contacts the way every contact enters the window (one undo step, edited mark).
     virtual void addContacts(const QList<ContactEntry> &contacts, const SharedGroup &group) = 0;
     virtual QList<CustomItemDefinition> windowCustomItems() const = 0;
+    // The folder of the document's file, where its panels start; empty without a file.
+    virtual QString documentFolder() const = 0;
 };
 
 // One import or export of a window at a time: while a guard lives the window's flag is

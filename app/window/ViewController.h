@@ -208,6 +208,7 @@ public:
     // them, then the contacts are added to the group as one undo step and the window is
     // marked edited.
     void addContacts(const QList<ContactEntry> &contacts, const SharedGroup &group) override;
+    void registerSelectionUndo(const QList<ContactEntry> &selected);
     // Adds the cards to the group, the selected group when none is given.
     void addContactByVCardString(const QString &vCardString, const SharedGroup &group = nullptr) override;
     // Any pane (the detail panel, the popover, the table, this controller for a merge).

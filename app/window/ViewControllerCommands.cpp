@@ -27,7 +27,7 @@ void ViewController::registerEditActions() {
         {ActionId::DuplicateContacts, &ViewController::duplicateContacts},
     };
     for (const auto &[name, method] : actions)
-        registerAction(name, [this, method](QObject *sender) { (this->*method)(sender); });
+        registerAction(name, [this, method = method](QObject *sender) { (this->*method)(sender); });
 }
 
 void ViewController::addGroup(QObject *) {

@@ -170,8 +170,27 @@ void ViewController::addContacts(const QList<ContactEntry> &contacts, const Shar
     if (contacts.isEmpty() || !group)
         return;
     windowState_->addContacts(contacts);
+    registerSelectionUndo(contactsViewController_->selectedContacts());
     undoAddContacts(contacts, group);
     setDocumentEdited();
+}
+
+// Undoing an add selects what was selected before it (the original of a duplicate, not a
+// neighbour that took the removed rows' place); the add's redo selects the added contacts
+// itself. Registered before the add, so its undo runs after the removal.
+void ViewController::registerSelectionUndo(const QList<ContactEntry> &selected) {
+    UndoManager *manager = undoManager();
+    if (!manager || selected.isEmpty())
+        return;
+    const QPointer<ViewController> self(this);
+    manager->registerUndo(this, [self, selected] {
+        if (!self)
+            return;
+        self->registerSelectionUndo(selected);
+        const UndoManager *undo = self->undoManager();
+        if (undo && undo->isUndoing())
+            self->contactsViewController_->selectRowIndexesWithContacts(selected);
+    });
 }
 
 } // namespace tessarin

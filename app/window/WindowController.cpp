@@ -180,6 +180,11 @@ QList<CustomItemDefinition> WindowController::windowCustomItems() const {
     return mainViewController_ ? mainViewController_->customItems() : QList<CustomItemDefinition>();
 }
 
+QString WindowController::documentFolder() const {
+    const QUrl url = document() ? document()->fileURL() : QUrl();
+    return url.isLocalFile() ? QFileInfo(url.toLocalFile()).absolutePath() : QString();
+}
+
 const std::optional<QList<CustomItemDefinition>> &WindowController::customItems() const {
     static const std::optional<QList<CustomItemDefinition>> none;
     return mainViewController_ ? mainViewController_->windowState()->customItems() : none;
@@ -325,11 +330,35 @@ void WindowController::windowDidBecomeKey() {
 }
 
 bool WindowController::windowShouldClose(Window *) {
+    if (!shouldCloseWithChanges())
+        return false;
     if (labelsPopup_)
         labelsPopup_->pullDownMenu()->setDelegate(nullptr);
     if (groupsPopup_)
         groupsPopup_->pullDownMenu()->setDelegate(nullptr);
     return true;
+}
+
+// The document's file is never rewritten: changes leave only through an export, so a window
+// with changes offers one before they are lost.
+bool WindowController::shouldCloseWithChanges() {
+    if (!window()->isDocumentEdited())
+        return true;
+    Alert alert;
+    alert.messageText = L("Do you want to export the changes made in “%1”?")
+                            .arg(document() ? document()->displayName() : window()->windowTitle());
+    alert.informativeText = L("Your changes are lost if you don't export them.");
+    alert.addButtonWithTitle(L("Export…"));
+    alert.addButtonWithTitle(L("Don't Export"));
+    alert.addButtonWithTitle(L("Cancel"));
+    switch (alert.runModal(window())) {
+    case AlertFirstButtonReturn:
+        return exportCommand_->exportAllContacts();
+    case AlertSecondButtonReturn:
+        return true;
+    default:
+        return false;
+    }
 }
 
 void WindowController::windowWillClose() {

@@ -125,6 +125,9 @@ public:
     void labelsPopupSelected(MenuItem *item);
     void updateCustomItems();
     void startCustomItems();
+    // Asks whether to export the changes of an edited window: Export… closes once the file
+    // is written, Don't Export closes, Cancel (or a cancelled or failed export) keeps it.
+    bool shouldCloseWithChanges();
     // The Items menu, the stored view types and the sort options follow the window's items.
     void customItemsDidChange();
     void updateViewTypeDict();
@@ -171,6 +174,7 @@ public:
     DocumentEdits *documentEdits() const override;
     void addContacts(const QList<ContactEntry> &contacts, const SharedGroup &group) override;
     QList<CustomItemDefinition> windowCustomItems() const override;
+    QString documentFolder() const override;
 
 protected:
     Window *loadWindow() override;

@@ -14,6 +14,7 @@
 
 using VCardSyntax::ContentLine;
 using VCardSyntax::equalsIgnoringCase;
+using VCardSyntax::trimmed;
 
 namespace {
 
@@ -71,7 +72,7 @@ std::optional<QString> labelFromTypes(const ContentLine &line, Field field) {
                 return *label;
         for (const QByteArray &type : types)
             if (type != "PREF" && !type.startsWith("X-"))
-                return QString::fromUtf8(type).toLower();
+                return VCardSyntax::decodeText(type, {}).toLower();
         return std::nullopt;
     }
     const unsigned types = typeWords(line);
@@ -149,7 +150,7 @@ int number(QStringView digits) {
 // --MM-DD, YYYY/MM/DD, with an optional time; year 0000 and an omitted year marked by
 // X-APPLE-OMIT-YEAR mean no year.
 std::optional<DateComponents> parseDate(QString text, QByteArrayView omitYear) {
-    text = text.trimmed();
+    text = trimmed(text);
     const qsizetype t = text.indexOf(QLatin1Char('T'));
     if (t >= 0)
         text.truncate(t);
@@ -346,12 +347,12 @@ void CardBuilder::applySocialProfile(const ContentLine &line) {
     CNSocialProfile profile;
     for (const QByteArray &type : line.parameterValues("TYPE", false))
         if (!equalsIgnoringCase(type, "PREF")) {
-            profile.service = QString::fromUtf8(type);
+            profile.service = VCardSyntax::decodeText(type, {});
             break;
         }
     profile.username = VCardSyntax::decodeText(line.parameterText("X-USER"), {});
     profile.userIdentifier = VCardSyntax::decodeText(line.parameterText("X-USERID"), {});
-    const QString value = text(line).trimmed();
+    const QString value = trimmed(text(line));
     if (value.startsWith(QLatin1String("x-apple:"), Qt::CaseInsensitive)) {
         if (profile.username.isEmpty())
             profile.username = value.sliced(8);
@@ -365,6 +366,8 @@ void CardBuilder::applySocialProfile(const ContentLine &line) {
                 profile.username = path.last();
         }
     }
+    // A user name taken from the value goes out as the x-user parameter.
+    profile.username = VCardSyntax::parameterText(profile.username);
     contact_.socialProfiles.append({std::nullopt, profile});
     remember(line, Field::Social, contact_.socialProfiles.size() - 1);
 }
@@ -389,11 +392,11 @@ void CardBuilder::applyExtension(const ContentLine &line) {
         line.name[1] != '-')
         return;
     VCardExtension extension;
-    extension.name = QString::fromUtf8(line.name.sliced(2));
+    extension.name = VCardSyntax::decodeText(line.name.sliced(2), {});
     if (isFieldExtension(extension.name))
         return;
     if (line.hasParameter("TYPE"))
-        extension.label = VCardSyntax::decodeText(line.parameterText("TYPE"), {});
+        extension.label = trimmed(VCardSyntax::decodeText(line.parameterText("TYPE"), {}));
     extension.value = text(line);
     extras_.extensions.append(std::move(extension));
 }
@@ -416,11 +419,11 @@ void CardBuilder::apply(const ContentLine &line) {
         QString *targets[] = {&contact_.familyName, &contact_.givenName, &contact_.middleName,
                               &contact_.namePrefix, &contact_.nameSuffix};
         for (int i = 0; i < 5 && i < parts.size(); ++i) {
-            *targets[i] = parts[i].trimmed();
+            *targets[i] = trimmed(parts[i]);
             nameGiven_ = nameGiven_ || !targets[i]->isEmpty();
         }
     } else if (name == "FN") {
-        formattedName_ = text(line).trimmed();
+        formattedName_ = trimmed(text(line));
     } else if (name == "NICKNAME") {
         contact_.nickname = text(line);
     } else if (name == "ORG") {
@@ -440,28 +443,28 @@ void CardBuilder::apply(const ContentLine &line) {
             contact_.note += QLatin1Char('\n');
         contact_.note += note;
     } else if (name == "TEL") {
-        QString number = text(line).trimmed();
+        QString number = trimmed(text(line));
         if (number.startsWith(QLatin1String("tel:"), Qt::CaseInsensitive))
-            number.remove(0, 4);
+            number = trimmed(number.sliced(4));
         if (number.isEmpty())
             return;
         contact_.phoneNumbers.append({labelFromTypes(line, Field::Phone), CNPhoneNumber(number)});
         remember(line, Field::Phone, contact_.phoneNumbers.size() - 1);
     } else if (name == "EMAIL") {
-        const QString address = text(line).trimmed();
+        const QString address = trimmed(text(line));
         if (address.isEmpty())
             return;
         contact_.emailAddresses.append({labelFromTypes(line, Field::Email), address});
         remember(line, Field::Email, contact_.emailAddresses.size() - 1);
     } else if (name == "URL") {
-        const QString url = text(line).trimmed();
+        const QString url = trimmed(text(line));
         if (url.isEmpty())
             return;
         contact_.urlAddresses.append({labelFromTypes(line, Field::Url), url});
         remember(line, Field::Url, contact_.urlAddresses.size() - 1);
     } else if (name == "ADR") {
         const QStringList parts = components(line);
-        auto part = [&parts](int i) { return i < parts.size() ? parts[i].trimmed() : QString(); };
+        auto part = [&parts](int i) { return i < parts.size() ? trimmed(parts[i]) : QString(); };
         CNPostalAddress address;
         QStringList streetLines = {part(0), part(2), part(1)};
         streetLines.removeAll(QString());
@@ -486,15 +489,15 @@ void CardBuilder::apply(const ContentLine &line) {
             remember(line, Field::Date, contact_.dates.size() - 1);
         }
     } else if (name == "X-ABRELATEDNAMES" || name == "RELATED") {
-        const QString related = text(line).trimmed();
+        const QString related = trimmed(text(line));
         if (related.isEmpty())
             return;
         contact_.contactRelations.append({labelFromTypes(line, Field::Relation), CNContactRelation(related)});
         remember(line, Field::Relation, contact_.contactRelations.size() - 1);
     } else if (name == "IMPP") {
-        const QString value = text(line).trimmed();
+        const QString value = trimmed(text(line));
         const qsizetype colon = value.indexOf(QLatin1Char(':'));
-        const QString username = colon >= 0 ? value.sliced(colon + 1) : value;
+        const QString username = colon >= 0 ? trimmed(value.sliced(colon + 1)) : value;
         if (username.isEmpty())
             return;
         QString service = VCardSyntax::decodeText(line.parameterText("X-SERVICE-TYPE"), {});
@@ -504,7 +507,7 @@ void CardBuilder::apply(const ContentLine &line) {
             service = serviceFromScheme(value.first(colon));
         applyInstantMessage(line, service, username);
     } else if (name.starts_with("X-") && !serviceFromName(line.name.sliced(2)).isEmpty()) {
-        const QString username = text(line).trimmed();
+        const QString username = trimmed(text(line));
         if (!username.isEmpty())
             applyInstantMessage(line, serviceFromName(line.name.sliced(2)), username);
     } else if (name == "X-SOCIALPROFILE") {
@@ -523,11 +526,11 @@ void CardBuilder::apply(const ContentLine &line) {
         if (types().contains("X-IRMC-N") && !phoneticGiven_) {
             const QStringList parts = components(line);
             if (!parts.isEmpty())
-                contact_.phoneticFamilyName = parts[0].trimmed();
+                contact_.phoneticFamilyName = trimmed(parts[0]);
             if (parts.size() > 1)
-                contact_.phoneticGivenName = parts[1].trimmed();
+                contact_.phoneticGivenName = trimmed(parts[1]);
             if (parts.size() > 2)
-                contact_.phoneticMiddleName = parts[2].trimmed();
+                contact_.phoneticMiddleName = trimmed(parts[2]);
         }
     } else if (name == "X-MAIDENNAME") {
         contact_.previousFamilyName = text(line);
@@ -543,7 +546,7 @@ void CardBuilder::apply(const ContentLine &line) {
     } else if (name == "X-ABLABEL" && !line.group.isEmpty()) {
         groupLabels_.emplace_back(line.group.toByteArray().toUpper(), text(line));
     } else if (name == "X-ABADR" && !line.group.isEmpty()) {
-        const QString code = text(line).trimmed();
+        const QString code = trimmed(text(line));
         if (code.size() == 2 && code[0].isLetter() && code[1].isLetter() && code.front().unicode() < 128 &&
             code.back().unicode() < 128)
             groupCountryCodes_.emplace_back(line.group.toByteArray().toUpper(), code);
@@ -567,7 +570,7 @@ CNContact CardBuilder::finish() {
     }
     if (!nameGiven_ && contact_.contactType == CNContactType::Person) {
         // Other writers mark a company card by an empty N and the ORG as its FN.
-        if (!formattedName_.isEmpty() && formattedName_ == contact_.organizationName.trimmed())
+        if (!formattedName_.isEmpty() && formattedName_ == trimmed(contact_.organizationName))
             contact_.contactType = CNContactType::Organization;
         else
             contact_.givenName = formattedName_;

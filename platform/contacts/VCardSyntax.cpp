@@ -1,5 +1,7 @@
 #include "platform/contacts/VCardSyntax.h"
 
+#include <QStringDecoder>
+
 #include <unicode/ucnv.h>
 
 #include <limits>
@@ -335,6 +337,15 @@ QString convertWithIcu(QByteArrayView bytes, QByteArrayView charset, bool *ok) {
     if (U_FAILURE(status))
         return {};
     result.truncate(length);
+    // Some charsets (UTF-7, UTF-16) can give half a surrogate pair, which no UTF-8 file
+    // holds: it becomes the replacement character here, as the writer would make it.
+    char16_t *units = reinterpret_cast<char16_t *>(result.data());
+    for (qsizetype i = 0; i < result.size(); ++i) {
+        if (QChar::isHighSurrogate(units[i]) && i + 1 < result.size() && QChar::isLowSurrogate(units[i + 1]))
+            ++i;
+        else if (QChar::isSurrogate(units[i]))
+            units[i] = 0xFFFD;
+    }
     *ok = true;
     return result;
 }
@@ -344,12 +355,35 @@ bool isUtf8Name(QByteArrayView charset) {
 }
 } // namespace
 
+namespace {
+// QString::fromUtf8 drops a byte-order mark at the start.
+QString fromUtf8(QByteArrayView bytes) {
+    QStringDecoder decoder(QStringDecoder::Utf8,
+                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(bytes);
+}
+
+bool isTrimmed(QChar c) {
+    return c.isSpace() || c.unicode() == 0xFEFF;
+}
+} // namespace
+
 QString decodeText(QByteArrayView bytes, QByteArrayView charset) {
     if (isUtf8Name(charset) || bytes.size() > std::numeric_limits<int32_t>::max() / 4 || isValidUtf8(bytes))
-        return QString::fromUtf8(bytes);
+        return fromUtf8(bytes);
     bool ok = false;
     QString converted = convertWithIcu(bytes, charset, &ok);
-    return ok ? converted : QString::fromUtf8(bytes);
+    return ok ? converted : fromUtf8(bytes);
+}
+
+QString trimmed(const QString &text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && isTrimmed(text[begin]))
+        ++begin;
+    while (end > begin && isTrimmed(text[end - 1]))
+        --end;
+    return begin == 0 && end == text.size() ? text : text.sliced(begin, end - begin);
 }
 
 QString unescape(const QString &text) {
@@ -507,12 +541,17 @@ void appendFolded(QByteArray &out, QByteArrayView line) {
     out.append("\r\n");
 }
 
+QString parameterText(const QString &text) {
+    QString kept = text;
+    return kept.remove(QLatin1Char('"'))
+        .replace(QLatin1Char('\r'), QLatin1Char(' '))
+        .replace(QLatin1Char('\n'), QLatin1Char(' '));
+}
+
 QByteArray parameterValue(const QString &text) {
-    QByteArray bytes = text.toUtf8();
-    bytes.replace('"', "");
-    bytes.replace('\r', " ");
-    bytes.replace('\n', " ");
-    if (bytes.contains(':') || bytes.contains(';') || bytes.contains(','))
+    const QByteArray bytes = parameterText(text).toUtf8();
+    // The reader trims a parameter's white space outside quotes only.
+    if (bytes.contains(':') || bytes.contains(';') || bytes.contains(',') || bytes != bytes.trimmed())
         return '"' + bytes + '"';
     return bytes;
 }

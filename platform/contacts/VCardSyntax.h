@@ -66,7 +66,12 @@ QByteArray decodeQuotedPrintable(QByteArrayView text);
 QByteArray decodeBase64(QByteArrayView text, bool *ok);
 // Bytes to text: UTF-8 when valid (or when no charset is given), else the charset
 // through ICU. An unknown charset falls back to UTF-8 with replacement characters.
+// Every character is kept, a byte-order mark at the start too: what a value loses is
+// decided by `trimmed` alone, so that a value read, written and read again is the same.
 QString decodeText(QByteArrayView bytes, QByteArrayView charset);
+// The one trimming rule of the reader, for the values that are trimmed: white space and
+// byte-order marks (left over from texts joined end to end), in any mix, at either end.
+QString trimmed(const QString &text);
 bool isValidUtf8(QByteArrayView bytes);
 
 // vCard 3.0 text unescaping: \n \N \, \; \\ (and \: which some writers emit); any
@@ -84,8 +89,11 @@ QStringList splitList(const QString &text);
 void appendEscaped(QByteArray &out, const QString &text);
 // Appends one content line folded at 75 octets (never inside a UTF-8 sequence) and CRLF.
 void appendFolded(QByteArray &out, QByteArrayView line);
-// A parameter value, quoted when it holds ":", ";" or ","; double quotes are dropped
-// because a parameter value cannot hold them.
+// A parameter value, quoted when it holds ":", ";" or "," or begins or ends with white
+// space; double quotes are dropped because a parameter value cannot hold them.
 QByteArray parameterValue(const QString &text);
+// What a text written as a parameter value reads back as: without double quotes, line
+// breaks as spaces.
+QString parameterText(const QString &text);
 
 } // namespace VCardSyntax

@@ -52,7 +52,9 @@ QStringList Application::filesInArguments(const QStringList &arguments) {
 }
 
 bool Application::shouldOfferPreferencesReset() const {
-    return resetPreferencesRequested_ || isResetPreferencesChord(currentModifierFlags());
+    // The argument stands for the chord held while launching: windows opened later ask only
+    // when the chord is held then.
+    return (resetPreferencesRequested_ && launching_) || isResetPreferencesChord(currentModifierFlags());
 }
 
 void Application::finishLaunching(const QStringList &arguments) {
@@ -60,6 +62,7 @@ void Application::finishLaunching(const QStringList &arguments) {
     QGuiApplication::setQuitOnLastWindowClosed(false);
     if (delegate_)
         delegate_->applicationWillFinishLaunching();
+    launching_ = true;
     if (DocumentController *controller = DocumentController::shared()) {
         const QStringList files = filesInArguments(arguments);
         for (const QString &file : files)
@@ -68,6 +71,7 @@ void Application::finishLaunching(const QStringList &arguments) {
         if (files.isEmpty())
             controller->openUntitledDocumentAndDisplay(true);
     }
+    launching_ = false;
     terminatesAfterLastWindowClosed_ = true;
     if (delegate_)
         delegate_->applicationDidFinishLaunching();

@@ -109,6 +109,7 @@ private:
     bool terminatesAfterLastWindowClosed_ = false;
     bool terminating_ = false;
     bool resetPreferencesRequested_ = false;
+    bool launching_ = false;
 
     friend class Window;
 };

@@ -6,6 +6,8 @@
 #include "platform/ui/ContentTypes.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QMessageBox>
@@ -121,8 +123,23 @@ void WidgetDialogPresenter::beginAlertSheet(const Alert &alert, QWidget *window,
     box->open(); // window-modal on its parent
 }
 
+namespace {
+QString lastFolderUsed;
+} // namespace
+
+QString DialogPresenter::startingFolder(const QString &suggested) {
+    if (!lastFolderUsed.isEmpty())
+        return lastFolderUsed;
+    return suggested.isEmpty() ? QDir::homePath() : suggested;
+}
+
+void DialogPresenter::noteFolderUsed(const PanelResult &result) {
+    if (result.response == ModalResponse::OK && result.url().isLocalFile())
+        lastFolderUsed = QFileInfo(result.url().toLocalFile()).absolutePath();
+}
+
 PanelResult WidgetDialogPresenter::runOpenPanel(const OpenPanel &panel, QWidget *parent) {
-    QFileDialog dialog(parent, panel.title, panel.directory);
+    QFileDialog dialog(parent, panel.title, startingFolder(panel.directory));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(panel.allowsMultipleSelection ? QFileDialog::ExistingFiles
                                                      : QFileDialog::ExistingFile);
@@ -130,11 +147,13 @@ PanelResult WidgetDialogPresenter::runOpenPanel(const OpenPanel &panel, QWidget 
         dialog.setNameFilters(ContentTypes::nameFiltersForTypes(panel.allowedContentTypes));
     if (!panel.prompt.isEmpty())
         dialog.setLabelText(QFileDialog::Accept, panel.prompt);
-    return runFileDialog(dialog, panel.accessoryView);
+    const PanelResult result = runFileDialog(dialog, panel.accessoryView);
+    noteFolderUsed(result);
+    return result;
 }
 
 PanelResult WidgetDialogPresenter::runSavePanel(const SavePanel &panel, QWidget *parent) {
-    QFileDialog dialog(parent, panel.title, panel.directory);
+    QFileDialog dialog(parent, panel.title, startingFolder(panel.directory));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     if (!panel.allowedContentTypes.isEmpty()) {
@@ -147,7 +166,9 @@ PanelResult WidgetDialogPresenter::runSavePanel(const SavePanel &panel, QWidget 
         dialog.setLabelText(QFileDialog::Accept, panel.prompt);
     if (!panel.nameFieldStringValue.isEmpty())
         dialog.selectFile(panel.nameFieldStringValue);
-    return runFileDialog(dialog, panel.accessoryView);
+    const PanelResult result = runFileDialog(dialog, panel.accessoryView);
+    noteFolderUsed(result);
+    return result;
 }
 
 ScriptedDialogPresenter::ScriptedDialogPresenter()

@@ -91,6 +91,12 @@ public:
     static DialogPresenter &current();
     // nullptr brings back the real dialogs.
     static void setCurrent(DialogPresenter *presenter);
+
+    // Where a file panel opens: the folder the last answered panel was left in, else the
+    // suggested one (a panel's `directory`, such as its document's folder), else the home
+    // folder; never the process's working folder.
+    static QString startingFolder(const QString &suggested);
+    static void noteFolderUsed(const PanelResult &result);
 };
 
 // Real dialogs: QMessageBox and the non-native QFileDialog with the accessory row.

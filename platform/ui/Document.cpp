@@ -98,6 +98,13 @@ void Document::close() {
     for (WindowController *controller : windowControllers())
         if (controller->isWindowLoaded() && controller->window()->isVisible())
             controller->close();
+    // A window may refuse (its changes are kept): the document stays with it.
+    for (WindowController *controller : windowControllers()) {
+        if (controller->isWindowLoaded() && controller->window()->isVisible()) {
+            closing_ = false;
+            return;
+        }
+    }
     if (DocumentController *controller = DocumentController::shared())
         controller->removeDocument(this);
     deleteLater();

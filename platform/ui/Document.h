@@ -43,7 +43,7 @@ public:
     // shows nothing.
     virtual bool readFromURL(const QUrl &url, const QString &typeName, PlatformError *error);
 
-    // Closes its windows and leaves the document controller.
+    // Closes its windows and leaves the document controller; stays while a window refuses.
     void close();
 
 signals:

@@ -58,15 +58,18 @@ bool Window::setFrameUsingName(const QString &name) {
     const int width = parts[2].toInt(&ok[2]), height = parts[3].toInt(&ok[3]);
     if (!(ok[0] && ok[1] && ok[2] && ok[3]) || width <= 0 || height <= 0)
         return false;
-    resize(width, height);
-    move(x, y); // ignored where the compositor places windows
+    // The inner geometry both ways: before the window is shown its frame is unknown, so a
+    // frame position stored and moved to would put the inner top there, and the window
+    // would climb by its title bar at every launch. (Ignored where the compositor places
+    // windows.)
+    setGeometry(x, y, width, height);
     return true;
 }
 
 void Window::saveFrameUsingName(const QString &name) const {
-    // The position includes the window manager's frame, as move() takes it; the size does not.
+    const QRect inner = geometry();
     UserDefaults::standard().setObject(
-        QStringLiteral("%1 %2 %3 %4").arg(pos().x()).arg(pos().y()).arg(width()).arg(height()),
+        QStringLiteral("%1 %2 %3 %4").arg(inner.x()).arg(inner.y()).arg(inner.width()).arg(inner.height()),
         frameKey(name));
 }
 

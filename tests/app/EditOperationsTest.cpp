@@ -260,6 +260,61 @@ TEST_F(EditTest, DuplicateMakesOneCopyPerContactWithNewIdsAndCustomItems) {
     EXPECT_EQ(view->contactTable()->at(4).uniqueId, annCopy.person->uniqueId());
 }
 
+// What the panes were told: the detail panel's contact and the find position's.
+QStringList reported(ViewController *view) {
+    const auto &shown = view->contactInfoController()->contact();
+    const auto &target = view->selectedItemAndRange();
+    return {shown ? shown->person->compositeName() : QString(),
+            target && shown && target->uniqueId == shown->uniqueId ? QStringLiteral("find") : QString()};
+}
+
+TEST_F(EditTest, UndoOfADuplicateSelectsAndReportsTheOriginalWhichDeleteThenRemoves) {
+    document->controller->showContactInfo(true);
+    view->contactsViewController()->setSelectedViewType(QStringLiteral("Name"));
+    const QString cid = QStringLiteral("Cid Cole");
+    selectRowsOf({cid});
+    pick(QStringLiteral("Contact"), QStringLiteral("Duplicate Contacts"));
+    EXPECT_EQ(rows(), (QStringList{"Ann Abe", "Bob Baker", cid, cid, "Dee Dunn"}));
+    const QString copy = table()->selectedContacts().value(0).uniqueId;
+    EXPECT_NE(copy, view->contactTable()->at(2).uniqueId);
+    for (int round = 0; round < 2; ++round) {
+        undo();
+        // Not Dee Dunn, who took the copy's row.
+        EXPECT_EQ(selectedNames(), QStringList{cid});
+        EXPECT_EQ(table()->selectedContacts().value(0).uniqueId, view->contactTable()->at(2).uniqueId);
+        EXPECT_EQ(reported(view), (QStringList{cid, "find"}));
+        if (round == 0) {
+            redo();
+            EXPECT_EQ(table()->selectedContacts().value(0).uniqueId, copy);
+            EXPECT_EQ(reported(view), (QStringList{cid, "find"}));
+        }
+    }
+    pick(QStringLiteral("Contact"), QStringLiteral("Delete Contacts"));
+    EXPECT_EQ(rows(), (QStringList{"Ann Abe", "Bob Baker", "Dee Dunn"}));
+}
+
+TEST_F(EditTest, AGroupSwitchKeepingTheRowNumberReportsTheContactNowThere) {
+    // Cid is the third row of All Contacts and in no group; the club's third row is Dee.
+    document = open(QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann\r\nN:;Ann;;;\r\nCATEGORIES:Club\r\nEND:VCARD\r\n"
+                                   "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Bob\r\nN:;Bob;;;\r\nCATEGORIES:Club\r\nEND:VCARD\r\n"
+                                   "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Cid\r\nN:;Cid;;;\r\nEND:VCARD\r\n"
+                                   "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Dee\r\nN:;Dee;;;\r\nCATEGORIES:Club\r\nEND:VCARD\r\n"),
+                    QStringLiteral("Club.vcf"));
+    view = content(document);
+    document->controller->showContactInfo(true);
+    view->contactsViewController()->setSelectedViewType(QStringLiteral("Name"));
+    selectRowsOf({QStringLiteral("Cid")});
+    ASSERT_EQ(table()->selectedRowIndexes(), QList<int>{2});
+    selectGroup(groupNamed(QStringLiteral("Club")));
+    EXPECT_EQ(table()->selectedRowIndexes(), QList<int>{2});
+    EXPECT_EQ(selectedNames(), QStringList{"Dee"});
+    EXPECT_EQ(reported(view), (QStringList{"Dee", "find"}));
+    pick(QStringLiteral("Contact"), QStringLiteral("Delete Contacts"));
+    EXPECT_EQ(rows(), (QStringList{"Ann", "Bob"}));
+    selectGroup(group(0));
+    EXPECT_EQ(rows(), (QStringList{"Ann", "Bob", "Cid", "Dee"}));
+}
+
 TEST_F(EditTest, RowsDroppedOnAGroupComeByNumberFromThisWindowAndAsCardsFromAnother) {
     const SharedGroup friends = groupNamed(QStringLiteral("Friends"));
     // Ann leaves Friends, so that her dropped row brings the group's own record back.

@@ -188,3 +188,29 @@ TEST(DocumentController, EveryOpenPanelCarriesTheAccessoryAndACancelResetsIt) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(EncodingAccessory, TheCustomizePanelClosesWithEscapeOrItsCloseButtonKeepingTheTicks) {
+    for (const bool byEscape : {true, false}) {
+        firstLaunchWithLanguages({"en"});
+        EncodingAccessory accessory;
+        accessory.setEncodingOnly();
+        openCustomizePanel(accessory);
+        QWidget *panel = accessory.encodingListPanel();
+        ASSERT_TRUE(panel->isVisible());
+        setTick(accessory, QStringLiteral("Japanese (Shift JIS)"), true);
+        if (byEscape) {
+            QTest::keyClick(accessory.tableView(), Qt::Key_Escape);
+        } else {
+            accessory.closeButton()->click();
+        }
+        EXPECT_FALSE(panel->isVisible()) << byEscape;
+        EXPECT_TRUE(UserDefaults::standard()
+                        .object(QStringLiteral("Encodings"))
+                        .toStringList()
+                        .contains(QStringLiteral("Japanese (Shift JIS)")));
+    }
+}
+
+} // namespace

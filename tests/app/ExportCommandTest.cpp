@@ -178,6 +178,7 @@ TEST_F(ExportTest, WritesTheSelectionInTableOrderAndReadsBackTheSame) {
     perform(document, ActionId::ExportToVCard);
 
     EXPECT_EQ(savePanel.nameFieldLabel, QStringLiteral("Export As:"));
+    EXPECT_EQ(savePanel.directory, QFileInfo(testScratchDirectory() + QStringLiteral("/Sample.vcf")).absolutePath());
     EXPECT_EQ(savePanel.nameFieldStringValue, QStringLiteral("Ann Abe.vcf"));
     EXPECT_EQ(savePanel.allowedContentTypes, (QStringList{"public.vcard", "public.plain-text"}));
     // The message names the proposed file, not the one typed in the panel.

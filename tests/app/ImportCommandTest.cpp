@@ -197,6 +197,13 @@ TEST_F(ImportTest, FailuresShowTheirAlertsAndClearTheGuard) {
     EXPECT_EQ(alerts[3],
               QStringLiteral("Couldn't read the file. | Please make sure the file is a valid CSV file."));
     EXPECT_FALSE(sheet(document)->window()->isVisible());
+
+    // A CSV file that cannot be read says why, as the vCard import does, not the CSV advice.
+    choose(testScratchDirectory() + QStringLiteral("/missing.csv"));
+    perform(document, ActionId::ImportFromCSV);
+    ASSERT_EQ(alertTexts().size(), 5);
+    EXPECT_EQ(alertTexts()[4], QString(alerts[0]).replace(QStringLiteral("missing.vcf"), QStringLiteral("missing.csv")));
+    EXPECT_FALSE(document->controller->isExporting());
 }
 
 TEST_F(ImportTest, CsvContactsAreOfferedAtOnce) {

@@ -683,6 +683,7 @@ TEST_F(TableEditTest, AddContactOpensThePopoverOnTheNewContactAndClosingTheWindo
     const QPointer<Window> detached = table->detachedWindows().first().windowController->window();
     EXPECT_TRUE(detached->isVisible());
     // Closed with the document's window, not later when the document goes.
+    dialogs.answerAlert(QStringLiteral("Don't Export"));
     document->controller->window()->close();
     EXPECT_FALSE(detached->isVisible());
 }

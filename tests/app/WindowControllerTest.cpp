@@ -1,5 +1,6 @@
 #include "tests/app/WindowTestSupport.h"
 
+#include "contact_info/ContactInfoController.h"
 #include "model/ViewTypes.h"
 #include "platform/ui/FontManager.h"
 #include "platform/ui/Window.h"
@@ -259,6 +260,16 @@ TEST_F(WindowTest, LabelsMenuFiltersTheRows) {
     choose(controller->viewTypePopup(), QStringLiteral("Business Information"));
     labels->update();
     EXPECT_EQ(labels->numberOfItems(), 4);
+
+    // Words shared by several columns ("home", "work") are offered once each.
+    choose(controller->viewTypePopup(), QStringLiteral("Labeled Values"));
+    labels->update();
+    QStringList titles;
+    for (MenuItem *item : labels->itemArray())
+        if (!item->title().isEmpty())
+            titles.append(item->title());
+    ASSERT_TRUE(titles.contains(QStringLiteral("home")));
+    EXPECT_EQ(titles.removeDuplicates(), 0);
 }
 
 TEST_F(WindowTest, CustomItemsAreGatheredIntoItemsMenuAndStaleColumnsDropped) {
@@ -592,6 +603,82 @@ TEST(SplitButtonImage, BarLiesAgainstTheChosenSide) {
     EXPECT_EQ(right.pixelColor(15, 12), QColor(Qt::red));
     EXPECT_EQ(right.pixelColor(8, 12).alpha(), 0);
     EXPECT_EQ(left.pixelColor(2, 2).alpha(), 0);
+}
+
+} // namespace tessarin
+
+namespace tessarin {
+using namespace window_test;
+
+namespace {
+
+// Every title of a menu and the menus under it, the submenus rebuilt as they are before opening.
+void collectTitles(Menu *menu, QStringList &titles) {
+    if (!menu)
+        return;
+    menu->update();
+    for (MenuItem *item : menu->itemArray()) {
+        titles.append(item->title());
+        collectTitles(item->submenu(), titles);
+    }
+}
+
+} // namespace
+
+// Keys are stored and compared; what the user reads are titles.
+TEST_F(WindowTest, NoInternalKeyAppearsInAMenuAHeaderOrAPlaceholder) {
+    const QStringList internalKeys = {
+        "compositeName", "FirstName", "MiddleName", "LastName", "PreviousFamilyName", "Phonetic FirstName",
+        "Phonetic MiddleName", "Phonetic LastName", "username", "service name", "domain", "label",
+        "Home-Email", "Work-Phone", "email", "phone", "address", "company", "job title", "street", "city",
+        "instant message", "profile", "related name", "date", "birthday", "nickname", "note"};
+    TestDocument *document = open();
+    WindowController *controller = document->controller;
+    ViewController *view = content(document);
+
+    QStringList titles;
+    collectTitles(controller->window()->mainMenu(), titles);
+    for (PullDownButton *button : {controller->viewTypePopup(), controller->itemsPopup(), controller->labelsPopup(),
+                                   controller->sortOptionsPopup(), controller->contactPopup()})
+        collectTitles(button->pullDownMenu(), titles);
+    ASSERT_TRUE(titles.contains(QStringLiteral("Full Name"))); // the name column's sort options
+    for (const ViewTypes::ViewType &viewType : ViewTypes::factoryViewTypes()) {
+        choose(controller->viewTypePopup(), viewType.name);
+        const QAbstractItemModel *model = view->contactsViewController()->tableView()->model();
+        for (int column = 0; column < model->columnCount(); ++column)
+            titles.append(model->headerData(column, Qt::Horizontal).toString());
+    }
+    controller->showContactInfo(true);
+    ContactInfoController *panel = view->contactInfoController();
+    for (int row = 0; row < panel->numberOfRowsInTableView(); ++row)
+        if (const auto cell = panel->textCellContent(row))
+            titles.append(cell->placeholder);
+    for (const QString &key : internalKeys)
+        EXPECT_FALSE(titles.contains(key)) << key.toStdString();
+    EXPECT_TRUE(titles.contains(QStringLiteral("Middle Name")));
+}
+
+} // namespace tessarin
+
+namespace tessarin {
+using namespace window_test;
+
+TEST_F(WindowTest, ALockedWindowsCardFollowsEachSelectedContact) {
+    TestDocument *document = open();
+    ViewController *view = content(document);
+    document->controller->showContactInfo(true);
+    document->controller->editButton()->click(); // locked: the card is shown
+    ASSERT_FALSE(view->editState());
+    ContactsViewController *table = view->contactsViewController();
+    for (const QString &name : {QStringLiteral("Cid Cole"), QStringLiteral("Dee Dunn"), QStringLiteral("Ann Abe")}) {
+        for (int row = 0; row < int(table->subContactTable().size()); ++row)
+            if (table->subContactTable()[size_t(row)]->person->compositeName() == name) {
+                table->selectRowIndexes({row});
+                break;
+            }
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(view->contactInfoController()->webView()->toPlainText().contains(name)) << name.toStdString();
+    }
 }
 
 } // namespace tessarin

@@ -6,6 +6,7 @@
 #include "state/ActionIds.h"
 
 #include <QFontDatabase>
+#include <QHeaderView>
 #include <QSignalSpy>
 
 namespace tessarin {
@@ -158,6 +159,43 @@ TEST_F(WindowStateTest, AWindowOfTheSameFileGetsItsSettingsFontFrameAndEditState
     EXPECT_EQ(UserDefaults::standard().doubleForKey(WindowState::DefaultFontSizeKey), 15); // for later windows
     // The font was kept under this document's name, not for unnamed documents.
     EXPECT_FALSE(UserDefaults::standard().object(WindowState::fontNameKey(QString())).isValid());
+}
+
+TEST_F(WindowStateTest, FrameColumnsOfEachViewTypeAndTheSortComeBackAfterEachRelaunch) {
+    const QRect frame(130, 170, 1010, 620);
+    TestDocument *document = open();
+    document->controller->window()->setGeometry(frame);
+    choose(document->controller->viewTypePopup(), QStringLiteral("Phone"));
+    choose(document->controller->itemsPopup(), QStringLiteral("Company"));
+    choose(document->controller->viewTypePopup(), QStringLiteral("Email"));
+    choose(document->controller->itemsPopup(), QStringLiteral("Nickname"));
+    ASSERT_EQ(columns(content(document)), (QStringList{"Name", "Nickname", "Email"}));
+    QHeaderView *header = table(document)->tableView()->horizontalHeader();
+    header->sectionClicked(2); // ascending: Ann's home address before her work one
+    ASSERT_TRUE(table(document)->sortDescriptors().value(0).ascending);
+    QStringList sorted;
+    for (const SubContactRowPtr &row : table(document)->subContactTable())
+        sorted.append(row->person->compositeName());
+    closeDocument(document);
+
+    for (int relaunch = 1; relaunch <= 2; ++relaunch) {
+        SCOPED_TRACE(relaunch);
+        TestDocument *again = open();
+        EXPECT_EQ(again->controller->window()->geometry(), frame);
+        EXPECT_EQ(columns(content(again)), (QStringList{"Name", "Nickname", "Email"}));
+        ASSERT_FALSE(table(again)->sortDescriptors().isEmpty());
+        EXPECT_EQ(table(again)->sortDescriptors().first().key, QStringLiteral("Email"));
+        EXPECT_TRUE(table(again)->sortDescriptors().first().ascending);
+        QStringList shown;
+        for (const SubContactRowPtr &row : table(again)->subContactTable())
+            shown.append(row->person->compositeName());
+        EXPECT_EQ(shown, sorted);
+        EXPECT_FALSE(again->controller->window()->isDocumentEdited()); // nothing asks at closing
+        choose(again->controller->viewTypePopup(), QStringLiteral("Phone"));
+        EXPECT_EQ(columns(content(again)), (QStringList{"Name", "Company", "Phone"}));
+        choose(again->controller->viewTypePopup(), QStringLiteral("Email"));
+        closeDocument(again);
+    }
 }
 
 TEST_F(WindowStateTest, AStoredFontTooSmallOrOfTheOtherPlatformFallsBack) {

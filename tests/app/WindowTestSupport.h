@@ -60,7 +60,7 @@ protected:
     void TearDown() override {
         for (const QPointer<TestDocument> &document : std::as_const(documents_))
             if (document)
-                document->close();
+                discard(document);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         overrideModifierFlags(std::nullopt);
     }
@@ -80,8 +80,16 @@ protected:
         return document;
     }
 
-    void closeDocument(TestDocument *document) {
+    // Closes without the question an edited window asks.
+    static void discard(TestDocument *document) {
+        for (WindowController *controller : document->windowControllers())
+            if (controller->isWindowLoaded())
+                controller->window()->setDocumentEdited(false);
         document->close();
+    }
+
+    void closeDocument(TestDocument *document) {
+        discard(document);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 

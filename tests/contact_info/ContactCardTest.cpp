@@ -73,7 +73,7 @@ TEST_F(ContactCardTest, EmptyValuesShowPlaceholdersInGrayAndValuesTheirStyle) {
     EXPECT_EQ(textOf(empty, "Birthday"), "Birthday");
     EXPECT_EQ(styleOf(empty, "Birthday"), "color:#aaaaaa;");
     EXPECT_EQ(textOf(empty, "Note"), "Note");
-    EXPECT_EQ(textOf(empty, "Work-Phone"), "Work-Phone");
+    EXPECT_EQ(textOf(empty, "Work-Phone"), "Work Phone");
     EXPECT_EQ(styleOf(empty, "Work-Phone"), "color:#aaaaaa;");
     EXPECT_EQ(byId(empty, "Phone").elementsByTagName("p").size(), 0);
     EXPECT_EQ(byId(empty, "ContactImage").attribute("src"), "icon_standard.png");
@@ -108,7 +108,7 @@ TEST_F(ContactCardTest, TheLastHomeValueFillsTheHomeSlotAndTheListHoldsEveryValu
     EXPECT_EQ(entries.at(1).toElement().text(), QString("home") + QChar(0x00A0) + "johnny@home.example");
     // Instant messages and social profiles keep to their own slots.
     EXPECT_EQ(textOf(document, "Work-IMS"), full.person->imsValues().first().stringValue);
-    EXPECT_EQ(textOf(document, "Work-SNS"), "Work-SNS");
+    EXPECT_EQ(textOf(document, "Work-SNS"), "Work Social Network");
     EXPECT_EQ(byId(document, "SNS").elementsByTagName("p").size(), 1);
     EXPECT_EQ(byId(document, "Dates").elementsByTagName("p").size(), 1);
     EXPECT_EQ(byId(document, "Relationship").elementsByTagName("p").size(), 1);
@@ -139,7 +139,8 @@ TEST_F(ContactCardTest, WithoutAContactTheCardShowsItsPlaceholders) {
     EXPECT_EQ(textOf(document, "Compositename"), "No Name");
     EXPECT_EQ(byId(document, "ContactImage").attribute("src"), "icon_company.png");
     for (const char *id : {"Home-Email", "Work-Phone", "Home-SNS", "Work-IMS", "Home-Address"}) {
-        EXPECT_EQ(textOf(document, id), id);
+        EXPECT_EQ(textOf(document, id), QMPerson::titleForKey(id));
+        EXPECT_FALSE(textOf(document, id).contains(QLatin1Char('-')));
         EXPECT_EQ(styleOf(document, id), "color:#aaaaaa;");
     }
     EXPECT_EQ(textOf(document, "Nickname"), "Nickname");

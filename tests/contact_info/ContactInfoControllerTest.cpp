@@ -87,10 +87,10 @@ TEST_F(ContactInfoControllerTest, RowHeightsFollowLinesAndThePhotoRowCount) {
     EXPECT_EQ(controller.tableViewHeightOfRow(rowOf("Name")), height);
     EXPECT_EQ(controller.tableViewHeightOfRow(rowOf("Phone")), height);
 
-    // CR LF is two line breaks for the height.
-    entry.person->setValue(FieldValue(QStringLiteral("one\r\ntwo")), FieldId::Note);
+    // CR LF is one line break, as drawn; a lone CR is one too.
+    entry.person->setValue(FieldValue(QStringLiteral("one\r\ntwo\r\nthree\rfour")), FieldId::Note);
     controller.updateTable();
-    EXPECT_EQ(controller.tableViewHeightOfRow(note), 3 * height + 2);
+    EXPECT_EQ(controller.tableViewHeightOfRow(note), 4 * height + 2);
     entry.person->setValue(FieldValue(QStringLiteral("one line")), FieldId::Note);
     controller.updateTable();
     EXPECT_EQ(controller.tableViewHeightOfRow(note), height);
@@ -158,7 +158,7 @@ TEST_F(ContactInfoControllerTest, TextCellsShowValuesPlaceholdersAndFindMarks) {
     EXPECT_EQ(first->text, "Johnny");
     const auto previous = controller.textCellContent(rowOf("Name", 3));
     EXPECT_EQ(previous->text, QString());
-    EXPECT_EQ(previous->placeholder, "PreviousFamilyName");
+    EXPECT_EQ(previous->placeholder, "Maiden Name");
     EXPECT_EQ(controller.textCellContent(rowOf("Groups"))->text, "Family, Friends");
     EXPECT_EQ(controller.textCellContent(rowOf("Birthday"))->text,
               entry.person->birthdayValue()->stringValue);

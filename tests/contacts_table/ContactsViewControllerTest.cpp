@@ -187,6 +187,11 @@ TEST_F(ContactsTable, HeaderClicksSortAndKeepTheSelectedValue) {
     const QVariantMap last = UserDefaults::standard().dictionaryForKey(QStringLiteral("QM1DlastSortDesc"));
     EXPECT_EQ(last.value(QStringLiteral("key")).toString(), FieldId::Phone);
     EXPECT_FALSE(last.value(QStringLiteral("ascending")).toBool());
+    // Another sort option of the sorted column keeps its direction.
+    controller.sortOptionsChanged({FieldId::Phone, {FieldId::Phone, QStringLiteral("label")}, QStringLiteral("label")},
+                                  FieldId::Phone);
+    EXPECT_EQ(controller.sortDescriptors().first().key, QStringLiteral("Phone label"));
+    EXPECT_FALSE(controller.sortDescriptors().first().ascending);
 }
 
 TEST_F(ContactsTable, StoredSortIsTakenOnlyForAShownColumn) {
@@ -469,11 +474,14 @@ TEST_F(ContactsTable, MovedColumnsAndWidthsAreStoredAndRestored) {
               (QStringList{FieldId::Name, FieldId::URL, FieldId::Phone, FieldId::Email}));
     EXPECT_EQ(header->logicalIndex(1), 1);  // each column's index is its place on screen
     EXPECT_EQ(header->sectionSize(3), 130); // Email kept its width
-    header->moveSection(0, 2);              // "Name" stays first
-    header->moveSection(2, 0);
-    EXPECT_EQ(controller.tableIdentfiers().first(), FieldId::Name);
-    EXPECT_EQ(controller.tableIdentfiers(),
-              (QStringList{FieldId::Name, FieldId::URL, FieldId::Phone, FieldId::Email}));
+    // "Name" stays first: neither moved away nor passed; each move checked on its own.
+    for (const auto &[from, to] : {std::pair{0, 2}, std::pair{2, 0}}) {
+        header->moveSection(from, to);
+        EXPECT_EQ(controller.tableIdentfiers(),
+                  (QStringList{FieldId::Name, FieldId::URL, FieldId::Phone, FieldId::Email}))
+            << from << " to " << to;
+        EXPECT_EQ(header->logicalIndex(0), 0);
+    }
 
     // Another view type keeps the selected row.
     controller.selectRowIndexes({1});

@@ -279,4 +279,20 @@ TEST(SubContactRows, CaseDoesNotOrderValues) {
     EXPECT_EQ(ids(rows), (QStringList{upper->uniqueId(), lower->uniqueId()}));
 }
 
+TEST(SubContactRows, ManyTiedRowsKeepBuildOrder) {
+    // More ties than the sort handles by insertion, where an unstable order would show.
+    QList<std::shared_ptr<QMPerson>> tied;
+    QStringList built;
+    for (int i = 0; i < 40; ++i) {
+        tied.append(person(QStringLiteral("Same")));
+        built.append(tied.last()->uniqueId());
+    }
+    for (const bool ascending : {true, false}) {
+        SubContactTable rows = SubContactRows::buildRows(
+            *table(tied), {{FieldId::Name}, {QStringLiteral("All")}, {}, false}, 10000);
+        SubContactRows::sortSubContactTable(rows, SortDescriptor{QStringLiteral("FirstName"), ascending}, {}, {});
+        EXPECT_EQ(ids(rows), built) << ascending;
+    }
+}
+
 } // namespace

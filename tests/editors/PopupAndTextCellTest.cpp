@@ -155,3 +155,32 @@ TEST(PopupAndTextCell, PaintsTheMarksBehindTheText) {
 }
 
 } // namespace
+
+namespace {
+
+// The orange of the current match lies exactly behind the found text, on its own line too.
+TEST(PopupAndTextCell, TheCurrentMatchesOrangeCoversTheFoundText) {
+    QFont font = QApplication::font();
+    font.setPixelSize(14);
+    const QString text = QStringLiteral("first line\nxx find yy");
+    const qsizetype at = text.indexOf(QStringLiteral("find"));
+    QImage image(300, 60, QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    const QRect rect(10, 0, 280, 60);
+    paintHighlightedText(&painter, rect, text, font, {{at, 4, TextHighlight::CurrentMatch}}, Qt::black);
+    painter.end();
+    const QColor orange = TextHighlight{0, 0, TextHighlight::CurrentMatch}.background();
+    QRect covered;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y) == orange)
+                covered |= QRect(x, y, 1, 1);
+    ASSERT_FALSE(covered.isEmpty());
+    const QFontMetricsF metrics(font);
+    EXPECT_NEAR(covered.left(), rect.left() + metrics.horizontalAdvance(QStringLiteral("xx ")), 1.5);
+    EXPECT_NEAR(covered.width(), metrics.horizontalAdvance(QStringLiteral("find")), 1.5);
+    EXPECT_GE(covered.top(), rect.top() + 2 + int(metrics.lineSpacing()) - 1); // the second line
+}
+
+} // namespace

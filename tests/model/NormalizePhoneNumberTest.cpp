@@ -53,6 +53,11 @@ TEST(NormalizePhoneNumberTest, EachLayoutAndItsThresholds) {
         {"123456", &N::hyphenFourThreeThree, "123-456"},
         {"1234", &N::hyphenFourThreeThree, "1-234"},
         {"123", &N::hyphenFourThreeThree, "123"},
+        // Each layout at the length where its longer form begins.
+        {"123456789", &N::fourPlusFour, "(1) 2345-6789"},
+        {"123456789", &N::hyphenThreeFour, "1-2345-6789"},
+        {"1234567", &N::quadTwo, "(1) 23 45 67"},
+        {"1234567", &N::hyphenFourThreeThree, "1-234-567"},
         // Calling codes: the shortest that begins the number wins; an unknown one is laid out
         // whole, "+" counted.
         {"+81 3 1234 5678", &N::fourPlusFour, "+81 (3) 1234-5678"},

@@ -44,9 +44,14 @@ TEST(QMPersonVocabularyTest, EveryFieldIsListedOnceWithATitleOfItsOwn) {
     for (const QString &identifier : fields + QMPerson::addressIdentifiers())
         titles.insert(QMPerson::localizedIdentifierForKey(identifier));
     EXPECT_EQ(titles.size(), fields.size() + QMPerson::addressIdentifiers().size());
-    EXPECT_EQ(QMPerson::localizedIdentifierForKey(FieldId::Phone), "phone");
-    EXPECT_EQ(QMPerson::localizedIdentifierForKey(FieldId::Street), "street");
-    EXPECT_EQ(QMPerson::localizedIdentifierForKey("My Item"), "My Item");
+    // Readable titles, never a key that is stored or compared: fields, parts, options, slots.
+    const std::pair<const char *, const char *> shown[] = {
+        {"Phone", "Phone"},           {"Street", "Street"},           {"Phonetic Name", "Phonetic Name"},
+        {"compositeName", "Full Name"}, {"MiddleName", "Middle Name"},   {"PreviousFamilyName", "Maiden Name"},
+        {"Phonetic FirstName", "Phonetic First Name"}, {"username", "User Name"},
+        {"Home-Email", "Home Email"}, {"Work-SNS", "Work Social Network"}, {"My Item", "My Item"}};
+    for (const auto &[key, title] : shown)
+        EXPECT_EQ(QMPerson::localizedIdentifierForKey(key), title) << key;
 }
 
 TEST(QMPersonVocabularyTest, LabelConversionSpecialCases) {

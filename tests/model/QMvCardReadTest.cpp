@@ -386,6 +386,49 @@ TEST(QMvCardReadTest, CategoriesAndXLinesFollowTheVCardRules) {
     });
 }
 
+// The reader's one trimming rule on the program's own lines: custom items and the note
+// keep every character, labels and group names lose white space and byte-order marks at
+// their ends; an export reads back the same.
+TEST(QMvCardReadTest, WhiteSpaceAndByteOrderMarksInCustomItemsGroupsAndTheNote) {
+    const QString bom(QChar(0xFEFF));
+    const QString blank = QStringLiteral(" ");
+    const std::pair<QString, QString> edges[] = {{blank, {}},       {QStringLiteral("\t") + bom, {}},
+                                                 {bom + bom, {}},   {bom + blank, {}},
+                                                 {{}, blank + bom}, {bom, bom + bom}};
+    for (const auto &[before, after] : edges) {
+        const QString value = before + QStringLiteral("v") + after;
+        const QString text =
+            card(QStringLiteral("One"), QStringLiteral("X-PLAIN:%1\r\nX-LABELED;type=%1:%1\r\n"
+                                                       "CATEGORIES:%1\r\nNOTE:%1\r\n")
+                                            .arg(value));
+        afterReadAndExport(text, [&value](const ContactTable &all, const ContainerRecord &container) {
+            QMPerson &person = *all[0].person;
+            EXPECT_EQ(person.stringValueForIdentifier(QStringLiteral("PLAIN")), value);
+            const LabeledValueRecord labeled = person.labeledValueForIdentifier(QStringLiteral("LABELED"))
+                                                   .value_or(LabeledValueList())
+                                                   .value(0);
+            EXPECT_EQ(labeled.labelText(), QStringLiteral("v"));
+            EXPECT_EQ(labeled.stringValue, value);
+            EXPECT_EQ(person.stringValueForIdentifier(FieldId::Note), value);
+            EXPECT_EQ(groupNames(container), QStringList({"All Contacts", "v"}));
+        });
+    }
+}
+
+// Cards are cut at the line ends the reader knows: a value may hold other breaks.
+TEST(QMvCardReadTest, AValueWithAnotherKindOfLineBreakCutsNoCard) {
+    for (const QChar separator : {QChar(0x0B), QChar(0x0C), QChar(0x85), QChar(0x2028), QChar(0x2029)}) {
+        const QString value = QStringLiteral("a") + separator + QStringLiteral("BEGIN:VCARD");
+        afterReadAndExport(card(QStringLiteral("One"), QStringLiteral("X-ITEM:%1\r\n").arg(value)) +
+                               card(QStringLiteral("Two")),
+                           [&value](const ContactTable &all, const ContainerRecord &) {
+                               EXPECT_EQ(familyNames(all), QStringList({"One", "Two"}));
+                               EXPECT_EQ(all[0].person->stringValueForIdentifier(QStringLiteral("ITEM")),
+                                         value);
+                           });
+    }
+}
+
 // Other writers mark a company by an empty N and an FN that is the ORG.
 TEST(QMvCardReadTest, ACompanyCardOfAnotherWriterStaysACompany) {
     const QString text =

@@ -90,6 +90,9 @@ TEST(QMvCardWriteTest, NoteAndCustomLinesAreEscaped) {
     EXPECT_TRUE(
         text.contains(QStringLiteral("\r\nX-FOO;type=Home:1\r\nX-FOO;type=\"a:b,c\":line\\none\\, two\r\n")));
     EXPECT_TRUE(text.contains(QStringLiteral("\r\nX-BAR:x:y\\\\z\r\n")));
+    // The contact's kind, not the first definition's: a window may know FOO as a plain item first.
+    const QList<CustomItemDefinition> plainFirst = {definitions[2], definitions[1], definitions[0]};
+    EXPECT_EQ(QMvCard().vCardFromPerson(*person, exportOptions, {}, plainFirst).count(QStringLiteral("\r\nX-FOO;")), 2);
     const ContactEntry entry = ContactEntry::withPerson(person);
     const QString copied = QMvCard().vCardFromContact(entry, {}, definitions);
     EXPECT_TRUE(copied.contains(QStringLiteral("\r\nX-FOO;type=Work:\r\n")));

@@ -86,9 +86,9 @@ TEST_F(QRCodePanelTest, TheSheetShowsTheFieldsTheTextAndTheCodeUntilClosed) {
         rows.append(cell(row, 0).data().toString() +
                     (cell(row, 1).data(Qt::CheckStateRole) == Qt::Checked ? " [x] " : " [ ] ") +
                     cell(row, 1).data().toString());
-    EXPECT_EQ(rows, QStringList({"phone [x] home: 111", "phone [ ] work: 222", "email [ ] ",
-                                 "address [x] home: 1 Main St Springfield 62701 USA", "URL [ ] ",
-                                 "company [ ] Acme", "department [ ] ", "job title [ ] "}));
+    EXPECT_EQ(rows, QStringList({"Phone [x] home: 111", "Phone [ ] work: 222", "Email [ ] ",
+                                 "Address [x] home: 1 Main St Springfield 62701 USA", "URL [ ] ",
+                                 "Company [ ] Acme", "Department [ ] ", "Job Title [ ] "}));
     EXPECT_TRUE(
         panel.textView()->toPlainText().startsWith(QStringLiteral("BEGIN:VCARD\nVERSION:3.0\nFN:Lee Ann\n")));
     EXPECT_FALSE(panel.imageView()->pixmap().isNull());

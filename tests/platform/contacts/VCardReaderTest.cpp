@@ -4,6 +4,7 @@
 #include "platform/contacts/CNLabels.h"
 
 #include <QRegularExpression>
+#include <QStringDecoder>
 
 #include <gtest/gtest.h>
 
@@ -106,6 +107,17 @@ TEST(VCardReaderSyntax, BytesThatAreNoUtf8FollowTheirCharset) {
     const CNContact c = readOneCard(card("N;CHARSET=ISO-8859-1:Ren\xe9;;;;\r\nNOTE:caf\xc3\xa9\r\n", "2.1"));
     EXPECT_EQ(c.familyName, QString::fromUtf8("René"));
     EXPECT_EQ(c.note, QString::fromUtf8("café"));
+}
+
+// UTF-7 can encode half a surrogate pair, which no UTF-8 file holds: it reads as the
+// replacement character, as an export would write it.
+TEST(VCardReaderSyntax, HalfASurrogatePairFromACharsetBecomesTheReplacementCharacter) {
+    const CNContact first = readOneCard(card("N;CHARSET=UTF-7;ENCODING=QUOTED-PRINTABLE:=C3+3WH;Ann;;;\r\n"));
+    for (const QChar c : first.familyName)
+        EXPECT_FALSE(c.isSurrogate());
+    EXPECT_TRUE(first.familyName.contains(QChar(0xFFFD)));
+    const CNContact again = readOneCard(CNContactVCardSerialization::dataWithContacts({first}));
+    EXPECT_EQ(describe(again), describe(writableFields(first)));
 }
 
 TEST(VCardReaderSyntax, FoldedBase64PhotoDecodesToTheOriginalBytes) {
@@ -389,6 +401,78 @@ TEST(VCardReaderFields, ManyGroupsKeepTheirOwnLabels) {
     for (int i = 0; i < 40; ++i)
         EXPECT_EQ(c.phoneNumbers[i].label,
                   i == 7 ? QStringLiteral("last wins") : QStringLiteral("L%1").arg(i));
+}
+
+} // namespace
+
+namespace {
+
+// One trimming rule for every read: the fields that trim lose white space and
+// byte-order marks at either end, in any mix; the others keep every character, a
+// leading mark too. Either way an export reads back as the same value.
+TEST(VCardReaderTrimming, WhiteSpaceAndByteOrderMarksInEveryField) {
+    const QByteArray bom = "\xEF\xBB\xBF";
+    // QString::fromUtf8 would drop a leading mark.
+    const auto withMarks = [](const QByteArray &bytes) -> QString {
+        return QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom).decode(bytes);
+    };
+    const std::pair<QByteArray, QByteArray> edges[] = {{"", ""},        {" ", ""},
+                                                       {"\t", ""},      {bom, ""},
+                                                       {bom + bom, ""}, {"\t" + bom, ""},
+                                                       {bom + " ", ""}, {" " + bom + "\t", ""},
+                                                       {"", " "},       {"", bom},
+                                                       {"", bom + bom}, {"", " " + bom},
+                                                       {bom, bom},      {bom + "\t", " " + bom}};
+    struct Field {
+        const char *line; // %1 stands for the value
+        bool trims;
+        QString (*value)(const CNContact &);
+    };
+    const Field fields[] = {
+        {"N:%1;Jane;;;", true, [](const CNContact &c) { return c.familyName; }},
+        {"N:Doe;%1;;;", true, [](const CNContact &c) { return c.givenName; }},
+        {"FN:%1", true, [](const CNContact &c) { return c.givenName; }},
+        {"TEL:%1", true, [](const CNContact &c) { return c.phoneNumbers.value(0).value.stringValue; }},
+        {"TEL:tel:%1", true, [](const CNContact &c) { return c.phoneNumbers.value(0).value.stringValue; }},
+        {"EMAIL:%1", true, [](const CNContact &c) { return c.emailAddresses.value(0).value; }},
+        {"URL:%1", true, [](const CNContact &c) { return c.urlAddresses.value(0).value; }},
+        {"ADR:;;Main St;%1;;;", true,
+         [](const CNContact &c) { return c.postalAddresses.value(0).value.city; }},
+        {"X-ABRELATEDNAMES:%1", true,
+         [](const CNContact &c) { return c.contactRelations.value(0).value.name; }},
+        {"IMPP:aim:%1", true,
+         [](const CNContact &c) { return c.instantMessageAddresses.value(0).value.username; }},
+        {"NICKNAME:%1", false, [](const CNContact &c) { return c.nickname; }},
+        {"ORG:%1", false, [](const CNContact &c) { return c.organizationName; }},
+        {"TITLE:%1", false, [](const CNContact &c) { return c.jobTitle; }},
+        {"X-MAIDENNAME:%1", false, [](const CNContact &c) { return c.previousFamilyName; }},
+        {"X-PHONETIC-FIRST-NAME:%1", false, [](const CNContact &c) { return c.phoneticGivenName; }},
+        {"TEL:1\r\nitem1.EMAIL:a@b.c\r\nitem1.X-ABLabel:%1", false,
+         [](const CNContact &c) { return c.emailAddresses.value(0).label.value_or(QString()); }},
+    };
+    for (const Field &field : fields) {
+        for (const auto &[before, after] : edges) {
+            const QByteArray line = QByteArray(field.line).replace("%1", before + "Doe" + after);
+            const CNContact first = readOneCard(card(line + "\r\n"));
+            const QString expected = field.trims ? QStringLiteral("Doe") : withMarks(before + "Doe" + after);
+            EXPECT_EQ(field.value(first).toStdU16String(), expected.toStdU16String()) << line.toStdString();
+            const CNContact again = readOneCard(CNContactVCardSerialization::dataWithContacts({first}));
+            EXPECT_EQ(describe(again), describe(writableFields(first))) << line.toStdString();
+        }
+    }
+}
+
+// A user name taken from a profile's URL goes out as a parameter, which holds no double
+// quote or line break, and reads back as it went out.
+TEST(VCardReaderFields, AUserNameFromTheUrlReadsBackTheSame) {
+    for (const char *url : {"//R/\"", "http://example.com/a\"b\"", "http://example.com/%20jane%20",
+                            "x-apple:\"jo\"", "http://example.com/a%0Ab"}) {
+        const CNContact first = readOneCard(card(QByteArray("X-SOCIALPROFILE:") + url + "\r\n"));
+        ASSERT_EQ(first.socialProfiles.size(), 1) << url;
+        EXPECT_FALSE(first.socialProfiles[0].value.username.contains(QLatin1Char('"'))) << url;
+        const CNContact again = readOneCard(CNContactVCardSerialization::dataWithContacts({first}));
+        EXPECT_EQ(describe(again), describe(writableFields(first))) << url;
+    }
 }
 
 } // namespace

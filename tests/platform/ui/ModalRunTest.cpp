@@ -4,6 +4,7 @@
 #include "platform/ui/Dialogs.h"
 
 #include <QDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
@@ -169,6 +170,19 @@ TEST(Panels, TheRealSavePanelCarriesTheAccessoryRowTitleAndNameLabel) {
     EXPECT_EQ(proposed, QStringLiteral("Hanako.vcf"));
     EXPECT_TRUE(accessoryShown);
     EXPECT_EQ(accessory.parentWidget(), nullptr); // handed back to its owner
+}
+
+} // namespace
+
+namespace {
+
+TEST(FilePanels, StartInTheLastFolderUsedElseTheSuggestedElseHomeNeverTheWorkingFolder) {
+    EXPECT_EQ(DialogPresenter::startingFolder(QString()), QDir::homePath());
+    EXPECT_EQ(DialogPresenter::startingFolder(QStringLiteral("/srv/contacts")), QStringLiteral("/srv/contacts"));
+    DialogPresenter::noteFolderUsed(PanelResult{ModalResponse::Cancel, {QUrl::fromLocalFile("/tmp/x/a.vcf")}});
+    EXPECT_EQ(DialogPresenter::startingFolder(QString()), QDir::homePath());
+    DialogPresenter::noteFolderUsed(PanelResult{ModalResponse::OK, {QUrl::fromLocalFile("/srv/exports/all.vcf")}});
+    EXPECT_EQ(DialogPresenter::startingFolder(QStringLiteral("/srv/contacts")), QStringLiteral("/srv/exports"));
 }
 
 } // namespace
