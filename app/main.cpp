@@ -4,12 +4,14 @@
 #include "app/reading/QMvCardReader.h"
 #include "platform/core/Dispatch.h"
 #include "platform/core/Localization.h"
+#include "platform/core/Memory.h"
 #include "platform/ui/Application.h"
 
 #include <QApplication>
 #include <QIcon>
 
 int main(int argc, char *argv[]) {
+    Memory::tuneForLargeDocuments();
     QApplication application(argc, argv);
     QApplication::setApplicationName(tessarin::Product::name());
     QApplication::setOrganizationName(tessarin::Product::name());

@@ -49,6 +49,38 @@ void BM_ContainersFromVCards(benchmark::State &state) {
 }
 BENCHMARK(BM_ContainersFromVCards)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
+// The same on a given number of reading threads (cards, threads); wall time, and the CPU
+// time of every thread of the process, so the gain and the cost of spreading show apart.
+void BM_ContainersFromVCardsOnThreads(benchmark::State &state) {
+    const int cards = int(state.range(0));
+    const QString &text = textOnlyCards(cards);
+    const QMvCard converter(int(state.range(1)));
+    for (auto _ : state) {
+        quint64 reached = 0;
+        qsizetype calls = 0;
+        auto table = converter.containersFromVCards(text, nullptr, [&](bool *, quint64 position) {
+            if (position <= reached)
+                calls = -1;
+            else if (calls >= 0)
+                ++calls;
+            reached = position;
+        });
+        if (!table || QMvCard::contactsInContainer(table->first())->size() != cards ||
+            reached != quint64(text.size()) || calls != cards)
+            state.SkipWithError("cards lost or progress out of order");
+        state.PauseTiming();
+        table.reset();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * cards);
+    state.SetBytesProcessed(state.iterations() * text.toUtf8().size());
+}
+BENCHMARK(BM_ContainersFromVCardsOnThreads)
+    ->ArgsProduct({{10000, 100000, 200000}, {1, 4, 8}})
+    ->UseRealTime()
+    ->MeasureProcessCPUTime()
+    ->Unit(benchmark::kMillisecond);
+
 // A file of cards without END:VCARD between complete ones (about 3 MB for 20,000 pairs):
 // each broken card ends at the next card, so cutting stays linear.
 void BM_ContainersFromBrokenCards(benchmark::State &state) {

@@ -2,6 +2,7 @@
 
 #include "model/QMPerson.h"
 #include "model/ViewTypes.h"
+#include "platform/contacts/CNFormatters.h"
 #include "state/SharedSettings.h"
 #include "platform/core/Log.h"
 
@@ -252,6 +253,8 @@ SubContactTable buildRows(const ContactTable &table, const BuildContext &context
     // writing files, and standard threads let ThreadSanitizer see the hand-over.
     std::array<std::shared_ptr<Slice>, 4> slices;
     std::array<std::thread, 4> workers;
+    // Read once: a row's name needs the sort order, and the preferences have one lock.
+    const CNContactsUserDefaults::Snapshot defaults = CNContactsUserDefaults::sharedDefaults().snapshot();
     for (int i = 0; i < 4; ++i) {
         auto slice = std::make_shared<Slice>();
         slice->begin = q * i;
@@ -261,7 +264,8 @@ SubContactTable buildRows(const ContactTable &table, const BuildContext &context
             slice->finish();
             continue;
         }
-        workers[i] = std::thread([slice, &table, &context] {
+        workers[i] = std::thread([slice, &table, &context, &defaults] {
+            const CNContactsUserDefaults::Scope settings(defaults);
             for (qsizetype index = slice->begin; index < slice->end && !slice->cancelled.load(); ++index) {
                 const ContactEntry &entry = table[index];
                 if (entry.deleted || !entry.person)

@@ -113,6 +113,29 @@ public:
     // Takes a word out of the field's label, title and user-added lists together (a deleted
     // label leaves no empty entry behind); false when none of them held it.
     static bool removeLabel(const QString &label, const QString &identifier);
+    // While one is in scope on a thread, the new words that registering would add to the label
+    // tables are kept here instead, and registered by registerAll(): cards read on several
+    // threads then register their labels in file order, as one thread would.
+    class DeferredLabels {
+    public:
+        // Keeps the words registered on this thread while it lives.
+        class Scope {
+        public:
+            explicit Scope(DeferredLabels &labels);
+            ~Scope();
+            Scope(const Scope &) = delete;
+            Scope &operator=(const Scope &) = delete;
+
+        private:
+            DeferredLabels *outer_;
+        };
+        // Registers the kept words in the order they came, on whichever thread calls it.
+        void registerAll();
+
+    private:
+        friend class QMPerson;
+        std::vector<std::pair<QString, QString>> pending_; // identifier and word
+    };
 
     static QString labelFromCNLabel(const std::optional<QString> &cnLabel);
     static std::optional<QString> CNLabelFromLabel(const std::optional<QString> &label);

@@ -6,9 +6,11 @@
 #include "platform/core/Localization.h"
 #include "platform/core/Log.h"
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <shared_mutex>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -39,6 +41,8 @@ struct KnownLabels {
         return false;
     }
 };
+
+thread_local QMPerson::DeferredLabels *deferredLabels = nullptr;
 
 KnownLabels &knownLabels(quint64 generation) {
     thread_local KnownLabels known;
@@ -282,6 +286,13 @@ bool QMPerson::setLabel(const QString &oldLabel, const QString &newLabel, const 
             return false;
         }
     }
+    if (oldLabel.isEmpty() && !newLabel.isEmpty() && deferredLabels) {
+        const std::pair<QString, QString> entry(identifier, newLabel);
+        auto &pending = deferredLabels->pending_;
+        if (std::find(pending.cbegin(), pending.cend(), entry) == pending.cend())
+            pending.push_back(entry);
+        return true;
+    }
     std::unique_lock lock(tables.mutex);
     // The empty word is no label; renaming to it is how a label is deleted.
     if (oldLabel.isEmpty() && newLabel.isEmpty())
@@ -385,4 +396,18 @@ void QMPerson::setCustomItemsForVCard(const QList<CustomItemDefinition> &list) {
     ClassItems &items = classItems();
     std::lock_guard lock(items.mutex);
     items.items = list;
+}
+
+QMPerson::DeferredLabels::Scope::Scope(DeferredLabels &labels)
+    : outer_(std::exchange(deferredLabels, &labels)) {}
+
+QMPerson::DeferredLabels::Scope::~Scope() { deferredLabels = outer_; }
+
+void QMPerson::DeferredLabels::registerAll() {
+    // Registered now, even on a thread that is deferring its own.
+    DeferredLabels *const current = std::exchange(deferredLabels, nullptr);
+    for (const auto &[identifier, word] : pending_)
+        setLabel(QString(), word, identifier);
+    pending_.clear();
+    deferredLabels = current;
 }

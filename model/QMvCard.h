@@ -78,6 +78,11 @@ struct VCardLeftOut {
 // the contacts it is given or makes (and the class-level tables of the contact record).
 class QMvCard {
 public:
+    // Reading spreads a large text's cards over this many threads, the caller's included
+    // (0: as many as the machine has; 1: the caller's alone).
+    explicit QMvCard(int readingThreads = 0)
+        : readingThreads_(readingThreads) {}
+
     // Called once per card read or written with the position reached (a text offset when
     // reading, the contact's index when writing); setting *stop ends the operation, which
     // then gives no result.
@@ -100,8 +105,10 @@ public:
     // Reads the card's X- lines into the person as custom items.
     static void decodeVCardCustomItems(QStringView card, QMPerson &person);
     // A container "vCard" around the contacts of a CSV text, with a group per category
-    // its lines name.
-    std::shared_ptr<ContainerTable> containersFromCSV(const QString &text) const;
+    // its lines name; nullptr when the progress handler (called after each line with the
+    // position past it) stopped the reading.
+    std::shared_ptr<ContainerTable> containersFromCSV(const QString &text,
+                                                      const ProgressHandler &progressHandler = {}) const;
 
     // ---- vCard writing
 
@@ -189,7 +196,9 @@ private:
     // The all-contacts group first, then by name.
     static void sortGroups(ContainerRecord &container);
     // The contacts of a CSV text, each with the categories its line names.
-    QList<std::pair<ContactEntry, QStringList>> csvContacts(const QString &text) const;
+    // None when the progress handler stopped.
+    std::optional<QList<std::pair<ContactEntry, QStringList>>>
+    csvContacts(const QString &text, const ProgressHandler &progressHandler = {}) const;
 
     static QString csvHeaderLine();
     void appendCsvLine(QString &text, QMPerson &person, qint64 labelIndex) const;
@@ -198,4 +207,6 @@ private:
     void appendCard(QString &text, QMPerson &person, const QStringList &options,
                     const QStringList &groupNames,
                     const std::optional<QList<CustomItemDefinition>> &customItems, bool forEntry) const;
+
+    int readingThreads_ = 0;
 };

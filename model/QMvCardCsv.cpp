@@ -47,6 +47,7 @@ bool labelFitsColumn(const QString &label, const QString &columnLabel, bool forC
 struct CsvRecord {
     QStringList fields;
     qsizetype length = 0; // characters of the record's text, line break left out
+    qsizetype end = 0;    // the position past its line break
 };
 
 // A lenient RFC 4180 reader: quoted cells may hold commas, doubled quotes and line
@@ -98,6 +99,7 @@ QList<CsvRecord> csvRecords(QStringView text) {
             ++i;
         if (i < size && text[i] == u'\n')
             ++i;
+        record.end = i;
         records.append(record);
     }
     return records;
@@ -777,10 +779,12 @@ void QMvCard::createContact(CsvContactValues &contact, const QString &value, con
     }
 }
 
-QList<std::pair<ContactEntry, QStringList>> QMvCard::csvContacts(const QString &text) const {
+std::optional<QList<std::pair<ContactEntry, QStringList>>>
+QMvCard::csvContacts(const QString &text, const ProgressHandler &progressHandler) const {
     QStringView body(text);
     if (body.startsWith(QChar(0xFEFF)))
         body = body.sliced(1);
+    const qsizetype bodyStart = text.size() - body.size();
     const QList<CsvRecord> records = csvRecords(body);
     QList<std::pair<ContactEntry, QStringList>> contacts;
     if (records.isEmpty())
@@ -817,6 +821,12 @@ QList<std::pair<ContactEntry, QStringList>> QMvCard::csvContacts(const QString &
 
     for (qsizetype line = 1; line < records.size(); ++line) {
         const CsvRecord &record = records[line];
+        if (progressHandler) {
+            bool stop = false;
+            progressHandler(&stop, quint64(bodyStart + record.end));
+            if (stop)
+                return std::nullopt;
+        }
         if (record.length < 2)
             continue;
         CsvContactValues values;
@@ -870,16 +880,21 @@ QList<std::pair<ContactEntry, QStringList>> QMvCard::csvContacts(const QString &
 
 ContactTable QMvCard::contactsFromCSV(const QString &text) const {
     ContactTable contacts;
-    for (auto &[entry, categories] : csvContacts(text))
+    auto read = csvContacts(text);
+    for (auto &[entry, categories] : *read)
         contacts.append(std::move(entry));
     return contacts;
 }
 
-std::shared_ptr<ContainerTable> QMvCard::containersFromCSV(const QString &text) const {
+std::shared_ptr<ContainerTable> QMvCard::containersFromCSV(const QString &text,
+                                                           const ProgressHandler &progressHandler) const {
+    std::optional<QList<std::pair<ContactEntry, QStringList>>> contacts = csvContacts(text, progressHandler);
+    if (!contacts)
+        return nullptr;
     ContainerRecord container = fileContainer();
     const SharedGroup all = container.groups.first();
     CategoryGroups groups(container);
-    for (auto &[entry, categories] : csvContacts(text)) {
+    for (auto &[entry, categories] : *contacts) {
         for (const SharedGroup &group : groups.groupsFor(categories))
             group->contactTable->append(entry);
         all->contactTable->append(std::move(entry));

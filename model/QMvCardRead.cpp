@@ -2,13 +2,21 @@
 #include "model/QMvCard.h"
 
 #include "platform/contacts/CNContactVCardSerialization.h"
+#include "platform/contacts/CNFormatters.h"
 #include "platform/contacts/VCardSyntax.h"
 #include "platform/core/Localization.h"
 
 #include <QDateTime>
 #include <QHash>
+#include <QScopeGuard>
+#include <QThread>
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
 
 namespace {
 
@@ -208,6 +216,137 @@ qsizetype addCustomItems(const QList<VCardExtension> &lines, QMPerson &person) {
     return leftOut;
 }
 
+// One card as a reading thread left it: its contacts, custom items added, with their
+// categories, or nothing when the card is left out.
+struct ReadCard {
+    std::vector<std::unique_ptr<QMPerson>> persons;
+    QList<QStringList> categories; // per contact
+    qsizetype photosLeftOut = 0;
+    qsizetype nestedCardsLeftOut = 0;
+    qsizetype customItemsLeftOut = 0;
+    bool leftOut = false;
+};
+
+ReadCard readCard(QStringView whole, const CardCutter::Card &range) {
+    QByteArray data = whole.sliced(range.begin, range.end - range.begin).toUtf8();
+    if (!range.closed) {
+        if (!data.endsWith('\n') && !data.endsWith('\r'))
+            data += "\r\n";
+        data += "END:VCARD\r\n";
+    }
+    VCardReadDetails details;
+    ReadCard card;
+    card.persons = QMPerson::personsWithVCardData(data, &details);
+    card.photosLeftOut = details.photosLeftOut;
+    card.nestedCardsLeftOut = details.nestedCardsLeftOut;
+    if (card.persons.empty() || (!range.closed && !holdsAName(*card.persons.back()))) {
+        card.persons.clear();
+        card.leftOut = true;
+        return card;
+    }
+    for (size_t i = 0; i < card.persons.size(); ++i) {
+        VCardExtras &extras = details.extras[qsizetype(i)];
+        card.customItemsLeftOut += addCustomItems(extras.extensions, *card.persons[i]);
+        card.categories.append(std::move(extras.categories));
+    }
+    return card;
+}
+
+// A run of consecutive cards, read by one thread; the labels its records register wait
+// for the batch's turn, so that the label tables grow in file order.
+struct CardBatch {
+    std::vector<CardCutter::Card> ranges;
+    std::vector<ReadCard> read;
+    QMPerson::DeferredLabels labels;
+    bool done = false; // under ParallelReading::mutex
+};
+
+// The batches of one text, cut by the calling thread, read by it and by helper threads,
+// and joined by the caller in file order.
+struct ParallelReading {
+    explicit ParallelReading(QStringView text)
+        : text(text)
+        , defaults(CNContactsUserDefaults::sharedDefaults().snapshot()) {}
+
+    const QStringView text;
+    // Every record of the reading takes the settings as they were when it began.
+    const CNContactsUserDefaults::Snapshot defaults;
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<std::unique_ptr<CardBatch>> batches;
+    size_t unclaimed = 0;  // the first batch no thread has taken
+    bool cutting = true;
+    std::atomic<bool> stopped = false;
+
+    void read(CardBatch &batch) {
+        const QMPerson::DeferredLabels::Scope deferring(batch.labels);
+        const CNContactsUserDefaults::Scope settings(defaults);
+        batch.read.reserve(batch.ranges.size());
+        for (const CardCutter::Card &range : batch.ranges) {
+            if (stopped.load(std::memory_order_relaxed))
+                break;
+            batch.read.push_back(readCard(text, range));
+        }
+    }
+
+    void help() {
+        std::unique_lock lock(mutex);
+        while (!stopped.load(std::memory_order_relaxed)) {
+            if (unclaimed < batches.size()) {
+                CardBatch &batch = *batches[unclaimed++];
+                lock.unlock();
+                read(batch);
+                lock.lock();
+                batch.done = true;
+                changed.notify_all();
+            } else if (cutting) {
+                changed.wait(lock);
+            } else {
+                return;
+            }
+        }
+    }
+
+    void add(std::unique_ptr<CardBatch> batch) {
+        const std::lock_guard lock(mutex);
+        batches.push_back(std::move(batch));
+        changed.notify_all();
+    }
+
+    void finishCutting() {
+        const std::lock_guard lock(mutex);
+        cutting = false;
+        changed.notify_all();
+    }
+
+    // The batch once read. Waiting, the caller reads it itself when no helper has taken
+    // it, so a busy pool never holds the reading up; else nullptr while it is not read.
+    CardBatch *await(size_t index, bool wait) {
+        std::unique_lock lock(mutex);
+        CardBatch &batch = *batches[index];
+        if (wait && unclaimed == index) {
+            ++unclaimed;
+            lock.unlock();
+            read(batch);
+            lock.lock();
+            batch.done = true;
+            return &batch;
+        }
+        if (wait)
+            changed.wait(lock, [&] { return batch.done; });
+        return batch.done ? &batch : nullptr;
+    }
+
+    size_t batchCount() {
+        const std::lock_guard lock(mutex);
+        return batches.size();
+    }
+};
+
+// A batch is cut at the first card end past this many UTF-16 units (about 500 cards of
+// a typical file): enough to share the work evenly, few enough to keep waiting short.
+constexpr qsizetype BatchLength = 128 * 1024;
+
 // The extras of the card itself, which ends last.
 VCardExtras outerCardExtras(QStringView card) {
     VCardReadDetails details;
@@ -275,46 +414,87 @@ std::shared_ptr<ContainerTable> QMvCard::containersFromVCards(const QString &tex
     CategoryGroups categories(container);
     VCardLeftOut skipped;
 
+    // Cards are independent: they are read in batches on several threads, and joined here
+    // in file order, so groups, order and progress are those of a reading on one thread.
+    // Helpers are threads of their own, as the table's row builders: the shared pool may
+    // be busy, and standard threads let ThreadSanitizer see the hand-over.
+    ParallelReading reading(text);
+    const int threads = readingThreads_ > 0 ? readingThreads_ : QThread::idealThreadCount();
+    std::vector<std::thread> helpers;
+    // They leave at the end of the text, or at their next card once stopped.
+    const auto finish = qScopeGuard([&] {
+        reading.finishCutting();
+        for (std::thread &helper : helpers)
+            helper.join();
+    });
+    size_t joined = 0;
+    const auto join = [&](CardBatch &batch) {
+        batch.labels.registerAll();
+        for (size_t k = 0; k < batch.read.size(); ++k) {
+            ReadCard &card = batch.read[k];
+            skipped.photos += card.photosLeftOut;
+            skipped.nestedCards += card.nestedCardsLeftOut;
+            skipped.customItems += card.customItemsLeftOut;
+            if (card.leftOut)
+                ++skipped.cards;
+            // Cards come in the order they end: the card's own contact is the last.
+            for (size_t i = 0; i < card.persons.size(); ++i) {
+                ContactEntry entry = ContactEntry::withPerson(std::shared_ptr<QMPerson>(std::move(card.persons[i])));
+                entry.isNew = true;
+                for (const SharedGroup &group : categories.groupsFor(card.categories[qsizetype(i)]))
+                    group->contactTable->append(entry);
+                all->contactTable->append(std::move(entry));
+            }
+            if (progressHandler) {
+                bool stop = false;
+                progressHandler(&stop, quint64(batch.ranges[k].end));
+                if (stop)
+                    return false;
+            }
+        }
+        std::vector<ReadCard>().swap(batch.read);
+        std::vector<CardCutter::Card>().swap(batch.ranges);
+        return true;
+    };
+    const auto stop = [&] {
+        reading.stopped = true;
+        return nullptr;
+    };
+
     const QStringView whole(text);
     CardCutter cutter(whole);
     qsizetype cursor = 0;
+    auto batch = std::make_unique<CardBatch>();
+    qsizetype batchStart = 0;
     while (whole.size() - cursor >= beginMarker.size()) {
         const auto range = cutter.next(cursor);
         if (!range)
             break;
-        QByteArray data = whole.sliced(range->begin, range->end - range->begin).toUtf8();
-        if (!range->closed) {
-            if (!data.endsWith('\n') && !data.endsWith('\r'))
-                data += "\r\n";
-            data += "END:VCARD\r\n";
-        }
-        VCardReadDetails details;
-        auto persons = QMPerson::personsWithVCardData(data, &details);
-        skipped.photos += details.photosLeftOut;
-        skipped.nestedCards += details.nestedCardsLeftOut;
-        if (persons.empty() || (!range->closed && !holdsAName(*persons.back())))
-            ++skipped.cards;
-        else
-            // Cards come in the order they end: the card's own contact is the last.
-            for (size_t i = 0; i < persons.size(); ++i) {
-                std::shared_ptr<QMPerson> person(std::move(persons[i]));
-                const VCardExtras &extras = details.extras[qsizetype(i)];
-                skipped.customItems += addCustomItems(extras.extensions, *person);
-                ContactEntry entry = ContactEntry::withPerson(person);
-                entry.isNew = true;
-                for (const SharedGroup &group : categories.groupsFor(extras.categories))
-                    group->contactTable->append(entry);
-                all->contactTable->append(std::move(entry));
-            }
-
+        batch->ranges.push_back(*range);
         cursor = range->end;
-        if (progressHandler) {
-            bool stop = false;
-            progressHandler(&stop, quint64(cursor));
-            if (stop)
-                return nullptr;
-        }
+        if (cursor - batchStart < BatchLength)
+            continue;
+        reading.add(std::exchange(batch, std::make_unique<CardBatch>()));
+        batchStart = cursor;
+        if (helpers.empty() && threads > 1 && reading.batchCount() > 1)
+            for (int i = 1; i < threads; ++i)
+                helpers.emplace_back([&reading] { reading.help(); });
+        // Whatever the helpers finished is joined meanwhile, so progress moves at once.
+        while (joined < reading.batchCount())
+            if (CardBatch *read = reading.await(joined, false)) {
+                ++joined;
+                if (!join(*read))
+                    return stop();
+            } else {
+                break;
+            }
     }
+    if (!batch->ranges.empty())
+        reading.add(std::move(batch));
+    reading.finishCutting();
+    for (; joined < reading.batchCount(); ++joined)
+        if (!join(*reading.await(joined, true)))
+            return stop();
 
     sortGroups(container);
     if (leftOut)

@@ -6,6 +6,7 @@
 #include "platform/core/Dispatch.h"
 #include "platform/core/Localization.h"
 #include "platform/core/Log.h"
+#include "platform/core/Memory.h"
 #include "platform/core/UserDefaults.h"
 #include "platform/ui/ContentTypes.h"
 #include "platform/ui/Menu.h"
@@ -13,6 +14,7 @@
 #include "platform/ui/Window.h"
 #include "state/ActionIds.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 namespace tessarin {
@@ -30,6 +32,10 @@ Document::Document(QObject *parent)
 
 Document::~Document() {
     delete progressAlert_.data();
+    // The records go with the members and the windows after this body: the freed pages are
+    // handed back once they have gone (closing a large file otherwise keeps its size).
+    if (QCoreApplication::instance())
+        Dispatch::main([] { Dispatch::global([] { Memory::returnFreedMemory(); }); });
 }
 
 ProgressAlert *Document::progressAlert() {
@@ -63,23 +69,19 @@ bool Document::readFromURL(const QUrl &url, const QString &typeName, PlatformErr
     }
 
     DocumentContentsPtr contents;
-    QString advice;
-    if (typeName == ContentTypes::CommaSeparatedText) {
-        contents = reader->containersFromCSV(*text);
-        advice = L("Please make sure the file is a valid CSV file, or text encoding.");
+    const bool csv = typeName == ContentTypes::CommaSeparatedText;
+    const QString advice = csv ? L("Please make sure the file is a valid CSV file, or text encoding.")
+                               : L("Please make sure the file is vCard 2.1/3.0 file, or text encoding.");
+    if (!mainViewController_) {
+        if (!parseBehindProgressWindow(reader, *text, csv, QFileInfo(path).fileName(), &contents, &pending))
+            return false; // cancelled: nothing opens, nothing is shown
     } else {
-        advice = L("Please make sure the file is vCard 2.1/3.0 file, or text encoding.");
-        if (!mainViewController_) {
-            if (!parseBehindProgressWindow(reader, *text, QFileInfo(path).fileName(), &contents, &pending))
-                return false; // cancelled: nothing opens, nothing is shown
-        } else {
-            contents = reader->containersFromVCards(*text, &pending, {});
-        }
-        if (isSet(pending)) {
-            if (error)
-                *error = pending;
-            return false;
-        }
+        contents = csv ? reader->containersFromCSV(*text, {}) : reader->containersFromVCards(*text, &pending, {});
+    }
+    if (isSet(pending)) {
+        if (error)
+            *error = pending;
+        return false;
     }
     if (!contents || contents->contactCount() == 0) {
         if (error)
@@ -95,7 +97,7 @@ bool Document::readFromURL(const QUrl &url, const QString &typeName, PlatformErr
     return true;
 }
 
-bool Document::parseBehindProgressWindow(const ContactsReader::Ptr &reader, const QString &text,
+bool Document::parseBehindProgressWindow(const ContactsReader::Ptr &reader, const QString &text, bool csv,
                                          const QString &fileName, DocumentContentsPtr *contents,
                                          PlatformError *pending) {
     struct Parsed {
@@ -105,15 +107,17 @@ bool Document::parseBehindProgressWindow(const ContactsReader::Ptr &reader, cons
     // Not localized: the format names a file.
     const ProgressOutcome<Parsed> outcome = runBehindProgressWindow<Parsed>(
         progressAlert(), QStringLiteral("Reading the file: %1").arg(fileName),
-        [reader, text](const ProgressRunPtr &run) {
+        [reader, text, csv](const ProgressRunPtr &run) {
             const double length = double(std::max<qsizetype>(text.size(), 1));
-            Parsed parsed;
-            parsed.contents = reader->containersFromVCards(text, &parsed.error, [&](qsizetype position) {
+            const ContactsReader::ProgressHandler progress = [&](qsizetype position) {
                 if (run->isCancelled())
                     return false;
                 run->setProgress(double(position) / length * 100.0);
                 return true;
-            });
+            };
+            Parsed parsed;
+            parsed.contents = csv ? reader->containersFromCSV(text, progress)
+                                  : reader->containersFromVCards(text, &parsed.error, progress);
             return parsed;
         },
         kMinimumProgressMilliseconds);

@@ -40,7 +40,7 @@ public:
 
 private:
     // The parse on the worker pool behind the progress window; false when cancelled.
-    bool parseBehindProgressWindow(const ContactsReader::Ptr &reader, const QString &text,
+    bool parseBehindProgressWindow(const ContactsReader::Ptr &reader, const QString &text, bool csv,
                                    const QString &fileName, DocumentContentsPtr *contents,
                                    PlatformError *pending);
     void handOver(DocumentContentsPtr contents);

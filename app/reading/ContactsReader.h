@@ -41,8 +41,9 @@ public:
     // through error. Without a handler the parse runs to the end.
     virtual DocumentContentsPtr containersFromVCards(const QString &text, PlatformError *error,
                                                      const ProgressHandler &progress) = 0;
-    // The contacts of CSV text, inside one "vCard" container and its "All Contacts" group.
-    virtual DocumentContentsPtr containersFromCSV(const QString &text) = 0;
+    // The contacts of CSV text, inside one "vCard" container and its "All Contacts" group;
+    // progress as for vCard, after each line.
+    virtual DocumentContentsPtr containersFromCSV(const QString &text, const ProgressHandler &progress) = 0;
     // An untitled document's table: one "vCard" container with an empty all-contacts group.
     virtual DocumentContentsPtr emptyContainerTable() = 0;
 

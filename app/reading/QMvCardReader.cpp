@@ -47,20 +47,28 @@ QStringList FileContents::contactNames() const {
     return names;
 }
 
+namespace {
+
+QMvCard::ProgressHandler converted(const ContactsReader::ProgressHandler &progress) {
+    if (!progress)
+        return {};
+    return [&progress](bool *stop, quint64 position) { *stop = !progress(qsizetype(position)); };
+}
+
+} // namespace
+
 DocumentContentsPtr QMvCardReader::containersFromVCards(const QString &text, PlatformError *,
                                                         const ProgressHandler &progress) {
     // The reader skips what it cannot read and reports no error of its own.
-    QMvCard::ProgressHandler handler;
-    if (progress)
-        handler = [&progress](bool *stop, quint64 position) { *stop = !progress(qsizetype(position)); };
+    const QMvCard::ProgressHandler handler = converted(progress);
     VCardLeftOut leftOut;
     std::shared_ptr<ContainerTable> containers =
         QMvCard().containersFromVCards(text, nullptr, handler, &leftOut);
     return contentsOf(std::move(containers), leftOut);
 }
 
-DocumentContentsPtr QMvCardReader::containersFromCSV(const QString &text) {
-    return contentsOf(QMvCard().containersFromCSV(text));
+DocumentContentsPtr QMvCardReader::containersFromCSV(const QString &text, const ProgressHandler &progress) {
+    return contentsOf(QMvCard().containersFromCSV(text, converted(progress)));
 }
 
 DocumentContentsPtr QMvCardReader::emptyContainerTable() {

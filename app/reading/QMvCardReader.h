@@ -33,7 +33,7 @@ class QMvCardReader : public ContactsReader {
 public:
     DocumentContentsPtr containersFromVCards(const QString &text, PlatformError *error,
                                              const ProgressHandler &progress) override;
-    DocumentContentsPtr containersFromCSV(const QString &text) override;
+    DocumentContentsPtr containersFromCSV(const QString &text, const ProgressHandler &progress) override;
     DocumentContentsPtr emptyContainerTable() override;
 };
 

@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 const QString CNContactsUserDefaults::countryCodeKey = QStringLiteral("ContactsCountryCode");
@@ -18,12 +19,22 @@ CNContactsUserDefaults &CNContactsUserDefaults::sharedDefaults() {
 }
 
 namespace {
+thread_local const CNContactsUserDefaults::Snapshot *scopedDefaults = nullptr;
+
 bool isCjkLanguage(QLocale::Language language) {
     return language == QLocale::Japanese || language == QLocale::Chinese || language == QLocale::Korean;
 }
 } // namespace
 
+CNContactsUserDefaults::Scope::Scope(const Snapshot &snapshot)
+    : snapshot_(snapshot)
+    , outer_(std::exchange(scopedDefaults, &snapshot_)) {}
+
+CNContactsUserDefaults::Scope::~Scope() { scopedDefaults = outer_; }
+
 QString CNContactsUserDefaults::countryCode() const {
+    if (scopedDefaults)
+        return scopedDefaults->countryCode;
     const QString stored = UserDefaults::standard().stringForKey(countryCodeKey);
     if (!stored.isEmpty())
         return stored.toUpper();
@@ -36,6 +47,8 @@ void CNContactsUserDefaults::setCountryCode(const QString &code) {
 }
 
 CNContactSortOrder CNContactsUserDefaults::sortOrder() const {
+    if (scopedDefaults)
+        return scopedDefaults->sortOrder;
     const QVariant stored = UserDefaults::standard().object(sortOrderKey);
     bool ok = false;
     const int value = stored.toInt(&ok);

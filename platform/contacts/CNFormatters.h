@@ -26,6 +26,26 @@ public:
     // The user-defaults keys.
     static const QString countryCodeKey;
     static const QString sortOrderKey;
+
+    // Both settings read once. While a Scope of them lives on a thread, that thread's
+    // countryCode() and sortOrder() answer from them: work over many contacts (reading a
+    // file, building table rows) asks the preferences once, not per contact.
+    struct Snapshot {
+        QString countryCode;
+        CNContactSortOrder sortOrder = CNContactSortOrder::None;
+    };
+    Snapshot snapshot() const { return {countryCode(), sortOrder()}; }
+    class Scope {
+    public:
+        explicit Scope(const Snapshot &snapshot);
+        ~Scope();
+        Scope(const Scope &) = delete;
+        Scope &operator=(const Scope &) = delete;
+
+    private:
+        const Snapshot snapshot_;
+        const Snapshot *outer_;
+    };
 };
 
 enum class CNContactFormatterStyle { FullName = 0, PhoneticFullName = 1 };

@@ -96,14 +96,40 @@ TEST(Document, NoContactGivesTheAdviceOfItsFormat) {
     EXPECT_TRUE(opening.controller.documents().isEmpty());
 }
 
-TEST(Document, ACsvFileIsReadWithoutTheProgressWindow) {
+// A large CSV file takes as long as a vCard one: it is read behind the same window, and its
+// Cancel opens nothing.
+TEST(Document, ACsvFileIsReadBehindTheProgressWindowToo) {
     FakeOpening opening;
-    ::Document *document = opening.open(
-        writeTestFile(QStringLiteral("list.csv"), "Name,Phone\nGrace Hopper,1\nEdsger Dijkstra,2\n"));
+    const QString path =
+        writeTestFile(QStringLiteral("list.csv"), "Name,Phone\nGrace Hopper,1\nEdsger Dijkstra,2\n");
+    bool windowShown = false;
+    Dispatch::main([&] {
+        QWidget *modal = Application::shared().modalWindow();
+        windowShown = modal && modal->isVisible();
+    });
+    ::Document *document = opening.open(path);
     ASSERT_NE(document, nullptr);
+    EXPECT_TRUE(windowShown);
     EXPECT_EQ(opening.reader->parses.load(), 0);
+    EXPECT_EQ(opening.reader->csvParses.load(), 1);
     EXPECT_EQ(opening.shownNames(document), QStringList({"Grace Hopper", "Edsger Dijkstra"}));
-    EXPECT_EQ(static_cast<AppDocument *>(document)->progressAlert()->generation(), 0u);
+    EXPECT_EQ(static_cast<AppDocument *>(document)->progressAlert()->generation(), 1u);
+    document->close();
+
+    opening.reader->held = true;
+    // Escape once the progress window is up (the close above may still be settling).
+    QTimer escape;
+    QObject::connect(&escape, &QTimer::timeout, [&] {
+        if (QWidget *alert = Application::shared().modalWindow(); alert && alert->isVisible()) {
+            escape.stop();
+            QTest::keyClick(alert, Qt::Key_Escape);
+        }
+    });
+    escape.start(20);
+    EXPECT_EQ(opening.open(path), nullptr);
+    EXPECT_TRUE(opening.dialogs.shown().isEmpty());
+    opening.reader->held = false;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return opening.reader->stopped.load(); }, 5000));
 }
 
 TEST(Document, AParseErrorIsHandedOnUnchanged) {

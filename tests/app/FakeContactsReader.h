@@ -71,17 +71,26 @@ public:
         return contents;
     }
 
-    tessarin::DocumentContentsPtr containersFromCSV(const QString &text) override {
+    tessarin::DocumentContentsPtr containersFromCSV(const QString &text, const ProgressHandler &progress) override {
+        ++csvParses;
+        while (held.load())
+            QThread::msleep(2);
         auto contents = std::make_shared<Contents>();
         const QStringList lines = text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        for (qsizetype i = 1; i < lines.size(); ++i)
+        for (qsizetype i = 1; i < lines.size(); ++i) {
             contents->names.append(lines[i].section(QLatin1Char(','), 0, 0).trimmed());
+            if (progress && !progress(text.size() * (i + 1) / lines.size())) {
+                stopped = true;
+                return nullptr;
+            }
+        }
         return contents;
     }
 
     tessarin::DocumentContentsPtr emptyContainerTable() override { return std::make_shared<Contents>(); }
 
     std::atomic<int> parses{0};
+    std::atomic<int> csvParses{0};
     std::atomic<bool> held{false};
     std::atomic<bool> stopped{false};
     int cardDelayMilliseconds = 0;

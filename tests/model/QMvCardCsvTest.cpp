@@ -318,3 +318,24 @@ TEST(QMvCardCsvTest, EveryValueOfTheExportersLandsInItsFieldAndGroup) {
 }
 
 } // namespace
+
+namespace {
+
+// Read behind the progress window: progress after each line, at the position past it (a
+// leading byte-order mark counted), and a stop gives no containers.
+TEST(QMvCardCsvTest, ProgressFollowsTheLinesAndCanStop) {
+    const QString header = QChar(0xFEFF) + QStringLiteral("Name,Phone\r\n");
+    const QString first = QStringLiteral("\"Hopper, Grace\",1\r\n");
+    const QString second = QStringLiteral("Edsger Dijkstra,\"2\n3\"");
+    const QString text = header + first + second;
+    QList<quint64> positions;
+    const auto table = QMvCard().containersFromCSV(text, [&](bool *, quint64 at) { positions.append(at); });
+    ASSERT_TRUE(table);
+    EXPECT_EQ(QMvCard::contactsInContainer(table->first())->size(), 2);
+    EXPECT_EQ(positions, QList<quint64>({quint64(header.size() + first.size()), quint64(text.size())}));
+    int calls = 0;
+    EXPECT_EQ(QMvCard().containersFromCSV(text, [&](bool *stop, quint64) { *stop = ++calls == 1; }), nullptr);
+    EXPECT_EQ(calls, 1);
+}
+
+} // namespace

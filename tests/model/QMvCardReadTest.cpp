@@ -487,3 +487,99 @@ TEST(QMvCardReadTest, WhatReadingLeavesOutIsCounted) {
 }
 
 } // namespace
+
+namespace {
+
+// Several thousand cards, so that a reading spreads over many batches: categories, labels
+// new to the tables (named after `tag`), custom items, nested cards, cards without END
+// with and without a name, and lines that are no card.
+QString manyCards(const QString &tag) {
+    QString text;
+    for (int i = 0; i < 6000; ++i) {
+        const QString extra = QStringLiteral("CATEGORIES:G%1,Shared\r\nitem1.TEL:%2\r\nitem1.X-ABLabel:%3-%4\r\n"
+                                             "X-TAG;type=%3-x%5:v%2\r\nX-EMPTY:\r\nNOTE:%6\r\n")
+                                  .arg(i % 7)
+                                  .arg(i)
+                                  .arg(tag)
+                                  .arg(i / 500)
+                                  .arg(i % 3)
+                                  .arg(QString(i % 20, QLatin1Char('n')));
+        if (i % 997 == 5)
+            text += QStringLiteral("BEGIN:VCARD\r\nVERSION:2.1\r\nN:Outer%1\r\nBEGIN:VCARD\r\nVERSION:2.1\r\n"
+                                   "N:Inner%1\r\nEND:VCARD\r\nEND:VCARD\r\n")
+                        .arg(i);
+        else if (i % 1201 == 7)
+            text += QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nTEL:%1\r\n").arg(i);
+        else if (i % 1301 == 9)
+            text += QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Open%1;;;;\r\n").arg(i);
+        else
+            text += card(QStringLiteral("N%1").arg(i), extra) + (i % 10 == 0 ? QStringLiteral("junk\r\n") : QString());
+    }
+    return text;
+}
+
+struct Reading {
+    std::shared_ptr<ContainerTable> table;
+    QList<quint64> positions;
+    VCardLeftOut leftOut;
+};
+
+Reading readOn(int threads, const QString &text) {
+    Reading reading;
+    reading.table = QMvCard(threads).containersFromVCards(
+        text, nullptr, [&](bool *, quint64 position) { reading.positions.append(position); }, &reading.leftOut);
+    return reading;
+}
+
+QStringList labelsWith(const QString &identifier, const QString &tag) {
+    QStringList words = QMPerson::labelsForIdentifier(identifier).value_or(QStringList());
+    words.removeIf([&](const QString &word) { return !word.startsWith(tag); });
+    return words;
+}
+
+// Spread over threads, a reading gives what one thread gives: the same contacts in the same
+// order and groups, the same counts, progress after each card, and labels registered in
+// file order.
+TEST(QMvCardReadTest, ReadingOnSeveralThreadsGivesWhatOneThreadGives) {
+    const QString one = manyCards(QStringLiteral("one"));
+    const QString many = manyCards(QStringLiteral("many"));
+    const Reading alone = readOn(1, one);
+    const Reading spread = readOn(8, many);
+    ASSERT_TRUE(alone.table && spread.table);
+    EXPECT_EQ(spread.positions, readOn(1, many).positions);
+    EXPECT_EQ(spread.positions.size(), alone.positions.size());
+    EXPECT_TRUE(std::is_sorted(spread.positions.cbegin(), spread.positions.cend()));
+    EXPECT_EQ(spread.positions.last(), quint64(many.size()));
+    for (const VCardLeftOut &leftOut : {alone.leftOut, spread.leftOut}) {
+        EXPECT_EQ(leftOut.cards, 5);
+        EXPECT_EQ(leftOut.customItems, 6000 - 5 - 5 - 7);
+    }
+    const ContainerRecord &a = alone.table->first();
+    const ContainerRecord &b = spread.table->first();
+    EXPECT_EQ(groupNames(b), groupNames(a));
+    ASSERT_EQ(a.groups.size(), b.groups.size());
+    for (qsizetype g = 0; g < a.groups.size(); ++g)
+        EXPECT_EQ(familyNames(*b.groups[g]->contactTable), familyNames(*a.groups[g]->contactTable));
+    const ContactTable &all = *b.groups.first()->contactTable;
+    EXPECT_EQ(all.size(), 6000 - 5 + 7);
+    EXPECT_EQ(all[100].person->customIdentifiers(), QStringList({"TAG"}));
+    QStringList expected;
+    for (int block = 0; block < 12; ++block)
+        expected.append(QStringLiteral("many-%1").arg(block));
+    EXPECT_EQ(labelsWith(FieldId::Phone, QStringLiteral("many-")), expected);
+    EXPECT_EQ(labelsWith(QStringLiteral("TAG"), QStringLiteral("many-")),
+              QStringList({"many-x0", "many-x1", "many-x2"}));
+}
+
+TEST(QMvCardReadTest, StoppingAReadingOnSeveralThreadsStopsAtOnce) {
+    const QString text = manyCards(QStringLiteral("stop"));
+    for (const int stopAt : {1, 700, 4000}) {
+        int calls = 0;
+        EXPECT_EQ(QMvCard(4).containersFromVCards(text, nullptr,
+                                                  [&](bool *stop, quint64) { *stop = ++calls == stopAt; }),
+                  nullptr);
+        EXPECT_EQ(calls, stopAt);
+    }
+}
+
+} // namespace

@@ -5,6 +5,8 @@
 
 #include <QSet>
 
+#include <thread>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -67,6 +69,31 @@ TEST_F(ContactsSettings, DefaultsComeFromTheLocaleAndStoredValuesWin) {
     EXPECT_EQ(settings.sortOrder(), CNContactSortOrder::FamilyName);
     UserDefaults::standard().setObject(17, CNContactsUserDefaults::sortOrderKey); // out of range: the default
     EXPECT_NE(int(settings.sortOrder()), 17);
+}
+
+// Work over many contacts takes the settings once: within its scope a thread answers from
+// the snapshot, nested scopes restore the outer one, other threads read the preferences.
+TEST_F(ContactsSettings, AScopeAnswersFromItsSnapshotOnItsThreadOnly) {
+    auto &settings = CNContactsUserDefaults::sharedDefaults();
+    settings.setCountryCode("jp");
+    settings.setSortOrder(CNContactSortOrder::FamilyName);
+    const CNContactsUserDefaults::Snapshot taken = settings.snapshot();
+    {
+        const CNContactsUserDefaults::Scope scope(taken);
+        settings.setCountryCode("de");
+        settings.setSortOrder(CNContactSortOrder::GivenName);
+        EXPECT_EQ(settings.countryCode(), "JP");
+        EXPECT_EQ(settings.sortOrder(), CNContactSortOrder::FamilyName);
+        EXPECT_EQ(CNContactFormatter::stringFromContact(named("Ann", "Lee")), "Lee Ann");
+        {
+            const CNContactsUserDefaults::Scope inner({QStringLiteral("FR"), CNContactSortOrder::GivenName});
+            EXPECT_EQ(settings.countryCode(), "FR");
+        }
+        EXPECT_EQ(settings.countryCode(), "JP");
+        std::thread([&] { EXPECT_EQ(settings.countryCode(), "DE"); }).join();
+    }
+    EXPECT_EQ(settings.countryCode(), "DE");
+    EXPECT_EQ(settings.sortOrder(), CNContactSortOrder::GivenName);
 }
 
 TEST_F(ContactsSettings, PostalFormatterKeepsLineBreaksAndDropsEmptyParts) {
