@@ -1,9 +1,18 @@
-# One static library per source folder, linking the libraries of the folders it may use.
+# One library per source folder, linking the libraries of the folders it may use.
 # Linking does not keep the layers: the ctest test "layering" checks the includes against
 # the table in docs/ARCHITECTURE.md.
+# Static by default, so the application is one file. The sanitizer test builds make them
+# shared: some thirty executables each holding a copy of the whole program filled the disk.
+option(TESSARIN_SHARED_LIBS "Build the folders' libraries as shared libraries" OFF)
+if(TESSARIN_SHARED_LIBS)
+  set(TESSARIN_LIBRARY_TYPE SHARED)
+else()
+  set(TESSARIN_LIBRARY_TYPE STATIC)
+endif()
+
 function(tessarin_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
-  add_library(${name} STATIC ${ARG_SOURCES})
+  add_library(${name} ${TESSARIN_LIBRARY_TYPE} ${ARG_SOURCES})
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
 endfunction()
 
