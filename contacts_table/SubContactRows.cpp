@@ -205,15 +205,18 @@ bool inBuildOrder(const SubContactRow &a, const SubContactRow &b) {
                                                   : a.labelIndex < b.labelIndex;
 }
 
-// A row's place in a sort: the first eight UTF-16 units of its text value, packed so that
-// the integers compare as the texts do (a shorter text first), so that only equal ones need
-// the texts; and its build order, which breaks ties.
+// A row's place in a sort: the first sixteen UTF-16 units of its text value, packed so that
+// the integers compare as the texts do, its length up to seventeen, and its build order,
+// which breaks ties. Only texts that share their first sixteen units and go on need the
+// texts themselves.
 struct SortEntry {
-    std::array<quint64, 2> prefix{};
+    std::array<quint64, 4> prefix{};
     quint64 buildOrder = 0;
     quint32 index = 0;
+    quint8 length = 0;
     bool text = false;
 };
+constexpr qsizetype prefixUnits = 16;
 
 SortEntry sortEntry(const SortValue &value, const SubContactRow &row, quint32 index) {
     SortEntry entry;
@@ -223,9 +226,10 @@ SortEntry sortEntry(const SortValue &value, const SubContactRow &row, quint32 in
         (quint64(row.contactPosition) << 20) | quint64(std::clamp<qint64>(row.labelIndex, 0, 0xFFFFF));
     entry.text = value.kind == SortValue::Text;
     if (entry.text) {
-        const qsizetype length = std::min<qsizetype>(value.folded.size(), 8);
+        const qsizetype length = std::min(value.folded.size(), prefixUnits);
         for (qsizetype i = 0; i < length; ++i)
             entry.prefix[size_t(i / 4)] |= quint64(value.folded.at(i).unicode()) << (16 * (3 - i % 4));
+        entry.length = quint8(std::min(value.folded.size(), prefixUnits + 1));
     }
     return entry;
 }
@@ -445,12 +449,19 @@ void sortSubContactTable(SubContactTable &rows, const std::optional<SortDescript
         });
         const bool ascending = descriptor->ascending;
         sortInParts(order, workers, [&](const SortEntry &a, const SortEntry &b) {
-            // Most texts differ in their first characters, held in the entries themselves.
-            if (a.text && b.text && a.prefix != b.prefix)
+            // Most texts differ in their first characters, held in the entries themselves, or
+            // are no longer than those.
+            const bool texts = a.text && b.text;
+            if (texts && a.prefix != b.prefix)
                 return ascending ? a.prefix < b.prefix : b.prefix < a.prefix;
-            const int byValue = compareSortValues(values[a.index], values[b.index], ascending);
-            if (byValue != 0)
-                return byValue < 0;
+            if (texts && std::min(a.length, b.length) <= prefixUnits) {
+                if (a.length != b.length)
+                    return ascending ? a.length < b.length : b.length < a.length;
+            } else {
+                const int byValue = compareSortValues(values[a.index], values[b.index], ascending);
+                if (byValue != 0)
+                    return byValue < 0;
+            }
             return a.buildOrder != b.buildOrder ? a.buildOrder < b.buildOrder : a.index < b.index;
         });
         SubContactTable sorted;

@@ -300,7 +300,11 @@ TEST(SubContactRows, LargeTablesSortLikeSmallOnes) {
                                QStringLiteral("Ötzi"),
                                QStringLiteral("Zoë"),
                                QStringLiteral("Anna-Lena Maria"),
-                               QStringLiteral("Anna-Lena Marie")};
+                               QStringLiteral("Anna-Lena Marie"),
+                               QStringLiteral("Maximilian-Alexander Berg"),
+                               QStringLiteral("Maximilian-Alexander Baum"),
+                               QStringLiteral("Maximilian-Alexander"),
+                               QStringLiteral("Bo") + QChar(u'\0')};
     QList<std::shared_ptr<QMPerson>> people;
     for (int i = 0; i < 9000; ++i) {
         auto p = person(names[(i * 7) % names.size()]);
@@ -358,7 +362,8 @@ TEST(SubContactRows, ManyTiedRowsKeepBuildOrder) {
     for (const bool ascending : {true, false}) {
         SubContactTable rows = SubContactRows::buildRows(
             *table(tied), {{FieldId::Name}, {QStringLiteral("All")}, {}, false}, 10000);
-        SubContactRows::sortSubContactTable(rows, SortDescriptor{QStringLiteral("FirstName"), ascending}, {}, {});
+        SubContactRows::sortSubContactTable(rows, SortDescriptor{QStringLiteral("FirstName"), ascending}, {},
+                                            {});
         EXPECT_EQ(ids(rows), built) << ascending;
     }
 }
