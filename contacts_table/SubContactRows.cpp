@@ -3,8 +3,9 @@
 #include "model/QMPerson.h"
 #include "model/ViewTypes.h"
 #include "platform/contacts/CNFormatters.h"
-#include "state/SharedSettings.h"
+#include "platform/core/Dispatch.h"
 #include "platform/core/Log.h"
+#include "state/SharedSettings.h"
 
 #include <QDate>
 #include <QVarLengthArray>
@@ -134,7 +135,8 @@ SortValue sortValueFor(SubContactRow &row, const QString &identifier, const QStr
         const auto birthday = person.birthdayValue();
         return dateValue(birthday ? birthday->value : std::nullopt);
     }
-    if (identifier == FieldId::Dates || person.typeForIdentifier(identifier, customItems) == ValueKind::Labeled) {
+    if (identifier == FieldId::Dates ||
+        person.typeForIdentifier(identifier, customItems) == ValueKind::Labeled) {
         // The list is shared, not copied; only the row's value is read.
         const auto values = person.labeledValueForIdentifier(identifier);
         if (!values || row.labelIndex >= values->size())
@@ -237,19 +239,6 @@ SortEntry sortEntry(const SortValue &value, const SubContactRow &row, quint32 in
 // A sort of this many rows is shared among threads; fewer sort faster on one.
 constexpr size_t parallelSortRows = 8192;
 
-// Runs work(0) … work(count - 1), each on a thread of its own but the first, which runs on
-// the caller; returns when all have ended.
-template <typename Work> void runOnWorkers(int count, const Work &work) {
-    std::vector<std::thread> threads;
-    threads.reserve(size_t(std::max(count - 1, 0)));
-    for (int i = 1; i < count; ++i)
-        threads.emplace_back([&work, i] { work(i); });
-    if (count > 0)
-        work(0);
-    for (std::thread &thread : threads)
-        thread.join();
-}
-
 // Which of `workers` threads reads this contact: always the same one, so a contact is never
 // read by two threads at once.
 int workerOf(const QMPerson *person, int workers) {
@@ -266,10 +255,10 @@ void sortInParts(std::vector<Entry> &order, int parts, const Less &less) {
     const auto at = [&](int part) {
         return order.begin() + qsizetype(bounds[size_t(std::min(part, parts))]);
     };
-    runOnWorkers(parts, [&](int part) { std::sort(at(part), at(part + 1), less); });
+    Dispatch::concurrently(parts, [&](int part) { std::sort(at(part), at(part + 1), less); });
     for (int width = 1; width < parts; width *= 2) {
         const int merges = (parts + 2 * width - 1) / (2 * width);
-        runOnWorkers(merges, [&](int merge) {
+        Dispatch::concurrently(merges, [&](int merge) {
             const int first = merge * 2 * width;
             if (first + width < parts)
                 std::inplace_merge(at(first), at(first + width), at(first + 2 * width), less);
@@ -280,7 +269,7 @@ void sortInParts(std::vector<Entry> &order, int parts, const Less &less) {
 } // namespace
 
 int workerCount() {
-    return int(std::clamp(std::thread::hardware_concurrency(), 2u, 8u));
+    return Dispatch::concurrentPartCount();
 }
 
 SubContactTable createSubContactsFromContact(const ContactEntry &entry, const BuildContext &context) {
@@ -422,7 +411,10 @@ std::vector<size_t> markContinuationRows(SubContactTable &rows) {
 void sortSubContactTable(SubContactTable &rows, const std::optional<SortDescriptor> &descriptor,
                          const QStringList &selectedLabels, const QList<CustomItemDefinition> &customItems) {
     if (descriptor && rows.size() > 1) {
-        const auto [identifier, key] = SortOptions::separateSortKeyIntoIdentifierAndKey(descriptor->key);
+        // Named, not a structured binding: clang before 16 cannot capture those in a lambda.
+        const auto parts = SortOptions::separateSortKeyIntoIdentifierAndKey(descriptor->key);
+        const QString &identifier = parts.first;
+        const QString &key = parts.second;
         const size_t n = rows.size();
         const int workers = n >= parallelSortRows ? workerCount() : 1;
         // Each row's value is computed once per sort, each contact's values on one thread
@@ -431,7 +423,7 @@ void sortSubContactTable(SubContactTable &rows, const std::optional<SortDescript
                                 identifier == FieldId::Birthday;
         std::vector<SortValue> values(n);
         std::vector<SortEntry> order(n);
-        runOnWorkers(workers, [&](int worker) {
+        Dispatch::concurrently(workers, [&](int worker) {
             const QMPerson *last = nullptr;
             size_t lastAt = 0;
             for (size_t i = 0; i < n; ++i) {
