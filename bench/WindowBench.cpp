@@ -1,3 +1,6 @@
+#include "app/document/Document.h"
+#include "app/document/DocumentController.h"
+#include "app/reading/QMvCardReader.h"
 #include "app/transfer/ExportCommand.h"
 #include "app/window/DocumentWindow.h"
 #include "app/window/ViewController.h"
@@ -12,16 +15,18 @@
 #include "platform/core/UndoManager.h"
 #include "platform/core/UserDefaults.h"
 #include "platform/ui/Dialogs.h"
-#include "platform/ui/Pasteboard.h"
 #include "platform/ui/Document.h"
+#include "platform/ui/Pasteboard.h"
 #include "platform/ui/Window.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPaintEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -29,6 +34,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <ctime>
+#include <functional>
 #include <numeric>
 #include <optional>
 
@@ -61,6 +68,68 @@ void useScratchDefaults() {
     UserDefaults::standard().resetAll();
 }
 
+// A document window of the generated cards, made as the benchmarks below need it: the
+// preferences reset (with the view type chosen, when given), the cards read afresh and
+// changed by `prepare`, the window made, in the edit state when asked, and shown at
+// 1280 x 900 when asked. The window and its document go with it.
+struct WindowOptions {
+    bool shown = false;
+    QString viewType;
+    bool editing = false;
+    std::function<void(ContainerTable &)> prepare;
+
+    WindowOptions &show() {
+        shown = true;
+        return *this;
+    }
+    WindowOptions &inViewType(const QString &type) {
+        viewType = type;
+        return *this;
+    }
+    WindowOptions &inEditState() {
+        editing = true;
+        return *this;
+    }
+    WindowOptions &preparing(std::function<void(ContainerTable &)> change) {
+        prepare = std::move(change);
+        return *this;
+    }
+};
+
+class BenchWindow {
+public:
+    explicit BenchWindow(const WindowOptions &options = {}) {
+        useScratchDefaults();
+        if (!options.viewType.isEmpty())
+            UserDefaults::standard().setObject(options.viewType, QStringLiteral("QM1DselectedViewType"));
+        document_->containers = readCards();
+        if (options.prepare)
+            options.prepare(*document_->containers);
+        document_->makeWindowControllers();
+        if (options.editing)
+            view()->setEditState(true);
+        if (options.shown) {
+            controller()->window()->resize(1280, 900);
+            controller()->window()->show();
+            QCoreApplication::processEvents();
+        }
+    }
+    ~BenchWindow() {
+        document_.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    BenchWindow(const BenchWindow &) = delete;
+    BenchWindow &operator=(const BenchWindow &) = delete;
+
+    BenchDocument &document() const { return *document_; }
+    tessarin::WindowController *controller() const { return document_->controller; }
+    tessarin::ViewController *view() const { return controller()->mainViewController(); }
+    ContactsViewController *table() const { return view()->contactsViewController(); }
+
+private:
+    std::unique_ptr<BenchDocument> document_ = std::make_unique<BenchDocument>();
+};
+
 // From the read tables to a shown window: panes assembled, custom items gathered, the
 // table's rows built and sorted in the stored edit state.
 void BM_OpenWindow(benchmark::State &state) {
@@ -82,14 +151,152 @@ void BM_OpenWindow(benchmark::State &state) {
 }
 BENCHMARK(BM_OpenWindow)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// A generated file of that many text-only cards, written once.
+QString cardFile(int cards) {
+    static QHash<int, QString> written;
+    if (!written.contains(cards)) {
+        const QString path = TempFiles::directory() + QStringLiteral("/open-%1.vcf").arg(cards);
+        QFile out(path);
+        if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            out.write(generateVCards({cards, false, 7})) < 0)
+            return {};
+        written.insert(cards, path);
+    }
+    return written.value(cards);
+}
+
+// Marks when the read has ended and the window is being made.
+class TimedDocument : public tessarin::Document {
+public:
+    QElapsedTimer *clock = nullptr;
+    qint64 readNanoseconds = 0;
+    void makeWindowControllers() override {
+        readNanoseconds = clock->nsecsElapsed();
+        tessarin::Document::makeWindowControllers();
+    }
+};
+
+class TimedDocumentController : public tessarin::DocumentController {
+public:
+    QElapsedTimer clock;
+    TimedDocument *last = nullptr;
+
+protected:
+    ::Document *makeDocument(const QString &) override {
+        last = new TimedDocument;
+        last->clock = &clock;
+        last->setEncodingType(encodingType());
+        return last;
+    }
+};
+
+// Sees the paint events that reach the table's first row.
+class FirstRowPaints : public QObject {
+public:
+    QTableView *table;
+    bool painted = false;
+    explicit FirstRowPaints(QTableView *view)
+        : table(view) {
+        table->viewport()->installEventFilter(this);
+    }
+    bool eventFilter(QObject *, QEvent *event) override {
+        if (event->type() == QEvent::Paint && table->model()->rowCount() > 0 &&
+            static_cast<QPaintEvent *>(event)->rect().intersects(
+                table->visualRect(table->model()->index(0, 0))))
+            painted = true;
+        return false;
+    }
+};
+
+// Runs the event loop until `done` holds; false after 60 seconds.
+bool processEventsUntil(const std::function<bool()> &done) {
+    QElapsedTimer waited;
+    waited.start();
+    while (!done()) {
+        if (waited.elapsed() > 60000)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+// A file of that many cards opened as File > Open opens it, up to a window a user can work
+// in. Usable means: the document window shown; the table's viewport painted over its first
+// row (the rows are in the model by then, so the paint draws their text); then a Down arrow
+// posted to the table answered, which takes every event queued before it (the window's
+// deferred work) and the key's own handling, and moves the current row. The read includes
+// the progress window, which stays at least one second. Counters split the time: read_s up
+// to the window being made, window_s the window made and shown, paint_s to the first rows
+// painted, input_s to the key answered; cpu_s is the processor time of all threads.
+void BM_OpenToUsableWindow(benchmark::State &state) {
+    useScratchDefaults();
+    const int cards = int(state.range(0));
+    const QUrl url = QUrl::fromLocalFile(cardFile(cards));
+    tessarin::ContactsReader::setShared(std::make_shared<tessarin::QMvCardReader>());
+    TimedDocumentController controller;
+    double read = 0, window = 0, paint = 0, input = 0, cpu = 0;
+    for (auto _ : state) {
+        const std::clock_t cpuBefore = std::clock();
+        controller.clock.start();
+        ::Document *document = controller.openDocumentWithContentsOfURL(url, true);
+        const qint64 shown = controller.clock.nsecsElapsed();
+        auto *opened = dynamic_cast<tessarin::Document *>(document);
+        if (!opened || !opened->mainViewController()) {
+            state.SkipWithError("the file did not open");
+            break;
+        }
+        QTableView *table = opened->mainViewController()->contactsViewController()->tableView();
+        FirstRowPaints paints(table);
+        if (!processEventsUntil([&] { return paints.painted; })) {
+            state.SkipWithError("the first rows were never painted");
+            break;
+        }
+        const qint64 painted = controller.clock.nsecsElapsed();
+        const int before = table->currentIndex().row();
+        bool answered = false;
+        QCoreApplication::postEvent(table, new QKeyEvent(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier));
+        QMetaObject::invokeMethod(
+            table, [&] { answered = true; }, Qt::QueuedConnection);
+        processEventsUntil([&] { return answered; });
+        const qint64 usable = controller.clock.nsecsElapsed();
+        if (table->currentIndex().row() == before || table->model()->rowCount() < cards) {
+            state.SkipWithError("the key was not answered, or rows are missing");
+            break;
+        }
+        cpu += double(std::clock() - cpuBefore) / CLOCKS_PER_SEC;
+        read += double(controller.last->readNanoseconds) / 1e9;
+        window += double(shown - controller.last->readNanoseconds) / 1e9;
+        paint += double(painted - shown) / 1e9;
+        input += double(usable - painted) / 1e9;
+        state.SetIterationTime(double(usable) / 1e9);
+
+        state.PauseTiming();
+        document->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+    tessarin::ContactsReader::setShared(nullptr);
+    const double runs = double(std::max<benchmark::IterationCount>(state.iterations(), 1));
+    state.counters["read_s"] = read / runs;
+    state.counters["window_s"] = window / runs;
+    state.counters["paint_s"] = paint / runs;
+    state.counters["input_s"] = input / runs;
+    state.counters["cpu_s"] = cpu / runs;
+}
+BENCHMARK(BM_OpenToUsableWindow)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Arg(200000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+
 // What a user waits for after picking in the toolbar: a view type, a sort option that
 // reorders every contact's e-mail addresses, and the edit button.
 void BM_ToolbarCommands(benchmark::State &state) {
-    useScratchDefaults();
-    auto document = std::make_unique<BenchDocument>();
-    document->containers = readCards();
-    document->makeWindowControllers();
-    tessarin::WindowController *window = document->controller;
+    const BenchWindow bench;
+    tessarin::WindowController *window = bench.controller();
     const auto pick = [](PullDownButton *button, const QString &object) {
         Menu *menu = button->pullDownMenu();
         menu->update();
@@ -117,8 +324,6 @@ void BM_ToolbarCommands(benchmark::State &state) {
             window->editButton()->click();
         }
     }
-    document.reset();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 BENCHMARK(BM_ToolbarCommands)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(4);
 
@@ -126,11 +331,8 @@ BENCHMARK(BM_ToolbarCommands)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisec
 // 1,000 selected contacts from All Contacts (marked in every group) and bringing them back,
 // and adding a new contact and undoing it. Each step rebuilds the table's rows once.
 void BM_EditAndUndo(benchmark::State &state) {
-    useScratchDefaults();
-    auto document = std::make_unique<BenchDocument>();
-    document->containers = readCards();
-    document->makeWindowControllers();
-    tessarin::ViewController *view = document->controller->mainViewController();
+    const BenchWindow bench;
+    tessarin::ViewController *view = bench.view();
     QList<int> rows;
     for (int r = 0; r < 1000; ++r)
         rows.append(r * 97);
@@ -147,8 +349,6 @@ void BM_EditAndUndo(benchmark::State &state) {
     }
     if (view->contactsViewController()->subContactTable().size() < size_t(kCards))
         state.SkipWithError("rows lost");
-    document.reset();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 BENCHMARK(BM_EditAndUndo)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(4);
 
@@ -158,11 +358,8 @@ BENCHMARK(BM_EditAndUndo)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterat
 // inverse rebuilds the table's rows, so only a few edits are timed; inside one (Arg 1), and
 // through Edit > Undo, each phase rebuilds them once.
 void BM_BulkReplace(benchmark::State &state) {
-    useScratchDefaults();
-    auto document = std::make_unique<BenchDocument>();
-    document->containers = readCards();
-    document->makeWindowControllers();
-    tessarin::ViewController *view = document->controller->mainViewController();
+    const BenchWindow bench;
+    tessarin::ViewController *view = bench.view();
     const bool deferred = state.range(0) != 0;
     const qsizetype count = state.range(1);
     // The first e-mail address of the first contacts that have one: the column shown.
@@ -173,7 +370,7 @@ void BM_BulkReplace(benchmark::State &state) {
         if (edits.size() == count)
             break;
     }
-    UndoManager *undo = document->undoManager();
+    UndoManager *undo = bench.document().undoManager();
     double editSeconds = 0, undoSeconds = 0;
     for (auto _ : state) {
         QElapsedTimer timer;
@@ -203,8 +400,6 @@ void BM_BulkReplace(benchmark::State &state) {
     state.counters["edits"] = double(edits.size());
     state.counters["edit_s"] = editSeconds / double(state.iterations());
     state.counters["undo_s"] = undoSeconds / double(state.iterations());
-    document.reset();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 BENCHMARK(BM_BulkReplace)->Args({0, 10})->Args({1, 10000})->Unit(benchmark::kMillisecond)->Iterations(2);
 
@@ -214,11 +409,8 @@ BENCHMARK(BM_BulkReplace)->Args({0, 10})->Args({1, 10000})->Unit(benchmark::kMil
 // reading: peak_MB while exporting and after_MB after the first export, above the open window;
 // growth_MB from the first export to the last (what each export leaves behind).
 void BM_ExportVCard(benchmark::State &state) {
-    useScratchDefaults();
-    auto document = std::make_unique<BenchDocument>();
-    document->containers = readCards();
-    document->makeWindowControllers();
-    tessarin::WindowController *window = document->controller;
+    const BenchWindow bench;
+    tessarin::WindowController *window = bench.controller();
     window->mainViewController()->contactsViewController()->tableView()->selectAll();
     const QString path = TempFiles::directory() + QStringLiteral("/export-bench.vcf");
     ScriptedDialogPresenter dialogs;
@@ -249,8 +441,6 @@ void BM_ExportVCard(benchmark::State &state) {
         tessarin::takeExportSnapshot(*window->mainViewController()->contactTable(), nullptr, {});
     state.counters["snapshot_ms"] = double(timer.nsecsElapsed()) / 1e6;
     benchmark::DoNotOptimize(snapshot);
-    document.reset();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 BENCHMARK(BM_ExportVCard)->Unit(benchmark::kMillisecond)->Iterations(5);
 
@@ -258,11 +448,8 @@ BENCHMARK(BM_ExportVCard)->Unit(benchmark::kMillisecond)->Iterations(5);
 // the last row's e-mail cell: the walk over every row and shown column, then the match
 // selected in the table and the detail panel.
 void BM_FindBarNextToTheLastRow(benchmark::State &state) {
-    useScratchDefaults();
-    auto document = std::make_unique<BenchDocument>();
-    document->containers = readCards();
-    document->makeWindowControllers();
-    tessarin::ViewController *view = document->controller->mainViewController();
+    const BenchWindow bench;
+    tessarin::ViewController *view = bench.view();
     ContactsViewController *table = view->contactsViewController();
     // The last row that shows an e-mail address gets the only "qqzz".
     const SubContactTable &rows = table->subContactTable();
@@ -284,22 +471,17 @@ void BM_FindBarNextToTheLastRow(benchmark::State &state) {
     }
     if (table->selectedRowIndexes() != QList<int>{last})
         state.SkipWithError("the match was not selected");
-    document.reset();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 BENCHMARK(BM_FindBarNextToTheLastRow)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // Replace All of a text every contact holds in a shown column (each contact's company),
 // through to the repainted table (arg 0), and Edit > Undo of it (arg 1): one step each.
 void BM_FindBarReplaceAllAndUndo(benchmark::State &state) {
-    useScratchDefaults();
-    auto document = std::make_unique<BenchDocument>();
-    document->containers = readCards();
-    for (ContactEntry &entry : *document->containers->first().groups.first()->contactTable)
-        entry.person->setValue(FieldValue(QStringLiteral("Acme Works")), FieldId::Company);
-    document->makeWindowControllers();
-    tessarin::ViewController *view = document->controller->mainViewController();
-    view->setEditState(true);
+    const BenchWindow bench(WindowOptions().inEditState().preparing([](ContainerTable &cards) {
+        for (ContactEntry &entry : *cards.first().groups.first()->contactTable)
+            entry.person->setValue(FieldValue(QStringLiteral("Acme Works")), FieldId::Company);
+    }));
+    tessarin::ViewController *view = bench.view();
     ViewTypeTable types = view->settings()->viewTypeDict();
     types[view->selectedViewType()].append(FieldId::Company);
     view->settings()->setViewTypeDict(types);
@@ -325,8 +507,6 @@ void BM_FindBarReplaceAllAndUndo(benchmark::State &state) {
     if (contacts.first().person->stringValueForIdentifier(FieldId::Company) != QStringLiteral("Acme Works") ||
         contacts.last().person->stringValueForIdentifier(FieldId::Company) != QStringLiteral("Acme Works"))
         state.SkipWithError("the companies did not come back");
-    document.reset();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 BENCHMARK(BM_FindBarReplaceAllAndUndo)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
 
@@ -335,15 +515,9 @@ BENCHMARK(BM_FindBarReplaceAllAndUndo)->Arg(0)->Arg(1)->Unit(benchmark::kMillise
 // changes it (one undoable step) moves the contact between the start and the end of the
 // table sorted by name.
 void BM_TableNameEdit(benchmark::State &state) {
-    useScratchDefaults();
-    auto document = std::make_unique<BenchDocument>();
-    document->containers = readCards();
-    document->makeWindowControllers();
-    tessarin::ViewController *view = document->controller->mainViewController();
+    const BenchWindow bench(WindowOptions().show());
+    tessarin::ViewController *view = bench.view();
     ContactsViewController *table = view->contactsViewController();
-    document->controller->window()->resize(1280, 900);
-    document->controller->window()->show();
-    QCoreApplication::processEvents();
     const int middle = int(table->subContactTable().size() / 2);
     table->selectRowIndexes({middle});
     const std::shared_ptr<QMPerson> person = table->subContactTable()[size_t(middle)]->person;
@@ -359,26 +533,18 @@ void BM_TableNameEdit(benchmark::State &state) {
     const QList<SubContactRowPtr> selected = table->selectedSubContacts();
     if (selected.size() != 1 || selected.first()->person != person)
         state.SkipWithError("the edited contact is not the one selected");
-    document.reset();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 BENCHMARK(BM_TableNameEdit)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 // A phone number typed into its cell of a shown window of 100,000 cards, from the key that
 // ends the edit (Shift+Tab keeps the text and moves nowhere) to the repainted table.
 void BM_TableCellEdit(benchmark::State &state) {
-    useScratchDefaults();
-    UserDefaults::standard().setObject(QStringLiteral("Phone"), QStringLiteral("QM1DselectedViewType"));
-    auto document = std::make_unique<BenchDocument>();
-    document->containers = readCards();
-    document->makeWindowControllers();
-    ContactsViewController *table = document->controller->mainViewController()->contactsViewController();
-    document->controller->window()->resize(1280, 900);
-    document->controller->window()->show();
-    QCoreApplication::processEvents();
+    const BenchWindow bench(WindowOptions().show().inViewType(QStringLiteral("Phone")));
+    ContactsViewController *table = bench.table();
     const int column = table->tableModel()->columnOf(FieldId::Phone);
     int row = int(table->subContactTable().size() / 2);
-    while (!table->subContactTable()[size_t(row)]->person->labeledValueForIdentifier(FieldId::Phone, qsizetype(0)))
+    while (!table->subContactTable()[size_t(row)]->person->labeledValueForIdentifier(FieldId::Phone,
+                                                                                     qsizetype(0)))
         ++row;
     const std::shared_ptr<QMPerson> person = table->subContactTable()[size_t(row)]->person;
     int step = 0;
@@ -396,8 +562,6 @@ void BM_TableCellEdit(benchmark::State &state) {
     if (person->labeledValueForIdentifier(FieldId::Phone, qsizetype(0))->valueText() !=
         QStringLiteral("+1 555 %1").arg(step - 1))
         state.SkipWithError("the typed number did not reach the contact");
-    document.reset();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 BENCHMARK(BM_TableCellEdit)->Unit(benchmark::kMillisecond)->Iterations(10);
 
@@ -405,15 +569,8 @@ BENCHMARK(BM_TableCellEdit)->Unit(benchmark::kMillisecond)->Iterations(10);
 // rows selected (0: Ctrl+A), confirmed for every row: the edit, the reload and the rows
 // selected again.
 void BM_TableLabelOnSelectedRows(benchmark::State &state) {
-    useScratchDefaults();
-    UserDefaults::standard().setObject(QStringLiteral("Phone"), QStringLiteral("QM1DselectedViewType"));
-    auto document = std::make_unique<BenchDocument>();
-    document->containers = readCards();
-    document->makeWindowControllers();
-    ContactsViewController *table = document->controller->mainViewController()->contactsViewController();
-    document->controller->window()->resize(1280, 900);
-    document->controller->window()->show();
-    QCoreApplication::processEvents();
+    const BenchWindow bench(WindowOptions().show().inViewType(QStringLiteral("Phone")));
+    ContactsViewController *table = bench.table();
     const int rowCount = int(table->subContactTable().size());
     const int selected = state.range(0) > 0 ? std::min(int(state.range(0)), rowCount) : rowCount;
     QList<int> rows(selected);
@@ -435,22 +592,14 @@ void BM_TableLabelOnSelectedRows(benchmark::State &state) {
     if (table->selectedRowIndexes().size() != selected)
         state.SkipWithError("the rows are not selected again");
     state.counters["rows"] = selected;
-    document.reset();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 BENCHMARK(BM_TableLabelOnSelectedRows)->Arg(8000)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 // Delete of a phone number in the contact popover of a shown window of 100,000 cards, from
 // the key to the table and the popover showing it; the popover's Undo between runs.
 void BM_PopoverDelete(benchmark::State &state) {
-    useScratchDefaults();
-    auto document = std::make_unique<BenchDocument>();
-    document->containers = readCards();
-    document->makeWindowControllers();
-    ContactsViewController *table = document->controller->mainViewController()->contactsViewController();
-    document->controller->window()->resize(1280, 900);
-    document->controller->window()->show();
-    QCoreApplication::processEvents();
+    const BenchWindow bench(WindowOptions().show());
+    ContactsViewController *table = bench.table();
     int row = int(table->subContactTable().size() / 2);
     while (!table->subContactTable()[size_t(row)]->person->labeledValueForIdentifier(FieldId::Phone,
                                                                                      qsizetype(0)))
@@ -480,8 +629,6 @@ void BM_PopoverDelete(benchmark::State &state) {
         QCoreApplication::processEvents();
         state.ResumeTiming();
     }
-    document.reset();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 BENCHMARK(BM_PopoverDelete)->Unit(benchmark::kMillisecond)->Iterations(5);
 
@@ -490,17 +637,9 @@ BENCHMARK(BM_PopoverDelete)->Unit(benchmark::kMillisecond)->Iterations(5);
 // is Replace Text on the phone column (the dialog answered at once), Arg 1 the phone
 // numbers laid out as "(12) 3456-7890". Each is one undo step, shown with one rebuild.
 void BM_TableBulkCommands(benchmark::State &state) {
-    useScratchDefaults();
-    UserDefaults::standard().setObject(QStringLiteral("Phone"), QStringLiteral("QM1DselectedViewType"));
-    auto document = std::make_unique<BenchDocument>();
-    document->containers = readCards();
-    document->makeWindowControllers();
-    tessarin::ViewController *view = document->controller->mainViewController();
+    const BenchWindow bench(WindowOptions().show().inViewType(QStringLiteral("Phone")).inEditState());
+    tessarin::ViewController *view = bench.view();
     ContactsViewController *table = view->contactsViewController();
-    view->setEditState(true);
-    document->controller->window()->resize(1280, 900);
-    document->controller->window()->show();
-    QCoreApplication::processEvents();
     const int column = table->tableModel()->columnOf(FieldId::Phone);
     const bool replace = state.range(0) == 0;
     MenuItem item(replace ? QStringLiteral("Replace Text") : QStringLiteral("(12) 3456-7890"));
@@ -537,8 +676,6 @@ void BM_TableBulkCommands(benchmark::State &state) {
     state.counters["rows"] = double(table->subContactTable().size());
     state.counters["command_s"] = commandSeconds / double(state.iterations());
     state.counters["undo_s"] = undoSeconds / double(state.iterations());
-    document.reset();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 BENCHMARK(BM_TableBulkCommands)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(2);
 
@@ -548,11 +685,8 @@ BENCHMARK(BM_TableBulkCommands)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->
 // (read, custom items registered, added in one undo step, rows rebuilt), each paste undone
 // untimed.
 void BM_Clipboard(benchmark::State &state) {
-    useScratchDefaults();
-    auto document = std::make_unique<BenchDocument>();
-    document->containers = readCards();
-    document->makeWindowControllers();
-    tessarin::ViewController *view = document->controller->mainViewController();
+    const BenchWindow bench;
+    tessarin::ViewController *view = bench.view();
     ContactsViewController *table = view->contactsViewController();
     QList<int> rows;
     for (int r = 0; r < int(table->subContactTable().size()) && rows.size() < 10000; ++r)
@@ -588,8 +722,6 @@ void BM_Clipboard(benchmark::State &state) {
     if (state.range(0) < 2 && copied.isEmpty())
         state.SkipWithError("nothing copied");
     state.counters["characters"] = double(copied.size());
-    document.reset();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 BENCHMARK(BM_Clipboard)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(3);
 

@@ -3,16 +3,19 @@
 #include "model/QMPerson.h"
 #include "model/ViewTypes.h"
 #include "platform/contacts/CNFormatters.h"
-#include "state/SharedSettings.h"
+#include "platform/core/Dispatch.h"
 #include "platform/core/Log.h"
+#include "state/SharedSettings.h"
 
 #include <QDate>
+#include <QVarLengthArray>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
-#include <set>
+#include <numeric>
 #include <thread>
 
 namespace SubContactRows {
@@ -132,7 +135,8 @@ SortValue sortValueFor(SubContactRow &row, const QString &identifier, const QStr
         const auto birthday = person.birthdayValue();
         return dateValue(birthday ? birthday->value : std::nullopt);
     }
-    if (identifier == FieldId::Dates || person.typeForIdentifier(identifier, customItems) == ValueKind::Labeled) {
+    if (identifier == FieldId::Dates ||
+        person.typeForIdentifier(identifier, customItems) == ValueKind::Labeled) {
         // The list is shared, not copied; only the row's value is read.
         const auto values = person.labeledValueForIdentifier(identifier);
         if (!values || row.labelIndex >= values->size())
@@ -203,28 +207,97 @@ bool inBuildOrder(const SubContactRow &a, const SubContactRow &b) {
                                                   : a.labelIndex < b.labelIndex;
 }
 
+// A row's place in a sort: the first sixteen UTF-16 units of its text value, packed so that
+// the integers compare as the texts do, its length up to seventeen, and its build order,
+// which breaks ties. Only texts that share their first sixteen units and go on need the
+// texts themselves.
+struct SortEntry {
+    std::array<quint64, 4> prefix{};
+    quint64 buildOrder = 0;
+    quint32 index = 0;
+    quint8 length = 0;
+    bool text = false;
+};
+constexpr qsizetype prefixUnits = 16;
+
+SortEntry sortEntry(const SortValue &value, const SubContactRow &row, quint32 index) {
+    SortEntry entry;
+    entry.index = index;
+    // No contact has a million values in one field; beyond that the row's index decides.
+    entry.buildOrder =
+        (quint64(row.contactPosition) << 20) | quint64(std::clamp<qint64>(row.labelIndex, 0, 0xFFFFF));
+    entry.text = value.kind == SortValue::Text;
+    if (entry.text) {
+        const qsizetype length = std::min(value.folded.size(), prefixUnits);
+        for (qsizetype i = 0; i < length; ++i)
+            entry.prefix[size_t(i / 4)] |= quint64(value.folded.at(i).unicode()) << (16 * (3 - i % 4));
+        entry.length = quint8(std::min(value.folded.size(), prefixUnits + 1));
+    }
+    return entry;
+}
+
+// A sort of this many rows is shared among threads; fewer sort faster on one.
+constexpr size_t parallelSortRows = 8192;
+
+// Which of `workers` threads reads this contact: always the same one, so a contact is never
+// read by two threads at once.
+int workerOf(const QMPerson *person, int workers) {
+    const quint64 spread = quint64(quintptr(person)) * 0x9E3779B97F4A7C15ull;
+    return int((spread >> 32) % quint64(workers));
+}
+
+// Sorts `parts` slices on threads of their own, then merges them pairwise.
+template <typename Entry, typename Less>
+void sortInParts(std::vector<Entry> &order, int parts, const Less &less) {
+    std::vector<size_t> bounds(size_t(parts) + 1);
+    for (int i = 0; i <= parts; ++i)
+        bounds[size_t(i)] = order.size() * size_t(i) / size_t(parts);
+    const auto at = [&](int part) {
+        return order.begin() + qsizetype(bounds[size_t(std::min(part, parts))]);
+    };
+    Dispatch::concurrently(parts, [&](int part) { std::sort(at(part), at(part + 1), less); });
+    for (int width = 1; width < parts; width *= 2) {
+        const int merges = (parts + 2 * width - 1) / (2 * width);
+        Dispatch::concurrently(merges, [&](int merge) {
+            const int first = merge * 2 * width;
+            if (first + width < parts)
+                std::inplace_merge(at(first), at(first + width), at(first + 2 * width), less);
+        });
+    }
+}
+
 } // namespace
+
+int workerCount() {
+    return Dispatch::concurrentPartCount();
+}
 
 SubContactTable createSubContactsFromContact(const ContactEntry &entry, const BuildContext &context) {
     QMPerson &person = *entry.person;
-    QList<ColumnSource> sources;
+    // Kept on the stack: this runs once per contact, on every rebuild.
+    QVarLengthArray<ColumnSource, 8> sources;
     sources.reserve(context.identifiers.size());
-    std::set<qint64> positions = {0};
+    QVarLengthArray<bool, 16> hasRow(1, true);
     for (const QString &identifier : context.identifiers) {
         sources.append(columnSource(person, identifier, context.customItems));
         const auto &values = sources.last().values;
         if (identifier == FieldId::Name || !values)
             continue;
         for (qsizetype k = 0; k < values->size(); ++k) {
-            if (SharedSettings::labelPasses(context.selectedLabels, values->at(k).label))
-                positions.insert(k);
+            if (SharedSettings::labelPasses(context.selectedLabels, values->at(k).label)) {
+                if (k >= hasRow.size())
+                    hasRow.resize(k + 1, false);
+                hasRow[k] = true;
+            }
         }
     }
     const bool twoLineName = context.showCompanyInNameCell && !person.nameValue().stringValue.isEmpty() &&
                              !person.stringValueForIdentifier(FieldId::Company).isEmpty();
     SubContactTable rows;
-    rows.reserve(positions.size());
-    for (const qint64 position : positions) {
+    rows.reserve(size_t(std::count(hasRow.begin(), hasRow.end(), true)));
+    for (qsizetype position = 0; position < hasRow.size(); ++position) {
+        if (!hasRow[position])
+            continue;
         auto row = std::make_shared<SubContactRow>();
         row->person = entry.person;
         row->uniqueId = person.uniqueId();
@@ -247,24 +320,24 @@ SubContactTable createSubContactsFromContact(const ContactEntry &entry, const Bu
 SubContactTable buildRows(const ContactTable &table, const BuildContext &context, int deadlineMilliseconds,
                           bool *complete) {
     const qsizetype n = table.size();
-    const qsizetype q = n / 4;
+    const int count = workerCount();
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(deadlineMilliseconds);
-    // Four threads of their own for each build: the shared pool may be busy reading or
-    // writing files, and standard threads let ThreadSanitizer see the hand-over.
-    std::array<std::shared_ptr<Slice>, 4> slices;
-    std::array<std::thread, 4> workers;
+    // Threads of their own for each build: the shared pool may be busy reading or writing
+    // files, and standard threads let ThreadSanitizer see the hand-over.
+    std::vector<std::shared_ptr<Slice>> slices(static_cast<size_t>(count));
+    std::vector<std::thread> workers(static_cast<size_t>(count));
     // Read once: a row's name needs the sort order, and the preferences have one lock.
     const CNContactsUserDefaults::Snapshot defaults = CNContactsUserDefaults::sharedDefaults().snapshot();
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < count; ++i) {
         auto slice = std::make_shared<Slice>();
-        slice->begin = q * i;
-        slice->end = i == 3 ? n : q * (i + 1);
-        slices[i] = slice;
+        slice->begin = n * i / count;
+        slice->end = n * (i + 1) / count;
+        slices[size_t(i)] = slice;
         if (slice->begin == slice->end) {
             slice->finish();
             continue;
         }
-        workers[i] = std::thread([slice, &table, &context, &defaults] {
+        workers[size_t(i)] = std::thread([slice, &table, &context, &defaults] {
             const CNContactsUserDefaults::Scope settings(defaults);
             for (qsizetype index = slice->begin; index < slice->end && !slice->cancelled.load(); ++index) {
                 const ContactEntry &entry = table[index];
@@ -281,8 +354,8 @@ SubContactTable buildRows(const ContactTable &table, const BuildContext &context
     }
     SubContactTable rows;
     bool allDone = true;
-    for (int i = 0; i < 4; ++i) {
-        Slice &slice = *slices[i];
+    for (const std::shared_ptr<Slice> &each : slices) {
+        Slice &slice = *each;
         if (!slice.waitUntil(deadline)) {
             // The slice must stop reading contacts before the main thread goes on.
             slice.cancelled.store(true);
@@ -337,27 +410,64 @@ std::vector<size_t> markContinuationRows(SubContactTable &rows) {
 
 void sortSubContactTable(SubContactTable &rows, const std::optional<SortDescriptor> &descriptor,
                          const QStringList &selectedLabels, const QList<CustomItemDefinition> &customItems) {
-    if (descriptor) {
-        const auto [identifier, key] = SortOptions::separateSortKeyIntoIdentifierAndKey(descriptor->key);
-        // Each row's value is computed once per sort.
-        std::vector<std::pair<SortValue, SubContactRowPtr>> keyed;
-        keyed.reserve(rows.size());
-        for (SubContactRowPtr &row : rows)
-            keyed.emplace_back(sortValueFor(*row, identifier, key, selectedLabels, customItems),
-                               std::move(row));
-        const bool ascending = descriptor->ascending;
-        std::sort(keyed.begin(), keyed.end(), [ascending](const auto &a, const auto &b) {
-            const int order = compareSortValues(a.first, b.first, ascending);
-            return order != 0 ? order < 0 : inBuildOrder(*a.second, *b.second);
+    if (descriptor && rows.size() > 1) {
+        // Named, not a structured binding: clang before 16 cannot capture those in a lambda.
+        const auto parts = SortOptions::separateSortKeyIntoIdentifierAndKey(descriptor->key);
+        const QString &identifier = parts.first;
+        const QString &key = parts.second;
+        const size_t n = rows.size();
+        const int workers = n >= parallelSortRows ? workerCount() : 1;
+        // Each row's value is computed once per sort, each contact's values on one thread
+        // only. A value that is the contact's, not the row's, is computed once per contact.
+        const bool perContact = identifier == FieldId::Name || identifier == FieldId::PhoneticName ||
+                                identifier == FieldId::Birthday;
+        std::vector<SortValue> values(n);
+        std::vector<SortEntry> order(n);
+        Dispatch::concurrently(workers, [&](int worker) {
+            const QMPerson *last = nullptr;
+            size_t lastAt = 0;
+            for (size_t i = 0; i < n; ++i) {
+                SubContactRow &row = *rows[i];
+                const QMPerson *person = row.person.get();
+                if (workerOf(person, workers) != worker)
+                    continue;
+                values[i] = perContact && person == last
+                                ? values[lastAt]
+                                : sortValueFor(row, identifier, key, selectedLabels, customItems);
+                order[i] = sortEntry(values[i], row, quint32(i));
+                last = person;
+                lastAt = i;
+            }
         });
-        for (size_t i = 0; i < rows.size(); ++i)
-            rows[i] = std::move(keyed[i].second);
+        const bool ascending = descriptor->ascending;
+        sortInParts(order, workers, [&](const SortEntry &a, const SortEntry &b) {
+            // Most texts differ in their first characters, held in the entries themselves, or
+            // are no longer than those.
+            const bool texts = a.text && b.text;
+            if (texts && a.prefix != b.prefix)
+                return ascending ? a.prefix < b.prefix : b.prefix < a.prefix;
+            if (texts && std::min(a.length, b.length) <= prefixUnits) {
+                if (a.length != b.length)
+                    return ascending ? a.length < b.length : b.length < a.length;
+            } else {
+                const int byValue = compareSortValues(values[a.index], values[b.index], ascending);
+                if (byValue != 0)
+                    return byValue < 0;
+            }
+            return a.buildOrder != b.buildOrder ? a.buildOrder < b.buildOrder : a.index < b.index;
+        });
+        SubContactTable sorted;
+        sorted.reserve(n);
+        for (const SortEntry &entry : order)
+            sorted.push_back(std::move(rows[entry.index]));
+        rows.swap(sorted);
     }
     markContinuationRows(rows);
 }
 
-size_t sortedPlace(const SubContactTable &rows, SubContactRow &row, const std::optional<SortDescriptor> &descriptor,
-                   const QStringList &selectedLabels, const QList<CustomItemDefinition> &customItems) {
+size_t sortedPlace(const SubContactTable &rows, SubContactRow &row,
+                   const std::optional<SortDescriptor> &descriptor, const QStringList &selectedLabels,
+                   const QList<CustomItemDefinition> &customItems) {
     if (!descriptor) {
         return size_t(std::upper_bound(rows.begin(), rows.end(), &row,
                                        [](const SubContactRow *a, const SubContactRowPtr &b) {
@@ -372,15 +482,12 @@ size_t sortedPlace(const SubContactTable &rows, SubContactRow &row, const std::o
     const QString &key = parts.second;
     const SortValue value = sortValueFor(row, identifier, key, selectedLabels, customItems);
     const bool ascending = descriptor->ascending;
-    const auto after = std::upper_bound(rows.begin(), rows.end(), &row,
-                                        [&](const SubContactRow *, const SubContactRowPtr &other) {
-                                            const int order = compareSortValues(
-                                                value,
-                                                sortValueFor(*other, identifier, key, selectedLabels,
-                                                             customItems),
-                                                ascending);
-                                            return order != 0 ? order < 0 : inBuildOrder(row, *other);
-                                        });
+    const auto after = std::upper_bound(
+        rows.begin(), rows.end(), &row, [&](const SubContactRow *, const SubContactRowPtr &other) {
+            const int order = compareSortValues(
+                value, sortValueFor(*other, identifier, key, selectedLabels, customItems), ascending);
+            return order != 0 ? order < 0 : inBuildOrder(row, *other);
+        });
     return size_t(after - rows.begin());
 }
 

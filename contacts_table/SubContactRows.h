@@ -23,9 +23,13 @@ struct BuildContext {
 // some shown multi-valued column has a value passing the label filter, ascending.
 SubContactTable createSubContactsFromContact(const ContactEntry &entry, const BuildContext &context);
 
-// The rows of every entry not marked deleted, in contact-table order, built in four slices
-// on worker threads. A slice still running at the deadline is stopped and its rows left
-// out (logged); `complete` tells whether every slice finished.
+// How many threads a build, or the sort of a large table, shares its work among: one per
+// core, two to eight.
+int workerCount();
+
+// The rows of every entry not marked deleted, in contact-table order, built in workerCount()
+// slices on worker threads. A slice still running at the deadline is stopped and its rows
+// left out (logged); `complete` tells whether every slice finished.
 SubContactTable buildRows(const ContactTable &table, const BuildContext &context, int deadlineMilliseconds,
                           bool *complete = nullptr);
 
@@ -35,7 +39,8 @@ int compareDateComponents(const std::optional<DateComponents> &a, const std::opt
 
 // Sorts in place by the descriptor with the program's comparator (empty values last in
 // both directions, ties in build order: contact-table position, then labelIndex); then
-// marks continuation rows and sets numLines.
+// marks continuation rows and sets numLines. A large table is sorted on worker threads, each
+// contact's values read by one of them only.
 void sortSubContactTable(SubContactTable &rows, const std::optional<SortDescriptor> &descriptor,
                          const QStringList &selectedLabels, const QList<CustomItemDefinition> &customItems);
 // Marks each row whose contact is also the one above, and sets each row's numLines.

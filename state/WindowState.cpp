@@ -1,11 +1,13 @@
 #include "state/WindowState.h"
 
 #include "model/QMPerson.h"
+#include "platform/core/Dispatch.h"
 #include "platform/core/UserDefaults.h"
 
 #include <QFontDatabase>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -16,6 +18,14 @@ QString documentKey(const QString &key, const QString &documentName) {
     if (documentName.isEmpty() || documentName == WindowState::UnnamedDocument)
         return key;
     return key + QLatin1Char(' ') + documentName;
+}
+
+void addIfNew(QList<CustomItemDefinition> &items, const CustomItemDefinition &item) {
+    const bool known = std::any_of(items.cbegin(), items.cend(), [&](const CustomItemDefinition &other) {
+        return other.name == item.name && other.type == item.type;
+    });
+    if (!known)
+        items.append(item);
 }
 
 } // namespace
@@ -87,17 +97,19 @@ bool WindowState::addContacts(const QList<ContactEntry> &contacts) {
     const bool gathered = customItems_.has_value();
     QList<CustomItemDefinition> items = customItemsOrEmpty();
     const qsizetype before = items.size();
-    for (const ContactEntry &entry : contacts) {
-        if (!entry.person)
-            continue;
-        for (const CustomItemDefinition &item : entry.person->customItems()) {
-            const bool known = std::any_of(items.cbegin(), items.cend(), [&](const CustomItemDefinition &other) {
-                return other.name == item.name && other.type == item.type;
-            });
-            if (!known)
-                items.append(item);
-        }
-    }
+    // A large file's contacts are read in parts at once; each part's items in the order met,
+    // the parts in the table's order, keep the order of one pass.
+    const int parts = contacts.size() >= 8192 ? Dispatch::concurrentPartCount() : 1;
+    std::vector<QList<CustomItemDefinition>> met(static_cast<size_t>(parts));
+    Dispatch::concurrently(parts, [&](int part) {
+        for (qsizetype i = contacts.size() * part / parts; i < contacts.size() * (part + 1) / parts; ++i)
+            if (const std::shared_ptr<QMPerson> &person = contacts[i].person)
+                for (const CustomItemDefinition &item : person->customItems())
+                    addIfNew(met[size_t(part)], item);
+    });
+    for (const QList<CustomItemDefinition> &part : std::as_const(met))
+        for (const CustomItemDefinition &item : part)
+            addIfNew(items, item);
     if (gathered && items.size() == before)
         return false;
     setCustomItems(items);

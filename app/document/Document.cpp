@@ -54,7 +54,7 @@ bool Document::validateMenuItem(MenuItem *item) {
 bool Document::readFromURL(const QUrl &url, const QString &typeName, PlatformError *error) {
     const QString path = url.toLocalFile();
     PlatformError pending;
-    const std::optional<QString> text = TextFile::read(path, encodingType_, &pending);
+    std::optional<QString> text = TextFile::read(path, encodingType_, &pending);
     if (!text) {
         if (error)
             *error = pending;
@@ -78,6 +78,10 @@ bool Document::readFromURL(const QUrl &url, const QString &typeName, PlatformErr
     } else {
         contents = csv ? reader->containersFromCSV(*text, {}) : reader->containersFromVCards(*text, &pending, {});
     }
+    // The text takes twice the file's size: a worker hands its pages back, not the main thread,
+    // which has the window to make.
+    Dispatch::global([read = std::move(*text)] { Q_UNUSED(read) });
+    text.reset();
     if (isSet(pending)) {
         if (error)
             *error = pending;

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 
 #include <cmath>
 
@@ -36,9 +37,27 @@ void ProgressRun::finish() {
     Dispatch::main([run = shared_from_this()] {
         if (run->alert_ && run->alert_->generation_ == run->generation_) {
             run->alert_->setProgress(100);
-            run->alert_->requestClose();
+            run->closeWhenHeld();
         }
     });
+}
+
+void ProgressRun::holdWindowAtLeast(int milliseconds) {
+    minimumMilliseconds_ = milliseconds;
+    begun_.start();
+}
+
+void ProgressRun::closeWhenHeld() {
+    if (!alert_ || alert_->generation_ != generation_)
+        return;
+    const qint64 remaining = begun_.isValid() ? minimumMilliseconds_ - begun_.elapsed() : 0;
+    if (remaining <= 0) {
+        alert_->requestClose();
+        return;
+    }
+    // A Cancel meanwhile closes the window first; the close that follows finds it closed.
+    QTimer::singleShot(std::chrono::milliseconds(remaining), Qt::PreciseTimer, alert_.data(),
+                       [run = shared_from_this()] { run->closeWhenHeld(); });
 }
 
 ProgressAlert::ProgressAlert(QObject *parent)

@@ -5,7 +5,6 @@
 
 #include <QElapsedTimer>
 #include <QPointer>
-#include <QThread>
 
 #include <atomic>
 #include <functional>
@@ -27,15 +26,22 @@ public:
     bool isCancelled() const { return token_->isCancelled(); }
     // Posted to the main thread; only when the shown whole percent changes.
     void setProgress(double percent);
-    // Progress 100 and requestClose, posted.
+    // Progress 100 and requestClose, posted; the close waits on the main thread until the
+    // window has stayed as long as the run holds it.
     void finish();
+    // On the main thread, before the work starts: the window stays at least this long from now.
+    void holdWindowAtLeast(int milliseconds);
 
 private:
     friend class ProgressAlert;
     ProgressRun(ProgressAlert *alert, quint64 generation);
+    // On the main thread: requestClose once the window has been held long enough.
+    void closeWhenHeld();
 
     QPointer<ProgressAlert> alert_; // read on the main thread only
     quint64 generation_;
+    QElapsedTimer begun_;         // main thread only
+    int minimumMilliseconds_ = 0; // main thread only
     CancelTokenPtr token_ = CancelToken::make();
     std::atomic<int> lastPercent_{-1};
 };
@@ -99,7 +105,8 @@ template <typename Result> struct ProgressOutcome {
 // Runs the work on the worker pool while the progress window runs application-modally over
 // everything else. The work reports progress through the run and stops at its next report
 // once the run is cancelled; it touches only what it was given, never the caller's records.
-// The window stays at least `minimumMilliseconds`, so a quick read does not flash it.
+// The window stays at least `minimumMilliseconds`, so a quick read does not flash it: the
+// main thread holds it, and the worker goes back to the pool once its work is done.
 template <typename Result>
 ProgressOutcome<Result> runBehindProgressWindow(ProgressAlert *alert, const QString &message,
                                                 std::function<Result(const ProgressRunPtr &run)> work,
@@ -109,17 +116,14 @@ ProgressOutcome<Result> runBehindProgressWindow(ProgressAlert *alert, const QStr
         std::atomic<bool> done{false};
     };
     const ProgressRunPtr run = alert->beginRun(message);
+    run->holdWindowAtLeast(minimumMilliseconds);
     auto shared = std::make_shared<Shared>();
-    Dispatch::global([work = std::move(work), run, shared, minimumMilliseconds] {
-        QElapsedTimer started;
-        started.start();
+    Dispatch::global([work = std::move(work), run, shared] {
         Result result = work(run);
         if (run->isCancelled())
             return; // nobody reads it any more
         shared->result = std::move(result);
         shared->done.store(true, std::memory_order_release);
-        while (started.elapsed() < minimumMilliseconds && !run->isCancelled())
-            QThread::msleep(5);
         run->finish();
     });
     ProgressOutcome<Result> outcome;

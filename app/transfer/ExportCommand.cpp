@@ -118,12 +118,12 @@ ExportSnapshot takeExportSnapshot(const ContactTable &contacts, const ContainerR
     snapshot.contacts.resize(contacts.size());
     // The copies share every value, but 100,000 of them still take a while to make: they are
     // made on several threads while this one waits, which only read the records.
-    const qsizetype pieces = pieceCount(contacts.size(), 2000);
-    const qsizetype pieceSize = (contacts.size() + pieces - 1) / pieces;
+    const int parts = contacts.size() < 4000 ? 1 : Dispatch::concurrentPartCount();
+    const qsizetype partSize = (contacts.size() + parts - 1) / parts;
     ContactEntry *copies = snapshot.contacts.data();
-    forEachPiece(pieces, [&contacts, copies, pieceSize](qsizetype piece) {
-        const qsizetype end = std::min(contacts.size(), (piece + 1) * pieceSize);
-        for (qsizetype i = piece * pieceSize; i < end; ++i) {
+    Dispatch::concurrently(parts, [&contacts, copies, partSize](int part) {
+        const qsizetype end = std::min(contacts.size(), (part + 1) * partSize);
+        for (qsizetype i = part * partSize; i < end; ++i) {
             const ContactEntry &entry = contacts[i];
             copies[i].person = std::make_shared<QMPerson>(entry.person->sharedCopy());
             copies[i].uniqueId = entry.uniqueId;

@@ -4,11 +4,14 @@
 #include "platform/ui/Dialogs.h"
 
 #include <QCloseEvent>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QThreadPool>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -110,6 +113,37 @@ TEST(ProgressAlert, ProgressAfterTheWindowClosedChangesNothingVisible) {
     alert.requestClose(); // nothing to close, no run to end
     EXPECT_FALSE(alert.window()->isVisible());
     EXPECT_EQ(Application::shared().modalWindow(), nullptr);
+}
+
+// Quick work behind a window that must stay 600 ms: the worker is back in the pool long
+// before the window closes, which the main thread holds; Cancel in that time still cancels.
+TEST(ProgressAlert, TheMinimumTimeIsHeldOnTheMainThreadNotByTheWorker) {
+    for (const bool cancel : {false, true}) {
+        ProgressAlert alert;
+        int idleWorkers = -1;
+        bool shownMeanwhile = false;
+        QTimer::singleShot(300, [&] {
+            idleWorkers = QThreadPool::globalInstance()->activeThreadCount() == 0;
+            shownMeanwhile = alert.window()->isVisible();
+            if (cancel)
+                QTest::mouseClick(alert.cancelButton(), Qt::LeftButton);
+        });
+        QElapsedTimer timer;
+        timer.start();
+        const tessarin::ProgressOutcome<int> outcome = tessarin::runBehindProgressWindow<int>(
+            &alert, QStringLiteral("quick"), [](const tessarin::ProgressRunPtr &) { return 7; }, 600);
+        EXPECT_EQ(idleWorkers, 1) << cancel;
+        EXPECT_TRUE(shownMeanwhile) << cancel;
+        EXPECT_FALSE(alert.window()->isVisible()) << cancel;
+        if (cancel) {
+            EXPECT_EQ(outcome.response, ModalResponse::Abort);
+            EXPECT_LT(timer.elapsed(), 600);
+        } else {
+            EXPECT_EQ(outcome.response, ModalResponse::Stop);
+            EXPECT_EQ(outcome.result, 7);
+            EXPECT_GE(timer.elapsed(), 600);
+        }
+    }
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 #include "contacts_table/SubContactRows.h"
 #include "ContactsTableTestSupport.h"
 
+#include <set>
+
 using namespace contacts_table_test;
 
 namespace {
@@ -55,13 +57,21 @@ TEST(SubContactRows, SlicesPastTheDeadlineStopAndAreLeftOut) {
         *contacts, {{FieldId::Name}, {QStringLiteral("All")}, {}, false}, 0, &complete);
     EXPECT_FALSE(complete);
     EXPECT_LT(rows.size(), 8000u);
-    // What was kept are whole slices, in contact-table order.
-    EXPECT_EQ(rows.size() % 2000, 0u);
     QHash<QString, int> position;
     for (int i = 0; i < people.size(); ++i)
         position.insert(people[i]->uniqueId(), i);
     for (size_t i = 1; i < rows.size(); ++i)
         EXPECT_LT(position.value(rows[i - 1]->uniqueId), position.value(rows[i]->uniqueId));
+    // What was kept are whole slices: each slice's contacts all kept or all left out.
+    const int slices = SubContactRows::workerCount();
+    QList<int> kept(slices);
+    for (const SubContactRowPtr &row : rows)
+        ++kept[position.value(row->uniqueId) * slices / 8000];
+    for (int i = 0; i < slices; ++i) {
+        const int size = 8000 * (i + 1) / slices - 8000 * i / slices;
+        EXPECT_TRUE(kept[i] == 0 || kept[i] == size)
+            << "slice " << i << " kept " << kept[i] << " of " << size;
+    }
 }
 
 TEST(SubContactRows, DeletedEntriesGiveNoRows) {
@@ -279,6 +289,68 @@ TEST(SubContactRows, CaseDoesNotOrderValues) {
     EXPECT_EQ(ids(rows), (QStringList{upper->uniqueId(), lower->uniqueId()}));
 }
 
+// A table large enough to be sorted on several threads, with many tied names and contacts
+// of zero to two e-mail addresses, sorted by name and by e-mail address in both directions:
+// every row once, each in order of its value (empties last), ties in build order.
+TEST(SubContactRows, LargeTablesSortLikeSmallOnes) {
+    const QStringList names = {QStringLiteral("anna"),
+                               QStringLiteral("Anna"),
+                               QStringLiteral("Annabel"),
+                               QStringLiteral("Bo"),
+                               QStringLiteral("Ötzi"),
+                               QStringLiteral("Zoë"),
+                               QStringLiteral("Anna-Lena Maria"),
+                               QStringLiteral("Anna-Lena Marie"),
+                               QStringLiteral("Maximilian-Alexander Berg"),
+                               QStringLiteral("Maximilian-Alexander Baum"),
+                               QStringLiteral("Maximilian-Alexander"),
+                               QStringLiteral("Bo") + QChar(u'\0')};
+    QList<std::shared_ptr<QMPerson>> people;
+    for (int i = 0; i < 9000; ++i) {
+        auto p = person(names[(i * 7) % names.size()]);
+        for (int k = 0; k < i % 3; ++k)
+            p->addEmailValue(
+                labeled(QStringLiteral("home"), names[(i + k) % names.size()] + QStringLiteral("@x")));
+        people.append(p);
+    }
+    const auto contacts = table(people);
+    const QString nameKey = FieldId::CompositeName;
+    for (const QString &key : {nameKey, QString(FieldId::Email)}) {
+        for (const bool ascending : {true, false}) {
+            SubContactTable rows = SubContactRows::buildRows(
+                *contacts, {{FieldId::Name, FieldId::Email}, {QStringLiteral("All")}, {}, false}, 100000);
+            const size_t count = rows.size();
+            ASSERT_GT(count, 9000u);
+            SubContactRows::sortSubContactTable(rows, SortDescriptor{key, ascending}, {QStringLiteral("All")},
+                                                {});
+            ASSERT_EQ(rows.size(), count);
+            const auto value = [&](const SubContactRow &row) {
+                if (key == nameKey)
+                    return row.person->compositeName().toCaseFolded();
+                const auto email =
+                    row.person->labeledValueForIdentifier(FieldId::Email, qsizetype(row.labelIndex));
+                return email ? email->valueText().toCaseFolded() : QString();
+            };
+            std::set<std::pair<qsizetype, qint64>> seen;
+            for (size_t i = 0; i < count; ++i) {
+                seen.insert({rows[i]->contactPosition, rows[i]->labelIndex});
+                if (i == 0)
+                    continue;
+                const QString a = value(*rows[i - 1]), b = value(*rows[i]);
+                const int order = a.isEmpty() || b.isEmpty() ? (a.isEmpty() ? (b.isEmpty() ? 0 : 1) : -1)
+                                                             : (ascending ? a.compare(b) : b.compare(a));
+                ASSERT_LE(order, 0) << key.toStdString() << ascending << " at " << i;
+                if (order == 0) {
+                    ASSERT_LT(std::make_pair(rows[i - 1]->contactPosition, rows[i - 1]->labelIndex),
+                              std::make_pair(rows[i]->contactPosition, rows[i]->labelIndex))
+                        << key.toStdString() << ascending << " at " << i;
+                }
+            }
+            EXPECT_EQ(seen.size(), count);
+        }
+    }
+}
+
 TEST(SubContactRows, ManyTiedRowsKeepBuildOrder) {
     // More ties than the sort handles by insertion, where an unstable order would show.
     QList<std::shared_ptr<QMPerson>> tied;
@@ -290,7 +362,8 @@ TEST(SubContactRows, ManyTiedRowsKeepBuildOrder) {
     for (const bool ascending : {true, false}) {
         SubContactTable rows = SubContactRows::buildRows(
             *table(tied), {{FieldId::Name}, {QStringLiteral("All")}, {}, false}, 10000);
-        SubContactRows::sortSubContactTable(rows, SortDescriptor{QStringLiteral("FirstName"), ascending}, {}, {});
+        SubContactRows::sortSubContactTable(rows, SortDescriptor{QStringLiteral("FirstName"), ascending}, {},
+                                            {});
         EXPECT_EQ(ids(rows), built) << ascending;
     }
 }

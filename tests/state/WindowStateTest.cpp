@@ -66,4 +66,20 @@ TEST(WindowStateAddContacts, RegistersEachNameOnceAndAgainForAnotherType) {
     }
 }
 
+// A large file's contacts are gathered in parts at once: the items still come in the order
+// the contacts first have them, whichever part meets them.
+TEST(WindowStateAddContacts, ALargeTableKeepsTheOrderItemsAreFirstMet) {
+    const QHash<int, Items> holding = {{50, {{"Pet", S}}},
+                                       {100, {{"Boat", S}}},
+                                       {5000, {{"Pet", S}, {"Gym", S}}},
+                                       {9000, {{"Zoo", L}}},
+                                       {9999, {{"Boat", L}, {"Pet", S}}}};
+    QList<ContactEntry> contacts;
+    for (int i = 0; i < 10000; ++i)
+        contacts.append(contactWith(holding.value(i)));
+    WindowState state;
+    EXPECT_TRUE(state.addContacts(contacts));
+    EXPECT_EQ(namesAndTypes(state), (Items{{"Pet", S}, {"Boat", S}, {"Gym", S}, {"Zoo", L}, {"Boat", L}}));
+}
+
 } // namespace
