@@ -6,6 +6,7 @@
 // wall_ms the time until every picture is shown; rss_MB is the memory held afterwards beyond
 // what the records hold, peak_MB the process's peak (run one benchmark per process, with
 // --benchmark_filter, for it to mean anything).
+#include "bench/ProcessStatus.h"
 #include "contact_info/ContactInfoController.h"
 #include "contacts_table/ContactsTableModel.h"
 #include "contacts_table/ContactsViewController.h"
@@ -32,17 +33,6 @@ double mainThreadMilliseconds() {
     timespec now{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
-}
-
-// Resident and peak resident memory of the process, from /proc.
-double statusMegabytes(const char *field) {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith(field))
-            return line.mid(int(qstrlen(field))).trimmed().split(' ').first().toDouble() / 1024.0;
-    return 0;
 }
 
 QByteArray bigPng() {

@@ -1,6 +1,5 @@
+#include "bench/ProcessStatus.h"
 #include "editors/PostalCodeIndex.h"
-
-#include <QFile>
 
 #include <benchmark/benchmark.h>
 
@@ -12,33 +11,19 @@ static const PostalCodeIndex &index() {
     return built;
 }
 
-// Kilobytes of a line of /proc/self/status ("VmRSS", "VmHWM").
-static double statusKilobytes(const char *key) {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith(key))
-            return line.mid(qstrlen(key) + 1).trimmed().split(' ').value(0).toDouble();
-    }
-    return 0;
-}
-
 // The build's peak memory above what the process held before, and what the index keeps.
 // Resetting the kernel's high-water mark (clear_refs 5) makes the peak the build's own;
 // first, while the heap holds nothing freed that would hide the build's growth.
 static void BM_BuildIndexMemory(benchmark::State &state) {
     for (auto _ : state) {
-        QFile clear(QStringLiteral("/proc/self/clear_refs"));
-        if (!clear.open(QIODevice::WriteOnly) || clear.write("5") != 1) {
+        if (!resetPeakResident()) {
             state.SkipWithError("cannot reset the peak resident size");
             return;
         }
-        clear.close();
-        const double before = statusKilobytes("VmRSS:");
+        const double before = statusMegabytes("VmRSS:");
         PostalCodeIndex built = PostalCodeIndex::fromDirectory(dataDirectory);
-        state.counters["peak_MB"] = (statusKilobytes("VmHWM:") - before) / 1024;
-        state.counters["kept_MB"] = (statusKilobytes("VmRSS:") - before) / 1024;
+        state.counters["peak_MB"] = statusMegabytes("VmHWM:") - before;
+        state.counters["kept_MB"] = statusMegabytes("VmRSS:") - before;
         benchmark::DoNotOptimize(built);
     }
 }

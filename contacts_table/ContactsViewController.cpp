@@ -20,8 +20,9 @@
 #include <QScrollBar>
 #include <QTableView>
 
+#include <algorithm>
 #include <cmath>
-#include <set>
+#include <vector>
 
 namespace {
 
@@ -936,14 +937,15 @@ QList<int> ContactsViewController::selectedRowIndexes() const {
     QList<int> rows;
     if (!tableView_)
         return rows;
-    std::set<int> unique;
     for (const QItemSelectionRange &range : tableView_->selectionModel()->selection()) {
         for (int r = range.top(); r <= range.bottom(); ++r) {
             if (isRow(r))
-                unique.insert(r);
+                rows.append(r);
         }
     }
-    rows = QList<int>(unique.begin(), unique.end());
+    // Ranges may overlap; every row once, in order.
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     return rows;
 }
 
@@ -1037,14 +1039,25 @@ QList<ContactEntry> ContactsViewController::selectedContactsWithClickedRowIndex(
     QList<int> rows = selectedRowIndexes();
     if (isRow(clickedRow))
         rows.append(clickedRow);
+    // A row knows its contact's position in the table and is marked there, without hashing
+    // every selected identifier; a row whose position no longer holds its contact (the table
+    // changed since the rows were built) is matched by identifier.
+    const ContactTable &table = *contactTable_;
+    std::vector<bool> marked(size_t(table.size()), false);
     QSet<QString> ids;
     for (const int r : rows) {
-        if (isRow(r))
-            ids.insert(subContactTable()[size_t(r)]->uniqueId);
+        if (!isRow(r))
+            continue;
+        const SubContactRow &row = *subContactTable()[size_t(r)];
+        const qsizetype at = row.contactPosition;
+        if (at >= 0 && at < table.size() && table[at].person == row.person && table[at].uniqueId == row.uniqueId)
+            marked[size_t(at)] = true;
+        else
+            ids.insert(row.uniqueId);
     }
-    for (const ContactEntry &entry : std::as_const(*contactTable_)) {
-        if (ids.contains(entry.uniqueId))
-            entries.append(entry);
+    for (qsizetype i = 0; i < table.size(); ++i) {
+        if (marked[size_t(i)] || (!ids.isEmpty() && ids.contains(table[i].uniqueId)))
+            entries.append(table[i]);
     }
     return entries;
 }

@@ -147,7 +147,8 @@ CNMutableContact QMPerson::contactFromCache(const std::optional<CNContact> &base
         if (!labeledValues_[field])
             return;
         list.clear();
-        for (const LabeledValueRecord &record : *labeledValues_[field])
+        // Read through a const list: a shared list is not copied.
+        for (const LabeledValueRecord &record : std::as_const(*labeledValues_[field]))
             if (record.value)
                 list.append({exportLabel(record), *record.value});
     };

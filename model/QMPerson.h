@@ -36,7 +36,8 @@ public:
     QMPerson();
     // A record around a contact; every cache is filled from it at once.
     explicit QMPerson(const CNContact &contact);
-    // A record has one identity: it moves, and copy() or duplicate() make a new one.
+    // A record has one identity: it moves, and copy() or duplicate() make a new one
+    // (sharedCopy() keeps it, for a reading thread).
     QMPerson(QMPerson &&) = default;
     QMPerson &operator=(QMPerson &&) = default;
     // The first card of vCard data, or nullptr when the data holds none or is rejected.
@@ -52,6 +53,11 @@ public:
     std::unique_ptr<QMPerson> copy();
     // The duplicate command's copy: as copy(), marked created.
     std::unique_ptr<QMPerson> duplicate();
+    // The same record (identity, wrapped contact, values and caches as they are) for a
+    // thread that reads it while this one goes on editing. Every value is shared until one
+    // side changes it, and only what is changed is then copied: taking it copies no value,
+    // and neither side's later change or cache filling reaches the other.
+    QMPerson sharedCopy() const { return QMPerson(*this); }
 
     // A new contact built from the caches, starting from `base` or from an empty contact.
     CNMutableContact contactFromCache(const std::optional<CNContact> &base = std::nullopt);

@@ -119,6 +119,15 @@ public:
     vCardsFromContacts(const ContactTable &contacts, const QStringList &options,
                        const ContainerRecord *container, const ProgressHandler &progressHandler = {},
                        const std::optional<QList<CustomItemDefinition>> &customItems = std::nullopt) const;
+    // The same with the group names gathered once for several calls (groupNamesByContact).
+    std::optional<QString>
+    vCardsFromContacts(const ContactTable &contacts, const QStringList &options,
+                       const QHash<QString, QStringList> &groupNames, const ProgressHandler &progressHandler,
+                       const std::optional<QList<CustomItemDefinition>> &customItems) const;
+    // The names the CATEGORIES lines give, by contact uniqueId: each live group of the
+    // container (not the all-contacts one) that holds a live entry of the contact, each name
+    // once, in the container's order.
+    static QHash<QString, QStringList> groupNamesByContact(const ContainerRecord *container);
     // The copy and drag text: vCardFromContact for every entry.
     QString vCardsFromContacts(const ContactTable &contacts, const QStringList &options, bool progress) const;
     QString

@@ -203,26 +203,35 @@ QString QMvCard::vCardFromContact(const ContactEntry &contact, const QStringList
     return text;
 }
 
+QHash<QString, QStringList> QMvCard::groupNamesByContact(const ContainerRecord *container) {
+    QHash<QString, QStringList> groupNames;
+    if (!container)
+        return groupNames;
+    for (const SharedGroup &group : container->groups) {
+        if (group->top || group->deleted)
+            continue;
+        for (const ContactEntry &entry : std::as_const(*group->contactTable)) {
+            if (entry.deleted)
+                continue;
+            QStringList &names = groupNames[entry.uniqueId];
+            if (!names.contains(group->name))
+                names.append(group->name);
+        }
+    }
+    return groupNames;
+}
+
 std::optional<QString>
 QMvCard::vCardsFromContacts(const ContactTable &contacts, const QStringList &options,
                             const ContainerRecord *container, const ProgressHandler &progressHandler,
                             const std::optional<QList<CustomItemDefinition>> &customItems) const {
-    // Group names per contact, gathered once: each live group of the container that holds
-    // a live entry of the contact, each name once, in the container's order.
-    QHash<QString, QStringList> groupNames;
-    if (container) {
-        for (const SharedGroup &group : container->groups) {
-            if (group->top || group->deleted)
-                continue;
-            for (const ContactEntry &entry : std::as_const(*group->contactTable)) {
-                if (entry.deleted)
-                    continue;
-                QStringList &names = groupNames[entry.uniqueId];
-                if (!names.contains(group->name))
-                    names.append(group->name);
-            }
-        }
-    }
+    return vCardsFromContacts(contacts, options, groupNamesByContact(container), progressHandler, customItems);
+}
+
+std::optional<QString>
+QMvCard::vCardsFromContacts(const ContactTable &contacts, const QStringList &options,
+                            const QHash<QString, QStringList> &groupNames, const ProgressHandler &progressHandler,
+                            const std::optional<QList<CustomItemDefinition>> &customItems) const {
     const QList<CustomItemDefinition> definitions = definitionsToWrite(customItems);
     QString text;
     text.reserve(contacts.size() * 512);

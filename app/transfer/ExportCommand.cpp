@@ -4,6 +4,7 @@
 #include "app/reading/ProgressAlert.h"
 #include "contacts_table/ContactsViewController.h"
 #include "model/QMvCard.h"
+#include "platform/core/Dispatch.h"
 #include "platform/core/Localization.h"
 #include "platform/core/Log.h"
 #include "platform/ui/ContentTypes.h"
@@ -17,18 +18,47 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <vector>
 
 namespace tessarin {
 
+namespace {
+
+// The selection when it is the table's own entries in the table's order (what a selection in
+// the contacts table gives), matched in one walk without hashing every identifier; none when
+// it is not.
+std::optional<ContactTable> entriesInTableOrder(const QList<ContactEntry> &selection,
+                                                const ContactTable &contactTable) {
+    ContactTable contacts;
+    contacts.reserve(selection.size());
+    qsizetype at = 0;
+    for (const ContactEntry &selected : selection) {
+        while (at < contactTable.size() && contactTable[at].person != selected.person)
+            ++at;
+        if (at == contactTable.size() || contactTable[at].uniqueId != selected.uniqueId)
+            return std::nullopt;
+        if (!contactTable[at].deleted && contactTable[at].person)
+            contacts.append(contactTable[at]);
+        ++at;
+    }
+    return contacts;
+}
+
+} // namespace
+
 ContactTable contactsToExport(const QList<ContactEntry> &selection, const ContactTable &contactTable) {
+    if (std::optional<ContactTable> inOrder = entriesInTableOrder(selection, contactTable))
+        return std::move(*inOrder);
     QHash<QString, qsizetype> positions;
+    positions.reserve(contactTable.size());
     for (qsizetype i = 0; i < contactTable.size(); ++i)
         if (!contactTable[i].deleted && contactTable[i].person)
             positions.insert(contactTable[i].uniqueId, i);
     ContactTable contacts;
     QSet<QString> taken;
+    taken.reserve(selection.size());
     for (const ContactEntry &selected : selection) {
         const auto found = positions.constFind(selected.uniqueId);
         if (found == positions.constEnd() || taken.contains(selected.uniqueId))
@@ -39,19 +69,67 @@ ContactTable contactsToExport(const QList<ContactEntry> &selection, const Contac
     return contacts;
 }
 
+namespace {
+
+// Runs work(piece) for every piece in [0, count) on the worker pool and the calling thread,
+// each piece claimed once by whichever thread is free. The calling thread works too and
+// then waits only for pieces already claimed, so it finishes even when no worker is free.
+void forEachPiece(qsizetype count, std::function<void(qsizetype piece)> work) {
+    struct Pieces {
+        std::function<void(qsizetype)> work;
+        qsizetype count = 0;
+        std::atomic<qsizetype> next{0};
+        std::mutex mutex;
+        std::condition_variable finished;
+        qsizetype done = 0; // guarded by mutex
+
+        void run() {
+            for (qsizetype piece = next++; piece < count; piece = next++) {
+                work(piece);
+                std::lock_guard lock(mutex);
+                ++done;
+                finished.notify_all();
+            }
+        }
+    };
+    // Shared: a worker that starts late finds nothing left and touches nothing of the caller's.
+    auto pieces = std::make_shared<Pieces>();
+    pieces->work = std::move(work);
+    pieces->count = count;
+    for (qsizetype helper = 1; helper < std::min<qsizetype>(count, QThread::idealThreadCount()); ++helper)
+        Dispatch::global([pieces] { pieces->run(); });
+    pieces->run();
+    std::unique_lock lock(pieces->mutex);
+    pieces->finished.wait(lock, [&] { return pieces->done == count; });
+}
+
+// A few pieces per thread, of at least about `least` items.
+qsizetype pieceCount(qsizetype items, qsizetype least) {
+    return std::clamp<qsizetype>(items / least, 1, std::max(1, QThread::idealThreadCount()) * 2);
+}
+
+} // namespace
+
 ExportSnapshot takeExportSnapshot(const ContactTable &contacts, const ContainerRecord *container,
                                   const QList<CustomItemDefinition> &customItems) {
     ExportSnapshot snapshot;
     snapshot.customItems = customItems;
-    snapshot.contacts.reserve(contacts.size());
-    for (const ContactEntry &entry : contacts) {
-        ContactEntry copied;
-        // The copy's own identifier is never written; the entry keeps the contact's identity.
-        copied.person = std::shared_ptr<QMPerson>(entry.person->copy());
-        copied.uniqueId = entry.uniqueId;
-        copied.labelIndex = entry.labelIndex;
-        snapshot.contacts.append(std::move(copied));
-    }
+    snapshot.settings = CNContactsUserDefaults::sharedDefaults().snapshot();
+    snapshot.contacts.resize(contacts.size());
+    // The copies share every value, but 100,000 of them still take a while to make: they are
+    // made on several threads while this one waits, which only read the records.
+    const int parts = contacts.size() < 4000 ? 1 : Dispatch::concurrentPartCount();
+    const qsizetype partSize = (contacts.size() + parts - 1) / parts;
+    ContactEntry *copies = snapshot.contacts.data();
+    Dispatch::concurrently(parts, [&contacts, copies, partSize](int part) {
+        const qsizetype end = std::min(contacts.size(), (part + 1) * partSize);
+        for (qsizetype i = part * partSize; i < end; ++i) {
+            const ContactEntry &entry = contacts[i];
+            copies[i].person = std::make_shared<QMPerson>(entry.person->sharedCopy());
+            copies[i].uniqueId = entry.uniqueId;
+            copies[i].labelIndex = entry.labelIndex;
+        }
+    });
     if (container) {
         ContainerRecord reduced;
         reduced.name = container->name;
@@ -80,83 +158,61 @@ ExportSnapshot takeExportSnapshot(const ContactTable &contacts, const ContainerR
     return snapshot;
 }
 
-namespace {
-
-// The build's pieces: consecutive runs of contacts, claimed one at a time by whichever thread
-// is free. The calling thread works too and then waits only for pieces already claimed, so
-// the build finishes even when no other worker is free.
-struct PieceBuild {
-    std::shared_ptr<const ExportSnapshot> snapshot;
-    std::function<void(bool *stop, quint64 done)> progress;
-    qsizetype pieceSize = 1;
-    std::vector<std::optional<QString>> texts;
-    std::atomic<qsizetype> nextPiece{0};
+std::optional<QByteArrayList> vCardDataFromSnapshot(std::shared_ptr<const ExportSnapshot> snapshot,
+                                                    const std::function<void(bool *stop, quint64 index)> &progress) {
+    static const QStringList options = {VCardOption::Photo, VCardOption::Note, VCardOption::Custom,
+                                        VCardOption::Categories};
+    const QHash<QString, QStringList> groupNames =
+        QMvCard::groupNamesByContact(snapshot->container ? &*snapshot->container : nullptr);
+    const qsizetype count = snapshot->contacts.size();
+    const qsizetype pieces = pieceCount(count, 1000);
+    const qsizetype pieceSize = (count + pieces - 1) / pieces;
+    std::vector<std::optional<QByteArray>> data(static_cast<size_t>(pieces));
     std::atomic<quint64> written{0};
     std::atomic<bool> stopped{false};
-    std::mutex mutex;
-    std::condition_variable finished;
-    qsizetype finishedPieces = 0; // guarded by mutex
-
-    // Builds pieces until none is left.
-    void work() {
-        static const QStringList options = {VCardOption::Photo, VCardOption::Note, VCardOption::Custom,
-                                            VCardOption::Categories};
-        const ContainerRecord *container = snapshot->container ? &*snapshot->container : nullptr;
-        for (qsizetype piece = nextPiece++; piece < qsizetype(texts.size()); piece = nextPiece++) {
-            std::optional<QString> text;
-            if (!stopped.load(std::memory_order_relaxed)) {
-                const ContactTable contacts = snapshot->contacts.mid(piece * pieceSize, pieceSize);
-                text = QMvCard().vCardsFromContacts(
-                    contacts, options, container,
-                    [this](bool *stop, quint64) {
-                        const quint64 done = ++written;
-                        if (progress)
-                            progress(stop, done - 1);
-                        if (stopped.load(std::memory_order_relaxed))
-                            *stop = true;
-                        else if (*stop)
-                            stopped.store(true, std::memory_order_relaxed);
-                    },
-                    snapshot->customItems);
-            }
-            std::lock_guard lock(mutex);
-            texts[size_t(piece)] = std::move(text);
-            ++finishedPieces;
-            finished.notify_all();
-        }
+    forEachPiece(pieces, [&](qsizetype piece) {
+        if (stopped.load(std::memory_order_relaxed))
+            return;
+        const CNContactsUserDefaults::Scope settings(snapshot->settings);
+        const std::optional<QString> text = QMvCard().vCardsFromContacts(
+            snapshot->contacts.mid(piece * pieceSize, pieceSize), options, groupNames,
+            [&](bool *stop, quint64) {
+                const quint64 done = ++written;
+                if (progress)
+                    progress(stop, done - 1);
+                if (stopped.load(std::memory_order_relaxed))
+                    *stop = true;
+                else if (*stop)
+                    stopped.store(true, std::memory_order_relaxed);
+            },
+            snapshot->customItems);
+        // Encoded here, on the piece's own thread, and written as it is.
+        if (text)
+            data[size_t(piece)] = text->toUtf8();
+    });
+    // Releasing 100,000 copies is left to a worker of its own: neither the window nor the
+    // file waits on it.
+    Dispatch::global([released = std::move(snapshot)]() mutable { released.reset(); });
+    if (stopped.load())
+        return std::nullopt;
+    QByteArrayList result;
+    result.reserve(pieces);
+    for (std::optional<QByteArray> &piece : data) {
+        if (!piece)
+            return std::nullopt;
+        result.append(std::move(*piece));
     }
-};
-
-} // namespace
+    return result;
+}
 
 std::optional<QString> vCardsFromSnapshot(std::shared_ptr<const ExportSnapshot> snapshot,
                                           const std::function<void(bool *stop, quint64 index)> &progress) {
-    auto build = std::make_shared<PieceBuild>();
-    const qsizetype count = snapshot->contacts.size();
-    // A few pieces per thread; each piece gathers the groups' names once.
-    const qsizetype pieces =
-        std::clamp<qsizetype>(count / 1000, 1, std::max(1, QThread::idealThreadCount()) * 2);
-    build->pieceSize = (count + pieces - 1) / pieces;
-    build->texts.resize(size_t(pieces));
-    build->snapshot = std::move(snapshot);
-    build->progress = progress;
-    for (qsizetype helper = 1; helper < std::min<qsizetype>(pieces, QThread::idealThreadCount()); ++helper)
-        Dispatch::global([build] { build->work(); });
-    build->work();
-    std::unique_lock lock(build->mutex);
-    build->finished.wait(lock, [&] { return build->finishedPieces == pieces; });
-    if (build->stopped.load())
+    const std::optional<QByteArrayList> data = vCardDataFromSnapshot(std::move(snapshot), progress);
+    if (!data)
         return std::nullopt;
-    qsizetype length = 0;
-    for (const std::optional<QString> &text : build->texts)
-        length += text ? text->size() : 0;
     QString text;
-    text.reserve(length);
-    for (const std::optional<QString> &piece : build->texts) {
-        if (!piece)
-            return std::nullopt;
-        text += *piece;
-    }
+    for (const QByteArray &piece : *data)
+        text += QString::fromUtf8(piece);
     return text;
 }
 
@@ -169,6 +225,10 @@ QString exportFileName(const QString &compositeName, const QString &suffix) {
 }
 
 bool writeFileAtomically(const QString &path, const QString &text) {
+    return writeFileAtomically(path, QByteArrayList{text.toUtf8()});
+}
+
+bool writeFileAtomically(const QString &path, const QByteArrayList &data) {
     if (path.isEmpty())
         return false;
     QSaveFile file(path);
@@ -176,11 +236,12 @@ bool writeFileAtomically(const QString &path, const QString &text) {
         logError("writeFileAtomically", file.errorString());
         return false;
     }
-    const QByteArray data = text.toUtf8();
-    if (file.write(data) != data.size()) {
-        logError("writeFileAtomically", file.errorString());
-        file.cancelWriting();
-        return false;
+    for (const QByteArray &piece : data) {
+        if (file.write(piece) != piece.size()) {
+            logError("writeFileAtomically", file.errorString());
+            file.cancelWriting();
+            return false;
+        }
     }
     if (!file.commit()) {
         logError("writeFileAtomically", file.errorString());
@@ -291,17 +352,19 @@ bool ExportCommand::writeVCards(const Target &target, const SharedGroup &shown) 
     auto snapshot = std::make_shared<const ExportSnapshot>(
         takeExportSnapshot(target.contacts, container, window_.windowCustomItems()));
     // Not localized: the format names a file.
-    const ProgressOutcome<std::optional<QString>> built = runBehindProgressWindow<std::optional<QString>>(
-        window_.progressAlert(), QStringLiteral("Writing the file: %1").arg(target.proposedName),
-        [snapshot](const ProgressRunPtr &run) {
-            const double count = double(std::max<qsizetype>(snapshot->contacts.size(), 1));
-            return vCardsFromSnapshot(snapshot, [&](bool *stop, quint64 index) {
-                if (run->isCancelled())
-                    *stop = true;
-                else
-                    run->setProgress(double(index) / count * 100.0);
+    const ProgressOutcome<std::optional<QByteArrayList>> built =
+        runBehindProgressWindow<std::optional<QByteArrayList>>(
+            window_.progressAlert(), QStringLiteral("Writing the file: %1").arg(target.proposedName),
+            [snapshot = std::move(snapshot)](const ProgressRunPtr &run) mutable {
+                const double count = double(std::max<qsizetype>(snapshot->contacts.size(), 1));
+                // The build lets the snapshot go when it is done with it.
+                return vCardDataFromSnapshot(std::move(snapshot), [&](bool *stop, quint64 index) {
+                    if (run->isCancelled())
+                        *stop = true;
+                    else
+                        run->setProgress(double(index) / count * 100.0);
+                });
             });
-        });
     if (built.response == ModalResponse::Abort)
         return false; // Cancel: nothing written, nothing shown
     const bool done = built.response == ModalResponse::Stop && built.result && built.result->has_value();

@@ -162,6 +162,29 @@ TEST_F(ContactsTable, ClickingARowTellsTheDelegate) {
     ASSERT_EQ(clicked.size(), 2); // the footer is no row
 }
 
+TEST_F(ContactsTable, SelectedContactsFollowTheTableBeforeItsRowsAreBuiltAgain) {
+    auto a = person(QStringLiteral("A"));
+    auto b = person(QStringLiteral("B"));
+    auto c = person(QStringLiteral("C"));
+    show({c, b, a});
+    controller.selectRowIndexes({rowOf(a), rowOf(c)});
+    const auto ids = [&] {
+        QStringList found;
+        for (const ContactEntry &entry : controller.selectedContactsWithClickedRowIndex(-1))
+            found.append(entry.uniqueId);
+        return found;
+    };
+    // In the table's order, not the rows'.
+    EXPECT_EQ(ids(), (QStringList{c->uniqueId(), a->uniqueId()}));
+    // An entry put in front moves every contact's position before the rows know.
+    controller.contactTable()->prepend(ContactEntry::withPerson(person(QStringLiteral("Z"))));
+    EXPECT_EQ(ids(), (QStringList{c->uniqueId(), a->uniqueId()}));
+    // A contact taken out and put back as a new entry is still the contact selected.
+    ContactEntry moved = controller.contactTable()->takeAt(1);
+    controller.contactTable()->append(moved);
+    EXPECT_EQ(ids(), (QStringList{a->uniqueId(), c->uniqueId()}));
+}
+
 TEST_F(ContactsTable, HeaderClicksSortAndKeepTheSelectedValue) {
     auto a = withPhones(QStringLiteral("Anna"), {QStringLiteral("300"), QStringLiteral("100")});
     auto b = withPhones(QStringLiteral("Bert"), {QStringLiteral("200")});
