@@ -52,8 +52,12 @@ QMPerson::QMPerson()
 }
 
 QMPerson::QMPerson(const CNContact &contact)
-    : cnContact_(contact)
-    , uniqueId_(contact.identifier) {
+    : QMPerson(std::make_shared<const CNContact>(contact)) {}
+
+QMPerson::QMPerson(std::shared_ptr<const CNContact> shared)
+    : cnContact_(std::move(shared))
+    , uniqueId_(cnContact_->identifier) {
+    const CNContact &contact = *cnContact_;
     takeSystemDefaults();
     nameValue();
     compositeName();
@@ -76,7 +80,9 @@ std::vector<std::unique_ptr<QMPerson>> QMPerson::personsWithVCardData(const QByt
                                                                       VCardReadDetails *details) {
     std::vector<std::unique_ptr<QMPerson>> persons;
     for (const CNContact &contact : CNContactVCardSerialization::contactsWithData(data, nullptr, details)) {
-        auto person = std::make_unique<QMPerson>(contact);
+        // The record is made from the contact, which it does not keep: point at it, not copy it.
+        std::unique_ptr<QMPerson> person(
+            new QMPerson(std::shared_ptr<const CNContact>(std::shared_ptr<void>(), &contact)));
         person->created_ = true;
         person->cnContact_.reset();
         persons.push_back(std::move(person));
