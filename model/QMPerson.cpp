@@ -143,7 +143,7 @@ CNMutableContact QMPerson::contactFromCache(const std::optional<CNContact> &base
     }
     if (const auto &phones = labeledValues_[Phone]) {
         contact.phoneNumbers.clear();
-        for (const LabeledValueRecord &record : *phones) {
+        for (const LabeledValueRecord &record : phones->list()) {
             // Any non-empty text is kept: nothing a user typed is dropped on the way out.
             if (const auto number = CNPhoneNumber::phoneNumberWithStringValue(record.valueText()))
                 contact.phoneNumbers.append({exportLabel(record), *number});
@@ -153,7 +153,7 @@ CNMutableContact QMPerson::contactFromCache(const std::optional<CNContact> &base
         if (!labeledValues_[field])
             return;
         list.clear();
-        for (const LabeledValueRecord &record : *labeledValues_[field])
+        for (const LabeledValueRecord &record : labeledValues_[field]->list())
             if (record.value)
                 list.append({exportLabel(record), *record.value});
     };
@@ -161,7 +161,7 @@ CNMutableContact QMPerson::contactFromCache(const std::optional<CNContact> &base
     writeTexts(Url, contact.urlAddresses);
     if (const auto &addresses = labeledValues_[Address]) {
         contact.postalAddresses.clear();
-        for (const LabeledValueRecord &record : *addresses) {
+        for (const LabeledValueRecord &record : addresses->list()) {
             // Starting from the address read keeps the parts the record has no key for.
             CNPostalAddress address = record.postalAddress.value_or(CNPostalAddress());
             address.street = record.street;
@@ -175,7 +175,7 @@ CNMutableContact QMPerson::contactFromCache(const std::optional<CNContact> &base
     }
     if (const auto &profiles = labeledValues_[Sns]) {
         contact.socialProfiles.clear();
-        for (const LabeledValueRecord &record : *profiles) {
+        for (const LabeledValueRecord &record : profiles->list()) {
             if (record.valueText().isEmpty())
                 continue;
             // The service is the label, unconverted.
@@ -194,7 +194,7 @@ CNMutableContact QMPerson::contactFromCache(const std::optional<CNContact> &base
     }
     if (const auto &messages = labeledValues_[Ims]) {
         contact.instantMessageAddresses.clear();
-        for (const LabeledValueRecord &record : *messages) {
+        for (const LabeledValueRecord &record : messages->list()) {
             const QString username = record.username.value_or(QString());
             if (username.isEmpty())
                 continue;
@@ -212,14 +212,14 @@ CNMutableContact QMPerson::contactFromCache(const std::optional<CNContact> &base
     }
     if (const auto &relations = labeledValues_[Relationship]) {
         contact.contactRelations.clear();
-        for (const LabeledValueRecord &record : *relations)
+        for (const LabeledValueRecord &record : relations->list())
             if (!record.valueText().isEmpty())
                 contact.contactRelations.append({exportLabel(record, CNLabelContactRelationFriend),
                                                  CNContactRelation(record.valueText())});
     }
     if (const auto &dates = labeledValues_[Dates]) {
         contact.dates.clear();
-        for (const LabeledValueRecord &record : *dates)
+        for (const LabeledValueRecord &record : dates->list())
             if (record.dateValue)
                 contact.dates.append({exportLabel(record, CNLabelDateAnniversary), *record.dateValue});
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/PersonRecords.h"
+#include "model/StoredLabeledValues.h"
 #include "platform/contacts/CNContact.h"
 
 #include <QByteArray>
@@ -365,7 +366,7 @@ private:
     std::array<std::optional<QString>, StringFieldCount> strings_;
     std::optional<NameRecord> nameValue_;
     std::optional<PhoneticNameRecord> phoneticNameValue_;
-    std::array<std::optional<LabeledValueList>, LabeledFieldCount> labeledValues_;
+    std::array<std::optional<StoredLabeledValues>, LabeledFieldCount> labeledValues_;
     QByteArray imageData_;
     QByteArray thumbnailImageData_;
     QByteArray photoAsRead_;
