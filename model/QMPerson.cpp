@@ -141,27 +141,27 @@ CNMutableContact QMPerson::contactFromCache(const std::optional<CNContact> &base
         contact.phoneticMiddleName = phoneticNameValue_->middleName;
         contact.phoneticFamilyName = phoneticNameValue_->lastName;
     }
-    if (const auto &phones = labeledValues_[Phone]) {
+    if (const auto &phones = labeledValues_[Phone]; phones.isSet()) {
         contact.phoneNumbers.clear();
-        for (const LabeledValueRecord &record : phones->list()) {
+        for (const LabeledValueRecord &record : phones.list()) {
             // Any non-empty text is kept: nothing a user typed is dropped on the way out.
             if (const auto number = CNPhoneNumber::phoneNumberWithStringValue(record.valueText()))
                 contact.phoneNumbers.append({exportLabel(record), *number});
         }
     }
     const auto writeTexts = [&](LabeledField field, QList<CNLabeledValue<QString>> &list) {
-        if (!labeledValues_[field])
+        if (!labeledValues_[field].isSet())
             return;
         list.clear();
-        for (const LabeledValueRecord &record : labeledValues_[field]->list())
+        for (const LabeledValueRecord &record : labeledValues_[field].list())
             if (record.value)
                 list.append({exportLabel(record), *record.value});
     };
     writeTexts(Email, contact.emailAddresses);
     writeTexts(Url, contact.urlAddresses);
-    if (const auto &addresses = labeledValues_[Address]) {
+    if (const auto &addresses = labeledValues_[Address]; addresses.isSet()) {
         contact.postalAddresses.clear();
-        for (const LabeledValueRecord &record : addresses->list()) {
+        for (const LabeledValueRecord &record : addresses.list()) {
             // Starting from the address read keeps the parts the record has no key for.
             CNPostalAddress address = record.postalAddress.value_or(CNPostalAddress());
             address.street = record.street;
@@ -173,9 +173,9 @@ CNMutableContact QMPerson::contactFromCache(const std::optional<CNContact> &base
             contact.postalAddresses.append({exportLabel(record), address});
         }
     }
-    if (const auto &profiles = labeledValues_[Sns]) {
+    if (const auto &profiles = labeledValues_[Sns]; profiles.isSet()) {
         contact.socialProfiles.clear();
-        for (const LabeledValueRecord &record : profiles->list()) {
+        for (const LabeledValueRecord &record : profiles.list()) {
             if (record.valueText().isEmpty())
                 continue;
             // The service is the label, unconverted.
@@ -192,9 +192,9 @@ CNMutableContact QMPerson::contactFromCache(const std::optional<CNContact> &base
             contact.socialProfiles.append({service, profile});
         }
     }
-    if (const auto &messages = labeledValues_[Ims]) {
+    if (const auto &messages = labeledValues_[Ims]; messages.isSet()) {
         contact.instantMessageAddresses.clear();
-        for (const LabeledValueRecord &record : messages->list()) {
+        for (const LabeledValueRecord &record : messages.list()) {
             const QString username = record.username.value_or(QString());
             if (username.isEmpty())
                 continue;
@@ -210,16 +210,16 @@ CNMutableContact QMPerson::contactFromCache(const std::optional<CNContact> &base
             contact.instantMessageAddresses.append({exportLabel(record), address});
         }
     }
-    if (const auto &relations = labeledValues_[Relationship]) {
+    if (const auto &relations = labeledValues_[Relationship]; relations.isSet()) {
         contact.contactRelations.clear();
-        for (const LabeledValueRecord &record : relations->list())
+        for (const LabeledValueRecord &record : relations.list())
             if (!record.valueText().isEmpty())
                 contact.contactRelations.append({exportLabel(record, CNLabelContactRelationFriend),
                                                  CNContactRelation(record.valueText())});
     }
-    if (const auto &dates = labeledValues_[Dates]) {
+    if (const auto &dates = labeledValues_[Dates]; dates.isSet()) {
         contact.dates.clear();
-        for (const LabeledValueRecord &record : dates->list())
+        for (const LabeledValueRecord &record : dates.list())
             if (record.dateValue)
                 contact.dates.append({exportLabel(record, CNLabelDateAnniversary), *record.dateValue});
     }

@@ -366,7 +366,7 @@ private:
     std::array<std::optional<QString>, StringFieldCount> strings_;
     std::optional<NameRecord> nameValue_;
     std::optional<PhoneticNameRecord> phoneticNameValue_;
-    std::array<std::optional<StoredLabeledValues>, LabeledFieldCount> labeledValues_;
+    std::array<StoredLabeledValues, LabeledFieldCount> labeledValues_;
     QByteArray imageData_;
     QByteArray thumbnailImageData_;
     QByteArray photoAsRead_;

@@ -312,10 +312,10 @@ std::optional<LabeledValueRecord> QMPerson::labeledValueForIdentifier(const QStr
     // A table cell asks for one value: only that one is made.
     if (const auto field = labeledFieldForIdentifier(identifier)) {
         loadLabeledValues(*field);
-        const auto &stored = labeledValues_[*field];
-        if (!stored || index < 0 || index >= stored->size())
+        const StoredLabeledValues &stored = labeledValues_[*field];
+        if (index < 0 || index >= stored.size())
             return std::nullopt;
-        return stored->at(index);
+        return stored.at(index);
     }
     const auto list = labeledValueForIdentifier(identifier);
     if (!list || index < 0 || index >= list->size())
@@ -414,9 +414,9 @@ void QMPerson::deleteLabeledValueForIdentifier(const QString &identifier, LabelI
         return true;
     };
     if (const auto field = labeledFieldForIdentifier(identifier)) {
-        if (!labeledValues_[*field])
+        if (!labeledValues_[*field].isSet())
             return;
-        LabeledValueList list = labeledValues_[*field]->list();
+        LabeledValueList list = labeledValues_[*field].list();
         if (removeFrom(list))
             labeledValues_[*field] = StoredLabeledValues(list);
         return;
@@ -435,9 +435,9 @@ bool QMPerson::sortForIdentifier(const QString &identifier, const QString &sortK
         keys += addressIdentifiers();
     else if (*field == Sns || *field == Ims)
         keys += {QStringLiteral("service"), QStringLiteral("username")};
-    if (!keys.contains(sortKey) || !labeledValues_[*field] || labeledValues_[*field]->isEmpty())
+    if (!keys.contains(sortKey) || !labeledValues_[*field].isSet() || labeledValues_[*field].isEmpty())
         return false;
-    LabeledValueList list = labeledValues_[*field]->list();
+    LabeledValueList list = labeledValues_[*field].list();
     QList<qint64> before;
     for (const LabeledValueRecord &record : std::as_const(list))
         before.append(record.labelIndex);

@@ -105,7 +105,7 @@ void QMPerson::normalize(LabeledField field, LabeledValueRecord &record) {
 }
 
 void QMPerson::loadLabeledValues(LabeledField field) {
-    if (labeledValues_[field] || !cnContact_)
+    if (labeledValues_[field].isSet() || !cnContact_)
         return;
     const CNContact &contact = *cnContact_;
     const QString &identifier = identifierOfField(field);
@@ -208,7 +208,7 @@ void QMPerson::loadLabeledValues(LabeledField field) {
 
 LabeledValueList QMPerson::labeledValues(LabeledField field) {
     loadLabeledValues(field);
-    return labeledValues_[field] ? labeledValues_[field]->list() : LabeledValueList();
+    return labeledValues_[field].list();
 }
 
 qsizetype QMPerson::findLabeledValue(const LabeledValueList &list, qint64 labelIndex) {
@@ -240,9 +240,9 @@ void QMPerson::addValue(LabeledField field, const LabeledValueRecord &record) {
 
 void QMPerson::replaceValue(LabeledField field, const LabeledValueRecord &record) {
     loadLabeledValues(field);
-    if (!labeledValues_[field])
+    if (!labeledValues_[field].isSet())
         return;
-    LabeledValueList list = labeledValues_[field]->list();
+    LabeledValueList list = labeledValues_[field].list();
     for (LabeledValueRecord &existing : list) {
         if (existing.labelIndex == record.labelIndex) {
             existing = record;
@@ -281,9 +281,9 @@ void QMPerson::replaceList(LabeledField field, const LabeledValueList &given) {
 
 void QMPerson::replaceValueAt(LabeledField field, const LabeledValueRecord &record, qsizetype index) {
     loadLabeledValues(field);
-    if (!labeledValues_[field] || index < 0 || index >= labeledValues_[field]->size())
+    if (!labeledValues_[field].isSet() || index < 0 || index >= labeledValues_[field].size())
         return;
-    LabeledValueList list = labeledValues_[field]->list();
+    LabeledValueList list = labeledValues_[field].list();
     LabeledValueRecord &existing = list[index];
     existing = record;
     normalize(field, existing);

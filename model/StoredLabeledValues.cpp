@@ -17,27 +17,42 @@ bool StoredLabeledValues::fits(const LabeledValueRecord &r) {
 
 StoredLabeledValues::StoredLabeledValues(const LabeledValueList &list) {
     if (!std::all_of(list.begin(), list.end(), fits)) {
-        whole_ = list;
+        values_ = list;
         return;
     }
+    QList<Value> &values = values_.emplace<QList<Value>>();
     if (!list.isEmpty())
-        values_.reserve(list.size());
+        values.reserve(list.size());
     for (const LabeledValueRecord &record : list)
-        values_.append(stored(record));
+        values.append(stored(record));
+}
+
+qsizetype StoredLabeledValues::size() const {
+    if (const auto *values = std::get_if<QList<Value>>(&values_))
+        return values->size();
+    if (const auto *whole = std::get_if<LabeledValueList>(&values_))
+        return whole->size();
+    return 0;
 }
 
 LabeledValueList StoredLabeledValues::list() const {
-    if (values_.isEmpty())
-        return whole_;
+    if (const auto *whole = std::get_if<LabeledValueList>(&values_))
+        return *whole;
+    const auto *values = std::get_if<QList<Value>>(&values_);
+    if (!values)
+        return {};
     LabeledValueList list;
-    list.reserve(values_.size());
-    for (const Value &value : values_)
+    if (!values->isEmpty())
+        list.reserve(values->size());
+    for (const Value &value : *values)
         list.append(record(value));
     return list;
 }
 
 LabeledValueRecord StoredLabeledValues::at(qsizetype position) const {
-    return values_.isEmpty() ? whole_.at(position) : record(values_.at(position));
+    if (const auto *whole = std::get_if<LabeledValueList>(&values_))
+        return whole->at(position);
+    return record(std::get<QList<Value>>(values_).at(position));
 }
 
 // The members a Value keeps, copied either way.

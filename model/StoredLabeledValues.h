@@ -2,6 +2,8 @@
 
 #include "model/PersonRecords.h"
 
+#include <variant>
+
 // The values of one multi-valued field as a contact record keeps them. A phone, an e-mail
 // or a URL uses a handful of LabeledValueRecord's members, and a list of such values keeps
 // only those; a list with any value that uses another member (an address, a date, a
@@ -12,13 +14,16 @@
 // makes no change, so any number of threads may read at once.
 class StoredLabeledValues {
 public:
+    // None: the field was neither read nor set (no list, not even an empty one).
     StoredLabeledValues() = default;
     explicit StoredLabeledValues(const LabeledValueList &list);
 
+    bool isSet() const { return !std::holds_alternative<std::monostate>(values_); }
+
     LabeledValueList list() const;
-    // The value at a position within 0..size()-1.
+    // The value at a position within 0..size()-1. None gives an empty list and size 0.
     LabeledValueRecord at(qsizetype position) const;
-    qsizetype size() const { return whole_.size() + values_.size(); }
+    qsizetype size() const;
     bool isEmpty() const { return size() == 0; }
 
 private:
@@ -36,7 +41,6 @@ private:
     static Value stored(const LabeledValueRecord &record);
     static LabeledValueRecord record(const Value &value);
 
-    // One of the two holds the values.
-    QList<Value> values_;
-    LabeledValueList whole_;
+    // None, kept values or whole records, in one slot: a contact has eight of these.
+    std::variant<std::monostate, QList<Value>, LabeledValueList> values_;
 };

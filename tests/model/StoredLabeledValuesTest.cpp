@@ -85,6 +85,15 @@ TEST(StoredLabeledValues, GivesBackExactlyWhatWasStored) {
     }
 }
 
+// A field never read nor set differs from an emptied one: only the latter empties a
+// contact's field on the way out.
+TEST(StoredLabeledValues, NoneIsNotAnEmptyList) {
+    EXPECT_FALSE(StoredLabeledValues().isSet());
+    EXPECT_TRUE(StoredLabeledValues().list().isEmpty());
+    EXPECT_TRUE(StoredLabeledValues(LabeledValueList()).isSet());
+    EXPECT_TRUE(StoredLabeledValues({address()}).isSet());
+}
+
 TEST(StoredLabeledValues, KeepsTheObjectAValueWasReadFrom) {
     const StoredLabeledValues stored({address(), withType(address(), QStringLiteral("Address"))});
     ASSERT_TRUE(stored.at(0).postalAddress);
