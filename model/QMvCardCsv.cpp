@@ -50,60 +50,92 @@ struct CsvRecord {
     qsizetype end = 0;    // the position past its line break
 };
 
+bool endsCell(QChar c) {
+    return c == u',' || c == u'\r' || c == u'\n';
+}
+
 // A lenient RFC 4180 reader: quoted cells may hold commas, doubled quotes and line
 // breaks; text after a closing quote joins the cell; an unclosed quote runs to the end.
-QList<CsvRecord> csvRecords(QStringView text) {
-    QList<CsvRecord> records;
-    qsizetype i = 0;
-    const qsizetype size = text.size();
-    while (i < size) {
-        CsvRecord record;
+// It hands out one record at a time, so a large file never exists as cells all at once,
+// and each cell is one allocation of its own length: the contacts keep the cells' texts.
+class CsvCursor {
+public:
+    explicit CsvCursor(QStringView text)
+        : text_(text) {}
+
+    // The next record into `record`, whose cell list is reused; false past the end.
+    bool next(CsvRecord &record) {
+        const qsizetype size = text_.size();
+        qsizetype i = at_;
+        if (i >= size)
+            return false;
+        record.fields.clear();
         const qsizetype start = i;
-        QString field;
-        bool atLineEnd = false;
-        while (i < size && !atLineEnd) {
-            const QChar c = text[i];
-            if (c == u'"' && field.isEmpty()) {
+        for (;;) {
+            QString field;
+            if (i < size && text_[i] == u'"') {
+                field = quotedCell(i);
+            } else {
+                const qsizetype from = i;
+                while (i < size && !endsCell(text_[i]))
+                    ++i;
+                if (i > from)
+                    field = text_.sliced(from, i - from).toString();
+            }
+            record.fields.append(std::move(field));
+            if (i < size && text_[i] == u',') {
                 ++i;
-                while (i < size) {
-                    if (text[i] == u'"') {
-                        if (i + 1 < size && text[i + 1] == u'"') {
-                            field += u'"';
-                            i += 2;
-                            continue;
-                        }
-                        ++i;
-                        break;
-                    }
-                    field += text[i++];
-                }
-                // Text between the closing quote and the next separator stays in the cell.
-                while (i < size && text[i] != u',' && text[i] != u'\r' && text[i] != u'\n')
-                    field += text[i++];
                 continue;
             }
-            if (c == u',') {
-                record.fields.append(field);
-                field.clear();
+            break;
+        }
+        record.length = i - start;
+        if (i < size && text_[i] == u'\r')
+            ++i;
+        if (i < size && text_[i] == u'\n')
+            ++i;
+        record.end = at_ = i;
+        return true;
+    }
+
+private:
+    // The cell whose opening quote is at `i`; `i` ends at the separator or line break
+    // after it, or at the end of the text.
+    QString quotedCell(qsizetype &i) const {
+        const qsizetype size = text_.size();
+        QString field;
+        qsizetype from = ++i;
+        bool closed = false;
+        while (i < size && !closed) {
+            if (text_[i] != u'"') {
                 ++i;
-            } else if (c == u'\r' || c == u'\n') {
-                atLineEnd = true;
+                continue;
+            }
+            field += text_.sliced(from, i - from);
+            if (i + 1 < size && text_[i + 1] == u'"') {
+                field += u'"';
+                i += 2;
+                from = i;
             } else {
-                field += c;
                 ++i;
+                closed = true;
             }
         }
-        record.fields.append(field);
-        record.length = i - start;
-        if (i < size && text[i] == u'\r')
+        if (!closed)
+            field += text_.sliced(from, i - from);
+        // Text between the closing quote and the next separator stays in the cell.
+        from = i;
+        while (i < size && !endsCell(text_[i]))
             ++i;
-        if (i < size && text[i] == u'\n')
-            ++i;
-        record.end = i;
-        records.append(record);
+        field += text_.sliced(from, i - from);
+        if (field.capacity() > field.size())
+            field.squeeze();
+        return field;
     }
-    return records;
-}
+
+    QStringView text_;
+    qsizetype at_ = 0;
+};
 
 // "yyyy.MM.dd" at the start, whatever follows (the weekday in any language), or "MM.dd"
 // for a birthday without a year, as this program writes them; then the forms other
@@ -369,8 +401,8 @@ QString QMvCard::separatedLine(QMPerson &person, qint64 labelIndex, const QStrin
 // ---- Reading
 
 QStringList QMvCard::fieldsOfCsvLine(QStringView line) {
-    const QList<CsvRecord> records = csvRecords(line);
-    return records.isEmpty() ? QStringList{QString()} : records.first().fields;
+    CsvRecord record;
+    return CsvCursor(line).next(record) ? record.fields : QStringList{QString()};
 }
 
 std::optional<DateComponents> QMvCard::dateComponentsFromText(const QString &text) {
@@ -785,14 +817,15 @@ QMvCard::csvContacts(const QString &text, const ProgressHandler &progressHandler
     if (body.startsWith(QChar(0xFEFF)))
         body = body.sliced(1);
     const qsizetype bodyStart = text.size() - body.size();
-    const QList<CsvRecord> records = csvRecords(body);
+    CsvCursor cursor(body);
+    CsvRecord record;
     QList<std::pair<ContactEntry, QStringList>> contacts;
-    if (records.isEmpty())
+    if (!cursor.next(record))
         return contacts;
 
     QList<CsvColumn> columns;
-    if (records.first().length > 0) {
-        for (const QString &heading : records.first().fields) {
+    if (record.length > 0) {
+        for (const QString &heading : std::as_const(record.fields)) {
             if (const auto foreign = foreignColumn(heading)) {
                 columns.append(*foreign);
                 continue;
@@ -819,8 +852,8 @@ QMvCard::csvContacts(const QString &text, const ProgressHandler &progressHandler
         }
     }
 
-    for (qsizetype line = 1; line < records.size(); ++line) {
-        const CsvRecord &record = records[line];
+    // Each line becomes its contact before the next is read.
+    while (cursor.next(record)) {
         if (progressHandler) {
             bool stop = false;
             progressHandler(&stop, quint64(bodyStart + record.end));
@@ -881,6 +914,7 @@ QMvCard::csvContacts(const QString &text, const ProgressHandler &progressHandler
 ContactTable QMvCard::contactsFromCSV(const QString &text) const {
     ContactTable contacts;
     auto read = csvContacts(text);
+    contacts.reserve(read->size());
     for (auto &[entry, categories] : *read)
         contacts.append(std::move(entry));
     return contacts;
@@ -893,6 +927,7 @@ std::shared_ptr<ContainerTable> QMvCard::containersFromCSV(const QString &text,
         return nullptr;
     ContainerRecord container = fileContainer();
     const SharedGroup all = container.groups.first();
+    all->contactTable->reserve(contacts->size());
     CategoryGroups groups(container);
     for (auto &[entry, categories] : *contacts) {
         for (const SharedGroup &group : groups.groupsFor(categories))

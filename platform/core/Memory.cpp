@@ -9,10 +9,23 @@
 #include <malloc.h>
 #endif
 
+// Under a sanitizer its own allocator serves every malloc: the C library's heap is unused,
+// and its first use sets it up without a lock, so two threads trimming at once crashed.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define TESSARIN_OWN_ALLOCATOR 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || __has_feature(memory_sanitizer)
+#define TESSARIN_OWN_ALLOCATOR 1
+#endif
+#endif
+#if defined(__GLIBC__) && !defined(TESSARIN_OWN_ALLOCATOR)
+#define TESSARIN_TUNE_GLIBC 1
+#endif
+
 namespace Memory {
 
 void tuneForLargeDocuments() {
-#if defined(__GLIBC__)
+#if defined(TESSARIN_TUNE_GLIBC)
     // The pad is kept on top of each growth and trimmed only above it: 64 MiB turns the
     // thousands of small growths of a 100,000-card read into a few.
     mallopt(M_TOP_PAD, 64 * 1024 * 1024);
@@ -20,7 +33,7 @@ void tuneForLargeDocuments() {
 }
 
 void returnFreedMemory() {
-#if defined(__GLIBC__)
+#if defined(TESSARIN_TUNE_GLIBC)
     malloc_trim(0);
 #endif
 }

@@ -3,7 +3,7 @@
 #include <QtGlobal>
 
 // How the process's heap is grown and given back. Only the C library's allocator is tuned
-// (glibc); elsewhere both calls do nothing.
+// (glibc); elsewhere, and under a sanitizer's allocator, both calls do nothing.
 namespace Memory {
 
 // Once at start-up, before any thread reads a file: the heap grows in large steps, so that

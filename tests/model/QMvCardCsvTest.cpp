@@ -231,6 +231,28 @@ TEST(QMvCardCsvTest, LenientReading) {
     EXPECT_FALSE(phones[1].person->birthdayValue() && phones[1].person->birthdayValue()->value);
 }
 
+// The cells of the first record, as the file's reader cuts every line.
+TEST(QMvCardCsvTest, CellsOfTheFirstRecord) {
+    const struct {
+        const char16_t *line;
+        QStringList cells;
+    } cases[] = {
+        {u"", {QString()}},
+        {u"\n", {QString()}},
+        {u",,", {QString(), QString(), QString()}},
+        {u"a,\"b,c\",d\r\ne,f", {QStringLiteral("a"), QStringLiteral("b,c"), QStringLiteral("d")}},
+        {u"\"x\"\"y\"z,", {QStringLiteral("x\"yz"), QString()}},
+        {u"\"\",b\"\"c", {QString(), QStringLiteral("b\"\"c")}},
+        {u"\"a\"b\"c\",d", {QStringLiteral("ab\"c\""), QStringLiteral("d")}},
+        {u"\"two\nlines\",x\ny", {QStringLiteral("two\nlines"), QStringLiteral("x")}},
+        {u"\"open,\nstill", {QStringLiteral("open,\nstill")}},
+        {u"a\rb", {QStringLiteral("a")}},
+    };
+    for (const auto &[line, cells] : cases)
+        EXPECT_EQ(QMvCard::fieldsOfCsvLine(QStringView(line)), cells)
+            << QString::fromUtf16(line).toStdString();
+}
+
 TEST(QMvCardCsvTest, ACsvOfEveryKindOfLabelLosesNoPhoneOrEmail) {
     auto person = std::make_shared<QMPerson>();
     person->addPhoneValue(textRecord(QStringLiteral("home fax"), QStringLiteral("9")));
