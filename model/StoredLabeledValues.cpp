@@ -35,7 +35,7 @@ qsizetype StoredLabeledValues::size() const {
     return 0;
 }
 
-LabeledValueList StoredLabeledValues::list() const {
+const LabeledValueList StoredLabeledValues::list() const {
     if (const auto *whole = std::get_if<LabeledValueList>(&values_))
         return *whole;
     const auto *values = std::get_if<QList<Value>>(&values_);

@@ -20,7 +20,8 @@ public:
 
     bool isSet() const { return !std::holds_alternative<std::monostate>(values_); }
 
-    LabeledValueList list() const;
+    // Const, so that a loop over it reads the list kept instead of copying it.
+    const LabeledValueList list() const;
     // The value at a position within 0..size()-1. None gives an empty list and size 0.
     LabeledValueRecord at(qsizetype position) const;
     qsizetype size() const;
