@@ -135,13 +135,12 @@ SortValue sortValueFor(SubContactRow &row, const QString &identifier, const QStr
         const auto birthday = person.birthdayValue();
         return dateValue(birthday ? birthday->value : std::nullopt);
     }
-    if (identifier == FieldId::Dates ||
-        person.typeForIdentifier(identifier, customItems) == ValueKind::Labeled) {
-        // The list is shared, not copied; only the row's value is read.
-        const auto values = person.labeledValueForIdentifier(identifier);
-        if (!values || row.labelIndex >= values->size())
+    if (identifier == FieldId::Dates || person.typeForIdentifier(identifier, customItems) == ValueKind::Labeled) {
+        // Only the row's value is made.
+        const auto found = person.labeledValueForIdentifier(identifier, qsizetype(row.labelIndex));
+        if (!found)
             return {};
-        const LabeledValueRecord &value = values->at(row.labelIndex);
+        const LabeledValueRecord &value = *found;
         if (!SharedSettings::labelPasses(selectedLabels, value.label))
             return {};
         if (identifier == FieldId::Dates && key != QLatin1String("label"))

@@ -52,8 +52,12 @@ QMPerson::QMPerson()
 }
 
 QMPerson::QMPerson(const CNContact &contact)
-    : cnContact_(contact)
-    , uniqueId_(contact.identifier) {
+    : QMPerson(std::make_shared<const CNContact>(contact)) {}
+
+QMPerson::QMPerson(std::shared_ptr<const CNContact> shared)
+    : cnContact_(std::move(shared))
+    , uniqueId_(cnContact_->identifier) {
+    const CNContact &contact = *cnContact_;
     takeSystemDefaults();
     nameValue();
     compositeName();
@@ -76,7 +80,9 @@ std::vector<std::unique_ptr<QMPerson>> QMPerson::personsWithVCardData(const QByt
                                                                       VCardReadDetails *details) {
     std::vector<std::unique_ptr<QMPerson>> persons;
     for (const CNContact &contact : CNContactVCardSerialization::contactsWithData(data, nullptr, details)) {
-        auto person = std::make_unique<QMPerson>(contact);
+        // The record is made from the contact, which it does not keep: point at it, not copy it.
+        std::unique_ptr<QMPerson> person(
+            new QMPerson(std::shared_ptr<const CNContact>(std::shared_ptr<void>(), &contact)));
         person->created_ = true;
         person->cnContact_.reset();
         persons.push_back(std::move(person));
@@ -135,28 +141,27 @@ CNMutableContact QMPerson::contactFromCache(const std::optional<CNContact> &base
         contact.phoneticMiddleName = phoneticNameValue_->middleName;
         contact.phoneticFamilyName = phoneticNameValue_->lastName;
     }
-    if (const auto &phones = labeledValues_[Phone]) {
+    if (const auto &phones = labeledValues_[Phone]; phones.isSet()) {
         contact.phoneNumbers.clear();
-        for (const LabeledValueRecord &record : *phones) {
+        for (const LabeledValueRecord &record : phones.list()) {
             // Any non-empty text is kept: nothing a user typed is dropped on the way out.
             if (const auto number = CNPhoneNumber::phoneNumberWithStringValue(record.valueText()))
                 contact.phoneNumbers.append({exportLabel(record), *number});
         }
     }
     const auto writeTexts = [&](LabeledField field, QList<CNLabeledValue<QString>> &list) {
-        if (!labeledValues_[field])
+        if (!labeledValues_[field].isSet())
             return;
         list.clear();
-        // Read through a const list: a shared list is not copied.
-        for (const LabeledValueRecord &record : std::as_const(*labeledValues_[field]))
+        for (const LabeledValueRecord &record : labeledValues_[field].list())
             if (record.value)
                 list.append({exportLabel(record), *record.value});
     };
     writeTexts(Email, contact.emailAddresses);
     writeTexts(Url, contact.urlAddresses);
-    if (const auto &addresses = labeledValues_[Address]) {
+    if (const auto &addresses = labeledValues_[Address]; addresses.isSet()) {
         contact.postalAddresses.clear();
-        for (const LabeledValueRecord &record : *addresses) {
+        for (const LabeledValueRecord &record : addresses.list()) {
             // Starting from the address read keeps the parts the record has no key for.
             CNPostalAddress address = record.postalAddress.value_or(CNPostalAddress());
             address.street = record.street;
@@ -168,9 +173,9 @@ CNMutableContact QMPerson::contactFromCache(const std::optional<CNContact> &base
             contact.postalAddresses.append({exportLabel(record), address});
         }
     }
-    if (const auto &profiles = labeledValues_[Sns]) {
+    if (const auto &profiles = labeledValues_[Sns]; profiles.isSet()) {
         contact.socialProfiles.clear();
-        for (const LabeledValueRecord &record : *profiles) {
+        for (const LabeledValueRecord &record : profiles.list()) {
             if (record.valueText().isEmpty())
                 continue;
             // The service is the label, unconverted.
@@ -187,9 +192,9 @@ CNMutableContact QMPerson::contactFromCache(const std::optional<CNContact> &base
             contact.socialProfiles.append({service, profile});
         }
     }
-    if (const auto &messages = labeledValues_[Ims]) {
+    if (const auto &messages = labeledValues_[Ims]; messages.isSet()) {
         contact.instantMessageAddresses.clear();
-        for (const LabeledValueRecord &record : *messages) {
+        for (const LabeledValueRecord &record : messages.list()) {
             const QString username = record.username.value_or(QString());
             if (username.isEmpty())
                 continue;
@@ -205,16 +210,16 @@ CNMutableContact QMPerson::contactFromCache(const std::optional<CNContact> &base
             contact.instantMessageAddresses.append({exportLabel(record), address});
         }
     }
-    if (const auto &relations = labeledValues_[Relationship]) {
+    if (const auto &relations = labeledValues_[Relationship]; relations.isSet()) {
         contact.contactRelations.clear();
-        for (const LabeledValueRecord &record : *relations)
+        for (const LabeledValueRecord &record : relations.list())
             if (!record.valueText().isEmpty())
                 contact.contactRelations.append({exportLabel(record, CNLabelContactRelationFriend),
                                                  CNContactRelation(record.valueText())});
     }
-    if (const auto &dates = labeledValues_[Dates]) {
+    if (const auto &dates = labeledValues_[Dates]; dates.isSet()) {
         contact.dates.clear();
-        for (const LabeledValueRecord &record : *dates)
+        for (const LabeledValueRecord &record : dates.list())
             if (record.dateValue)
                 contact.dates.append({exportLabel(record, CNLabelDateAnniversary), *record.dateValue});
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/PersonRecords.h"
+#include "model/StoredLabeledValues.h"
 #include "platform/contacts/CNContact.h"
 
 #include <QByteArray>
@@ -89,7 +90,9 @@ public:
     void setNameOrdering(qint64 ordering) { nameOrdering_ = ordering; }
     void setShowAsPerson(bool showAsPerson) { showAsPerson_ = showAsPerson; }
     // The wrapped contact, if any.
-    const std::optional<CNContact> &cnContact() const { return cnContact_; }
+    std::optional<CNContact> cnContact() const {
+        return cnContact_ ? std::optional<CNContact>(*cnContact_) : std::nullopt;
+    }
 
     // ---- Field identifiers and label vocabularies (class level)
 
@@ -262,7 +265,8 @@ public:
     QString typeForIdentifier(const QString &identifier) const;
     // The contact's own kind of the field, else the "Type" of the window's custom item of
     // that name (a custom item this contact does not carry).
-    QString typeForIdentifier(const QString &identifier, const QList<CustomItemDefinition> &customItems) const;
+    QString typeForIdentifier(const QString &identifier,
+                              const QList<CustomItemDefinition> &customItems) const;
     FieldValue valueForIdentifier(const QString &identifier);
     QString stringValueForIdentifier(const QString &identifier);
     void setValue(const FieldValue &value, const QString &identifier);
@@ -323,6 +327,7 @@ public:
     void setValueForCustomIdentifier(const QString &text, const QString &name, qsizetype index);
 
 private:
+    explicit QMPerson(std::shared_ptr<const CNContact> contact);
     QMPerson(const QMPerson &) = default;
     QMPerson &operator=(const QMPerson &) = default;
 
@@ -358,7 +363,8 @@ private:
     qint64 defaultNameOrdering_ = 0;
     QString defaultCountryCode_;
     std::optional<QString> compositeName_;
-    std::optional<CNContact> cnContact_;
+    // Shared, never changed: a record copied for a reading thread keeps pointing at it.
+    std::shared_ptr<const CNContact> cnContact_;
     qint64 nameOrdering_ = 0;
     // Custom item values by name. The text fields are kept apart, by position: every card
     // read fills all of them, and a hash per card cost more than the rest of the record.
@@ -366,7 +372,7 @@ private:
     std::array<std::optional<QString>, StringFieldCount> strings_;
     std::optional<NameRecord> nameValue_;
     std::optional<PhoneticNameRecord> phoneticNameValue_;
-    std::array<std::optional<LabeledValueList>, LabeledFieldCount> labeledValues_;
+    std::array<StoredLabeledValues, LabeledFieldCount> labeledValues_;
     QByteArray imageData_;
     QByteArray thumbnailImageData_;
     QByteArray photoAsRead_;

@@ -309,6 +309,14 @@ std::optional<LabeledValueRecord> QMPerson::labeledValueForIdentifier(const QStr
 
 std::optional<LabeledValueRecord> QMPerson::labeledValueForIdentifier(const QString &identifier,
                                                                       qsizetype index) {
+    // A table cell asks for one value: only that one is made.
+    if (const auto field = labeledFieldForIdentifier(identifier)) {
+        loadLabeledValues(*field);
+        const StoredLabeledValues &stored = labeledValues_[*field];
+        if (index < 0 || index >= stored.size())
+            return std::nullopt;
+        return stored.at(index);
+    }
     const auto list = labeledValueForIdentifier(identifier);
     if (!list || index < 0 || index >= list->size())
         return std::nullopt;
@@ -398,19 +406,24 @@ void QMPerson::replaceLabeledValue(const FieldValue &value, const QString &ident
 }
 
 void QMPerson::deleteLabeledValueForIdentifier(const QString &identifier, LabelIndex labelIndex) {
-    LabeledValueList *list = nullptr;
+    const auto removeFrom = [&](LabeledValueList &list) {
+        const qsizetype position = findLabeledValue(list, labelIndex.value);
+        if (position < 0 || position >= list.size())
+            return false;
+        list.removeAt(position);
+        return true;
+    };
     if (const auto field = labeledFieldForIdentifier(identifier)) {
-        if (labeledValues_[*field])
-            list = &*labeledValues_[*field];
-    } else {
-        const auto item = items_.find(identifier);
-        list = item != items_.end() ? std::get_if<LabeledValueList>(&*item) : nullptr;
-    }
-    if (!list)
+        if (!labeledValues_[*field].isSet())
+            return;
+        LabeledValueList list = labeledValues_[*field].list();
+        if (removeFrom(list))
+            labeledValues_[*field] = StoredLabeledValues(list);
         return;
-    const qsizetype position = findLabeledValue(*list, labelIndex.value);
-    if (position >= 0 && position < list->size())
-        list->removeAt(position);
+    }
+    const auto item = items_.find(identifier);
+    if (auto *list = item != items_.end() ? std::get_if<LabeledValueList>(&*item) : nullptr)
+        removeFrom(*list);
 }
 
 bool QMPerson::sortForIdentifier(const QString &identifier, const QString &sortKey, bool ascending) {
@@ -422,9 +435,9 @@ bool QMPerson::sortForIdentifier(const QString &identifier, const QString &sortK
         keys += addressIdentifiers();
     else if (*field == Sns || *field == Ims)
         keys += {QStringLiteral("service"), QStringLiteral("username")};
-    if (!keys.contains(sortKey) || !labeledValues_[*field] || labeledValues_[*field]->isEmpty())
+    if (!keys.contains(sortKey) || !labeledValues_[*field].isSet() || labeledValues_[*field].isEmpty())
         return false;
-    LabeledValueList &list = *labeledValues_[*field];
+    LabeledValueList list = labeledValues_[*field].list();
     QList<qint64> before;
     for (const LabeledValueRecord &record : std::as_const(list))
         before.append(record.labelIndex);
@@ -432,6 +445,7 @@ bool QMPerson::sortForIdentifier(const QString &identifier, const QString &sortK
         const int order = a.textForKey(sortKey).compare(b.textForKey(sortKey), Qt::CaseSensitive);
         return ascending ? order < 0 : order > 0;
     });
+    labeledValues_[*field] = StoredLabeledValues(list);
     for (qsizetype i = 0; i < list.size(); ++i)
         if (list[i].labelIndex != before[i])
             return true;

@@ -105,7 +105,7 @@ void QMPerson::normalize(LabeledField field, LabeledValueRecord &record) {
 }
 
 void QMPerson::loadLabeledValues(LabeledField field) {
-    if (labeledValues_[field] || !cnContact_)
+    if (labeledValues_[field].isSet() || !cnContact_)
         return;
     const CNContact &contact = *cnContact_;
     const QString &identifier = identifierOfField(field);
@@ -203,12 +203,12 @@ void QMPerson::loadLabeledValues(LabeledField field) {
         });
         break;
     }
-    labeledValues_[field] = std::move(list);
+    labeledValues_[field] = StoredLabeledValues(list);
 }
 
 LabeledValueList QMPerson::labeledValues(LabeledField field) {
     loadLabeledValues(field);
-    return labeledValues_[field].value_or(LabeledValueList());
+    return labeledValues_[field].list();
 }
 
 qsizetype QMPerson::findLabeledValue(const LabeledValueList &list, qint64 labelIndex) {
@@ -229,26 +229,25 @@ qint64 QMPerson::nextLabelIndex(const LabeledValueList &list) {
 }
 
 void QMPerson::addValue(LabeledField field, const LabeledValueRecord &record) {
-    loadLabeledValues(field);
-    if (!labeledValues_[field])
-        labeledValues_[field] = LabeledValueList();
-    LabeledValueList &list = *labeledValues_[field];
+    LabeledValueList list = labeledValues(field);
     LabeledValueRecord added = record;
     normalize(field, added);
     added.labelIndex = nextLabelIndex(list);
     list.append(added);
+    labeledValues_[field] = StoredLabeledValues(list);
     changed_ = true;
 }
 
 void QMPerson::replaceValue(LabeledField field, const LabeledValueRecord &record) {
     loadLabeledValues(field);
-    if (!labeledValues_[field])
+    if (!labeledValues_[field].isSet())
         return;
-    LabeledValueList &list = *labeledValues_[field];
+    LabeledValueList list = labeledValues_[field].list();
     for (LabeledValueRecord &existing : list) {
         if (existing.labelIndex == record.labelIndex) {
             existing = record;
             normalize(field, existing);
+            labeledValues_[field] = StoredLabeledValues(list);
             changed_ = true;
             return;
         }
@@ -276,17 +275,19 @@ void QMPerson::replaceList(LabeledField field, const LabeledValueList &given) {
         list[i].labelIndex = next++;
     for (LabeledValueRecord &record : list)
         normalize(field, record);
-    labeledValues_[field] = list;
+    labeledValues_[field] = StoredLabeledValues(list);
     changed_ = true;
 }
 
 void QMPerson::replaceValueAt(LabeledField field, const LabeledValueRecord &record, qsizetype index) {
     loadLabeledValues(field);
-    if (!labeledValues_[field] || index < 0 || index >= labeledValues_[field]->size())
+    if (!labeledValues_[field].isSet() || index < 0 || index >= labeledValues_[field].size())
         return;
-    LabeledValueRecord &existing = (*labeledValues_[field])[index];
+    LabeledValueList list = labeledValues_[field].list();
+    LabeledValueRecord &existing = list[index];
     existing = record;
     normalize(field, existing);
+    labeledValues_[field] = StoredLabeledValues(list);
     changed_ = true;
 }
 

@@ -496,6 +496,9 @@ std::shared_ptr<ContainerTable> QMvCard::containersFromVCards(const QString &tex
         if (!join(*reading.await(joined, true)))
             return stop();
 
+    // The tables grew by doubling: the room they kept would stay as long as the document.
+    for (const SharedGroup &group : std::as_const(container.groups))
+        group->contactTable->squeeze();
     sortGroups(container);
     if (leftOut)
         *leftOut = skipped;
