@@ -114,6 +114,7 @@ void BM_ResidentAroundReading(benchmark::State &state) {
                 state.SkipWithError("cards lost");
             text.clear(); // the document keeps the records, not the text
             open = Memory::residentBytes();
+            Memory::releasingRecords();
         }
         closed = Memory::residentBytes();
         Memory::returnFreedMemory();

@@ -34,6 +34,7 @@ Document::~Document() {
     delete progressAlert_.data();
     // The records go with the members and the windows after this body: the freed pages are
     // handed back once they have gone (closing a large file otherwise keeps its size).
+    Memory::releasingRecords();
     if (QCoreApplication::instance())
         Dispatch::main([] { Dispatch::global([] { Memory::returnFreedMemory(); }); });
 }

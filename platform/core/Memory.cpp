@@ -5,6 +5,8 @@
 
 #include <unistd.h>
 
+#include <atomic>
+
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
@@ -24,17 +26,39 @@
 
 namespace Memory {
 
+namespace {
+// The pad is kept on top of each growth and trimmed only above it: 64 MiB turns the
+// thousands of small growths of a 100,000-card read into a few.
+constexpr int largePad = 64 * 1024 * 1024;
+// The C library's own limit of the small-chunk lists.
+constexpr int defaultMaxFast = 64 * int(sizeof(size_t)) / 4;
+std::atomic<bool> tuned = false;
+} // namespace
+
 void tuneForLargeDocuments() {
 #if defined(TESSARIN_TUNE_GLIBC)
-    // The pad is kept on top of each growth and trimmed only above it: 64 MiB turns the
-    // thousands of small growths of a 100,000-card read into a few.
-    mallopt(M_TOP_PAD, 64 * 1024 * 1024);
+    mallopt(M_TOP_PAD, largePad);
+    tuned = true;
+#endif
+}
+
+void releasingRecords() {
+#if defined(TESSARIN_TUNE_GLIBC)
+    // The reading threads' heaps shrink only while chunks are freed into them, and only when
+    // the freed chunks join their top: malloc_trim leaves those tops alone. Without the pad
+    // and the small-chunk lists the freed records join the tops and leave with them; with
+    // them, each such heap kept tens of megabytes after a close.
+    mallopt(M_TOP_PAD, 0);
+    mallopt(M_MXFAST, 0);
 #endif
 }
 
 void returnFreedMemory() {
 #if defined(TESSARIN_TUNE_GLIBC)
     malloc_trim(0);
+    mallopt(M_MXFAST, defaultMaxFast);
+    if (tuned)
+        mallopt(M_TOP_PAD, largePad);
 #endif
 }
 
