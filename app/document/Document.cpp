@@ -81,7 +81,7 @@ bool Document::readFromURL(const QUrl &url, const QString &typeName, PlatformErr
     }
     // The text takes twice the file's size: a worker hands its pages back, not the main thread,
     // which has the window to make.
-    Dispatch::global([read = std::move(*text)] { Q_UNUSED(read) });
+    Dispatch::releaseInBackground(std::move(*text));
     text.reset();
     if (isSet(pending)) {
         if (error)

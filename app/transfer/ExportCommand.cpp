@@ -192,7 +192,7 @@ std::optional<QByteArrayList> vCardDataFromSnapshot(std::shared_ptr<const Export
     });
     // Releasing 100,000 copies is left to a worker of its own: neither the window nor the
     // file waits on it.
-    Dispatch::global([released = std::move(snapshot)]() mutable { released.reset(); });
+    Dispatch::releaseInBackground(std::move(snapshot));
     if (stopped.load())
         return std::nullopt;
     QByteArrayList result;

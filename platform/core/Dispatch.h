@@ -14,6 +14,12 @@ namespace Dispatch {
 // Runs on the shared worker pool.
 void global(std::function<void()> block);
 
+// Lets the value go on a worker of the pool: freeing something large (a whole file's text,
+// a document's worth of records) is then no wait for the caller.
+template <typename T> void releaseInBackground(T &&value) {
+    global([held = std::forward<T>(value)]() mutable { [[maybe_unused]] const auto released = std::move(held); });
+}
+
 // Runs on the main thread at its next event-loop turn, nested modal loops included.
 // With a receiver, nothing happens once the receiver is gone.
 void main(std::function<void()> block, QObject *receiver = nullptr);

@@ -32,6 +32,20 @@ TEST(DispatchTest, GlobalRunsOffTheMainThreadAndMainPostsRunOnItInsideAModalDial
     EXPECT_TRUE(postedWasMain);
 }
 
+TEST(DispatchTest, AValueReleasedInTheBackgroundIsFreedOnAWorker) {
+    QSemaphore freed;
+    std::atomic<bool> freedOnMain{true};
+    auto value = std::shared_ptr<int>(new int(1), [&](int *p) {
+        freedOnMain = Dispatch::isMainThread();
+        delete p;
+        freed.release();
+    });
+    Dispatch::releaseInBackground(std::move(value));
+    EXPECT_EQ(value, nullptr);
+    ASSERT_TRUE(freed.tryAcquire(1, 5000));
+    EXPECT_FALSE(freedOnMain);
+}
+
 TEST(DispatchTest, PostToAGoneReceiverDoesNothing) {
     bool ran = false;
     auto *receiver = new QObject;
