@@ -96,6 +96,8 @@ public:
 
     static constexpr double minimumColumnWidth = 20.0;
     static constexpr int buildDeadlineMilliseconds = 200 * 1000;
+    // The order of a table no one has sorted: by name, ascending.
+    static inline const SortDescriptor defaultSort{FieldId::CompositeName, true, false};
 
     explicit ContactsViewController(QObject *parent = nullptr);
     ~ContactsViewController() override;

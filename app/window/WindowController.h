@@ -188,6 +188,8 @@ private:
     bool isGroupViewCollapsed() const;
     // Fades the detail panel from one of its views to the other.
     void crossFadeDetailPanel(bool toCard);
+    // The open windows, whose custom items all keep their columns in the shared view types.
+    static QList<WindowController *> &openWindowControllers();
 
     QPointer<QToolBar> toolbar_;
     QPointer<PullDownButton> groupsPopup_;

@@ -1,0 +1,346 @@
+// Keeping the contacts table current after edits (only the rows of the changed contacts are
+// rebuilt) and its selection, in rows and in the contacts they show.
+#include "contacts_table/ContactsViewController.h"
+
+#include "contacts_table/RowValueNumber.h"
+#include "contacts_table/SubContactRows.h"
+
+#include <QHeaderView>
+
+#include <algorithm>
+
+namespace {
+
+// Consecutive rows become one range, so a selection of thousands of rows is a few ranges.
+QItemSelection rowRanges(const QAbstractItemModel *model, QList<int> rows) {
+    QItemSelection selection;
+    std::sort(rows.begin(), rows.end());
+    const int lastColumn = std::max(0, model->columnCount() - 1);
+    for (qsizetype i = 0; i < rows.size();) {
+        qsizetype j = i;
+        while (j + 1 < rows.size() && rows[j + 1] <= rows[j] + 1)
+            ++j;
+        selection.select(model->index(rows[i], 0), model->index(rows[j], lastColumn));
+        i = j + 1;
+    }
+    return selection;
+}
+
+} // namespace
+
+// ---- Refresh and selection
+
+std::optional<qint64> ContactsViewController::labelIndexInColumn(const SubContactRow &row,
+                                                                 const QString &identifier) const {
+    const auto value = row.person->labeledValueForIdentifier(identifier, qsizetype(row.labelIndex));
+    if (!value)
+        return std::nullopt;
+    return value->labelIndex;
+}
+
+bool ContactsViewController::isMultiValued(const QString &identifier, QMPerson &person) const {
+    return person.typeForIdentifier(identifier, customItems()) == ValueKind::Labeled;
+}
+
+void ContactsViewController::updateTable() {
+    updateTableWithContacts({});
+}
+
+void ContactsViewController::updateTableWithContacts(const QList<std::shared_ptr<QMPerson>> &contacts) {
+    if (!contactTable_)
+        return;
+    const QList<int> remembered = selectedRowIndexes();
+    const QString sortColumn = sortColumnIdentifier();
+    // The selected rows' contacts and, for a multi-valued sort column, their values there.
+    QHash<QString, QList<std::optional<qint64>>> keys;
+    bool multiValued = false;
+    if (!subContactTable().empty() && !remembered.isEmpty() && isRow(remembered.last())) {
+        for (const int r : remembered) {
+            if (!isRow(r))
+                continue;
+            SubContactRow &row = *subContactTable()[size_t(r)];
+            multiValued = multiValued || isMultiValued(sortColumn, *row.person);
+            if (isMultiValued(sortColumn, *row.person))
+                keys[row.uniqueId].append(labelIndexInColumn(row, sortColumn).value_or(row.labelIndex));
+            else
+                keys[row.uniqueId].append(std::nullopt);
+        }
+    }
+    // A few contacts' rows are made again in place; beyond that one rebuild costs less.
+    const bool inPlace = !contacts.isEmpty() && contacts.size() <= fewContacts &&
+                         std::all_of(contacts.begin(), contacts.end(),
+                                     [this](const auto &person) { return replaceRowsOfContact(person); });
+    if (!inPlace) {
+        updateSubContactTableForIdentifiers(tableIdentfiers());
+        subContactTableDirty_ = false;
+        reloadData();
+    }
+    QList<int> chosen;
+    const SubContactTable &rows = subContactTable();
+    for (int r = 0; r < int(rows.size()); ++r) {
+        SubContactRow &row = *rows[size_t(r)];
+        const auto key = keys.constFind(row.uniqueId);
+        if (key == keys.constEnd())
+            continue;
+        if (!isMultiValued(sortColumn, *row.person)) {
+            chosen.append(r);
+            continue;
+        }
+        const auto own = labelIndexInColumn(row, sortColumn);
+        if (own && key->contains(std::optional<qint64>(*own)))
+            chosen.append(r);
+    }
+    selectAndScroll(chosen.isEmpty() ? remembered : chosen);
+    reportSelectionIfMoved();
+    refreshViewsShowingSelection(true);
+}
+
+bool ContactsViewController::replaceRowsOfContact(const std::shared_ptr<QMPerson> &person) {
+    if (!person || subContactTableDirty_ || pendingRows_ || !model_->hasContacts() || !tableView_)
+        return false;
+    SubContactTable made;
+    for (qsizetype i = 0; i < contactTable_->size(); ++i) {
+        const ContactEntry &entry = contactTable_->at(i);
+        if (entry.person != person || entry.deleted)
+            continue;
+        made = createSubContactsFromContact(entry, tableIdentfiers(), selectedLabels());
+        for (const SubContactRowPtr &row : made)
+            row->contactPosition = i;
+        break;
+    }
+    const QList<int> previous = selectedRowIndexes();
+    const std::optional<SortDescriptor> descriptor = currentSortDescriptor();
+    ++silentSelection_;
+    const std::vector<size_t> changed =
+        model_->replaceRowsOfContact(person.get(), made, [&](const SubContactTable &rows, SubContactRow &row) {
+            return SubContactRows::sortedPlace(rows, row, descriptor, selectedLabels(), customItems());
+        });
+    QHeaderView *header = tableView_->verticalHeader();
+    for (const size_t row : changed)
+        header->resizeSection(int(row), heightOfRow(int(row)));
+    --silentSelection_;
+    keepSelection(previous);
+    return true;
+}
+
+void ContactsViewController::updateTableWithIdentifier(const QString &identifier,
+                                                       const std::shared_ptr<QMPerson> &contact) {
+    if (!contactTable_)
+        return;
+    QList<int> selection = selectedRowIndexes();
+    if (selection.isEmpty())
+        selection = {0};
+    const auto indexOf = [&](SubContactRow &row) -> qint64 {
+        if (identifier.isEmpty())
+            return row.labelIndex;
+        // Only a list numbers its values (asking for any value would decode a whole photo).
+        const std::optional<LabeledValueList> list = row.person->labeledValueForIdentifier(identifier);
+        if (list && row.labelIndex < list->size())
+            return list->at(row.labelIndex).labelIndex;
+        return 0;
+    };
+    QString uniqueId;
+    qint64 k = 0;
+    if (isRow(selection.first())) {
+        SubContactRow &row = *subContactTable()[size_t(selection.first())];
+        uniqueId = row.uniqueId;
+        k = indexOf(row);
+    }
+    // Only the changed contact can have moved: its rows alone are made again.
+    if (!replaceRowsOfContact(contact)) {
+        if (tableIdentfiers().contains(identifier))
+            updateSubContactTableForIdentifiers(tableIdentfiers());
+        subContactTableDirty_ = false;
+        reloadData();
+    }
+    const SubContactTable &rows = subContactTable();
+    int found = -1;
+    for (int r = 0; r < int(rows.size()) && !uniqueId.isEmpty() && found < 0; ++r) {
+        SubContactRow &row = *rows[size_t(r)];
+        if (row.uniqueId == uniqueId && indexOf(row) == k)
+            found = r;
+    }
+    selectAndScroll(found >= 0 ? QList<int>{found} : selection);
+    reportSelectionIfMoved();
+    refreshViewsShowingSelection(false);
+}
+
+void ContactsViewController::selectItemAndRange(const std::optional<FindTarget> &match) {
+    if (!contactTable_)
+        return;
+    model_->setShowsCurrentMatch(bool(match));
+    if (!match)
+        return;
+    const FindTarget &target = *match;
+    windowState_->setFindTarget(target);
+    // The marks follow the window's state; only rows still to be shown need a reload, not
+    // a sort of every row.
+    if (pendingRows_) {
+        subContactTableDirty_ = false;
+        reloadData();
+    }
+    // Only the target's own contact is looked at: its row of that value, else its first row.
+    int found = -1;
+    const SubContactTable &rows = subContactTable();
+    for (int r = 0; r < int(rows.size()); ++r) {
+        const SubContactRow &row = *rows[size_t(r)];
+        if (row.uniqueId != target.uniqueId)
+            continue;
+        if (rowValueNumber(row, target.identifier, customItems()) == target.labelIndex) {
+            found = r;
+            break;
+        }
+        if (found < 0)
+            found = r;
+    }
+    if (found < 0)
+        return;
+    const int reports = selectionReports_;
+    selectAndScroll({found});
+    if (reports == selectionReports_ && delegate_)
+        reportSelectedRow(rows[size_t(found)]);
+}
+
+void ContactsViewController::selectRowIndexesWithContacts(const QList<ContactEntry> &entries) {
+    if (!contactTable_ || contactTable_->isEmpty())
+        return;
+    QSet<QString> ids;
+    for (const ContactEntry &entry : entries)
+        ids.insert(entry.uniqueId);
+    QList<int> rows;
+    const SubContactTable &shown = subContactTable();
+    for (int r = 0; r < int(shown.size()); ++r) {
+        if (ids.contains(shown[size_t(r)]->uniqueId))
+            rows.append(r);
+    }
+    selectAndScroll(rows);
+}
+
+QList<int> ContactsViewController::selectedRowIndexes() const {
+    QList<int> rows;
+    if (!tableView_)
+        return rows;
+    for (const QItemSelectionRange &range : tableView_->selectionModel()->selection()) {
+        for (int r = range.top(); r <= range.bottom(); ++r) {
+            if (isRow(r))
+                rows.append(r);
+        }
+    }
+    // Ranges may overlap; every row once, in order.
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+void ContactsViewController::selectRowIndexes(const QList<int> &rows) {
+    view();
+    QItemSelectionModel *selection = tableView_->selectionModel();
+    if (rows.isEmpty()) {
+        selection->clearSelection();
+        return;
+    }
+    selection->setCurrentIndex(model_->index(*std::max_element(rows.begin(), rows.end()), 0),
+                               QItemSelectionModel::NoUpdate);
+    selection->select(rowRanges(model_, rows),
+                      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void ContactsViewController::selectAndScroll(const QList<int> &rows) {
+    QList<int> valid;
+    for (const int r : rows) {
+        if (isRow(r))
+            valid.append(r);
+    }
+    if (valid.isEmpty())
+        return;
+    selectRowIndexes(valid);
+    scrollRowToVisible(valid.first());
+}
+
+int ContactsViewController::selectedRow() const {
+    const QModelIndex current = tableView_->selectionModel()->currentIndex();
+    if (current.isValid() && tableView_->selectionModel()->isRowSelected(current.row()))
+        return current.row();
+    const QList<int> rows = selectedRowIndexes();
+    return rows.isEmpty() ? -1 : rows.last();
+}
+
+void ContactsViewController::scrollRowToVisible(int row) {
+    if (row >= 0 && row < model_->rowCount())
+        tableView_->scrollTo(model_->index(row, 0));
+}
+
+void ContactsViewController::tableViewSelectionDidChange() {
+    if (silentSelection_ > 0)
+        return;
+    const int row = selectedRow();
+    if (!isRow(row) || !delegate_)
+        return;
+    reportSelectedRow(subContactTable()[size_t(row)]);
+}
+
+QList<SubContactRowPtr> ContactsViewController::selectedSubContacts() const {
+    QList<SubContactRowPtr> rows;
+    for (const int r : selectedRowIndexes()) {
+        if (isRow(r))
+            rows.append(subContactTable()[size_t(r)]);
+    }
+    return rows;
+}
+
+QList<ContactEntry> ContactsViewController::contactsForIndexes(const QList<int> &rows) const {
+    QList<ContactEntry> entries;
+    if (!contactTable_)
+        return entries;
+    QHash<QString, qsizetype> byId;
+    for (qsizetype i = contactTable_->size() - 1; i >= 0; --i)
+        byId.insert(contactTable_->at(i).uniqueId, i);
+    QSet<QString> taken;
+    for (const int r : rows) {
+        if (!isRow(r))
+            continue;
+        const QString &id = subContactTable()[size_t(r)]->uniqueId;
+        const auto found = byId.constFind(id);
+        if (found == byId.constEnd() || taken.contains(id))
+            continue;
+        taken.insert(id);
+        const ContactEntry &entry = contactTable_->at(*found);
+        if (!entry.deleted)
+            entries.append(entry);
+    }
+    return entries;
+}
+
+QList<ContactEntry> ContactsViewController::selectedContacts() const {
+    return contactsForIndexes(selectedRowIndexes());
+}
+
+QList<ContactEntry> ContactsViewController::selectedContactsWithClickedRowIndex(int clickedRow) const {
+    QList<ContactEntry> entries;
+    if (!contactTable_ || contactTable_->isEmpty())
+        return entries;
+    QList<int> rows = selectedRowIndexes();
+    if (isRow(clickedRow))
+        rows.append(clickedRow);
+    // A row knows its contact's position in the table and is marked there, without hashing
+    // every selected identifier; a row whose position no longer holds its contact (the table
+    // changed since the rows were built) is matched by identifier.
+    const ContactTable &table = *contactTable_;
+    std::vector<bool> marked(size_t(table.size()), false);
+    QSet<QString> ids;
+    for (const int r : rows) {
+        if (!isRow(r))
+            continue;
+        const SubContactRow &row = *subContactTable()[size_t(r)];
+        const qsizetype at = row.contactPosition;
+        if (at >= 0 && at < table.size() && table[at].person == row.person && table[at].uniqueId == row.uniqueId)
+            marked[size_t(at)] = true;
+        else
+            ids.insert(row.uniqueId);
+    }
+    for (qsizetype i = 0; i < table.size(); ++i) {
+        if (marked[size_t(i)] || (!ids.isEmpty() && ids.contains(table[i].uniqueId)))
+            entries.append(table[i]);
+    }
+    return entries;
+}
