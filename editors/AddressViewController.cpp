@@ -85,7 +85,7 @@ QWidget *AddressViewController::makeBody() {
     auto *body = new QWidget;
     QFormLayout *form = EditorForm::make(body);
 
-    labelPopup_ = new QComboBox;
+    labelPopup_ = new PopUpButton;
     EditorForm::addRow(form, L("Label") + QLatin1Char(':'), labelPopup_);
 
     countryCodePopup_ = new PullDownButton;

@@ -7,6 +7,7 @@
 #include "platform/core/UserDefaults.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Beep.h"
+#include "platform/ui/Menu.h"
 
 #include <QComboBox>
 #include <QFontMetricsF>
@@ -90,7 +91,7 @@ Window *CustomLabelPanelController::loadWindow() {
     window->setWindowTitle(L("Custom Labels"));
     auto *content = new QWidget;
 
-    itemNamePopup_ = new QComboBox;
+    itemNamePopup_ = new PopUpButton;
     QObject::connect(itemNamePopup_, &QComboBox::activated, this, [this] { popupDidSelect(itemNamePopup_); });
 
     list_ = new CustomLabelList(L("Label"), this);

@@ -3,6 +3,7 @@
 #include "editors/DateText.h"
 #include "platform/core/Localization.h"
 #include "platform/ui/Beep.h"
+#include "platform/ui/Menu.h"
 
 #include <QCalendarWidget>
 #include <QComboBox>
@@ -33,7 +34,7 @@ DateControls::DateControls(QWidget *parent)
     : QWidget(parent)
     , yearField_(new QLineEdit)
     , yearFieldLabel_(new QLabel(L("Year")))
-    , monthPopup_(new QComboBox)
+    , monthPopup_(new PopUpButton)
     , monthPopupLabel_(new QLabel(L("Month")))
     , datePicker_(new QCalendarWidget) {
     auto *grid = new QGridLayout(this);

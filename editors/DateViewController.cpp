@@ -4,6 +4,7 @@
 #include "model/QMPerson.h"
 #include "platform/core/Localization.h"
 #include "platform/ui/Beep.h"
+#include "platform/ui/Menu.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -41,7 +42,7 @@ QWidget *DateViewController::makeBody() {
     column->setContentsMargins(0, 2, 0, 2);
     column->setSpacing(4);
     auto *row = new QHBoxLayout;
-    labelPopup_ = new QComboBox;
+    labelPopup_ = new PopUpButton;
     labelPopup_->setEnabled(false);
     dateField_ = new QLineEdit;
     dateField_->setObjectName(QStringLiteral("dateField"));

@@ -4,6 +4,7 @@
 #include "model/QMPerson.h"
 #include "platform/core/Localization.h"
 #include "platform/ui/Beep.h"
+#include "platform/ui/Menu.h"
 
 #include <algorithm>
 #include <functional>
@@ -101,7 +102,7 @@ public:
                 connect(line, &QLineEdit::textEdited, editor_, &DatesViewController::cellEdited);
             return field;
         }
-        auto *popup = new QComboBox(parent);
+        auto *popup = new PopUpButton(parent);
         popup->setFrame(false);
         popup->addItems(editor_->localizedLabels());
         connect(popup, &QComboBox::activated, this,

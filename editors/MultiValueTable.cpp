@@ -75,7 +75,7 @@ QWidget *MultiValueCellDelegate::createEditor(QWidget *parent, const QStyleOptio
     switch (column.kind) {
     case MultiValueColumn::LabelPopup:
     case MultiValueColumn::ServicePopup: {
-        auto *popup = new QComboBox(parent);
+        auto *popup = new PopUpButton(parent);
         popup->setFrame(false);
         popup->addItems(editor_->popupTitles(index.column()));
         popup->setCurrentIndex(editor_->popupSelection(index.row(), index.column()));

@@ -122,7 +122,7 @@ QWidget *MultiValueViewController::makeBody() {
     column->setSpacing(4);
 
     auto *top = new QHBoxLayout;
-    typePopup_ = new QComboBox;
+    typePopup_ = new PopUpButton;
     addressField_ = new QLineEdit;
     addressField_->setObjectName(QStringLiteral("addressField"));
     showAsLabel(addressField_);

@@ -6,6 +6,7 @@
 #include "model/QMPerson.h"
 #include "platform/contacts/CNFormatters.h"
 #include "platform/core/Localization.h"
+#include "platform/ui/Menu.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -68,12 +69,12 @@ QWidget *NameViewController::makeBody() {
     companyField_ = field(CNContactOrganizationNameKey);
     for (QLineEdit *shown : {previousFamilyNameField_, companyField_})
         showAsLabel(shown);
-    nameOrderingPopup_ = new QComboBox;
+    nameOrderingPopup_ = new PopUpButton;
     nameOrderingPopup_->addItems(
         {L("Name Ordering System Default"), L("First Name First"), L("Last Name First")});
     nameOrderingPopup_->setEnabled(false);
     form->addRow(nameOrderingPopup_);
-    showAsPersonPopup_ = new QComboBox;
+    showAsPersonPopup_ = new PopUpButton;
     showAsPersonPopup_->addItems({L("Name Display: Person"), L("Name Display: Company")});
     form->addRow(showAsPersonPopup_);
 

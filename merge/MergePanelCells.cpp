@@ -15,6 +15,7 @@
 #include "platform/core/Localization.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ContentTypes.h"
+#include "platform/ui/Menu.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -134,7 +135,7 @@ QWidget *MergePanelController::makeValueCellWidget(Side side, int row) {
     if (merge.type == FieldId::Photo)
         return makePhotoCell(side);
     if (merge.type == FieldId::NameOrdering || merge.type == FieldId::NameDisplay) {
-        auto *popup = new QComboBox;
+        auto *popup = new PopUpButton;
         popup->setObjectName(QStringLiteral("PopupCell"));
         popup->setFont(selectedFont_);
         const NameRecord name = person->nameValue();

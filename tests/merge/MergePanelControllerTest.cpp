@@ -8,6 +8,7 @@
 #include "platform/ui/Pasteboard.h"
 #include "platform/ui/Workspace.h"
 #include "tests/merge/MergeTestSupport.h"
+#include "tests/support/RealWheel.h"
 #include "tests/support/TestSupport.h"
 
 #include <QContextMenuEvent>
@@ -142,6 +143,40 @@ TEST_F(MergeSheet, ShowsBothContactsFieldByFieldWhileEditing) {
     // Scrolling one table scrolls the other to the same rows.
     table(Side::Left)->verticalScrollBar()->setValue(120);
     EXPECT_EQ(table(Side::Right)->verticalScrollBar()->value(), 120);
+}
+
+// The wheel over any popup of the sheet scrolls its table: no popup changes its choice and
+// the sheet holds no change.
+TEST_F(MergeSheet, TheWheelScrollsTheTablesAndChangesNoPopup) {
+    open();
+    sheet.window()->resize(700, 300);
+    settle();
+    QStringList passed;
+    for (const Side side : {Side::Left, Side::Right}) {
+        MergeTableView *view = table(side);
+        const auto popupAt = [&](int r) {
+            QWidget *cell = sheet.valueCellWidget(view, r);
+            auto *labeled = qobject_cast<PopupAndTextCellWidget *>(cell);
+            QComboBox *popup = labeled ? labeled->labelPopup() : qobject_cast<QComboBox *>(cell);
+            return popup && popup->isVisibleTo(cell) && popup->isEnabled() ? popup : nullptr;
+        };
+        for (int r = 0; r < view->model()->rowCount(); ++r) {
+            QComboBox *popup = popupAt(r);
+            if (!popup)
+                continue;
+            const QString what = sheet.tableLeft()[r].type;
+            const int chosen = popup->currentIndex();
+            EXPECT_TRUE(turnWheelOverPopupIn(view, view->model()->index(r, ValueColumn), popup))
+                << what.toStdString() << ": the table scrolls";
+            ASSERT_NE(popupAt(r), nullptr) << what.toStdString();
+            EXPECT_EQ(popupAt(r)->currentIndex(), chosen) << what.toStdString();
+            EXPECT_FALSE(sheet.hasChanges()) << what.toStdString();
+            passed << what;
+        }
+    }
+    EXPECT_EQ(passed, (QStringList{FieldId::NameDisplay, FieldId::Phone, FieldId::Phone, FieldId::Phone, "Pets",
+                                   "Pets", FieldId::NameDisplay, FieldId::Phone}));
+    EXPECT_EQ(valueTexts(*a, FieldId::Phone), (QStringList{"home=111", "work=222", "mobile=333"}));
 }
 
 TEST_F(MergeSheet, AFirstNameEditedInPlaceIsOneStepAndReturnGoesOnBelow) {
