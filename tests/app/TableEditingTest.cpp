@@ -713,6 +713,65 @@ TEST_F(TableEditTest, DeleteInThePopoverThenUndoThere) {
     EXPECT_GE(rowOf(Ann, 1), 0);
 }
 
+// The Groups row of the contact popover and of its torn-off window names the contact's groups
+// after every edit, Undo and Redo, wherever each is made, as the detail panel does.
+TEST_F(TableEditTest, ThePopoversGroupsRowFollowsEveryEditUndoAndRedo) {
+    const auto groupsShown = [](ContactInfoController *shown) {
+        for (int r = 0; r < shown->table().size(); ++r)
+            if (shown->table().at(r).type == FieldId::Groups)
+                return shown->textCellContent(r)
+                    .value_or(ContactInfoController::TextCellContent())
+                    .text.toStdString();
+        return std::string("no Groups row");
+    };
+    for (const bool torn : {false, true}) {
+        doubleClick(rowOf(Ann), FieldId::Name);
+        auto *popover = qobject_cast<ContactInfoPopover *>(table->popover()->contentViewController());
+        ASSERT_NE(popover, nullptr);
+        if (torn) {
+            table->popover()->detach();
+            QCoreApplication::processEvents();
+            ASSERT_EQ(table->detachedWindows().size(), 1);
+            popover = table->detachedWindows().first().windowController->contactInfoPopover();
+        }
+        const std::string groups = groupsShown(view->contactInfoController());
+        ASSERT_FALSE(groups.empty());
+        EXPECT_EQ(groupsShown(popover->contactInfo()), groups);
+        const struct {
+            const char *step;
+            std::function<void()> make;
+        } steps[] = {
+            {"delete in the popover",
+             [&] {
+                 const QList<InfoTableRow> &rows = popover->contactInfo()->table();
+                 for (int r = 0; r < rows.size(); ++r)
+                     if (rows[r].type == FieldId::Email && rows[r].labelIndex == 1)
+                         popover->tableView()->selectRow(r);
+                 QTest::keyClick(popover->tableView(), Qt::Key_Backspace);
+             }},
+            {"undo in the popover", [&] { popover->performAction(QStringLiteral("undo:"), nullptr); }},
+            {"redo in the popover", [&] { popover->performAction(QStringLiteral("redo:"), nullptr); }},
+            {"undo in the window", [&] { view->performAction(QStringLiteral("undo:"), nullptr); }},
+            {"redo in the window", [&] { view->performAction(QStringLiteral("redo:"), nullptr); }},
+            {"undo in the popover again", [&] { popover->performAction(QStringLiteral("undo:"), nullptr); }},
+        };
+        for (const auto &step : steps) {
+            step.make();
+            QCoreApplication::processEvents();
+            const std::string where = std::string(step.step) + (torn ? " of a torn-off window" : "");
+            EXPECT_EQ(groupsShown(popover->contactInfo()), groups) << where;
+            EXPECT_EQ(groupsShown(view->contactInfoController()), groups) << where;
+        }
+        EXPECT_EQ(values(Ann, FieldId::Email), (QStringList{"work:a1@abe.example", "home:a2@abe.example"}));
+        EXPECT_FALSE(edited());
+        closeWhatIsOpen();
+        for (const DetachedWindowEntry &entry : table->detachedWindows())
+            if (entry.windowController)
+                entry.windowController->close();
+        QCoreApplication::processEvents();
+    }
+}
+
 TEST_F(TableEditTest, UndoAndRedoInATornOffWindowShowThereAndClearBothMarks) {
     doubleClick(rowOf(Ann), FieldId::Name);
     table->selectRowIndexes({rowOf(Bob)});
