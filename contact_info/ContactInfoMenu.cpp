@@ -92,11 +92,12 @@ void ContactInfoController::addMenuItems(Menu *menu, const InfoTableRow &row) {
         if (!person.photoData().isEmpty()) {
             add("Icon Size Bigger", ActionId::IconSizeBigger);
             add("Icon Size Smaller", ActionId::IconSizeSmaller);
-            menu->addItem(MenuItem::separatorItem());
-            add("Replace Image", ActionId::AddImage);
-            add("Delete Image", ActionId::DeleteImage);
+            if (editing)
+                menu->addItem(MenuItem::separatorItem());
+            addWhileEditing("Replace Image", ActionId::AddImage);
+            addWhileEditing("Delete Image", ActionId::DeleteImage);
         } else {
-            add("Add Image", ActionId::AddImage);
+            addWhileEditing("Add Image", ActionId::AddImage);
         }
     } else if (type == FieldId::Phone || type == FieldId::Email || type == FieldId::URL) {
         add(type == FieldId::Phone ? "Call Phone" : type == FieldId::Email ? "Send Email" : "Open URL", ifValue);
@@ -156,7 +157,7 @@ void ContactInfoController::addMenuItems(Menu *menu, const InfoTableRow &row) {
     } else if (type == FieldId::Name || type == FieldId::PhoneticName || QMPerson::stringIdentifiers().contains(type)) {
         // Edited in place only.
     } else if (kindOfRow(row) == ValueKind::Labeled) {
-        add("Open Edit Panel", wrapper);
+        addWhileEditing("Open Edit Panel", wrapper);
     }
 }
 
@@ -183,7 +184,7 @@ void ContactInfoController::showPopoverWrapper(QObject *sender) {
 
 void ContactInfoController::insertItem(QObject *) {
     const auto row = clickedInfoRow();
-    if (!row || !delegate_)
+    if (!row || !delegate_ || !editState())
         return;
     selectRows({clickedRow_});
     const QString &type = row->type;
@@ -206,7 +207,7 @@ void ContactInfoController::insertItem(QObject *) {
 
 void ContactInfoController::deleteItem(QObject *) {
     const auto row = clickedInfoRow();
-    if (!row || !delegate_)
+    if (!row || !delegate_ || !editState())
         return;
     const int number = clickedRow_;
     const InfoTableRow taken = *row;
@@ -218,7 +219,8 @@ void ContactInfoController::deleteItem(QObject *) {
     alert.buttons = {L("OK"), L("Cancel")};
     QPointer<ContactInfoController> guard(this);
     alert.beginSheetModalForWindow(tableView_->window(), [guard, number, taken, person](int answer) {
-        if (!guard || answer != AlertFirstButtonReturn || !guard->delegate_)
+        // Locked while the sheet was up: nothing changes.
+        if (!guard || answer != AlertFirstButtonReturn || !guard->delegate_ || !guard->editState())
             return;
         ContactInfoController &panel = *guard;
         if (number < panel.table_.size())

@@ -418,7 +418,8 @@ void MergePanelController::openEditor(EditorKind kind, const ContactEntry &conta
     context->contact = EditorContact::of(contact);
     context->type = type;
     context->labelIndex = labelIndex;
-    context->editEnabled = editEnabled;
+    // A locked sheet's editors show the value and change nothing: their Edit stays off.
+    context->editEnabled = isEditing() ? editEnabled : std::optional<bool>(false);
     const Side side = contacts_[Right] && contact.person == contacts_[Right]->person ? Right : Left;
     popover_ = editor->openInPopover(context, isEditing(), size, rect, tableViews_[side]->viewport(), this, this);
 }

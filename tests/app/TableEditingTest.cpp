@@ -772,6 +772,56 @@ TEST_F(TableEditTest, ThePopoversGroupsRowFollowsEveryEditUndoAndRedo) {
     }
 }
 
+// A contact popover opened from a locked window, and one locked with its own button and
+// then torn off, stay locked: their editors open read-only and nothing reaches the edits.
+TEST_F(TableEditTest, ALockedPopoverAndItsTornOffWindowOpenTheirEditorsReadOnly) {
+    for (const bool fromALockedWindow : {true, false}) {
+        view->setEditState(!fromALockedWindow);
+        doubleClick(rowOf(Ann), FieldId::Name);
+        ASSERT_EQ(opened(), QStringLiteral("contact popover"));
+        auto *popover = qobject_cast<ContactInfoPopover *>(table->popover()->contentViewController());
+        if (!fromALockedWindow) {
+            popover->editButton()->click();
+            table->popover()->detach();
+            QCoreApplication::processEvents();
+            ASSERT_EQ(table->detachedWindows().size(), 1);
+            popover = table->detachedWindows().first().windowController->contactInfoPopover();
+        }
+        const std::string where = fromALockedWindow ? "from a locked window" : "locked, torn off";
+        ASSERT_FALSE(popover->editState()) << where;
+        ContactInfoController *fields = popover->contactInfo();
+        const auto rowOfField = [&](const QString &type) {
+            for (int r = 0; r < fields->table().size(); ++r)
+                if (fields->table().at(r).type == type)
+                    return r;
+            return -1;
+        };
+        for (const auto &[type, modifiers] : {std::pair{FieldId::Address, Qt::KeyboardModifiers()},
+                                              std::pair{FieldId::Phone, Qt::KeyboardModifiers(Qt::ControlModifier)},
+                                              std::pair{FieldId::Birthday, Qt::KeyboardModifiers()}}) {
+            fields->setClickedCell(rowOfField(type), 1);
+            fields->tableViewDoubleAction(modifiers);
+            ASSERT_TRUE(fields->popover()) << where << " " << type.toStdString();
+            auto *editor = qobject_cast<PopoverEditor *>(fields->popover()->contentViewController());
+            ASSERT_TRUE(editor) << where;
+            EXPECT_FALSE(editor->isEditing()) << where << " " << type.toStdString();
+            EXPECT_FALSE(editor->editButton()->isEnabled()) << where << " " << type.toStdString();
+            fields->popover()->close();
+            QCoreApplication::processEvents();
+        }
+        fields->tableView()->selectRow(rowOfField(FieldId::Email));
+        QTest::keyClick(fields->tableView(), Qt::Key_Backspace);
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(undoManager()->canUndo()) << where;
+        EXPECT_FALSE(edited()) << where;
+        closeWhatIsOpen();
+        for (const DetachedWindowEntry &entry : table->detachedWindows())
+            if (entry.windowController)
+                entry.windowController->close();
+        QCoreApplication::processEvents();
+    }
+}
+
 TEST_F(TableEditTest, UndoAndRedoInATornOffWindowShowThereAndClearBothMarks) {
     doubleClick(rowOf(Ann), FieldId::Name);
     table->selectRowIndexes({rowOf(Bob)});

@@ -1,4 +1,5 @@
 #include "tests/editors/EditorTestSupport.h"
+#include "tests/editors/PostalCodeFixtures.h"
 
 #include "editors/AddressViewController.h"
 #include "editors/DatesViewController.h"
@@ -58,6 +59,9 @@ QAbstractItemView *tableAround(QWidget *widget) {
 // over each of its popups: no popup changes its choice, the editor notes no change (Done
 // stays as it was), the contact stays, and a list scrolls under the wheel.
 TEST(PopupWheel, TheWheelChangesNoPopupOfAnyEditor) {
+    // The address editor reads the process's postal-code index: the fixture lists, as the
+    // other tests of this program read them.
+    PostalCodeFixtures::useSharedFixtureDirectory();
     const struct {
         const char *what;
         std::function<PopoverEditor *(EditorScene &, const std::shared_ptr<QMPerson> &)> open;

@@ -466,6 +466,49 @@ TEST_F(MergeSheet, EditorsOpenOnTheirRowAndTheirAnswerIsOneStep) {
     EXPECT_FALSE(sheet.doneButton()->isEnabled());
 }
 
+// A locked sheet, opened from a locked window or locked with its own button, opens every
+// editor read-only: its Edit button disabled, so Done can hand nothing back.
+TEST_F(MergeSheet, ALockedSheetOpensEveryEditorReadOnly) {
+    for (const bool openedLocked : {true, false}) {
+        open(!openedLocked);
+        if (!openedLocked)
+            QTest::mouseClick(sheet.editButton(), Qt::LeftButton);
+        ASSERT_FALSE(sheet.isEditing());
+        const ContactEntry bobsCopy = *sheet.contactRight();
+        const QRect at = table(Side::Right)->visualRect(table(Side::Right)->model()->index(0, ValueColumn));
+        const struct {
+            const char *editor;
+            std::function<void()> open;
+        } openers[] = {
+            {"list", [&] { sheet.showMultiValuePopover(bobsCopy, FieldId::Phone, 0, at); }},
+            {"address", [&] { sheet.showAddressPopover(bobsCopy, FieldId::Address, -1, at); }},
+            {"instant message", [&] { sheet.showIMSPopover(bobsCopy, FieldId::InstantMessage, -1, at); }},
+            {"social profile", [&] { sheet.showSNSPopover(bobsCopy, FieldId::SocialNetwork, -1, at); }},
+            {"dates", [&] { sheet.showDatePopover(bobsCopy, FieldId::Dates, 0, at); }},
+            {"birthday", [&] { sheet.showDatePopover(bobsCopy, FieldId::Birthday, 0, at); }},
+            {"birthday by a double click", [&] { doubleClick(Side::Right, row(FieldId::Birthday)); }},
+            {"phones by a Ctrl double click",
+             [&] { doubleClick(Side::Right, row(FieldId::Phone), Qt::ControlModifier); }},
+        };
+        for (const auto &opener : openers) {
+            const std::string what = std::string(opener.editor) + (openedLocked ? ", opened locked" : ", locked");
+            opener.open();
+            settle();
+            ASSERT_TRUE(sheet.popover() && sheet.popover()->isShown()) << what;
+            auto *editor = qobject_cast<PopoverEditor *>(sheet.popover()->contentViewController());
+            ASSERT_TRUE(editor) << what;
+            EXPECT_FALSE(editor->isEditing()) << what;
+            EXPECT_FALSE(editor->editButton()->isEnabled()) << what;
+            QTest::mouseClick(editor->doneButton(), Qt::LeftButton);
+            settle();
+            EXPECT_FALSE(sheet.hasChanges()) << what;
+        }
+        sheet.buttonPressed(sheet.doneButton());
+        settle();
+    }
+    EXPECT_EQ(codes, (QList<int>{MergePanelController::UnchangedResponse, MergePanelController::UnchangedResponse}));
+}
+
 // What the window applies: the custom items of the copies, beside every other field.
 TEST_F(MergeSheet, ACustomItemMovedAcrossIsPartOfTheResult) {
     open();
