@@ -286,7 +286,8 @@ void DatesViewController::cellEdited() {
 }
 
 bool DatesViewController::setLabelOfRow(int row, int labelPosition) {
-    if (labelPosition < 0 || labelPosition >= labels_.size())
+    // The popup hands its choice back when the focus leaves it too: the same label is no change.
+    if (labelPosition < 0 || labelPosition >= labels_.size() || table_[row].label == labels_.at(labelPosition))
         return false;
     table_[row].label = labels_.at(labelPosition);
     noteChange();

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTableView>
 
@@ -669,6 +670,29 @@ TEST_F(TableEditTest, ContactPopoverWindowsAreListedUntilTheyClose) {
     QCoreApplication::processEvents();
     EXPECT_TRUE(table->detachedWindows().isEmpty());
     EXPECT_EQ(table->popover(), nullptr);
+}
+
+// In a window of the size a new window takes, the contact popover is whole: a window of
+// its own, kept on the screen, its OK button shown entire.
+TEST_F(TableEditTest, TheContactPopoverIsWholeInAWindowOfTheDefaultSize) {
+    Window *documentWindow = document->controller->window();
+    documentWindow->resize(900, 500);
+    QCoreApplication::processEvents();
+    doubleClick(rowOf(Ann), FieldId::Name);
+    ASSERT_EQ(opened(), QStringLiteral("contact popover"));
+    auto *popover = qobject_cast<ContactInfoPopover *>(table->popover()->contentViewController());
+    QWidget *frame = table->popover()->frame();
+    ASSERT_TRUE(frame->isVisible());
+    const QRect screen = documentWindow->screen()->availableGeometry();
+    if (screen.height() < 700)
+        GTEST_SKIP() << "a screen too small to show the whole popover";
+    EXPECT_TRUE(screen.contains(frame->geometry()));
+    EXPECT_GT(frame->geometry().bottom(), documentWindow->geometry().bottom());
+    QPushButton *ok = popover->okButton();
+    EXPECT_EQ(ok->visibleRegion().boundingRect(), ok->rect());
+    EXPECT_TRUE(screen.contains(QRect(ok->mapToGlobal(QPoint(0, 0)), ok->size())));
+    EXPECT_EQ(popover->tableView()->viewport()->visibleRegion().boundingRect(),
+              popover->tableView()->viewport()->rect());
 }
 
 TEST_F(TableEditTest, AddContactOpensThePopoverOnTheNewContactAndClosingTheWindowClosesItsWindows) {

@@ -8,8 +8,8 @@
 #include "tests/contact_info/ContactInfoTestSupport.h"
 
 #include <QMimeData>
-#include <QSet>
 #include <QPushButton>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -18,8 +18,8 @@
 namespace {
 
 // Menu items that change the contact: a locked popover offers none of them.
-const QStringList ChangingItems = {"Add Item",   "Delete Item",           "Add Image", "Replace Image",
-                                   "Delete Image", "Add/Delete Phone Item"};
+const QStringList ChangingItems = {"Add Item",      "Delete Item",  "Add Image",
+                                   "Replace Image", "Delete Image", "Add/Delete Phone Item"};
 
 QImage picture() {
     QImage image(64, 48, QImage::Format_RGB32);
@@ -37,8 +37,8 @@ public:
     LockedPopover(Shown shown, bool lock)
         : locked(lock) {
         contact = fullContact();
-        EXPECT_TRUE(
-            contact.person->addCustomItem(ValueKind::Labeled, QStringLiteral("Beeper"), std::nullopt, std::nullopt));
+        EXPECT_TRUE(contact.person->addCustomItem(ValueKind::Labeled, QStringLiteral("Beeper"), std::nullopt,
+                                                  std::nullopt));
         LabeledValueRecord beep;
         beep.label = QStringLiteral("work");
         beep.value = QStringLiteral("42");
@@ -172,7 +172,8 @@ TEST(LockedContactPopover, NothingChangesTheContactByAnyPath) {
          [](LockedPopover &p) {
              for (int row : p.rows())
                  for (int column : {0, 1})
-                     for (const Qt::KeyboardModifiers modifiers : {Qt::KeyboardModifiers(), Qt::KeyboardModifiers(CommandKeyModifier)}) {
+                     for (const Qt::KeyboardModifiers modifiers :
+                          {Qt::KeyboardModifiers(), Qt::KeyboardModifiers(CommandKeyModifier)}) {
                          p.table().setClickedCell(row, column);
                          p.table().tableViewDoubleAction(modifiers);
                          EXPECT_FALSE(p.locked && p.table().cellEditor()) << row;
@@ -216,7 +217,8 @@ TEST(LockedContactPopover, NothingChangesTheContactByAnyPath) {
          [](LockedPopover &p) {
              QMimeData image;
              image.setImageData(picture());
-             EXPECT_FALSE(p.table().acceptPhotoRowDrop(p.rowOf(FieldId::Photo), Pasteboard(&image)) && p.locked);
+             EXPECT_FALSE(p.table().acceptPhotoRowDrop(p.rowOf(FieldId::Photo), Pasteboard(&image)) &&
+                          p.locked);
              p.table().imageDidChange(picture());
          }},
         {"another contact's phone row dropped on rows of each kind", true,
@@ -230,7 +232,8 @@ TEST(LockedContactPopover, NothingChangesTheContactByAnyPath) {
              for (const QString &type : {FieldId::Name, FieldId::Phone, FieldId::Email, FieldId::Note})
                  for (const TableViewDropOperation operation :
                       {TableViewDropOperation::On, TableViewDropOperation::Above})
-                     EXPECT_FALSE(p.table().tableViewAcceptDrop(dropped, p.rowOf(type), operation) && p.locked)
+                     EXPECT_FALSE(p.table().tableViewAcceptDrop(dropped, p.rowOf(type), operation) &&
+                                  p.locked)
                          << type.toStdString();
          }},
         {"paste", false,

@@ -15,7 +15,8 @@ namespace {
 // labeled kind (a custom labeled item among them) and the Name Display choice.
 ContactEntry contactWithEveryPopup() {
     ContactEntry entry = fullContact();
-    EXPECT_TRUE(entry.person->addCustomItem(ValueKind::Labeled, QStringLiteral("Beeper"), std::nullopt, std::nullopt));
+    EXPECT_TRUE(entry.person->addCustomItem(ValueKind::Labeled, QStringLiteral("Beeper"), std::nullopt,
+                                            std::nullopt));
     LabeledValueRecord beep;
     beep.label = QStringLiteral("work");
     beep.value = QStringLiteral("42");
@@ -30,9 +31,9 @@ CustomItemDefinition beeper() {
     return item;
 }
 
-const QStringList PopupRows = {FieldId::Phone,          FieldId::Email,         FieldId::URL,
-                               FieldId::Address,        FieldId::Dates,         FieldId::InstantMessage,
-                               FieldId::SocialNetwork,  FieldId::Relationship,  QStringLiteral("Beeper"),
+const QStringList PopupRows = {FieldId::Phone,         FieldId::Email,        FieldId::URL,
+                               FieldId::Address,       FieldId::Dates,        FieldId::InstantMessage,
+                               FieldId::SocialNetwork, FieldId::Relationship, QStringLiteral("Beeper"),
                                FieldId::NameDisplay};
 
 // The popup of a row's value cell: a label popup beside the value, or the row's own popup.
@@ -65,7 +66,8 @@ void wheelOverEveryPopup(ContactInfoController &table, const ContactEntry &shown
         const int chosen = popup->currentIndex();
         const QByteArray before = shown.person->vCardData();
 
-        EXPECT_TRUE(turnWheelOverPopupIn(view, view->model()->index(row, 1), popup)) << what << ": the table scrolls";
+        EXPECT_TRUE(turnWheelOverPopupIn(view, view->model()->index(row, 1), popup))
+            << what << ": the table scrolls";
 
         QComboBox *after = popupOf(table, row);
         ASSERT_NE(after, nullptr) << what;

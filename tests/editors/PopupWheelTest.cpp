@@ -68,10 +68,11 @@ TEST(PopupWheel, TheWheelChangesNoPopupOfAnyEditor) {
         int popups;
     } editors[] = {
         {"phone list",
-         [](EditorScene &scene, const auto &person) { return openList(scene, person, FieldId::Phone); },
-         14},
+         [](EditorScene &scene, const auto &person) { return openList(scene, person, FieldId::Phone); }, 14},
         {"instant message list",
-         [](EditorScene &scene, const auto &person) { return openList(scene, person, FieldId::InstantMessage); },
+         [](EditorScene &scene, const auto &person) {
+             return openList(scene, person, FieldId::InstantMessage);
+         },
          2},
         {"dates",
          [](EditorScene &scene, const auto &person) {
@@ -95,7 +96,8 @@ TEST(PopupWheel, TheWheelChangesNoPopupOfAnyEditor) {
          1},
         {"name",
          [](EditorScene &scene, const auto &person) {
-             return scene.open<NameViewController>(editorContext(person, FieldId::Name, std::nullopt, true), true);
+             return scene.open<NameViewController>(editorContext(person, FieldId::Name, std::nullopt, true),
+                                                   true);
          },
          1},
     };
@@ -112,7 +114,8 @@ TEST(PopupWheel, TheWheelChangesNoPopupOfAnyEditor) {
         for (QComboBox *popup : popups) {
             const int chosen = popup->currentIndex();
             if (QAbstractItemView *table = tableAround(popup)) {
-                const QModelIndex cell = table->indexAt(popup->mapTo(table->viewport(), popup->rect().center()));
+                const QModelIndex cell =
+                    table->indexAt(popup->mapTo(table->viewport(), popup->rect().center()));
                 EXPECT_TRUE(turnWheelOverPopupIn(table, cell, popup)) << opened.what << ": the list scrolls";
             } else {
                 turnWheelOver(popup, popup->currentIndex() + 1 < popup->count() ? -1 : 1);

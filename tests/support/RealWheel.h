@@ -20,8 +20,8 @@ inline void turnWheelOver(QWidget *widget, int notches) {
     if (!top->windowHandle())
         top->winId();
     const QPoint global = widget->mapToGlobal(widget->rect().center());
-    QWheelEvent event(QPointF(top->mapFromGlobal(global)), QPointF(global), QPoint(), QPoint(0, 120 * notches),
-                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QWheelEvent event(QPointF(top->mapFromGlobal(global)), QPointF(global), QPoint(),
+                      QPoint(0, 120 * notches), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QSpontaneKeyEvent::setSpontaneous(&event);
     qApp->notify(top->windowHandle(), &event);
 }
