@@ -139,13 +139,20 @@ void ContactsViewController::updateTableWithIdentifier(const QString &identifier
             return list->at(row.labelIndex).labelIndex;
         return 0;
     };
-    QString uniqueId;
-    qint64 k = 0;
-    if (isRow(selection.first())) {
-        SubContactRow &row = *subContactTable()[size_t(selection.first())];
-        uniqueId = row.uniqueId;
-        k = indexOf(row);
-    }
+    // Every selected row is found again: a row of the changed contact by the value it shows
+    // in the field (its rows may have moved), any other by its place among its contact's rows.
+    // An edit of one contact (from the detail panel with several rows selected too) leaves
+    // the selection as it was.
+    const QMPerson *changed = contact.get();
+    if (!changed && isRow(selection.first()))
+        changed = subContactTable()[size_t(selection.first())]->person.get();
+    const auto identity = [&](SubContactRow &row) {
+        return std::make_pair(row.uniqueId, row.person.get() == changed ? indexOf(row) : row.labelIndex);
+    };
+    QHash<std::pair<QString, qint64>, int> wanted;
+    for (const int r : std::as_const(selection))
+        if (isRow(r))
+            ++wanted[identity(*subContactTable()[size_t(r)])];
     // Only the changed contact can have moved: its rows alone are made again.
     if (!replaceRowsOfContact(contact)) {
         if (tableIdentfiers().contains(identifier))
@@ -154,13 +161,16 @@ void ContactsViewController::updateTableWithIdentifier(const QString &identifier
         reloadData();
     }
     const SubContactTable &rows = subContactTable();
-    int found = -1;
-    for (int r = 0; r < int(rows.size()) && !uniqueId.isEmpty() && found < 0; ++r) {
-        SubContactRow &row = *rows[size_t(r)];
-        if (row.uniqueId == uniqueId && indexOf(row) == k)
-            found = r;
+    QList<int> found;
+    for (int r = 0; r < int(rows.size()) && !wanted.isEmpty(); ++r) {
+        const auto want = wanted.find(identity(*rows[size_t(r)]));
+        if (want == wanted.end())
+            continue;
+        found.append(r);
+        if (--*want == 0)
+            wanted.erase(want);
     }
-    selectAndScroll(found >= 0 ? QList<int>{found} : selection);
+    selectAndScroll(found.isEmpty() ? selection : found);
     reportSelectionIfMoved();
     refreshViewsShowingSelection(false);
 }
@@ -232,6 +242,24 @@ QList<int> ContactsViewController::selectedRowIndexes() const {
     return rows;
 }
 
+std::optional<int> ContactsViewController::reportedRowAmong(const QList<int> &rows) const {
+    if (!reportedRow_ || rows.size() < 2)
+        return std::nullopt;
+    std::optional<int> sameContact;
+    for (const int r : rows) {
+        if (!isRow(r))
+            continue;
+        const SubContactRow &row = *subContactTable()[size_t(r)];
+        if (row.uniqueId != reportedRow_->first)
+            continue;
+        if (row.labelIndex == reportedRow_->second)
+            return r;
+        if (!sameContact)
+            sameContact = r;
+    }
+    return sameContact;
+}
+
 void ContactsViewController::selectRowIndexes(const QList<int> &rows) {
     view();
     QItemSelectionModel *selection = tableView_->selectionModel();
@@ -239,8 +267,10 @@ void ContactsViewController::selectRowIndexes(const QList<int> &rows) {
         selection->clearSelection();
         return;
     }
-    selection->setCurrentIndex(model_->index(*std::max_element(rows.begin(), rows.end()), 0),
-                               QItemSelectionModel::NoUpdate);
+    // The row the delegate shows stays the current one while it is selected, so a refresh
+    // that keeps several rows selected leaves the detail panel on its contact.
+    const int current = reportedRowAmong(rows).value_or(*std::max_element(rows.begin(), rows.end()));
+    selection->setCurrentIndex(model_->index(current, 0), QItemSelectionModel::NoUpdate);
     selection->select(rowRanges(model_, rows),
                       QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
@@ -254,7 +284,7 @@ void ContactsViewController::selectAndScroll(const QList<int> &rows) {
     if (valid.isEmpty())
         return;
     selectRowIndexes(valid);
-    scrollRowToVisible(valid.first());
+    scrollRowToVisible(reportedRowAmong(valid).value_or(valid.first()));
 }
 
 int ContactsViewController::selectedRow() const {
