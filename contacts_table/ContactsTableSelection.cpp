@@ -11,6 +11,19 @@
 
 namespace {
 
+// A selected row as a refresh finds it again: by its contact and either the running number
+// of the value it shows or its place among the contact's rows.
+struct RowIdentity {
+    QString uniqueId;
+    bool byValue = false;
+    qint64 number = 0;
+    friend bool operator==(const RowIdentity &, const RowIdentity &) = default;
+};
+
+size_t qHash(const RowIdentity &identity, size_t seed = 0) {
+    return qHashMulti(seed, identity.uniqueId, identity.byValue, identity.number);
+}
+
 // Consecutive rows become one range, so a selection of thousands of rows is a few ranges.
 QItemSelection rowRanges(const QAbstractItemModel *model, QList<int> rows) {
     QItemSelection selection;
@@ -51,7 +64,8 @@ void ContactsViewController::updateTableWithContacts(const QList<std::shared_ptr
         return;
     const QList<int> remembered = selectedRowIndexes();
     const QString sortColumn = sortColumnIdentifier();
-    // The selected rows' contacts and, for a multi-valued sort column, their values there.
+    // The selected rows' contacts and, for a multi-valued sort column, their values there;
+    // for any other, their places among their contact's rows.
     QHash<QString, QList<std::optional<qint64>>> keys;
     bool multiValued = false;
     if (!subContactTable().empty() && !remembered.isEmpty() && isRow(remembered.last())) {
@@ -63,7 +77,7 @@ void ContactsViewController::updateTableWithContacts(const QList<std::shared_ptr
             if (isMultiValued(sortColumn, *row.person))
                 keys[row.uniqueId].append(labelIndexInColumn(row, sortColumn).value_or(row.labelIndex));
             else
-                keys[row.uniqueId].append(std::nullopt);
+                keys[row.uniqueId].append(row.labelIndex);
         }
     }
     // A few contacts' rows are made again in place; beyond that one rebuild costs less.
@@ -76,6 +90,11 @@ void ContactsViewController::updateTableWithContacts(const QList<std::shared_ptr
         reloadData();
     }
     QList<int> chosen;
+    // The rows selected before stay selected, not every row of their contacts (an edit in the
+    // detail panel leaves the selection as it was); a contact whose selected rows are all
+    // gone keeps every row it has left.
+    QSet<QString> kept;
+    QList<int> rowsLeft;
     const SubContactTable &rows = subContactTable();
     for (int r = 0; r < int(rows.size()); ++r) {
         SubContactRow &row = *rows[size_t(r)];
@@ -83,13 +102,22 @@ void ContactsViewController::updateTableWithContacts(const QList<std::shared_ptr
         if (key == keys.constEnd())
             continue;
         if (!isMultiValued(sortColumn, *row.person)) {
-            chosen.append(r);
+            if (key->contains(std::optional<qint64>(row.labelIndex))) {
+                chosen.append(r);
+                kept.insert(row.uniqueId);
+            } else {
+                rowsLeft.append(r);
+            }
             continue;
         }
         const auto own = labelIndexInColumn(row, sortColumn);
         if (own && key->contains(std::optional<qint64>(*own)))
             chosen.append(r);
     }
+    for (const int r : std::as_const(rowsLeft))
+        if (!kept.contains(rows[size_t(r)]->uniqueId))
+            chosen.append(r);
+    std::sort(chosen.begin(), chosen.end());
     selectAndScroll(chosen.isEmpty() ? remembered : chosen);
     reportSelectionIfMoved();
     refreshViewsShowingSelection(true);
@@ -130,29 +158,29 @@ void ContactsViewController::updateTableWithIdentifier(const QString &identifier
     QList<int> selection = selectedRowIndexes();
     if (selection.isEmpty())
         selection = {0};
-    const auto indexOf = [&](SubContactRow &row) -> qint64 {
-        if (identifier.isEmpty())
-            return row.labelIndex;
-        // Only a list numbers its values (asking for any value would decode a whole photo).
-        const std::optional<LabeledValueList> list = row.person->labeledValueForIdentifier(identifier);
-        if (list && row.labelIndex < list->size())
-            return list->at(row.labelIndex).labelIndex;
-        return 0;
-    };
-    // Every selected row is found again: a row of the changed contact by the value it shows
-    // in the field (its rows may have moved), any other by its place among its contact's rows.
-    // An edit of one contact (from the detail panel with several rows selected too) leaves
-    // the selection as it was.
+    // Every selected row is found again, so an edit of one contact (from the detail panel
+    // with several rows selected too) leaves the selection as it was: a row of the changed
+    // contact by the value it shows in the changed column (a sort may have moved it to
+    // another of the contact's rows), any other row by its place among its contact's rows.
     const QMPerson *changed = contact.get();
     if (!changed && isRow(selection.first()))
         changed = subContactTable()[size_t(selection.first())]->person.get();
-    const auto identity = [&](SubContactRow &row) {
-        return std::make_pair(row.uniqueId, row.person.get() == changed ? indexOf(row) : row.labelIndex);
+    const bool shown = !identifier.isEmpty() && tableIdentfiers().contains(identifier);
+    const auto identity = [&](const SubContactRow &row) {
+        if (shown && row.person.get() == changed)
+            if (const auto number = rowValueNumber(row, identifier, customItems()))
+                return RowIdentity{row.uniqueId, true, *number};
+        return RowIdentity{row.uniqueId, false, row.labelIndex};
     };
-    QHash<std::pair<QString, qint64>, int> wanted;
-    for (const int r : std::as_const(selection))
-        if (isRow(r))
-            ++wanted[identity(*subContactTable()[size_t(r)])];
+    QHash<RowIdentity, int> wanted;
+    QSet<QString> contacts;
+    for (const int r : std::as_const(selection)) {
+        if (!isRow(r))
+            continue;
+        const SubContactRow &row = *subContactTable()[size_t(r)];
+        ++wanted[identity(row)];
+        contacts.insert(row.uniqueId);
+    }
     // Only the changed contact can have moved: its rows alone are made again.
     if (!replaceRowsOfContact(contact)) {
         if (tableIdentfiers().contains(identifier))
@@ -167,8 +195,17 @@ void ContactsViewController::updateTableWithIdentifier(const QString &identifier
         if (want == wanted.end())
             continue;
         found.append(r);
+        contacts.remove(rows[size_t(r)]->uniqueId);
         if (--*want == 0)
             wanted.erase(want);
+    }
+    // A contact whose selected rows are gone (its value was deleted) keeps the rows it has
+    // left, rather than the selection passing to whichever contact took their places.
+    if (!contacts.isEmpty()) {
+        for (int r = 0; r < int(rows.size()); ++r)
+            if (contacts.contains(rows[size_t(r)]->uniqueId))
+                found.append(r);
+        std::sort(found.begin(), found.end());
     }
     selectAndScroll(found.isEmpty() ? selection : found);
     reportSelectionIfMoved();
