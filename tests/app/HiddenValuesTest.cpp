@@ -105,17 +105,6 @@ protected:
             rows << r;
         return rows;
     }
-    void doubleClick(int row, const QString &identifier, Qt::KeyboardModifiers modifiers = {}) {
-        tableView()->scrollTo(cell(row, identifier));
-        const QRect rect = tableView()->visualRect(cell(row, identifier));
-        const QPoint at(rect.right() - 8, rect.center().y());
-        QTest::mouseClick(tableView()->viewport(), Qt::LeftButton, modifiers, at);
-        QTest::mouseDClick(tableView()->viewport(), Qt::LeftButton, modifiers, at);
-        QCoreApplication::processEvents();
-    }
-    PopoverEditor *editor() const {
-        return table->popover() ? qobject_cast<PopoverEditor *>(table->popover()->contentViewController()) : nullptr;
-    }
     FindBarController *bar() const { return view->findBarController(); }
     void findInBar(const QString &text) {
         if (!bar()->isVisible()) {

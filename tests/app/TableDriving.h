@@ -3,6 +3,7 @@
 #include "tests/app/Driving.h"
 #include "tests/app/WindowTestSupport.h"
 
+#include "editors/PopoverEditor.h"
 #include "platform/core/UndoManager.h"
 #include "platform/ui/Window.h"
 
@@ -120,6 +121,19 @@ protected:
     void undo() {
         QCoreApplication::processEvents();
         ASSERT_TRUE(pick(QStringLiteral("Edit"), QStringLiteral("Undo")));
+    }
+    // A double click on the text of a cell (away from its label popup), as a user makes it.
+    void doubleClick(int row, const QString &identifier, Qt::KeyboardModifiers modifiers = {}) {
+        tableView()->scrollTo(cell(row, identifier));
+        const QRect rect = tableView()->visualRect(cell(row, identifier));
+        const QPoint at(rect.right() - 8, rect.center().y());
+        QTest::mouseClick(tableView()->viewport(), Qt::LeftButton, modifiers, at);
+        QTest::mouseDClick(tableView()->viewport(), Qt::LeftButton, modifiers, at);
+        QCoreApplication::processEvents();
+    }
+    // The editor popover the last action opened, if any.
+    PopoverEditor *editor() const {
+        return table->popover() ? qobject_cast<PopoverEditor *>(table->popover()->contentViewController()) : nullptr;
     }
     ReplaceAlertPanel *bulkDialog() const {
         ReplaceAlertPanel *panel = table->replaceAlertPanel();

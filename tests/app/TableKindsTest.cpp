@@ -365,18 +365,15 @@ TEST_F(TextCommandsTest, AddItemAddsOneDefaultValueToEachTargetContact) {
 }
 
 TEST_F(TextCommandsTest, AddItemOfAFieldWithAnEditorAddsItsAnswerToEachTargetContact) {
+    const auto city = [](PopoverEditor *editor) {
+        QTest::keyClicks(qobject_cast<AddressViewController *>(editor)->cityField(), QStringLiteral("Newtown"));
+    };
     const struct {
         QString column;
         std::function<void(PopoverEditor *)> fill;
     } columns[] = {
-        {FieldId::Address,
-         [](PopoverEditor *editor) {
-             QTest::keyClicks(qobject_cast<AddressViewController *>(editor)->cityField(), QStringLiteral("Newtown"));
-         }},
-        {FieldId::City,
-         [](PopoverEditor *editor) {
-             QTest::keyClicks(qobject_cast<AddressViewController *>(editor)->cityField(), QStringLiteral("Newtown"));
-         }},
+        {FieldId::Address, city},
+        {FieldId::City, city},
         {FieldId::InstantMessage,
          [](PopoverEditor *editor) {
              QTest::keyClicks(qobject_cast<IMSViewController *>(editor)->usernameField(), QStringLiteral("new.user"));
@@ -395,11 +392,10 @@ TEST_F(TextCommandsTest, AddItemOfAFieldWithAnEditorAddsItsAnswerToEachTargetCon
             const QStringList cellsBefore = shownCells();
             table->selectRowIndexes(rows);
             ASSERT_TRUE(menuCommand(rows.first(), column.column, QStringLiteral("Add Item")));
-            auto *editor = table->popover() ? qobject_cast<PopoverEditor *>(table->popover()->contentViewController())
-                                            : nullptr;
-            ASSERT_NE(editor, nullptr);
-            column.fill(editor);
-            editor->doneButton()->click();
+            PopoverEditor *opened = editor();
+            ASSERT_NE(opened, nullptr);
+            column.fill(opened);
+            opened->doneButton()->click();
             QCoreApplication::processEvents();
             // The clicked row's contact got the new value last; each other target the same.
             const QString clickedName = table->subContactTable()[0]->person->compositeName();
@@ -440,9 +436,6 @@ protected:
         EXPECT_FALSE(undoManager()->canUndo());
         EXPECT_FALSE(edited());
     }
-    PopoverEditor *editor() const {
-        return table->popover() ? qobject_cast<PopoverEditor *>(table->popover()->contentViewController()) : nullptr;
-    }
     // The ways out of an editor without Done.
     enum class Way { CancelButton, Escape, ClickOutside };
     void leave(Way way) {
@@ -461,14 +454,6 @@ protected:
                               tableView()->visualRect(cell(Footer, FieldId::Name)).center());
             break;
         }
-        QCoreApplication::processEvents();
-    }
-    void doubleClick(int row, const QString &identifier, Qt::KeyboardModifiers modifiers = {}) {
-        tableView()->scrollTo(cell(row, identifier));
-        const QRect rect = tableView()->visualRect(cell(row, identifier));
-        const QPoint at(rect.right() - 8, rect.center().y());
-        QTest::mouseClick(tableView()->viewport(), Qt::LeftButton, modifiers, at);
-        QTest::mouseDClick(tableView()->viewport(), Qt::LeftButton, modifiers, at);
         QCoreApplication::processEvents();
     }
 };
