@@ -174,6 +174,7 @@ CellTextEditor *ContactInfoController::makeCellEditor(int row) {
     auto *editor = new CellTextEditor(tableView_->viewport());
     editor->setFont(selectedFont_);
     editor->setPlainText(shownText(row));
+    editor->setTakesLineBreaks(table_.at(row).type == FieldId::Note);
     editor->setCommandHandler(
         [this](CellTextEditor::Command command) { return controlTextViewDoCommandBySelector(command); });
     connect(editor, &CellTextEditor::editingDidEnd, this, [this, editor](bool keepText) {

@@ -1,5 +1,6 @@
 #include "contacts_table/ReplaceAlertPanel.h"
 
+#include "editors/CellTextEditor.h"
 #include "model/QMPerson.h"
 #include "platform/core/Localization.h"
 #include "platform/ui/Application.h"
@@ -18,11 +19,6 @@
 #include <algorithm>
 
 namespace {
-
-bool isLineBreak(QChar c) {
-    return c == u'\n' || c == u'\r' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator ||
-           c == u'\v' || c == u'\f';
-}
 
 struct Mode {
     const QString &type;
@@ -187,12 +183,10 @@ bool ReplaceAlertPanel::textFieldKeyPressed(const QKeyEvent &key) {
 void ReplaceAlertPanel::keepTextOnOneLine() {
     if (takesLineBreaks_)
         return;
-    QString text = replaceTextField_->toPlainText();
-    if (std::none_of(text.cbegin(), text.cend(), isLineBreak))
+    const QString text = CellTextEditor::withoutLineBreaks(replaceTextField_->toPlainText());
+    if (text == replaceTextField_->toPlainText())
         return;
     const int position = replaceTextField_->textCursor().position();
-    std::replace_if(text.begin(), text.end(), isLineBreak, u' ');
-    // One blank for each break keeps the length, so the cursor stays where it was.
     replaceTextField_->setPlainText(text);
     QTextCursor cursor = replaceTextField_->textCursor();
     cursor.setPosition(std::min(position, int(text.size())));

@@ -158,6 +158,38 @@ TEST_F(DetailEditingTest, AnInPlaceEditChangesTheContactOnceAndMovesOn) {
     EXPECT_EQ(controller.cellEditor(), nullptr);
 }
 
+// Alt+Return breaks the line only in the note: a phone, an e-mail address, a web address or the
+// company would be unusable with a break in it.
+TEST_F(DetailEditingTest, OnlyTheNoteTakesALineBreak) {
+    const struct {
+        QString type;
+        bool takesLines;
+        std::function<QString()> stored;
+    } cases[] = {
+        {"Phone", false, [&] { return shown.person->phoneValues().at(0).stringValue; }},
+        {"Email", false, [&] { return shown.person->emailValues().at(0).stringValue; }},
+        {"URL", false, [&] { return shown.person->urlValues().at(0).stringValue; }},
+        {"Company", false, [&] { return shown.person->stringValueForIdentifier("Company"); }},
+        {"Note", true, [&] { return shown.person->stringValueForIdentifier("Note"); }},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.type.toStdString());
+        controller.editColumn(1, rowOf(c.type));
+        CellTextEditor *editor = controller.cellEditor();
+        ASSERT_NE(editor, nullptr);
+        editor->selectAll();
+        QTest::keyClicks(editor, QStringLiteral("a"));
+        QTest::keyClick(editor, Qt::Key_Return, Qt::AltModifier);
+        QTest::keyClicks(editor, QStringLiteral("b"));
+        QTest::keyClick(editor, Qt::Key_Tab);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(c.stored(), c.takesLines ? QStringLiteral("a\nb") : QStringLiteral("ab"));
+        if (CellTextEditor *next = controller.cellEditor())
+            QTest::keyClick(next, Qt::Key_Escape);
+        QCoreApplication::processEvents();
+    }
+}
+
 // Return and Tab, alternately, over a full pass of a contact with a row of every kind: they
 // enter the rows whose value takes typed text and pass over the rest (a field's empty row,
 // a custom labeled item's too), and every text typed on the way is kept.
