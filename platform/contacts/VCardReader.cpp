@@ -310,7 +310,8 @@ void CardBuilder::setLabel(Field field, qsizetype index, const QString &label) {
         contact_.dates[index].label = label;
         break;
     case Field::Extension:
-        extras_.extensions[index].label = label;
+        // It goes out as the item's TYPE, and reads back as one.
+        extras_.extensions[index].label = trimmed(VCardSyntax::parameterText(label));
         break;
     }
 }
