@@ -168,10 +168,9 @@ TEST(QMvCardReadTest, XLinesBecomeCustomItems) {
     // A grouped line is an item as any other; its group's label, a framework one here, labels it.
     EXPECT_EQ(person.stringValueForIdentifier(QStringLiteral("GROUPED")), QStringLiteral("g"));
     EXPECT_EQ(person.typeForIdentifier(QStringLiteral("BAZ")), ValueKind::Labeled);
-    EXPECT_EQ(person.labeledValueForIdentifier(QStringLiteral("BAZ"))->first().labelText(),
-              QStringLiteral("other"));
-    EXPECT_EQ(person.labeledValueForIdentifier(QStringLiteral("BAZ"))->first().stringValue,
-              QStringLiteral("blue"));
+    const LabeledValueList baz =
+        person.labeledValueForIdentifier(QStringLiteral("BAZ")).value_or(LabeledValueList());
+    EXPECT_EQ(baz.value(0).labelText() + u'=' + baz.value(0).stringValue, QStringLiteral("other=blue"));
     EXPECT_EQ(person.typeForIdentifier(QStringLiteral("FOO")), ValueKind::Labeled);
     const LabeledValueList foo = *person.labeledValueForIdentifier(QStringLiteral("FOO"));
     ASSERT_EQ(foo.size(), 2);
