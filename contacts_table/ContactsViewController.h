@@ -215,7 +215,8 @@ public:
     void toggleShowCompany(QObject *sender);
 
     // ---- Item commands on the clicked column of the clicked row and, when it is among
-    // them, the selected rows (ContactsTableCommands.cpp)
+    // them, the selected rows (ContactsTableCommands.cpp); none acts in a locked window, and
+    // none reaches a value the label filter hides.
     void deleteItem(QObject *sender);
     void replaceItem(QObject *sender);
     void insertItem(QObject *sender);
@@ -229,7 +230,8 @@ public:
     SubContactRowPtr commandRow() const;
     void showQRCode(QObject *sender);
     void mergeContacts(QObject *sender);
-    // The selected rows' phone numbers in the layout the item's title shows.
+    // The phone numbers the selected rows show, in the layout the item's title shows;
+    // nothing in a locked window.
     void normalizePhoneNumber(QObject *sender);
     void duplicateContact(QObject *sender);
     void deleteContact(QObject *sender);
@@ -335,8 +337,11 @@ private:
     void applyColumnWidths();
     void showSortIndicator();
     void scrollRowToVisible(int row);
-    // Selects the rows that exist, none when none does, and scrolls the first into view.
+    // Selects the rows that exist, none when none does, and scrolls the first into view
+    // (the one the delegate shows, when it stays selected).
     void selectAndScroll(const QList<int> &rows);
+    // Of several rows, the one last reported to the delegate, else another of its contact.
+    std::optional<int> reportedRowAmong(const QList<int> &rows) const;
     int selectedRow() const;
     bool isRow(int row) const { return model_->isRow(row); }
     std::optional<SortDescriptor> firstSortDescriptor() const;

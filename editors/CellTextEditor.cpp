@@ -3,6 +3,18 @@
 #include "platform/ui/Popover.h"
 
 #include <QKeyEvent>
+#include <QMimeData>
+
+#include <algorithm>
+
+namespace {
+
+bool isLineBreak(QChar c) {
+    return c == u'\n' || c == u'\r' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator ||
+           c == u'\v' || c == u'\f';
+}
+
+} // namespace
 
 CellTextEditor::CellTextEditor(QWidget *parent)
     : QPlainTextEdit(parent) {
@@ -27,7 +39,8 @@ bool CellTextEditor::event(QEvent *event) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
         if (key->modifiers() & Qt::AltModifier) {
-            insertPlainText(QStringLiteral("\n"));
+            if (takesLineBreaks_)
+                insertPlainText(QStringLiteral("\n"));
             return true;
         }
         command = Command::InsertNewline;
@@ -56,6 +69,20 @@ void CellTextEditor::focusOutEvent(QFocusEvent *event) {
     // A menu opened over the cell, or another window becoming active, leaves the edit going.
     if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason)
         finish(true);
+}
+
+QString CellTextEditor::withoutLineBreaks(QString text) {
+    // One blank for each break keeps the length, so positions in the text stay where they were.
+    std::replace_if(text.begin(), text.end(), isLineBreak, u' ');
+    return text;
+}
+
+void CellTextEditor::insertFromMimeData(const QMimeData *source) {
+    if (takesLineBreaks_ || !source->hasText()) {
+        QPlainTextEdit::insertFromMimeData(source);
+        return;
+    }
+    insertPlainText(withoutLineBreaks(source->text()));
 }
 
 void CellTextEditor::finish(bool keepText) {

@@ -252,8 +252,8 @@ void FindPanel::windowDidLoad() {
     compareOptions_ = FindCompareOptions::CaseInsensitive;
     searchResults_.clear();
     searchModePopup_->clear();
-    for (const char *mode : {"CaseInsensitive", "CaseSensitive", "Regex"})
-        searchModePopup_->addItem(L(mode));
+    for (const FindCompareOptions::SearchMode &mode : FindCompareOptions::SearchModes)
+        searchModePopup_->addItem(L(mode.title));
     searchModePopup_->setCurrentIndex(0);
     replaceButtons_->setSelectedSegment(0);
 
@@ -304,8 +304,20 @@ void FindPanel::buildFilterPopups() {
         labels_ = {FindMatcher::All, QStringLiteral("home"), QStringLiteral("work"), QStringLiteral("other")};
         localizedLabels_.clear();
     }
-    selectedLabels_ = {FindMatcher::All};
-    selectedLocalizedLabels_ = {L("All")};
+    selectedLabels_.removeDuplicates();
+    if (selectedLabels_.isEmpty() || selectedLabels_.contains(FindMatcher::All)) {
+        selectedLabels_ = {FindMatcher::All};
+        selectedLocalizedLabels_ = {L("All")};
+    } else {
+        // Each word by the title its entry shows.
+        selectedLocalizedLabels_.clear();
+        for (const QString &word : std::as_const(selectedLabels_)) {
+            const qsizetype at = labels_.indexOf(word);
+            selectedLocalizedLabels_.append(at >= 0 && at < localizedLabels_.size() && !localizedLabels_[at].isEmpty()
+                                                ? localizedLabels_[at]
+                                                : word);
+        }
+    }
     auto *menu = new Menu;
     menu->addItem(QString());
     MenuItem *all = menu->addItem(L("All"), ActionId::LabelPopupDidSelect);
@@ -318,7 +330,7 @@ void FindPanel::buildFilterPopups() {
         entry->setRepresentedObject(labels_[i]);
     }
     labelPopup_->setPullDownMenu(menu);
-    setPopupTitle(labelPopup_, QStringLiteral("%1 - %2").arg(L("Label"), L("All")));
+    setPopupTitle(labelPopup_, QStringLiteral("%1 - %2").arg(L("Label"), selectedLocalizedLabels_.join(u'+')));
 }
 
 void FindPanel::fillPopup(PullDownButton *popup, const QStringList &entries, const QString &action) {
@@ -415,9 +427,8 @@ void FindPanel::searchModePopupDidSelect(QObject *sender) {
     if (!sender || sender != searchModePopup_)
         return;
     const int mode = searchModePopup_->currentIndex();
-    compareOptions_ = mode == 0   ? FindCompareOptions::CaseInsensitive
-                      : mode == 1 ? FindCompareOptions::CaseSensitive
-                                  : FindCompareOptions::RegularExpression;
+    compareOptions_ = mode == 0 || mode == 1 ? FindCompareOptions::SearchModes[mode].compareOptions
+                                             : FindCompareOptions::RegularExpression;
     updateTable();
 }
 

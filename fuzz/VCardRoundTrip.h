@@ -55,16 +55,17 @@ inline QString difference(const ContainerRecord &before, const ContainerRecord &
     return {};
 }
 
-// The first read, the exported text and the second read.
+// The first read with what it left out, the exported text and the second read.
 struct Trip {
     std::shared_ptr<ContainerTable> first;
+    VCardLeftOut leftOut;
     QString exported;
     std::shared_ptr<ContainerTable> second;
 };
 
 inline Trip travel(const QString &text) {
     Trip trip;
-    trip.first = QMvCard().containersFromVCards(text);
+    trip.first = QMvCard().containersFromVCards(text, nullptr, {}, &trip.leftOut);
     const ContainerRecord &container = trip.first->first();
     const ContactTable &contacts = *QMvCard::contactsInContainer(container);
     QList<CustomItemDefinition> items;

@@ -56,7 +56,8 @@ QMPerson::QMPerson(const CNContact &contact)
 
 QMPerson::QMPerson(std::shared_ptr<const CNContact> shared)
     : cnContact_(std::move(shared))
-    , uniqueId_(cnContact_->identifier) {
+    , uniqueId_(cnContact_->identifier)
+    , cardIdentity_(cnContact_->cardIdentity) {
     const CNContact &contact = *cnContact_;
     takeSystemDefaults();
     nameValue();
@@ -112,6 +113,7 @@ std::unique_ptr<QMPerson> QMPerson::copy() {
     std::unique_ptr<QMPerson> copied(new QMPerson(*this));
     copied->cnContact_.reset();
     copied->uniqueId_ = newUniqueId();
+    copied->cardIdentity_ = {};
     copied->uniqueId2_.clear();
     copied->created_ = true;
     copied->changed_ = true;
@@ -232,6 +234,8 @@ CNMutableContact QMPerson::contactFromCache(const std::optional<CNContact> &base
         contact.imageData = imageData_;
     if (!thumbnailImageData_.isEmpty())
         contact.thumbnailImageData = thumbnailImageData_;
+    if (!cardIdentity_.isEmpty())
+        contact.cardIdentity = cardIdentity_;
     return contact;
 }
 

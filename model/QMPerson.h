@@ -50,7 +50,7 @@ public:
                                                                        VCardReadDetails *details = nullptr);
 
     // A new record with the same field values and custom items (definitions and values),
-    // a new uniqueId, no wrapped contact, created and changed.
+    // a new uniqueId, no card identity, no wrapped contact, created and changed.
     std::unique_ptr<QMPerson> copy();
     // The duplicate command's copy: as copy(), marked created.
     std::unique_ptr<QMPerson> duplicate();
@@ -78,6 +78,10 @@ public:
     QString simpleVCardWithOption(const SimpleVCardOptions &options);
 
     QString uniqueId() const { return uniqueId_; }
+    // The UID and X-ABUID of the card the record was read from, written back with it; a copy
+    // is another contact and has none.
+    const CNCardIdentity &cardIdentity() const { return cardIdentity_; }
+    void setCardIdentity(const CNCardIdentity &identity) { cardIdentity_ = identity; }
     QString uniqueId2() const { return uniqueId2_; }
     void setUniqueId2(const QString &id) { uniqueId2_ = id; }
     bool created() const { return created_; }
@@ -377,6 +381,7 @@ private:
     QByteArray thumbnailImageData_;
     QByteArray photoAsRead_;
     QString uniqueId_;
+    CNCardIdentity cardIdentity_;
     QString uniqueId2_;
     QList<CustomItemDefinition> customItems_;
 };

@@ -70,7 +70,10 @@ struct VCardLeftOut {
     qsizetype photos = 0;      // photos over the size cap
     qsizetype nestedCards = 0; // cards nested beyond the depth cap
     qsizetype customItems = 0; // X- lines without a value, or named like a field
-    bool isEmpty() const { return cards == 0 && photos == 0 && nestedCards == 0 && customItems == 0; }
+    QStringList lines = {};    // the properties of the lines no field holds (GEO, LANG ...), sorted
+    bool isEmpty() const {
+        return cards == 0 && photos == 0 && nestedCards == 0 && customItems == 0 && lines.isEmpty();
+    }
 };
 
 // The converter between contacts and file text: vCard files in and out, CSV in and out.
@@ -104,6 +107,9 @@ public:
     static QStringList findCategories2(QStringView card);
     // Reads the card's X- lines into the person as custom items.
     static void decodeVCardCustomItems(QStringView card, QMPerson &person);
+    // Cards that come into a document as copies (pasted, dropped): one whose UID or X-ABUID
+    // a live contact of the document carries is a duplicate of it, and loses its identity.
+    static void forgetIdentitiesHeldIn(const ContactTable &incoming, const ContainerTable &document);
     // A container "vCard" around the contacts of a CSV text, with a group per category
     // its lines name; nullptr when the progress handler (called after each line with the
     // position past it) stopped the reading.

@@ -9,6 +9,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <QScopeGuard>
+#include <QSet>
 #include <QThread>
 
 #include <algorithm>
@@ -202,7 +203,9 @@ qsizetype addCustomItems(const QList<VCardExtension> &lines, QMPerson &person) {
             if (line.name != name || line.value.isEmpty())
                 continue;
             LabeledValueRecord record;
-            record.label = line.label.value_or(QString());
+            // A group's X-ABLabel may be a framework label ("_$!<Other>!$_"): its word is the label.
+            record.label =
+                line.label && !line.label->isEmpty() ? QMPerson::labelFromCNLabel(line.label) : QString();
             record.value = line.value;
             record.stringValue = line.value;
             record.labelIndex = values.size();
@@ -224,6 +227,7 @@ struct ReadCard {
     qsizetype photosLeftOut = 0;
     qsizetype nestedCardsLeftOut = 0;
     qsizetype customItemsLeftOut = 0;
+    QStringList linesLeftOut;
     bool leftOut = false;
 };
 
@@ -248,6 +252,9 @@ ReadCard readCard(QStringView whole, const CardCutter::Card &range) {
         VCardExtras &extras = details.extras[qsizetype(i)];
         card.customItemsLeftOut += addCustomItems(extras.extensions, *card.persons[i]);
         card.categories.append(std::move(extras.categories));
+        for (const QString &line : std::as_const(extras.leftOut))
+            if (!card.linesLeftOut.contains(line))
+                card.linesLeftOut.append(line);
     }
     return card;
 }
@@ -435,6 +442,9 @@ std::shared_ptr<ContainerTable> QMvCard::containersFromVCards(const QString &tex
             skipped.photos += card.photosLeftOut;
             skipped.nestedCards += card.nestedCardsLeftOut;
             skipped.customItems += card.customItemsLeftOut;
+            for (const QString &line : std::as_const(card.linesLeftOut))
+                if (!skipped.lines.contains(line))
+                    skipped.lines.append(line);
             if (card.leftOut)
                 ++skipped.cards;
             // Cards come in the order they end: the card's own contact is the last.
@@ -500,9 +510,36 @@ std::shared_ptr<ContainerTable> QMvCard::containersFromVCards(const QString &tex
     for (const SharedGroup &group : std::as_const(container.groups))
         group->contactTable->squeeze();
     sortGroups(container);
+    skipped.lines.sort();
     if (leftOut)
         *leftOut = skipped;
     return std::make_shared<ContainerTable>(ContainerTable{container});
+}
+
+void QMvCard::forgetIdentitiesHeldIn(const ContactTable &incoming, const ContainerTable &document) {
+    QSet<QString> uids;
+    QSet<QString> abUids;
+    for (const ContainerRecord &container : document)
+        for (const SharedGroup &group : container.groups) {
+            if (!group->top)
+                continue;
+            for (const ContactEntry &entry : std::as_const(*group->contactTable)) {
+                if (entry.deleted || !entry.person)
+                    continue;
+                const CNCardIdentity &identity = entry.person->cardIdentity();
+                if (!identity.uid.isEmpty())
+                    uids.insert(identity.uid);
+                if (!identity.abUid.isEmpty())
+                    abUids.insert(identity.abUid);
+            }
+        }
+    for (const ContactEntry &entry : incoming) {
+        if (!entry.person)
+            continue;
+        const CNCardIdentity &identity = entry.person->cardIdentity();
+        if (uids.contains(identity.uid) || abUids.contains(identity.abUid))
+            entry.person->setCardIdentity({});
+    }
 }
 
 SharedContactTable QMvCard::contactsInContainer(const ContainerRecord &container) {

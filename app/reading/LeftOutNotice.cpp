@@ -31,6 +31,9 @@ std::optional<Alert> leftOutAlert(const QString &fileName, const VCardLeftOut &l
         lines.append(countedLine(leftOut.customItems,
                                  "1 custom item without a value, or named like a field, was left out.",
                                  "%1 custom items without a value, or named like a field, were left out."));
+    if (!leftOut.lines.isEmpty())
+        lines.append(L("Lines a contact has no place for were left out: %1.")
+                         .arg(leftOut.lines.join(QLatin1String(", "))));
     Alert alert;
     alert.messageText = L("Some contents of “%1” were left out.").arg(fileName);
     alert.informativeText = lines.join(u'\n');

@@ -163,6 +163,9 @@ void ViewController::addContactByVCardString(const QString &vCardString, const S
     const ContactTable contacts = contactsFromVCards(vCardString);
     if (contacts.isEmpty())
         return;
+    // A card of this document pasted or dropped into it again is a duplicate.
+    if (const std::shared_ptr<ContainerTable> containers = containerTable())
+        QMvCard::forgetIdentitiesHeldIn(contacts, *containers);
     addContacts(contacts, target);
 }
 

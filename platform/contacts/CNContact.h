@@ -125,9 +125,20 @@ template <typename T> struct CNLabeledValue {
 
 enum class CNContactType { Person = 0, Organization = 1 };
 
+// The identity lines of a card as it was read: the program that wrote the card knows its
+// contact again by them when the card comes back, so they go out as they came in.
+struct CNCardIdentity {
+    QString uid;   // UID
+    QString abUid; // X-ABUID
+
+    bool isEmpty() const { return uid.isEmpty() && abUid.isEmpty(); }
+    friend bool operator==(const CNCardIdentity &, const CNCardIdentity &) = default;
+};
+
 // One contact. A fresh identifier (an upper-case UUID) is given to every contact made,
 // parsed cards included: it never comes from the card's UID, so two cards with one UID
-// stay two contacts. Copies keep the identifier.
+// stay two contacts; the card's own UID is kept apart, in `cardIdentity`. Copies keep the
+// identifier.
 class CNContact {
 public:
     CNContact();
@@ -166,6 +177,8 @@ public:
 
     QByteArray imageData;
     QByteArray thumbnailImageData;
+
+    CNCardIdentity cardIdentity;
 
     bool imageDataAvailable() const { return !imageData.isEmpty(); }
     // Every key is always present in a contact of this layer (nothing is fetched lazily).

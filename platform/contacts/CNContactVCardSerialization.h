@@ -12,15 +12,21 @@
 // One X- property of a card that no field of its contact takes (a custom item to the
 // model).
 struct VCardExtension {
-    QString name;                 // without "X-", as written
-    std::optional<QString> label; // the TYPE parameter's values; absent when the line has none
-    QString value;                // decoded and unescaped
+    QString name; // without "X-", as written
+    // The TYPE parameter's values, else the X-ABLabel of the line's group; absent when the
+    // line has neither.
+    std::optional<QString> label;
+    QString value; // decoded and unescaped
 };
 
 // What a card holds beyond the fields of its contact.
 struct VCardExtras {
     QStringList categories; // CATEGORIES values in order, unescaped, not trimmed
     QList<VCardExtension> extensions;
+    // The properties of lines that neither a field nor the lists above took (GEO, a photo
+    // given by URL, an ORG that a later one replaced...), each once, upper case, in the
+    // order met. The lines that say how the file was written (VERSION, PRODID) are none.
+    QStringList leftOut;
 };
 
 // What reading gave besides the contacts, and what it had to leave out.
@@ -39,7 +45,8 @@ public:
     // Every card in the data, nested cards each on their own. On broken structure (no
     // card, a card without its END) the result is empty and *error says why. Cards nested
     // more than maximumNesting deep are left out. Unknown properties are ignored; with
-    // details, CATEGORIES and unmapped X- properties are handed back per contact.
+    // details, CATEGORIES, unmapped X- properties and the names of the lines that no field
+    // took are handed back per contact.
     static QList<CNContact> contactsWithData(const QByteArray &data, QString *error = nullptr,
                                              VCardReadDetails *details = nullptr);
     static QByteArray dataWithContacts(const QList<CNContact> &contacts, QString *error = nullptr);

@@ -18,7 +18,7 @@ using VCardSyntax::trimmed;
 
 namespace {
 
-enum class Field { Phone, Email, Url, Address, Relation, Social, InstantMessage, Date };
+enum class Field { Phone, Email, Url, Address, Relation, Social, InstantMessage, Date, Extension };
 
 enum TypeWord : unsigned {
     Home = 1,
@@ -209,6 +209,11 @@ private:
     void applyInstantMessage(const ContentLine &line, QString service, QString username);
     void applySocialProfile(const ContentLine &line);
     void applyExtension(const ContentLine &line);
+    // A line whose content no field and no list of the extras takes is named in them.
+    void leaveOut(const ContentLine &line);
+    // A field a card holds once: a later line replaces an earlier one of another value,
+    // which is then named as left out.
+    void setOnce(QString &field, QString value, const ContentLine &line);
 
     CNContact contact_;
     VCardExtras extras_;
@@ -304,24 +309,45 @@ void CardBuilder::setLabel(Field field, qsizetype index, const QString &label) {
     case Field::Date:
         contact_.dates[index].label = label;
         break;
+    case Field::Extension:
+        // It goes out as the item's TYPE, and reads back as one.
+        extras_.extensions[index].label = trimmed(VCardSyntax::parameterText(label));
+        break;
     }
 }
 
+void CardBuilder::leaveOut(const ContentLine &line) {
+    if (line.value.trimmed().isEmpty())
+        return; // nothing is lost
+    const QString name = VCardSyntax::decodeText(line.name, {}).toUpper();
+    if (!extras_.leftOut.contains(name))
+        extras_.leftOut.append(name);
+}
+
+void CardBuilder::setOnce(QString &field, QString value, const ContentLine &line) {
+    if (!field.isEmpty() && field != value)
+        leaveOut(line);
+    field = std::move(value);
+}
+
 void CardBuilder::applyPhoto(const ContentLine &line) {
-    if (!contact_.imageData.isEmpty())
-        return;
     QByteArrayView encoded;
     if (line.isBase64()) {
-        encoded = line.value;
+        encoded = line.value.trimmed();
     } else {
         const QByteArrayView value = line.value.trimmed();
-        if (!value.startsWith("data:") && !value.startsWith("DATA:"))
-            return; // a photo given by URI is never fetched
         const qsizetype comma = value.indexOf(',');
-        if (comma < 0 || !value.first(comma).toByteArray().toLower().endsWith(";base64"))
-            return;
+        // A photo given by URI is never fetched.
+        if (!equalsIgnoringCase(value.first(std::min<qsizetype>(5, value.size())), "DATA:") || comma < 0 ||
+            !value.first(comma).toByteArray().toLower().endsWith(";base64"))
+            return leaveOut(line);
         encoded = value.sliced(comma + 1);
     }
+    if (encoded.isEmpty())
+        return;
+    // A contact has one photo: the first.
+    if (!contact_.imageData.isEmpty())
+        return leaveOut(line);
     if (encoded.size() / 4 * 3 > CNContactVCardSerialization::maximumImageDataSize) {
         logError("CNContactVCardSerialization",
                  QStringLiteral("photo of %1 bytes left out").arg(encoded.size()));
@@ -330,8 +356,10 @@ void CardBuilder::applyPhoto(const ContentLine &line) {
     }
     bool ok = false;
     QByteArray bytes = VCardSyntax::decodeBase64(encoded, &ok);
-    if (ok)
+    if (ok && !bytes.isEmpty())
         contact_.imageData = std::move(bytes);
+    else
+        leaveOut(line);
 }
 
 void CardBuilder::applyInstantMessage(const ContentLine &line, QString service, QString username) {
@@ -386,19 +414,23 @@ bool isFieldExtension(const QString &name) {
 }
 
 // An X- property that no field takes is the card's extension (a custom item to the
-// model). One in a group belongs to the group's property, as X-ABLabel does.
+// model). One in a group without a TYPE of its own takes the group's X-ABLabel as its
+// label, as the labels of grouped fields do. A field's name left here is a label or a
+// country code without its property, which holds nothing of its own.
 void CardBuilder::applyExtension(const ContentLine &line) {
-    if (!line.group.isEmpty() || line.name.size() < 2 || (line.name[0] != 'X' && line.name[0] != 'x') ||
-        line.name[1] != '-')
-        return;
+    if (line.name.size() < 2 || (line.name[0] != 'X' && line.name[0] != 'x') || line.name[1] != '-')
+        return leaveOut(line);
     VCardExtension extension;
     extension.name = VCardSyntax::decodeText(line.name.sliced(2), {});
     if (isFieldExtension(extension.name))
         return;
-    if (line.hasParameter("TYPE"))
+    const bool typed = line.hasParameter("TYPE");
+    if (typed)
         extension.label = trimmed(VCardSyntax::decodeText(line.parameterText("TYPE"), {}));
     extension.value = text(line);
     extras_.extensions.append(std::move(extension));
+    if (!typed)
+        remember(line, Field::Extension, extras_.extensions.size() - 1);
 }
 
 void CardBuilder::apply(const ContentLine &line) {
@@ -418,25 +450,40 @@ void CardBuilder::apply(const ContentLine &line) {
         const QStringList parts = components(line);
         QString *targets[] = {&contact_.familyName, &contact_.givenName, &contact_.middleName,
                               &contact_.namePrefix, &contact_.nameSuffix};
+        const bool named = nameGiven_;
+        bool replaced = false;
         for (int i = 0; i < 5 && i < parts.size(); ++i) {
-            *targets[i] = trimmed(parts[i]);
+            QString part = trimmed(parts[i]);
+            replaced = replaced || (named && part != *targets[i]);
+            *targets[i] = std::move(part);
             nameGiven_ = nameGiven_ || !targets[i]->isEmpty();
         }
+        if (replaced)
+            leaveOut(line);
     } else if (name == "FN") {
         formattedName_ = trimmed(text(line));
     } else if (name == "NICKNAME") {
-        contact_.nickname = text(line);
+        setOnce(contact_.nickname, text(line), line);
     } else if (name == "ORG") {
         const QStringList parts = components(line);
-        if (!parts.isEmpty())
-            contact_.organizationName = parts.first();
+        QString organization = parts.isEmpty() ? contact_.organizationName : parts.first();
+        QString department = contact_.departmentName;
         if (parts.size() > 1) {
             QStringList units = parts.mid(1);
             units.removeAll(QString());
-            contact_.departmentName = units.join(QLatin1String(", "));
+            department = units.join(QLatin1String(", "));
         }
+        if ((!contact_.organizationName.isEmpty() || !contact_.departmentName.isEmpty()) &&
+            (organization != contact_.organizationName || department != contact_.departmentName))
+            leaveOut(line);
+        contact_.organizationName = std::move(organization);
+        contact_.departmentName = std::move(department);
     } else if (name == "TITLE") {
-        contact_.jobTitle = text(line);
+        setOnce(contact_.jobTitle, text(line), line);
+    } else if (name == "UID") {
+        setOnce(contact_.cardIdentity.uid, trimmed(text(line)), line);
+    } else if (name == "X-ABUID") {
+        setOnce(contact_.cardIdentity.abUid, trimmed(text(line)), line);
     } else if (name == "NOTE") {
         const QString note = text(line);
         if (!contact_.note.isEmpty())
@@ -478,7 +525,11 @@ void CardBuilder::apply(const ContentLine &line) {
         contact_.postalAddresses.append({labelFromTypes(line, Field::Address), address});
         remember(line, Field::Address, contact_.postalAddresses.size() - 1);
     } else if (name == "BDAY") {
-        if (auto date = parseDate(text(line), line.parameter("X-APPLE-OMIT-YEAR")))
+        // Another form of the same day (vCard 4.0's ALTID) loses nothing.
+        const auto date = parseDate(text(line), line.parameter("X-APPLE-OMIT-YEAR"));
+        if (!date || (contact_.birthday && *contact_.birthday != *date))
+            leaveOut(line);
+        if (date)
             contact_.birthday = date;
     } else if (name == "X-ABDATE" || name == "ANNIVERSARY") {
         if (auto date = parseDate(text(line), line.parameter("X-APPLE-OMIT-YEAR"))) {
@@ -487,6 +538,8 @@ void CardBuilder::apply(const ContentLine &line) {
                 label = CNLabelDateAnniversary;
             contact_.dates.append({label, *date});
             remember(line, Field::Date, contact_.dates.size() - 1);
+        } else {
+            leaveOut(line);
         }
     } else if (name == "X-ABRELATEDNAMES" || name == "RELATED") {
         const QString related = trimmed(text(line));
@@ -513,17 +566,20 @@ void CardBuilder::apply(const ContentLine &line) {
     } else if (name == "X-SOCIALPROFILE") {
         applySocialProfile(line);
     } else if (name == "X-PHONETIC-FIRST-NAME") {
-        contact_.phoneticGivenName = text(line);
+        setOnce(contact_.phoneticGivenName, text(line), line);
         phoneticGiven_ = true;
     } else if (name == "X-PHONETIC-MIDDLE-NAME") {
-        contact_.phoneticMiddleName = text(line);
+        setOnce(contact_.phoneticMiddleName, text(line), line);
         phoneticGiven_ = true;
     } else if (name == "X-PHONETIC-LAST-NAME") {
-        contact_.phoneticFamilyName = text(line);
+        setOnce(contact_.phoneticFamilyName, text(line), line);
         phoneticGiven_ = true;
     } else if (name == "SOUND") {
-        // Japanese phones write the reading of N here, in N's order.
-        if (types().contains("X-IRMC-N") && !phoneticGiven_) {
+        // Japanese phones write the reading of N here, in N's order; a reading given in
+        // X-PHONETIC lines says the same. Any other sound has no field.
+        if (!types().contains("X-IRMC-N")) {
+            leaveOut(line);
+        } else if (!phoneticGiven_) {
             const QStringList parts = components(line);
             if (!parts.isEmpty())
                 contact_.phoneticFamilyName = trimmed(parts[0]);
@@ -533,14 +589,16 @@ void CardBuilder::apply(const ContentLine &line) {
                 contact_.phoneticMiddleName = trimmed(parts[2]);
         }
     } else if (name == "X-MAIDENNAME") {
-        contact_.previousFamilyName = text(line);
+        setOnce(contact_.previousFamilyName, text(line), line);
     } else if (name == "X-ABSHOWAS") {
         if (equalsIgnoringCase(line.value.trimmed(), "COMPANY"))
             contact_.contactType = CNContactType::Organization;
     } else if (name == "KIND") {
-        if (equalsIgnoringCase(line.value.trimmed(), "ORG") ||
-            equalsIgnoringCase(line.value.trimmed(), "ORGANIZATION"))
+        const QByteArrayView kind = line.value.trimmed();
+        if (equalsIgnoringCase(kind, "ORG") || equalsIgnoringCase(kind, "ORGANIZATION"))
             contact_.contactType = CNContactType::Organization;
+        else if (!equalsIgnoringCase(kind, "INDIVIDUAL"))
+            leaveOut(line); // a group or a place is read as a person
     } else if (name == "PHOTO") {
         applyPhoto(line);
     } else if (name == "X-ABLABEL" && !line.group.isEmpty()) {
@@ -554,6 +612,9 @@ void CardBuilder::apply(const ContentLine &line) {
         extras_.categories += VCardSyntax::splitList(rawText(line));
     } else if (name.starts_with("X-")) {
         applyExtension(line);
+    } else if (name != "PRODID" && name != "PROFILE") {
+        // The program that wrote the file, and the profile's name, are no part of a contact.
+        leaveOut(line);
     }
 }
 
@@ -569,8 +630,10 @@ CNContact CardBuilder::finish() {
                          [this](const QByteArray &group) { return find(groupCountryCodes_, group); });
     }
     if (!nameGiven_ && contact_.contactType == CNContactType::Person) {
-        // Other writers mark a company card by an empty N and the ORG as its FN.
-        if (!formattedName_.isEmpty() && formattedName_ == trimmed(contact_.organizationName))
+        // Other writers mark a company card by an empty N and the ORG as its FN; a card whose
+        // company is the only name it has is one too.
+        const QString company = trimmed(contact_.organizationName);
+        if (!company.isEmpty() && (formattedName_.isEmpty() || formattedName_ == company))
             contact_.contactType = CNContactType::Organization;
         else
             contact_.givenName = formattedName_;

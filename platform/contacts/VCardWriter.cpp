@@ -60,8 +60,9 @@ public:
     }
 
     // A labeled property: a framework label with a vCard TYPE becomes TYPE parameters,
-    // any other label an X-ABLabel in an item group. X- properties always stand in a
-    // group so that they are never read as custom items. `writeValue` appends the value.
+    // any other label an X-ABLabel in an item group. X- properties (dates, related names)
+    // always stand in a group, with their label when they have one. `writeValue` appends
+    // the value.
     template <typename WriteValue>
     void labeled(const char *name, const std::optional<QString> &label, QByteArrayView parameters, bool phone,
                  const QString &countryCode, WriteValue &&writeValue) {
@@ -210,6 +211,8 @@ void append(QByteArray &out, const CNContact &c, CNContactSortOrder userSortOrde
         appendEscaped(line, p.urlString);
         VCardSyntax::appendFolded(out, line);
     }
+    card.lineIfAny("UID", c.cardIdentity.uid);
+    card.lineIfAny("X-ABUID", c.cardIdentity.abUid);
     out += "END:VCARD\r\n";
 }
 

@@ -251,10 +251,12 @@ TEST(Document, TheLeftOutSheetCountsEachKindInWholeSentences) {
     } cases[] = {
         {{.cards = 1}, "1 card could not be read."},
         {{.photos = 1}, "1 photo larger than 16 MB was left out; its card was read."},
-        {{.cards = 2, .photos = 3, .nestedCards = 4, .customItems = 5},
+        {{.lines = {"GEO"}}, "Lines a contact has no place for were left out: GEO."},
+        {{.cards = 2, .photos = 3, .nestedCards = 4, .customItems = 5, .lines = {"GENDER", "LANG", "PHOTO"}},
          "2 cards could not be read.\n4 cards nested more than 8 levels deep were left out.\n"
          "3 photos larger than 16 MB were left out; their cards were read.\n"
-         "5 custom items without a value, or named like a field, were left out."},
+         "5 custom items without a value, or named like a field, were left out.\n"
+         "Lines a contact has no place for were left out: GENDER, LANG, PHOTO."},
     };
     for (const auto &c : cases)
         EXPECT_EQ(leftOutAlert(QStringLiteral("a.vcf"), c.leftOut)->informativeText,

@@ -112,5 +112,6 @@ inline CNContact fullContact() {
     skype.username = "ann.skype";
     c.instantMessageAddresses = {{CNLabelHome, skype}};
     c.imageData = pngBytes();
+    c.cardIdentity = {QStringLiteral("urn:uuid:ann"), QStringLiteral("ANN-1:ABPerson")};
     return c;
 }

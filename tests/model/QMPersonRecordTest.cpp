@@ -222,12 +222,41 @@ TEST(QMPersonRecordTest, CopyAndDuplicateKeepEverythingUnderANewIdentity) {
         EXPECT_FALSE(made->cnContact().has_value());
         EXPECT_EQ(made->customItems(), original.customItems()) << "definitions, icons included";
         expectSameValues(original, *made);
-        EXPECT_TRUE(made->contactFromCache().hasSameFields(original.contactFromCache()));
+        // Another contact: the original's UID and X-ABUID stay with the original.
+        EXPECT_TRUE(made->cardIdentity().isEmpty());
+        CNContact withIdentity = made->contactFromCache();
+        withIdentity.cardIdentity = original.cardIdentity();
+        EXPECT_TRUE(withIdentity.hasSameFields(original.contactFromCache()));
         made->setValue(QStringLiteral("red"), "Color");
         made->addPhoneValue(textRecord("home", "1"));
         EXPECT_EQ(original.stringValueForIdentifier("Color"), "blue") << "the copy is independent";
         EXPECT_EQ(original.phoneValues().size(), 4);
     }
+}
+
+// The card's UID and X-ABUID belong to the record read from it: they reach every contact
+// rebuilt from it and its copy for a reading thread, and no copy that is another contact.
+TEST(QMPersonRecordTest, TheCardIdentityStaysWithItsRecord) {
+    QMPerson read(fullContact());
+    const CNCardIdentity identity = fullContact().cardIdentity;
+    ASSERT_FALSE(identity.isEmpty());
+    const struct {
+        const char *made;
+        CNCardIdentity has;
+        bool keeps;
+    } ways[] = {
+        {"read", read.cardIdentity(), true},
+        {"rebuilt", read.contactFromCache().cardIdentity, true},
+        {"read again from its vCard data", QMPerson::initWithVCardData(read.vCardData())->cardIdentity(),
+         true},
+        {"shared with a reading thread", read.sharedCopy().cardIdentity(), true},
+        {"copied", read.copy()->cardIdentity(), false},
+        {"duplicated", read.duplicate()->cardIdentity(), false},
+        {"made new", QMPerson().cardIdentity(), false},
+    };
+    for (const auto &way : ways)
+        EXPECT_EQ(way.has, way.keeps ? identity : CNCardIdentity()) << way.made;
+    EXPECT_TRUE(read.vCardData().contains("\r\nUID:urn:uuid:ann\r\nX-ABUID:ANN-1:ABPerson\r\n"));
 }
 
 TEST(QMPersonRecordTest, CustomItemDefinitions) {

@@ -343,6 +343,64 @@ TEST(QMvCardCsvTest, EveryValueOfTheExportersLandsInItsFieldAndGroup) {
 
 namespace {
 
+// A line whose only name is a company is the company's card, whichever address book's
+// headings the file has: it shows and leaves as the company, as a vCard of a company does.
+// A line with a person's name beside the company stays the person's.
+TEST(QMvCardCsvTest, ALineWithOnlyACompanyIsTheCompanysCard) {
+    QStringList own;
+    for (const CsvColumn &column : QMvCard::csvColumns())
+        own.append(column.fieldName);
+    const auto ownLine = [&own](const QString &first, const QString &last) {
+        QStringList cells(own.size());
+        cells[own.indexOf(QStringLiteral("First Name"))] = first;
+        cells[own.indexOf(QStringLiteral("Last Name"))] = last;
+        cells[own.indexOf(QStringLiteral("Company"))] = QStringLiteral("Initech");
+        cells[own.indexOf(QStringLiteral("Work Phone"))] = QStringLiteral("555-0100");
+        return cells.join(u',');
+    };
+    const struct {
+        const char *style;
+        QString header;
+        QString companyLine;
+        QString personLine;
+    } styles[] = {
+        {"this program's", own.join(u','), ownLine({}, {}),
+         ownLine(QStringLiteral("Ann"), QStringLiteral("Lee"))},
+        {"name parts and company", "First Name,Last Name,Company,Work Phone", ",,Initech,555-0100",
+         "Ann,Lee,Initech,555-0100"},
+        {"Google", "Name,Given Name,Additional Name,Family Name,Organization 1 - Name,Phone 1 - Value",
+         ",,,,Initech,555-0100", "Ann Lee,Ann,,Lee,Initech,555-0100"},
+        {"Google (labels)",
+         "First Name,Middle Name,Last Name,Organization Name,Phone 1 - Label,Phone 1 - Value",
+         ",,,Initech,Work,555-0100", "Ann,,Lee,Initech,Work,555-0100"},
+        {"Outlook",
+         "\"Title\",\"First Name\",\"Middle Name\",\"Last Name\",\"Suffix\",\"Company\",\"Business Phone\"",
+         "\"\",\"\",\"\",\"\",\"\",\"Initech\",\"555-0100\"",
+         "\"\",\"Ann\",\"\",\"Lee\",\"\",\"Initech\",\"555-0100\""},
+        {"Outlook.com", "First Name,Middle Name,Last Name,Given Yomi,Company,Business Phone",
+         ",,,,Initech,555-0100", ",Bo,,,Initech,555-0100"},
+        {"Thunderbird", "First Name,Last Name,Display Name,Nickname,Organization,Work Phone",
+         ",,,Ini,Initech,555-0100", "Ann,Lee,Ann Lee,,Initech,555-0100"},
+    };
+    for (const auto &style : styles) {
+        const ContactTable read = QMvCard().contactsFromCSV(style.header + u'\n' + style.companyLine + u'\n' +
+                                                            style.personLine + u'\n');
+        ASSERT_EQ(read.size(), 2) << style.style;
+        QMPerson &company = *read[0].person;
+        EXPECT_FALSE(company.showAsPerson()) << style.style;
+        EXPECT_EQ(company.compositeName(), QStringLiteral("Initech")) << style.style;
+        const QString card = QMvCard().vCardFromPerson(company, {}, {});
+        EXPECT_TRUE(card.contains(QStringLiteral("\r\nFN:Initech\r\n"))) << style.style << card.toStdString();
+        EXPECT_TRUE(card.contains(QStringLiteral("\r\nX-ABShowAs:COMPANY\r\n"))) << style.style;
+        EXPECT_EQ(company.phoneValues().size(), 1) << style.style;
+        QMPerson &person = *read[1].person;
+        EXPECT_TRUE(person.showAsPerson()) << style.style;
+        EXPECT_NE(person.compositeName(), QStringLiteral("Initech")) << style.style;
+        EXPECT_EQ(person.stringValueForIdentifier(FieldId::Company), QStringLiteral("Initech"))
+            << style.style;
+    }
+}
+
 // Read behind the progress window: progress after each line, at the position past it (a
 // leading byte-order mark counted), and a stop gives no containers.
 TEST(QMvCardCsvTest, ProgressFollowsTheLinesAndCanStop) {

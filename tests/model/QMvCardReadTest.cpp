@@ -157,11 +157,20 @@ TEST(QMvCardReadTest, XLinesBecomeCustomItems) {
     const QString text =
         card(QStringLiteral("One"),
              QStringLiteral("X-FOO;type=Home:1\r\nX-FOO;type=Work:2\r\nX-BAR:x:y\r\nX-ABUID:abc\r\n"
-                            "X-AIM:someone\r\nitem1.X-GROUPED:no\r\nX-LONG:first\r\n  second\r\n"
-                            "X-ESC:a\\nb\\\\c\r\nX-Q;type=\"a:b;c\":v\r\nX-NOLABEL;charset=x:w\r\n"));
+                            "X-AIM:someone\r\nitem1.X-GROUPED:g\r\nX-LONG:first\r\n  second\r\n"
+                            "X-ESC:a\\nb\\\\c\r\nX-Q;type=\"a:b;c\":v\r\nX-NOLABEL;charset=x:w\r\n"
+                            "item2.X-BAZ:blue\r\nitem2.X-ABLabel:_$!<Other>!$_\r\n"));
     const auto table = read(text);
     QMPerson &person = *table->first().groups.first()->contactTable->first().person;
-    EXPECT_EQ(person.customIdentifiers(), QStringList({"FOO", "BAR", "LONG", "ESC", "Q", "NOLABEL"}));
+    EXPECT_EQ(person.customIdentifiers(),
+              QStringList({"FOO", "BAR", "GROUPED", "LONG", "ESC", "Q", "NOLABEL", "BAZ"}));
+    EXPECT_EQ(person.cardIdentity().abUid, QStringLiteral("abc"));
+    // A grouped line is an item as any other; its group's label, a framework one here, labels it.
+    EXPECT_EQ(person.stringValueForIdentifier(QStringLiteral("GROUPED")), QStringLiteral("g"));
+    EXPECT_EQ(person.typeForIdentifier(QStringLiteral("BAZ")), ValueKind::Labeled);
+    const LabeledValueList baz =
+        person.labeledValueForIdentifier(QStringLiteral("BAZ")).value_or(LabeledValueList());
+    EXPECT_EQ(baz.value(0).labelText() + u'=' + baz.value(0).stringValue, QStringLiteral("other=blue"));
     EXPECT_EQ(person.typeForIdentifier(QStringLiteral("FOO")), ValueKind::Labeled);
     const LabeledValueList foo = *person.labeledValueForIdentifier(QStringLiteral("FOO"));
     ASSERT_EQ(foo.size(), 2);
@@ -180,6 +189,36 @@ TEST(QMvCardReadTest, XLinesBecomeCustomItems) {
     // A parameter other than TYPE gives no label.
     EXPECT_EQ(person.typeForIdentifier(QStringLiteral("NOLABEL")), ValueKind::String);
     EXPECT_EQ(person.stringValueForIdentifier(QStringLiteral("NOLABEL")), QStringLiteral("w"));
+}
+
+// A card coming into a document that holds a live contact of its UID or X-ABUID is a copy
+// of that contact: it gives its identity up. Others keep theirs.
+TEST(QMvCardReadTest, ACopyOfAContactOfTheDocumentGivesItsIdentityUp) {
+    const QString file = card(QStringLiteral("Ann"), QStringLiteral("UID:ann\r\nX-ABUID:ANN:ABPerson\r\n")) +
+                         card(QStringLiteral("Bob"), QStringLiteral("UID:bob\r\nCATEGORIES:Friends\r\n")) +
+                         card(QStringLiteral("Gone"), QStringLiteral("UID:gone\r\n"));
+    const auto document = read(file);
+    ContactTable &all = *document->first().groups.first()->contactTable;
+    all.last().deleted = true;
+    const struct {
+        const char *lines;
+        CNCardIdentity kept;
+    } cases[] = {
+        {"UID:ann\r\n", {}},
+        {"UID:bob\r\n", {}},
+        {"X-ABUID:ANN:ABPerson\r\n", {}},
+        {"UID:new\r\nX-ABUID:ANN:ABPerson\r\n", {}},
+        {"UID:gone\r\n", {"gone", ""}}, // its contact was deleted
+        {"UID:new\r\nX-ABUID:NEW:ABPerson\r\n", {"new", "NEW:ABPerson"}},
+        {"", {}},
+    };
+    for (const auto &c : cases) {
+        const auto incoming = read(card(QStringLiteral("Copy"), QString::fromLatin1(c.lines)));
+        const ContactTable &contacts = *incoming->first().groups.first()->contactTable;
+        QMvCard::forgetIdentitiesHeldIn(contacts, *document);
+        EXPECT_EQ(contacts.first().person->cardIdentity(), c.kept) << c.lines;
+    }
+    EXPECT_EQ(all.first().person->cardIdentity().uid, QStringLiteral("ann")) << "the document's own stay";
 }
 
 // Extensions the serializer reads as fields are no custom items, or an export would write

@@ -99,6 +99,8 @@ std::string describe(const CNContact &c) {
           << v.value.username.toStdString() << "\n";
     if (!c.imageData.isEmpty())
         s << "image: " << c.imageData.size() << " bytes\n";
+    field("uid", c.cardIdentity.uid);
+    field("ab uid", c.cardIdentity.abUid);
     return s.str();
 }
 

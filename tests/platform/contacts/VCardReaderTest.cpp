@@ -178,6 +178,100 @@ TEST(VCardReaderFields, EveryCardGetsItsOwnIdentifierWhateverItsUid) {
     EXPECT_TRUE(uuid.match(contacts[0].identifier).hasMatch()) << contacts[0].identifier.toStdString();
 }
 
+// A card's own UID and X-ABUID, in each version, as their text says; a second one of
+// another value replaces the first, which is named as left out.
+TEST(VCardReaderFields, TheCardsIdentityLinesInEveryVersion) {
+    const struct {
+        QByteArray lines;
+        QByteArray version;
+        CNCardIdentity identity;
+        QStringList leftOut;
+    } cases[] = {
+        {"UID:3A9C-11\r\n", "2.1", {"3A9C-11", ""}, {}},
+        {"UID:urn:uuid:b8767877-b4a1\r\nX-ABUID:0E76-02CC:ABPerson\r\n",
+         "3.0",
+         {"urn:uuid:b8767877-b4a1", "0E76-02CC:ABPerson"},
+         {}},
+        {"UID;VALUE=uri:urn:uuid:4fbe8971\r\n", "4.0", {"urn:uuid:4fbe8971", ""}, {}},
+        {"uid:a\\,b\\;c\r\nitem1.X-ABUID: ab \r\n", "3.0", {"a,b;c", "ab"}, {}},
+        {"UID;ENCODING=QUOTED-PRINTABLE:=41=42\r\n", "2.1", {"AB", ""}, {}},
+        {"UID:first\r\nUID:second\r\nUID:second\r\n", "3.0", {"second", ""}, {"UID"}},
+        {"UID:\r\nX-ABUID:\r\n", "3.0", {}, {}},
+    };
+    for (const auto &c : cases) {
+        VCardReadDetails details;
+        const QList<CNContact> contacts = CNContactVCardSerialization::contactsWithData(
+            card("N:Lee;Ann;;;\r\n" + c.lines, c.version), nullptr, &details);
+        ASSERT_EQ(contacts.size(), 1) << c.lines.toStdString();
+        EXPECT_EQ(contacts[0].cardIdentity, c.identity) << c.lines.toStdString();
+        EXPECT_EQ(details.extras[0].leftOut, c.leftOut) << c.lines.toStdString();
+        EXPECT_TRUE(details.extras[0].extensions.isEmpty()) << c.lines.toStdString();
+    }
+}
+
+// Each line a contact has no place for is named once per card by its property: kinds no
+// field takes, photos that are not read, and values that a later line replaced or that do
+// not read. Lines that hold nothing, and those that say how the file was written, lose
+// nothing.
+TEST(VCardReaderFields, WhatNoFieldTakesIsNamed) {
+    const QByteArray jpeg = QByteArray("\xff\xd8\x01\x02\xff\xd9", 6).toBase64();
+    const struct {
+        QByteArray lines;
+        QStringList named;
+        QByteArray version = "3.0";
+    } cases[] = {
+        {"GENDER:F\r\nLANG;PREF=1:fr\r\nLANG:en\r\n", {"GENDER", "LANG"}, "4.0"},
+        {"GEO:geo:51.5,0.1\r\nTZ:-05:00\r\nROLE:Keeper\r\nCLASS:PUBLIC\r\nREV:2014\r\n",
+         {"GEO", "TZ", "ROLE", "CLASS", "REV"}},
+        {"KEY:https://k\r\nLOGO;VALUE=uri:http://l\r\nSOUND:http://s\r\nLABEL:1 Main St\r\n",
+         {"KEY", "LOGO", "SOUND", "LABEL"}},
+        {"item1.GEO:1,2\r\nitem1.X-ABLabel:home\r\nMAILER:m\r\nSORT-STRING:Lee\r\nNAME:n\r\nSOURCE:s\r\n",
+         {"GEO", "MAILER", "SORT-STRING", "NAME", "SOURCE"}},
+        {"FBURL:f\r\nCALURI:c\r\nCALADRURI:mailto:a\r\nAGENT:text\r\nKIND:group\r\n",
+         {"FBURL", "CALURI", "CALADRURI", "AGENT", "KIND"},
+         "4.0"},
+        // Photos: by address (never fetched), a second one, one that does not decode.
+        {"PHOTO;VALUE=uri:http://127.0.0.1:9/p.jpg\r\n", {"PHOTO"}},
+        {"PHOTO:https://example.com/p.png\r\n", {"PHOTO"}, "4.0"},
+        {"PHOTO;VALUE=URL;TYPE=JPEG:http://p\r\n", {"PHOTO"}, "2.1"},
+        {"PHOTO;ENCODING=b:" + jpeg + "\r\nPHOTO;ENCODING=b:" + jpeg + "\r\n", {"PHOTO"}},
+        {"PHOTO;ENCODING=b:abc*def\r\n", {"PHOTO"}},
+        {"PHOTO:data:image/jpeg;base64," + jpeg + "\r\n", {}, "4.0"},
+        // A field of one value given twice with different values, or in a form that does not read.
+        {"ORG:One;A\r\nORG:Two;B\r\nTITLE:t1\r\nTITLE:t2\r\nNICKNAME:n1\r\nNICKNAME:n2\r\n",
+         {"ORG", "TITLE", "NICKNAME"}},
+        {"N:Lee;Bo;;;\r\nBDAY:2000-01-02\r\nBDAY:2001-01-02\r\nX-MAIDENNAME:a\r\nX-MAIDENNAME:b\r\n",
+         {"N", "BDAY", "X-MAIDENNAME"}},
+        {"BDAY:someday\r\nANNIVERSARY:later\r\nX-ABDATE:never\r\n",
+         {"BDAY", "ANNIVERSARY", "X-ABDATE"},
+         "4.0"},
+        {"X-PHONETIC-FIRST-NAME:a\r\nX-PHONETIC-FIRST-NAME:b\r\n", {"X-PHONETIC-FIRST-NAME"}},
+        // The same again, empty lines, the file's own lines, the reading of N, another kind
+        // of person: nothing lost.
+        {"ORG:One;A\r\nORG:One;A\r\nTITLE:t\r\nTITLE:t\r\nBDAY:2000-01-02\r\nBDAY;VALUE=text:20000102\r\n",
+         {}},
+        {"GEO:\r\nPHOTO:\r\nAGENT:\r\nPRODID:-//Writer//EN\r\nPROFILE:VCARD\r\nKIND:individual\r\n",
+         {},
+         "4.0"},
+        {"SOUND;X-IRMC-N:Li;A;;;\r\nX-ABShowAs:PERSON\r\nNOTE:a\r\nNOTE:b\r\nCATEGORIES:x\r\n", {}, "2.1"},
+    };
+    for (const auto &c : cases) {
+        VCardReadDetails details;
+        const QList<CNContact> contacts = CNContactVCardSerialization::contactsWithData(
+            card("N:Lee;Ann;;;\r\n" + c.lines, c.version), nullptr, &details);
+        ASSERT_EQ(contacts.size(), 1) << c.lines.toStdString();
+        EXPECT_EQ(details.extras[0].leftOut, c.named) << c.lines.toStdString();
+    }
+    // A card within a card names its own lines.
+    VCardReadDetails details;
+    CNContactVCardSerialization::contactsWithData(
+        card("N:Outer;;;;\r\nGEO:1,2\r\n" + card("N:Inner;;;;\r\nTZ:+01:00\r\n", "2.1"), "2.1"), nullptr,
+        &details);
+    ASSERT_EQ(details.extras.size(), 2);
+    EXPECT_EQ(details.extras[0].leftOut, QStringList{"TZ"});
+    EXPECT_EQ(details.extras[1].leftOut, QStringList{"GEO"});
+}
+
 TEST(VCardReaderFields, NameOrganisationAndTheCompanyCard) {
     const CNContact person = readOneCard(card("N:;;;;\r\nFN:Ann Lee\r\nORG:ACME;Sales;East\r\nTITLE:Boss\r\n"
                                               "NICKNAME:Annie\r\nX-MAIDENNAME:Smith\r\n"));
@@ -197,6 +291,15 @@ TEST(VCardReaderFields, NameOrganisationAndTheCompanyCard) {
     EXPECT_EQ(kind.contactType, CNContactType::Organization);
     EXPECT_EQ(kind.organizationName, "Globex"); // the only name the card has
     EXPECT_TRUE(kind.givenName.isEmpty());
+    // A card whose only name is its company, with or without FN, is the company's.
+    for (const QByteArray &lines :
+         {QByteArray("ORG:Initech;IT\r\nTEL:1\r\n"), QByteArray("N:;;;;\r\nORG:Initech\r\n"),
+          QByteArray("FN:Initech\r\nORG:Initech\r\n")}) {
+        const CNContact only = readOneCard(card(lines, "2.1"));
+        EXPECT_EQ(only.contactType, CNContactType::Organization) << lines.toStdString();
+        EXPECT_EQ(only.organizationName, "Initech");
+    }
+    EXPECT_EQ(readOneCard(card("FN:Ann Lee\r\nORG:Initech\r\n")).contactType, CNContactType::Person);
 }
 
 TEST(VCardReaderFields, BirthdayForms) {
@@ -340,13 +443,15 @@ TEST(VCardReaderFields, AnOversizedPhotoIsLeftOutCountedAndTheCardKept) {
 }
 
 // What no field takes comes back per card: categories in any spelling, and the X-
-// properties outside groups by their own name, with their TYPE as written.
+// properties by their own name, with their TYPE as written or else their group's label.
 TEST(VCardReaderFields, CategoriesAndExtensionsOfEachCard) {
     const QByteArray data =
         card("categories:a,b\\,c\r\nitem1.CATEGORIES;CHARSET=UTF-8:d\r\nN:One;;;;\r\n"
              "X-FOO;TYPE=\"dog, cat\";TYPE=home:v\\,w\r\nx-bar;CHARSET=UTF-8:plain\r\nX-G.TEL:1\r\n"
-             "item2.X-GROUPED:no\r\nX-ABUID:no\r\nX-ABDATE:2000-01-02\r\nX-AIM:handle\r\n"
-             "X-ABLabel:no\r\nX-EMPTY:\r\nX-QP;ENCODING=QUOTED-PRINTABLE:=C3=A9\r\n") +
+             "item2.X-GROUPED:no label\r\nX-ABUID:no\r\nX-ABDATE:2000-01-02\r\nX-AIM:handle\r\n"
+             "item3.X-ABLabel:colour\r\nitem3.X-BAZ:blue\r\nitem4.X-TYPED;TYPE=own:t\r\n"
+             "item4.X-ABLabel:group's\r\nX-ABLabel:no\r\nX-EMPTY:\r\nX-QP;ENCODING=QUOTED-PRINTABLE:=C3="
+             "A9\r\n") +
         "\xEF\xBB\xBF" + card("N:Two;;;;\r\nCATEGORIES:e\r\n");
     VCardReadDetails details;
     const QList<CNContact> contacts = CNContactVCardSerialization::contactsWithData(data, nullptr, &details);
@@ -358,7 +463,9 @@ TEST(VCardReaderFields, CategoriesAndExtensionsOfEachCard) {
     QStringList extensions;
     for (const VCardExtension &x : details.extras[0].extensions)
         extensions.append(x.name + u'|' + x.label.value_or(QStringLiteral("-")) + u'|' + x.value);
-    EXPECT_EQ(extensions.join(u'/').toStdString(), "FOO|dog, cat,home|v,w/bar|-|plain/EMPTY|-|/QP|-|\u00e9");
+    EXPECT_EQ(extensions.join(u'/').toStdString(), "FOO|dog, cat,home|v,w/bar|-|plain/GROUPED|-|no label/"
+                                                   "BAZ|colour|blue/TYPED|own|t/EMPTY|-|/QP|-|\u00e9");
+    EXPECT_EQ(contacts[0].cardIdentity.abUid, QStringLiteral("no")); // an identity, no extension
 }
 
 TEST(VCardReaderFields, CardsNestedTooDeeplyAreLeftOutAndCounted) {

@@ -59,6 +59,7 @@ CNContact everyField() {
     c.phoneticFamilyName = "lee";
     c.organizationName = "ACME; Inc.";
     c.departmentName = "R&D";
+    c.cardIdentity = {"urn:uuid:a,b;c", "A1:ABPerson"};
     c.jobTitle = QString::fromUtf8("技術者");
     c.birthday = DateComponents(DateComponents::Undefined, 2, 29);
     c.dates = {{CNLabelDateAnniversary, DateComponents(2001, 5, 6)},
@@ -126,6 +127,20 @@ TEST(VCardWriter, CardShapeLineEndsAndFolding) {
         EXPECT_FALSE(line.startsWith("PHOTO")) << line.toStdString();
         EXPECT_FALSE(line.startsWith("CATEGORIES")) << line.toStdString();
     }
+}
+
+// The card's own identity goes out as it came in, last before END; a card without one
+// gets none.
+TEST(VCardWriter, TheCardsIdentityLinesAsRead) {
+    const QList<QByteArray> lines = contentLines(write(everyField()));
+    ASSERT_GE(lines.size(), 3);
+    EXPECT_EQ(lines.mid(lines.size() - 3),
+              (QList<QByteArray>{"UID:urn:uuid:a\\,b\\;c", "X-ABUID:A1:ABPerson", "END:VCARD"}));
+    CNContact onlyApple;
+    onlyApple.cardIdentity.abUid = "B2:ABPerson";
+    EXPECT_TRUE(contentLines(write(onlyApple)).contains("X-ABUID:B2:ABPerson"));
+    EXPECT_FALSE(write(onlyApple).contains("\r\nUID"));
+    EXPECT_FALSE(write(CNContact()).contains("UID"));
 }
 
 TEST(VCardWriter, BareExtensionNamesAreOnlyTheReservedOnes) {
