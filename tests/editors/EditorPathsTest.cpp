@@ -625,8 +625,7 @@ void tryEveryPath(PopoverEditor *editor) {
         wheelOver(popup, -1);
         wheelOver(popup, 1);
         popup->setFocus();
-        QTest::keyClick(popup, Qt::Key_Down);
-        QTest::keyClick(popup, Qt::Key_Up);
+        QTest::keyClick(popup, popup->currentIndex() + 1 < popup->count() ? Qt::Key_Down : Qt::Key_Up);
     }
     for (QCalendarWidget *picker : root->findChildren<QCalendarWidget *>())
         QTest::keyClick(picker->focusProxy() ? picker->focusProxy() : picker, Qt::Key_Right);
