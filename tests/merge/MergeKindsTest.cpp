@@ -217,16 +217,8 @@ protected:
     QList<int> codes;
 
     void open() {
-        window.resize(1000, 700);
-        window.show();
-        sheet.setCustomItems(documentItems());
-        sheet.window();
         context->contacts = {ContactEntry::withPerson(left), ContactEntry::withPerson(right)};
-        sheet.setContextInfo(context, true);
-        sheet.setSelectedFont(QFont(QStringLiteral("DejaVu Sans"), 10));
-        Application::shared().beginSheet(sheet.window(), &window, [this](int code) { codes.append(code); });
-        sheet.window()->activateWindow();
-        static_cast<void>(QTest::qWaitForWindowActive(sheet.window()));
+        beginMergeSheet(sheet, window, context, true, codes);
     }
     void TearDown() override {
         if (Application::shared().attachedSheet(&window))
