@@ -297,14 +297,14 @@ bool FindBarActions::replaceAll(const QString &replacement, Qt::CaseSensitivity 
     if (window_.contactInfoVisible() && panes_.detail->contact())
         shownId = panes_.detail->contact()->uniqueId;
     FindBarReplace replacing(*panes_.edits, parent(), panes_.state->customItemsOrEmpty());
+    const QStringList detailRows = FindBarReplace::detailIdentifiers(panes_.state->customItemsOrEmpty());
     bool changed = false;
     {
         // One undo step; the table's rows are rebuilt once, at its end.
         tessarin::BulkEdit bulk(panes_.edits);
         changed = replacing.replaceAll(
             findString, replacement, caseSensitivity, *contacts, [&](const ContactEntry &entry) {
-                return !shownId.isEmpty() && entry.uniqueId == shownId ? FindBarReplace::detailIdentifiers()
-                                                                       : columns;
+                return !shownId.isEmpty() && entry.uniqueId == shownId ? detailRows : columns;
             });
     }
     if (changed)

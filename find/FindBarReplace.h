@@ -27,6 +27,8 @@ public:
     // The fields replaced in the contact the detail panel shows: its rows' texts, the name
     // and phonetic name by their parts.
     static const QStringList &detailIdentifiers();
+    // The same followed by the window's custom items, which the panel shows as rows too.
+    static QStringList detailIdentifiers(const QList<CustomItemDefinition> &customItems);
 
     // Replaces the match in the contact of the selected group it names, when the matched text
     // still stands at its range (the contact may have changed since it was found). Answers the
