@@ -161,16 +161,7 @@ protected:
         other = contactMarkedAt(QString());
         marked = contactMarkedAt(place);
         contacts = {ContactEntry::withPerson(other), ContactEntry::withPerson(marked)};
-        rows.clear();
-        for (const auto &person : {other, marked})
-            for (qint64 i = 0; i < 2; ++i) {
-                auto row = std::make_shared<SubContactRow>();
-                row->person = person;
-                row->uniqueId = person->uniqueId();
-                row->labelIndex = i;
-                row->notFirstRow = i > 0;
-                rows.push_back(row);
-            }
+        rows = tableRows({other, marked}, [](QMPerson &) { return 2; });
     }
     static QStringList everyColumn() {
         QStringList columns;
