@@ -36,22 +36,22 @@ using Drop = MultiValueViewController::DropOperation;
 
 // A value in every kind a popover edits, two of most, and labeled and text custom items.
 std::shared_ptr<QMPerson> everyKind() {
-    auto person = personFromVCard(QStringLiteral(
-        "N:Lee;Ann;;;\nFN:Ann Lee\nORG:Acme\n"
-        "X-PHONETIC-FIRST-NAME:an\nX-PHONETIC-LAST-NAME:rii\n"
-        "TEL;TYPE=HOME:111\nTEL;TYPE=WORK:222\n"
-        "EMAIL;TYPE=HOME:ann@home.example\nEMAIL;TYPE=WORK:ann@work.example\n"
-        "URL;TYPE=HOME:http://ann.example\nURL;TYPE=WORK:http://acme.example\n"
-        "item1.X-ABRELATEDNAMES:Bob\nitem1.X-ABLabel:_$!<Friend>!$_\n"
-        "item2.X-ABRELATEDNAMES:Cy\nitem2.X-ABLabel:_$!<Brother>!$_\n"
-        "IMPP;X-SERVICE-TYPE=Jabber;TYPE=WORK:xmpp:ann@jabber.example\n"
-        "IMPP;X-SERVICE-TYPE=Skype;TYPE=HOME:skype:ann.lee\n"
-        "X-SOCIALPROFILE;TYPE=twitter;x-user=ann;x-userid=7:https://twitter.com/ann\n"
-        "X-SOCIALPROFILE;TYPE=flickr;x-user=pics;x-userid=8:https://flickr.com/pics\n"
-        "item3.ADR;TYPE=HOME:;;1 Main St;Springfield;IL;62701;USA\nitem3.X-ABADR:us\n"
-        "item4.ADR;TYPE=WORK:;;Unter den Linden 1;Berlin;;10117;Germany\nitem4.X-ABADR:de\n"
-        "BDAY:1980-04-12\n"
-        "item5.X-ABDATE:2001-02-03\nitem5.X-ABLabel:_$!<Anniversary>!$_\n"));
+    auto person = personFromVCard(
+        QStringLiteral("N:Lee;Ann;;;\nFN:Ann Lee\nORG:Acme\n"
+                       "X-PHONETIC-FIRST-NAME:an\nX-PHONETIC-LAST-NAME:rii\n"
+                       "TEL;TYPE=HOME:111\nTEL;TYPE=WORK:222\n"
+                       "EMAIL;TYPE=HOME:ann@home.example\nEMAIL;TYPE=WORK:ann@work.example\n"
+                       "URL;TYPE=HOME:http://ann.example\nURL;TYPE=WORK:http://acme.example\n"
+                       "item1.X-ABRELATEDNAMES:Bob\nitem1.X-ABLabel:_$!<Friend>!$_\n"
+                       "item2.X-ABRELATEDNAMES:Cy\nitem2.X-ABLabel:_$!<Brother>!$_\n"
+                       "IMPP;X-SERVICE-TYPE=Jabber;TYPE=WORK:xmpp:ann@jabber.example\n"
+                       "IMPP;X-SERVICE-TYPE=Skype;TYPE=HOME:skype:ann.lee\n"
+                       "X-SOCIALPROFILE;TYPE=twitter;x-user=ann;x-userid=7:https://twitter.com/ann\n"
+                       "X-SOCIALPROFILE;TYPE=flickr;x-user=pics;x-userid=8:https://flickr.com/pics\n"
+                       "item3.ADR;TYPE=HOME:;;1 Main St;Springfield;IL;62701;USA\nitem3.X-ABADR:us\n"
+                       "item4.ADR;TYPE=WORK:;;Unter den Linden 1;Berlin;;10117;Germany\nitem4.X-ABADR:de\n"
+                       "BDAY:1980-04-12\n"
+                       "item5.X-ABDATE:2001-02-03\nitem5.X-ABLabel:_$!<Anniversary>!$_\n"));
     // The document's items, as a window registers them.
     const QStringList pets = {QStringLiteral("cat"), QStringLiteral("dog")};
     person->addCustomItem(ValueKind::Labeled, QStringLiteral("Pets"), pets, std::nullopt);
@@ -91,8 +91,8 @@ public:
         contact->replaceLabeledValue(value, identifier);
         return true;
     }
-    void undoAddLabeledValue(const LabeledValueRecord &value, const QString &identifier, const PersonPtr &contact,
-                             QObject *) override {
+    void undoAddLabeledValue(const LabeledValueRecord &value, const QString &identifier,
+                             const PersonPtr &contact, QObject *) override {
         contact->addLabeledValue(value, identifier);
     }
 };
@@ -125,8 +125,8 @@ int columnOf(const MultiValueViewController *editor, const QString &identifier) 
 // A notch of the wheel over a widget, as a user scrolling past it gives.
 void wheelOver(QWidget *widget, int notches = -1) {
     const QPointF at = QRectF(widget->rect()).center();
-    QWheelEvent wheel(at, widget->mapToGlobal(at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton, Qt::NoModifier,
-                      Qt::NoScrollPhase, false);
+    QWheelEvent wheel(at, widget->mapToGlobal(at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(widget, &wheel);
 }
 
@@ -135,7 +135,8 @@ protected:
     void SetUp() override {
         PostalCodeFixtures::useSharedFixtureDirectory();
         CNContactsUserDefaults::sharedDefaults().setCountryCode(QStringLiteral("JP"));
-        UserDefaults::standard().setObject(QStringList{QStringLiteral("en")}, QStringLiteral("AppleLanguages"));
+        UserDefaults::standard().setObject(QStringList{QStringLiteral("en")},
+                                           QStringLiteral("AppleLanguages"));
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         person = everyKind();
         before = person->vCardData();
@@ -200,7 +201,8 @@ TEST_F(EditorPaths, TheListEditorHandsBackWhatWasTypedInEveryColumnOfEveryKind) 
     for (const auto &c : cases) {
         SetUp();
         const std::string what = (c.type + u'/' + c.column).toStdString();
-        const LabeledValueList stored = person->labeledValueForIdentifier(c.type).value_or(LabeledValueList());
+        const LabeledValueList stored =
+            person->labeledValueForIdentifier(c.type).value_or(LabeledValueList());
         ASSERT_EQ(stored.size(), 2) << what;
         MultiValueViewController *editor = openList(c.type);
         QTableView *table = editor->tableView();
@@ -235,7 +237,8 @@ TEST_F(EditorPaths, TheListEditorHandsBackWhatWasTypedInEveryColumnOfEveryKind) 
         if (c.column != QStringLiteral("User Identifier") && c.column != QStringLiteral("URL String")) {
             EXPECT_TRUE(now.stringValue.contains(typed)) << what << ": " << now.stringValue.toStdString();
         }
-        EXPECT_EQ(person->labeledValueForIdentifier(c.type, qsizetype(0))->stringValue, stored.at(0).stringValue)
+        EXPECT_EQ(person->labeledValueForIdentifier(c.type, qsizetype(0))->stringValue,
+                  stored.at(0).stringValue)
             << what;
     }
 }
@@ -249,7 +252,8 @@ TEST_F(EditorPaths, TheAddressEditorHandsBackEveryPartTyped) {
         {FieldId::ZIP, [](auto *e, const QString &t) { replaceText(e->zipField(), t); }},
         {FieldId::State, [](auto *e, const QString &t) { replaceText(e->stateField(), t); }},
         {FieldId::City, [](auto *e, const QString &t) { replaceText(e->cityField(), t); }},
-        {FieldId::Street, [](auto *e, const QString &t) {
+        {FieldId::Street,
+         [](auto *e, const QString &t) {
              e->streetField()->setFocus();
              e->streetField()->selectAll();
              typeText(e->streetField(), t);
@@ -259,18 +263,20 @@ TEST_F(EditorPaths, TheAddressEditorHandsBackEveryPartTyped) {
         for (const qint64 labelIndex : {qint64(1), qint64(-1)}) {
             SetUp();
             const std::string what = c.part.toStdString() + (labelIndex < 0 ? " new" : " stored");
-            const LabeledValueRecord stored = labelIndex < 0 ? LabeledValueRecord()
-                                                             : *person->labeledValueForIdentifier(
-                                                                   FieldId::Address, LabelIndex(labelIndex));
+            const LabeledValueRecord stored =
+                labelIndex < 0 ? LabeledValueRecord()
+                               : *person->labeledValueForIdentifier(FieldId::Address, LabelIndex(labelIndex));
             auto *editor = open<AddressViewController>(FieldId::Address, labelIndex);
             c.type(editor, QStringLiteral("Zq 9"));
             press(editor->doneButton());
             const LabeledValueRecord *record = scene.answered<LabeledValueRecord>();
             ASSERT_TRUE(record) << what;
             EXPECT_EQ(partOf(*record, c.part), QStringLiteral("Zq 9")) << what;
-            for (const QString &other : {FieldId::Country, FieldId::ZIP, FieldId::State, FieldId::City, FieldId::Street})
+            for (const QString &other :
+                 {FieldId::Country, FieldId::ZIP, FieldId::State, FieldId::City, FieldId::Street})
                 if (other != c.part && labelIndex >= 0) {
-                    EXPECT_EQ(partOf(*record, other), partOf(stored, other)) << what << " changed " << other.toStdString();
+                    EXPECT_EQ(partOf(*record, other), partOf(stored, other))
+                        << what << " changed " << other.toStdString();
                 }
             EXPECT_EQ(record->labelIndex, labelIndex) << what;
             EXPECT_EQ(record->isoCountryCode, stored.isoCountryCode) << what;
@@ -280,7 +286,8 @@ TEST_F(EditorPaths, TheAddressEditorHandsBackEveryPartTyped) {
             ASSERT_EQ(addresses.size(), labelIndex < 0 ? 3 : 2) << what;
             const LabeledValueRecord &now = labelIndex < 0 ? addresses.last() : addresses.at(1);
             EXPECT_EQ(partOf(now, c.part), QStringLiteral("Zq 9")) << what;
-            EXPECT_TRUE(now.stringValue.contains(QStringLiteral("Zq 9"))) << what << ": " << now.stringValue.toStdString();
+            EXPECT_TRUE(now.stringValue.contains(QStringLiteral("Zq 9")))
+                << what << ": " << now.stringValue.toStdString();
             EXPECT_EQ(addresses.at(0).stringValue, person->addressValues().at(0).stringValue);
         }
     }
@@ -306,13 +313,16 @@ TEST_F(EditorPaths, TheSingleValueEditorsHandBackWhatWasTyped) {
                          {&SNSViewController::URLStringField, QStringLiteral("URL String")}};
     for (const auto &f : profileFields) {
         SetUp();
-        const LabeledValueRecord stored = person->labeledValueForIdentifier(FieldId::SocialNetwork, qsizetype(1)).value();
+        const LabeledValueRecord stored =
+            person->labeledValueForIdentifier(FieldId::SocialNetwork, qsizetype(1)).value();
         auto *editor = open<SNSViewController>(FieldId::SocialNetwork, 1);
         replaceText((editor->*f.field)(), QStringLiteral("zq9"));
         press(editor->doneButton());
         ASSERT_TRUE(apply()) << f.key.toStdString();
-        const LabeledValueRecord now = person->labeledValueForIdentifier(FieldId::SocialNetwork, qsizetype(1)).value();
-        for (const QString &key : {QStringLiteral("Username"), QStringLiteral("User Identifier"), QStringLiteral("URL String")})
+        const LabeledValueRecord now =
+            person->labeledValueForIdentifier(FieldId::SocialNetwork, qsizetype(1)).value();
+        for (const QString &key :
+             {QStringLiteral("Username"), QStringLiteral("User Identifier"), QStringLiteral("URL String")})
             EXPECT_EQ(partOf(now, key), key == f.key ? QStringLiteral("zq9") : partOf(stored, key))
                 << f.key.toStdString() << " / " << key.toStdString();
         EXPECT_EQ(now.label, stored.label);
@@ -331,9 +341,11 @@ TEST_F(EditorPaths, TheSingleValueEditorsHandBackWhatWasTyped) {
         press(editor->doneButton());
         ASSERT_TRUE(apply());
         const PhoneticNameRecord now = person->phoneticNameValue().value();
-        EXPECT_EQ(QStringList({now.firstName, now.middleName, now.lastName}), QStringList({p.first, p.middle, p.last}));
+        EXPECT_EQ(QStringList({now.firstName, now.middleName, now.lastName}),
+                  QStringList({p.first, p.middle, p.last}));
         if (p.middle.isEmpty()) { // the joined text is of the first and the last name
-            EXPECT_TRUE(person->stringValueForIdentifier(FieldId::PhoneticName).contains(QStringLiteral("zq")));
+            EXPECT_TRUE(
+                person->stringValueForIdentifier(FieldId::PhoneticName).contains(QStringLiteral("zq")));
         }
     }
 }
@@ -341,13 +353,15 @@ TEST_F(EditorPaths, TheSingleValueEditorsHandBackWhatWasTyped) {
 // ---- Every choice of a popup lands as its own value
 
 TEST_F(EditorPaths, EveryLabelOfEveryListLandsAsItsWord) {
-    for (const QString &type : {FieldId::Phone, FieldId::Email, FieldId::URL, FieldId::Relationship, FieldId::Address,
-                                FieldId::InstantMessage, FieldId::SocialNetwork, QStringLiteral("Pets")}) {
+    for (const QString &type :
+         {FieldId::Phone, FieldId::Email, FieldId::URL, FieldId::Relationship, FieldId::Address,
+          FieldId::InstantMessage, FieldId::SocialNetwork, QStringLiteral("Pets")}) {
         SetUp();
         MultiValueViewController *editor = openList(type);
         const QStringList words = QMPerson::labelsForIdentifier(type).value_or(QStringList());
         ASSERT_GE(words.size(), 2) << type.toStdString();
-        auto *popup = cellWidget<QComboBox>(editor->tableView(), 1, columnOf(editor, QStringLiteral("label")));
+        auto *popup =
+            cellWidget<QComboBox>(editor->tableView(), 1, columnOf(editor, QStringLiteral("label")));
         ASSERT_TRUE(popup) << type.toStdString();
         ASSERT_EQ(popup->count(), words.size()) << type.toStdString();
         // From the last to the first, so that each choice is a change.
@@ -372,7 +386,8 @@ TEST_F(EditorPaths, EveryLabelOfEveryListLandsAsItsWord) {
 
 TEST_F(EditorPaths, EveryServiceOfAnInstantMessageRowLandsAsItself) {
     MultiValueViewController *editor = openList(FieldId::InstantMessage);
-    auto *popup = cellWidget<QComboBox>(editor->tableView(), 0, columnOf(editor, QStringLiteral("serviceType")));
+    auto *popup =
+        cellWidget<QComboBox>(editor->tableView(), 0, columnOf(editor, QStringLiteral("serviceType")));
     ASSERT_TRUE(popup);
     ASSERT_EQ(popup->count(), 10);
     for (int item = popup->count() - 1; item >= 0; --item) {
@@ -381,7 +396,8 @@ TEST_F(EditorPaths, EveryServiceOfAnInstantMessageRowLandsAsItself) {
     }
     press(editor->doneButton());
     ASSERT_TRUE(apply());
-    EXPECT_EQ(person->imsValues().at(0).stringValue, popup->itemText(0) + QStringLiteral(":ann@jabber.example"));
+    EXPECT_EQ(person->imsValues().at(0).stringValue,
+              popup->itemText(0) + QStringLiteral(":ann@jabber.example"));
 }
 
 TEST_F(EditorPaths, EveryItemOfTheSingleEditorsPopupsLandsAsItsValue) {
@@ -393,13 +409,16 @@ TEST_F(EditorPaths, EveryItemOfTheSingleEditorsPopupsLandsAsItsValue) {
     };
     const QStringList imLabels = QMPerson::labelTableDict().value(FieldId::InstantMessage);
     const QStringList addressLabels = QMPerson::labelTableDict().value(FieldId::Address);
-    const auto record = [this] { return scene.answered<LabeledValueRecord>() ? *scene.answered<LabeledValueRecord>()
-                                                                          : LabeledValueRecord(); };
+    const auto record = [this] {
+        return scene.answered<LabeledValueRecord>() ? *scene.answered<LabeledValueRecord>()
+                                                    : LabeledValueRecord();
+    };
     SNSViewController *profiles = nullptr;
     const Case cases[] = {
         {"message label", [&] { return open<IMSViewController>(FieldId::InstantMessage, 1)->labelPopup(); },
          [&](int i) { return imLabels.value(i); }, [&] { return record().labelText(); }},
-        {"message service", [&] { return open<IMSViewController>(FieldId::InstantMessage, 1)->servicePopup(); },
+        {"message service",
+         [&] { return open<IMSViewController>(FieldId::InstantMessage, 1)->servicePopup(); },
          [&](int i) { return CNInstantMessageServices().value(i); }, [&] { return record().service; }},
         {"profile service",
          [&] {
@@ -434,7 +453,8 @@ TEST_F(EditorPaths, EveryItemOfTheSingleEditorsPopupsLandsAsItsValue) {
 
 TEST_F(EditorPaths, BothNameDisplaysStoreTheirOwnSetting) {
     struct Delegate : NameViewControllerDelegate {
-        bool undoReplaceNameValue(const NameRecord &value, const std::shared_ptr<QMPerson> &contact) override {
+        bool undoReplaceNameValue(const NameRecord &value,
+                                  const std::shared_ptr<QMPerson> &contact) override {
             names.append(value);
             contact->setNameValue(value, FieldId::Name);
             return true;
@@ -442,8 +462,9 @@ TEST_F(EditorPaths, BothNameDisplaysStoreTheirOwnSetting) {
         bool undoReplacePhoto(const FieldValue &, const std::shared_ptr<QMPerson> &) override { return true; }
         QList<NameRecord> names;
     } delegate;
-    auto *editor = scene.open<NameViewController>(editorContext(person, FieldId::Name, std::nullopt, true), true,
-                                                  [&](NameViewController *opened) { opened->setDelegate(&delegate); });
+    auto *editor =
+        scene.open<NameViewController>(editorContext(person, FieldId::Name, std::nullopt, true), true,
+                                       [&](NameViewController *opened) { opened->setDelegate(&delegate); });
     ASSERT_EQ(editor->showAsPersonPopup()->count(), 2);
     wheelOver(editor->showAsPersonPopup()); // scrolling past it is no choice
     EXPECT_TRUE(delegate.names.isEmpty());
@@ -473,7 +494,8 @@ TEST_F(EditorPaths, EveryDatesLabelLandsAsItsWord) {
     }
     press(editor->doneButton());
     ASSERT_TRUE(apply());
-    EXPECT_EQ(person->labeledValueForIdentifier(FieldId::Dates, qsizetype(0))->label, editor->labels().first());
+    EXPECT_EQ(person->labeledValueForIdentifier(FieldId::Dates, qsizetype(0))->label,
+              editor->labels().first());
 }
 
 // Samples of the country pull-downs: each code chosen lands as that code and its name.
@@ -482,8 +504,9 @@ TEST_F(EditorPaths, CountriesChosenLandAsTheirCodeOrTheDefault) {
     const QStringList codes = {QStringLiteral("JP"), QStringLiteral("US"), QStringLiteral("DE"),
                                QStringLiteral("FR"), QStringLiteral("GB"), QString()};
     const auto titleOf = [&](const QString &code) {
-        return code.isEmpty() ? CountryPullDown::defaultTitle(QStringLiteral("JP"))
-                              : CountryPullDown::codeTitle(code, CountryPullDown::listedName(formats.value(code)));
+        return code.isEmpty()
+                   ? CountryPullDown::defaultTitle(QStringLiteral("JP"))
+                   : CountryPullDown::codeTitle(code, CountryPullDown::listedName(formats.value(code)));
     };
     for (const QString &code : codes) {
         SetUp();
@@ -505,7 +528,8 @@ TEST_F(EditorPaths, CountriesChosenLandAsTheirCodeOrTheDefault) {
         // The list editor's row pull-down, on the first row only.
         SetUp();
         MultiValueViewController *list = openList(FieldId::Address);
-        auto *pullDown = cellWidget<PullDownButton>(list->tableView(), 0, columnOf(list, QStringLiteral("CountryCode")));
+        auto *pullDown =
+            cellWidget<PullDownButton>(list->tableView(), 0, columnOf(list, QStringLiteral("CountryCode")));
         ASSERT_TRUE(pullDown);
         pick(pullDown, titleOf(code));
         press(list->doneButton());
@@ -568,8 +592,9 @@ TEST_F(EditorPaths, EveryEditorsCancelClickAwayAndEscapeChangeNothing) {
          }},
     };
     std::vector<Editor> all(std::begin(editors), std::end(editors));
-    for (const QString &type : {FieldId::Phone, FieldId::Email, FieldId::URL, FieldId::Relationship, FieldId::Address,
-                                FieldId::InstantMessage, FieldId::SocialNetwork, QStringLiteral("Pets")})
+    for (const QString &type :
+         {FieldId::Phone, FieldId::Email, FieldId::URL, FieldId::Relationship, FieldId::Address,
+          FieldId::InstantMessage, FieldId::SocialNetwork, QStringLiteral("Pets")})
         all.push_back({"list", [this, type] {
                            MultiValueViewController *e = openList(type);
                            e->tableView()->selectRow(0);
@@ -589,8 +614,9 @@ TEST_F(EditorPaths, EveryEditorsCancelClickAwayAndEscapeChangeNothing) {
             else if (way == ClickAway)
                 scene.clickOutside();
             else
-                QTest::keyClick(editor->cancelButton()->window()->focusWidget() ? editor->cancelButton()->window()->focusWidget()
-                                                                                : editor->cancelButton(),
+                QTest::keyClick(editor->cancelButton()->window()->focusWidget()
+                                    ? editor->cancelButton()->window()->focusWidget()
+                                    : editor->cancelButton(),
                                 Qt::Key_Escape);
             EXPECT_EQ(scene.closes, 1) << e.what << " way " << way;
             EXPECT_FALSE(scene.answer) << e.what << " way " << way;
@@ -656,17 +682,22 @@ TEST_F(EditorPaths, AnEditorOpenedLockedChangesNothingByAnyPath) {
         bool editCanUnlock; // these editors ignore editEnabled: Edit stays for the user
     };
     std::vector<Case> cases = {
-        {"phonetic name", [&] { return open<PhoneticNameViewController>(FieldId::PhoneticName, std::nullopt, true, false); },
+        {"phonetic name",
+         [&] { return open<PhoneticNameViewController>(FieldId::PhoneticName, std::nullopt, true, false); },
          false},
-        {"birthday", [&] { return open<DateViewController>(FieldId::Birthday, std::nullopt, true, false); }, false},
+        {"birthday", [&] { return open<DateViewController>(FieldId::Birthday, std::nullopt, true, false); },
+         false},
         {"dates", [&] { return open<DatesViewController>(FieldId::Dates, 0, true, false); }, false},
-        {"instant message", [&] { return open<IMSViewController>(FieldId::InstantMessage, 0, false, std::nullopt); },
+        {"instant message",
+         [&] { return open<IMSViewController>(FieldId::InstantMessage, 0, false, std::nullopt); }, true},
+        {"social profile",
+         [&] { return open<SNSViewController>(FieldId::SocialNetwork, 0, false, std::nullopt); }, true},
+        {"address", [&] { return open<AddressViewController>(FieldId::Address, 0, false, std::nullopt); },
          true},
-        {"social profile", [&] { return open<SNSViewController>(FieldId::SocialNetwork, 0, false, std::nullopt); }, true},
-        {"address", [&] { return open<AddressViewController>(FieldId::Address, 0, false, std::nullopt); }, true},
     };
-    for (const QString &type : {FieldId::Phone, FieldId::Email, FieldId::URL, FieldId::Relationship, FieldId::Address,
-                                FieldId::InstantMessage, FieldId::SocialNetwork, QStringLiteral("Pets")})
+    for (const QString &type :
+         {FieldId::Phone, FieldId::Email, FieldId::URL, FieldId::Relationship, FieldId::Address,
+          FieldId::InstantMessage, FieldId::SocialNetwork, QStringLiteral("Pets")})
         cases.push_back({"list", [this, type] { return openList(type, true, false); }, false});
     for (const Case &c : cases) {
         SetUp();
@@ -685,10 +716,12 @@ TEST_F(EditorPaths, AnEditorOpenedLockedChangesNothingByAnyPath) {
         const auto userParts = [](const LabeledValueList &list) {
             QStringList parts;
             for (const LabeledValueRecord &r : list)
-                parts << QStringList{r.labelText(), r.valueText(), r.service, r.username.value_or(QString()),
-                                     r.userIdentifier, r.urlString, r.zip, r.state, r.city, r.street, r.country,
-                                     r.isoCountryCode, r.stringValue}
-                             .join(u'|');
+                parts
+                    << QStringList{r.labelText(),    r.valueText(), r.service, r.username.value_or(QString()),
+                                   r.userIdentifier, r.urlString,   r.zip,     r.state,
+                                   r.city,           r.street,      r.country, r.isoCountryCode,
+                                   r.stringValue}
+                           .join(u'|');
             return parts.join(u'\n').toStdString();
         };
         const LabeledValueList stored = person->labeledValueForIdentifier(type).value_or(LabeledValueList());
@@ -724,22 +757,35 @@ TEST_F(EditorPaths, TheWheelOverAPopupChoosesNothing) {
         std::function<QList<QComboBox *>()> open;
     };
     const Case cases[] = {
-        {"list", [&] {
+        {"list",
+         [&] {
              MultiValueViewController *e = openList(FieldId::InstantMessage);
-             return QList<QComboBox *>{cellWidget<QComboBox>(e->tableView(), 0, 0), cellWidget<QComboBox>(e->tableView(), 0, 1)};
+             return QList<QComboBox *>{cellWidget<QComboBox>(e->tableView(), 0, 0),
+                                       cellWidget<QComboBox>(e->tableView(), 0, 1)};
          }},
-        {"message", [&] {
+        {"message",
+         [&] {
              auto *e = open<IMSViewController>(FieldId::InstantMessage, 0);
              return QList<QComboBox *>{e->labelPopup(), e->servicePopup()};
          }},
-        {"profile", [&] { return QList<QComboBox *>{open<SNSViewController>(FieldId::SocialNetwork, 0)->servicePopup()}; }},
-        {"address", [&] { return QList<QComboBox *>{open<AddressViewController>(FieldId::Address, 0)->labelPopup()}; }},
-        {"dates", [&] {
-             auto *e = open<DatesViewController>(FieldId::Dates, 0);
-             return QList<QComboBox *>{cellWidget<QComboBox>(e->tableView(), 0, DatesViewController::LabelColumn),
-                                       e->dateControls()->monthPopup()};
+        {"profile",
+         [&] {
+             return QList<QComboBox *>{open<SNSViewController>(FieldId::SocialNetwork, 0)->servicePopup()};
          }},
-        {"birthday", [&] { return QList<QComboBox *>{open<DateViewController>(FieldId::Birthday, std::nullopt)->dateControls()->monthPopup()}; }},
+        {"address",
+         [&] { return QList<QComboBox *>{open<AddressViewController>(FieldId::Address, 0)->labelPopup()}; }},
+        {"dates",
+         [&] {
+             auto *e = open<DatesViewController>(FieldId::Dates, 0);
+             return QList<QComboBox *>{
+                 cellWidget<QComboBox>(e->tableView(), 0, DatesViewController::LabelColumn),
+                 e->dateControls()->monthPopup()};
+         }},
+        {"birthday",
+         [&] {
+             return QList<QComboBox *>{
+                 open<DateViewController>(FieldId::Birthday, std::nullopt)->dateControls()->monthPopup()};
+         }},
     };
     for (const Case &c : cases) {
         SetUp();
@@ -757,15 +803,19 @@ TEST_F(EditorPaths, TheWheelOverAPopupChoosesNothing) {
 
 TEST_F(EditorPaths, ANameEditorOpenedLockedChangesNothingByAnyPath) {
     struct Delegate : NameViewControllerDelegate {
-        bool undoReplaceNameValue(const NameRecord &, const std::shared_ptr<QMPerson> &) override { return ++calls; }
-        bool undoReplacePhoto(const FieldValue &, const std::shared_ptr<QMPerson> &) override { return ++calls; }
+        bool undoReplaceNameValue(const NameRecord &, const std::shared_ptr<QMPerson> &) override {
+            return ++calls;
+        }
+        bool undoReplacePhoto(const FieldValue &, const std::shared_ptr<QMPerson> &) override {
+            return ++calls;
+        }
         int calls = 0;
     } delegate;
     for (const bool editable : {false, true}) {
         // Locked by the opener, or unlocked by it but without editEnabled.
         auto *editor = scene.open<NameViewController>(
-            editorContext(person, FieldId::Name, std::nullopt, editable ? std::optional<bool>(false) : true), editable,
-            [&](NameViewController *opened) { opened->setDelegate(&delegate); });
+            editorContext(person, FieldId::Name, std::nullopt, editable ? std::optional<bool>(false) : true),
+            editable, [&](NameViewController *opened) { opened->setDelegate(&delegate); });
         EXPECT_FALSE(editor->isEditing()) << editable;
         Menu *pictures = editor->imagePopup()->pullDownMenu();
         pictures->update();

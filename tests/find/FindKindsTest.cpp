@@ -6,6 +6,7 @@
 
 #include "app/edits/DocumentEdits.h"
 #include "contact_info/DetailRowModel.h"
+#include "find/FindBarController.h"
 #include "find/FindBarReplace.h"
 #include "find/FindBarSearch.h"
 #include "find/FindMatcher.h"
@@ -65,28 +66,33 @@ const QList<Place> &everyPlace() {
 }
 
 QList<CustomItemDefinition> customItems() {
-    CustomItemDefinition pets{QStringLiteral("Pets"), ValueKind::Labeled, {"cat", "dog"}, {}, false, false, false, false, {}};
-    CustomItemDefinition locker{QStringLiteral("Locker"), ValueKind::String, {}, {}, false, false, false, false, {}};
+    CustomItemDefinition pets{
+        QStringLiteral("Pets"), ValueKind::Labeled, {"cat", "dog"}, {}, false, false, false, false, {}};
+    CustomItemDefinition locker{
+        QStringLiteral("Locker"), ValueKind::String, {}, {}, false, false, false, false, {}};
     return {pets, locker};
 }
 
 // A contact with a value in every place; the one at `marked` holds the text, and the
 // other values of its list hold none. Lists have two values, the second one marked.
 std::shared_ptr<QMPerson> contactMarkedAt(const QString &marked) {
-    const auto text = [&](const QString &key, const QString &plain) { return key == marked ? Marked : plain; };
-    QString card = QStringLiteral(
-                       "N:%1;%2;%3;%4;%5\nFN:Ann Lee\nitem9.X-MAIDENNAME:%6\n"
+    const auto text = [&](const QString &key, const QString &plain) {
+        return key == marked ? Marked : plain;
+    };
+    QString card =
+        QStringLiteral("N:%1;%2;%3;%4;%5\nFN:Ann Lee\nitem9.X-MAIDENNAME:%6\n"
                        "X-PHONETIC-FIRST-NAME:%7\nX-PHONETIC-MIDDLE-NAME:%8\nX-PHONETIC-LAST-NAME:%9\n")
-                       .arg(text("Name/LastName", "Lee"), text("Name/FirstName", "Ann"),
-                            text("Name/MiddleName", "Mae"), text(FieldId::Title, "Dr."),
-                            text(FieldId::Suffix, "Jr."), text("Name/PreviousFamilyName", "Moss"),
-                            text("Phonetic Name/FirstName", "an"), text("Phonetic Name/MiddleName", "mei"),
-                            text("Phonetic Name/LastName", "rii"));
+            .arg(text("Name/LastName", "Lee"), text("Name/FirstName", "Ann"), text("Name/MiddleName", "Mae"),
+                 text(FieldId::Title, "Dr."), text(FieldId::Suffix, "Jr."),
+                 text("Name/PreviousFamilyName", "Moss"), text("Phonetic Name/FirstName", "an"),
+                 text("Phonetic Name/MiddleName", "mei"), text("Phonetic Name/LastName", "rii"));
     card += QStringLiteral("ORG:%1;%2\nTITLE:%3\nNICKNAME:%4\nNOTE:first line\\n%5\nBDAY:1980-04-12\n")
                 .arg(text(FieldId::Company, "Acme"), text(FieldId::Department, "Sales"),
-                     text(FieldId::JobTitle, "Chief"), text(FieldId::Nickname, "Annie"), text(FieldId::Note, "end"));
-    card += QStringLiteral("TEL;TYPE=HOME:111\nTEL;TYPE=WORK:%1\nEMAIL;TYPE=HOME:a@b.example\nEMAIL;TYPE=WORK:%2\n"
-                           "URL;TYPE=HOME:http://a.example\nURL;TYPE=WORK:%3\n")
+                     text(FieldId::JobTitle, "Chief"), text(FieldId::Nickname, "Annie"),
+                     text(FieldId::Note, "end"));
+    card += QStringLiteral(
+                "TEL;TYPE=HOME:111\nTEL;TYPE=WORK:%1\nEMAIL;TYPE=HOME:a@b.example\nEMAIL;TYPE=WORK:%2\n"
+                "URL;TYPE=HOME:http://a.example\nURL;TYPE=WORK:%3\n")
                 .arg(text(FieldId::Phone, "222"), text(FieldId::Email, "c@d.example"),
                      text(FieldId::URL, "http://c.example"));
     card += QStringLiteral("item1.X-ABRELATEDNAMES:Cy\nitem1.X-ABLabel:_$!<Brother>!$_\n"
@@ -101,9 +107,11 @@ std::shared_ptr<QMPerson> contactMarkedAt(const QString &marked) {
                            "ADR;TYPE=WORK:;;%1;%2;%3;%4;%5\n"
                            "item3.X-ABDATE:2001-02-03\nitem3.X-ABLabel:_$!<Anniversary>!$_\n")
                 .arg(text("Address/Street", "Unter den Linden 1"), text("Address/City", "Berlin"),
-                     text("Address/State", "BE"), text("Address/ZIP", "10117"), text("Address/Country", "Germany"));
+                     text("Address/State", "BE"), text("Address/ZIP", "10117"),
+                     text("Address/Country", "Germany"));
     auto person = personFromVCard(card);
-    person->addCustomItem(ValueKind::Labeled, QStringLiteral("Pets"), QStringList{"cat", "dog"}, std::nullopt);
+    person->addCustomItem(ValueKind::Labeled, QStringLiteral("Pets"), QStringList{"cat", "dog"},
+                          std::nullopt);
     person->setValue(LabeledValueList{textRecord(QStringLiteral("cat"), QStringLiteral("Tama"), 0),
                                       textRecord(QStringLiteral("dog"), text("Pets", "Pochi"), 1)},
                      QStringLiteral("Pets"));
@@ -119,14 +127,18 @@ QStringList everyValue(QMPerson &person) {
     const PhoneticNameRecord phonetic = person.phoneticNameValue().value_or(PhoneticNameRecord());
     values << "Name/FirstName=" + name.firstName << "Name/MiddleName=" + name.middleName
            << "Name/LastName=" + name.lastName << "Name/PreviousFamilyName=" + name.previousFamilyName
-           << "Phonetic Name/FirstName=" + phonetic.firstName << "Phonetic Name/MiddleName=" + phonetic.middleName
+           << "Phonetic Name/FirstName=" + phonetic.firstName
+           << "Phonetic Name/MiddleName=" + phonetic.middleName
            << "Phonetic Name/LastName=" + phonetic.lastName << "shown name=" + person.compositeName();
-    for (const QString &field : {FieldId::Company, FieldId::Department, FieldId::JobTitle, FieldId::Nickname,
-                                 FieldId::Title, FieldId::Suffix, FieldId::Note, FieldId::Birthday, QStringLiteral("Locker")})
+    for (const QString &field :
+         {FieldId::Company, FieldId::Department, FieldId::JobTitle, FieldId::Nickname, FieldId::Title,
+          FieldId::Suffix, FieldId::Note, FieldId::Birthday, QStringLiteral("Locker")})
         values << field + u'=' + person.stringValueForIdentifier(field);
-    for (const QString &field : {FieldId::Phone, FieldId::Email, FieldId::URL, FieldId::Relationship, FieldId::SocialNetwork,
-                                 FieldId::InstantMessage, FieldId::Address, FieldId::Dates, QStringLiteral("Pets")})
-        for (const LabeledValueRecord &value : person.labeledValueForIdentifier(field).value_or(LabeledValueList()))
+    for (const QString &field :
+         {FieldId::Phone, FieldId::Email, FieldId::URL, FieldId::Relationship, FieldId::SocialNetwork,
+          FieldId::InstantMessage, FieldId::Address, FieldId::Dates, QStringLiteral("Pets")})
+        for (const LabeledValueRecord &value :
+             person.labeledValueForIdentifier(field).value_or(LabeledValueList()))
             values << field + u'=' + value.labelText() + u':' + value.stringValue;
     return values;
 }
@@ -172,8 +184,9 @@ protected:
     }
     // A view type showing the name and the place's column.
     static QStringList columnsFor(const Place &place) {
-        return place.column.isEmpty() || place.column == FieldId::Name ? QStringList{FieldId::Name}
-                                                                       : QStringList{FieldId::Name, place.column};
+        return place.column.isEmpty() || place.column == FieldId::Name
+                   ? QStringList{FieldId::Name}
+                   : QStringList{FieldId::Name, place.column};
     }
     FindBarScope tableScope(const QStringList &columns) const {
         FindBarScope scope;
@@ -217,22 +230,24 @@ TEST_F(FindKinds, FindNextAndReplaceReachEveryPlaceInTheTableAndInThePanel) {
                 from.contact = marked;
                 from.uniqueId = marked->uniqueId();
             }
-            EXPECT_FALSE(FindBarSearch(QStringLiteral("ZQ"), Qt::CaseSensitive).find(from, scope, FindDirection::Next))
+            EXPECT_FALSE(
+                FindBarSearch(QStringLiteral("ZQ"), Qt::CaseSensitive).find(from, scope, FindDirection::Next))
                 << what << ": the case counts";
-            const std::optional<FindTarget> hit =
-                FindBarSearch(QStringLiteral("ZQ"), Qt::CaseInsensitive).find(from, scope, FindDirection::Next);
+            const std::optional<FindTarget> hit = FindBarSearch(QStringLiteral("ZQ"), Qt::CaseInsensitive)
+                                                      .find(from, scope, FindDirection::Next);
             if (!detail && place.column.isEmpty()) {
                 EXPECT_FALSE(hit) << what << ": no column shows it";
                 continue;
             }
             ASSERT_TRUE(hit) << what;
             EXPECT_EQ(hit->uniqueId, marked->uniqueId()) << what;
-            EXPECT_EQ(hit->identifier, detail && place.key.startsWith(u"Address/") ? FieldId::Address : place.identifier)
+            EXPECT_EQ(hit->identifier,
+                      detail && place.key.startsWith(u"Address/") ? FieldId::Address : place.identifier)
                 << what;
             EXPECT_EQ(hit->labelIndex, place.labelIndex) << what;
             // Previous from the start finds the same one value, the other way round.
-            const std::optional<FindTarget> back =
-                FindBarSearch(QStringLiteral("zq"), Qt::CaseSensitive).find(from, scope, FindDirection::Previous);
+            const std::optional<FindTarget> back = FindBarSearch(QStringLiteral("zq"), Qt::CaseSensitive)
+                                                       .find(from, scope, FindDirection::Previous);
             ASSERT_TRUE(back) << what;
             EXPECT_EQ(back->identifier + back->subIdentifier, hit->identifier + hit->subIdentifier) << what;
 
@@ -277,12 +292,13 @@ TEST_F(FindKinds, ReplaceAllReachesEveryPlaceShownWithEachCaseOptionAsOneStep) {
             for (const auto &option : options) {
                 const bool visible = detail || !place.column.isEmpty();
                 EXPECT_EQ(step([&] {
-                              return replacing.replaceAll(option.find, QStringLiteral("__"), option.cs, contacts,
-                                                          identifiersOf);
+                              return replacing.replaceAll(option.find, QStringLiteral("__"), option.cs,
+                                                          contacts, identifiersOf);
                           }),
                           option.replaces && visible)
                     << what << " " << option.find.toStdString();
-                EXPECT_EQ(everyValue(*marked), option.replaces && visible ? expectedAfterReplacing(place.key) : before)
+                EXPECT_EQ(everyValue(*marked),
+                          option.replaces && visible ? expectedAfterReplacing(place.key) : before)
                     << what << " " << option.find.toStdString();
                 undoAll();
                 EXPECT_EQ(everyValue(*marked), before) << what;
@@ -304,14 +320,18 @@ protected:
         panel = std::make_unique<FindPanel>();
         panel->setContacts(contacts);
         panel->setCustomItems(customItems());
-        panel->setSelectedItems(QMPerson::allIdentifiers() + QStringList{QStringLiteral("Pets"), QStringLiteral("Locker")});
+        panel->setSelectedItems(QMPerson::allIdentifiers() +
+                                QStringList{QStringLiteral("Pets"), QStringLiteral("Locker")});
         panel->setParentViewController(&windowEdits);
         panel->setEditState(true);
         panel->window()->show();
     }
+    // The mode chosen with the arrow keys, as a user does; then the text entered.
     bool search(const QString &text, int mode) {
-        panel->searchModePopup()->setCurrentIndex(mode);
-        panel->searchModePopupDidSelect(panel->searchModePopup());
+        QComboBox *modes = panel->searchModePopup();
+        modes->setFocus();
+        while (modes->currentIndex() != mode)
+            QTest::keyClick(modes, modes->currentIndex() < mode ? Qt::Key_Down : Qt::Key_Up);
         enterSearch(*panel, text);
         return waitForResults(*panel);
     }
@@ -324,13 +344,15 @@ TEST_F(FindWindowKinds, EachModeFindsEveryPlaceAndBothReplacesChangeOnlyIt) {
         QString text;
         int mode;
         bool finds;
-    } modes[] = {{QStringLiteral("ZQ"), 0, true}, {QStringLiteral("ZQ"), 1, false}, {QStringLiteral("z[q]"), 2, true}};
+    } modes[] = {
+        {QStringLiteral("ZQ"), 0, true}, {QStringLiteral("ZQ"), 1, false}, {QStringLiteral("z[q]"), 2, true}};
     for (const Place &place : everyPlace()) {
         for (const int segment : {0, 1}) {
             const std::string what = place.key.toStdString() + (segment ? " all" : " one");
             openWindow(place.key);
             const QStringList before = everyValue(*marked);
-            if (place.key == QStringLiteral("Name/PreviousFamilyName")) { // the window searches three name parts
+            if (place.key ==
+                QStringLiteral("Name/PreviousFamilyName")) { // the window searches three name parts
                 ASSERT_TRUE(search(QStringLiteral("zq"), 1));
                 EXPECT_TRUE(panel->searchResults().isEmpty());
                 continue;
@@ -341,7 +363,8 @@ TEST_F(FindWindowKinds, EachModeFindsEveryPlaceAndBothReplacesChangeOnlyIt) {
             }
             ASSERT_TRUE(search(QStringLiteral("zq"), 1));
             ASSERT_EQ(panel->searchResults().size(), 1) << what;
-            EXPECT_EQ(panel->searchResults().first()->value, place.key == FieldId::Note ? QStringLiteral("first line\n") + Marked : Marked)
+            EXPECT_EQ(panel->searchResults().first()->value,
+                      place.key == FieldId::Note ? QStringLiteral("first line\n") + Marked : Marked)
                 << what;
             panel->replaceField()->setText(QStringLiteral("__"));
             panel->replaceButtons()->button(segment)->click();
@@ -351,6 +374,27 @@ TEST_F(FindWindowKinds, EachModeFindsEveryPlaceAndBothReplacesChangeOnlyIt) {
             EXPECT_EQ(everyValue(*marked), before) << what;
         }
     }
+}
+
+// Each item of the bar's case option is what the search, the marks and Replace All take.
+TEST(FindBarOption, EachItemSetsItsCase) {
+    struct Delegate : FindBarDelegate {
+        void findStringDidChange(const QString &) override {}
+        void findBarButtonDidPress(const QString &command) override { commands.append(command); }
+        QStringList commands;
+    } delegate;
+    FindBarController bar;
+    bar.setDelegate(&delegate);
+    bar.view()->show();
+    QComboBox *option = bar.optionPopup();
+    ASSERT_EQ(option->count(), 2);
+    EXPECT_TRUE(bar.isCaseInsensitive());
+    option->setFocus();
+    for (const int item : {1, 0, 1}) {
+        QTest::keyClick(option, item == 1 ? Qt::Key_Down : Qt::Key_Up);
+        EXPECT_EQ(bar.isCaseInsensitive(), item == 0) << item;
+    }
+    EXPECT_EQ(delegate.commands, QStringList(3, FindBarCommand::OptionChanged));
 }
 
 } // namespace

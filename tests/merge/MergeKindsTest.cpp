@@ -22,29 +22,32 @@ using Side = MergePanelController::Side;
 // Two contacts with a different value in every field the sheet shows.
 std::shared_ptr<QMPerson> fullContact(bool left) {
     const QString card =
-        left ? QStringLiteral("N:Lee;Ann;Mae;Dr.;Jr.\nFN:Ann Lee\nitem9.X-MAIDENNAME:Moss\n"
-                              "X-PHONETIC-FIRST-NAME:an\nX-PHONETIC-MIDDLE-NAME:mei\nX-PHONETIC-LAST-NAME:rii\n"
-                              "ORG:Acme;Sales\nTITLE:Chief\nNICKNAME:Annie\nNOTE:left\\nnote\nBDAY:1980-04-12\n"
-                              "TEL;TYPE=HOME:111\nTEL;TYPE=WORK:112\nEMAIL;TYPE=HOME:ann@a.example\n"
-                              "URL;TYPE=HOME:http://a.example\n"
-                              "item1.X-ABRELATEDNAMES:Cy\nitem1.X-ABLabel:_$!<Brother>!$_\n"
-                              "IMPP;X-SERVICE-TYPE=Jabber;TYPE=WORK:xmpp:ann@jabber.example\n"
-                              "X-SOCIALPROFILE;TYPE=twitter;x-user=ann:https://twitter.com/ann\n"
-                              "ADR;TYPE=HOME:;;1 Main St;Springfield;IL;62701;USA\n"
-                              "item2.X-ABDATE:2001-02-03\nitem2.X-ABLabel:_$!<Anniversary>!$_\n")
-             : QStringLiteral("N:Bell;Bob;Ray;Mr.;Sr.\nFN:Bob Bell\nitem9.X-MAIDENNAME:Hill\n"
-                              "X-PHONETIC-FIRST-NAME:bo\nX-PHONETIC-MIDDLE-NAME:rei\nX-PHONETIC-LAST-NAME:beru\n"
-                              "ORG:Bolt;Ops\nTITLE:Clerk\nNICKNAME:Bobby\nNOTE:right note\nBDAY:1975-01-02\n"
-                              "TEL;TYPE=CELL:999\nEMAIL;TYPE=WORK:bob@b.example\nEMAIL;TYPE=HOME:bob@home.example\n"
-                              "URL;TYPE=WORK:http://b.example\n"
-                              "item1.X-ABRELATEDNAMES:Dee\nitem1.X-ABLabel:_$!<Sister>!$_\n"
-                              "IMPP;X-SERVICE-TYPE=Skype;TYPE=HOME:skype:bob.bell\n"
-                              "X-SOCIALPROFILE;TYPE=flickr;x-user=bob:https://flickr.com/bob\n"
-                              "ADR;TYPE=WORK:;;Unter den Linden 1;Berlin;;10117;Germany\n"
-                              "item2.X-ABDATE:1999-09-09\nitem2.X-ABLabel:_$!<Other>!$_\n");
+        left ? QStringLiteral(
+                   "N:Lee;Ann;Mae;Dr.;Jr.\nFN:Ann Lee\nitem9.X-MAIDENNAME:Moss\n"
+                   "X-PHONETIC-FIRST-NAME:an\nX-PHONETIC-MIDDLE-NAME:mei\nX-PHONETIC-LAST-NAME:rii\n"
+                   "ORG:Acme;Sales\nTITLE:Chief\nNICKNAME:Annie\nNOTE:left\\nnote\nBDAY:1980-04-12\n"
+                   "TEL;TYPE=HOME:111\nTEL;TYPE=WORK:112\nEMAIL;TYPE=HOME:ann@a.example\n"
+                   "URL;TYPE=HOME:http://a.example\n"
+                   "item1.X-ABRELATEDNAMES:Cy\nitem1.X-ABLabel:_$!<Brother>!$_\n"
+                   "IMPP;X-SERVICE-TYPE=Jabber;TYPE=WORK:xmpp:ann@jabber.example\n"
+                   "X-SOCIALPROFILE;TYPE=twitter;x-user=ann:https://twitter.com/ann\n"
+                   "ADR;TYPE=HOME:;;1 Main St;Springfield;IL;62701;USA\n"
+                   "item2.X-ABDATE:2001-02-03\nitem2.X-ABLabel:_$!<Anniversary>!$_\n")
+             : QStringLiteral(
+                   "N:Bell;Bob;Ray;Mr.;Sr.\nFN:Bob Bell\nitem9.X-MAIDENNAME:Hill\n"
+                   "X-PHONETIC-FIRST-NAME:bo\nX-PHONETIC-MIDDLE-NAME:rei\nX-PHONETIC-LAST-NAME:beru\n"
+                   "ORG:Bolt;Ops\nTITLE:Clerk\nNICKNAME:Bobby\nNOTE:right note\nBDAY:1975-01-02\n"
+                   "TEL;TYPE=CELL:999\nEMAIL;TYPE=WORK:bob@b.example\nEMAIL;TYPE=HOME:bob@home.example\n"
+                   "URL;TYPE=WORK:http://b.example\n"
+                   "item1.X-ABRELATEDNAMES:Dee\nitem1.X-ABLabel:_$!<Sister>!$_\n"
+                   "IMPP;X-SERVICE-TYPE=Skype;TYPE=HOME:skype:bob.bell\n"
+                   "X-SOCIALPROFILE;TYPE=flickr;x-user=bob:https://flickr.com/bob\n"
+                   "ADR;TYPE=WORK:;;Unter den Linden 1;Berlin;;10117;Germany\n"
+                   "item2.X-ABDATE:1999-09-09\nitem2.X-ABLabel:_$!<Other>!$_\n");
     auto person = personFromVCard(card);
     person->setPhotoData(pngBytes(left ? 8 : 6, 4, left ? Qt::red : Qt::blue));
-    person->addCustomItem(ValueKind::Labeled, QStringLiteral("Pets"), QStringList{"cat", "dog"}, std::nullopt);
+    person->addCustomItem(ValueKind::Labeled, QStringLiteral("Pets"), QStringList{"cat", "dog"},
+                          std::nullopt);
     person->setValue(LabeledValueList{textRecord(left ? QStringLiteral("cat") : QStringLiteral("dog"),
                                                  left ? QStringLiteral("Tama") : QStringLiteral("Pochi"), 0)},
                      QStringLiteral("Pets"));
@@ -63,15 +66,16 @@ struct Kind {
 const QList<Kind> &everyKind() {
     static const QList<Kind> kinds = [] {
         QList<Kind> list;
-        for (const QString &part : {FieldId::FirstName, FieldId::MiddleName, FieldId::LastName, FieldId::PreviousFamilyName})
+        for (const QString &part :
+             {FieldId::FirstName, FieldId::MiddleName, FieldId::LastName, FieldId::PreviousFamilyName})
             list.append({FieldId::Name, part});
         for (const QString &part : {FieldId::FirstName, FieldId::MiddleName, FieldId::LastName})
             list.append({FieldId::PhoneticName, part});
         for (const QString &type :
-             {FieldId::Photo, FieldId::Company, FieldId::Department, FieldId::JobTitle, FieldId::Nickname, FieldId::Title,
-              FieldId::Suffix, FieldId::Note, FieldId::Birthday, FieldId::Email, FieldId::Phone, FieldId::URL,
-              FieldId::Address, FieldId::InstantMessage, FieldId::SocialNetwork, FieldId::Relationship, FieldId::Dates,
-              QStringLiteral("Pets"), QStringLiteral("Locker")})
+             {FieldId::Photo, FieldId::Company, FieldId::Department, FieldId::JobTitle, FieldId::Nickname,
+              FieldId::Title, FieldId::Suffix, FieldId::Note, FieldId::Birthday, FieldId::Email,
+              FieldId::Phone, FieldId::URL, FieldId::Address, FieldId::InstantMessage, FieldId::SocialNetwork,
+              FieldId::Relationship, FieldId::Dates, QStringLiteral("Pets"), QStringLiteral("Locker")})
             list.append({type, {}});
         return list;
     }();
@@ -87,26 +91,29 @@ bool isLabeled(const Kind &kind) {
 QStringList valueOf(QMPerson &person, const Kind &kind) {
     if (kind.type == FieldId::Name) {
         const NameRecord name = person.nameValue();
-        const QHash<QString, QString> parts = {{FieldId::FirstName, name.firstName}, {FieldId::MiddleName, name.middleName},
+        const QHash<QString, QString> parts = {{FieldId::FirstName, name.firstName},
+                                               {FieldId::MiddleName, name.middleName},
                                                {FieldId::LastName, name.lastName},
                                                {FieldId::PreviousFamilyName, name.previousFamilyName}};
         return {parts.value(kind.part)};
     }
     if (kind.type == FieldId::PhoneticName) {
         const PhoneticNameRecord name = person.phoneticNameValue().value_or(PhoneticNameRecord());
-        return {kind.part == FieldId::FirstName ? name.firstName
+        return {kind.part == FieldId::FirstName    ? name.firstName
                 : kind.part == FieldId::MiddleName ? name.middleName
                                                    : name.lastName};
     }
     if (kind.type == FieldId::Photo)
         return {person.photoData().isEmpty()
                     ? QString()
-                    : QString::fromLatin1(QCryptographicHash::hash(person.photoData(), QCryptographicHash::Md5).toHex())};
+                    : QString::fromLatin1(
+                          QCryptographicHash::hash(person.photoData(), QCryptographicHash::Md5).toHex())};
     if (kind.type == FieldId::Birthday)
         return {person.birthdayValue() ? person.birthdayValue()->stringValue : QString()};
     if (isLabeled(kind)) {
         QStringList values;
-        for (const LabeledValueRecord &value : person.labeledValueForIdentifier(kind.type).value_or(LabeledValueList()))
+        for (const LabeledValueRecord &value :
+             person.labeledValueForIdentifier(kind.type).value_or(LabeledValueList()))
             values.append(value.labelText() + u'=' + value.stringValue);
         return values;
     }
@@ -141,7 +148,8 @@ protected:
     }
     MergeTable tableOf(QMPerson &person) {
         const auto counts = MergeRows::labeledValueCounts(left.get(), right.get(), documentItems());
-        return MergeRows::tableFromContact(&person, counts, documentItems(), MergeRows::nameOrderingLabels(*left));
+        return MergeRows::tableFromContact(&person, counts, documentItems(),
+                                           MergeRows::nameOrderingLabels(*left));
     }
 };
 
@@ -155,7 +163,8 @@ TEST_F(MergeKinds, EveryKindCarriedEitherWayIsOneStepAndTouchesNothingElse) {
             for (const bool copy : {true, false}) {
                 for (const P position : isLabeled(kind) ? QList<P>{P::On, P::Above} : QList<P>{P::On}) {
                     const std::string what = kind.name() + (toRight ? " to the right" : " to the left") +
-                                             (copy ? " copied" : " moved") + (position == P::On ? " on" : " above");
+                                             (copy ? " copied" : " moved") +
+                                             (position == P::On ? " on" : " above");
                     const auto &source = toRight ? left : right;
                     const auto &target = toRight ? right : left;
                     const QHash<QString, QStringList> sourceBefore = everything(*source);
@@ -172,7 +181,8 @@ TEST_F(MergeKinds, EveryKindCarriedEitherWayIsOneStepAndTouchesNothingElse) {
                     ASSERT_TRUE(validateMergeDrop(true, true, from[row + last], onto, row, position, *target,
                                                   documentItems()))
                         << what;
-                    ASSERT_TRUE(acceptMergeDrop(edits, from[row + last], onto[row], position, copy, source, target))
+                    ASSERT_TRUE(
+                        acceptMergeDrop(edits, from[row + last], onto[row], position, copy, source, target))
                         << what;
 
                     QHash<QString, QStringList> sourceAfter = sourceBefore, targetAfter = targetBefore;
@@ -184,14 +194,16 @@ TEST_F(MergeKinds, EveryKindCarriedEitherWayIsOneStepAndTouchesNothingElse) {
                         targetAfter[key] = carried.mid(last) + targetBefore.value(key).mid(1);
                     if (!copy)
                         sourceAfter[key] = isLabeled(kind) ? carried.mid(0, last) : QStringList{QString()};
-                    QHash<QString, QStringList> sourceNow = everything(*source), targetNow = everything(*target);
+                    QHash<QString, QStringList> sourceNow = everything(*source),
+                                                targetNow = everything(*target);
                     // The shown name follows its parts; only that derived text may differ.
                     sourceAfter[QStringLiteral("shown name")] = sourceNow.value(QStringLiteral("shown name"));
                     targetAfter[QStringLiteral("shown name")] = targetNow.value(QStringLiteral("shown name"));
                     EXPECT_EQ(sourceNow, sourceAfter) << what;
                     EXPECT_EQ(targetNow, targetAfter) << what;
                     if (kind.type == FieldId::Name && kind.part == FieldId::FirstName) {
-                        EXPECT_EQ(target->compositeName(), (toRight ? QStringLiteral("Ann Bell") : QStringLiteral("Bob Lee")))
+                        EXPECT_EQ(target->compositeName(),
+                                  (toRight ? QStringLiteral("Ann Bell") : QStringLiteral("Bob Lee")))
                             << what;
                     }
 
@@ -224,7 +236,9 @@ protected:
         if (Application::shared().attachedSheet(&window))
             Application::shared().endSheet(sheet.window(), 0);
     }
-    QMPerson &copyOf(Side side) { return *(side == Side::Left ? sheet.contactLeft() : sheet.contactRight())->person; }
+    QMPerson &copyOf(Side side) {
+        return *(side == Side::Left ? sheet.contactLeft() : sheet.contactRight())->person;
+    }
     // Drags the field's row from one table onto the same row of the other, as the sheet's
     // tables hand a drag over.
     bool carry(const Kind &kind, Side from, bool copy) {
@@ -246,7 +260,8 @@ TEST_F(MergeSheetKinds, CancelLeavesBothContactsAsTheyWere) {
     {
         // Every kind moved over, half of them each way.
         for (qsizetype i = 0; i < everyKind().size(); ++i)
-            EXPECT_TRUE(carry(everyKind()[i], i % 2 ? Side::Left : Side::Right, false)) << everyKind()[i].name();
+            EXPECT_TRUE(carry(everyKind()[i], i % 2 ? Side::Left : Side::Right, false))
+                << everyKind()[i].name();
         EXPECT_NE(copyOf(Side::Left).vCardData(), leftCard);
         EXPECT_TRUE(sheet.doneButton()->isEnabled());
         QTest::mouseClick(sheet.cancelButton(), Qt::LeftButton);
