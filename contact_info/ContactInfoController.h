@@ -221,6 +221,9 @@ public:
     bool controlTextViewDoCommandBySelector(CellTextEditor::Command command);
     // The row Return and Tab continue in after `row`, wrapping; -1 when none qualifies.
     int nextEditableRow(int row) const;
+    // Whether text typed into the row's value can be stored: a name part, a text field, or
+    // a labeled row that shows a value.
+    bool takesTypedText(const InfoTableRow &info) const;
 
     // ---- Editor popovers, anchored at a cell of the table, answered in popoverDidClose
     void showMultiValuePopover(const ContactEntry &contact, const QString &type, qint64 index, const QRect &rect);

@@ -143,7 +143,8 @@ void ContactInfoController::tableViewDoubleAction(Qt::KeyboardModifiers modifier
 
 void ContactInfoController::editColumn(int column, int row) {
     view();
-    if (column != ContactInfoTableModel::ValueColumn || row < 0 || row >= table_.size())
+    if (column != ContactInfoTableModel::ValueColumn || row < 0 || row >= table_.size() ||
+        !takesTypedText(table_.at(row)))
         return;
     // Another cell's edit ends first; its text is applied, and the rows are made again.
     if (cellEdit_)
@@ -289,6 +290,19 @@ void ContactInfoController::popupButtonCellChanged(int row, int index) {
 
 // ---- Return and Tab
 
+bool ContactInfoController::takesTypedText(const InfoTableRow &info) const {
+    if (info.type == FieldId::Name || info.type == FieldId::PhoneticName)
+        return true;
+    const QString kind = kindOfRow(info);
+    if (kind == ValueKind::String)
+        return true;
+    // A labeled row takes text into the value it shows; the empty row of a field without
+    // one (a custom item's too) has none to take it, and typing there went nowhere.
+    const auto shown = person();
+    return kind == ValueKind::Labeled && shown && info.index &&
+           shown->labeledValueForIdentifier(info.type, *info.index).has_value();
+}
+
 int ContactInfoController::nextEditableRow(int row) const {
     const int count = int(table_.size());
     int next = row;
@@ -299,6 +313,8 @@ int ContactInfoController::nextEditableRow(int row) const {
         if (rowsNeverEntered().contains(info.type))
             continue;
         if (rowsNeedingALabel().contains(info.type) && info.label.value_or(QString()).isEmpty())
+            continue;
+        if (!takesTypedText(info))
             continue;
         return next;
     }
@@ -317,8 +333,11 @@ bool ContactInfoController::controlTextViewDoCommandBySelector(CellTextEditor::C
     const int next = nextEditableRow(row);
     if (next < 0)
         return false;
+    const std::shared_ptr<QMPerson> edited = cellEdit_->person;
     endCellEdit(true, true);
-    if (next >= table_.size())
+    // The edit went on to the window, which may show another contact here by now: the next
+    // edit is never opened in it, where typing would change a contact nobody aimed at.
+    if (person() != edited || next >= table_.size())
         return true;
     selectRows({next});
     editColumn(ContactInfoTableModel::ValueColumn, next);

@@ -11,6 +11,19 @@
 
 namespace {
 
+// A selected row as a refresh finds it again: by its contact and either the running number
+// of the value it shows or its place among the contact's rows.
+struct RowIdentity {
+    QString uniqueId;
+    bool byValue = false;
+    qint64 number = 0;
+    friend bool operator==(const RowIdentity &, const RowIdentity &) = default;
+};
+
+size_t qHash(const RowIdentity &identity, size_t seed = 0) {
+    return qHashMulti(seed, identity.uniqueId, identity.byValue, identity.number);
+}
+
 // Consecutive rows become one range, so a selection of thousands of rows is a few ranges.
 QItemSelection rowRanges(const QAbstractItemModel *model, QList<int> rows) {
     QItemSelection selection;
@@ -51,7 +64,8 @@ void ContactsViewController::updateTableWithContacts(const QList<std::shared_ptr
         return;
     const QList<int> remembered = selectedRowIndexes();
     const QString sortColumn = sortColumnIdentifier();
-    // The selected rows' contacts and, for a multi-valued sort column, their values there.
+    // The selected rows' contacts and, for a multi-valued sort column, their values there;
+    // for any other, their places among their contact's rows.
     QHash<QString, QList<std::optional<qint64>>> keys;
     bool multiValued = false;
     if (!subContactTable().empty() && !remembered.isEmpty() && isRow(remembered.last())) {
@@ -63,7 +77,7 @@ void ContactsViewController::updateTableWithContacts(const QList<std::shared_ptr
             if (isMultiValued(sortColumn, *row.person))
                 keys[row.uniqueId].append(labelIndexInColumn(row, sortColumn).value_or(row.labelIndex));
             else
-                keys[row.uniqueId].append(std::nullopt);
+                keys[row.uniqueId].append(row.labelIndex);
         }
     }
     // A few contacts' rows are made again in place; beyond that one rebuild costs less.
@@ -76,6 +90,11 @@ void ContactsViewController::updateTableWithContacts(const QList<std::shared_ptr
         reloadData();
     }
     QList<int> chosen;
+    // The rows selected before stay selected, not every row of their contacts (an edit in the
+    // detail panel leaves the selection as it was); a contact whose selected rows are all
+    // gone keeps every row it has left.
+    QSet<QString> kept;
+    QList<int> rowsLeft;
     const SubContactTable &rows = subContactTable();
     for (int r = 0; r < int(rows.size()); ++r) {
         SubContactRow &row = *rows[size_t(r)];
@@ -83,13 +102,22 @@ void ContactsViewController::updateTableWithContacts(const QList<std::shared_ptr
         if (key == keys.constEnd())
             continue;
         if (!isMultiValued(sortColumn, *row.person)) {
-            chosen.append(r);
+            if (key->contains(std::optional<qint64>(row.labelIndex))) {
+                chosen.append(r);
+                kept.insert(row.uniqueId);
+            } else {
+                rowsLeft.append(r);
+            }
             continue;
         }
         const auto own = labelIndexInColumn(row, sortColumn);
         if (own && key->contains(std::optional<qint64>(*own)))
             chosen.append(r);
     }
+    for (const int r : std::as_const(rowsLeft))
+        if (!kept.contains(rows[size_t(r)]->uniqueId))
+            chosen.append(r);
+    std::sort(chosen.begin(), chosen.end());
     selectAndScroll(chosen.isEmpty() ? remembered : chosen);
     reportSelectionIfMoved();
     refreshViewsShowingSelection(true);
@@ -130,21 +158,28 @@ void ContactsViewController::updateTableWithIdentifier(const QString &identifier
     QList<int> selection = selectedRowIndexes();
     if (selection.isEmpty())
         selection = {0};
-    const auto indexOf = [&](SubContactRow &row) -> qint64 {
-        if (identifier.isEmpty())
-            return row.labelIndex;
-        // Only a list numbers its values (asking for any value would decode a whole photo).
-        const std::optional<LabeledValueList> list = row.person->labeledValueForIdentifier(identifier);
-        if (list && row.labelIndex < list->size())
-            return list->at(row.labelIndex).labelIndex;
-        return 0;
+    // Every selected row is found again, so an edit of one contact (from the detail panel
+    // with several rows selected too) leaves the selection as it was: a row of the changed
+    // contact by the value it shows in the changed column (a sort may have moved it to
+    // another of the contact's rows), any other row by its place among its contact's rows.
+    const QMPerson *changed = contact.get();
+    if (!changed && isRow(selection.first()))
+        changed = subContactTable()[size_t(selection.first())]->person.get();
+    const bool shown = !identifier.isEmpty() && tableIdentfiers().contains(identifier);
+    const auto identity = [&](const SubContactRow &row) {
+        if (shown && row.person.get() == changed)
+            if (const auto number = rowValueNumber(row, identifier, customItems()))
+                return RowIdentity{row.uniqueId, true, *number};
+        return RowIdentity{row.uniqueId, false, row.labelIndex};
     };
-    QString uniqueId;
-    qint64 k = 0;
-    if (isRow(selection.first())) {
-        SubContactRow &row = *subContactTable()[size_t(selection.first())];
-        uniqueId = row.uniqueId;
-        k = indexOf(row);
+    QHash<RowIdentity, int> wanted;
+    QSet<QString> contacts;
+    for (const int r : std::as_const(selection)) {
+        if (!isRow(r))
+            continue;
+        const SubContactRow &row = *subContactTable()[size_t(r)];
+        ++wanted[identity(row)];
+        contacts.insert(row.uniqueId);
     }
     // Only the changed contact can have moved: its rows alone are made again.
     if (!replaceRowsOfContact(contact)) {
@@ -154,13 +189,25 @@ void ContactsViewController::updateTableWithIdentifier(const QString &identifier
         reloadData();
     }
     const SubContactTable &rows = subContactTable();
-    int found = -1;
-    for (int r = 0; r < int(rows.size()) && !uniqueId.isEmpty() && found < 0; ++r) {
-        SubContactRow &row = *rows[size_t(r)];
-        if (row.uniqueId == uniqueId && indexOf(row) == k)
-            found = r;
+    QList<int> found;
+    for (int r = 0; r < int(rows.size()) && !wanted.isEmpty(); ++r) {
+        const auto want = wanted.find(identity(*rows[size_t(r)]));
+        if (want == wanted.end())
+            continue;
+        found.append(r);
+        contacts.remove(rows[size_t(r)]->uniqueId);
+        if (--*want == 0)
+            wanted.erase(want);
     }
-    selectAndScroll(found >= 0 ? QList<int>{found} : selection);
+    // A contact whose selected rows are gone (its value was deleted) keeps the rows it has
+    // left, rather than the selection passing to whichever contact took their places.
+    if (!contacts.isEmpty()) {
+        for (int r = 0; r < int(rows.size()); ++r)
+            if (contacts.contains(rows[size_t(r)]->uniqueId))
+                found.append(r);
+        std::sort(found.begin(), found.end());
+    }
+    selectAndScroll(found.isEmpty() ? selection : found);
     reportSelectionIfMoved();
     refreshViewsShowingSelection(false);
 }
@@ -232,6 +279,24 @@ QList<int> ContactsViewController::selectedRowIndexes() const {
     return rows;
 }
 
+std::optional<int> ContactsViewController::reportedRowAmong(const QList<int> &rows) const {
+    if (!reportedRow_ || rows.size() < 2)
+        return std::nullopt;
+    std::optional<int> sameContact;
+    for (const int r : rows) {
+        if (!isRow(r))
+            continue;
+        const SubContactRow &row = *subContactTable()[size_t(r)];
+        if (row.uniqueId != reportedRow_->first)
+            continue;
+        if (row.labelIndex == reportedRow_->second)
+            return r;
+        if (!sameContact)
+            sameContact = r;
+    }
+    return sameContact;
+}
+
 void ContactsViewController::selectRowIndexes(const QList<int> &rows) {
     view();
     QItemSelectionModel *selection = tableView_->selectionModel();
@@ -239,8 +304,10 @@ void ContactsViewController::selectRowIndexes(const QList<int> &rows) {
         selection->clearSelection();
         return;
     }
-    selection->setCurrentIndex(model_->index(*std::max_element(rows.begin(), rows.end()), 0),
-                               QItemSelectionModel::NoUpdate);
+    // The row the delegate shows stays the current one while it is selected, so a refresh
+    // that keeps several rows selected leaves the detail panel on its contact.
+    const int current = reportedRowAmong(rows).value_or(*std::max_element(rows.begin(), rows.end()));
+    selection->setCurrentIndex(model_->index(current, 0), QItemSelectionModel::NoUpdate);
     selection->select(rowRanges(model_, rows),
                       QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
@@ -254,7 +321,7 @@ void ContactsViewController::selectAndScroll(const QList<int> &rows) {
     if (valid.isEmpty())
         return;
     selectRowIndexes(valid);
-    scrollRowToVisible(valid.first());
+    scrollRowToVisible(reportedRowAmong(valid).value_or(valid.first()));
 }
 
 int ContactsViewController::selectedRow() const {

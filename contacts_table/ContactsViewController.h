@@ -329,8 +329,11 @@ private:
     void applyColumnWidths();
     void showSortIndicator();
     void scrollRowToVisible(int row);
-    // Selects the rows that exist, none when none does, and scrolls the first into view.
+    // Selects the rows that exist, none when none does, and scrolls the first into view
+    // (the one the delegate shows, when it stays selected).
     void selectAndScroll(const QList<int> &rows);
+    // Of several rows, the one last reported to the delegate, else another of its contact.
+    std::optional<int> reportedRowAmong(const QList<int> &rows) const;
     int selectedRow() const;
     bool isRow(int row) const { return model_->isRow(row); }
     std::optional<SortDescriptor> firstSortDescriptor() const;

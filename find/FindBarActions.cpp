@@ -82,7 +82,7 @@ void FindBarActions::showFindBar(bool show) {
             window->findBarDidShowOrHide();
     });
     if (show)
-        panes_.bar->searchField()->setFocus();
+        panes_.bar->focusSearchField();
 }
 
 void FindBarActions::performFindBarAction(const QString &title) {
@@ -95,7 +95,7 @@ void FindBarActions::performFindBarAction(const QString &title) {
         } else {
             panes_.bar->setVisible(true);
             window_.setFindBarButtonTitle(L("Hide"));
-            panes_.bar->searchField()->setFocus();
+            panes_.bar->focusSearchField();
         }
         return;
     }

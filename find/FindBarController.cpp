@@ -1,5 +1,6 @@
 #include "find/FindBarController.h"
 
+#include "find/FindPattern.h"
 #include "find/SegmentedButtons.h"
 #include "platform/core/Localization.h"
 
@@ -93,8 +94,9 @@ void FindBarController::viewDidLoad() {
     replaceStringField_->setPlaceholderText(L("Replace"));
     doneButton_->setText(L("Done"));
     optionPopup_->clear();
-    optionPopup_->addItem(L("CaseInsensitive"));
-    optionPopup_->addItem(L("CaseSensitive"));
+    for (const FindCompareOptions::SearchMode &mode : FindCompareOptions::SearchModes)
+        if (!(mode.compareOptions & FindCompareOptions::RegularExpression))
+            optionPopup_->addItem(L(mode.title));
     optionPopup_->setCurrentIndex(0);
     replaceControl_->setLabel(L("Replace"), 0);
     replaceControl_->setLabel(L("All"), 1);
@@ -133,6 +135,11 @@ QComboBox *FindBarController::optionPopup() {
 
 QString FindBarController::replaceString() {
     return replaceStringField()->text();
+}
+
+void FindBarController::focusSearchField() {
+    searchField()->setFocus(Qt::ShortcutFocusReason);
+    searchField_->selectAll();
 }
 
 void FindBarController::setEditState(bool editState) {

@@ -82,6 +82,8 @@ public:
     // Replacing is open only while the window is unlocked.
     void setEditState(bool editState);
     QString replaceString();
+    // The search field takes the keys with its text selected: what is typed replaces it.
+    void focusSearchField();
 
     // The controls' actions.
     void buttonPressed(QObject *sender);

@@ -252,8 +252,8 @@ void FindPanel::windowDidLoad() {
     compareOptions_ = FindCompareOptions::CaseInsensitive;
     searchResults_.clear();
     searchModePopup_->clear();
-    for (const char *mode : {"CaseInsensitive", "CaseSensitive", "Regex"})
-        searchModePopup_->addItem(L(mode));
+    for (const FindCompareOptions::SearchMode &mode : FindCompareOptions::SearchModes)
+        searchModePopup_->addItem(L(mode.title));
     searchModePopup_->setCurrentIndex(0);
     replaceButtons_->setSelectedSegment(0);
 
@@ -415,9 +415,8 @@ void FindPanel::searchModePopupDidSelect(QObject *sender) {
     if (!sender || sender != searchModePopup_)
         return;
     const int mode = searchModePopup_->currentIndex();
-    compareOptions_ = mode == 0   ? FindCompareOptions::CaseInsensitive
-                      : mode == 1 ? FindCompareOptions::CaseSensitive
-                                  : FindCompareOptions::RegularExpression;
+    compareOptions_ = mode == 0 || mode == 1 ? FindCompareOptions::SearchModes[mode].compareOptions
+                                             : FindCompareOptions::RegularExpression;
     updateTable();
 }
 

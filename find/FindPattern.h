@@ -15,6 +15,16 @@ namespace FindCompareOptions {
 constexpr unsigned CaseSensitive = 0;
 constexpr unsigned CaseInsensitive = 1;
 constexpr unsigned RegularExpression = 1024;
+
+// The search modes as the find popups offer them, in this order (the find bar offers the two
+// case modes): the options and the title shown, looked up with L().
+struct SearchMode {
+    unsigned compareOptions;
+    const char *title;
+};
+inline constexpr SearchMode SearchModes[] = {{CaseInsensitive, QT_TRID_NOOP("Ignore Case")},
+                                             {CaseSensitive, QT_TRID_NOOP("Match Case")},
+                                             {RegularExpression, QT_TRID_NOOP("Regular Expression")}};
 } // namespace FindCompareOptions
 
 using TextRanges = QList<TextRange>;

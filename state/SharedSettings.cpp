@@ -84,7 +84,6 @@ void SharedSettings::load() {
         defaults.setObject(selectedViewType_, selectedViewTypeKey);
     }
 
-    hasSortOptionsDict_ = defaults.object(sortOptionsDictKey).isValid();
     sortOptionsDict_.clear();
     const QVariantMap sortOptions = defaults.dictionaryForKey(sortOptionsDictKey);
     for (auto it = sortOptions.cbegin(); it != sortOptions.cend(); ++it)
@@ -157,7 +156,6 @@ bool SharedSettings::labelPasses(const QStringList &selectedLabels, const std::o
 
 void SharedSettings::setSortOptionsDict(const SortOptionsTable &table) {
     UserDefaults::standard().setObject(toVariant(table), sortOptionsDictKey);
-    hasSortOptionsDict_ = true;
     if (table == sortOptionsDict_)
         return;
     sortOptionsDict_ = table;

@@ -56,8 +56,6 @@ public:
     static bool labelPasses(const QStringList &selectedLabels, const std::optional<QString> &label);
 
     // ---- Sort options
-    // Whether a table was stored before this object read the preferences, or set since.
-    bool hasSortOptionsDict() const { return hasSortOptionsDict_; }
     const SortOptionsTable &sortOptionsDict() const { return sortOptionsDict_; }
     void setSortOptionsDict(const SortOptionsTable &table);
     // The column's chosen option, changed in the table only (the header's own sort menu).
@@ -86,7 +84,6 @@ private:
     QString selectedViewType_;
     ViewTypeTable viewTypeDict_;
     QStringList selectedLabels_;
-    bool hasSortOptionsDict_ = false;
     SortOptionsTable sortOptionsDict_;
     std::optional<QMap<QString, QString>> sortOptionsDefault_;
     std::optional<SortDescriptor> lastSortDesc_;

@@ -10,6 +10,7 @@
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/FontManager.h"
 #include "platform/ui/Menu.h"
+#include "platform/ui/ScreenFit.h"
 #include "platform/ui/Window.h"
 #include "state/ActionIds.h"
 
@@ -31,6 +32,28 @@ const QStringList &reorderedIdentifiers() {
         FieldId::Email, FieldId::InstantMessage, FieldId::SocialNetwork, FieldId::URL,
         FieldId::Phone, FieldId::Address,        FieldId::Relationship,  FieldId::Dates};
     return identifiers;
+}
+
+// The document windows in the order they appeared, to tell which one is in front.
+QList<QPointer<Window>> &documentWindows() {
+    static QList<QPointer<Window>> windows;
+    return windows;
+}
+
+// The open document window in front, other than the one given: the key window when it is
+// one, else the one that appeared last.
+Window *frontWindow(const Window *own) {
+    QList<QPointer<Window>> &windows = documentWindows();
+    windows.removeIf([](const QPointer<Window> &window) { return !window; });
+    const auto isOther = [own](const Window *window) {
+        return window && window != own && window->isVisible();
+    };
+    if (Window *key = Application::shared().keyWindow(); isOther(key) && windows.contains(key))
+        return key;
+    for (auto it = windows.crbegin(); it != windows.crend(); ++it)
+        if (isOther(*it))
+            return *it;
+    return nullptr;
 }
 
 } // namespace
@@ -187,6 +210,8 @@ void ViewController::viewWillAppear() {
         applyDefaultFrame(100);
         contactsViewController_->updateTable();
     }
+    if (Window *window = this->window())
+        documentWindows().append(window);
     // Once the window is up the find button is enabled again through the bar's hiding; a bar
     // the user has opened meanwhile stays.
     Dispatch::after(
@@ -208,7 +233,16 @@ void ViewController::applyDefaultFrame(int topMargin) {
         return;
     const QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
     const QRect visible = screen ? screen->availableGeometry() : QRect();
-    window->setGeometry(visible.left() + 100, visible.top() + topMargin, 900, 500);
+    const QRect defaultFrame(visible.left() + 100, visible.top() + topMargin, 900, 500);
+    // Each further window steps down from the one in front instead of covering it, its title
+    // bar and borders (the front window's) inside the area too.
+    const Window *front = frontWindow(window);
+    if (!front) {
+        window->setGeometry(defaultFrame);
+        return;
+    }
+    window->setGeometry(
+        cascadedFrame(defaultFrame, front->geometry(), visible.marginsRemoved(frameMargins(front))));
 }
 
 void ViewController::saveColumnWithDictionary() {

@@ -293,7 +293,8 @@ private:
     static const QStringList &tableCommands();
     ContactWindows *contactWindows_ = nullptr;
 
-    // Shows a default-sized window at the top left of the screen's visible area.
+    // Shows a default-sized window at the top left of the screen's visible area, or cascaded
+    // from the document window in front.
     void applyDefaultFrame(int topMargin);
     void setUpFindBar();
     // The separator and the panes' refresh that follow a change of the edit state.

@@ -228,8 +228,6 @@ void WindowController::windowDidLoad() {
 
     if (settings()->viewTypeDict().isEmpty())
         logError("windowDidLoad", QStringLiteral("Error viewTypeDict is nil"));
-    if (!settings()->hasSortOptionsDict())
-        logError("windowDidLoad", QStringLiteral("Error sortOptionsDict is nil"));
 
     localizeMenuTitles();
     initViewTypeMenu();
@@ -535,7 +533,10 @@ void WindowController::editButtonClicked() {
         Alert alert;
         alert.messageText =
             L("If you edit the CSV file, the format will change to vCard and the name will reset.");
-        alert.informativeText = L("The name can be set, when you select the 'Save' in the file menu.");
+        // The File menu's own command, so that the advice names what the menu shows.
+        alert.informativeText =
+            L("The name can be set when you select the contacts and choose '%1' in the File menu.")
+                .arg(L("Export as vCard…"));
         alert.addButtonWithTitle(L("OK"));
         alert.addButtonWithTitle(L("Cancel"));
         if (alert.runModal(window()) != AlertFirstButtonReturn)

@@ -130,6 +130,8 @@ public:
     bool shouldCloseWithChanges();
     // The Items menu, the stored view types and the sort options follow the window's items.
     void customItemsDidChange();
+    // Puts "Name" back in the stored view types and takes out the columns of the custom items
+    // the window has deleted; the columns of other files' items stay.
     void updateViewTypeDict();
 
     // ---- Sort options
@@ -222,6 +224,8 @@ private:
     QPointer<ImportPanelController> importPanelController_;
     QPointer<CustomLabelPanelController> customLabelPanelController_;
     QPointer<CustomItemPanel> customItemPanel_;
+    // The custom items as the view types were last cleaned, to tell which ones went.
+    QStringList customItemNames_;
 };
 
 } // namespace tessarin

@@ -153,23 +153,28 @@ void WindowController::customItemsDidChange() {
 }
 
 void WindowController::updateViewTypeDict() {
-    QStringList known = QMPerson::allIdentifiers();
-    known << FieldId::ZIP << FieldId::State << FieldId::City << FieldId::Street << FieldId::Country;
-    // The table is every window's: another window's custom items keep their columns there
-    // (each window's table shows only the items it knows).
+    // The table is every window's and every file's: a column of a custom item of a file that
+    // is not open keeps its place. Only the items this window had and has no more (deleted or
+    // renamed in its panel) leave it, unless another open window still has them.
+    QStringList names;
+    for (const CustomItemDefinition &item : customItems().value_or(QList<CustomItemDefinition>()))
+        names.append(item.name);
+    QStringList gone;
+    for (const QString &name : std::as_const(customItemNames_))
+        if (!names.contains(name))
+            gone.append(name);
+    customItemNames_ = names;
     for (const WindowController *window : std::as_const(openWindowControllers()))
-        if (window->customItems())
+        if (window != this && window->customItems())
             for (const CustomItemDefinition &item : *window->customItems())
-                known.append(item.name);
+                gone.removeAll(item.name);
     const ViewTypeTable &stored = settings()->viewTypeDict();
     ViewTypeTable cleaned;
     if (!stored.contains(FieldId::Name))
         cleaned.insert(FieldId::Name, QStringList{FieldId::Name});
     for (auto it = stored.cbegin(); it != stored.cend(); ++it) {
-        QStringList columns;
-        for (const QString &identifier : it.value())
-            if (known.contains(identifier))
-                columns.append(identifier);
+        QStringList columns = it.value();
+        columns.removeIf([&](const QString &identifier) { return gone.contains(identifier); });
         cleaned.insert(it.key(), columns);
     }
     settings()->setViewTypeDict(cleaned);

@@ -7,14 +7,14 @@
 
 #include <algorithm>
 
-namespace {
-
 QMargins frameMargins(const QWidget *window) {
     const QRect frame = window->frameGeometry();
     const QRect inner = window->geometry();
     return {inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
             frame.bottom() - inner.bottom()};
 }
+
+namespace {
 
 // A window not shown yet has no frame: another framed window tells what the manager adds.
 QMargins expectedFrameMargins(const QWidget *window) {
@@ -99,4 +99,17 @@ void keepWindowsInsideScreen() {
         return;
     fitter = new ScreenFitter(qApp);
     qApp->installEventFilter(fitter);
+}
+
+QRect cascadedFrame(const QRect &defaultFrame, const std::optional<QRect> &frontFrame, const QRect &area) {
+    if (!frontFrame)
+        return defaultFrame;
+    QRect frame(frontFrame->topLeft() + QPoint(CascadeOffset, CascadeOffset), defaultFrame.size());
+    if (area.isEmpty())
+        return frame;
+    if (frame.right() > area.right())
+        frame.moveLeft(area.left());
+    if (frame.bottom() > area.bottom())
+        frame.moveTop(area.top());
+    return frame;
 }

@@ -1,7 +1,6 @@
-#include "tests/app/WindowTestSupport.h"
+#include "tests/app/DetailPanelTestSupport.h"
 
 #include "editors/AddressViewController.h"
-#include "platform/core/UndoManager.h"
 
 #include <QTableView>
 #include <QTest>
@@ -17,32 +16,14 @@ const QString Cards = QStringLiteral(
 
 // Edits made in the detail panel of a document window: each one undo step of the
 // document, the window marked edited, the panes following.
-class DetailPanelEditTest : public WindowTest {
+class DetailPanelEditTest : public DetailPanelWindowTest {
 protected:
-    TestDocument *document = nullptr;
-    ViewController *view = nullptr;
-    ContactInfoController *panel = nullptr;
-    ScriptedDialogPresenter dialogs;
-
     void SetUp() override {
         WindowTest::SetUp();
-        document = open(Cards);
-        view = content(document);
-        document->controller->window()->resize(1200, 900);
-        document->controller->splitButtons()->press(1);
-        panel = view->contactInfoController();
-        QCoreApplication::processEvents();
+        openWithPanel(Cards, QSize(1200, 900));
         ASSERT_TRUE(panel->contact().has_value());
     }
-    UndoManager *undoManager() const { return document->undoManager(); }
-    Window *window() const { return document->controller->window(); }
     std::shared_ptr<QMPerson> person() const { return panel->contact()->person; }
-    int rowOf(const QString &type) const {
-        for (int row = 0; row < panel->table().size(); ++row)
-            if (panel->table().at(row).type == type)
-                return row;
-        return -1;
-    }
     void typeAndEnd(const QString &text) {
         CellTextEditor *editor = panel->cellEditor();
         ASSERT_NE(editor, nullptr);

@@ -6,6 +6,7 @@
 #include "find/SegmentedButtons.h"
 #include "platform/ui/Pasteboard.h"
 #include "platform/ui/Window.h"
+#include "tests/support/TestTranslation.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -131,6 +132,69 @@ TEST_F(FindBarTest, TheFindButtonShowsAndHidesTheBarAndWaitsForIt) {
     EXPECT_EQ(view->findString(), QStringLiteral("abe"));
     menu->update();
     EXPECT_TRUE(menu->itemWithTitle(QStringLiteral("Show")));
+}
+
+// What the user reads are words of the user's language; what the window keeps is the options
+// word it always kept.
+TEST_F(FindBarTest, TheCaseOptionReadsAsTranslatedWordsAndKeepsItsOptionsWord) {
+    const TestTranslation german({{QStringLiteral("Ignore Case"), QStringLiteral("Groß/klein egal")},
+                                  {QStringLiteral("Match Case"), QStringLiteral("Groß/klein beachten")}});
+    document = open(Cards, QStringLiteral("German.vcf"));
+    view = content(document);
+    settle();
+    pick(QStringLiteral("Find…"));
+    type(QStringLiteral("ab"));
+    QComboBox *popup = bar()->optionPopup();
+    const struct {
+        int index;
+        QString title;
+        QString options;
+    } rows[] = {
+        {1, QStringLiteral("Groß/klein beachten"), QStringLiteral("caseSensitive")},
+        {0, QStringLiteral("Groß/klein egal"), QStringLiteral("caseInsensitive")},
+    };
+    ASSERT_EQ(popup->count(), int(std::size(rows)));
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.title.toStdString());
+        // Chosen with the keyboard, as from the popup.
+        popup->setFocus();
+        QTest::keyClick(popup, row.index == 0 ? Qt::Key_Up : Qt::Key_Down);
+        EXPECT_EQ(popup->currentIndex(), row.index);
+        EXPECT_EQ(popup->itemText(row.index), row.title);
+        EXPECT_EQ(view->windowState()->findOptions(), row.options);
+    }
+}
+
+// Ctrl+F, Find and Replace and the toolbar's button show the bar with the last find text
+// selected in the search field: typing replaces it.
+TEST_F(FindBarTest, ShowingTheBarSelectsTheFindTextSoThatTypingReplacesIt) {
+    const struct {
+        const char *how;
+        std::function<void()> show;
+    } ways[] = {
+        {"Ctrl+F", [&] { QTest::keyClick(table()->tableView(), Qt::Key_F, Qt::ControlModifier); }},
+        {"Ctrl+Alt+F",
+         [&] { QTest::keyClick(table()->tableView(), Qt::Key_F, Qt::ControlModifier | Qt::AltModifier); }},
+        {"the Find button", [&] { QTest::mouseClick(findButton(), Qt::LeftButton); }},
+    };
+    document->controller->window()->activateWindow();
+    for (const auto &way : ways) {
+        SCOPED_TRACE(way.how);
+        Pasteboard::find().setString(QStringLiteral("abe"));
+        table()->tableView()->setFocus();
+        way.show();
+        settle();
+        ASSERT_TRUE(bar()->isVisible());
+        QWidget *focus = QApplication::focusWidget();
+        ASSERT_EQ(focus, bar()->searchField());
+        EXPECT_EQ(bar()->searchField()->selectedText(), QStringLiteral("abe"));
+        QTest::keyClicks(focus, QStringLiteral("cid"));
+        EXPECT_EQ(bar()->searchField()->text(), QStringLiteral("cid"));
+        // Hidden again through the Done button.
+        QTest::mouseClick(bar()->doneButton(), Qt::LeftButton);
+        settle();
+        ASSERT_FALSE(bar()->isVisible());
+    }
 }
 
 TEST_F(FindBarTest, ReplacingFollowsTheEditState) {

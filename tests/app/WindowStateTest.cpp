@@ -2,12 +2,17 @@
 #include "tests/app/WindowTestSupport.h"
 
 #include "platform/ui/FontManager.h"
+#include "platform/ui/ScreenFit.h"
 #include "platform/ui/Window.h"
 #include "state/ActionIds.h"
 
 #include <QFontDatabase>
 #include <QHeaderView>
 #include <QSignalSpy>
+
+inline void PrintTo(const QRect &rect, std::ostream *out) {
+    *out << rect.x() << "," << rect.y() << " " << rect.width() << "x" << rect.height();
+}
 
 namespace tessarin {
 using namespace window_test;
@@ -215,6 +220,91 @@ TEST_F(WindowStateTest, AStoredFontTooSmallOrOfTheOtherPlatformFallsBack) {
     }
     EXPECT_EQ(WindowState::fontNameKey(QStringLiteral("AddressBook")), WindowState::fontNameKey(QString()));
     EXPECT_NE(WindowState::fontSizeKey(name), WindowState::fontSizeKey(QString()));
+}
+
+// A later run may open other files first, or only other files: a view type keeps the columns
+// of the items of a file that is not open. A window deleting an item takes its column out,
+// unless another open window still has the item.
+TEST_F(WindowStateTest, CustomItemColumnsOutliveRunsWithoutTheirFile) {
+    const QString hobby = QStringLiteral("HOBBY"), boat = QStringLiteral("BOAT");
+    const QString mine = SampleCards + QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Fox;Flo;;;\r\n"
+                                                      "FN:Flo Fox\r\nX-BOAT:Dinghy\r\nEND:VCARD\r\n");
+    const QStringList withItems = {QStringLiteral("Name"), boat, hobby, QStringLiteral("Email")};
+    const QStringList withoutItems = {QStringLiteral("Name"), QStringLiteral("Email")};
+    const auto stored = [] {
+        return UserDefaults::standard()
+            .dictionaryForKey(QStringLiteral("QM1DviewTypeDict"))
+            .value(QStringLiteral("Email"))
+            .toStringList();
+    };
+    TestDocument *first = open(mine, QStringLiteral("Mine.vcf"));
+    choose(first->controller->itemsPopup(), hobby);
+    choose(first->controller->itemsPopup(), boat);
+    ASSERT_EQ(columns(content(first)), withItems);
+    closeDocument(first);
+
+    // Each run opens its files in this order and closes them; the settings are read afresh.
+    const struct {
+        const char *what;
+        QStringList files;
+    } runs[] = {
+        {"another file first, then the file", {"Other.vcf", "Mine.vcf"}},
+        {"only another file", {"Other.vcf"}},
+        {"a new window only", {""}},
+        {"the file alone again", {"Mine.vcf"}},
+    };
+    for (const auto &run : runs) {
+        SCOPED_TRACE(run.what);
+        QList<TestDocument *> opened;
+        for (const QString &file : run.files) {
+            const bool isMine = file == QLatin1String("Mine.vcf");
+            TestDocument *document =
+                isMine ? open(mine, file) : open(file.isEmpty() ? QString() : OtherCards, file);
+            EXPECT_EQ(columns(content(document)), isMine ? withItems : withoutItems);
+            opened.append(document);
+        }
+        EXPECT_EQ(stored(), withItems);
+        for (TestDocument *document : std::as_const(opened)) {
+            table(document)->saveColumnWithDictionary();
+            closeDocument(document);
+        }
+        EXPECT_EQ(stored(), withItems);
+    }
+
+    // Deleting, as the custom items panel does: the item another window has keeps its column.
+    TestDocument *window = open(mine, QStringLiteral("Mine.vcf"));
+    TestDocument *copy = open(mine, QStringLiteral("Copy.vcf"));
+    const auto without = [](TestDocument *document, const QString &name) {
+        QList<CustomItemDefinition> items = content(document)->customItems();
+        items.removeIf([&](const CustomItemDefinition &item) { return item.name == name; });
+        content(document)->windowState()->setCustomItems(items);
+    };
+    without(window, boat);
+    EXPECT_EQ(stored(), withItems);
+    without(copy, boat);
+    EXPECT_EQ(stored(), (QStringList{QStringLiteral("Name"), hobby, QStringLiteral("Email")}));
+    EXPECT_EQ(columns(content(window)),
+              (QStringList{QStringLiteral("Name"), hobby, QStringLiteral("Email")}));
+}
+
+// Files without a stored frame and new windows step down from the window in front, each one
+// visible beside the others; a file with a stored frame takes it.
+TEST_F(WindowStateTest, WindowsWithoutAStoredFrameCascadeFromTheFrontOne) {
+    const QRect stored(300, 250, 800, 450);
+    UserDefaults::standard().setObject(QStringLiteral("300 250 800 450"),
+                                       Window::frameKey(QStringLiteral("Framed.vcf")));
+    const auto frame = [](TestDocument *document) { return document->controller->window()->geometry(); };
+    TestDocument *sample = open();
+    const QRect first = frame(sample);
+    TestDocument *other = open(OtherCards, QStringLiteral("Other.vcf"));
+    TestDocument *untitled = open(QString(), QString());
+    TestDocument *framed = open(OtherCards, QStringLiteral("Framed.vcf"));
+    TestDocument *untitled2 = open(QString(), QString());
+    const QPoint step(CascadeOffset, CascadeOffset);
+    EXPECT_EQ(frame(other), QRect(first.topLeft() + step, first.size()));
+    EXPECT_EQ(frame(untitled), QRect(first.topLeft() + 2 * step, first.size()));
+    EXPECT_EQ(frame(framed), stored);
+    EXPECT_EQ(frame(untitled2), QRect(stored.topLeft() + step, first.size()));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "editors/AddressViewController.h"
 #include "editors/MultiValueViewController.h"
 #include "editors/PopupAndTextCellWidget.h"
+#include "model/QMvCard.h"
 #include "platform/core/UserDefaults.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Pasteboard.h"
@@ -155,6 +156,123 @@ TEST_F(DetailEditingTest, AnInPlaceEditChangesTheContactOnceAndMovesOn) {
     type("Robert", Qt::Key_Escape);
     EXPECT_EQ(shown.person->nameValue().firstName, "Bob");
     EXPECT_EQ(controller.cellEditor(), nullptr);
+}
+
+// Return and Tab, alternately, over a full pass of a contact with a row of every kind: they
+// enter the rows whose value takes typed text and pass over the rest (a field's empty row,
+// a custom labeled item's too), and every text typed on the way is kept.
+TEST_F(DetailEditingTest, ReturnAndTabEnterOnlyRowsThatKeepTheTypedText) {
+    const QString pager = QStringLiteral("PAGER"), hobby = QStringLiteral("HOBBY"),
+                  blog = QStringLiteral("BLOG");
+    const auto definition = [](const QString &name, const QString &type) {
+        CustomItemDefinition item;
+        item.name = name;
+        item.type = type;
+        return item;
+    };
+    controller.windowState()->setCustomItems({definition(pager, ValueKind::Labeled),
+                                              definition(hobby, ValueKind::String),
+                                              definition(blog, ValueKind::Labeled)});
+    UserDefaults::standard().setObject(
+        QStringList{"Name", "Photo", "Company", "Phone", "Email", "Instant Message", "URL", "Address",
+                    "Birthday", "Relationship", "Dates", "Note", pager, hobby, blog, "Groups"},
+        DetailRowModel::LastRowOrderKey);
+    ContactInfoController panel;
+    panel.setDelegate(&delegate);
+    panel.setWindowState(controller.windowState());
+    Window panelWindow;
+    panelWindow.setCentralWidget(panel.view());
+    panelWindow.resize(600, 900);
+    panelWindow.show();
+    ContactEntry entry = phoneContact();
+    entry.person->deleteLabeledValueForIdentifier(FieldId::Email, LabelIndex(0));
+    entry.person->addCustomItem(ValueKind::String, hobby, std::nullopt, std::nullopt);
+    entry.person->setValue(QStringLiteral("chess"), hobby);
+    entry.person->addCustomItem(ValueKind::Labeled, blog, QStringList{"home"}, std::nullopt);
+    LabeledValueRecord post;
+    post.label = QStringLiteral("home");
+    post.value = post.stringValue = QStringLiteral("blog.example");
+    post.labelIndex = 0;
+    entry.person->setValue(LabeledValueList{post}, blog);
+    panel.setContact(&entry);
+
+    const auto rowType = [&](int row) {
+        const InfoTableRow &info = panel.table().at(row);
+        return info.type + (info.type == FieldId::Name ? "." + info.label.value_or(QString()) : QString());
+    };
+    const QStringList entered = {"Name.FirstName",
+                                 "Name.MiddleName",
+                                 "Name.LastName",
+                                 "Name.PreviousFamilyName",
+                                 "Company",
+                                 "Phone",
+                                 "Phone",
+                                 "URL",
+                                 "Note",
+                                 hobby,
+                                 blog};
+    panel.editForIdentifier(FieldId::Name);
+    QStringList visited;
+    for (int i = 0; i < entered.size(); ++i) {
+        CellTextEditor *editor = panel.cellEditor();
+        ASSERT_NE(editor, nullptr) << i;
+        visited << rowType(panel.tableView()->indexAt(editor->geometry().center()).row());
+        editor->selectAll();
+        QTest::keyClicks(editor, QStringLiteral("t%1").arg(i));
+        QTest::keyClick(editor, i % 2 ? Qt::Key_Tab : Qt::Key_Return);
+        QCoreApplication::processEvents();
+    }
+    // The pass ends where it began.
+    ASSERT_NE(panel.cellEditor(), nullptr);
+    EXPECT_EQ(rowType(panel.tableView()->indexAt(panel.cellEditor()->geometry().center()).row()),
+              "Name.FirstName");
+    QTest::keyClick(panel.cellEditor(), Qt::Key_Escape);
+    EXPECT_EQ(visited, entered);
+    QMPerson &person = *entry.person;
+    EXPECT_EQ(person.nameValue().firstName, "t0");
+    EXPECT_EQ(person.nameValue().previousFamilyName, "t3");
+    EXPECT_EQ(person.stringValueForIdentifier(FieldId::Company), "t4");
+    EXPECT_EQ(person.phoneValues().at(0).value, "t5");
+    EXPECT_EQ(person.phoneValues().at(1).value, "t6");
+    EXPECT_EQ(person.labeledValueForIdentifier(FieldId::URL)->at(0).value, "t7");
+    EXPECT_EQ(person.stringValueForIdentifier(FieldId::Note), "t8");
+    EXPECT_EQ(person.stringValueForIdentifier(hobby), "t9");
+    EXPECT_EQ(person.labeledValueForIdentifier(blog)->at(0).value, "t10");
+    EXPECT_TRUE(person.labeledValueForIdentifier(pager).value_or(LabeledValueList()).isEmpty());
+    EXPECT_TRUE(person.emailValues().isEmpty());
+    // Nor is an edit begun there any other way.
+    panel.editForIdentifier(pager);
+    EXPECT_EQ(panel.cellEditor(), nullptr);
+    panel.editForIdentifier(FieldId::Email);
+    EXPECT_EQ(panel.cellEditor(), nullptr);
+}
+
+// The window may show another contact in the panel once an edit has gone to it (a refresh
+// that moved the table's selection did so): Return and Tab then open no edit in that
+// contact, where the next typing would change a contact nobody aimed at.
+TEST_F(DetailEditingTest, ReturnAndTabNeverGoOnInAContactTheWindowShowsInstead) {
+    struct SwitchingDelegate : EditingInfoDelegate {
+        std::function<void()> afterEdit;
+        bool undoReplaceLabeledValue(const FieldValue &value, const QString &identifier,
+                                     const PersonPtr &contact, QObject *sender) override {
+            const bool changed =
+                EditingInfoDelegate::undoReplaceLabeledValue(value, identifier, contact, sender);
+            afterEdit();
+            return changed;
+        }
+    } switching;
+    ContactEntry other = fullContact();
+    const QString otherCard = QMvCard().vCardFromPerson(*other.person, {}, {});
+    switching.afterEdit = [&] { controller.setContact(&other); };
+    controller.setDelegate(&switching);
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Tab}) {
+        show(phoneContact());
+        doubleClick(rowOf("Phone"));
+        type("555", key);
+        EXPECT_EQ(shown.person->phoneValues().first().value, "555");
+        EXPECT_EQ(controller.cellEditor(), nullptr);
+        EXPECT_EQ(QMvCard().vCardFromPerson(*other.person, {}, {}), otherCard);
+    }
 }
 
 TEST_F(DetailEditingTest, ReturnAndTabSearchOnePassAndEnd) {

@@ -395,8 +395,14 @@ TEST_F(ContactsTable, UpdateTableKeepsTheContactOrTheValue) {
             return n;
         }(),
         FieldId::Name);
-    controller.updateTable(); // sorted by Name: every row of Anna
-    EXPECT_EQ(controller.selectedRowIndexes(), (QList<int>{rowOf(a), rowOf(a, 1)}));
+    controller.updateTable(); // sorted by Name: the same row of Anna, not her other rows
+    EXPECT_EQ(controller.selectedRowIndexes(), QList<int>{rowOf(a, 1)});
+    // Its value gone, the row is gone: the contact keeps the rows it has left.
+    a->deleteLabeledValueForIdentifier(FieldId::Phone, LabelIndex(1));
+    controller.updateTable();
+    EXPECT_EQ(controller.selectedRowIndexes(), QList<int>{rowOf(a)});
+    a->addPhoneValue(labeled(QStringLiteral("home"), QStringLiteral("100")));
+    controller.updateTable();
 
     clickRow(rowOf(a, 1));
     clickHeader(1); // by Phone: "100" first

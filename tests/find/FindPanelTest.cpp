@@ -5,6 +5,7 @@
 #include "platform/core/Localization.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Menu.h"
+#include "tests/support/TestTranslation.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -143,6 +144,37 @@ TEST_F(FindPanelTest, OfTwoQuickSearchesOnlyTheSecondShows) {
     EXPECT_EQ(panel.selectedRow(), 0);
     EXPECT_EQ(panel.selectedRangeIndex(), 0);
     EXPECT_EQ(panel.searchString(), QStringLiteral("Kim"));
+}
+
+// The modes read as words of the user's language and keep the compare options they carry.
+TEST_F(FindPanelTest, TheModesReadAsTranslatedWordsAndKeepTheirOptions) {
+    const TestTranslation german(
+        {{QStringLiteral("Ignore Case"), QStringLiteral("Groß/klein egal")},
+         {QStringLiteral("Match Case"), QStringLiteral("Groß/klein beachten")},
+         {QStringLiteral("Regular Expression"), QStringLiteral("Regulärer Ausdruck")}});
+    open();
+    QComboBox *popup = panel.searchModePopup();
+    const struct {
+        int index;
+        QString title;
+        unsigned options;
+    } rows[] = {
+        {1, QStringLiteral("Groß/klein beachten"), FindCompareOptions::CaseSensitive},
+        {2, QStringLiteral("Regulärer Ausdruck"), FindCompareOptions::RegularExpression},
+        {0, QStringLiteral("Groß/klein egal"), FindCompareOptions::CaseInsensitive},
+    };
+    ASSERT_EQ(popup->count(), int(std::size(rows)));
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.title.toStdString());
+        // Chosen with the keyboard, as from the popup.
+        popup->setFocus();
+        QTest::keyClick(popup, Qt::Key_Home);
+        for (int step = 0; step < row.index; ++step)
+            QTest::keyClick(popup, Qt::Key_Down);
+        EXPECT_EQ(popup->currentIndex(), row.index);
+        EXPECT_EQ(popup->itemText(row.index), row.title);
+        EXPECT_EQ(panel.compareOptions(), row.options);
+    }
 }
 
 TEST_F(FindPanelTest, TheModeDecidesHowTheTextIsRead) {

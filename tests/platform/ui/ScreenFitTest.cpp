@@ -1,5 +1,7 @@
 #include "tests/platform/ui/UiTestSupport.h"
 
+#include "platform/ui/ScreenFit.h"
+
 #include <QDialog>
 #include <QScreen>
 
@@ -65,3 +67,28 @@ TEST(ScreenFit, SheetsAndPanelsOverAWindowAtTheBottomStayInside) {
 }
 
 } // namespace
+
+TEST(ScreenFit, NewWindowsCascadeFromTheFrontOneInsideTheArea) {
+    const QRect area(0, 20, 1600, 980);
+    const QRect standard(100, 120, 900, 500);
+    const struct {
+        const char *what;
+        std::optional<QRect> front;
+        QRect placed;
+    } cases[] = {
+        {"the first window", std::nullopt, standard},
+        {"the second, from the first", standard, QRect(122, 142, 900, 500)},
+        {"from a moved window of another size", QRect(300, 200, 700, 300), QRect(322, 222, 900, 500)},
+        {"near the bottom edge: back to the top", QRect(400, 479, 900, 500), QRect(422, 20, 900, 500)},
+        {"the last place inside the bottom", QRect(400, 478, 900, 500), QRect(422, 500, 900, 500)},
+        {"near the right edge: back to the left", QRect(690, 300, 900, 500), QRect(0, 322, 900, 500)},
+        {"near both edges: the top left corner", QRect(690, 479, 900, 500), QRect(0, 20, 900, 500)},
+        {"from a window wider than the area", QRect(0, 120, 1700, 500), QRect(22, 142, 900, 500)},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(cascadedFrame(standard, c.front, area), c.placed);
+    }
+    // Without a screen nothing is known of the edges.
+    EXPECT_EQ(cascadedFrame(standard, QRect(2000, 2000, 900, 500), QRect()), QRect(2022, 2022, 900, 500));
+}
