@@ -7,6 +7,7 @@
 
 #include "editors/AddressViewController.h"
 #include "editors/CountryPullDown.h"
+#include "editors/CustomLabelPanel.h"
 #include "editors/DateViewController.h"
 #include "editors/DatesViewController.h"
 #include "editors/IMSViewController.h"
@@ -538,6 +539,31 @@ TEST_F(EditorPaths, CountriesChosenLandAsTheirCodeOrTheDefault) {
         EXPECT_EQ(rows.at(0).isoCountryCode.toUpper(), code) << code.toStdString();
         EXPECT_EQ(rows.at(1).isoCountryCode, QStringLiteral("de")) << code.toStdString();
     }
+}
+
+// The custom label panel's field chooser: each field chosen is the one listed and remembered.
+TEST_F(EditorPaths, EveryFieldOfTheCustomLabelChooserIsTheOneListed) {
+    CustomItemDefinition pets;
+    pets.name = QStringLiteral("Pets");
+    pets.type = ValueKind::Labeled;
+    CustomLabelPanelController panel;
+    panel.setCustomItems({pets});
+    panel.setContainerTable(std::make_shared<ContainerTable>());
+    panel.setContextInfo();
+    panel.window()->show();
+    QComboBox *chooser = panel.itemNamePopup();
+    ASSERT_EQ(chooser->count(), QMPerson::labeledIdentifiers().size() + 1);
+    for (int item = chooser->count() - 1; item >= 0; --item) {
+        const QString field = chooser->itemData(item).toString();
+        if (chooser->currentIndex() != item)
+            choose(chooser, chooser->itemText(item));
+        EXPECT_EQ(panel.selectedIdentifier(), field) << item;
+        EXPECT_EQ(UserDefaults::standard().stringForKey(CustomLabelPanelController::LastSelectedItemKey),
+                  field);
+        EXPECT_EQ(panel.table(), QMPerson::customLabelsForIdentifier(field).value_or(QStringList()))
+            << field.toStdString();
+    }
+    panel.window()->close();
 }
 
 // ---- Every way out but Done changes nothing
