@@ -14,7 +14,6 @@
 #include <QTableView>
 
 using RowValues::isAddressPart;
-using RowValues::valueAtRow;
 
 namespace {
 
@@ -39,7 +38,7 @@ ContactsViewController::EditRows ContactsViewController::commandRows(int clicked
 
 void ContactsViewController::deleteItem(QObject *) {
     const auto clicked = clickedCell();
-    if (!clicked || !delegate_)
+    if (!clicked || !delegate_ || !editState())
         return;
     const EditRows rows = commandRows(clicked->row);
     const QString identifier = clicked->identifier;
@@ -122,7 +121,7 @@ void ContactsViewController::appendItem(QObject *sender) {
 void ContactsViewController::runReplaceAlertPanel(QObject *, const QString &type) {
     const auto clicked = clickedCell();
     Window *shownIn = window();
-    if (!clicked || !delegate_ || !shownIn || Application::shared().attachedSheet(shownIn))
+    if (!clicked || !delegate_ || !editState() || !shownIn || Application::shared().attachedSheet(shownIn))
         return;
     const EditRows rows = commandRows(clicked->row);
     selectRowIndexes({clicked->row});
@@ -143,6 +142,7 @@ void ContactsViewController::runReplaceAlertPanel(QObject *, const QString &type
     }
     panel->setType(type);
     panel->setIdentifier(identifier);
+    panel->setTakesLineBreaks(RowValues::takesLineBreaks(identifier));
     panel->updateUI();
     replaceAlertPanel_ = panel;
     Application::shared().beginSheet(panel->window(), shownIn,
@@ -213,7 +213,7 @@ void ContactsViewController::applyReplaceAlertPanel(const ReplaceAlertPanel &pan
 
 void ContactsViewController::insertItem(QObject *) {
     const auto clicked = clickedCell();
-    if (!clicked || !delegate_)
+    if (!clicked || !delegate_ || !editState())
         return;
     const EditRows rows = commandRows(clicked->row);
     selectRowIndexes({clicked->row});
@@ -288,7 +288,7 @@ void ContactsViewController::mergeContacts(QObject *) {
 
 void ContactsViewController::normalizePhoneNumber(QObject *sender) {
     const auto *item = qobject_cast<MenuItem *>(sender);
-    if (!item || !delegate_)
+    if (!item || !delegate_ || !editState())
         return;
     // The items' titles are the layouts' samples.
     using Layout = QString (NormalizePhoneNumber::*)() const;
@@ -308,7 +308,8 @@ void ContactsViewController::normalizePhoneNumber(QObject *sender) {
     const bool changed = editRows([&] {
         bool any = false;
         for (const SubContactRowPtr &row : rows) {
-            auto phone = row->person->labeledValueForIdentifier(FieldId::Phone, qsizetype(row->labelIndex));
+            // The number the row shows: one the label filter hides is left as it is.
+            auto phone = valueAtRow(*row, FieldId::Phone);
             if (!phone)
                 continue;
             normalizer.setPhoneNumber(phone->valueText());

@@ -381,7 +381,7 @@ void ContactsViewController::openLabelMenu(int row, int column, const QRect &pop
 }
 
 void ContactsViewController::popupLabelCellChanged(int row, int column, int index) {
-    if (!isRow(row) || column < 0 || column >= int(model_->columns().size()) || !delegate_)
+    if (!isRow(row) || column < 0 || column >= int(model_->columns().size()) || !delegate_ || !editState())
         return;
     const QString identifier = model_->columns()[column].identifier;
     // The popup of an address part lists the address's labels and sets the address's.

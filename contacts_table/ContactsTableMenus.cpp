@@ -14,8 +14,6 @@
 #include <QHeaderView>
 #include <QTableView>
 
-using RowValues::valueAtRow;
-
 namespace {
 
 const QString showCompanyKey = QStringLiteral("QM1DshowCompanyInNameCell");
@@ -57,7 +55,9 @@ void ContactsViewController::registerCommands() {
     validation_ = {
         {ActionId::ShowQRCode, [this](MenuItem &) { return tableView_ && selectedRow() != -1; }},
         {ActionId::MergeContacts, [this](MenuItem &) { return selectedContacts().size() >= 2; }},
-        {ActionId::NormalizePhoneNumber, [this](MenuItem &) { return tableIdentfiers().contains(FieldId::Phone); }},
+        // It rewrites numbers: not in a locked window.
+        {ActionId::NormalizePhoneNumber,
+         [this](MenuItem &) { return editState() && tableIdentfiers().contains(FieldId::Phone); }},
         {ActionId::ToggleShowCompany,
          [this](MenuItem &item) {
              item.setState(showCompanyInNameCell() ? StateOn : StateOff);

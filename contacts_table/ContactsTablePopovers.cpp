@@ -131,6 +131,8 @@ void ContactsViewController::popoverDidClose(Popover *popover) {
 // Each contact once: the opener's row for its own contact (the value it edited), the first
 // of its rows for each other contact. A single value replaces the value that row shows, or
 // is added where the row shows none; lists, dates, names and birthdays replace the field.
+// The opener's list was all in its editor; another contact's values that the label filter
+// hides were not, and stay after the list.
 void ContactsViewController::applyEditorAnswer(const EditorContext &answer, const SubContactRowPtr &opener,
                                                const EditRows &rows) {
     if (!answer.isDirty() || answer.value.isNull() || !delegate_ || !opener)
@@ -154,6 +156,15 @@ void ContactsViewController::applyEditorAnswer(const EditorContext &answer, cons
                 LabeledValueRecord rekeyed = *record;
                 rekeyed.labelIndex = shown ? shown->labelIndex : LabeledValueRecord::noLabelIndex;
                 one.value = rekeyed;
+            }
+            const auto *list = answer.value.get<LabeledValueList>();
+            if (list && target != opener) {
+                LabeledValueList kept = *list;
+                for (const LabeledValueRecord &value :
+                     target->person->labeledValueForIdentifier(answer.type).value_or(LabeledValueList()))
+                    if (!settings_->labelPasses(value.label))
+                        kept.append(value);
+                one.value = kept;
             }
             any = ::applyEditorAnswer(one, *delegate_, target->person, this) || any;
         }

@@ -209,7 +209,8 @@ public:
     void toggleShowCompany(QObject *sender);
 
     // ---- Item commands on the clicked column of the clicked row and, when it is among
-    // them, the selected rows (ContactsTableCommands.cpp)
+    // them, the selected rows (ContactsTableCommands.cpp); none acts in a locked window, and
+    // none reaches a value the label filter hides.
     void deleteItem(QObject *sender);
     void replaceItem(QObject *sender);
     void insertItem(QObject *sender);
@@ -223,7 +224,8 @@ public:
     SubContactRowPtr commandRow() const;
     void showQRCode(QObject *sender);
     void mergeContacts(QObject *sender);
-    // The selected rows' phone numbers in the layout the item's title shows.
+    // The phone numbers the selected rows show, in the layout the item's title shows;
+    // nothing in a locked window.
     void normalizePhoneNumber(QObject *sender);
     void duplicateContact(QObject *sender);
     void deleteContact(QObject *sender);

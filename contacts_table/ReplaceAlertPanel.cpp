@@ -7,13 +7,22 @@
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextCursor>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
+
+bool isLineBreak(QChar c) {
+    return c == u'\n' || c == u'\r' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator ||
+           c == u'\v' || c == u'\f';
+}
 
 struct Mode {
     const QString &type;
@@ -47,7 +56,12 @@ Window *ReplaceAlertPanel::loadWindow() {
     okButton_ = new QPushButton(L("OK"));
     okButton_->setDefault(true);
     connect(labelPopup_, &QComboBox::activated, this, [this] { popupSelected(labelPopup_); });
-    connect(replaceTextField_, &QPlainTextEdit::textChanged, this, [this] { textFieldChanged(replaceTextField_); });
+    replaceTextField_->installEventFilter(this);
+    window->installEventFilter(this);
+    connect(replaceTextField_, &QPlainTextEdit::textChanged, this, [this] {
+        keepTextOnOneLine();
+        textFieldChanged(replaceTextField_);
+    });
     for (QPushButton *button : {cancelButton_.data(), okButton_.data()})
         connect(button, &QPushButton::clicked, this, [this, button] { buttonPressed(button); });
 
@@ -137,6 +151,52 @@ void ReplaceAlertPanel::popupSelected(QObject *sender) {
 void ReplaceAlertPanel::textFieldChanged(QObject *sender) {
     if (sender == replaceTextField_)
         replaceString_ = replaceTextField_->toPlainText();
+}
+
+bool ReplaceAlertPanel::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == replaceTextField_ && event->type() == QEvent::KeyPress)
+        return textFieldKeyPressed(*static_cast<QKeyEvent *>(event));
+    // The text is what the user came to change: typing goes there at once.
+    if (isWindowLoaded() && watched == window() && event->type() == QEvent::Show) {
+        replaceTextField_->selectAll();
+        replaceTextField_->setFocus(Qt::OtherFocusReason);
+    }
+    return WindowController::eventFilter(watched, event);
+}
+
+bool ReplaceAlertPanel::textFieldKeyPressed(const QKeyEvent &key) {
+    switch (key.key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // The cell editor's key for a line break; elsewhere Return is the confirming button's.
+        if (key.modifiers() & Qt::AltModifier) {
+            if (takesLineBreaks_)
+                replaceTextField_->insertPlainText(QStringLiteral("\n"));
+        } else {
+            okButton_->click();
+        }
+        return true;
+    case Qt::Key_Escape:
+        cancelButton_->click();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void ReplaceAlertPanel::keepTextOnOneLine() {
+    if (takesLineBreaks_)
+        return;
+    QString text = replaceTextField_->toPlainText();
+    if (std::none_of(text.cbegin(), text.cend(), isLineBreak))
+        return;
+    const int position = replaceTextField_->textCursor().position();
+    std::replace_if(text.begin(), text.end(), isLineBreak, u' ');
+    // One blank for each break keeps the length, so the cursor stays where it was.
+    replaceTextField_->setPlainText(text);
+    QTextCursor cursor = replaceTextField_->textCursor();
+    cursor.setPosition(std::min(position, int(text.size())));
+    replaceTextField_->setTextCursor(cursor);
 }
 
 void ReplaceAlertPanel::endSheet(int code) {

@@ -8,6 +8,7 @@
 #include <optional>
 
 class QComboBox;
+class QKeyEvent;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
@@ -16,7 +17,7 @@ class QPushButton;
 // contacts table's bulk commands give many rows at once. An opener makes one per command,
 // sets the mode, the column, the labels and the clicked value's label and text, calls
 // updateUI, begins the window as a sheet and reads `replaceString` and `label` when the
-// sheet ends with 1 (0 is Cancel).
+// sheet ends with 1 (0 is Cancel). Return in the text confirms; Escape cancels.
 class ReplaceAlertPanel : public WindowController {
     Q_OBJECT
 public:
@@ -47,6 +48,11 @@ public:
     // In: the clicked value's text; out: the text entered.
     std::optional<QString> replaceString() const { return replaceString_; }
     void setReplaceString(const std::optional<QString> &text) { replaceString_ = text; }
+    // Whether the column's text may hold lines (a note, an address part): only there does
+    // Alt+Return, as in a cell, break the line. Any other text stays on one line, a line
+    // break pasted into it becoming a blank.
+    bool takesLineBreaks() const { return takesLineBreaks_; }
+    void setTakesLineBreaks(bool takes) { takesLineBreaks_ = takes; }
 
     // Lays the controls out from the values; before the window is loaded only the text's
     // default is taken.
@@ -67,9 +73,13 @@ public:
 
 protected:
     Window *loadWindow() override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void endSheet(int code);
+    // Return, Enter and Escape in the text: the buttons' keys, and the line break's.
+    bool textFieldKeyPressed(const QKeyEvent &key);
+    void keepTextOnOneLine();
 
     QString type_;
     QString identifier_;
@@ -77,6 +87,7 @@ private:
     QStringList localizedLabels_;
     std::optional<QString> label_;
     std::optional<QString> replaceString_;
+    bool takesLineBreaks_ = false;
 
     QPointer<QLabel> replaceAlertMessage_;
     QPointer<QLabel> columnTitle_;

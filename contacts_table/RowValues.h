@@ -1,11 +1,8 @@
 #pragma once
 
-#include "contacts_table/SubContactRow.h"
 #include "model/QMPerson.h"
 
-#include <optional>
-
-// What a row of the contacts table shows of a field: the value at the row's position.
+// The fields behind the contacts table's columns.
 namespace RowValues {
 
 inline bool isAddressPart(const QString &identifier) {
@@ -17,8 +14,10 @@ inline QString fieldOf(const QString &identifier) {
     return isAddressPart(identifier) ? FieldId::Address : identifier;
 }
 
-inline std::optional<LabeledValueRecord> valueAtRow(const SubContactRow &row, const QString &identifier) {
-    return row.person->labeledValueForIdentifier(fieldOf(identifier), qsizetype(row.labelIndex));
+// Whether a column's text may hold lines: a note, and an address's parts (a street of two
+// lines). A phone, an e-mail address or a URL never takes a line break.
+inline bool takesLineBreaks(const QString &identifier) {
+    return identifier == FieldId::Note || isAddressPart(identifier);
 }
 
 } // namespace RowValues

@@ -193,6 +193,13 @@ void FindBarActions::showMatchOfNewText(const FindTarget &target) {
 
 // ---- Finding
 
+FindBarReplace::LabelShown FindBarActions::tableLabelShown() const {
+    const SharedSettings *settings = panes_.settings;
+    if (!settings)
+        return {};
+    return [settings](const std::optional<QString> &label) { return settings->labelPasses(label); };
+}
+
 FindBarScope FindBarActions::scope(bool contactInfoVisible) const {
     FindBarScope scope;
     scope.customItems = panes_.state->customItemsOrEmpty();
@@ -204,10 +211,7 @@ FindBarScope FindBarActions::scope(bool contactInfoVisible) const {
         scope.rowOrder = panes_.detail->rowOrderTable().value_or(QStringList());
     } else {
         scope.columns = panes_.table->tableIdentfiers();
-        if (const SharedSettings *settings = panes_.settings)
-            scope.labelShown = [settings](const std::optional<QString> &label) {
-                return settings->labelPasses(label);
-            };
+        scope.labelShown = tableLabelShown();
     }
     return scope;
 }
@@ -246,9 +250,12 @@ bool FindBarActions::replaceByString(const QString &replacement, const FindTarge
     if (!contacts || !panes_.state->editState())
         return false;
     FindBarReplace replacing(*panes_.edits, parent(), panes_.state->customItemsOrEmpty());
+    // A match of the table's walk lies in a value the table shows; the filter may have
+    // changed since it was found. The detail panel shows every value of its contact.
     const std::optional<ContactEntry> changed =
         replacing.replaceByString(replacement, target, *contacts, panes_.state->findString(),
-                                  panes_.bar->isCaseInsensitive() ? Qt::CaseInsensitive : Qt::CaseSensitive);
+                                  panes_.bar->isCaseInsensitive() ? Qt::CaseInsensitive : Qt::CaseSensitive,
+                                  window_.contactInfoVisible() ? FindBarReplace::LabelShown() : tableLabelShown());
     if (!changed)
         return false;
     // The search goes on after the replacement, never into it.
@@ -302,9 +309,15 @@ bool FindBarActions::replaceAll(const QString &replacement, Qt::CaseSensitivity 
     {
         // One undo step; the table's rows are rebuilt once, at its end.
         tessarin::BulkEdit bulk(panes_.edits);
+        const auto inDetailPanel = [&](const ContactEntry &entry) {
+            return !shownId.isEmpty() && entry.uniqueId == shownId;
+        };
+        // The detail panel's contact shows every value there; the others what the table shows.
         changed = replacing.replaceAll(
-            findString, replacement, caseSensitivity, *contacts, [&](const ContactEntry &entry) {
-                return !shownId.isEmpty() && entry.uniqueId == shownId ? detailRows : columns;
+            findString, replacement, caseSensitivity, *contacts,
+            [&](const ContactEntry &entry) { return inDetailPanel(entry) ? detailRows : columns; },
+            [&](const ContactEntry &entry) {
+                return inDetailPanel(entry) ? FindBarReplace::LabelShown() : tableLabelShown();
             });
     }
     if (changed)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "find/FindBarController.h"
+#include "find/FindBarReplace.h"
 #include "find/FindBarSearch.h"
 #include "model/ContactContainers.h"
 #include "model/FindTarget.h"
@@ -78,6 +79,8 @@ private:
     std::optional<FindTarget> find(const QString &findString, bool contactInfoVisible,
                                    FindDirection direction);
     FindBarScope scope(bool contactInfoVisible) const;
+    // The values the contacts table shows: those its label filter lets through.
+    FindBarReplace::LabelShown tableLabelShown() const;
     void showContactOfMatch(const FindTarget &target);
     // Takes the find pasteboard's text, when it holds one, as the find text.
     void loadFindPasteboard();

@@ -82,7 +82,7 @@ std::optional<ContactEntry> FindBarReplace::replaceByString(const QString &repla
                                                             const FindTarget &target,
                                                             const ContactTable &contacts,
                                                             const QString &findString,
-                                                            Qt::CaseSensitivity cs) {
+                                                            Qt::CaseSensitivity cs, const LabelShown &labelShown) {
     if (!target.range.isFound())
         return std::nullopt;
     const auto entry = std::find_if(contacts.cbegin(), contacts.cend(), [&](const ContactEntry &e) {
@@ -97,9 +97,11 @@ std::optional<ContactEntry> FindBarReplace::replaceByString(const QString &repla
     const auto holds = [&](const QString &text, const TextRange &at) {
         return holdsMatch(text, at, findString, cs);
     };
-    // The value the match names, by its running number, whatever its place in the list now.
+    // The value the match names, by its running number, whatever its place in the list now;
+    // none once the label filter hides it.
     const auto valueOf = [&](const QString &field) {
-        return person->labeledValueForIdentifier(field, LabelIndex(target.labelIndex));
+        auto value = person->labeledValueForIdentifier(field, LabelIndex(target.labelIndex));
+        return value && labelShown && !labelShown(value->label) ? std::nullopt : value;
     };
     const auto storeValue = [&](const LabeledValueRecord &record, const QString &field) {
         return edits_.undoReplaceLabeledValue(FieldValue(record), field, person, sender_);
@@ -165,7 +167,8 @@ std::optional<ContactEntry> FindBarReplace::replaceByString(const QString &repla
 
 bool FindBarReplace::replaceAll(const QString &findString, const QString &replacement, Qt::CaseSensitivity cs,
                                 const ContactTable &contacts,
-                                const std::function<QStringList(const ContactEntry &entry)> &identifiersOf) {
+                                const std::function<QStringList(const ContactEntry &entry)> &identifiersOf,
+                                const std::function<LabelShown(const ContactEntry &entry)> &labelShownIn) {
     if (findString.isEmpty())
         return false;
     FindPattern pattern(findString, cs == Qt::CaseInsensitive ? FindCompareOptions::CaseInsensitive
@@ -185,6 +188,9 @@ bool FindBarReplace::replaceAll(const QString &findString, const QString &replac
         if (entry.deleted || !entry.person)
             continue;
         const PersonPtr &person = entry.person;
+        const LabelShown labelShown = labelShownIn ? labelShownIn(entry) : LabelShown();
+        // A value the table does not show is never reached.
+        const auto shown = [&](const LabeledValueRecord &value) { return !labelShown || labelShown(value.label); };
         const auto replaceNameParts = [&](const QStringList &keys) {
             NameRecord name = person->nameValue();
             for (const QString &key : keys) {
@@ -206,6 +212,8 @@ bool FindBarReplace::replaceAll(const QString &findString, const QString &replac
             const LabeledValueList values =
                 person->labeledValueForIdentifier(field).value_or(LabeledValueList());
             for (LabeledValueRecord value : values) {
+                if (!shown(value))
+                    continue;
                 QString *part = text(value);
                 if (part && replaceIn(*part))
                     changed =
@@ -215,12 +223,15 @@ bool FindBarReplace::replaceAll(const QString &findString, const QString &replac
         const auto replaceAddressParts = [&](const QStringList &keys) {
             const LabeledValueList values =
                 person->labeledValueForIdentifier(FieldId::Address).value_or(LabeledValueList());
-            for (LabeledValueRecord value : values)
+            for (LabeledValueRecord value : values) {
+                if (!shown(value))
+                    continue;
                 for (const QString &key : keys)
                     if (QString *part = value.addressPart(key); part && replaceIn(*part))
                         changed = edits_.undoReplaceLabeledValue(FieldValue(value), FieldId::Address, person,
                                                                  sender_) ||
                                   changed;
+            }
         };
         const auto valueText = [](LabeledValueRecord &value) -> QString * {
             if (!value.value)

@@ -30,18 +30,24 @@ public:
     // The same followed by the window's custom items, which the panel shows as rows too.
     static QStringList detailIdentifiers(const QList<CustomItemDefinition> &customItems);
 
+    // Whether a value with this label is shown (the table's label filter); none shows all.
+    using LabelShown = std::function<bool(const std::optional<QString> &label)>;
+
     // Replaces the match in the contact of the selected group it names, when the matched text
-    // still stands at its range (the contact may have changed since it was found). Answers the
-    // entry of the contact changed, none when nothing was.
+    // still stands at its range (the contact may have changed since it was found) and its value
+    // is shown. Answers the entry of the contact changed, none when nothing was.
     std::optional<ContactEntry> replaceByString(const QString &replacement, const FindTarget &target,
                                                 const ContactTable &contacts, const QString &findString,
-                                                Qt::CaseSensitivity caseSensitivity);
+                                                Qt::CaseSensitivity caseSensitivity,
+                                                const LabelShown &labelShown = {});
 
-    // Replaces every occurrence in the fields `identifiersOf` gives each contact; contacts the
-    // group marked deleted are left alone. Answers whether any text changed.
+    // Replaces every occurrence in the fields `identifiersOf` gives each contact, in the values
+    // `labelShownIn` lets through for it (every value without it); contacts the group marked
+    // deleted are left alone. Answers whether any text changed.
     bool replaceAll(const QString &findString, const QString &replacement,
                     Qt::CaseSensitivity caseSensitivity, const ContactTable &contacts,
-                    const std::function<QStringList(const ContactEntry &entry)> &identifiersOf);
+                    const std::function<QStringList(const ContactEntry &entry)> &identifiersOf,
+                    const std::function<LabelShown(const ContactEntry &entry)> &labelShownIn = {});
 
 private:
     tessarin::DocumentEdits &edits_;

@@ -304,8 +304,20 @@ void FindPanel::buildFilterPopups() {
         labels_ = {FindMatcher::All, QStringLiteral("home"), QStringLiteral("work"), QStringLiteral("other")};
         localizedLabels_.clear();
     }
-    selectedLabels_ = {FindMatcher::All};
-    selectedLocalizedLabels_ = {L("All")};
+    selectedLabels_.removeDuplicates();
+    if (selectedLabels_.isEmpty() || selectedLabels_.contains(FindMatcher::All)) {
+        selectedLabels_ = {FindMatcher::All};
+        selectedLocalizedLabels_ = {L("All")};
+    } else {
+        // Each word by the title its entry shows.
+        selectedLocalizedLabels_.clear();
+        for (const QString &word : std::as_const(selectedLabels_)) {
+            const qsizetype at = labels_.indexOf(word);
+            selectedLocalizedLabels_.append(at >= 0 && at < localizedLabels_.size() && !localizedLabels_[at].isEmpty()
+                                                ? localizedLabels_[at]
+                                                : word);
+        }
+    }
     auto *menu = new Menu;
     menu->addItem(QString());
     MenuItem *all = menu->addItem(L("All"), ActionId::LabelPopupDidSelect);
@@ -318,7 +330,7 @@ void FindPanel::buildFilterPopups() {
         entry->setRepresentedObject(labels_[i]);
     }
     labelPopup_->setPullDownMenu(menu);
-    setPopupTitle(labelPopup_, QStringLiteral("%1 - %2").arg(L("Label"), L("All")));
+    setPopupTitle(labelPopup_, QStringLiteral("%1 - %2").arg(L("Label"), selectedLocalizedLabels_.join(u'+')));
 }
 
 void FindPanel::fillPopup(PullDownButton *popup, const QStringList &entries, const QString &action) {

@@ -57,6 +57,10 @@ public:
     void setLabels(const QStringList &labels) { labels_ = labels; }
     const QStringList &localizedLabels() const { return localizedLabels_; }
     void setLocalizedLabels(const QStringList &labels) { localizedLabels_ = labels; }
+    // The labels the window starts with ("All" when none are given). The opener gives its
+    // contacts table's label filter, as it gives the table's columns as the items: the
+    // window then reaches the values the table shows until the user picks other labels.
+    void setSelectedLabels(const QStringList &labels) { selectedLabels_ = labels; }
     bool editState() const;
     void setEditState(bool editState);
     FindPanelEdits *parentViewController() const { return parentViewController_; }

@@ -40,6 +40,7 @@ void ViewController::showFindPanel(QObject *) {
     panel.setSelectedItems(contactsViewController_->tableIdentfiers());
     panel.setLabels(FindPanel::openerLabels());
     panel.setLocalizedLabels(FindPanel::openerLocalizedLabels());
+    panel.setSelectedLabels(settings_->selectedLabels());
     panel.setEditState(editState());
     DocumentFindEdits edits(*edits_);
     panel.setParentViewController(&edits);

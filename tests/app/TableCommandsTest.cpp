@@ -1,5 +1,4 @@
-#include "tests/app/Driving.h"
-#include "tests/app/WindowTestSupport.h"
+#include "tests/app/TableDriving.h"
 
 #include "app/transfer/ExportCommand.h"
 #include "merge/MergeEdits.h"
@@ -17,7 +16,7 @@
 #include <QTableView>
 
 namespace tessarin {
-using namespace window_test;
+using namespace table_test;
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -35,51 +34,21 @@ const QString Cards =
     "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Cole;Cid;;;\r\nFN:Cid Cole\r\nORG:Cole Works;\r\nEND:VCARD\r\n"_s;
 enum Row { Ann = 0, Ann2 = 1, Bob = 2, Bob2 = 3, Cid = 4, Footer = 5 };
 
-class TableCommandsTest : public WindowTest {
+class TableCommandsTest : public TableWindowTest {
 protected:
-    TestDocument *document = nullptr;
-    ViewController *view = nullptr;
-    ContactsViewController *table = nullptr;
-    ScriptedDialogPresenter dialogs;
-
     void SetUp() override {
-        WindowTest::SetUp();
+        TableWindowTest::SetUp();
         const QStringList columns = {FieldId::Name,    FieldId::Phone,          FieldId::Email,
                                      FieldId::URL,     FieldId::Address,        FieldId::City,
                                      FieldId::Note,    FieldId::Birthday,       FieldId::Dates,
                                      FieldId::InstantMessage, FieldId::SocialNetwork, FieldId::PhoneticName,
                                      u"HOBBY"_s};
-        UserDefaults &defaults = UserDefaults::standard();
-        defaults.setObject(QVariantMap{{u"Commands"_s, columns}}, u"QM1DviewTypeDict"_s);
-        defaults.setObject(u"Commands"_s, u"QM1DselectedViewType"_s);
-        QVariantMap widths;
-        for (const QString &identifier : columns)
-            widths.insert(identifier, 90.0);
-        defaults.setObject(widths, u"QM1DcolumnWidthDictionary"_s);
-        document = open(Cards);
-        view = content(document);
-        table = view->contactsViewController();
+        openCards(Cards, columns, 90.0);
         window()->resize(1500, 600);
         QCoreApplication::processEvents();
     }
-    void TearDown() override {
-        QCoreApplication::processEvents();
-        WindowTest::TearDown();
-    }
 
-    Window *window() const { return document->controller->window(); }
-    QTableView *tableView() const { return table->tableView(); }
-    bool edited() const { return window()->isDocumentEdited(); }
     bool canUndo() const { return view->undoManager()->canUndo(); }
-    QModelIndex cell(int row, const QString &identifier) const {
-        return tableView()->model()->index(row, table->tableModel()->columnOf(identifier));
-    }
-    std::shared_ptr<QMPerson> person(const QString &name) const {
-        for (const ContactEntry &entry : std::as_const(*view->contactTable()))
-            if (!entry.deleted && entry.person->compositeName() == name)
-                return entry.person;
-        return nullptr;
-    }
     QStringList values(const QString &name, const QString &identifier) const {
         QStringList texts;
         for (const LabeledValueRecord &value :
@@ -94,21 +63,6 @@ protected:
                 shown << row->person->compositeName();
         return shown;
     }
-    // A menu as the user sees it: disabled items marked "-", separators as "|".
-    static QStringList titles(const Menu *menu) {
-        QStringList shown;
-        for (MenuItem *item : menu->itemArray())
-            shown << (item->isSeparator() ? u"|"_s : (item->isEnabled() ? QString() : u"-"_s) + item->title());
-        return shown;
-    }
-    // Right-clicks the cell; the menu's items, none when no menu opened.
-    QStringList menuAt(int row, const QString &identifier) {
-        tableView()->scrollTo(cell(row, identifier));
-        const QPoint point = tableView()->visualRect(cell(row, identifier)).center();
-        QContextMenuEvent event(QContextMenuEvent::Mouse, point, tableView()->viewport()->mapToGlobal(point));
-        QApplication::sendEvent(tableView()->viewport(), &event);
-        return table->cellMenu()->isVisible() ? titles(table->cellMenu()) : QStringList();
-    }
     void choose(const QString &title, Menu *menu = nullptr) {
         menu = menu ? menu : table->cellMenu();
         MenuItem *item = menu->itemWithTitle(title);
@@ -120,11 +74,6 @@ protected:
         menuAt(row, identifier);
         choose(title);
     }
-    // A main-menu item as the user finds it; false when disabled.
-    bool pick(const QString &menuTitle, const QString &title) {
-        return pickMenuItem(window()->mainMenu(), menuTitle, title);
-    }
-    void undo() { ASSERT_TRUE(pick(u"Edit"_s, u"Undo"_s)); }
     // Answers the bulk dialog: the text typed over what it shows, then its confirming button.
     void answerDialog(const QString &text, int labelIndex = -1, bool confirm = true) {
         ReplaceAlertPanel *panel = table->replaceAlertPanel();

@@ -3,11 +3,14 @@
 #include "model/QMPerson.h"
 #include "platform/ui/Application.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTextCursor>
 
 #include <gtest/gtest.h>
 
@@ -22,9 +25,10 @@ struct Sheet {
     std::optional<int> returned;
 
     explicit Sheet(const QString &type, const QStringList &labels = {u"home"_s, u"work"_s, u"main"_s},
-                   const QStringList &localized = {u"Home"_s, u"Work"_s}) {
+                   const QStringList &localized = {u"Home"_s, u"Work"_s}, bool takesLineBreaks = false) {
         panel.setType(type);
         panel.setIdentifier(FieldId::Phone);
+        panel.setTakesLineBreaks(takesLineBreaks);
         panel.setLabels(labels);
         panel.setLocalizedLabels(localized);
         panel.setLabel(u"work"_s);
@@ -83,11 +87,11 @@ TEST(ReplaceAlertPanel, TheLabelModeStartsOnTheValuesLabelAndAnswersTheRawWord) 
     EXPECT_EQ(sheet.labelTitles(), (QStringList{u"Home"_s, u"Work"_s, u"main"_s}));
     EXPECT_EQ(sheet.panel.labelPopup()->currentText(), u"Work"_s);
     sheet.panel.labelPopup()->setCurrentIndex(2);
-    sheet.panel.replaceTextField()->setPlainText(u"line one\nline two"_s);
+    sheet.panel.replaceTextField()->setPlainText(u"555 0200"_s);
     sheet.panel.okButton()->click();
     EXPECT_EQ(sheet.returned, ReplaceAlertPanel::OKResponse);
     EXPECT_EQ(sheet.panel.label(), u"main"_s);
-    EXPECT_EQ(sheet.panel.replaceString(), u"line one\nline two"_s);
+    EXPECT_EQ(sheet.panel.replaceString(), u"555 0200"_s);
     EXPECT_EQ(Application::shared().attachedSheet(&sheet.parent), nullptr);
 }
 
@@ -101,6 +105,32 @@ TEST(ReplaceAlertPanel, CancelAnswersZeroAndWithoutLabelsNoneComesBack) {
     Sheet confirmed(ReplaceAlertPanel::ReplaceText, {}, {});
     confirmed.panel.okButton()->click();
     EXPECT_EQ(confirmed.panel.label(), std::nullopt);
+}
+
+// A text of lines (a note) keeps them, whether it came with the value, was typed or was
+// pasted; any other text stays on one line. Escape is Cancel.
+TEST(ReplaceAlertPanel, OnlyATextOfLinesKeepsItsLineBreaks) {
+    for (const bool lines : {false, true}) {
+        SCOPED_TRACE(lines ? "a text of lines" : "a text of one line");
+        Sheet sheet(ReplaceAlertPanel::ReplaceText, {}, {}, lines);
+        QPlainTextEdit *field = sheet.panel.replaceTextField();
+        field->setPlainText(u"one\ntwo"_s);
+        EXPECT_EQ(field->toPlainText(), lines ? u"one\ntwo"_s : u"one two"_s);
+        field->moveCursor(QTextCursor::End);
+        QApplication::clipboard()->setText(u"\nthree\r\nfour"_s);
+        field->paste();
+        EXPECT_EQ(field->toPlainText(), lines ? u"one\ntwo\nthree\nfour"_s : u"one two three four"_s);
+        // Typing goes on where the paste left the cursor.
+        QTest::keyClicks(field, u"!"_s);
+        EXPECT_TRUE(field->toPlainText().endsWith(u"four!"_s));
+        sheet.panel.okButton()->click();
+        EXPECT_EQ(sheet.panel.replaceString()->contains(u'\n'), lines);
+
+        Sheet escaped(ReplaceAlertPanel::ReplaceText, {}, {}, lines);
+        QTest::keyClicks(escaped.panel.replaceTextField(), u"typed"_s);
+        QTest::keyClick(escaped.panel.replaceTextField(), Qt::Key_Escape);
+        EXPECT_EQ(escaped.returned, ReplaceAlertPanel::CancelResponse);
+    }
 }
 
 } // namespace
