@@ -2,6 +2,7 @@
 
 #include "editors/CountryPullDown.h"
 #include "editors/EditorForm.h"
+#include "editors/ScrollingPopup.h"
 #include "model/QMPerson.h"
 #include "platform/contacts/CNLabels.h"
 #include "platform/core/Localization.h"
@@ -85,7 +86,7 @@ QWidget *AddressViewController::makeBody() {
     auto *body = new QWidget;
     QFormLayout *form = EditorForm::make(body);
 
-    labelPopup_ = new QComboBox;
+    labelPopup_ = new ScrollingPopup;
     EditorForm::addRow(form, L("Label") + QLatin1Char(':'), labelPopup_);
 
     countryCodePopup_ = new PullDownButton;

@@ -3,6 +3,7 @@
 #include "editors/CustomLabelList.h"
 #include "editors/PhotoScaling.h"
 #include "editors/PictureChoice.h"
+#include "editors/ScrollingPopup.h"
 #include "model/QMPerson.h"
 #include "model/QMvCard.h"
 #include "platform/core/Localization.h"
@@ -149,7 +150,7 @@ QWidget *AddItemViewController::loadView() {
     imageView_ = new IconWell(this);
     nameField_ = new QLineEdit;
     nameField_->setPlaceholderText(L("New"));
-    typePopup_ = new QComboBox;
+    typePopup_ = new ScrollingPopup;
     // The stored names: they are what a file and the panel's table show.
     typePopup_->addItems({ValueKind::String, ValueKind::Labeled});
     connect(typePopup_, &QComboBox::activated, this, [this] { popupChanged(typePopup_); });

@@ -1,6 +1,7 @@
 #include "editors/CustomLabelPanel.h"
 
 #include "editors/CustomLabelList.h"
+#include "editors/ScrollingPopup.h"
 #include "model/QMPerson.h"
 #include "platform/contacts/CNLabels.h"
 #include "platform/core/Localization.h"
@@ -90,7 +91,7 @@ Window *CustomLabelPanelController::loadWindow() {
     window->setWindowTitle(L("Custom Labels"));
     auto *content = new QWidget;
 
-    itemNamePopup_ = new QComboBox;
+    itemNamePopup_ = new ScrollingPopup;
     QObject::connect(itemNamePopup_, &QComboBox::activated, this, [this] { popupDidSelect(itemNamePopup_); });
 
     list_ = new CustomLabelList(L("Label"), this);

@@ -1,6 +1,7 @@
 #include "editors/DateControls.h"
 
 #include "editors/DateText.h"
+#include "editors/ScrollingPopup.h"
 #include "platform/core/Localization.h"
 #include "platform/ui/Beep.h"
 
@@ -33,7 +34,7 @@ DateControls::DateControls(QWidget *parent)
     : QWidget(parent)
     , yearField_(new QLineEdit)
     , yearFieldLabel_(new QLabel(L("Year")))
-    , monthPopup_(new QComboBox)
+    , monthPopup_(new ScrollingPopup)
     , monthPopupLabel_(new QLabel(L("Month")))
     , datePicker_(new QCalendarWidget) {
     auto *grid = new QGridLayout(this);

@@ -1,6 +1,7 @@
 #include "editors/DatesViewController.h"
 
 #include "editors/DateText.h"
+#include "editors/ScrollingPopup.h"
 #include "model/QMPerson.h"
 #include "platform/core/Localization.h"
 #include "platform/ui/Beep.h"
@@ -101,7 +102,7 @@ public:
                 connect(line, &QLineEdit::textEdited, editor_, &DatesViewController::cellEdited);
             return field;
         }
-        auto *popup = new QComboBox(parent);
+        auto *popup = new ScrollingPopup(parent);
         popup->setFrame(false);
         popup->addItems(editor_->localizedLabels());
         connect(popup, &QComboBox::activated, this,

@@ -1,6 +1,7 @@
 #include "editors/IMSViewController.h"
 
 #include "editors/EditorForm.h"
+#include "editors/ScrollingPopup.h"
 #include "model/QMPerson.h"
 #include "platform/contacts/CNLabels.h"
 #include "platform/core/Localization.h"
@@ -26,8 +27,8 @@ IMSViewController::IMSViewController(QObject *parent)
 QWidget *IMSViewController::makeBody() {
     auto *body = new QWidget;
     auto *form = EditorForm::make(body);
-    labelPopup_ = new QComboBox;
-    servicePopup_ = new QComboBox;
+    labelPopup_ = new ScrollingPopup;
+    servicePopup_ = new ScrollingPopup;
     usernameField_ = new QLineEdit;
     usernameField_->setPlaceholderText(L("username"));
     labelPopupLabel_ = EditorForm::addRow(form, L("Label") + QLatin1Char(':'), labelPopup_);

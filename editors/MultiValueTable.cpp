@@ -1,5 +1,6 @@
 #include "editors/MultiValueTable.h"
 
+#include "editors/ScrollingPopup.h"
 #include "platform/core/Localization.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/Pasteboard.h"
@@ -75,7 +76,7 @@ QWidget *MultiValueCellDelegate::createEditor(QWidget *parent, const QStyleOptio
     switch (column.kind) {
     case MultiValueColumn::LabelPopup:
     case MultiValueColumn::ServicePopup: {
-        auto *popup = new QComboBox(parent);
+        auto *popup = new ScrollingPopup(parent);
         popup->setFrame(false);
         popup->addItems(editor_->popupTitles(index.column()));
         popup->setCurrentIndex(editor_->popupSelection(index.row(), index.column()));

@@ -3,6 +3,7 @@
 #include "editors/AddressViewController.h"
 #include "editors/CountryPullDown.h"
 #include "editors/MultiValueTable.h"
+#include "editors/ScrollingPopup.h"
 #include "model/QMPerson.h"
 #include "platform/contacts/CNLabels.h"
 #include "platform/core/Localization.h"
@@ -122,7 +123,7 @@ QWidget *MultiValueViewController::makeBody() {
     column->setSpacing(4);
 
     auto *top = new QHBoxLayout;
-    typePopup_ = new QComboBox;
+    typePopup_ = new ScrollingPopup;
     addressField_ = new QLineEdit;
     addressField_->setObjectName(QStringLiteral("addressField"));
     showAsLabel(addressField_);
