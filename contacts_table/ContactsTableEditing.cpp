@@ -244,6 +244,7 @@ QWidget *ContactsViewController::makeCellEditor(QWidget *parent, const QModelInd
     const ContactsTableCell cell = model_->cell(index.row(), cellEdit_->identifier);
     editor->setFont(cell.font);
     editor->setPlainText(cell.text);
+    editor->setTakesLineBreaks(RowValues::takesLineBreaks(cellEdit_->identifier));
     editor->setCommandHandler([this](CellTextEditor::Command command) { return doCommandBySelector(command); });
     connect(editor, &CellTextEditor::editingDidEnd, this, [this, editor](bool keepText) {
         // Ended by the view or by losing the focus: the text goes to its rows once the

@@ -11,6 +11,7 @@
 
 #include <QAbstractTableModel>
 #include <QComboBox>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -108,6 +109,14 @@ public:
         connect(popup, &QComboBox::activated, this,
                 [this, popup] { emit const_cast<DatesCellDelegate *>(this)->commitData(popup); });
         return popup;
+    }
+    // A label popup hands its choice back when the user makes it (activated); the focus
+    // leaving it, as when the editor's window first takes the keyboard and moves on, is no
+    // edit that would enable Done.
+    bool eventFilter(QObject *object, QEvent *event) override {
+        if (event->type() == QEvent::FocusOut && qobject_cast<QComboBox *>(object))
+            return false;
+        return QStyledItemDelegate::eventFilter(object, event);
     }
     void setEditorData(QWidget *widget, const QModelIndex &index) const override {
         if (auto *popup = qobject_cast<QComboBox *>(widget))
@@ -286,8 +295,7 @@ void DatesViewController::cellEdited() {
 }
 
 bool DatesViewController::setLabelOfRow(int row, int labelPosition) {
-    // The popup hands its choice back when the focus leaves it too: the same label is no change.
-    if (labelPosition < 0 || labelPosition >= labels_.size() || table_[row].label == labels_.at(labelPosition))
+    if (labelPosition < 0 || labelPosition >= labels_.size())
         return false;
     table_[row].label = labels_.at(labelPosition);
     noteChange();

@@ -304,6 +304,7 @@ bool FindBarActions::replaceAll(const QString &replacement, Qt::CaseSensitivity 
     if (window_.contactInfoVisible() && panes_.detail->contact())
         shownId = panes_.detail->contact()->uniqueId;
     FindBarReplace replacing(*panes_.edits, parent(), panes_.state->customItemsOrEmpty());
+    const QStringList detailRows = FindBarReplace::detailIdentifiers(panes_.state->customItemsOrEmpty());
     bool changed = false;
     {
         // One undo step; the table's rows are rebuilt once, at its end.
@@ -314,9 +315,7 @@ bool FindBarActions::replaceAll(const QString &replacement, Qt::CaseSensitivity 
         // The detail panel's contact shows every value there; the others what the table shows.
         changed = replacing.replaceAll(
             findString, replacement, caseSensitivity, *contacts,
-            [&](const ContactEntry &entry) {
-                return inDetailPanel(entry) ? FindBarReplace::detailIdentifiers() : columns;
-            },
+            [&](const ContactEntry &entry) { return inDetailPanel(entry) ? detailRows : columns; },
             [&](const ContactEntry &entry) {
                 return inDetailPanel(entry) ? FindBarReplace::LabelShown() : tableLabelShown();
             });

@@ -71,6 +71,13 @@ const QStringList &FindBarReplace::detailIdentifiers() {
     return identifiers;
 }
 
+QStringList FindBarReplace::detailIdentifiers(const QList<CustomItemDefinition> &customItems) {
+    QStringList identifiers = detailIdentifiers();
+    for (const CustomItemDefinition &item : customItems)
+        identifiers.append(item.name);
+    return identifiers;
+}
+
 std::optional<ContactEntry> FindBarReplace::replaceByString(const QString &replacement,
                                                             const FindTarget &target,
                                                             const ContactTable &contacts,

@@ -27,6 +27,8 @@ public:
     // The fields replaced in the contact the detail panel shows: its rows' texts, the name
     // and phonetic name by their parts.
     static const QStringList &detailIdentifiers();
+    // The same followed by the window's custom items, which the panel shows as rows too.
+    static QStringList detailIdentifiers(const QList<CustomItemDefinition> &customItems);
 
     // Whether a value with this label is shown (the table's label filter); none shows all.
     using LabelShown = std::function<bool(const std::optional<QString> &label)>;

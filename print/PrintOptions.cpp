@@ -1,10 +1,13 @@
 #include "print/PrintOptions.h"
 
 #include "model/PersonRecords.h"
+#include "model/QMPerson.h"
 #include "platform/core/UserDefaults.h"
 #include "print/PrintFonts.h"
 
 #include <QRegularExpression>
+
+#include <algorithm>
 
 namespace {
 
@@ -261,14 +264,17 @@ HagakiOptions hagakiFrom(const QVariantMap &map) {
 
 void AddressListOptions::updateItemTable(const QStringList &columns) {
     for (const QString &column : columns) {
-        if (column == FieldId::Name)
+        // An address part's column shows a part of the address, which prints whole.
+        const QString title = QMPerson::addressIdentifiers().contains(column) ? FieldId::Address : column;
+        if (title == FieldId::Name)
             continue;
-        for (AddressListItem &item : itemTable) {
-            if (item.title == column) {
-                item.state = true;
-                break;
-            }
-        }
+        const auto item = std::find_if(itemTable.begin(), itemTable.end(),
+                                       [&](const AddressListItem &i) { return i.title == title; });
+        if (item != itemTable.end())
+            item->state = true;
+        // A field of the card the list has no item for (the title) is printed too.
+        else if (QMPerson::allIdentifiers().contains(title) && title != FieldId::Photo)
+            itemTable.append({title, true, true});
     }
 }
 

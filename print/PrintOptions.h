@@ -41,7 +41,8 @@ struct AddressListOptions {
     QList<AddressListItem> itemTable; // printing order
     QStringList selectedLabels;       // label words printed; "All" means no filter
 
-    // Switches on the items of the given columns; never switches one off, never "Name".
+    // Switches on the items of the given columns (an address part's, the address); never
+    // switches one off, never "Name". A field of the card without an item gets one.
     void updateItemTable(const QStringList &columns);
     friend bool operator==(const AddressListOptions &, const AddressListOptions &) = default;
 };

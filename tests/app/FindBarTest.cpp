@@ -444,4 +444,27 @@ TEST_F(FindBarTest, ReplaceAllIsOneUndoStepOverEveryContactOfTheGroup) {
     EXPECT_FALSE(edited());
 }
 
+// The panel shows the contact's custom items as rows: Replace All reaches them as Find and
+// Replace do.
+TEST_F(FindBarTest, ReplaceAllInTheDetailPanelReachesItsCustomItems) {
+    document = open(SampleCards, QStringLiteral("Hobbies.vcf"));
+    view = content(document);
+    settle();
+    document->controller->splitButtons()->press(1);
+    table()->selectRowIndexes({rowOf(QStringLiteral("Dee Dunn"))});
+    pick(QStringLiteral("Find and Replace…"));
+    type(QStringLiteral("chess"));
+    ASSERT_TRUE(view->selectedItemAndRange());
+    EXPECT_EQ(view->selectedItemAndRange()->identifier, QStringLiteral("HOBBY"));
+    bar()->replaceStringField()->setText(QStringLiteral("Go"));
+    press(bar()->replaceControl(), 1);
+    const std::shared_ptr<QMPerson> dee = view->contactTable()->at(3).person;
+    EXPECT_EQ(dee->stringValueForIdentifier(QStringLiteral("HOBBY")), QStringLiteral("Go"));
+    Menu *edit = findSubmenu(document->controller->window()->mainMenu(), QStringLiteral("Edit"));
+    edit->update();
+    edit->itemWithTitle(QStringLiteral("Undo"))->trigger();
+    settle();
+    EXPECT_EQ(dee->stringValueForIdentifier(QStringLiteral("HOBBY")), QStringLiteral("Chess"));
+}
+
 } // namespace tessarin

@@ -15,19 +15,7 @@ const TextRange none{};
 
 // Rows as the table shows them: a row per value position of the contacts' longest field.
 SubContactTable rowsOf(const QList<std::shared_ptr<QMPerson>> &people) {
-    SubContactTable rows;
-    for (const auto &person : people) {
-        const qsizetype count = std::max<qsizetype>(1, person->emailValues().size());
-        for (qsizetype i = 0; i < count; ++i) {
-            auto row = std::make_shared<SubContactRow>();
-            row->person = person;
-            row->uniqueId = person->uniqueId();
-            row->labelIndex = i;
-            row->notFirstRow = i > 0;
-            rows.push_back(row);
-        }
-    }
-    return rows;
+    return tableRows(people, [](QMPerson &person) { return person.emailValues().size(); });
 }
 
 // A hit as "identifier/part [location,length] item [location,length] #labelIndex".

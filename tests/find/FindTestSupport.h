@@ -1,5 +1,6 @@
 #pragma once
 
+#include "contacts_table/SubContactRow.h"
 #include "find/FindPanel.h"
 #include "find/FindPanelEdits.h"
 #include "model/QMPerson.h"
@@ -13,6 +14,23 @@
 // A contact from vCard lines, as a group's entry.
 inline ContactEntry entryFromVCard(const QString &body) {
     return ContactEntry::withPerson(personFromVCard(body));
+}
+
+// Rows as the table shows them: `count` rows for each contact, one per value position.
+inline SubContactTable tableRows(const QList<std::shared_ptr<QMPerson>> &people,
+                                 const std::function<qsizetype(QMPerson &)> &count) {
+    SubContactTable rows;
+    for (const auto &person : people) {
+        for (qsizetype i = 0; i < std::max<qsizetype>(1, count(*person)); ++i) {
+            auto row = std::make_shared<SubContactRow>();
+            row->person = person;
+            row->uniqueId = person->uniqueId();
+            row->labelIndex = i;
+            row->notFirstRow = i > 0;
+            rows.push_back(row);
+        }
+    }
+    return rows;
 }
 
 // The window's edit operations, recorded; each answers `accept`.

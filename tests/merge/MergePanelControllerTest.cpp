@@ -36,17 +36,9 @@ protected:
     QList<int> codes;
 
     void open(bool editable = true) {
-        window.resize(1000, 700);
-        window.show();
-        sheet.setCustomItems(documentItems());
-        sheet.window();
         context->contacts = {ContactEntry::withPerson(a), ContactEntry::withPerson(b)};
         context->documentType = QStringLiteral("public.vcard");
-        sheet.setContextInfo(context, editable);
-        sheet.setSelectedFont(QFont(QStringLiteral("DejaVu Sans"), 10));
-        Application::shared().beginSheet(sheet.window(), &window, [this](int code) { codes.append(code); });
-        sheet.window()->activateWindow();
-        static_cast<void>(QTest::qWaitForWindowActive(sheet.window()));
+        beginMergeSheet(sheet, window, context, editable, codes);
     }
     void TearDown() override {
         if (Application::shared().attachedSheet(&window))

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "merge/MergePanelController.h"
 #include "model/ContactContainers.h"
+#include "platform/ui/Application.h"
 #include "tests/editors/EditorTestSupport.h"
 #include "tests/model/PersonTestSupport.h"
 
@@ -49,4 +51,19 @@ inline QStringList valueTexts(QMPerson &person, const QString &identifier) {
     for (const LabeledValueRecord &value : person.labeledValueForIdentifier(identifier).value_or(LabeledValueList{}))
         texts.append(value.labelText() + QLatin1Char('=') + value.valueText());
     return texts;
+}
+
+// Opens the sheet on the context's contacts as the contacts table does, as a sheet on
+// `window`; the codes it ends with are appended to `codes`.
+inline void beginMergeSheet(MergePanelController &sheet, Window &window, const SharedMergeContext &context,
+                            bool editable, QList<int> &codes) {
+    window.resize(1000, 700);
+    window.show();
+    sheet.setCustomItems(documentItems());
+    sheet.window();
+    sheet.setContextInfo(context, editable);
+    sheet.setSelectedFont(QFont(QStringLiteral("DejaVu Sans"), 10));
+    Application::shared().beginSheet(sheet.window(), &window, [&codes](int code) { codes.append(code); });
+    sheet.window()->activateWindow();
+    static_cast<void>(QTest::qWaitForWindowActive(sheet.window()));
 }
