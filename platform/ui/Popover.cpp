@@ -445,6 +445,8 @@ void Popover::detach() {
     const QSize size = contentSize_;
     close(); // the delegate may let the popover go: nothing of it is used after this
     window->resize(size);
+    // Its frame where the popover was, which is on the screen: the window places itself.
+    window->setProperty(placesItselfProperty, true);
     window->move(at); // where the window system lets us
     window->show();
     window->raise();
