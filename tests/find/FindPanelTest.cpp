@@ -177,6 +177,20 @@ TEST_F(FindPanelTest, TheModesReadAsTranslatedWordsAndKeepTheirOptions) {
     }
 }
 
+TEST_F(FindPanelTest, TheResultsColumnsReadAsTranslatedWords) {
+    const TestTranslation german({{QStringLiteral("Name"), QStringLiteral("Name")},
+                                  {QStringLiteral("Item"), QStringLiteral("Feld")},
+                                  {QStringLiteral("Sub Item"), QStringLiteral("Teilfeld")},
+                                  {QStringLiteral("Label"), QStringLiteral("Etikett")},
+                                  {QStringLiteral("Value"), QStringLiteral("Wert")}});
+    open();
+    const QAbstractItemModel *model = panel.tableView()->model();
+    QStringList titles;
+    for (int column = 0; column < model->columnCount(); ++column)
+        titles << model->headerData(column, Qt::Horizontal).toString();
+    EXPECT_EQ(titles, (QStringList{"Name", "Feld", "Teilfeld", "Etikett", "Wert"}));
+}
+
 TEST_F(FindPanelTest, TheModeDecidesHowTheTextIsRead) {
     open();
     enterSearch(panel, QStringLiteral("lee"));
