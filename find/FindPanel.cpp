@@ -264,6 +264,9 @@ void FindPanel::windowDidLoad() {
             [this](const QModelIndex &index) { tableViewDoubleAction(index.row(), index.column()); });
     makeSnapshot();
     updateReplaceButtons();
+    // The window opens to be typed into: the search text takes the keys, ready to be replaced.
+    searchField_->selectAll();
+    searchField_->setFocus(Qt::OtherFocusReason);
 }
 
 void FindPanel::makeSnapshot() {

@@ -50,7 +50,9 @@ bool FindResultsTableModel::setData(const QModelIndex &index, const QVariant &va
 QVariant FindResultsTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
-    return L(FindResultsSource::ColumnIdentifiers.value(section).toUtf8().constData());
+    // The identifiers are keys; "SubItem" is no word to read, so its column has a title of its own.
+    const QString identifier = FindResultsSource::ColumnIdentifiers.value(section);
+    return identifier == QLatin1String("SubItem") ? L("Sub Item") : L(identifier.toUtf8().constData());
 }
 
 Qt::ItemFlags FindResultsTableModel::flags(const QModelIndex &index) const {

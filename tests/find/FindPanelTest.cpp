@@ -7,8 +7,10 @@
 #include "platform/ui/Menu.h"
 #include "tests/support/TestTranslation.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTimer>
@@ -175,6 +177,28 @@ TEST_F(FindPanelTest, TheModesReadAsTranslatedWordsAndKeepTheirOptions) {
         EXPECT_EQ(popup->itemText(row.index), row.title);
         EXPECT_EQ(panel.compareOptions(), row.options);
     }
+}
+
+TEST_F(FindPanelTest, TypingIntoTheOpenedWindowReplacesTheSearchText) {
+    open({}, QStringLiteral("Lee"));
+    panel.window()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(panel.window()));
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Ann"));
+    EXPECT_EQ(panel.searchField()->text(), QStringLiteral("Ann"));
+}
+
+TEST_F(FindPanelTest, TheResultsColumnsReadAsTranslatedWords) {
+    const TestTranslation german({{QStringLiteral("Name"), QStringLiteral("Name")},
+                                  {QStringLiteral("Item"), QStringLiteral("Feld")},
+                                  {QStringLiteral("Sub Item"), QStringLiteral("Teilfeld")},
+                                  {QStringLiteral("Label"), QStringLiteral("Etikett")},
+                                  {QStringLiteral("Value"), QStringLiteral("Wert")}});
+    open();
+    const QAbstractItemModel *model = panel.tableView()->model();
+    QStringList titles;
+    for (int column = 0; column < model->columnCount(); ++column)
+        titles << model->headerData(column, Qt::Horizontal).toString();
+    EXPECT_EQ(titles, (QStringList{"Name", "Feld", "Teilfeld", "Etikett", "Wert"}));
 }
 
 TEST_F(FindPanelTest, TheModeDecidesHowTheTextIsRead) {
