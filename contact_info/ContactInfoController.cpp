@@ -545,7 +545,7 @@ QWidget *ContactInfoController::makeValueCellWidget(int row) {
     if (info.type == FieldId::Photo)
         return makePhotoCellWidget(row);
     if (info.type == FieldId::NameOrdering || info.type == FieldId::NameDisplay) {
-        auto *popup = new QComboBox;
+        auto *popup = new PopUpButton;
         popup->setObjectName(QStringLiteral("PopupCell"));
         popup->setFont(selectedFont_);
         const NameRecord name = person.nameValue();

@@ -259,7 +259,7 @@ void ContactInfoController::applyText(const InfoTableRow &info, const std::share
 
 void ContactInfoController::popupButtonCellChanged(int row, int index) {
     const auto shown = person();
-    if (row < 0 || row >= table_.size() || index < 0 || !shown || !delegate_)
+    if (row < 0 || row >= table_.size() || index < 0 || !shown || !delegate_ || !editState())
         return;
     if (!popoverCells_)
         selectRows({row});
@@ -358,6 +358,9 @@ void ContactInfoController::openEditor(PopoverEditor *editor, SharedEditorContex
                                        const QRect &rect) {
     view();
     endCellEdit(true, true);
+    // A locked table's editors show the value and change nothing: their Edit stays off.
+    if (!editState())
+        context->editEnabled = false;
     // One editor popover at a time: a new one takes the place of the one still shown.
     if (popover_)
         popover_->close();

@@ -2,11 +2,12 @@
 // item commands: editors, Add and Delete Item, and values handed to other applications.
 #include "contact_info/ContactInfoController.h"
 
+#include "editors/ValueLinks.h"
 #include "model/QMPerson.h"
 #include "platform/core/Localization.h"
 #include "platform/ui/Dialogs.h"
-#include "platform/ui/Workspace.h"
 #include "platform/ui/Window.h"
+#include "platform/ui/Workspace.h"
 #include "state/ActionIds.h"
 
 namespace {
@@ -66,8 +67,10 @@ void ContactInfoController::addMenuItems(Menu *menu, const InfoTableRow &row) {
     // The popover offers the items that change the contact, and most editor items, only
     // while editing; the panel is shown only while unlocked.
     const bool editing = !popoverCells_ || editState();
-    const auto add = [&](const char *title, const QString &action = QString()) {
-        menu->addItem(L(title), action)->setTarget(this);
+    const auto add = [&](const char *title, const QString &action = QString(), const QVariant &object = {}) {
+        MenuItem *item = menu->addItem(L(title), action);
+        item->setTarget(this);
+        item->setRepresentedObject(object);
     };
     const auto addWhileEditing = [&](const char *title, const QString &action = QString()) {
         if (editing)
@@ -89,11 +92,12 @@ void ContactInfoController::addMenuItems(Menu *menu, const InfoTableRow &row) {
         if (!person.photoData().isEmpty()) {
             add("Icon Size Bigger", ActionId::IconSizeBigger);
             add("Icon Size Smaller", ActionId::IconSizeSmaller);
-            menu->addItem(MenuItem::separatorItem());
-            add("Replace Image", ActionId::AddImage);
-            add("Delete Image", ActionId::DeleteImage);
+            if (editing)
+                menu->addItem(MenuItem::separatorItem());
+            addWhileEditing("Replace Image", ActionId::AddImage);
+            addWhileEditing("Delete Image", ActionId::DeleteImage);
         } else {
-            add("Add Image", ActionId::AddImage);
+            addWhileEditing("Add Image", ActionId::AddImage);
         }
     } else if (type == FieldId::Phone || type == FieldId::Email || type == FieldId::URL) {
         add(type == FieldId::Phone ? "Call Phone" : type == FieldId::Email ? "Send Email" : "Open URL", ifValue);
@@ -113,8 +117,8 @@ void ContactInfoController::addMenuItems(Menu *menu, const InfoTableRow &row) {
         }
         addAndDelete();
     } else if (type == FieldId::Address) {
-        add("Open Apple Map", ifValue);
-        add("Open Google Map", ifValue);
+        for (const ValueLinks::MapItem &map : ValueLinks::mapItems())
+            add(map.title, ifValue, map.item);
         if (hasValue || !popoverCells_)
             add("Open Address Panel", hasValue ? wrapper : QString());
         else
@@ -153,7 +157,7 @@ void ContactInfoController::addMenuItems(Menu *menu, const InfoTableRow &row) {
     } else if (type == FieldId::Name || type == FieldId::PhoneticName || QMPerson::stringIdentifiers().contains(type)) {
         // Edited in place only.
     } else if (kindOfRow(row) == ValueKind::Labeled) {
-        add("Open Edit Panel", wrapper);
+        addWhileEditing("Open Edit Panel", wrapper);
     }
 }
 
@@ -180,7 +184,7 @@ void ContactInfoController::showPopoverWrapper(QObject *sender) {
 
 void ContactInfoController::insertItem(QObject *) {
     const auto row = clickedInfoRow();
-    if (!row || !delegate_)
+    if (!row || !delegate_ || !editState())
         return;
     selectRows({clickedRow_});
     const QString &type = row->type;
@@ -203,7 +207,7 @@ void ContactInfoController::insertItem(QObject *) {
 
 void ContactInfoController::deleteItem(QObject *) {
     const auto row = clickedInfoRow();
-    if (!row || !delegate_)
+    if (!row || !delegate_ || !editState())
         return;
     const int number = clickedRow_;
     const InfoTableRow taken = *row;
@@ -215,7 +219,8 @@ void ContactInfoController::deleteItem(QObject *) {
     alert.buttons = {L("OK"), L("Cancel")};
     QPointer<ContactInfoController> guard(this);
     alert.beginSheetModalForWindow(tableView_->window(), [guard, number, taken, person](int answer) {
-        if (!guard || answer != AlertFirstButtonReturn || !guard->delegate_)
+        // Locked while the sheet was up: nothing changes.
+        if (!guard || answer != AlertFirstButtonReturn || !guard->delegate_ || !guard->editState())
             return;
         ContactInfoController &panel = *guard;
         if (number < panel.table_.size())
@@ -240,21 +245,8 @@ void ContactInfoController::doWorkspaceAction(QObject *sender) {
     const auto row = clickedInfoRow();
     if (!row || !row->labelIndex)
         return;
-    const QString &type = row->type;
-    const auto value = contact_->person->labeledValueForIdentifier(type, LabelIndex(*row->labelIndex));
-    const QString text = value ? value->stringValue : QString();
-    if (text.isEmpty())
-        return;
-    if (type == FieldId::Address) {
-        if (isTitled(sender, "Open Google Map"))
-            Workspace::openURL(Workspace::webMapSearchURL(text));
-        else
-            Workspace::openMapSearch(text);
-    } else if (type == FieldId::Email) {
-        Workspace::openURL(Workspace::mailURL(text));
-    } else if (type == FieldId::Phone) {
-        Workspace::openURL(Workspace::phoneURL(text));
-    } else if (type == FieldId::URL) {
-        Workspace::openURL(Workspace::webPageURL(text));
-    }
+    const auto value = contact_->person->labeledValueForIdentifier(row->type, LabelIndex(*row->labelIndex));
+    const auto *item = qobject_cast<MenuItem *>(sender);
+    ValueLinks::openValue(row->type, value ? value->stringValue : QString(),
+                          item ? item->representedObject().toString() : QString());
 }

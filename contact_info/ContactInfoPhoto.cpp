@@ -47,7 +47,7 @@ int ContactInfoController::photoRow() const {
 
 void ContactInfoController::imageDidChange(const QImage &image) {
     const auto shown = person();
-    if (image.isNull() || !shown || !delegate_)
+    if (image.isNull() || !shown || !delegate_ || !editState())
         return;
     if (delegate_->undoReplacePhoto(PhotoScaling::scaleToLimit(image), shown))
         sendContactDidUpdate();
@@ -55,20 +55,21 @@ void ContactInfoController::imageDidChange(const QImage &image) {
 
 void ContactInfoController::addImage(QObject *) {
     const auto shown = person();
-    if (!shown || !delegate_)
+    if (!shown || !delegate_ || !editState())
         return;
     if (popoverCells_ && photoRow() >= 0)
         selectRows({photoRow()});
     // Asked from the table, so that inside the contact popover the panel belongs to it.
     const auto image = PhotoScaling::chooseImage(tableView_);
-    // The contact asked for, even if the panel shows another one by now.
-    if (image && delegate_->undoReplacePhoto(*image, shown) && shown == person())
+    // The contact asked for, even if the panel shows another one by now; not when it was
+    // locked while the panel was up.
+    if (image && editState() && delegate_->undoReplacePhoto(*image, shown) && shown == person())
         sendContactDidUpdate();
 }
 
 void ContactInfoController::deleteImage(QObject *) {
     const auto shown = person();
-    if (!shown || !delegate_)
+    if (!shown || !delegate_ || !editState())
         return;
     if (!popoverCells_ && photoRow() >= 0)
         selectRows({photoRow()});

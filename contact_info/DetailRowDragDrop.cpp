@@ -223,7 +223,7 @@ bool ContactInfoController::tableViewAcceptDrop(const Pasteboard &info, int row,
 }
 
 bool ContactInfoController::acceptValueDrop(const Pasteboard &info, int row, TableViewDropOperation operation) {
-    if (row < 0 || row >= int(table_.size()))
+    if (!editState() || row < 0 || row >= int(table_.size()))
         return false;
     const bool above = operation == TableViewDropOperation::Above;
     // Reloaded whether the drop was taken or not.

@@ -201,8 +201,8 @@ void ContactsViewController::fillCellMenu(Menu *menu, int row, int column) {
         }
     } else if (identifier == FieldId::Address) {
         const QString maps = hasValue ? ActionId::DoWorkspaceAction : QString();
-        add("Open in Maps", maps, ValueLinks::OpenInMaps);
-        add("Open Web Map", maps, ValueLinks::OpenWebMap);
+        for (const ValueLinks::MapItem &map : ValueLinks::mapItems())
+            add(map.title, maps, map.item);
         separator();
         editor(OpenAddressPanel, hasValue);
         editor(OpenEditPanel);

@@ -27,14 +27,6 @@ SharedEditorContext contextFor(const SubContactRowPtr &contact, const QString &t
     return context;
 }
 
-ContactEntry entryOf(const SubContactRow &row) {
-    ContactEntry entry;
-    entry.person = row.person;
-    entry.uniqueId = row.uniqueId;
-    entry.groupNames = row.groupNames;
-    return entry;
-}
-
 } // namespace
 
 // ---- Field editors
@@ -177,6 +169,19 @@ void ContactsViewController::applyEditorAnswer(const EditorContext &answer, cons
 
 // ---- The contact popover and its windows
 
+ContactEntry ContactsViewController::contactEntryOf(const SubContactRow &row) const {
+    ContactEntry entry;
+    entry.person = row.person;
+    entry.uniqueId = row.uniqueId;
+    // A row made again after an edit, or its Undo, has not been selected yet and carries no
+    // group names; the window knows them.
+    if (delegate_)
+        entry.groupNames = delegate_->groupNamesOfContact(row.uniqueId);
+    if (entry.groupNames.isEmpty())
+        entry.groupNames = row.groupNames;
+    return entry;
+}
+
 ContactInfoPopover *ContactsViewController::shownContactInfoPopover() const {
     return popover_ ? qobject_cast<ContactInfoPopover *>(popover_->contentViewController()) : nullptr;
 }
@@ -208,7 +213,7 @@ void ContactsViewController::showContactInfoPopover(const SubContactRowPtr &cont
     popover->setContentViewController(content);
     popover->setContentSize(ContactInfoPopover::contentSize);
     content->setCustomItems(customItems());
-    const ContactEntry entry = entryOf(*contact);
+    const ContactEntry entry = contactEntryOf(*contact);
     content->setContact(&entry);
     detachedWindows_.append({uniqueId, nullptr});
     content->setSelectedFont(selectedFont());
@@ -331,7 +336,7 @@ void ContactsViewController::refreshViewsShowingSelection(bool nameEditorToo) {
     if (!isRow(selected))
         return;
     const SubContactRowPtr &row = subContactTable()[size_t(selected)];
-    const ContactEntry entry = entryOf(*row);
+    const ContactEntry entry = contactEntryOf(*row);
     if (ContactInfoPopover *shown = shownContactInfoPopover()) {
         // The popover keeps its own contact; it takes the row's only when it shows that contact.
         if (shown->uniqueId() == row->uniqueId)

@@ -38,6 +38,12 @@ public:
     virtual void sortDescriptorsDidChange(const QList<SortDescriptor> &sortDescriptors) = 0;
     // The name of the group whose contacts are shown, for the footer.
     virtual QString selectedGroupName() = 0;
+    // The names of the groups holding the contact: the contact popovers show them in their
+    // Groups row, whatever rows the table has made again since it was selected.
+    virtual QStringList groupNamesOfContact(const QString &uniqueId) const {
+        Q_UNUSED(uniqueId)
+        return {};
+    }
     virtual bool undoReplaceStringValue(const std::optional<QString> &value, const QString &identifier,
                                         const PersonPtr &contact, QObject *sender) = 0;
     // Around the edits of several rows: the window refreshes once, when they end.
@@ -390,6 +396,8 @@ private:
                             const QString &type, qint64 index, const QRect &rect);
     void applyEditorAnswer(const EditorContext &answer, const SubContactRowPtr &opener, const EditRows &rows);
     ContactInfoPopover *shownContactInfoPopover() const;
+    // The row's contact as a contact popover shows it, with its groups.
+    ContactEntry contactEntryOf(const SubContactRow &row) const;
     void removeDetachedWindowEntry(qsizetype index);
     // The torn-off windows show the document window's edited mark.
     void showDocumentEditedInDetachedWindows();

@@ -2,7 +2,6 @@
 
 #include "editors/CountryPullDown.h"
 #include "editors/EditorForm.h"
-#include "editors/ScrollingPopup.h"
 #include "model/QMPerson.h"
 #include "platform/contacts/CNLabels.h"
 #include "platform/core/Localization.h"
@@ -86,7 +85,7 @@ QWidget *AddressViewController::makeBody() {
     auto *body = new QWidget;
     QFormLayout *form = EditorForm::make(body);
 
-    labelPopup_ = new ScrollingPopup;
+    labelPopup_ = new PopUpButton;
     EditorForm::addRow(form, L("Label") + QLatin1Char(':'), labelPopup_);
 
     countryCodePopup_ = new PullDownButton;

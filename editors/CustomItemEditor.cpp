@@ -3,11 +3,11 @@
 #include "editors/CustomLabelList.h"
 #include "editors/PhotoScaling.h"
 #include "editors/PictureChoice.h"
-#include "editors/ScrollingPopup.h"
 #include "model/QMPerson.h"
 #include "model/QMvCard.h"
 #include "platform/core/Localization.h"
 #include "platform/ui/Beep.h"
+#include "platform/ui/Menu.h"
 #include "platform/ui/Pasteboard.h"
 #include "platform/ui/Popover.h"
 
@@ -150,7 +150,7 @@ QWidget *AddItemViewController::loadView() {
     imageView_ = new IconWell(this);
     nameField_ = new QLineEdit;
     nameField_->setPlaceholderText(L("New"));
-    typePopup_ = new ScrollingPopup;
+    typePopup_ = new PopUpButton;
     // The stored names: they are what a file and the panel's table show.
     typePopup_->addItems({ValueKind::String, ValueKind::Labeled});
     connect(typePopup_, &QComboBox::activated, this, [this] { popupChanged(typePopup_); });

@@ -1,13 +1,13 @@
 #include "editors/CustomLabelPanel.h"
 
 #include "editors/CustomLabelList.h"
-#include "editors/ScrollingPopup.h"
 #include "model/QMPerson.h"
 #include "platform/contacts/CNLabels.h"
 #include "platform/core/Localization.h"
 #include "platform/core/UserDefaults.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Beep.h"
+#include "platform/ui/Menu.h"
 
 #include <QComboBox>
 #include <QFontMetricsF>
@@ -91,7 +91,7 @@ Window *CustomLabelPanelController::loadWindow() {
     window->setWindowTitle(L("Custom Labels"));
     auto *content = new QWidget;
 
-    itemNamePopup_ = new ScrollingPopup;
+    itemNamePopup_ = new PopUpButton;
     QObject::connect(itemNamePopup_, &QComboBox::activated, this, [this] { popupDidSelect(itemNamePopup_); });
 
     list_ = new CustomLabelList(L("Label"), this);

@@ -1,9 +1,9 @@
 #include "editors/DateControls.h"
 
 #include "editors/DateText.h"
-#include "editors/ScrollingPopup.h"
 #include "platform/core/Localization.h"
 #include "platform/ui/Beep.h"
+#include "platform/ui/Menu.h"
 
 #include <QCalendarWidget>
 #include <QComboBox>
@@ -34,7 +34,7 @@ DateControls::DateControls(QWidget *parent)
     : QWidget(parent)
     , yearField_(new QLineEdit)
     , yearFieldLabel_(new QLabel(L("Year")))
-    , monthPopup_(new ScrollingPopup)
+    , monthPopup_(new PopUpButton)
     , monthPopupLabel_(new QLabel(L("Month")))
     , datePicker_(new QCalendarWidget) {
     auto *grid = new QGridLayout(this);

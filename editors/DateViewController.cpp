@@ -1,10 +1,10 @@
 #include "editors/DateViewController.h"
 
 #include "editors/DateText.h"
-#include "editors/ScrollingPopup.h"
 #include "model/QMPerson.h"
 #include "platform/core/Localization.h"
 #include "platform/ui/Beep.h"
+#include "platform/ui/Menu.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -42,7 +42,7 @@ QWidget *DateViewController::makeBody() {
     column->setContentsMargins(0, 2, 0, 2);
     column->setSpacing(4);
     auto *row = new QHBoxLayout;
-    labelPopup_ = new ScrollingPopup;
+    labelPopup_ = new PopUpButton;
     labelPopup_->setEnabled(false);
     dateField_ = new QLineEdit;
     dateField_->setObjectName(QStringLiteral("dateField"));

@@ -1,16 +1,17 @@
 #include "editors/DatesViewController.h"
 
 #include "editors/DateText.h"
-#include "editors/ScrollingPopup.h"
 #include "model/QMPerson.h"
 #include "platform/core/Localization.h"
 #include "platform/ui/Beep.h"
+#include "platform/ui/Menu.h"
 
 #include <algorithm>
 #include <functional>
 
 #include <QAbstractTableModel>
 #include <QComboBox>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -102,12 +103,20 @@ public:
                 connect(line, &QLineEdit::textEdited, editor_, &DatesViewController::cellEdited);
             return field;
         }
-        auto *popup = new ScrollingPopup(parent);
+        auto *popup = new PopUpButton(parent);
         popup->setFrame(false);
         popup->addItems(editor_->localizedLabels());
         connect(popup, &QComboBox::activated, this,
                 [this, popup] { emit const_cast<DatesCellDelegate *>(this)->commitData(popup); });
         return popup;
+    }
+    // A label popup hands its choice back when the user makes it (activated); the focus
+    // leaving it, as when the editor's window first takes the keyboard and moves on, is no
+    // edit that would enable Done.
+    bool eventFilter(QObject *object, QEvent *event) override {
+        if (event->type() == QEvent::FocusOut && qobject_cast<QComboBox *>(object))
+            return false;
+        return QStyledItemDelegate::eventFilter(object, event);
     }
     void setEditorData(QWidget *widget, const QModelIndex &index) const override {
         if (auto *popup = qobject_cast<QComboBox *>(widget))

@@ -34,8 +34,8 @@ struct EditorContext {
     // The edited value's running number in its field; -1 asks for a new value. Absent
     // for the name, the phonetic name and the birthday.
     std::optional<qint64> labelIndex;
-    // Read only by the editors that gate their Edit button on it: anything but true
-    // starts them locked with Edit disabled.
+    // Read by the editors that gate their Edit button on it: anything but true starts them
+    // locked with Edit disabled. False, from a locked view, gates every editor.
     std::optional<bool> editEnabled;
 
     // ---- In and out

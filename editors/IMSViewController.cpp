@@ -1,10 +1,10 @@
 #include "editors/IMSViewController.h"
 
 #include "editors/EditorForm.h"
-#include "editors/ScrollingPopup.h"
 #include "model/QMPerson.h"
 #include "platform/contacts/CNLabels.h"
 #include "platform/core/Localization.h"
+#include "platform/ui/Menu.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -27,8 +27,8 @@ IMSViewController::IMSViewController(QObject *parent)
 QWidget *IMSViewController::makeBody() {
     auto *body = new QWidget;
     auto *form = EditorForm::make(body);
-    labelPopup_ = new ScrollingPopup;
-    servicePopup_ = new ScrollingPopup;
+    labelPopup_ = new PopUpButton;
+    servicePopup_ = new PopUpButton;
     usernameField_ = new QLineEdit;
     usernameField_->setPlaceholderText(L("username"));
     labelPopupLabel_ = EditorForm::addRow(form, L("Label") + QLatin1Char(':'), labelPopup_);

@@ -1,6 +1,5 @@
 #include "editors/MultiValueTable.h"
 
-#include "editors/ScrollingPopup.h"
 #include "platform/core/Localization.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/Pasteboard.h"
@@ -76,7 +75,7 @@ QWidget *MultiValueCellDelegate::createEditor(QWidget *parent, const QStyleOptio
     switch (column.kind) {
     case MultiValueColumn::LabelPopup:
     case MultiValueColumn::ServicePopup: {
-        auto *popup = new ScrollingPopup(parent);
+        auto *popup = new PopUpButton(parent);
         popup->setFrame(false);
         popup->addItems(editor_->popupTitles(index.column()));
         popup->setCurrentIndex(editor_->popupSelection(index.row(), index.column()));

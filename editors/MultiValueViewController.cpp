@@ -3,7 +3,6 @@
 #include "editors/AddressViewController.h"
 #include "editors/CountryPullDown.h"
 #include "editors/MultiValueTable.h"
-#include "editors/ScrollingPopup.h"
 #include "model/QMPerson.h"
 #include "platform/contacts/CNLabels.h"
 #include "platform/core/Localization.h"
@@ -123,7 +122,7 @@ QWidget *MultiValueViewController::makeBody() {
     column->setSpacing(4);
 
     auto *top = new QHBoxLayout;
-    typePopup_ = new ScrollingPopup;
+    typePopup_ = new PopUpButton;
     addressField_ = new QLineEdit;
     addressField_->setObjectName(QStringLiteral("addressField"));
     showAsLabel(addressField_);

@@ -3,10 +3,10 @@
 #include "editors/EditorForm.h"
 #include "editors/PhotoScaling.h"
 #include "editors/PictureChoice.h"
-#include "editors/ScrollingPopup.h"
 #include "model/QMPerson.h"
 #include "platform/contacts/CNFormatters.h"
 #include "platform/core/Localization.h"
+#include "platform/ui/Menu.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -69,12 +69,12 @@ QWidget *NameViewController::makeBody() {
     companyField_ = field(CNContactOrganizationNameKey);
     for (QLineEdit *shown : {previousFamilyNameField_, companyField_})
         showAsLabel(shown);
-    nameOrderingPopup_ = new ScrollingPopup;
+    nameOrderingPopup_ = new PopUpButton;
     nameOrderingPopup_->addItems(
         {L("Name Ordering System Default"), L("First Name First"), L("Last Name First")});
     nameOrderingPopup_->setEnabled(false);
     form->addRow(nameOrderingPopup_);
-    showAsPersonPopup_ = new ScrollingPopup;
+    showAsPersonPopup_ = new PopUpButton;
     showAsPersonPopup_->addItems({L("Name Display: Person"), L("Name Display: Company")});
     form->addRow(showAsPersonPopup_);
 

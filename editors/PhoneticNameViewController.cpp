@@ -1,9 +1,9 @@
 #include "editors/PhoneticNameViewController.h"
 
 #include "editors/EditorForm.h"
-#include "editors/ScrollingPopup.h"
 #include "model/QMPerson.h"
 #include "platform/core/Localization.h"
+#include "platform/ui/Menu.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -39,7 +39,7 @@ QWidget *PhoneticNameViewController::makeBody() {
     firstNameField_ = field(FieldId::PhoneticFirstName);
     middleNameField_ = field(FieldId::PhoneticMiddleName);
     lastNameField_ = field(FieldId::PhoneticLastName);
-    nameOrderingPopup_ = new ScrollingPopup;
+    nameOrderingPopup_ = new PopUpButton;
     nameOrderingPopup_->addItems({L("Name Ordering"), L("First Name First"), L("Last Name First")});
     nameOrderingPopup_->setEnabled(false);
     form->addRow(nameOrderingPopup_);

@@ -137,7 +137,10 @@ void PopoverEditor::setContextInfo(SharedEditorContext context, bool editable) {
                 kPictureSide, kPictureSide, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
     }
     fillFromContext(editable);
-    const bool gated = departures_.readsEditEnabled && !contextInfo_->editEnabled.value_or(false);
+    // An editor that does not read editEnabled is still gated by an explicit false: its
+    // opener is locked.
+    const bool gated = departures_.readsEditEnabled ? !contextInfo_->editEnabled.value_or(false)
+                                                    : contextInfo_->editEnabled == false;
     editButton_->setEnabled(!gated);
     editButton_->setChecked(!gated && editable);
     if (departures_.returnAfterEditButton)

@@ -29,7 +29,8 @@ public:
     // Where an editor departs from the common frame.
     struct Departures {
         // Anything but editEnabled true starts the editor locked with Edit disabled;
-        // otherwise Edit stays enabled and the opener's edit state is the first state.
+        // otherwise Edit stays enabled and the opener's edit state is the first state. An
+        // editor that does not read it is gated only by an explicit false (a locked opener).
         bool readsEditEnabled = true;
         // Done reads "Add" while editing a value asked for with labelIndex -1.
         bool addsNewValues = false;
@@ -43,7 +44,8 @@ public:
         bool appliesAtOnce = false;
 
         // The editors of one labeled value (instant message, social profile, address):
-        // they ignore editEnabled, say "Add" for a new value and Cancel says "not dirty".
+        // they ignore editEnabled but an explicit false, say "Add" for a new value and
+        // Cancel says "not dirty".
         static Departures oneLabeledValue() {
             Departures departures;
             departures.readsEditEnabled = false;

@@ -1,16 +1,16 @@
 #pragma once
 
 #include "editors/PopupAndTextCell.h"
+#include "platform/ui/Menu.h"
 
-#include <QComboBox>
 #include <QTextEdit>
 #include <QWidget>
 
 // The label popup: as wide as its title needs plus room for the arrows.
-class PopupButton : public QComboBox {
+class PopupButton : public PopUpButton {
     Q_OBJECT
 public:
-    using QComboBox::QComboBox;
+    using PopUpButton::PopUpButton;
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
 };

@@ -1,10 +1,10 @@
 #include "editors/SNSViewController.h"
 
 #include "editors/EditorForm.h"
-#include "editors/ScrollingPopup.h"
 #include "model/QMPerson.h"
 #include "platform/contacts/CNLabels.h"
 #include "platform/core/Localization.h"
+#include "platform/ui/Menu.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -17,7 +17,7 @@ SNSViewController::SNSViewController(QObject *parent)
 QWidget *SNSViewController::makeBody() {
     auto *body = new QWidget;
     auto *form = EditorForm::make(body);
-    servicePopup_ = new ScrollingPopup;
+    servicePopup_ = new PopUpButton;
     EditorForm::addRow(form, L("Service Type") + QLatin1Char(':'), servicePopup_);
     const auto field = [form](const QString &key) {
         return EditorForm::addField(form, CNSocialProfile::localizedStringForKey(key));

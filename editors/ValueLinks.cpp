@@ -3,6 +3,11 @@
 #include "model/PersonRecords.h"
 #include "platform/ui/Workspace.h"
 
+const std::array<ValueLinks::MapItem, 2> &ValueLinks::mapItems() {
+    static const std::array<MapItem, 2> items = {{{"Open in Maps", OpenInMaps}, {"Open Web Map", OpenWebMap}}};
+    return items;
+}
+
 bool ValueLinks::openValue(const QString &identifier, const QString &text, const QString &item) {
     if (text.isEmpty())
         return false;

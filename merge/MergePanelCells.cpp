@@ -15,6 +15,7 @@
 #include "platform/core/Localization.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ContentTypes.h"
+#include "platform/ui/Menu.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -134,7 +135,7 @@ QWidget *MergePanelController::makeValueCellWidget(Side side, int row) {
     if (merge.type == FieldId::Photo)
         return makePhotoCell(side);
     if (merge.type == FieldId::NameOrdering || merge.type == FieldId::NameDisplay) {
-        auto *popup = new QComboBox;
+        auto *popup = new PopUpButton;
         popup->setObjectName(QStringLiteral("PopupCell"));
         popup->setFont(selectedFont_);
         const NameRecord name = person->nameValue();
@@ -417,7 +418,8 @@ void MergePanelController::openEditor(EditorKind kind, const ContactEntry &conta
     context->contact = EditorContact::of(contact);
     context->type = type;
     context->labelIndex = labelIndex;
-    context->editEnabled = editEnabled;
+    // A locked sheet's editors show the value and change nothing: their Edit stays off.
+    context->editEnabled = isEditing() ? editEnabled : std::optional<bool>(false);
     const Side side = contacts_[Right] && contact.person == contacts_[Right]->person ? Right : Left;
     popover_ = editor->openInPopover(context, isEditing(), size, rect, tableViews_[side]->viewport(), this, this);
 }

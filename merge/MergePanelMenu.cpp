@@ -15,8 +15,6 @@
 namespace {
 
 using ValueLinks::OpenCalendar;
-using ValueLinks::OpenInMaps;
-using ValueLinks::OpenWebMap;
 
 } // namespace
 
@@ -70,8 +68,8 @@ void MergePanelController::addMenuItems(Menu *menu, Side side, const MergeRow &r
         if (hasText)
             add("Delete Item", remove);
     } else if (type == FieldId::Address) {
-        add("Open in Maps", ifText, OpenInMaps);
-        add("Open Web Map", ifText, OpenWebMap);
+        for (const ValueLinks::MapItem &map : ValueLinks::mapItems())
+            add(map.title, ifText, map.item);
         editor("Open Address Panel", EditorKind::Address, hasText);
         editor("Open Edit Panel", EditorKind::MultiValue);
         add("Add Item", insert);

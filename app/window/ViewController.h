@@ -134,7 +134,7 @@ public:
     void addContactByStringIndexes(const QString &stringIndexes, const SharedGroup &group) override;
     void groupNameWillChange(const QString &name, const SharedGroup &group) override;
     // The names of the live groups of the selected group's container holding the contact.
-    QStringList groupNamesOfContact(const QString &uniqueId) const;
+    QStringList groupNamesOfContact(const QString &uniqueId) const override;
 
     // ==== Undoable edits (DocumentEdits), group and contact commands, pane notifications
     // (ViewControllerCommands.cpp, ViewControllerNotifications.cpp)

@@ -2,6 +2,8 @@
 
 #include "platform/ui/Responder.h"
 
+#include <QWheelEvent>
+
 namespace {
 
 QString escapedForMenu(QString title) {
@@ -255,4 +257,13 @@ void PullDownButton::synchronizeTitle() {
     setText(titleItem->text());
     if (!titleItem->icon().isNull())
         setIcon(titleItem->icon());
+}
+
+PopUpButton::PopUpButton(QWidget *parent)
+    : QComboBox(parent) {
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void PopUpButton::wheelEvent(QWheelEvent *event) {
+    event->ignore();
 }

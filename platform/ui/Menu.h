@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAction>
+#include <QComboBox>
 #include <QMenu>
 #include <QPointer>
 #include <QToolButton>
@@ -131,4 +132,17 @@ public:
 
 private:
     QPointer<Menu> menu_;
+};
+
+// A pop-up button: a closed menu showing the chosen item. Its choice changes only when the
+// user picks an item, by a click or from the keyboard while it has the focus. The wheel
+// goes on to what lies under it, so a panel or table full of them scrolls over them
+// instead of changing a contact's labels on the way; nor does the wheel give it the focus.
+class PopUpButton : public QComboBox {
+    Q_OBJECT
+public:
+    explicit PopUpButton(QWidget *parent = nullptr);
+
+protected:
+    void wheelEvent(QWheelEvent *event) override;
 };

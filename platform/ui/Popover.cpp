@@ -2,18 +2,23 @@
 
 #include "platform/core/Localization.h"
 #include "platform/ui/Menu.h"
+#include "platform/ui/ScreenFit.h"
 #include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScreen>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWindow>
+
+#include <algorithm>
 
 namespace {
 constexpr int kArrow = 9;    // arrow depth
@@ -32,12 +37,17 @@ Popover *popoverOfFrame(const QWidget *widget) {
 class PopoverFrame : public QWidget {
 public:
     PopoverFrame(Popover *popover, QWidget *host)
-        : QWidget(host)
+        : QWidget(host, Popover::framesAreWindows()
+                            ? Qt::Tool | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint
+                            : Qt::Widget)
         , popover_(popover) {
         setProperty(kPopoverProperty, QVariant::fromValue(static_cast<QObject *>(popover)));
+        setProperty(placesItselfProperty, true);
         setAttribute(Qt::WA_StyledBackground, false);
         setAutoFillBackground(false);
         auto *column = new QVBoxLayout(this);
+        // Placed where the screen has room, the frame may be smaller than its content asks.
+        column->setSizeConstraint(QLayout::SetNoConstraint);
         column->setSpacing(0);
         header_ = new QWidget(this);
         header_->setFixedHeight(kHeader);
@@ -91,13 +101,33 @@ public:
             break;
         }
         layout()->setContentsMargins(margins);
+        shapeWindow();
         update();
     }
 
 protected:
+    void resizeEvent(QResizeEvent *event) override {
+        QWidget::resizeEvent(event);
+        shapeWindow();
+    }
+
     void paintEvent(QPaintEvent *) override {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
+        const QPainterPath path = outline();
+        painter.setPen(QPen(palette().color(QPalette::Mid), 1));
+        painter.setBrush(palette().color(QPalette::Window));
+        painter.drawPath(path);
+        if (header_->isVisible()) {
+            painter.setPen(palette().color(QPalette::Mid));
+            const QRect h = header_->geometry();
+            for (int i = 0; i < 3; ++i) // grip
+                painter.drawLine(h.left() + 10, h.top() + 7 + 3 * i, h.left() + 30, h.top() + 7 + 3 * i);
+        }
+    }
+
+    // The rounded box with its arrow.
+    QPainterPath outline() const {
         QRectF box = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
         QPolygonF arrow;
         const qreal at = arrowOffset_;
@@ -128,16 +158,16 @@ protected:
         QPainterPath tip;
         tip.addPolygon(arrow);
         tip.closeSubpath();
-        path = path.united(tip);
-        painter.setPen(QPen(palette().color(QPalette::Mid), 1));
-        painter.setBrush(palette().color(QPalette::Window));
-        painter.drawPath(path);
-        if (header_->isVisible()) {
-            painter.setPen(palette().color(QPalette::Mid));
-            const QRect h = header_->geometry();
-            for (int i = 0; i < 3; ++i) // grip
-                painter.drawLine(h.left() + 10, h.top() + 7 + 3 * i, h.left() + 30, h.top() + 7 + 3 * i);
-        }
+        return path.united(tip);
+    }
+
+    // A window of its own shows only its box and arrow: without a compositor a see-through
+    // background would be drawn black. (The platforms that draw no screen take no shape.)
+    void shapeWindow() {
+        static const bool shapes = !QGuiApplication::platformName().contains(QLatin1String("offscreen")) &&
+                                   QGuiApplication::platformName() != QLatin1String("minimal");
+        if (isWindow() && shapes)
+            setMask(QRegion(outline().toFillPolygon().toPolygon()));
     }
 
     bool eventFilter(QObject *watched, QEvent *event) override {
@@ -233,6 +263,8 @@ void Popover::showRelativeToRect(const QRect &rect, QWidget *view, RectEdge pref
     place();
     frame_->show();
     frame_->raise();
+    if (frame_->isWindow())
+        frame_->activateWindow();
     if (!shown_) {
         shown_ = true;
         qApp->installEventFilter(this);
@@ -248,14 +280,35 @@ void Popover::showRelativeToRect(const QRect &rect, QWidget *view, RectEdge pref
 void Popover::place() {
     if (!frame_ || !anchorView_)
         return;
-    QWidget *host = frame_->parentWidget();
-    const QRect area = host->rect();
-    const QRect anchor(anchorView_->mapTo(host, anchorRect_.topLeft()), anchorRect_.size());
-    const int header = frame_->headerHeight();
-    const QSize vertical(contentSize_.width() + 2, contentSize_.height() + header + 2 + kArrow);
-    const QSize horizontal(contentSize_.width() + 2 + kArrow, contentSize_.height() + header + 2);
+    const QSize box(contentSize_.width() + 2, contentSize_.height() + frame_->headerHeight() + 2);
+    QRect anchor;
+    QRect area;
+    if (frame_->isWindow()) {
+        anchor = QRect(anchorView_->mapToGlobal(anchorRect_.topLeft()), anchorRect_.size());
+        const QScreen *screen = QGuiApplication::screenAt(anchor.center());
+        area = (screen ? screen : anchorView_->screen())->availableGeometry();
+    } else {
+        QWidget *host = frame_->parentWidget();
+        anchor = QRect(anchorView_->mapTo(host, anchorRect_.topLeft()), anchorRect_.size());
+        area = host->rect();
+    }
+    const PopoverPlacement placement = placePopover(anchor, box, area, preferredEdge_, kArrow);
+    shownEdge_ = placement.edge;
+    const bool vertical = placement.edge == RectEdge::MaxY || placement.edge == RectEdge::MinY;
+    const int along = vertical ? placement.frame.width() : placement.frame.height();
+    frame_->setEdge(placement.edge, qBound(kArrow + kRadius, placement.arrowAt, along - kArrow - kRadius));
+    frame_->setGeometry(placement.frame);
+}
 
-    auto roomOn = [&](RectEdge edge) {
+bool Popover::framesAreWindows() {
+    // Wayland places no window where an application asks.
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+PopoverPlacement placePopover(const QRect &anchor, const QSize &box, const QRect &area, RectEdge preferred,
+                              int arrowDepth) {
+    const auto isVertical = [](RectEdge edge) { return edge == RectEdge::MaxY || edge == RectEdge::MinY; };
+    const auto roomOn = [&](RectEdge edge) {
         switch (edge) {
         case RectEdge::MaxY:
             return area.bottom() - anchor.bottom();
@@ -268,7 +321,7 @@ void Popover::place() {
         }
         return 0;
     };
-    auto opposite = [](RectEdge edge) {
+    const auto opposite = [](RectEdge edge) {
         switch (edge) {
         case RectEdge::MaxY:
             return RectEdge::MinY;
@@ -281,16 +334,24 @@ void Popover::place() {
         }
         return edge;
     };
-    auto needed = [&](RectEdge edge) {
-        return edge == RectEdge::MaxY || edge == RectEdge::MinY ? vertical.height() : horizontal.width();
+    const auto needed = [&](RectEdge edge) {
+        return (isVertical(edge) ? box.height() : box.width()) + arrowDepth;
     };
-    RectEdge edge = preferredEdge_;
-    if (roomOn(edge) < needed(edge) && roomOn(opposite(edge)) > roomOn(edge))
-        edge = opposite(edge);
-    shownEdge_ = edge;
 
-    const bool isVertical = edge == RectEdge::MaxY || edge == RectEdge::MinY;
-    const QSize size = isVertical ? vertical : horizontal;
+    PopoverPlacement placement;
+    RectEdge edge = preferred;
+    if (roomOn(edge) < needed(edge) &&
+        (roomOn(opposite(edge)) >= needed(edge) || roomOn(opposite(edge)) > roomOn(edge)))
+        edge = opposite(edge);
+    placement.edge = edge;
+
+    // Shrunk toward the anchor to the room on its side (never below a few arrows' depth,
+    // then covering part of the anchor), and across it to the area.
+    const bool vertical = isVertical(edge);
+    const int extent = vertical ? area.height() : area.width();
+    const int along = std::min({needed(edge), std::max(roomOn(edge), 4 * arrowDepth), extent});
+    const QSize size = vertical ? QSize(std::min(box.width(), area.width()), along)
+                                : QSize(along, std::min(box.height(), area.height()));
     QPoint origin;
     switch (edge) {
     case RectEdge::MaxY:
@@ -306,13 +367,11 @@ void Popover::place() {
         origin = {anchor.left() - size.width(), anchor.center().y() - size.height() / 2};
         break;
     }
-    // Inside the window, even where that covers part of the anchor.
-    origin.setX(qMax(area.left(), qMin(origin.x(), area.right() + 1 - size.width())));
-    origin.setY(qMax(area.top(), qMin(origin.y(), area.bottom() + 1 - size.height())));
-    const int arrowAt = isVertical ? anchor.center().x() - origin.x() : anchor.center().y() - origin.y();
-    const int along = isVertical ? size.width() : size.height();
-    frame_->setEdge(edge, qBound(kArrow + kRadius, arrowAt, along - kArrow - kRadius));
-    frame_->setGeometry(QRect(origin, size));
+    origin.setX(std::max(area.left(), std::min(origin.x(), area.right() + 1 - size.width())));
+    origin.setY(std::max(area.top(), std::min(origin.y(), area.bottom() + 1 - size.height())));
+    placement.frame = QRect(origin, size);
+    placement.arrowAt = vertical ? anchor.center().x() - origin.x() : anchor.center().y() - origin.y();
+    return placement;
 }
 
 bool Popover::owns(const QWidget *widget) const {
@@ -336,8 +395,8 @@ bool Popover::eventFilter(QObject *watched, QEvent *event) {
         return false;
     auto *widget = static_cast<QWidget *>(watched);
     if (event->type() == QEvent::MouseButtonPress && behavior_ != PopoverBehavior::ApplicationDefined) {
-        if (!owns(widget) &&
-            (behavior_ == PopoverBehavior::Transient || widget->window() == frame_->window()))
+        if (!owns(widget) && (behavior_ == PopoverBehavior::Transient ||
+                              (anchorView_ && widget->window() == anchorView_->window())))
             close();
     } else if (event->type() == QEvent::KeyPress && behavior_ != PopoverBehavior::ApplicationDefined &&
                static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape &&
@@ -346,8 +405,12 @@ bool Popover::eventFilter(QObject *watched, QEvent *event) {
                  QApplication::focusWidget()->property(keepsEscapeProperty).toBool())) {
         close();
         return true;
-    } else if (event->type() == QEvent::Resize && anchorView_ && widget == frame_->parentWidget()) {
+    } else if ((event->type() == QEvent::Resize || event->type() == QEvent::Move) && anchorView_ &&
+               widget == frame_->parentWidget()) {
+        // The popover goes with its window.
         place();
+    } else if (event->type() == QEvent::Hide && widget == frame_->parentWidget() && frame_->isWindow()) {
+        close();
     }
     return false;
 }
@@ -355,8 +418,13 @@ bool Popover::eventFilter(QObject *watched, QEvent *event) {
 void Popover::closeInternal() {
     shown_ = false;
     qApp->removeEventFilter(this);
-    if (frame_)
-        frame_->hide();
+    if (!frame_)
+        return;
+    const bool hadTheKeyboard = frame_->isWindow() && frame_->isActiveWindow();
+    frame_->hide();
+    // The keyboard goes back to the window the popover was opened from.
+    if (hadTheKeyboard && anchorView_ && anchorView_->isVisible())
+        anchorView_->window()->activateWindow();
 }
 
 void Popover::close() {
@@ -377,6 +445,8 @@ void Popover::detach() {
     const QSize size = contentSize_;
     close(); // the delegate may let the popover go: nothing of it is used after this
     window->resize(size);
+    // Its frame where the popover was, which is on the screen: the window places itself.
+    window->setProperty(placesItselfProperty, true);
     window->move(at); // where the window system lets us
     window->show();
     window->raise();

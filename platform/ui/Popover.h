@@ -33,9 +33,24 @@ public:
     virtual Window *detachableWindowForPopover(Popover *) { return nullptr; }
 };
 
-// A popover drawn as an overlay inside the anchor's window, beside a rectangle of a
-// view. It works alike on X11, Wayland and offscreen, where top-level windows cannot be
-// placed. The popover owns its content view controller.
+// Where a popover's frame goes beside its anchor, all in one coordinate space (the screen's,
+// or the window's where a popover is drawn inside it): on the preferred edge when it fits
+// there, else on the opposite edge when it fits there, else on whichever of the two has
+// more room, shrunk to that room; moved along the edge, and shrunk across it where it is
+// wider than the area, so that it never leaves the area. `box` is the frame without its
+// arrow, which adds `arrowDepth` toward the anchor.
+struct PopoverPlacement {
+    RectEdge edge = RectEdge::MaxY;
+    QRect frame;     // the whole frame, arrow included
+    int arrowAt = 0; // the arrow's tip along the frame's edge facing the anchor
+};
+PopoverPlacement placePopover(const QRect &anchor, const QSize &box, const QRect &area, RectEdge preferred,
+                              int arrowDepth);
+
+// A popover beside a rectangle of a view, in a frameless window of its own above the
+// anchor's window, kept on the screen: a window never cuts it off. Where the window system
+// places no windows of an application's choosing (Wayland) it is drawn inside the anchor's
+// window instead, kept inside that. The popover owns its content view controller.
 class Popover : public QObject {
     Q_OBJECT
 public:
@@ -59,15 +74,17 @@ public:
     void setContentSize(const QSize &size);
 
     // Shows beside rect (in view's coordinates), on the preferred edge, or on the
-    // opposite edge when the window has no room there.
+    // opposite edge when the screen has no room there (placePopover).
     void showRelativeToRect(const QRect &rect, QWidget *view, RectEdge preferredEdge);
     void close();
     void performClose() { close(); }
     bool isShown() const { return shown_; }
     RectEdge shownEdge() const { return shownEdge_; }
     QWidget *positioningView() const { return anchorView_; }
-    // The frame around the content, a child widget of the anchor's window.
+    // The frame around the content: a window of its own, which the anchor's window owns.
     QWidget *frame() const;
+    // Whether frames are windows of their own (false where the platform cannot place them).
+    static bool framesAreWindows();
 
     // Tears the popover off into the delegate's detachable window.
     void detach();

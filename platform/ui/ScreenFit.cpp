@@ -29,6 +29,8 @@ QMargins expectedFrameMargins(const QWidget *window) {
 }
 
 bool placesItself(const QWidget *window) {
+    if (window->property(placesItselfProperty).toBool())
+        return true;
     switch (window->windowType()) {
     case Qt::Popup:
     case Qt::ToolTip:

@@ -13,7 +13,9 @@ class QWidget;
 // the window manager adds is counted, as far as it is known.
 void keepInsideScreen(QWidget *window);
 
-// Does so for every top-level window as it shows (menus and tool tips place themselves).
+// Does so for every top-level window as it shows (menus and tool tips place themselves, and
+// so does a window with this property set: a popover, which has no frame and its own rule).
+inline constexpr const char *placesItselfProperty = "placesItself";
 void keepWindowsInsideScreen();
 
 // What the window manager adds around the window (title bar, borders); none before it shows.

@@ -1,6 +1,7 @@
 #include "tests/app/TableDriving.h"
 
 #include "app/transfer/ExportCommand.h"
+#include "contact_info/ContactInfoPopover.h"
 #include "merge/MergeEdits.h"
 #include "merge/MergePanelController.h"
 #include "platform/core/UndoManager.h"
@@ -171,6 +172,67 @@ TEST_F(TableCommandsTest, ValuesOpenInOtherApplicationsAsTheDetailPanelOpensThem
                                           Workspace::mailURL(u"ann@abe.example"_s),
                                           QUrl(u"http://www.abe.example"_s), Workspace::webMapSearchURL(address)}));
     EXPECT_EQ(opener.opened.value(1).toString(), u"mailto:ann@abe.example"_s);
+}
+
+// The items that hand an address to a map read alike in every menu of the window that
+// offers them: the table's, the detail panel's, the contact popover's and the merge sheet's.
+TEST_F(TableCommandsTest, TheMapItemsReadAlikeInEveryMenu) {
+    view->setEditState(true);
+    const auto mapItems = [](Menu *menu) {
+        QStringList shown;
+        for (MenuItem *item : menu->itemArray())
+            if (item->action() == ActionId::DoWorkspaceAction)
+                shown << item->title();
+        return shown.join(u" / "_s).toStdString();
+    };
+    const auto addressRow = [](const ContactInfoController &panel) {
+        for (int r = 0; r < panel.table().size(); ++r)
+            if (panel.table().at(r).type == FieldId::Address)
+                return r;
+        return -1;
+    };
+    const std::string maps = "Open in Maps / Open Web Map";
+
+    menuAt(Ann, FieldId::Address);
+    EXPECT_EQ(mapItems(table->cellMenu()), maps) << "the contacts table";
+    table->cellMenu()->hide();
+
+    table->selectRowIndexes({Ann});
+    QCoreApplication::processEvents();
+    ContactInfoController *panel = view->contactInfoController();
+    panel->setClickedCell(addressRow(*panel), 1);
+    panel->tableMenu()->update();
+    EXPECT_EQ(mapItems(panel->tableMenu()), maps) << "the detail panel";
+
+    table->showContactInfoPopover(table->subContactTable()[Ann], FieldId::Name,
+                                  tableView()->visualRect(cell(Ann, FieldId::Name)));
+    ASSERT_TRUE(table->popover());
+    auto *popover = qobject_cast<ContactInfoPopover *>(table->popover()->contentViewController());
+    ASSERT_TRUE(popover);
+    for (const bool editing : {true, false}) {
+        popover->setEditState(editing);
+        ContactInfoController *inPopover = popover->contactInfo();
+        inPopover->setClickedCell(addressRow(*inPopover), 1);
+        inPopover->tableMenu()->update();
+        EXPECT_EQ(mapItems(inPopover->tableMenu()), maps) << "the contact popover, editing " << editing;
+    }
+    table->popover()->close();
+
+    table->selectRowIndexes({Ann, Bob});
+    ASSERT_TRUE(pick(u"Contact"_s, u"Merge Contacts"_s));
+    MergePanelController *sheet = view->mergePanelController();
+    ASSERT_TRUE(sheet);
+    int sheetRow = -1;
+    for (int r = 0; r < sheet->tableLeft().size(); ++r)
+        if (sheet->tableLeft()[r].type == FieldId::Address && sheetRow < 0)
+            sheetRow = r;
+    ASSERT_GE(sheetRow, 0);
+    sheet->tableViewLeft()->setClickedCell(sheetRow, MergePanelController::ValueColumn);
+    Menu *sheetMenu = sheet->menuOf(sheet->tableViewLeft());
+    sheetMenu->update();
+    EXPECT_EQ(mapItems(sheetMenu), maps) << "the merge sheet";
+    sheet->cancelButton()->click();
+    QCoreApplication::processEvents();
 }
 
 TEST_F(TableCommandsTest, DeleteItemRemovesEachSelectedValueOnceWhateverTheSortAndUndoesInOneStep) {

@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTableView>
 
@@ -702,6 +703,29 @@ TEST_F(TableEditTest, ContactPopoverWindowsAreListedUntilTheyClose) {
     EXPECT_EQ(table->popover(), nullptr);
 }
 
+// In a window of the size a new window takes, the contact popover is whole: a window of
+// its own, kept on the screen, its OK button shown entire.
+TEST_F(TableEditTest, TheContactPopoverIsWholeInAWindowOfTheDefaultSize) {
+    Window *documentWindow = document->controller->window();
+    documentWindow->resize(900, 500);
+    QCoreApplication::processEvents();
+    doubleClick(rowOf(Ann), FieldId::Name);
+    ASSERT_EQ(opened(), QStringLiteral("contact popover"));
+    auto *popover = qobject_cast<ContactInfoPopover *>(table->popover()->contentViewController());
+    QWidget *frame = table->popover()->frame();
+    ASSERT_TRUE(frame->isVisible());
+    const QRect screen = documentWindow->screen()->availableGeometry();
+    if (screen.height() < 700)
+        GTEST_SKIP() << "a screen too small to show the whole popover";
+    EXPECT_TRUE(screen.contains(frame->geometry()));
+    EXPECT_GT(frame->geometry().bottom(), documentWindow->geometry().bottom());
+    QPushButton *ok = popover->okButton();
+    EXPECT_EQ(ok->visibleRegion().boundingRect(), ok->rect());
+    EXPECT_TRUE(screen.contains(QRect(ok->mapToGlobal(QPoint(0, 0)), ok->size())));
+    EXPECT_EQ(popover->tableView()->viewport()->visibleRegion().boundingRect(),
+              popover->tableView()->viewport()->rect());
+}
+
 TEST_F(TableEditTest, AddContactOpensThePopoverOnTheNewContactAndClosingTheWindowClosesItsWindows) {
     view->performAction(QStringLiteral("addContact:"), nullptr);
     QCoreApplication::processEvents();
@@ -742,6 +766,115 @@ TEST_F(TableEditTest, DeleteInThePopoverThenUndoThere) {
     EXPECT_EQ(values(Ann, FieldId::Email), (QStringList{"work:a1@abe.example", "home:a2@abe.example"}));
     EXPECT_FALSE(edited());
     EXPECT_GE(rowOf(Ann, 1), 0);
+}
+
+// The Groups row of the contact popover and of its torn-off window names the contact's groups
+// after every edit, Undo and Redo, wherever each is made, as the detail panel does.
+TEST_F(TableEditTest, ThePopoversGroupsRowFollowsEveryEditUndoAndRedo) {
+    const auto groupsShown = [](ContactInfoController *shown) {
+        for (int r = 0; r < shown->table().size(); ++r)
+            if (shown->table().at(r).type == FieldId::Groups)
+                return shown->textCellContent(r)
+                    .value_or(ContactInfoController::TextCellContent())
+                    .text.toStdString();
+        return std::string("no Groups row");
+    };
+    for (const bool torn : {false, true}) {
+        doubleClick(rowOf(Ann), FieldId::Name);
+        auto *popover = qobject_cast<ContactInfoPopover *>(table->popover()->contentViewController());
+        ASSERT_NE(popover, nullptr);
+        if (torn) {
+            table->popover()->detach();
+            QCoreApplication::processEvents();
+            ASSERT_EQ(table->detachedWindows().size(), 1);
+            popover = table->detachedWindows().first().windowController->contactInfoPopover();
+        }
+        const std::string groups = groupsShown(view->contactInfoController());
+        ASSERT_FALSE(groups.empty());
+        EXPECT_EQ(groupsShown(popover->contactInfo()), groups);
+        const struct {
+            const char *step;
+            std::function<void()> make;
+        } steps[] = {
+            {"delete in the popover",
+             [&] {
+                 const QList<InfoTableRow> &rows = popover->contactInfo()->table();
+                 for (int r = 0; r < rows.size(); ++r)
+                     if (rows[r].type == FieldId::Email && rows[r].labelIndex == 1)
+                         popover->tableView()->selectRow(r);
+                 QTest::keyClick(popover->tableView(), Qt::Key_Backspace);
+             }},
+            {"undo in the popover", [&] { popover->performAction(QStringLiteral("undo:"), nullptr); }},
+            {"redo in the popover", [&] { popover->performAction(QStringLiteral("redo:"), nullptr); }},
+            {"undo in the window", [&] { view->performAction(QStringLiteral("undo:"), nullptr); }},
+            {"redo in the window", [&] { view->performAction(QStringLiteral("redo:"), nullptr); }},
+            {"undo in the popover again", [&] { popover->performAction(QStringLiteral("undo:"), nullptr); }},
+        };
+        for (const auto &step : steps) {
+            step.make();
+            QCoreApplication::processEvents();
+            const std::string where = std::string(step.step) + (torn ? " of a torn-off window" : "");
+            EXPECT_EQ(groupsShown(popover->contactInfo()), groups) << where;
+            EXPECT_EQ(groupsShown(view->contactInfoController()), groups) << where;
+        }
+        EXPECT_EQ(values(Ann, FieldId::Email), (QStringList{"work:a1@abe.example", "home:a2@abe.example"}));
+        EXPECT_FALSE(edited());
+        closeWhatIsOpen();
+        for (const DetachedWindowEntry &entry : table->detachedWindows())
+            if (entry.windowController)
+                entry.windowController->close();
+        QCoreApplication::processEvents();
+    }
+}
+
+// A contact popover opened from a locked window, and one locked with its own button and
+// then torn off, stay locked: their editors open read-only and nothing reaches the edits.
+TEST_F(TableEditTest, ALockedPopoverAndItsTornOffWindowOpenTheirEditorsReadOnly) {
+    for (const bool fromALockedWindow : {true, false}) {
+        view->setEditState(!fromALockedWindow);
+        doubleClick(rowOf(Ann), FieldId::Name);
+        ASSERT_EQ(opened(), QStringLiteral("contact popover"));
+        auto *popover = qobject_cast<ContactInfoPopover *>(table->popover()->contentViewController());
+        if (!fromALockedWindow) {
+            popover->editButton()->click();
+            table->popover()->detach();
+            QCoreApplication::processEvents();
+            ASSERT_EQ(table->detachedWindows().size(), 1);
+            popover = table->detachedWindows().first().windowController->contactInfoPopover();
+        }
+        const std::string where = fromALockedWindow ? "from a locked window" : "locked, torn off";
+        ASSERT_FALSE(popover->editState()) << where;
+        ContactInfoController *fields = popover->contactInfo();
+        const auto rowOfField = [&](const QString &type) {
+            for (int r = 0; r < fields->table().size(); ++r)
+                if (fields->table().at(r).type == type)
+                    return r;
+            return -1;
+        };
+        for (const auto &[type, modifiers] : {std::pair{FieldId::Address, Qt::KeyboardModifiers()},
+                                              std::pair{FieldId::Phone, Qt::KeyboardModifiers(Qt::ControlModifier)},
+                                              std::pair{FieldId::Birthday, Qt::KeyboardModifiers()}}) {
+            fields->setClickedCell(rowOfField(type), 1);
+            fields->tableViewDoubleAction(modifiers);
+            ASSERT_TRUE(fields->popover()) << where << " " << type.toStdString();
+            auto *editor = qobject_cast<PopoverEditor *>(fields->popover()->contentViewController());
+            ASSERT_TRUE(editor) << where;
+            EXPECT_FALSE(editor->isEditing()) << where << " " << type.toStdString();
+            EXPECT_FALSE(editor->editButton()->isEnabled()) << where << " " << type.toStdString();
+            fields->popover()->close();
+            QCoreApplication::processEvents();
+        }
+        fields->tableView()->selectRow(rowOfField(FieldId::Email));
+        QTest::keyClick(fields->tableView(), Qt::Key_Backspace);
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(undoManager()->canUndo()) << where;
+        EXPECT_FALSE(edited()) << where;
+        closeWhatIsOpen();
+        for (const DetachedWindowEntry &entry : table->detachedWindows())
+            if (entry.windowController)
+                entry.windowController->close();
+        QCoreApplication::processEvents();
+    }
 }
 
 TEST_F(TableEditTest, UndoAndRedoInATornOffWindowShowThereAndClearBothMarks) {

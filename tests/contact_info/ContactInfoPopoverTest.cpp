@@ -11,54 +11,6 @@
 
 namespace {
 
-// Carries the popover's edits out on the contact and says what it was asked.
-struct RecordingPopoverDelegate : ContactInfoPopoverDelegate {
-    QStringList calls;
-    QList<DetachedWindowInfo> notices;
-
-    void contactDidUpdate(const ContactEntry &, ContactInfoPopover *) override { calls << "updated"; }
-    void rowSelectionDidChange(ContactInfoPopover *, const InfoTableRow &) override {}
-    void detachedWindowDidClose(const DetachedWindowInfo &info) override { notices << info; }
-    bool undoReplaceNameValue(const NameRecord &value, const PersonPtr &contact) override {
-        contact->setNameValue(value, FieldId::Name);
-        calls << "name " + value.firstName + "|" + value.middleName + "|" + value.lastName;
-        return true;
-    }
-    bool undoReplacePhoneticNameValue(const std::optional<PhoneticNameRecord> &, const PersonPtr &) override {
-        calls << "phonetic";
-        return true;
-    }
-    bool undoReplaceBirthday(const FieldValue &value, const PersonPtr &) override {
-        calls << (value.isNull() ? "birthday none" : "birthday");
-        return true;
-    }
-    bool undoReplacePhoto(const FieldValue &value, const PersonPtr &) override {
-        calls << (value.isNull() ? "photo none" : "photo");
-        return true;
-    }
-    bool undoReplaceLabeledValue(const FieldValue &, const QString &identifier, const PersonPtr &,
-                                 QObject *) override {
-        calls << "replace " + identifier;
-        return true;
-    }
-    bool undoReplaceStringValue(const std::optional<QString> &value, const QString &identifier,
-                                const PersonPtr &contact, QObject *sender) override {
-        contact->setValue(FieldValue(value.value_or(QString())), identifier);
-        calls << "string " + identifier + (qobject_cast<ContactInfoPopover *>(sender) ? " from popover" : "");
-        return true;
-    }
-    void undoAddLabeledValue(const LabeledValueRecord &, const QString &identifier, const PersonPtr &,
-                             QObject *) override {
-        calls << "add " + identifier;
-    }
-    bool undoDeleteLabeledValueForIdentifier(const QString &identifier, qint64 labelIndex, const PersonPtr &contact,
-                                             QObject *) override {
-        contact->deleteLabeledValueForIdentifier(identifier, LabelIndex(labelIndex));
-        calls << QStringLiteral("delete %1 %2").arg(identifier).arg(labelIndex);
-        return true;
-    }
-};
-
 class ContactInfoPopoverTest : public ::testing::Test {
 protected:
     void SetUp() override {

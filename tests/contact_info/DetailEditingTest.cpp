@@ -379,7 +379,7 @@ TEST_F(DetailEditingTest, TheContextMenuOffersTheRowsCommands) {
     EXPECT_EQ(menuTitles(rowOf("Social Network")),
               (QStringList{"Open SNS Panel (disabled)", "Open Edit Panel", "Add Item"}));
     EXPECT_EQ(menuTitles(rowOf("Address")),
-              (QStringList{"Open Apple Map", "Open Google Map", "Open Address Panel", "Open Edit Panel", "Add Item",
+              (QStringList{"Open in Maps", "Open Web Map", "Open Address Panel", "Open Edit Panel", "Add Item",
                            "Delete Item"}));
     EXPECT_EQ(menuTitles(rowOf("Birthday")),
               (QStringList{"Open Calendar (disabled)", "Open Birthday Panel", "Delete Item"}));
@@ -416,16 +416,19 @@ TEST_F(DetailEditingTest, TheContextMenuOffersTheRowsCommands) {
 
 TEST_F(DetailEditingTest, ValuesOpenInTheirApplications) {
     RecordingUrlOpener opener;
+    // The item as the row's menu offers it.
     const auto open = [&](const QString &type, const char *title) {
         controller.setClickedCell(rowOf(type), 1);
-        MenuItem item(QString::fromUtf8(title));
-        controller.doWorkspaceAction(&item);
+        controller.tableMenu()->update();
+        MenuItem *item = controller.tableMenu()->itemWithTitle(QString::fromUtf8(title));
+        ASSERT_NE(item, nullptr) << title;
+        controller.doWorkspaceAction(item);
     };
     open("Phone", "Call Phone");
     open("URL", "Open URL");
     open("Email", "Send Email");
-    open("Address", "Open Google Map");
-    open("Address", "Open Apple Map");
+    open("Address", "Open Web Map");
+    open("Address", "Open in Maps");
     ASSERT_EQ(opener.opened.size(), 5);
     EXPECT_EQ(opener.opened[0].toString(QUrl::FullyEncoded), "tel:200");
     EXPECT_EQ(opener.opened[1].toString(QUrl::FullyEncoded), "http://example.com");
@@ -439,7 +442,7 @@ TEST_F(DetailEditingTest, ValuesOpenInTheirApplications) {
     japanese.city = QStringLiteral("千代田区");
     shown.person->replaceAddressValue(japanese);
     controller.updateTable();
-    open("Address", "Open Google Map");
+    open("Address", "Open Web Map");
     const QString url = opener.opened.last().toString(QUrl::FullyEncoded);
     EXPECT_TRUE(url.startsWith("https://www.google.com/maps/search/")) << url.toStdString();
     EXPECT_TRUE(url.contains("%E5%8D%83%E4%BB%A3%E7%94%B0%201-1")) << url.toStdString();

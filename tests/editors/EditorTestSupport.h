@@ -61,7 +61,14 @@ public:
             prepare(editor);
         popover = editor->openInPopover(std::move(context), editable, Editor::contentSize,
                                         QRect(100, 40, 160, 20), table, this, &window);
+        waitUntilActive();
         return editor;
+    }
+    // The popover's window takes the keyboard once the window system has activated it, as a
+    // user sees it before typing.
+    void waitUntilActive() {
+        static_cast<void>(
+            QTest::qWaitFor([this] { return popover && QApplication::activeWindow() == popover->frame(); }));
     }
     template <typename Record> const Record *answered() const {
         return answer ? answer->value.get<Record>() : nullptr;

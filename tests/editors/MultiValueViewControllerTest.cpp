@@ -61,6 +61,7 @@ protected:
         scene.popover = editor->openInPopover(editorContext(person, type, labelIndex, true), editable,
                                               MultiValueViewController::contentSizeFor(type, true),
                                               QRect(100, 40, 160, 20), scene.table, &scene, &scene.window);
+        scene.waitUntilActive();
         return editor;
     }
     void press(QPushButton *button) { QTest::mouseClick(button, Qt::LeftButton); }

@@ -8,6 +8,7 @@
 #include "platform/ui/Pasteboard.h"
 #include "platform/ui/Workspace.h"
 #include "tests/merge/MergeTestSupport.h"
+#include "tests/support/RealWheel.h"
 #include "tests/support/TestSupport.h"
 
 #include <QContextMenuEvent>
@@ -134,6 +135,40 @@ TEST_F(MergeSheet, ShowsBothContactsFieldByFieldWhileEditing) {
     // Scrolling one table scrolls the other to the same rows.
     table(Side::Left)->verticalScrollBar()->setValue(120);
     EXPECT_EQ(table(Side::Right)->verticalScrollBar()->value(), 120);
+}
+
+// The wheel over any popup of the sheet scrolls its table: no popup changes its choice and
+// the sheet holds no change.
+TEST_F(MergeSheet, TheWheelScrollsTheTablesAndChangesNoPopup) {
+    open();
+    sheet.window()->resize(700, 300);
+    settle();
+    QStringList passed;
+    for (const Side side : {Side::Left, Side::Right}) {
+        MergeTableView *view = table(side);
+        const auto popupAt = [&](int r) {
+            QWidget *cell = sheet.valueCellWidget(view, r);
+            auto *labeled = qobject_cast<PopupAndTextCellWidget *>(cell);
+            QComboBox *popup = labeled ? labeled->labelPopup() : qobject_cast<QComboBox *>(cell);
+            return popup && popup->isVisibleTo(cell) && popup->isEnabled() ? popup : nullptr;
+        };
+        for (int r = 0; r < view->model()->rowCount(); ++r) {
+            QComboBox *popup = popupAt(r);
+            if (!popup)
+                continue;
+            const QString what = sheet.tableLeft()[r].type;
+            const int chosen = popup->currentIndex();
+            EXPECT_TRUE(turnWheelOverPopupIn(view, view->model()->index(r, ValueColumn), popup))
+                << what.toStdString() << ": the table scrolls";
+            ASSERT_NE(popupAt(r), nullptr) << what.toStdString();
+            EXPECT_EQ(popupAt(r)->currentIndex(), chosen) << what.toStdString();
+            EXPECT_FALSE(sheet.hasChanges()) << what.toStdString();
+            passed << what;
+        }
+    }
+    EXPECT_EQ(passed, (QStringList{FieldId::NameDisplay, FieldId::Phone, FieldId::Phone, FieldId::Phone, "Pets",
+                                   "Pets", FieldId::NameDisplay, FieldId::Phone}));
+    EXPECT_EQ(valueTexts(*a, FieldId::Phone), (QStringList{"home=111", "work=222", "mobile=333"}));
 }
 
 TEST_F(MergeSheet, AFirstNameEditedInPlaceIsOneStepAndReturnGoesOnBelow) {
@@ -421,6 +456,49 @@ TEST_F(MergeSheet, EditorsOpenOnTheirRowAndTheirAnswerIsOneStep) {
     undo();
     EXPECT_TRUE(copy(Side::Right).imsValues().isEmpty());
     EXPECT_FALSE(sheet.doneButton()->isEnabled());
+}
+
+// A locked sheet, opened from a locked window or locked with its own button, opens every
+// editor read-only: its Edit button disabled, so Done can hand nothing back.
+TEST_F(MergeSheet, ALockedSheetOpensEveryEditorReadOnly) {
+    for (const bool openedLocked : {true, false}) {
+        open(!openedLocked);
+        if (!openedLocked)
+            QTest::mouseClick(sheet.editButton(), Qt::LeftButton);
+        ASSERT_FALSE(sheet.isEditing());
+        const ContactEntry bobsCopy = *sheet.contactRight();
+        const QRect at = table(Side::Right)->visualRect(table(Side::Right)->model()->index(0, ValueColumn));
+        const struct {
+            const char *editor;
+            std::function<void()> open;
+        } openers[] = {
+            {"list", [&] { sheet.showMultiValuePopover(bobsCopy, FieldId::Phone, 0, at); }},
+            {"address", [&] { sheet.showAddressPopover(bobsCopy, FieldId::Address, -1, at); }},
+            {"instant message", [&] { sheet.showIMSPopover(bobsCopy, FieldId::InstantMessage, -1, at); }},
+            {"social profile", [&] { sheet.showSNSPopover(bobsCopy, FieldId::SocialNetwork, -1, at); }},
+            {"dates", [&] { sheet.showDatePopover(bobsCopy, FieldId::Dates, 0, at); }},
+            {"birthday", [&] { sheet.showDatePopover(bobsCopy, FieldId::Birthday, 0, at); }},
+            {"birthday by a double click", [&] { doubleClick(Side::Right, row(FieldId::Birthday)); }},
+            {"phones by a Ctrl double click",
+             [&] { doubleClick(Side::Right, row(FieldId::Phone), Qt::ControlModifier); }},
+        };
+        for (const auto &opener : openers) {
+            const std::string what = std::string(opener.editor) + (openedLocked ? ", opened locked" : ", locked");
+            opener.open();
+            settle();
+            ASSERT_TRUE(sheet.popover() && sheet.popover()->isShown()) << what;
+            auto *editor = qobject_cast<PopoverEditor *>(sheet.popover()->contentViewController());
+            ASSERT_TRUE(editor) << what;
+            EXPECT_FALSE(editor->isEditing()) << what;
+            EXPECT_FALSE(editor->editButton()->isEnabled()) << what;
+            QTest::mouseClick(editor->doneButton(), Qt::LeftButton);
+            settle();
+            EXPECT_FALSE(sheet.hasChanges()) << what;
+        }
+        sheet.buttonPressed(sheet.doneButton());
+        settle();
+    }
+    EXPECT_EQ(codes, (QList<int>{MergePanelController::UnchangedResponse, MergePanelController::UnchangedResponse}));
 }
 
 // What the window applies: the custom items of the copies, beside every other field.

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
+#include <QScreen>
 #include <QVBoxLayout>
 #include <QVariantMap>
 
@@ -74,9 +75,14 @@ struct Scene {
         popover.setContentViewController(editor);
         popover.setContentSize(QSize(340, 192));
     }
+    // Shown as a user sees it: the popover's window active, so that keys go to it.
     void show(QRect cell = QRect(100, 100, 120, 20), RectEdge edge = RectEdge::MaxY) {
         ASSERT_TRUE(showActive(&window));
+        showPopover(cell, edge);
+    }
+    void showPopover(QRect cell = QRect(100, 100, 120, 20), RectEdge edge = RectEdge::MaxY) {
         popover.showRelativeToRect(cell, table, edge);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == popover.frame(); }));
     }
     Window window;
     QWidget *table;
@@ -128,7 +134,7 @@ TEST(Popover, TheOpenerReadsTheAnswerAfterTheCloseAndEscapeCloses) {
     EXPECT_EQ(scene.opener.answers[0].value(QStringLiteral("value")), QVariant(QStringLiteral("Hanako")));
 
     scene.editor->contextInfo.clear();
-    scene.popover.showRelativeToRect(QRect(100, 100, 120, 20), scene.table, RectEdge::MaxY);
+    scene.showPopover();
     // A field that cancels its own edit with Escape keeps it.
     scene.editor->field->setProperty(Popover::keepsEscapeProperty, true);
     QTest::keyClick(scene.editor->field, Qt::Key_Escape);
@@ -152,20 +158,80 @@ TEST(Popover, ASemitransientPopoverClosesOnlyOnClicksInItsOwnWindow) {
     EXPECT_FALSE(scene.popover.isShown());
 }
 
-TEST(Popover, ItSitsBesideTheCellAndFlipsWhenThereIsNoRoom) {
+TEST(Popover, ItIsPlacedBesideItsAnchorAndKeptInsideTheArea) {
+    const QRect screen(0, 0, 1600, 1000);
+    const QSize box(452, 642); // the contact popover's
+    constexpr int arrow = 9;
+    const struct {
+        const char *what;
+        QRect anchor;
+        QSize box;
+        RectEdge preferred;
+        RectEdge edge;
+        QRect frame;
+    } cases[] = {
+        {"below, where it fits", {300, 100, 120, 20}, box, RectEdge::MaxY, RectEdge::MaxY, {133, 120, 452, 651}},
+        {"flipped above, where below has no room", {300, 700, 120, 20}, box, RectEdge::MaxY, RectEdge::MinY,
+         {133, 49, 452, 651}},
+        {"beside, to the right", {100, 400, 120, 20}, box, RectEdge::MaxX, RectEdge::MaxX, {220, 88, 461, 642}},
+        {"flipped to the left, where the right has no room", {1300, 400, 120, 20}, box, RectEdge::MaxX,
+         RectEdge::MinX, {839, 88, 461, 642}},
+        {"shifted sideways off the left edge", {0, 100, 60, 20}, box, RectEdge::MaxY, RectEdge::MaxY,
+         {0, 120, 452, 651}},
+        {"shifted sideways off the right edge", {1560, 100, 40, 20}, box, RectEdge::MaxY, RectEdge::MaxY,
+         {1148, 120, 452, 651}},
+        {"beside, shifted up from the bottom", {100, 950, 120, 20}, box, RectEdge::MaxX, RectEdge::MaxX,
+         {220, 358, 461, 642}},
+        {"beside, shifted down from the top", {100, 0, 120, 20}, box, RectEdge::MaxX, RectEdge::MaxX,
+         {220, 0, 461, 642}},
+        {"shrunk below, where neither side has room and below has more", {300, 450, 120, 20}, box,
+         RectEdge::MinY, RectEdge::MaxY, {133, 470, 452, 530}},
+        {"shrunk above, where neither side has room and above has more", {300, 500, 120, 20}, box,
+         RectEdge::MaxY, RectEdge::MinY, {133, 0, 452, 500}},
+        {"shrunk across, wider than the screen", {700, 100, 120, 20}, {2000, 642}, RectEdge::MaxY, RectEdge::MaxY,
+         {0, 120, 1600, 651}},
+    };
+    for (const auto &c : cases) {
+        const PopoverPlacement placed = placePopover(c.anchor, c.box, screen, c.preferred, arrow);
+        EXPECT_EQ(placed.edge, c.edge) << c.what;
+        EXPECT_EQ(placed.frame, c.frame) << c.what;
+        EXPECT_TRUE(screen.contains(placed.frame)) << c.what;
+        // The arrow points at the anchor's middle.
+        const bool vertical = c.edge == RectEdge::MaxY || c.edge == RectEdge::MinY;
+        EXPECT_EQ(placed.arrowAt, vertical ? c.anchor.center().x() - placed.frame.x()
+                                           : c.anchor.center().y() - placed.frame.y())
+            << c.what;
+    }
+}
+
+// A popover taller than its window is a window of its own, kept on the screen: its window
+// cuts nothing off.
+TEST(Popover, AWindowDoesNotCutThePopoverOff) {
+    if (!Popover::framesAreWindows())
+        GTEST_SKIP() << "this platform draws popovers inside their window";
     Scene scene;
-    scene.show(QRect(100, 100, 120, 20), RectEdge::MaxY);
-    EXPECT_EQ(scene.popover.shownEdge(), RectEdge::MaxY);
-    EXPECT_GE(scene.popover.frame()->geometry().top(), 120);
-
-    scene.popover.showRelativeToRect(QRect(100, 560, 120, 20), scene.table, RectEdge::MaxY);
-    EXPECT_EQ(scene.popover.shownEdge(), RectEdge::MinY);
-    EXPECT_LE(scene.popover.frame()->geometry().bottom(), 560);
-
-    scene.popover.showRelativeToRect(QRect(600, 200, 120, 20), scene.table, RectEdge::MaxX);
-    EXPECT_EQ(scene.popover.shownEdge(), RectEdge::MinX);
-    EXPECT_LE(scene.popover.frame()->geometry().right(), 600);
-    EXPECT_TRUE(scene.window.rect().contains(scene.popover.frame()->geometry()));
+    scene.window.resize(500, 300);
+    scene.popover.setContentSize(QSize(450, 640));
+    const QRect screen = scene.window.screen()->availableGeometry();
+    ASSERT_GE(screen.height(), 640 + 40) << "a screen too small to show the whole popover";
+    scene.show(QRect(10, 10, 120, 20), RectEdge::MaxX);
+    QWidget *frame = scene.popover.frame();
+    ASSERT_TRUE(frame->isWindow());
+    EXPECT_EQ(frame->parentWidget(), &scene.window);
+    EXPECT_GE(frame->height(), 640);
+    EXPECT_FALSE(scene.window.frameGeometry().contains(frame->geometry()));
+    EXPECT_TRUE(screen.contains(frame->geometry()));
+    // Its content is laid out whole: its last control lies inside it.
+    const QRect done(scene.editor->done->mapTo(frame, QPoint(0, 0)), scene.editor->done->size());
+    EXPECT_TRUE(frame->rect().contains(done));
+    // It goes with its window, and away with it.
+    const QPoint before = frame->pos();
+    scene.window.move(scene.window.pos() + QPoint(30, 0));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(frame->pos(), before + QPoint(30, 0));
+    scene.window.hide();
+    EXPECT_FALSE(scene.popover.isShown());
+    EXPECT_FALSE(frame->isVisible());
 }
 
 TEST(Popover, ADetachablePopoverTearsOffIntoTheDelegatesWindow) {
