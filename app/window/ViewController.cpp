@@ -210,8 +210,11 @@ void ViewController::viewWillAppear() {
         applyDefaultFrame(100);
         contactsViewController_->updateTable();
     }
-    if (Window *window = this->window())
+    if (Window *window = this->window()) {
+        // Shown again, a window is the one that appeared last.
+        documentWindows().removeAll(window);
         documentWindows().append(window);
+    }
     // Once the window is up the find button is enabled again through the bar's hiding; a bar
     // the user has opened meanwhile stays.
     Dispatch::after(
