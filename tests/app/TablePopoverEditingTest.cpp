@@ -78,10 +78,13 @@ TEST_F(TableEditTest, APopoverAndItsWindowStartFromTheDefaultsForAContactWithout
                     QStringLiteral("Nameless.vcf"));
     view = content(document);
     table = view->contactsViewController();
+    // A row per field, a name a row per part.
     QStringList rowTypes;
-    for (const QString &field : DefaultRowOrder() + QStringList{QStringLiteral("HOBBY")})
-        for (int part = 0; part < (field == FieldId::Name ? 4 : field == FieldId::PhoneticName ? 3 : 1); ++part)
+    for (const QString &field : DefaultRowOrder() + QStringList{QStringLiteral("HOBBY")}) {
+        const int parts = field == FieldId::Name ? 4 : field == FieldId::PhoneticName ? 3 : 1;
+        for (int part = 0; part < parts; ++part)
             rowTypes << field;
+    }
     for (const bool editing : {false, true}) {
         for (const bool tornOff : {false, true}) {
             const std::string where = std::string(editing ? "editing" : "locked") + (tornOff ? ", torn off" : "");
