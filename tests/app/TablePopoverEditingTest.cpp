@@ -87,7 +87,8 @@ TEST_F(TableEditTest, APopoverAndItsWindowStartFromTheDefaultsForAContactWithout
     }
     for (const bool editing : {false, true}) {
         for (const bool tornOff : {false, true}) {
-            const std::string where = std::string(editing ? "editing" : "locked") + (tornOff ? ", torn off" : "");
+            const std::string where =
+                std::string(editing ? "editing" : "locked") + (tornOff ? ", torn off" : "");
             view->setEditState(editing);
             doubleClick(rowOf(NoName), FieldId::Name);
             ASSERT_EQ(opened(), QStringLiteral("contact popover")) << where;
@@ -107,8 +108,10 @@ TEST_F(TableEditTest, APopoverAndItsWindowStartFromTheDefaultsForAContactWithout
             EXPECT_EQ(size, QSize(450, 640)) << where;
             EXPECT_EQ(shown->contactNameField()->text(), NoName) << where;
             EXPECT_EQ(shown->editState(), editing) << where;
-            EXPECT_EQ(shown->editButton()->text(), editing ? QStringLiteral("Lock") : QStringLiteral("Edit")) << where;
-            EXPECT_EQ(shown->redSeparator()->palette().color(QPalette::Window), QColor(editing ? Qt::red : Qt::gray))
+            EXPECT_EQ(shown->editButton()->text(), editing ? QStringLiteral("Lock") : QStringLiteral("Edit"))
+                << where;
+            EXPECT_EQ(shown->redSeparator()->palette().color(QPalette::Window),
+                      QColor(editing ? Qt::red : Qt::gray))
                 << where;
             QStringList shownTypes;
             for (const InfoTableRow &row : shown->contactInfo()->table())

@@ -106,7 +106,8 @@ TEST_F(PanelsTest, EverySheetLeftWithoutItsDoneChangesNothing) {
         QStringList storedAsUsed; // preferences the panel keeps as it is used
         std::function<void()> leave;
     } cases[] = {
-        {"custom labels: a label added, Cancel", {CustomLabelPanelController::LastSelectedItemKey},
+        {"custom labels: a label added, Cancel",
+         {CustomLabelPanelController::LastSelectedItemKey},
          [&] {
              ASSERT_TRUE(pick(u"Select Label"_s, u"Show Custom Labels"_s));
              CustomLabelPanelController *panel = document->controller->customLabelPanelController();
@@ -114,25 +115,29 @@ TEST_F(PanelsTest, EverySheetLeftWithoutItsDoneChangesNothing) {
              QTest::mouseClick(panel->addButton(), Qt::LeftButton);
              QTest::mouseClick(panel->cancelButton(), Qt::LeftButton);
          }},
-        {"custom labels: closed by the window system", {},
+        {"custom labels: closed by the window system",
+         {},
          [&] {
              ASSERT_TRUE(pick(u"Select Label"_s, u"Show Custom Labels"_s));
              document->controller->customLabelPanelController()->window()->close();
          }},
-        {"custom items: an item deleted and one added, Cancel", {},
+        {"custom items: an item deleted and one added, Cancel",
+         {},
          [&] {
              ASSERT_TRUE(pick(u"Items"_s, u"Show Custom Items"_s));
              deleteHobby();
              addPets();
              QTest::mouseClick(customItems()->cancelButton(), Qt::LeftButton);
          }},
-        {"custom items: an item deleted, closed by the window system", {},
+        {"custom items: an item deleted, closed by the window system",
+         {},
          [&] {
              ASSERT_TRUE(pick(u"Items"_s, u"Show Custom Items"_s));
              deleteHobby();
              customItems()->window()->close();
          }},
-        {"custom items: the item editor's Cancel, then Done", {},
+        {"custom items: the item editor's Cancel, then Done",
+         {},
          [&] {
              ASSERT_TRUE(pick(u"Items"_s, u"Show Custom Items"_s));
              doubleClickRow(customItems()->tableView(), 0);
@@ -143,7 +148,8 @@ TEST_F(PanelsTest, EverySheetLeftWithoutItsDoneChangesNothing) {
              QTest::mouseClick(itemEditor()->cancelButton(), Qt::LeftButton);
              QTest::mouseClick(customItems()->doneButton(), Qt::LeftButton);
          }},
-        {"merge: a value changed, Cancel", {},
+        {"merge: a value changed, Cancel",
+         {},
          [&] {
              table()->selectRowIndexes({Ann, Bob});
              view->setEditState(true);
@@ -152,7 +158,8 @@ TEST_F(PanelsTest, EverySheetLeftWithoutItsDoneChangesNothing) {
              sheet->edits().undoReplaceStringValue(u"merged"_s, FieldId::Note, sheet->contactRight()->person);
              QTest::mouseClick(sheet->cancelButton(), Qt::LeftButton);
          }},
-        {"find window: searched, a replacement typed, Done", {},
+        {"find window: searched, a replacement typed, Done",
+         {},
          [&] {
              Pasteboard::find().setString(u"555"_s);
              QTimer::singleShot(0, [&] {
@@ -165,15 +172,18 @@ TEST_F(PanelsTest, EverySheetLeftWithoutItsDoneChangesNothing) {
              });
              ASSERT_TRUE(pick(u"Find"_s, u"Find Window…"_s));
          }},
-        {"QR code: a format chosen, Close", {},
+        {"QR code: a format chosen, Close",
+         {},
          [&] {
              table()->selectRowIndexes({Ann});
              ASSERT_TRUE(pick(u"Contact"_s, u"Show QRCode"_s));
              QRCodePanelController *panel = view->qrCodePanelController();
-             ::choose(panel->formatPopup(), panel->formatPopup()->itemText(panel->formatPopup()->count() - 1));
+             ::choose(panel->formatPopup(),
+                      panel->formatPopup()->itemText(panel->formatPopup()->count() - 1));
              panel->closeButton()->click();
          }},
-        {"print: another paper, Cancel", {u"QM1DprintOptions"_s, u"QM1DlastPrintStyle"_s},
+        {"print: another paper, Cancel",
+         {u"QM1DprintOptions"_s, u"QM1DlastPrintStyle"_s},
          [&] {
              table()->selectRowIndexes({Ann, Cid});
              ASSERT_TRUE(pick(u"File"_s, u"Print…"_s));

@@ -116,7 +116,8 @@ public:
         std::optional<std::string> fault;
         if (locked && editor &&
             (editor->isEditing() || editor->editButton()->isEnabled() || !changeableInputs(editor).isEmpty()))
-            fault = editor->metaObject()->className() + (u' ' + changeableInputs(editor).join(u'/')).toStdString();
+            fault = editor->metaObject()->className() +
+                    (u' ' + changeableInputs(editor).join(u'/')).toStdString();
         opened->close();
         QCoreApplication::processEvents();
         return fault;

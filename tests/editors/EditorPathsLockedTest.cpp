@@ -174,8 +174,10 @@ TEST_F(EditorPaths, AnEditorOpenedLockedChangesNothingByAnyPath) {
         EXPECT_EQ(editor->editButton()->isEnabled(), c.editCanUnlock) << c.what;
         EXPECT_EQ(changeableInputs(editor).join(u'/').toStdString(), "") << c.what;
         // An address row opens the address editor, read-only too: its changes could go nowhere.
-        if (auto *list = qobject_cast<MultiValueViewController *>(editor); list && list->type() == FieldId::Address) {
-            auto *edit = cellWidget<QToolButton>(list->tableView(), 0, columnOf(list, QStringLiteral("Edit")));
+        if (auto *list = qobject_cast<MultiValueViewController *>(editor);
+            list && list->type() == FieldId::Address) {
+            auto *edit =
+                cellWidget<QToolButton>(list->tableView(), 0, columnOf(list, QStringLiteral("Edit")));
             ASSERT_TRUE(edit);
             QTest::mouseClick(edit, Qt::LeftButton);
             const QList<AddressViewController *> opened = list->findChildren<AddressViewController *>();

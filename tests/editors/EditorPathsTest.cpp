@@ -189,19 +189,19 @@ TEST_F(EditorPaths, TheInstantMessageEditorHandsBackItsLabelServiceAndNameTogeth
     struct Case {
         const char *what;
         qint64 labelIndex;
-        QString storedLabel;               // given to the stored value first; none leaves it
-        std::pair<QString, QString> shown; // label item and service as the editor opens
-        QString label;                     // chosen; none leaves the popup
-        QString service;                   // chosen; none leaves the popup
-        std::optional<QString> user;       // typed over the field
+        QString storedLabel;                            // given to the stored value first; none leaves it
+        std::pair<QString, QString> shown;              // label item and service as the editor opens
+        QString label;                                  // chosen; none leaves the popup
+        QString service;                                // chosen; none leaves the popup
+        std::optional<QString> user;                    // typed over the field
         std::tuple<QString, QString, QString> expected; // label, service, user name
     };
     const Case cases[] = {
-        {"stored, all three", 1, {}, {"home", "Skype"}, "work", "ICQ", "zq", {"work", "ICQ", "zq"}},
-        {"stored, the label", 0, {}, {"work", "Jabber"}, "home", {}, {}, {"home", "Jabber", "ann@jabber.example"}},
-        {"stored, the service", 1, {}, {"home", "Skype"}, {}, "QQ", {}, {"home", "QQ", "ann.lee"}},
+        {"all three", 1, {}, {"home", "Skype"}, "work", "ICQ", "zq", {"work", "ICQ", "zq"}},
+        {"its label", 0, {}, {"work", "Jabber"}, "home", {}, {}, {"home", "Jabber", "ann@jabber.example"}},
+        {"its service", 1, {}, {"home", "Skype"}, {}, "QQ", {}, {"home", "QQ", "ann.lee"}},
         {"new, all three", -1, {}, {"home", "AIM"}, "work", "Jabber", "zq", {"work", "Jabber", "zq"}},
-        {"an unlisted label", 0, "Gym", {{}, "Jabber"}, {}, "QQ", "zq", {"Gym", "QQ", "zq"}},
+        {"unlisted label", 0, "Gym", {{}, "Jabber"}, {}, "QQ", "zq", {"Gym", "QQ", "zq"}},
     };
     for (const Case &c : cases) {
         SetUp();
@@ -216,7 +216,8 @@ TEST_F(EditorPaths, TheInstantMessageEditorHandsBackItsLabelServiceAndNameTogeth
         auto *editor = open<IMSViewController>(FieldId::InstantMessage, c.labelIndex);
         EXPECT_EQ(editor->labelPopup()->currentIndex(), labels.indexOf(c.shown.first)) << what;
         EXPECT_EQ(editor->servicePopup()->currentText(), c.shown.second) << what;
-        EXPECT_EQ(editor->doneButton()->text(), c.labelIndex < 0 ? QStringLiteral("Add") : QStringLiteral("Change"))
+        EXPECT_EQ(editor->doneButton()->text(),
+                  c.labelIndex < 0 ? QStringLiteral("Add") : QStringLiteral("Change"))
             << what;
         if (!c.label.isEmpty())
             choose(editor->labelPopup(), editor->labelPopup()->itemText(int(labels.indexOf(c.label))));

@@ -6,8 +6,8 @@
 #include "platform/ui/Window.h"
 
 #include <QAbstractItemView>
-#include <QCalendarWidget>
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>

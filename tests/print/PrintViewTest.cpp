@@ -441,7 +441,8 @@ TEST_F(PrintViewTest, EnvelopeLinesRunFromTheCornerTheirDirectionStartsAt) {
         EXPECT_EQ(drawn, lines.join(QString())) << what;
         // As large as fits the box, and inside it.
         EXPECT_TRUE(onPaper.adjusted(-0.5, -0.5, 0.5, 0.5).contains(covered)) << what;
-        EXPECT_GT(std::max(covered.width() / onPaper.width(), covered.height() / onPaper.height()), 0.7) << what;
+        EXPECT_GT(std::max(covered.width() / onPaper.width(), covered.height() / onPaper.height()), 0.7)
+            << what;
         for (size_t l = 1; l < placed.size(); ++l) {
             ASSERT_FALSE(placed[l].empty() || placed[l - 1].empty()) << what;
             EXPECT_GT(*std::min_element(placed[l].begin(), placed[l].end()),
