@@ -222,10 +222,7 @@ TEST_F(TableEditTest, ALockedPopoverAndItsTornOffWindowOpenTheirEditorsReadOnly)
 TEST_F(TableEditTest, UndoAndRedoInATornOffWindowShowThereAndClearBothMarks) {
     doubleClick(rowOf(Ann), FieldId::Name);
     table->selectRowIndexes({rowOf(Bob)});
-    table->popover()->detach();
-    QCoreApplication::processEvents();
-    ASSERT_EQ(table->detachedWindows().size(), 1);
-    const QPointer<DetachedWindowController> controller = table->detachedWindows().first().windowController;
+    const QPointer<DetachedWindowController> controller = detachPopover();
     ASSERT_FALSE(controller.isNull());
     ContactInfoPopover *torn = controller->contactInfoPopover();
     Window *tornWindow = controller->window();
@@ -301,10 +298,7 @@ TEST_F(TableEditTest, ATornOffWindowsTitleShowsTheEditedMarkAndTheNameAsWritten)
         SCOPED_TRACE(name.toStdString());
         doubleClick(rowOf(name), FieldId::Name);
         ASSERT_EQ(opened(), QStringLiteral("contact popover"));
-        table->popover()->detach();
-        QCoreApplication::processEvents();
-        ASSERT_EQ(table->detachedWindows().size(), 1);
-        const QPointer<DetachedWindowController> controller = table->detachedWindows().first().windowController;
+        const QPointer<DetachedWindowController> controller = detachPopover();
         ASSERT_FALSE(controller.isNull());
         ContactInfoPopover *torn = controller->contactInfoPopover();
         Window *tornWindow = controller->window();
