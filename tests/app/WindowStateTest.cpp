@@ -322,6 +322,49 @@ TEST_F(WindowStateTest, CustomItemColumnsOutliveRunsWithoutTheirFile) {
 // Each file opened from a file manager starts a copy of the program of its own. A closing
 // window stores the widths it changed and the columns of the view type it shows over what is
 // stored at that moment: what another copy or another window stored meanwhile stays.
+// Another running copy stores between this window's start and its next write; every path that
+// writes the view types starts from what is stored then.
+TEST_F(WindowStateTest, EveryWriteOfTheViewTypesKeepsWhatAnotherCopyStored) {
+    QStringList otherAddress;
+    const auto storeOtherCopysAddressView = [&](const char *item) {
+        otherAddress = QStringList{FieldId::Name, QString::fromLatin1(item), FieldId::Address};
+        storeAsAnotherCopy([&](QSettings &other) {
+            QVariantMap viewTypes = other.value(ViewTypes::ViewTypeDictKey).toMap();
+            viewTypes.insert(QStringLiteral("Address"), otherAddress);
+            other.setValue(ViewTypes::ViewTypeDictKey, viewTypes);
+        });
+    };
+    const struct {
+        const char *path;
+        const char *item; // the other copy's custom item, another each time
+        std::function<void(TestDocument *)> write;
+        QStringList phone;
+    } cases[] = {
+        {"closing", "BOAT", [&](TestDocument *document) { closeDocument(document); }, {FieldId::Name, FieldId::Phone}},
+        {"a view type picked", "KITE",
+         [&](TestDocument *document) { choose(document->controller->viewTypePopup(), QStringLiteral("Email")); },
+         {FieldId::Name, FieldId::Phone}},
+        {"an item picked", "SLED",
+         [&](TestDocument *document) { choose(document->controller->itemsPopup(), QStringLiteral("Company")); },
+         {FieldId::Name, QStringLiteral("Company"), FieldId::Phone}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.path);
+        QPointer<TestDocument> document = open();
+        choose(document->controller->viewTypePopup(), QStringLiteral("Phone"));
+        storeOtherCopysAddressView(c.item);
+        c.write(document);
+        const QVariantMap viewTypes = UserDefaults::standard().dictionaryForKey(ViewTypes::ViewTypeDictKey);
+        const auto columns = [&](const char *viewType) {
+            return viewTypes.value(QString::fromLatin1(viewType)).toStringList().join(QLatin1Char(',')).toStdString();
+        };
+        EXPECT_EQ(columns("Address"), otherAddress.join(QLatin1Char(',')).toStdString());
+        EXPECT_EQ(columns("Phone"), c.phone.join(QLatin1Char(',')).toStdString());
+        if (document)
+            discard(document);
+    }
+}
+
 TEST_F(WindowStateTest, AClosingWindowStoresItsOwnColumnsOverWhatIsStoredNow) {
     const QString boat = QStringLiteral("BOAT");
     TestDocument *first = open();
