@@ -29,8 +29,8 @@ const QStringList &dragIdentifiers() {
 const QString tab = QStringLiteral("\t");
 const QString comma = QStringLiteral(",");
 
-// The program's own lines in the cards of a drag and of Copy, which another window takes
-// whole; Copy as vCard, for other programs, leaves the photo out.
+// The program's own lines in the cards of a drag and of Copy and Copy as CSV: a window of
+// ours that takes them gets the contacts whole, photo included.
 const QStringList &dragOptions() {
     static const QStringList options = {VCardOption::Note, VCardOption::Photo, VCardOption::Custom};
     return options;
