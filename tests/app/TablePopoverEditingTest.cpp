@@ -109,7 +109,7 @@ TEST_F(TableEditTest, APopoverAndItsWindowStartFromTheDefaultsForAContactWithout
                 ASSERT_TRUE(controller) << where;
                 shown = controller->contactInfoPopover();
                 size = controller->window()->size();
-                EXPECT_EQ(controller->window()->windowTitle(), NoName) << where;
+                EXPECT_EQ(controller->window()->titleWithoutEditedMark(), NoName) << where;
             }
             EXPECT_EQ(size, QSize(450, 640)) << where;
             EXPECT_EQ(shown->contactNameField()->text(), NoName) << where;
