@@ -680,8 +680,8 @@ void BM_TableBulkCommands(benchmark::State &state) {
 BENCHMARK(BM_TableBulkCommands)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 // The clipboard on a window of 100,000 contacts. Copy and Copy as vCard of 10,000 selected
-// contacts (the first row of each), from the command to the clipboard holding the text (and
-// the .vcf file written); Paste of 1,000 cards from the clipboard to the table showing them
+// contacts (the first row of each), from the command to the clipboard holding the text and
+// the cards (and the .vcf file written); Paste of 1,000 cards from the clipboard to the table showing them
 // (read, custom items registered, added in one undo step, rows rebuilt), each paste undone
 // untimed.
 void BM_Clipboard(benchmark::State &state) {

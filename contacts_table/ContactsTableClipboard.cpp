@@ -29,6 +29,39 @@ const QStringList &dragIdentifiers() {
 const QString tab = QStringLiteral("\t");
 const QString comma = QStringLiteral(",");
 
+// The program's own lines in the cards of a drag and of Copy and Copy as CSV: a window of
+// ours that takes them gets the contacts whole, photo included.
+const QStringList &dragOptions() {
+    static const QStringList options = {VCardOption::Note, VCardOption::Photo, VCardOption::Custom};
+    return options;
+}
+
+QByteArray cardsOf(const QList<ContactEntry> &entries, const QStringList &options,
+                   const std::optional<QList<CustomItemDefinition>> &items) {
+    const QMvCard card;
+    QString text;
+    for (const ContactEntry &entry : entries) {
+        text += card.vCardFromContact(entry, options, items);
+        text += QStringLiteral("\r\n");
+    }
+    return text.toUtf8();
+}
+
+// Text another program wrote as a vCard: its first line, past blanks and a byte-order mark,
+// is a BEGIN:VCARD line as the reader takes one.
+bool isVCardText(QStringView text) {
+    static const QLatin1StringView begin("BEGIN:VCARD");
+    qsizetype at = 0;
+    while (at < text.size() && (text[at].isSpace() || text[at] == QChar(0xFEFF)))
+        ++at;
+    if (!text.sliced(at).startsWith(begin, Qt::CaseInsensitive))
+        return false;
+    for (at += begin.size(); at < text.size() && text[at] != u'\n' && text[at] != u'\r'; ++at)
+        if (text[at] != u' ' && text[at] != u'\t')
+            return false;
+    return true;
+}
+
 // The label (and service) a pasted text takes in a multi-valued field.
 struct PastedLabel {
     QString label;
@@ -118,13 +151,17 @@ QString ContactsViewController::separatedTextOfRows(const QList<int> &rows, cons
 }
 
 void ContactsViewController::copySeparatedText(const QString &separator, const QString &type) {
-    const QString text = separatedTextOfRows(selectedRowIndexes(), separator);
+    const QList<int> rows = selectedRowIndexes();
+    const QString text = separatedTextOfRows(rows, separator);
     if (text.isEmpty())
         return;
     Pasteboard &pasteboard = Pasteboard::general();
-    pasteboard.declareTypes({PasteboardType::String, type});
+    pasteboard.declareTypes({PasteboardType::String, type, PasteboardType::VCard});
     pasteboard.setString(text);
     pasteboard.setData(text.toUtf8(), type);
+    // The text is for other programs; a paste in a window of ours takes the contacts whole.
+    pasteboard.setData(cardsOf(contactsOfRows(rows), dragOptions(), windowState_->customItems()),
+                       PasteboardType::VCard);
 }
 
 void ContactsViewController::copy(QObject *) {
@@ -136,19 +173,10 @@ void ContactsViewController::copyAsCSV(QObject *) {
 }
 
 void ContactsViewController::copyAsVCard(QObject *) {
-    const QMvCard card;
-    const QStringList options = {VCardOption::Note, VCardOption::Custom};
-    QString text;
-    for (const SubContactRowPtr &row : selectedSubContacts()) {
-        ContactEntry entry;
-        entry.person = row->person;
-        entry.uniqueId = row->uniqueId;
-        text += card.vCardFromContact(entry, options, windowState_->customItems());
-        text += u'\n';
-    }
-    if (text.trimmed().isEmpty())
+    const QByteArray data = cardsOf(contactsOfRows(selectedRowIndexes()), {VCardOption::Note, VCardOption::Custom},
+                                    windowState_->customItems());
+    if (data.trimmed().isEmpty())
         return;
-    const QByteArray data = text.toUtf8();
     Pasteboard &pasteboard = Pasteboard::general();
     pasteboard.declareTypes({PasteboardType::VCard, PasteboardType::FileURL});
     pasteboard.setData(data, PasteboardType::VCard);
@@ -251,7 +279,7 @@ std::optional<ContactEntry> ContactsViewController::contactFromString(const QStr
     return entry;
 }
 
-bool ContactsViewController::addCardsFromPasteboard(const Pasteboard &pasteboard) {
+bool ContactsViewController::addContactsFromPasteboard(const Pasteboard &pasteboard) {
     if (!delegate_)
         return false;
     const QStringList types = pasteboard.types();
@@ -262,13 +290,25 @@ bool ContactsViewController::addCardsFromPasteboard(const Pasteboard &pasteboard
             return true;
         }
     }
+    // Files that are no vCard are not pasted as their names.
     if (types.contains(PasteboardType::FileURL)) {
         const QStringList texts = vCardFileTexts(pasteboard.fileURLs());
         for (const QString &text : texts)
             delegate_->addContactByVCardString(text, nullptr);
         return !texts.isEmpty();
     }
-    return false;
+    if (!types.contains(PasteboardType::String))
+        return false;
+    const QString text = pasteboard.stringForType();
+    if (isVCardText(text)) {
+        delegate_->addContactByVCardString(text, nullptr);
+        return true;
+    }
+    const std::optional<ContactEntry> entry = contactFromString(text);
+    if (!entry)
+        return false;
+    addPastedContact(*entry);
+    return true;
 }
 
 void ContactsViewController::addPastedContact(const ContactEntry &entry) {
@@ -281,15 +321,7 @@ void ContactsViewController::addPastedContact(const ContactEntry &entry) {
 }
 
 void ContactsViewController::paste(QObject *) {
-    const Pasteboard &pasteboard = Pasteboard::general();
-    const QStringList types = pasteboard.types();
-    // Files that are no vCard are not pasted as their names.
-    if (addCardsFromPasteboard(pasteboard) || types.contains(PasteboardType::FileURL))
-        return;
-    if (!types.contains(PasteboardType::String))
-        return;
-    if (const std::optional<ContactEntry> entry = contactFromString(pasteboard.stringForType()))
-        addPastedContact(*entry);
+    addContactsFromPasteboard(Pasteboard::general());
 }
 
 // ---- Dragging rows out
@@ -300,11 +332,20 @@ bool ContactsViewController::canDragRowsWithIndexes(const QList<int> &rows, cons
     return true;
 }
 
+QList<ContactEntry> ContactsViewController::contactsOfRows(const QList<int> &rows) const {
+    QList<int> sorted = rows;
+    std::sort(sorted.begin(), sorted.end());
+    QList<ContactEntry> entries = contactsForIndexes(sorted);
+    for (ContactEntry &entry : entries)
+        entry.labelIndex = 0;
+    return entries;
+}
+
 bool ContactsViewController::tableViewWriteRowsWithIndexes(const QList<int> &rows, Pasteboard &pasteboard) {
     QList<int> sorted = rows;
     std::sort(sorted.begin(), sorted.end());
     sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
-    QList<ContactEntry> entries = contactsForIndexes(sorted);
+    const QList<ContactEntry> entries = contactsOfRows(sorted);
     const auto firstRow = std::find_if(sorted.cbegin(), sorted.cend(), [this](int r) { return isRow(r); });
     if (entries.isEmpty() || firstRow == sorted.cend())
         return false;
@@ -316,8 +357,6 @@ bool ContactsViewController::tableViewWriteRowsWithIndexes(const QList<int> &row
     const qint64 labelIndex = subContactTable()[size_t(*firstRow)]->labelIndex;
 
     // The texts are made only when a receiver asks, each once.
-    for (ContactEntry &entry : entries)
-        entry.labelIndex = 0;
     const std::optional<QList<CustomItemDefinition>> items = windowState_->customItems();
     auto separated = std::make_shared<std::optional<QByteArray>>();
     const auto separatedText = [entries, separated] {
@@ -338,15 +377,8 @@ bool ContactsViewController::tableViewWriteRowsWithIndexes(const QList<int> &row
     };
     auto cards = std::make_shared<std::optional<QByteArray>>();
     const auto vCardText = [entries, items, cards] {
-        if (!*cards) {
-            const QMvCard card;
-            QString text;
-            for (const ContactEntry &entry : entries) {
-                text += card.vCardFromContact(entry, {VCardOption::Note, VCardOption::Photo, VCardOption::Custom}, items);
-                text += QStringLiteral("\r\n");
-            }
-            *cards = text.toUtf8();
-        }
+        if (!*cards)
+            *cards = cardsOf(entries, dragOptions(), items);
         return **cards;
     };
 
@@ -412,14 +444,5 @@ bool ContactsViewController::tableViewAcceptDrop(const Pasteboard &info, int row
         delegate_->addContactByVCardString(QString::fromUtf8(data), nullptr);
         return true;
     }
-    if (addCardsFromPasteboard(info))
-        return true;
-    const QStringList types = info.types();
-    if (types.contains(PasteboardType::FileURL) || !types.contains(PasteboardType::String))
-        return false;
-    const std::optional<ContactEntry> entry = contactFromString(info.stringForType());
-    if (!entry)
-        return false;
-    addPastedContact(*entry);
-    return true;
+    return addContactsFromPasteboard(info);
 }

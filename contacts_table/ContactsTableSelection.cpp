@@ -359,21 +359,32 @@ QList<ContactEntry> ContactsViewController::contactsForIndexes(const QList<int> 
     QList<ContactEntry> entries;
     if (!contactTable_)
         return entries;
-    QHash<QString, qsizetype> byId;
-    for (qsizetype i = contactTable_->size() - 1; i >= 0; --i)
-        byId.insert(contactTable_->at(i).uniqueId, i);
+    const ContactTable &table = *contactTable_;
+    // A row knows its contact's position in the table; only a row whose position no longer
+    // holds its contact (the table changed since the rows were built) has the table hashed.
+    std::optional<QHash<QString, qsizetype>> byId;
     QSet<QString> taken;
     for (const int r : rows) {
         if (!isRow(r))
             continue;
-        const QString &id = subContactTable()[size_t(r)]->uniqueId;
-        const auto found = byId.constFind(id);
-        if (found == byId.constEnd() || taken.contains(id))
+        const SubContactRow &row = *subContactTable()[size_t(r)];
+        if (taken.contains(row.uniqueId))
             continue;
-        taken.insert(id);
-        const ContactEntry &entry = contactTable_->at(*found);
-        if (!entry.deleted)
-            entries.append(entry);
+        qsizetype at = row.contactPosition;
+        if (at < 0 || at >= table.size() || table[at].person != row.person || table[at].uniqueId != row.uniqueId) {
+            if (!byId) {
+                byId.emplace();
+                for (qsizetype i = table.size() - 1; i >= 0; --i)
+                    byId->insert(table[i].uniqueId, i);
+            }
+            const auto found = byId->constFind(row.uniqueId);
+            if (found == byId->constEnd())
+                continue;
+            at = *found;
+        }
+        taken.insert(row.uniqueId);
+        if (!table[at].deleted)
+            entries.append(table[at]);
     }
     return entries;
 }

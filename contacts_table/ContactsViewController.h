@@ -19,6 +19,7 @@
 #include <QFont>
 #include <QItemSelection>
 #include <QPointer>
+#include <QSet>
 
 #include <memory>
 #include <optional>
@@ -281,8 +282,10 @@ public:
 
     // ---- Clipboard and drag and drop (ContactsTableClipboard.cpp)
     // Copy writes the selected contact rows as tab-separated text, Copy as CSV as
-    // comma-separated text (a line each), Copy as vCard their cards and a .vcf file. Paste
-    // adds the cards of vCard data or a .vcf file, else one contact made from the text.
+    // comma-separated text (a line each, with that row's values), both with the rows'
+    // contacts as vCard beside it; Copy as vCard their cards and a .vcf file. Every card is
+    // one contact's, however many of its rows are selected. Paste adds the cards of vCard
+    // data, a .vcf file or text that is a vCard, else one contact made from the text.
     void copy(QObject *sender);
     void copyAsCSV(QObject *sender);
     void copyAsVCard(QObject *sender);
@@ -315,8 +318,13 @@ private:
     // The rows' lines joined by line feeds; the empty text when no contact row is among them.
     QString separatedTextOfRows(const QList<int> &rows, const QString &separator) const;
     void copySeparatedText(const QString &separator, const QString &type);
-    // Adds the cards of vCard text, or the contact made from plain text, to the shown group.
-    bool addCardsFromPasteboard(const Pasteboard &pasteboard);
+    // Each contact of the rows once, in the order of its first row, at its first values:
+    // what a drag and the copies carry as cards.
+    QList<ContactEntry> contactsOfRows(const QList<int> &rows) const;
+    // Adds to the shown group what a paste or another program's drop brings: the cards of
+    // vCard data, of .vcf files or of text that is a vCard, else the contact made from the
+    // text. False when it holds none of these.
+    bool addContactsFromPasteboard(const Pasteboard &pasteboard);
     void addPastedContact(const ContactEntry &entry);
 
     void tableViewSortDescriptorsDidChange(const QList<SortDescriptor> &oldDescriptors);
@@ -437,6 +445,8 @@ private:
     SharedContactTable contactTable_;
     std::optional<SubContactTable> pendingRows_;
     ColumnWidthTable columnWidthDictionary_;
+    // The columns whose width this window changed since it last stored the widths.
+    QSet<QString> resizedColumns_;
     bool hasColumnWidthDictionary_ = false;
     bool subContactTableDirty_ = false;
     bool appeared_ = false;

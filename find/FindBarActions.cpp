@@ -109,6 +109,14 @@ void FindBarActions::performFindBarAction(const QString &title) {
         showMatchFromMenu(*target);
 }
 
+bool FindBarActions::enterTypedFindString() {
+    const QString typed = panes_.bar->searchField()->text();
+    if (typed == panes_.state->findString())
+        return false;
+    findStringDidChange(typed);
+    return true;
+}
+
 void FindBarActions::findStringDidChange(const QString &text) {
     panes_.state->setFindString(text);
     if (!text.isEmpty()) {
@@ -133,6 +141,10 @@ void FindBarActions::findBarButtonDidPress(const QString &command) {
         if (window_.contactInfoVisible())
             panes_.detail->updateTable();
     } else if (command == FindBarCommand::Next || command == FindBarCommand::Previous) {
+        // Entering a typed text finds its next match, which is Next's; Previous steps back
+        // from it to the match before where the search stood.
+        if (enterTypedFindString() && command == FindBarCommand::Next)
+            return;
         const bool visible = window_.contactInfoVisible();
         const std::optional<FindTarget> target =
             command == FindBarCommand::Next ? findNextString(panes_.state->findString(), visible)
@@ -140,8 +152,11 @@ void FindBarActions::findBarButtonDidPress(const QString &command) {
         if (target)
             showMatchFromBar(*target);
     } else if (command == FindBarCommand::Replace) {
+        // The match a typed text's search selects is the one replaced.
+        enterTypedFindString();
         replace();
     } else if (command == FindBarCommand::ReplaceAll) {
+        enterTypedFindString();
         replaceAllFromBar();
     }
 }

@@ -85,6 +85,9 @@ private:
     // Takes the find pasteboard's text, when it holds one, as the find text.
     void loadFindPasteboard();
     void setFindString(const QString &text);
+    // A text typed into the search field and not entered (Return) is entered first by the
+    // buttons, as Return does; answers whether there was one.
+    bool enterTypedFindString();
     void clearFind();
     // The three ways a match is shown: from the menu, the bar's buttons and a new find text.
     void showMatchFromMenu(const FindTarget &target);

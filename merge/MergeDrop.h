@@ -1,6 +1,7 @@
 #pragma once
 
 #include "merge/MergeRows.h"
+#include "platform/ui/TableRowDragDrop.h"
 
 #include <QByteArray>
 #include <QString>
@@ -13,7 +14,8 @@ class QMPerson;
 // Carrying values between the two contacts of the merge sheet. The sheet's tables call
 // these with what a drag and a drop give; tests call them without a real drag.
 
-enum class MergeDropPosition { On, Above };
+// On a row, or above it: the tables' drop positions.
+using MergeDropPosition = TableViewDropOperation;
 
 // What a drag of a row puts on the pasteboard: "label: text" for a value, the stored
 // bytes for the photo. A row without either starts no drag.

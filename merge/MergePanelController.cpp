@@ -414,6 +414,9 @@ bool MergePanelController::tableViewAcceptDrop(QTableView *table, const Pasteboa
     const Qt::DropAction action = tableViewValidateDrop(table, info, row, position, copy);
     if (action == Qt::IgnoreAction)
         return false;
+    // An edit left open in a cell ends first: the drop's reload would take its editor away
+    // with the text typed so far.
+    endEditing();
     const Side side = sideOf(table);
     if (!info.isFromView(tableViews_[side == Left ? Right : Left])) {
         const quint64 before = edits_.changeSerial();

@@ -3,12 +3,13 @@
 #include "platform/core/Localization.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Pasteboard.h"
+#include "platform/ui/TableRowDragDrop.h"
 
 #include <QApplication>
-#include <QDragEnterEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QTextEdit>
@@ -209,10 +210,7 @@ MergeTableView::MergeTableView(MergeTableDelegate *controller, QWidget *parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     // Drags are started by the table itself (mouseMoveEvent), not by the item view.
     setDragEnabled(false);
-    setAcceptDrops(true);
-    viewport()->setAcceptDrops(true);
     setDropIndicatorShown(false);
-    setDragDropMode(QAbstractItemView::DragDrop);
     setShowGrid(false);
     setWordWrap(false);
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
@@ -220,6 +218,23 @@ MergeTableView::MergeTableView(MergeTableDelegate *controller, QWidget *parent)
     verticalHeader()->hide();
     horizontalHeader()->setStretchLastSection(true);
     setColumnWidth(MergeTableView::TypeColumn, 150);
+
+    // Drags start here (from the cells' widgets too); the drops of every cell, widgets and
+    // open editors included, land on the row. Ctrl held copies.
+    TableRowDragDrop::Handlers handlers;
+    handlers.cellWidgetsTakeDrops = true;
+    handlers.writeRows = [this](const QList<int> &rows, Pasteboard &pasteboard) {
+        return controller_->tableViewWriteRows(this, rows.first(), pasteboard);
+    };
+    handlers.validateDrop = [this](const Pasteboard &info, int row, TableViewDropOperation operation) {
+        return controller_->tableViewValidateDrop(this, info, row, operation,
+                                                  currentModifierFlags() & CommandKeyModifier);
+    };
+    handlers.acceptDrop = [this](const Pasteboard &info, int row, TableViewDropOperation operation) {
+        return controller_->tableViewAcceptDrop(this, info, row, operation,
+                                                currentModifierFlags() & CommandKeyModifier);
+    };
+    rowDragDrop_ = new TableRowDragDrop(this, std::move(handlers));
 }
 
 void MergeTableView::setClickedCell(int row, int column) {
@@ -260,88 +275,7 @@ void MergeTableView::mouseDoubleClickEvent(QMouseEvent *event) {
 }
 
 void MergeTableView::startRowDrag(int row) {
-    auto pasteboard = Pasteboard::forDragging();
-    if (!controller_->tableViewWriteRows(this, row, *pasteboard))
-        return;
-    const QRect rect = visualRect(model_->index(row, MergeTableView::TypeColumn))
-                           .united(visualRect(model_->index(row, MergeTableView::ValueColumn)));
-    ::startDrag(this, std::move(pasteboard), Qt::CopyAction | Qt::MoveAction, viewport()->grab(rect));
-}
-
-QList<MergeTableView::DropTarget> MergeTableView::dropTargetsAt(const QPoint &point) const {
-    const int row = rowAt(point.y());
-    if (row < 0)
-        return {};
-    const QRect rect = visualRect(model_->index(row, MergeTableView::TypeColumn));
-    const int edge = std::max(2, rect.height() / 4);
-    if (point.y() < rect.top() + edge)
-        return {{row, MergeDropPosition::Above}, {row, MergeDropPosition::On}};
-    if (point.y() > rect.bottom() - edge)
-        return {{row + 1, MergeDropPosition::Above}, {row, MergeDropPosition::On}};
-    return {{row, MergeDropPosition::On}};
-}
-
-std::optional<MergeTableView::DropTarget> MergeTableView::validDropTarget(QDropEvent *event) {
-    const Pasteboard info(event->mimeData());
-    const bool copy = event->modifiers() & CommandKeyModifier;
-    for (const DropTarget &target : dropTargetsAt(event->position().toPoint())) {
-        const Qt::DropAction action = controller_->tableViewValidateDrop(this, info, target.row, target.position, copy);
-        if (action != Qt::IgnoreAction) {
-            event->setDropAction(action);
-            return target;
-        }
-    }
-    return std::nullopt;
-}
-
-void MergeTableView::dragEnterEvent(QDragEnterEvent *event) {
-    // Where the drag may land is decided at each move.
-    event->accept();
-}
-
-void MergeTableView::dragMoveEvent(QDragMoveEvent *event) {
-    dropIndicator_ = validDropTarget(event);
-    if (dropIndicator_)
-        event->accept();
-    else
-        event->ignore();
-    viewport()->update();
-}
-
-void MergeTableView::dragLeaveEvent(QDragLeaveEvent *event) {
-    dropIndicator_.reset();
-    viewport()->update();
-    event->accept();
-}
-
-void MergeTableView::dropEvent(QDropEvent *event) {
-    dropIndicator_.reset();
-    viewport()->update();
-    const auto target = validDropTarget(event);
-    const Pasteboard info(event->mimeData());
-    const bool copy = event->modifiers() & CommandKeyModifier;
-    if (target && controller_->tableViewAcceptDrop(this, info, target->row, target->position, copy))
-        event->accept();
-    else
-        event->ignore();
-}
-
-void MergeTableView::paintEvent(QPaintEvent *event) {
-    QTableView::paintEvent(event);
-    if (!dropIndicator_)
-        return;
-    QPainter painter(viewport());
-    painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
-    const int rows = model_->rowCount();
-    const int row = std::min(dropIndicator_->row, rows - 1);
-    QRect rect = visualRect(model_->index(row, MergeTableView::TypeColumn))
-                     .united(visualRect(model_->index(row, MergeTableView::ValueColumn)));
-    if (dropIndicator_->position == MergeDropPosition::On) {
-        painter.drawRoundedRect(rect.adjusted(1, 1, -2, -2), 3, 3);
-        return;
-    }
-    const int y = dropIndicator_->row >= rows ? rect.bottom() : rect.top();
-    painter.drawLine(rect.left() + 4, y, rect.right() - 4, y);
+    rowDragDrop_->startRowDrag({row});
 }
 
 void MergeTableView::watchCellWidget(QWidget *widget, int row) {

@@ -13,6 +13,7 @@
 
 class MergeTableView;
 class Pasteboard;
+class TableRowDragDrop;
 
 // What a merge table asks of its owner (the merge sheet): the rows and their cells, and
 // what the user does to them.
@@ -96,7 +97,9 @@ private:
 
 // A merge table: knows the cell last clicked (the other platform's clicked row and
 // column), starts drags from the pressed row (also from the cells' own widgets), and
-// hands drops to the controller with the row and position under the pointer.
+// hands drops to the controller with the row and position under the pointer, wherever in
+// the row the pointer is: over a cell's widget or an open editor too, which never take a
+// drop as text.
 class MergeTableView : public QTableView {
     Q_OBJECT
 public:
@@ -112,12 +115,6 @@ public:
     void setClickedCell(int row, int column);
     // Puts the row on a drag pasteboard and runs the drag.
     void startRowDrag(int row);
-    // Where a drop at a point of the viewport lands: above a row near its edges, else on it.
-    struct DropTarget {
-        int row = -1;
-        MergeDropPosition position = MergeDropPosition::On;
-    };
-    QList<DropTarget> dropTargetsAt(const QPoint &point) const;
     // Sends presses, double-clicks, drags and the end of text edits of a cell widget to
     // the controller as the table's own.
     void watchCellWidget(QWidget *widget, int row);
@@ -129,15 +126,9 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
-    void dragEnterEvent(QDragEnterEvent *event) override;
-    void dragMoveEvent(QDragMoveEvent *event) override;
-    void dragLeaveEvent(QDragLeaveEvent *event) override;
-    void dropEvent(QDropEvent *event) override;
-    void paintEvent(QPaintEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    std::optional<DropTarget> validDropTarget(QDropEvent *event);
     bool cellWidgetEvent(QWidget *widget, int row, QEvent *event);
 
     MergeTableDelegate *controller_;
@@ -148,6 +139,6 @@ private:
     int pressedRow_ = -1;
     QPoint pressPosition_;
     bool pressArmed_ = false;
-    std::optional<DropTarget> dropIndicator_;
+    TableRowDragDrop *rowDragDrop_ = nullptr;
     int cellGeneration_ = 0;
 };

@@ -444,6 +444,77 @@ TEST_F(FindBarTest, ReplaceAllIsOneUndoStepOverEveryContactOfTheGroup) {
     EXPECT_FALSE(edited());
 }
 
+// The buttons work on what the search field shows: a text typed there without Return is
+// entered first, as Return enters it, and so is one typed into the replace field.
+TEST_F(FindBarTest, TheButtonsTakeTheTextsTypedWithoutReturn) {
+    pick(QStringLiteral("Find and Replace…"));
+    const auto values = [this] {
+        QStringList all;
+        for (const ContactEntry &entry : std::as_const(*view->contactTable())) {
+            QStringList emails;
+            for (const LabeledValueRecord &email : entry.person->emailValues())
+                emails << email.valueText();
+            all << entry.person->compositeName() + ": " + emails.join(QLatin1Char(' '));
+        }
+        return all;
+    };
+    const QStringList original = values();
+    const QStringList annReplaced = {QStringLiteral("Ann xyz: work@abe.example home@abe.example"),
+                                     original[1], original[2]};
+    const QStringList allReplaced = {QStringLiteral("Ann xyz: work@xyz.example home@xyz.example"),
+                                     original[1], original[2]};
+    ASSERT_EQ(original[0], QStringLiteral("Ann Abe: work@abe.example home@abe.example"));
+    const struct {
+        const char *button;
+        SegmentedButtons *(FindBarController::*control)();
+        int segment;
+        // The selected match: the contact's row of that value, the column and the orange text.
+        QString name;
+        qint64 labelIndex;
+        QString cell;
+        QStringList values;
+    } presses[] = {
+        {"Next", &FindBarController::directControl, 1, "Ann Abe", 0, "Name:Abe", original},
+        {"Previous", &FindBarController::directControl, 0, "Ann Abe", 1, "Email:abe", original},
+        {"Replace", &FindBarController::replaceControl, 0, "Ann xyz", 0, "Email:abe", annReplaced},
+        {"All", &FindBarController::replaceControl, 1, "Ann xyz", 0, "Name:xyz", allReplaced},
+    };
+    for (const auto &pressed : presses) {
+        SCOPED_TRACE(pressed.button);
+        // An earlier search stands on Cid's name.
+        type(QStringLiteral("Cid"));
+        ASSERT_EQ(match(), QStringLiteral("%1/Name:Cid").arg(rowOf(QStringLiteral("Cid Cole"))));
+        QLineEdit *field = bar()->searchField();
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClicks(field, QStringLiteral("abe"));
+        QLineEdit *replacement = bar()->replaceStringField();
+        QTest::mouseClick(replacement, Qt::LeftButton);
+        replacement->selectAll();
+        QTest::keyClicks(replacement, QStringLiteral("xyz"));
+        press((bar()->*pressed.control)(), pressed.segment);
+        settle();
+
+        EXPECT_EQ(match().toStdString(), QStringLiteral("%1/%2")
+                                             .arg(rowOf(pressed.name, pressed.labelIndex))
+                                             .arg(pressed.cell)
+                                             .toStdString());
+        EXPECT_EQ(view->findString(), QStringLiteral("abe"));
+        EXPECT_EQ(Pasteboard::find().stringForType(), QStringLiteral("abe"));
+        EXPECT_EQ(values(), pressed.values);
+        EXPECT_EQ(edited(), pressed.values != original);
+        if (pressed.values == original)
+            continue;
+        // One Undo takes the replacing back.
+        Menu *edit = findSubmenu(document->controller->window()->mainMenu(), QStringLiteral("Edit"));
+        edit->update();
+        edit->itemWithTitle(QStringLiteral("Undo"))->trigger();
+        settle();
+        EXPECT_EQ(values(), original);
+        EXPECT_FALSE(edited());
+    }
+}
+
 // The panel shows the contact's custom items as rows: Replace All reaches them as Find and
 // Replace do.
 TEST_F(FindBarTest, ReplaceAllInTheDetailPanelReachesItsCustomItems) {

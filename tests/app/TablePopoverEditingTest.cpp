@@ -1,5 +1,11 @@
 #include "tests/app/TableEditTestSupport.h"
 
+#include "editors/NameViewController.h"
+#include "tests/model/PersonTestSupport.h"
+
+#include <QContextMenuEvent>
+#include <QWindow>
+
 namespace tessarin {
 using namespace window_test;
 using namespace table_edit_test;
@@ -21,7 +27,7 @@ TEST_F(TableEditTest, ContactPopoverWindowsAreListedUntilTheyClose) {
     ASSERT_EQ(table->detachedWindows().size(), 1);
     const QPointer<DetachedWindowController> controller = table->detachedWindows().first().windowController;
     ASSERT_FALSE(controller.isNull());
-    EXPECT_EQ(controller->window()->windowTitle(), Ann);
+    EXPECT_EQ(controller->window()->titleWithoutEditedMark(), Ann);
     EXPECT_EQ(controller->contactInfoPopover()->contact()->person, person(Ann));
     // Opening Ann again brings the window forward instead.
     doubleClick(rowOf(Ann), FieldId::Name);
@@ -81,6 +87,127 @@ TEST_F(TableEditTest, AddContactOpensThePopoverOnTheNewContactAndClosingTheWindo
     dialogs.answerAlert(QStringLiteral("Don't Export"));
     document->controller->window()->close();
     EXPECT_FALSE(detached->isVisible());
+}
+
+// Undo and Redo of an edit of a contact just added keep the selection on that contact,
+// wherever the edit sorted it, as after the edits of other contacts.
+TEST_F(TableEditTest, UndoAndRedoOfANewContactsEditsKeepItSelected) {
+    const auto indexOf = [this](const std::shared_ptr<QMPerson> &contact) {
+        const SubContactTable &rows = table->subContactTable();
+        for (size_t r = 0; r < rows.size(); ++r)
+            if (rows[r]->person == contact)
+                return int(r);
+        return -1;
+    };
+    // What the table shows of the contact: its name and phones.
+    const auto values = [](const std::shared_ptr<QMPerson> &contact) {
+        QStringList phones;
+        for (const LabeledValueRecord &phone :
+             contact->labeledValueForIdentifier(FieldId::Phone).value_or(LabeledValueList()))
+            phones << phone.stringValue;
+        return contact->compositeName() + " (" + phones.join(QLatin1Char(' ')) + ")";
+    };
+    // The contact whose rows are selected; none when nothing or rows of others are.
+    const auto selectedContact = [this]() -> const QMPerson * {
+        const QMPerson *contact = nullptr;
+        for (const int r : selected()) {
+            const QMPerson *person = table->subContactTable()[size_t(r)]->person.get();
+            if (contact && person != contact)
+                return nullptr;
+            contact = person;
+        }
+        return contact;
+    };
+    const auto popover = [this] {
+        return table->popover()
+                   ? qobject_cast<ContactInfoPopover *>(table->popover()->contentViewController())
+                   : nullptr;
+    };
+    const auto closePopover = [&] {
+        ASSERT_NE(popover(), nullptr);
+        QTest::mouseClick(popover()->okButton(), Qt::LeftButton);
+        QCoreApplication::processEvents();
+    };
+    const struct {
+        const char *edit;
+        std::function<void(const std::shared_ptr<QMPerson> &)> make;
+    } edits[] = {
+        {"its name typed into the contact popover, Return, OK",
+         [&](const std::shared_ptr<QMPerson> &) {
+             ASSERT_NE(popover(), nullptr);
+             CellTextEditor *editor = popover()->contactInfo()->cellEditor();
+             ASSERT_NE(editor, nullptr);
+             QTest::keyClicks(editor, QStringLiteral("Aa"));
+             QTest::keyClick(editor, Qt::Key_Return);
+             QCoreApplication::processEvents();
+             closePopover();
+         }},
+        {"its name in the name editor",
+         [&](const std::shared_ptr<QMPerson> &added) {
+             closePopover();
+             const int row = indexOf(added);
+             tableView()->scrollTo(tableView()->model()->index(row, column(FieldId::Name)));
+             const QPoint point = cellRect(row, FieldId::Name).center();
+             QContextMenuEvent menu(QContextMenuEvent::Mouse, point,
+                                    tableView()->viewport()->mapToGlobal(point));
+             QApplication::sendEvent(tableView()->viewport(), &menu);
+             MenuItem *item = table->cellMenu()->itemWithTitle(QStringLiteral("Open Name Panel"));
+             ASSERT_NE(item, nullptr);
+             QTest::mouseClick(table->cellMenu(), Qt::LeftButton, {},
+                               table->cellMenu()->actionGeometry(item).center());
+             QCoreApplication::processEvents();
+             auto *names = qobject_cast<NameViewController *>(editor());
+             ASSERT_NE(names, nullptr);
+             names->firstNameField()->selectAll();
+             QTest::keyClicks(names->firstNameField(), QStringLiteral("Aa"));
+             table->popover()->close();
+             QCoreApplication::processEvents();
+         }},
+        {"a phone in the list editor, sorted by phone",
+         [&](const std::shared_ptr<QMPerson> &added) {
+             closePopover();
+             emit tableView()->horizontalHeader()->sectionClicked(column(FieldId::Phone));
+             QCoreApplication::processEvents();
+             doubleClick(indexOf(added), FieldId::Phone);
+             ASSERT_EQ(opened(), QStringLiteral("MultiValueViewController Phone 0 editing"));
+             answer(LabeledValueList{textRecord(QStringLiteral("home"), QStringLiteral("000"), 0)});
+         }},
+    };
+    for (const auto &e : edits) {
+        SCOPED_TRACE(e.edit);
+        // Ann, the first row, is selected when the contact is added.
+        table->selectRowIndexes({0});
+        view->performAction(QStringLiteral("addContact:"), nullptr);
+        QCoreApplication::processEvents();
+        const std::shared_ptr<QMPerson> added = person(QStringLiteral("New"));
+        ASSERT_NE(added, nullptr);
+        const QString before = values(added);
+        e.make(added);
+        const QString after = values(added);
+        ASSERT_NE(after, before);
+        // Each Undo, then each Redo, of the edit's steps: the contact stays the selection.
+        int steps = 0;
+        while (values(added) != before && steps < 4) {
+            undo();
+            ++steps;
+            EXPECT_EQ(selectedContact(), added.get())
+                << "after Undo " << steps << ": " << values(added).toStdString() << " in row "
+                << indexOf(added);
+        }
+        ASSERT_EQ(values(added), before);
+        for (int step = 1; step <= steps; ++step) {
+            view->performAction(QStringLiteral("redo:"), nullptr);
+            QCoreApplication::processEvents();
+            EXPECT_EQ(selectedContact(), added.get())
+                << "after Redo " << step << ": " << values(added).toStdString() << " in row "
+                << indexOf(added);
+        }
+        EXPECT_EQ(values(added), after);
+        // The contact goes again, for the next edit.
+        view->performAction(QStringLiteral("deleteContacts:"), nullptr);
+        QCoreApplication::processEvents();
+        ASSERT_EQ(indexOf(added), -1);
+    }
 }
 
 TEST_F(TableEditTest, DeleteInThePopoverThenUndoThere) {
@@ -220,10 +347,7 @@ TEST_F(TableEditTest, ALockedPopoverAndItsTornOffWindowOpenTheirEditorsReadOnly)
 TEST_F(TableEditTest, UndoAndRedoInATornOffWindowShowThereAndClearBothMarks) {
     doubleClick(rowOf(Ann), FieldId::Name);
     table->selectRowIndexes({rowOf(Bob)});
-    table->popover()->detach();
-    QCoreApplication::processEvents();
-    ASSERT_EQ(table->detachedWindows().size(), 1);
-    const QPointer<DetachedWindowController> controller = table->detachedWindows().first().windowController;
+    const QPointer<DetachedWindowController> controller = detachPopover();
     ASSERT_FALSE(controller.isNull());
     ContactInfoPopover *torn = controller->contactInfoPopover();
     Window *tornWindow = controller->window();
@@ -271,6 +395,62 @@ TEST_F(TableEditTest, UndoAndRedoInATornOffWindowShowThereAndClearBothMarks) {
         EXPECT_EQ(edited(), step.edited) << where;
         EXPECT_EQ(tornWindow->isDocumentEdited(), step.edited) << where;
     }
+}
+
+// A torn-off window shows an edit in its title as the document's window does, and Undo takes
+// the mark off both; a "[*]" in a contact's or a file's name shows as written. The mark's
+// place is always there, so Qt warns of nothing.
+TEST_F(TableEditTest, ATornOffWindowsTitleShowsTheEditedMarkAndTheNameAsWritten) {
+    static QStringList warnings;
+    warnings.clear();
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &message) {
+            if (type == QtWarningMsg)
+                warnings.append(message);
+        });
+    const QString file = QStringLiteral("Star [*].vcf");
+    document = open(QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Cole;Cid;;;\r\nEMAIL:c@cole.example\r\nEND:VCARD\r\n"
+                                   "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Abe [*];Ann;;;\r\nEMAIL:a@abe.example\r\nEND:VCARD\r\n"
+                                   "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Baker;Bob [*][*];;;\r\nEMAIL:b@baker.example\r\n"
+                                   "END:VCARD\r\n"),
+                    file);
+    view = content(document);
+    table = view->contactsViewController();
+    Window *documentWindow = document->controller->window();
+    const auto shownTitle = [](Window *window) { return window->windowHandle()->title().toStdString(); };
+    const auto edited = [](const QString &title) { return (title + QStringLiteral("*")).toStdString(); };
+    for (const QString &name : {Cid, QStringLiteral("Ann Abe [*]"), QStringLiteral("Bob [*][*] Baker")}) {
+        SCOPED_TRACE(name.toStdString());
+        doubleClick(rowOf(name), FieldId::Name);
+        ASSERT_EQ(opened(), QStringLiteral("contact popover"));
+        const QPointer<DetachedWindowController> controller = detachPopover();
+        ASSERT_FALSE(controller.isNull());
+        ContactInfoPopover *torn = controller->contactInfoPopover();
+        Window *tornWindow = controller->window();
+        ASSERT_TRUE(tornWindow->isVisible());
+        EXPECT_EQ(shownTitle(tornWindow), name.toStdString());
+        EXPECT_EQ(shownTitle(documentWindow), file.toStdString());
+
+        for (int r = 0; r < torn->contactInfo()->table().size(); ++r)
+            if (torn->contactInfo()->table()[r].type == FieldId::Email)
+                torn->tableView()->selectRow(r);
+        QTest::keyClick(torn->tableView(), Qt::Key_Backspace);
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(values(name, FieldId::Email).isEmpty());
+        EXPECT_EQ(shownTitle(tornWindow), edited(name));
+        EXPECT_EQ(shownTitle(documentWindow), edited(file));
+
+        torn->performAction(QStringLiteral("undo:"), nullptr);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(values(name, FieldId::Email).size(), 1);
+        EXPECT_EQ(shownTitle(tornWindow), name.toStdString());
+        EXPECT_EQ(shownTitle(documentWindow), file.toStdString());
+        controller->close();
+        QCoreApplication::processEvents();
+    }
+    qInstallMessageHandler(previous);
+    EXPECT_TRUE(warnings.filter(QStringLiteral("placeholder")).isEmpty())
+        << warnings.join(QLatin1Char('\n')).toStdString();
 }
 
 // Delete on a row without a value deletes nothing: no undo step, no edited mark.

@@ -7,8 +7,11 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QImage>
 #include <QMimeData>
 #include <QUrl>
+
+#include <functional>
 
 using namespace contacts_table_test;
 
@@ -49,6 +52,8 @@ protected:
     static QString clipboard(const QString &mime) {
         return QString::fromUtf8(QApplication::clipboard()->mimeData()->data(mime));
     }
+    // The copied text as another program keeps it, without the cards beside it.
+    static void keepTheTextAlone() { QApplication::clipboard()->setText(clipboard(QStringLiteral("text/plain"))); }
     // A drag written by the table, read back as a drop sees it.
     std::unique_ptr<QMimeData> drag(const QList<int> &rows) {
         auto pasteboard = Pasteboard::forDragging();
@@ -133,6 +138,7 @@ TEST_F(TableClipboard, CopyThenPasteGivesTheFieldsBackInTheirPlaces) {
                  FieldId::PhoneticName, FieldId::Note});
     controller.selectRowIndexes({0});
     controller.copy(nullptr);
+    keepTheTextAlone();
     controller.paste(nullptr);
 
     ASSERT_EQ(delegate.added.size(), 1);
@@ -207,6 +213,7 @@ TEST_F(TableClipboard, WithOnlyTheNameShownCopyAndPasteUseEveryField) {
     EXPECT_EQ(controller.clipboardIdentifiers(), QMPerson::allIdentifiers());
     controller.selectRowIndexes({0});
     controller.copy(nullptr);
+    keepTheTextAlone();
     controller.paste(nullptr);
     ASSERT_EQ(delegate.added.size(), 1);
     EXPECT_EQ(delegate.added.first().person->stringValueForIdentifier(FieldId::Company), QStringLiteral("Acme"));
@@ -235,6 +242,78 @@ TEST_F(TableClipboard, PasteAddsTheCardsOfVCardDataOrAFile) {
     }
     EXPECT_EQ(delegate.cards, (QStringList{card, card}));
     EXPECT_TRUE(delegate.added.isEmpty());
+}
+
+// Copy and Copy as CSV write a line per row, each with its own row's values; every route
+// carries each contact once as a whole card, in the order of its first row, with the
+// route's own lines (the photo on all but Copy as vCard).
+TEST_F(TableClipboard, EveryRouteCarriesEachContactOnceAsAWholeCard) {
+    CustomItemDefinition pet;
+    pet.name = QStringLiteral("Pet");
+    pet.type = ValueKind::String;
+    controller.windowState()->setCustomItems({pet});
+    auto ann = contact(QStringLiteral("Ann"), QStringLiteral("1"), QStringLiteral("Hi"));
+    ann->addPhoneValue(labeled(QStringLiteral("work"), QStringLiteral("2")));
+    ann->addCustomItem(ValueKind::String, QStringLiteral("Pet"), {}, std::nullopt);
+    ann->setValue(QStringLiteral("Cat"), QStringLiteral("Pet"));
+    QImage photo(8, 8, QImage::Format_RGB32);
+    photo.fill(Qt::red);
+    ann->setPhoto(photo);
+    auto cy = contact(QStringLiteral("Cy"), QStringLiteral("4"));
+    cy->addPhoneValue(labeled(QStringLiteral("work"), QStringLiteral("5")));
+    show({ann, contact(QStringLiteral("Bob"), QStringLiteral("3")), cy}, {FieldId::Name, FieldId::Phone});
+    ASSERT_EQ(controller.subContactTable().size(), 5u);
+    // Ann's second row alone, Bob's, both of Cy's.
+    const QList<int> rows = {1, 2, 3, 4};
+    const QStringList rowValues = {QStringLiteral("Ann|work:2"), QStringLiteral("Bob|home:3"),
+                                   QStringLiteral("Cy|home:4"), QStringLiteral("Cy|work:5")};
+
+    struct Route {
+        const char *name;
+        std::function<std::pair<QString, QString>()> cardsAndText; // what a receiver reads
+        QString separator;                                         // of lines per row; none: no such text
+        bool photo;
+    };
+    std::unique_ptr<QMimeData> dragged;
+    const auto copied = [this, &rows](void (ContactsViewController::*command)(QObject *)) {
+        return [this, &rows, command] {
+            controller.selectRowIndexes(rows);
+            (controller.*command)(nullptr);
+            return std::pair(clipboard(QStringLiteral("text/vcard")), clipboard(QStringLiteral("text/plain")));
+        };
+    };
+    const QList<Route> routes = {
+        {"Copy", copied(&ContactsViewController::copy), QStringLiteral("\t"), true},
+        {"Copy as CSV", copied(&ContactsViewController::copyAsCSV), QStringLiteral(","), true},
+        {"Copy as vCard", copied(&ContactsViewController::copyAsVCard), {}, false},
+        {"drag",
+         [&] {
+             dragged = drag(rows);
+             const Pasteboard info(dragged.get());
+             return std::pair(info.stringForType(PasteboardType::VCard), QString());
+         },
+         {}, true},
+    };
+    for (const Route &route : routes) {
+        SCOPED_TRACE(route.name);
+        QApplication::clipboard()->clear();
+        const auto [cards, text] = route.cardsAndText();
+        QStringList names;
+        for (const QString &line : cards.split(QStringLiteral("\r\n")))
+            if (line.startsWith(QStringLiteral("FN:")))
+                names.append(line.mid(3));
+        EXPECT_EQ(names, (QStringList{QStringLiteral("Ann"), QStringLiteral("Bob"), QStringLiteral("Cy")}));
+        const QString annCard = cards.section(QStringLiteral("END:VCARD"), 0, 0);
+        EXPECT_EQ(annCard.count(QStringLiteral("\r\nTEL")), 2);
+        EXPECT_TRUE(annCard.contains(QStringLiteral("\r\nNOTE:Hi\r\n")));
+        EXPECT_TRUE(annCard.contains(QStringLiteral("\r\nX-Pet:Cat\r\n")));
+        EXPECT_EQ(annCard.contains(QStringLiteral("\r\nPHOTO")), route.photo);
+        if (!route.separator.isEmpty()) {
+            QStringList expected = rowValues;
+            expected.replaceInStrings(QStringLiteral("|"), route.separator);
+            EXPECT_EQ(text, expected.join(u'\n'));
+        }
+    }
 }
 
 TEST_F(TableClipboard, ADragCarriesEachContactOnceAndItsRowNumbers) {

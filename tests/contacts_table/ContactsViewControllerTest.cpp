@@ -174,15 +174,27 @@ TEST_F(ContactsTable, SelectedContactsFollowTheTableBeforeItsRowsAreBuiltAgain) 
             found.append(entry.uniqueId);
         return found;
     };
+    // What the copies and drags carry: in the rows' order.
+    const auto rowIds = [&] {
+        QStringList found;
+        for (const ContactEntry &entry : controller.selectedContacts())
+            found.append(entry.uniqueId);
+        return found;
+    };
     // In the table's order, not the rows'.
     EXPECT_EQ(ids(), (QStringList{c->uniqueId(), a->uniqueId()}));
+    EXPECT_EQ(rowIds(), (QStringList{a->uniqueId(), c->uniqueId()}));
     // An entry put in front moves every contact's position before the rows know.
     controller.contactTable()->prepend(ContactEntry::withPerson(person(QStringLiteral("Z"))));
     EXPECT_EQ(ids(), (QStringList{c->uniqueId(), a->uniqueId()}));
+    EXPECT_EQ(rowIds(), (QStringList{a->uniqueId(), c->uniqueId()}));
     // A contact taken out and put back as a new entry is still the contact selected.
     ContactEntry moved = controller.contactTable()->takeAt(1);
     controller.contactTable()->append(moved);
     EXPECT_EQ(ids(), (QStringList{a->uniqueId(), c->uniqueId()}));
+    EXPECT_EQ(rowIds(), (QStringList{a->uniqueId(), c->uniqueId()}));
+    controller.contactTable()->last().deleted = true;
+    EXPECT_EQ(rowIds(), (QStringList{a->uniqueId()}));
 }
 
 TEST_F(ContactsTable, HeaderClicksSortAndKeepTheSelectedValue) {

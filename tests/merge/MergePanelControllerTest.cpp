@@ -12,6 +12,7 @@
 #include "tests/support/TestSupport.h"
 
 #include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QFrame>
 #include <QLineEdit>
 #include <QMimeData>
@@ -328,6 +329,160 @@ TEST_F(MergeSheet, RowsDraggedBetweenTheTablesMoveOrCopyTheirValue) {
     QTest::mouseClick(sheet.editButton(), Qt::LeftButton);
     EXPECT_EQ(sheet.tableViewValidateDrop(table(Side::Right), image, row(FieldId::Photo), MergeDropPosition::On, true),
               Qt::IgnoreAction); // locked
+}
+
+// A drag arrives at the window, which hands it to the widget under the pointer: a row of
+// the other table is the merge drop on whichever cell, cell widget or open editor of the row
+// it lands; text from another program lands nowhere, never as typed text.
+TEST_F(MergeSheet, ARowDroppedOnAnyPartOfARowIsTheMergeDropAndOtherTextIsRefused) {
+    b->setValue(QStringLiteral("Bell & Co"), FieldId::Company);
+    b->setValue(QStringLiteral("bob note"), FieldId::Note);
+    open();
+    enum Where { TypeCell, LabelText, LabelTextEdited, LabelPopup, TextCell, OpenEditor };
+    const struct {
+        const char *part;
+        QString type;
+        Where where;
+    } parts[] = {
+        {"the type cell of a labeled row", FieldId::Phone, TypeCell},
+        {"a label cell's text", FieldId::Phone, LabelText},
+        {"a label cell's text being edited", FieldId::Phone, LabelTextEdited},
+        {"a label cell's popup", FieldId::Phone, LabelPopup},
+        {"the type cell of a text row", FieldId::Company, TypeCell},
+        {"a text cell", FieldId::Company, TextCell},
+        {"a text cell's open editor", FieldId::Company, OpenEditor},
+        {"the open editor of a text of several lines", FieldId::Note, OpenEditor},
+    };
+    // What both contacts hold of the field, as the sheet's texts show it.
+    const auto held = [&](const QString &type) {
+        QStringList texts;
+        for (const Side side : {Side::Left, Side::Right})
+            texts << (type == FieldId::Phone ? valueTexts(copy(side), type).join(QLatin1Char(','))
+                                             : copy(side).stringValueForIdentifier(type));
+        return texts;
+    };
+    const QStringList phones = held(FieldId::Phone), companies = held(FieldId::Company),
+                      notes = held(FieldId::Note);
+    // The widget under the pointer over the part, made ready as a user would, and the point.
+    const auto pointOver = [&](Side side, int r, Where where) -> std::pair<QWidget *, QPoint> {
+        const auto middle = [](QWidget *widget) { return std::pair{widget, widget->rect().center()}; };
+        const QPoint value = cell(side, r); // scrolled into view
+        auto *label = qobject_cast<PopupAndTextCellWidget *>(sheet.valueCellWidget(table(side), r));
+        switch (where) {
+        case TypeCell:
+        case TextCell:
+            return {table(side)->viewport(), where == TypeCell ? cell(side, r, TypeColumn) : value};
+        case LabelText:
+            return label ? middle(label->textField()->viewport()) : std::pair<QWidget *, QPoint>();
+        case LabelTextEdited:
+            if (!label)
+                return {};
+            QTest::mouseClick(label->textField()->viewport(), Qt::LeftButton);
+            return label->textField()->hasFocus() ? middle(label->textField()->viewport())
+                                                  : std::pair<QWidget *, QPoint>();
+        case LabelPopup:
+            return label ? middle(label->labelPopup()) : std::pair<QWidget *, QPoint>();
+        case OpenEditor: {
+            doubleClick(side, r);
+            QWidget *editor = QApplication::focusWidget();
+            if (!editor || editor->parentWidget() != table(side)->viewport())
+                return {};
+            auto *lines = qobject_cast<QAbstractScrollArea *>(editor);
+            return middle(lines ? lines->viewport() : editor);
+        }
+        }
+        return {};
+    };
+    enum Source { Moved, Copied, Outside };
+    for (const auto &part : parts) {
+        for (const Side onto : {Side::Left, Side::Right}) {
+            for (const Source source : {Moved, Copied, Outside}) {
+                SCOPED_TRACE(testing::Message() << part.part << (onto == Side::Left ? " of A, " : " of B, ")
+                                                << (source == Moved    ? "a row of the other table"
+                                                    : source == Copied ? "a row of the other table, Ctrl held"
+                                                                       : "outside text"));
+                const bool fromSheet = source != Outside;
+                const Side from = onto == Side::Left ? Side::Right : Side::Left;
+                const int r = row(part.type);
+                QMimeData outside;
+                outside.setText(QStringLiteral("work: x@y.example"));
+                auto pasteboard = Pasteboard::forDragging();
+                if (fromSheet) {
+                    ASSERT_TRUE(sheet.tableViewWriteRows(table(from), r, *pasteboard));
+                }
+                const QMimeData *data = fromSheet ? pasteboard->mimeData() : &outside;
+                const QStringList before = held(part.type);
+
+                const auto [over, point] = pointOver(onto, r, part.where);
+                ASSERT_NE(over, nullptr);
+                QWidget *top = over->window();
+                const QPoint at = over->mapTo(top, point);
+                ASSERT_EQ(top->childAt(at), over);
+                const Qt::KeyboardModifiers keys = source == Copied ? Qt::ControlModifier : Qt::NoModifier;
+                overrideModifierFlags(keys);
+                QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, keys);
+                QApplication::sendEvent(top->windowHandle(), &enter);
+                QDragMoveEvent move(at, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, keys);
+                QApplication::sendEvent(top->windowHandle(), &move);
+                EXPECT_EQ(move.isAccepted(), fromSheet);
+                QDropEvent drop(QPointF(at), Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, keys);
+                QApplication::sendEvent(top->windowHandle(), &drop);
+                overrideModifierFlags(std::nullopt);
+                EXPECT_EQ(drop.isAccepted(), fromSheet);
+                if (fromSheet) {
+                    EXPECT_EQ(drop.dropAction(), source == Copied ? Qt::CopyAction : Qt::MoveAction);
+                }
+                settle();
+                // An edit left open ends as Done would end it.
+                sheet.endEditing();
+                settle();
+
+                const QStringList after = held(part.type);
+                if (!fromSheet) {
+                    EXPECT_EQ(after, before);
+                    EXPECT_FALSE(sheet.doneButton()->isEnabled());
+                    continue;
+                }
+                // This contact has the value the dropped row held; moved, the other lost it.
+                const int mine = onto == Side::Left ? 0 : 1, theirs = 1 - mine;
+                const QString carried = part.type == FieldId::Phone
+                                            ? before[theirs].section(QLatin1Char(','), 0, 0)
+                                            : before[theirs];
+                EXPECT_TRUE(after[mine].contains(carried)) << after[mine].toStdString();
+                if (source == Copied) {
+                    EXPECT_EQ(after[theirs], before[theirs]);
+                } else {
+                    EXPECT_FALSE(after[theirs].contains(carried)) << after[theirs].toStdString();
+                }
+                EXPECT_TRUE(sheet.doneButton()->isEnabled());
+                undo();
+                EXPECT_EQ(held(part.type), before);
+                EXPECT_FALSE(sheet.doneButton()->isEnabled());
+            }
+        }
+    }
+    EXPECT_EQ(held(FieldId::Phone), phones);
+    EXPECT_EQ(held(FieldId::Company), companies);
+    EXPECT_EQ(held(FieldId::Note), notes);
+
+    // A text typed into another cell and not entered yet is kept, ahead of the drop.
+    doubleClick(Side::Right, row(FieldId::Company));
+    auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+    ASSERT_NE(editor, nullptr);
+    editor->selectAll();
+    QTest::keyClicks(editor, QStringLiteral("Bells"));
+    auto pasteboard = Pasteboard::forDragging();
+    ASSERT_TRUE(sheet.tableViewWriteRows(table(Side::Left), row(FieldId::Phone), *pasteboard));
+    ASSERT_TRUE(sheet.tableViewAcceptDrop(table(Side::Right), Pasteboard(pasteboard->mimeData()),
+                                          row(FieldId::Phone), MergeDropPosition::On, false));
+    settle();
+    EXPECT_EQ(held(FieldId::Company), (QStringList{QStringLiteral("Acme"), QStringLiteral("Bells")}));
+    EXPECT_EQ(held(FieldId::Phone),
+              (QStringList{QStringLiteral("work=222,mobile=333"), QStringLiteral("home=111")}));
+    undo();
+    EXPECT_EQ(held(FieldId::Phone), phones);
+    undo();
+    EXPECT_EQ(held(FieldId::Company), companies);
 }
 
 TEST_F(MergeSheet, ContextMenusOfferWhatEachRowHolds) {
