@@ -228,6 +228,8 @@ struct ReadCard {
     qsizetype nestedCardsLeftOut = 0;
     qsizetype customItemsLeftOut = 0;
     QStringList linesLeftOut;
+    QStringList parametersLeftOut;
+    std::optional<QString> incompleteName; // a card kept without END:VCARD
     bool leftOut = false;
 };
 
@@ -248,6 +250,8 @@ ReadCard readCard(QStringView whole, const CardCutter::Card &range) {
         card.leftOut = true;
         return card;
     }
+    if (!range.closed)
+        card.incompleteName = card.persons.back()->compositeName();
     for (size_t i = 0; i < card.persons.size(); ++i) {
         VCardExtras &extras = details.extras[qsizetype(i)];
         card.customItemsLeftOut += addCustomItems(extras.extensions, *card.persons[i]);
@@ -255,6 +259,9 @@ ReadCard readCard(QStringView whole, const CardCutter::Card &range) {
         for (const QString &line : std::as_const(extras.leftOut))
             if (!card.linesLeftOut.contains(line))
                 card.linesLeftOut.append(line);
+        for (const QString &parameter : std::as_const(extras.leftOutParameters))
+            if (!card.parametersLeftOut.contains(parameter))
+                card.parametersLeftOut.append(parameter);
     }
     return card;
 }
@@ -445,6 +452,11 @@ std::shared_ptr<ContainerTable> QMvCard::containersFromVCards(const QString &tex
             for (const QString &line : std::as_const(card.linesLeftOut))
                 if (!skipped.lines.contains(line))
                     skipped.lines.append(line);
+            for (const QString &parameter : std::as_const(card.parametersLeftOut))
+                if (!skipped.parameters.contains(parameter))
+                    skipped.parameters.append(parameter);
+            if (card.incompleteName)
+                skipped.incompleteCards.append(*card.incompleteName);
             if (card.leftOut)
                 ++skipped.cards;
             // Cards come in the order they end: the card's own contact is the last.
@@ -511,6 +523,7 @@ std::shared_ptr<ContainerTable> QMvCard::containersFromVCards(const QString &tex
         group->contactTable->squeeze();
     sortGroups(container);
     skipped.lines.sort();
+    skipped.parameters.sort();
     if (leftOut)
         *leftOut = skipped;
     return std::make_shared<ContainerTable>(ContainerTable{container});
