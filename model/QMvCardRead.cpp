@@ -203,9 +203,11 @@ qsizetype addCustomItems(const QList<VCardExtension> &lines, QMPerson &person) {
             if (line.name != name || line.value.isEmpty())
                 continue;
             LabeledValueRecord record;
-            // A group's X-ABLabel may be a framework label ("_$!<Other>!$_"): its word is the label.
-            record.label =
-                line.label && !line.label->isEmpty() ? QMPerson::labelFromCNLabel(line.label) : QString();
+            // A group's X-ABLabel may be a framework label ("_$!<Other>!$_"): its word is the label,
+            // trimmed as every label of an item is.
+            record.label = line.label && !line.label->isEmpty()
+                               ? VCardSyntax::trimmed(QMPerson::labelFromCNLabel(line.label))
+                               : QString();
             record.value = line.value;
             record.stringValue = line.value;
             record.labelIndex = values.size();
@@ -233,6 +235,13 @@ struct ReadCard {
     bool leftOut = false;
 };
 
+// The names not yet in the list, in order.
+void appendNew(QStringList &names, const QStringList &more) {
+    for (const QString &name : more)
+        if (!names.contains(name))
+            names.append(name);
+}
+
 ReadCard readCard(QStringView whole, const CardCutter::Card &range) {
     QByteArray data = whole.sliced(range.begin, range.end - range.begin).toUtf8();
     if (!range.closed) {
@@ -256,12 +265,8 @@ ReadCard readCard(QStringView whole, const CardCutter::Card &range) {
         VCardExtras &extras = details.extras[qsizetype(i)];
         card.customItemsLeftOut += addCustomItems(extras.extensions, *card.persons[i]);
         card.categories.append(std::move(extras.categories));
-        for (const QString &line : std::as_const(extras.leftOut))
-            if (!card.linesLeftOut.contains(line))
-                card.linesLeftOut.append(line);
-        for (const QString &parameter : std::as_const(extras.leftOutParameters))
-            if (!card.parametersLeftOut.contains(parameter))
-                card.parametersLeftOut.append(parameter);
+        appendNew(card.linesLeftOut, extras.leftOut);
+        appendNew(card.parametersLeftOut, extras.leftOutParameters);
     }
     return card;
 }
@@ -449,12 +454,8 @@ std::shared_ptr<ContainerTable> QMvCard::containersFromVCards(const QString &tex
             skipped.photos += card.photosLeftOut;
             skipped.nestedCards += card.nestedCardsLeftOut;
             skipped.customItems += card.customItemsLeftOut;
-            for (const QString &line : std::as_const(card.linesLeftOut))
-                if (!skipped.lines.contains(line))
-                    skipped.lines.append(line);
-            for (const QString &parameter : std::as_const(card.parametersLeftOut))
-                if (!skipped.parameters.contains(parameter))
-                    skipped.parameters.append(parameter);
+            appendNew(skipped.lines, card.linesLeftOut);
+            appendNew(skipped.parameters, card.parametersLeftOut);
             if (card.incompleteName)
                 skipped.incompleteCards.append(*card.incompleteName);
             if (card.leftOut)
