@@ -255,7 +255,7 @@ Window *ContactsViewController::detachableWindowForPopover(Popover *popover) {
     content->setCustomItems(customItems());
     content->setContact(&entry);
     const QString name = entry.person ? entry.person->compositeName() : QString();
-    window->setWindowTitle(name.isEmpty() ? L("No name") : name);
+    window->setTitleShowingEditedMark(name.isEmpty() ? L("No name") : name);
     content->setParentWindow(window);
     content->setDocumentWindow(this->window());
     detachedWindows_.append({content->uniqueId(), controller});

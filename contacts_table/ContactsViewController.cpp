@@ -413,17 +413,23 @@ void ContactsViewController::sortOptionsChanged(const SortOptions::Entry &option
 void ContactsViewController::saveColumnWithDictionary() {
     if (!hasColumnWidthDictionary_)
         return;
-    settings_->setColumnWidthDictionary(columnWidthDictionary_);
+    // Over what is stored now, which another running copy may have changed since this window
+    // read it: the widths this window set, and the list of the view type it shows.
+    ColumnWidthTable widths = settings_->storedColumnWidthDictionary();
+    for (auto it = columnWidthDictionary_.cbegin(); it != columnWidthDictionary_.cend(); ++it)
+        if (resizedColumns_.contains(it.key()) || !widths.contains(it.key()))
+            widths.insert(it.key(), it.value());
+    resizedColumns_.clear();
+    settings_->setColumnWidthDictionary(widths);
+    ViewTypeTable viewTypes = settings_->storedViewTypeDict();
     // Under the view type these columns are of, which a window that has not followed the
     // latest choice yet would otherwise write over.
-    ViewTypeTable viewTypes = settings_->viewTypeDict();
-    // The columns this window does not show (another window's custom items) keep their places.
     const QString viewType = shownViewType_.isEmpty() ? settings_->selectedViewType() : shownViewType_;
-    const QStringList stored = viewTypes.value(viewType);
-    const QStringList shown = columnsOfViewType(viewType);
-    QStringList order = tableIdentfiers();
+    // The columns this window does not show (another window's custom items) keep their places.
+    const QStringList shown = tableIdentfiers();
+    QStringList order = shown;
     QStringList merged;
-    for (const QString &identifier : stored)
+    for (const QString &identifier : viewTypes.value(viewType))
         if (!shown.contains(identifier))
             merged.append(identifier);
         else if (!order.isEmpty())
@@ -448,6 +454,7 @@ void ContactsViewController::tableViewColumnDidResize(int column, int newWidth) 
         return;
     columns[column].width = newWidth;
     columnWidthDictionary_.insert(columns[column].identifier, double(newWidth));
+    resizedColumns_.insert(columns[column].identifier);
 }
 
 void ContactsViewController::tableViewColumnDidMove(int, int oldVisual, int newVisual) {

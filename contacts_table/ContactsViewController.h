@@ -19,6 +19,7 @@
 #include <QFont>
 #include <QItemSelection>
 #include <QPointer>
+#include <QSet>
 
 #include <memory>
 #include <optional>
@@ -437,6 +438,8 @@ private:
     SharedContactTable contactTable_;
     std::optional<SubContactTable> pendingRows_;
     ColumnWidthTable columnWidthDictionary_;
+    // The columns whose width this window changed since it last stored the widths.
+    QSet<QString> resizedColumns_;
     bool hasColumnWidthDictionary_ = false;
     bool subContactTableDirty_ = false;
     bool appeared_ = false;

@@ -21,6 +21,13 @@ ViewTypeTable viewTypesFromVariant(const QVariantMap &stored) {
     return table;
 }
 
+ColumnWidthTable widthsFromVariant(const QVariantMap &stored) {
+    ColumnWidthTable widths;
+    for (auto it = stored.cbegin(); it != stored.cend(); ++it)
+        widths.insert(it.key(), it.value().toDouble());
+    return widths;
+}
+
 QVariantMap toVariant(const ViewTypeTable &table) {
     QVariantMap stored;
     for (auto it = table.cbegin(); it != table.cend(); ++it)
@@ -102,13 +109,21 @@ void SharedSettings::load() {
     if (!last.isEmpty())
         lastSortDesc_ = SortDescriptor{last.value(keyKey).toString(), last.value(ascendingKey).toBool(), false};
     columnWidthDictionary_.reset();
-    if (const QVariant stored = defaults.object(ColumnWidthKey); stored.isValid()) {
-        ColumnWidthTable widths;
-        const QVariantMap map = stored.toMap();
-        for (auto it = map.cbegin(); it != map.cend(); ++it)
-            widths.insert(it.key(), it.value().toDouble());
-        columnWidthDictionary_ = widths;
-    }
+    if (const QVariant stored = defaults.object(ColumnWidthKey); stored.isValid())
+        columnWidthDictionary_ = widthsFromVariant(stored.toMap());
+}
+
+ViewTypeTable SharedSettings::storedViewTypeDict() const {
+    UserDefaults &defaults = UserDefaults::standard();
+    defaults.synchronize();
+    const ViewTypeTable stored = viewTypesFromVariant(defaults.dictionaryForKey(viewTypeDictKey));
+    return stored.isEmpty() ? ViewTypes::factoryViewTypeTable() : stored;
+}
+
+ColumnWidthTable SharedSettings::storedColumnWidthDictionary() const {
+    UserDefaults &defaults = UserDefaults::standard();
+    defaults.synchronize();
+    return widthsFromVariant(defaults.dictionaryForKey(ColumnWidthKey));
 }
 
 void SharedSettings::reload() {

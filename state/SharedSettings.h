@@ -71,6 +71,13 @@ public:
     const std::optional<ColumnWidthTable> &columnWidthDictionary() const { return columnWidthDictionary_; }
     void setColumnWidthDictionary(const ColumnWidthTable &widths);
 
+    // ---- What the preferences hold now: another running copy of the program (each file a
+    // file manager opens starts one) may have stored its own choices since these were read,
+    // so a window storing only its own part starts from these. The view-type table is the
+    // factory one when none is stored, as the next start would make it.
+    ViewTypeTable storedViewTypeDict() const;
+    ColumnWidthTable storedColumnWidthDictionary() const;
+
 signals:
     void selectedViewTypeChanged();
     void viewTypeDictChanged();

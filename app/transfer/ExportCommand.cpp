@@ -337,7 +337,7 @@ bool ExportCommand::exportAllContacts() {
     // and its extension, which the export adds again).
     const QString firstName =
         contacts.isEmpty()
-            ? QFileInfo(window_.transferWindow()->windowTitle().remove(QStringLiteral("[*]"))).completeBaseName()
+            ? QFileInfo(window_.transferWindow()->titleWithoutEditedMark()).completeBaseName()
             : contacts.first().person->compositeName();
     const std::optional<Target> target = chooseTarget(firstName, contacts, L("Export As:"),
                                                       {ContentTypes::VCard, ContentTypes::PlainText},

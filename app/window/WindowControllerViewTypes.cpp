@@ -74,7 +74,8 @@ void WindowController::itemsPopupSelected(MenuItem *item) {
     const QString identifier = item ? item->representedObject().toString() : QString();
     if (identifier.isEmpty())
         return;
-    ViewTypeTable table = settings()->viewTypeDict();
+    // Over what is stored now, which another running copy may have changed since.
+    ViewTypeTable table = settings()->storedViewTypeDict();
     const QString viewType = selectedViewType();
     QStringList columns = table.value(viewType);
     if (!table.contains(viewType))
@@ -168,7 +169,8 @@ void WindowController::updateViewTypeDict() {
         if (window != this && window->customItems())
             for (const CustomItemDefinition &item : *window->customItems())
                 gone.removeAll(item.name);
-    const ViewTypeTable &stored = settings()->viewTypeDict();
+    // Over what is stored now, which another running copy may have changed since.
+    const ViewTypeTable stored = settings()->storedViewTypeDict();
     ViewTypeTable cleaned;
     if (!stored.contains(FieldId::Name))
         cleaned.insert(FieldId::Name, QStringList{FieldId::Name});

@@ -39,6 +39,8 @@ public:
     // preferences" action, which also forgets window frames).
     void resetAll();
     QStringList storedKeys() const;
+    // Writes what is pending and reads again what another process stored meanwhile (reads
+    // answer from this process's copy until then).
     void synchronize();
 
     static QString escapeKey(const QString &key);

@@ -66,6 +66,24 @@ bool Window::setFrameUsingName(const QString &name) {
     return true;
 }
 
+namespace {
+const QString editedMarkPlace = QStringLiteral("[*]");
+const QString literalMarkPlace = QStringLiteral("[*][*]");
+} // namespace
+
+void Window::setTitleShowingEditedMark(const QString &title) {
+    QString escaped = title;
+    escaped.replace(editedMarkPlace, literalMarkPlace);
+    setWindowTitle(escaped + editedMarkPlace);
+}
+
+QString Window::titleWithoutEditedMark() const {
+    QString title = windowTitle();
+    if (title.endsWith(editedMarkPlace))
+        title.chop(editedMarkPlace.size());
+    return title.replace(literalMarkPlace, editedMarkPlace);
+}
+
 void Window::saveFrameUsingName(const QString &name) const {
     const QRect inner = geometry();
     UserDefaults::standard().setObject(
@@ -217,5 +235,5 @@ void WindowController::setWindowFrameAutosaveName(const QString &name) {
 
 void WindowController::synchronizeWindowTitleWithDocumentName() {
     if (window_ && document_)
-        window_->setWindowTitle(document_->displayName() + QStringLiteral("[*]"));
+        window_->setTitleShowingEditedMark(document_->displayName());
 }

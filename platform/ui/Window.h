@@ -26,6 +26,11 @@ public:
     // The edited mark, shown as the window's modified state.
     void setDocumentEdited(bool edited) { setWindowModified(edited); }
     bool isDocumentEdited() const { return isWindowModified(); }
+    // A title that shows the edited mark after it; a "[*]" of the text itself shows as written
+    // (Qt would take it for the mark's place).
+    void setTitleShowingEditedMark(const QString &title);
+    // The text given to setTitleShowingEditedMark.
+    QString titleWithoutEditedMark() const;
 
     // Frames are kept in the user defaults under "NSWindow Frame " and the name.
     static QString frameKey(const QString &name);

@@ -158,6 +158,16 @@ protected:
             table->popover()->close();
         QCoreApplication::processEvents();
     }
+    // Tears the open contact popover off into a window of its own: its controller, when the
+    // table lists that window alone.
+    DetachedWindowController *detachPopover() {
+        if (!table->popover())
+            return nullptr;
+        table->popover()->detach();
+        QCoreApplication::processEvents();
+        const QList<DetachedWindowEntry> &entries = table->detachedWindows();
+        return entries.size() == 1 ? entries.first().windowController.data() : nullptr;
+    }
     QList<int> selected() const { return table->selectedRowIndexes(); }
     bool edited() const { return document->controller->window()->isDocumentEdited(); }
     UndoManager *undoManager() const { return document->undoManager(); }

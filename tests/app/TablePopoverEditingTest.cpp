@@ -1,5 +1,7 @@
 #include "tests/app/TableEditTestSupport.h"
 
+#include <QWindow>
+
 namespace tessarin {
 using namespace window_test;
 using namespace table_edit_test;
@@ -21,7 +23,7 @@ TEST_F(TableEditTest, ContactPopoverWindowsAreListedUntilTheyClose) {
     ASSERT_EQ(table->detachedWindows().size(), 1);
     const QPointer<DetachedWindowController> controller = table->detachedWindows().first().windowController;
     ASSERT_FALSE(controller.isNull());
-    EXPECT_EQ(controller->window()->windowTitle(), Ann);
+    EXPECT_EQ(controller->window()->titleWithoutEditedMark(), Ann);
     EXPECT_EQ(controller->contactInfoPopover()->contact()->person, person(Ann));
     // Opening Ann again brings the window forward instead.
     doubleClick(rowOf(Ann), FieldId::Name);
@@ -220,10 +222,7 @@ TEST_F(TableEditTest, ALockedPopoverAndItsTornOffWindowOpenTheirEditorsReadOnly)
 TEST_F(TableEditTest, UndoAndRedoInATornOffWindowShowThereAndClearBothMarks) {
     doubleClick(rowOf(Ann), FieldId::Name);
     table->selectRowIndexes({rowOf(Bob)});
-    table->popover()->detach();
-    QCoreApplication::processEvents();
-    ASSERT_EQ(table->detachedWindows().size(), 1);
-    const QPointer<DetachedWindowController> controller = table->detachedWindows().first().windowController;
+    const QPointer<DetachedWindowController> controller = detachPopover();
     ASSERT_FALSE(controller.isNull());
     ContactInfoPopover *torn = controller->contactInfoPopover();
     Window *tornWindow = controller->window();
@@ -271,6 +270,62 @@ TEST_F(TableEditTest, UndoAndRedoInATornOffWindowShowThereAndClearBothMarks) {
         EXPECT_EQ(edited(), step.edited) << where;
         EXPECT_EQ(tornWindow->isDocumentEdited(), step.edited) << where;
     }
+}
+
+// A torn-off window shows an edit in its title as the document's window does, and Undo takes
+// the mark off both; a "[*]" in a contact's or a file's name shows as written. The mark's
+// place is always there, so Qt warns of nothing.
+TEST_F(TableEditTest, ATornOffWindowsTitleShowsTheEditedMarkAndTheNameAsWritten) {
+    static QStringList warnings;
+    warnings.clear();
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &message) {
+            if (type == QtWarningMsg)
+                warnings.append(message);
+        });
+    const QString file = QStringLiteral("Star [*].vcf");
+    document = open(QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Cole;Cid;;;\r\nEMAIL:c@cole.example\r\nEND:VCARD\r\n"
+                                   "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Abe [*];Ann;;;\r\nEMAIL:a@abe.example\r\nEND:VCARD\r\n"
+                                   "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Baker;Bob [*][*];;;\r\nEMAIL:b@baker.example\r\n"
+                                   "END:VCARD\r\n"),
+                    file);
+    view = content(document);
+    table = view->contactsViewController();
+    Window *documentWindow = document->controller->window();
+    const auto shownTitle = [](Window *window) { return window->windowHandle()->title().toStdString(); };
+    const auto edited = [](const QString &title) { return (title + QStringLiteral("*")).toStdString(); };
+    for (const QString &name : {Cid, QStringLiteral("Ann Abe [*]"), QStringLiteral("Bob [*][*] Baker")}) {
+        SCOPED_TRACE(name.toStdString());
+        doubleClick(rowOf(name), FieldId::Name);
+        ASSERT_EQ(opened(), QStringLiteral("contact popover"));
+        const QPointer<DetachedWindowController> controller = detachPopover();
+        ASSERT_FALSE(controller.isNull());
+        ContactInfoPopover *torn = controller->contactInfoPopover();
+        Window *tornWindow = controller->window();
+        ASSERT_TRUE(tornWindow->isVisible());
+        EXPECT_EQ(shownTitle(tornWindow), name.toStdString());
+        EXPECT_EQ(shownTitle(documentWindow), file.toStdString());
+
+        for (int r = 0; r < torn->contactInfo()->table().size(); ++r)
+            if (torn->contactInfo()->table()[r].type == FieldId::Email)
+                torn->tableView()->selectRow(r);
+        QTest::keyClick(torn->tableView(), Qt::Key_Backspace);
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(values(name, FieldId::Email).isEmpty());
+        EXPECT_EQ(shownTitle(tornWindow), edited(name));
+        EXPECT_EQ(shownTitle(documentWindow), edited(file));
+
+        torn->performAction(QStringLiteral("undo:"), nullptr);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(values(name, FieldId::Email).size(), 1);
+        EXPECT_EQ(shownTitle(tornWindow), name.toStdString());
+        EXPECT_EQ(shownTitle(documentWindow), file.toStdString());
+        controller->close();
+        QCoreApplication::processEvents();
+    }
+    qInstallMessageHandler(previous);
+    EXPECT_TRUE(warnings.filter(QStringLiteral("placeholder")).isEmpty())
+        << warnings.join(QLatin1Char('\n')).toStdString();
 }
 
 // Delete on a row without a value deletes nothing: no undo step, no edited mark.

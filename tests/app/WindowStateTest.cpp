@@ -6,9 +6,14 @@
 #include "platform/ui/Window.h"
 #include "state/ActionIds.h"
 
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QHeaderView>
+#include <QSettings>
 #include <QSignalSpy>
+#include <QUuid>
 
 inline void PrintTo(const QRect &rect, std::ostream *out) {
     *out << rect.x() << "," << rect.y() << " " << rect.width() << "x" << rect.height();
@@ -27,6 +32,33 @@ const QString OtherCards = QStringLiteral(
 class WindowStateTest : public WindowTest {
 protected:
     ContactsViewController *table(TestDocument *document) { return content(document)->contactsViewController(); }
+
+    // A user drags the edge of a column's header.
+    void resizeColumn(TestDocument *document, const QString &identifier, int width) {
+        const int column = table(document)->tableModel()->columnOf(identifier);
+        ASSERT_GE(column, 0) << identifier.toStdString();
+        table(document)->tableView()->horizontalHeader()->resizeSection(column, width);
+    }
+
+    // Another running copy of the program: it reads the preference file as it is now, stores
+    // its choices and writes the file anew, which this copy reads only when it reads the file
+    // again.
+    static void storeAsAnotherCopy(const std::function<void(QSettings &)> &change) {
+        UserDefaults::standard().synchronize();
+        const QString file = userDefaultsFile();
+        const QString written = file + QUuid::createUuid().toString(QUuid::WithoutBraces);
+        ASSERT_TRUE(QFile::copy(file, written));
+        {
+            QSettings other(written, QSettings::IniFormat);
+            change(other);
+        }
+        const QDateTime later = std::max(QDateTime::currentDateTime(), QFileInfo(file).lastModified().addSecs(1));
+        ASSERT_TRUE(QFile::remove(file));
+        ASSERT_TRUE(QFile::rename(written, file));
+        QFile replaced(file);
+        ASSERT_TRUE(replaced.open(QIODevice::ReadWrite));
+        replaced.setFileTime(later, QFileDevice::FileModificationTime);
+    }
 
     // How often a window's table was rebuilt while the change ran.
     int resetsDuring(TestDocument *document, const std::function<void()> &change) {
@@ -285,6 +317,102 @@ TEST_F(WindowStateTest, CustomItemColumnsOutliveRunsWithoutTheirFile) {
     EXPECT_EQ(stored(), (QStringList{QStringLiteral("Name"), hobby, QStringLiteral("Email")}));
     EXPECT_EQ(columns(content(window)),
               (QStringList{QStringLiteral("Name"), hobby, QStringLiteral("Email")}));
+}
+
+// Each file opened from a file manager starts a copy of the program of its own. A closing
+// window stores the widths it changed and the columns of the view type it shows over what is
+// stored at that moment: what another copy or another window stored meanwhile stays.
+// Another running copy stores between this window's start and its next write; every path that
+// writes the view types starts from what is stored then.
+TEST_F(WindowStateTest, EveryWriteOfTheViewTypesKeepsWhatAnotherCopyStored) {
+    QStringList otherAddress;
+    const auto storeOtherCopysAddressView = [&](const char *item) {
+        otherAddress = QStringList{FieldId::Name, QString::fromLatin1(item), FieldId::Address};
+        storeAsAnotherCopy([&](QSettings &other) {
+            QVariantMap viewTypes = other.value(ViewTypes::ViewTypeDictKey).toMap();
+            viewTypes.insert(QStringLiteral("Address"), otherAddress);
+            other.setValue(ViewTypes::ViewTypeDictKey, viewTypes);
+        });
+    };
+    const struct {
+        const char *path;
+        const char *item; // the other copy's custom item, another each time
+        std::function<void(TestDocument *)> write;
+        QStringList phone;
+    } cases[] = {
+        {"closing", "BOAT", [&](TestDocument *document) { closeDocument(document); }, {FieldId::Name, FieldId::Phone}},
+        {"a view type picked", "KITE",
+         [&](TestDocument *document) { choose(document->controller->viewTypePopup(), QStringLiteral("Email")); },
+         {FieldId::Name, FieldId::Phone}},
+        {"an item picked", "SLED",
+         [&](TestDocument *document) { choose(document->controller->itemsPopup(), QStringLiteral("Company")); },
+         {FieldId::Name, QStringLiteral("Company"), FieldId::Phone}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.path);
+        QPointer<TestDocument> document = open();
+        choose(document->controller->viewTypePopup(), QStringLiteral("Phone"));
+        storeOtherCopysAddressView(c.item);
+        c.write(document);
+        const QVariantMap viewTypes = UserDefaults::standard().dictionaryForKey(ViewTypes::ViewTypeDictKey);
+        const auto columns = [&](const char *viewType) {
+            return viewTypes.value(QString::fromLatin1(viewType)).toStringList().join(QLatin1Char(',')).toStdString();
+        };
+        EXPECT_EQ(columns("Address"), otherAddress.join(QLatin1Char(',')).toStdString());
+        EXPECT_EQ(columns("Phone"), c.phone.join(QLatin1Char(',')).toStdString());
+        if (document)
+            discard(document);
+    }
+}
+
+TEST_F(WindowStateTest, AClosingWindowStoresItsOwnColumnsOverWhatIsStoredNow) {
+    const QString boat = QStringLiteral("BOAT");
+    TestDocument *first = open();
+    TestDocument *second = open(OtherCards, QStringLiteral("Other.vcf"));
+    resizeColumn(second, FieldId::Email, 333);
+    closeDocument(second);
+    choose(first->controller->viewTypePopup(), QStringLiteral("Phone"));
+    resizeColumn(first, FieldId::Phone, 260);
+    storeAsAnotherCopy([&](QSettings &other) {
+        // Its file has a custom item, which it adds to the Address view.
+        QVariantMap viewTypes = other.value(ViewTypes::ViewTypeDictKey).toMap();
+        viewTypes.insert(QStringLiteral("Address"), QStringList{FieldId::Name, boat, FieldId::Address});
+        other.setValue(ViewTypes::ViewTypeDictKey, viewTypes);
+        other.setValue(ViewTypes::SelectedViewTypeKey, QStringLiteral("Address"));
+        QVariantMap widths = other.value(SharedSettings::ColumnWidthKey).toMap();
+        widths.insert(FieldId::Address, 320.0);
+        widths.insert(FieldId::Name, 150.0);
+        other.setValue(SharedSettings::ColumnWidthKey, widths);
+        other.setValue(ViewTypes::SelectedLabelsKey, QStringList{QStringLiteral("work")});
+    });
+    closeDocument(first);
+
+    const UserDefaults &defaults = UserDefaults::standard();
+    const QVariantMap viewTypes = defaults.dictionaryForKey(ViewTypes::ViewTypeDictKey);
+    const QVariantMap widths = defaults.dictionaryForKey(SharedSettings::ColumnWidthKey);
+    const struct {
+        const char *what;
+        QVariant stored;
+        QVariant expected;
+    } rows[] = {
+        {"the other copy's Address columns", viewTypes.value(QStringLiteral("Address")),
+         QStringList{FieldId::Name, boat, FieldId::Address}},
+        {"the window's Phone columns", viewTypes.value(QStringLiteral("Phone")),
+         QStringList{FieldId::Name, FieldId::Phone}},
+        {"the other copy's Address width", widths.value(FieldId::Address), 320.0},
+        {"the other copy's Name width", widths.value(FieldId::Name), 150.0},
+        {"the window's Phone width", widths.value(FieldId::Phone), 260.0},
+        {"the other window's Email width", widths.value(FieldId::Email), 333.0},
+        {"the other copy's view type", defaults.object(ViewTypes::SelectedViewTypeKey), QStringLiteral("Address")},
+        {"the other copy's labels", defaults.arrayForKey(ViewTypes::SelectedLabelsKey),
+         QVariantList{QStringLiteral("work")}},
+    };
+    const auto text = [](const QVariant &value) {
+        const bool list = value.typeId() == QMetaType::QStringList || value.typeId() == QMetaType::QVariantList;
+        return (list ? value.toStringList().join(QLatin1Char(',')) : value.toString()).toStdString();
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(text(row.stored), text(row.expected)) << row.what;
 }
 
 // Files without a stored frame and new windows step down from the window in front, each one

@@ -12,8 +12,19 @@ QString testScratchDirectory() {
     return dir;
 }
 
+namespace {
+QString &freshUserDefaultsFile() {
+    static QString file;
+    return file;
+}
+} // namespace
+
 void useFreshUserDefaults() {
-    const QString file = testScratchDirectory() + QStringLiteral("/defaults-") +
-                         QUuid::createUuid().toString(QUuid::WithoutBraces) + QStringLiteral(".conf");
-    UserDefaults::setStorageFile(file);
+    freshUserDefaultsFile() = testScratchDirectory() + QStringLiteral("/defaults-") +
+                              QUuid::createUuid().toString(QUuid::WithoutBraces) + QStringLiteral(".conf");
+    UserDefaults::setStorageFile(freshUserDefaultsFile());
+}
+
+QString userDefaultsFile() {
+    return freshUserDefaultsFile();
 }
