@@ -314,6 +314,11 @@ public:
     // enlarged; an invalid box decodes it whole), so a large picture never exists whole in
     // memory; a null image for data that is no picture or claims too many pixels. Any thread.
     static QImage decodePhoto(const QByteArray &data, QSize box = QSize());
+    // True for PNG data with a chunk that claims more bytes than the data holds: the decoder
+    // would allocate what some chunks claim (gigabytes, from a few hundred bytes of a file)
+    // before finding them cut short. Such data is no picture; it is never handed to the
+    // decoder.
+    static bool photoClaimsMoreThanItHolds(const QByteArray &data);
     static QImage placeholder(bool showAsPerson);
     // Image data above this many bytes, or images of more pixels, are not decoded.
     static constexpr qsizetype maximumDecodedPixels = 64 * 1024 * 1024;

@@ -6,6 +6,7 @@
 #include <QBuffer>
 #include <QImageReader>
 #include <QPainter>
+#include <QtEndian>
 
 namespace {
 
@@ -32,6 +33,22 @@ QImage drawnPlaceholder(bool person) {
 
 } // namespace
 
+bool QMPerson::photoClaimsMoreThanItHolds(const QByteArray &data) {
+    static const QByteArray signature("\x89PNG\r\n\x1a\n", 8);
+    if (!data.startsWith(signature))
+        return false;
+    // Chunks: length, type, data, check sum.
+    for (qsizetype at = signature.size(); data.size() - at >= 8;) {
+        const qint64 length = qFromBigEndian<quint32>(data.constData() + at);
+        if (QByteArrayView(data.constData() + at + 4, 4) == "IEND")
+            return false;
+        if (length + 12 > data.size() - at)
+            return true;
+        at += length + 12;
+    }
+    return false;
+}
+
 // Photo data comes from files: an image that claims more pixels than any photo needs is
 // not decoded, so a crafted file cannot make a thread allocate gigabytes. Below that, a
 // reader that knows the size decodes straight to the box (JPEG scales while decoding, PNG
@@ -39,6 +56,10 @@ QImage drawnPlaceholder(bool person) {
 QImage QMPerson::decodePhoto(const QByteArray &data, QSize box) {
     if (data.isEmpty())
         return {};
+    if (photoClaimsMoreThanItHolds(data)) {
+        logError("-[QMPerson photo]", QStringLiteral("image data that claims more than it holds not decoded"));
+        return {};
+    }
     QBuffer buffer;
     buffer.setData(data);
     buffer.open(QIODevice::ReadOnly);

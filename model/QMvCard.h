@@ -65,15 +65,21 @@ struct CsvContactValues {
 };
 
 // What reading a vCard text left out, so that the user can be told once.
+// Cards without END:VCARD that were kept, read as far as they go, are named beside it:
+// nothing of them was left out, but they may have lost their ends.
 struct VCardLeftOut {
-    qsizetype cards = 0;       // cards that gave no contact (one without END:VCARD and without a name)
-    qsizetype photos = 0;      // photos over the size cap
-    qsizetype nestedCards = 0; // cards nested beyond the depth cap
-    qsizetype customItems = 0; // X- lines without a value, or named like a field
-    QStringList lines = {};    // the properties of the lines no field holds (GEO, LANG ...), sorted
-    bool isEmpty() const {
-        return cards == 0 && photos == 0 && nestedCards == 0 && customItems == 0 && lines.isEmpty();
+    qsizetype cards = 0;         // cards that gave no contact (one without END:VCARD and without a name)
+    qsizetype photos = 0;        // photos over the size cap
+    qsizetype nestedCards = 0;   // cards nested beyond the depth cap
+    qsizetype customItems = 0;   // X- lines without a value, or named like a field
+    QStringList lines = {};      // the properties of the lines no field holds (GEO, LANG ...), sorted
+    QStringList parameters = {}; // parameters of kept lines no field holds ("ADR;GEO"), sorted
+    QStringList incompleteCards = {}; // the names of the cards kept without END:VCARD, in file order
+    bool nothingLeftOut() const {
+        return cards == 0 && photos == 0 && nestedCards == 0 && customItems == 0 && lines.isEmpty() &&
+               parameters.isEmpty();
     }
+    bool isEmpty() const { return nothingLeftOut() && incompleteCards.isEmpty(); }
 };
 
 // The converter between contacts and file text: vCard files in and out, CSV in and out.

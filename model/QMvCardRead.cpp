@@ -203,9 +203,11 @@ qsizetype addCustomItems(const QList<VCardExtension> &lines, QMPerson &person) {
             if (line.name != name || line.value.isEmpty())
                 continue;
             LabeledValueRecord record;
-            // A group's X-ABLabel may be a framework label ("_$!<Other>!$_"): its word is the label.
-            record.label =
-                line.label && !line.label->isEmpty() ? QMPerson::labelFromCNLabel(line.label) : QString();
+            // A group's X-ABLabel may be a framework label ("_$!<Other>!$_"): its word is the label,
+            // trimmed as every label of an item is.
+            record.label = line.label && !line.label->isEmpty()
+                               ? VCardSyntax::trimmed(QMPerson::labelFromCNLabel(line.label))
+                               : QString();
             record.value = line.value;
             record.stringValue = line.value;
             record.labelIndex = values.size();
@@ -228,8 +230,17 @@ struct ReadCard {
     qsizetype nestedCardsLeftOut = 0;
     qsizetype customItemsLeftOut = 0;
     QStringList linesLeftOut;
+    QStringList parametersLeftOut;
+    std::optional<QString> incompleteName; // a card kept without END:VCARD
     bool leftOut = false;
 };
+
+// The names not yet in the list, in order.
+void appendNew(QStringList &names, const QStringList &more) {
+    for (const QString &name : more)
+        if (!names.contains(name))
+            names.append(name);
+}
 
 ReadCard readCard(QStringView whole, const CardCutter::Card &range) {
     QByteArray data = whole.sliced(range.begin, range.end - range.begin).toUtf8();
@@ -248,13 +259,14 @@ ReadCard readCard(QStringView whole, const CardCutter::Card &range) {
         card.leftOut = true;
         return card;
     }
+    if (!range.closed)
+        card.incompleteName = card.persons.back()->compositeName();
     for (size_t i = 0; i < card.persons.size(); ++i) {
         VCardExtras &extras = details.extras[qsizetype(i)];
         card.customItemsLeftOut += addCustomItems(extras.extensions, *card.persons[i]);
         card.categories.append(std::move(extras.categories));
-        for (const QString &line : std::as_const(extras.leftOut))
-            if (!card.linesLeftOut.contains(line))
-                card.linesLeftOut.append(line);
+        appendNew(card.linesLeftOut, extras.leftOut);
+        appendNew(card.parametersLeftOut, extras.leftOutParameters);
     }
     return card;
 }
@@ -442,9 +454,10 @@ std::shared_ptr<ContainerTable> QMvCard::containersFromVCards(const QString &tex
             skipped.photos += card.photosLeftOut;
             skipped.nestedCards += card.nestedCardsLeftOut;
             skipped.customItems += card.customItemsLeftOut;
-            for (const QString &line : std::as_const(card.linesLeftOut))
-                if (!skipped.lines.contains(line))
-                    skipped.lines.append(line);
+            appendNew(skipped.lines, card.linesLeftOut);
+            appendNew(skipped.parameters, card.parametersLeftOut);
+            if (card.incompleteName)
+                skipped.incompleteCards.append(*card.incompleteName);
             if (card.leftOut)
                 ++skipped.cards;
             // Cards come in the order they end: the card's own contact is the last.
@@ -511,6 +524,7 @@ std::shared_ptr<ContainerTable> QMvCard::containersFromVCards(const QString &tex
         group->contactTable->squeeze();
     sortGroups(container);
     skipped.lines.sort();
+    skipped.parameters.sort();
     if (leftOut)
         *leftOut = skipped;
     return std::make_shared<ContainerTable>(ContainerTable{container});

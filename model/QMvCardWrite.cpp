@@ -119,12 +119,11 @@ QString photoLinesOf(const QByteArray &imageData, bool toJpeg) {
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     const QByteArray format = reader.format().toUpper();
-    const QSize size = reader.size();
-    const bool decodable =
-        !size.isValid() || qint64(size.width()) * size.height() <= QMPerson::maximumDecodedPixels;
-    if (toJpeg && decodable) {
-        if (const QString lines = QMvCard::encodeVCardPhoto(reader.read()); !lines.isEmpty())
-            return lines;
+    if (toJpeg && !QMPerson::photoClaimsMoreThanItHolds(imageData)) {
+        const QSize size = reader.size();
+        if (!size.isValid() || qint64(size.width()) * size.height() <= QMPerson::maximumDecodedPixels)
+            if (const QString lines = QMvCard::encodeVCardPhoto(reader.read()); !lines.isEmpty())
+                return lines;
     }
     return photoLines(imageData, format);
 }

@@ -27,6 +27,9 @@ struct VCardExtras {
     // given by URL, an ORG that a later one replaced...), each once, upper case, in the
     // order met. The lines that say how the file was written (VERSION, PRODID) are none.
     QStringList leftOut;
+    // The parameters of kept lines that no field takes, as "PROPERTY;PARAMETER" (ADR;GEO),
+    // each once, upper case, in the order met.
+    QStringList leftOutParameters;
 };
 
 // What reading gave besides the contacts, and what it had to leave out.

@@ -59,8 +59,61 @@ unsigned typeWords(const ContentLine &line) {
     return mask;
 }
 
-// Which framework label the TYPE words of a line stand for.
+// Only an encoded value can hold a raw line break; vCard has one kind, the line feed,
+// and writes no other back.
+QString withLineFeeds(QString text) {
+    if (text.contains(QLatin1Char('\r')))
+        text.replace(QLatin1String("\r\n"), QLatin1String("\n"))
+            .replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+bool startsWithIgnoringCase(QByteArrayView text, QByteArrayView upperCase) {
+    return text.size() >= upperCase.size() && equalsIgnoringCase(text.first(upperCase.size()), upperCase);
+}
+
+// A label of the user's own as some phones write it, a parameter of a form of its own:
+// X-CUSTOM(CHARSET=UTF-8,ENCODING=QUOTED-PRINTABLE,=EC=82=AC), the settings first, the
+// label after them. The header's split cuts it at its first "=" (or takes it for a TYPE
+// word when it holds none), so it is joined again here.
+std::optional<QString> customLabel(const ContentLine &line) {
+    static constexpr QByteArrayView opening("X-CUSTOM(");
+    for (const VCardSyntax::Parameter &p : line.parameters) {
+        QByteArray written;
+        if (startsWithIgnoringCase(p.name, opening))
+            written = p.name.toByteArray() + '=' + p.value.toByteArray();
+        else if (equalsIgnoringCase(p.name, "TYPE") && startsWithIgnoringCase(p.value, opening))
+            written = p.value.toByteArray();
+        if (!written.endsWith(')'))
+            continue;
+        QByteArrayView rest = QByteArrayView(written).sliced(opening.size()).chopped(1);
+        QByteArrayView charset;
+        QByteArrayView encoding;
+        for (;;) {
+            QByteArrayView *setting = startsWithIgnoringCase(rest, "CHARSET=")    ? &charset
+                                      : startsWithIgnoringCase(rest, "ENCODING=") ? &encoding
+                                                                                  : nullptr;
+            const qsizetype comma = rest.indexOf(',');
+            if (!setting || comma < 0)
+                break;
+            const qsizetype equals = rest.indexOf('=');
+            *setting = rest.sliced(equals + 1, comma - equals - 1).trimmed();
+            rest = rest.sliced(comma + 1);
+        }
+        const QByteArray bytes = equalsIgnoringCase(encoding, "QUOTED-PRINTABLE")
+                                     ? VCardSyntax::decodeQuotedPrintable(rest)
+                                     : rest.toByteArray();
+        const QString label = withLineFeeds(trimmed(VCardSyntax::decodeText(bytes, charset)));
+        if (!label.isEmpty())
+            return label;
+    }
+    return std::nullopt;
+}
+
+// Which framework label the TYPE words of a line stand for, or the label of its own.
 std::optional<QString> labelFromTypes(const ContentLine &line, Field field) {
+    if (std::optional<QString> label = customLabel(line))
+        return label;
     if (field == Field::Relation) {
         static const std::pair<const char *, const QString *> relations[] = {
             {"SPOUSE", &CNLabelContactRelationSpouse},      {"CHILD", &CNLabelContactRelationChild},
@@ -211,15 +264,21 @@ private:
     void applyExtension(const ContentLine &line);
     // A line whose content no field and no list of the extras takes is named in them.
     void leaveOut(const ContentLine &line);
+    // Names the line's property as left out, also when the line itself is empty: it stands
+    // for an earlier line of the property whose value it replaced.
+    void nameLeftOut(const ContentLine &line);
     // A field a card holds once: a later line replaces an earlier one of another value,
     // which is then named as left out.
     void setOnce(QString &field, QString value, const ContentLine &line);
+    // The parameters of an address that no part of it takes (vCard 4.0's formatted label,
+    // its position and time zone) are named.
+    void leaveOutParameters(const ContentLine &line);
 
     CNContact contact_;
     VCardExtras extras_;
     qsizetype photosLeftOut_ = 0;
     bool version21_ = false;
-    bool nameGiven_ = false;
+    bool nameGiven_ = false; // an N line with a part has been read
     bool phoneticGiven_ = false;
     QString formattedName_;
     struct GroupItem {
@@ -255,15 +314,6 @@ private:
     GroupValues groupLabels_;
     GroupValues groupCountryCodes_;
 };
-
-// Only an encoded value can hold a raw line break; vCard has one kind, the line feed,
-// and writes no other back.
-QString withLineFeeds(QString text) {
-    if (text.contains(QLatin1Char('\r')))
-        text.replace(QLatin1String("\r\n"), QLatin1String("\n"))
-            .replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return text;
-}
 
 QString CardBuilder::rawText(const ContentLine &line) const {
     const QByteArrayView charset = line.parameter("CHARSET");
@@ -317,8 +367,11 @@ void CardBuilder::setLabel(Field field, qsizetype index, const QString &label) {
 }
 
 void CardBuilder::leaveOut(const ContentLine &line) {
-    if (line.value.trimmed().isEmpty())
-        return; // nothing is lost
+    if (!line.value.trimmed().isEmpty()) // else nothing is lost
+        nameLeftOut(line);
+}
+
+void CardBuilder::nameLeftOut(const ContentLine &line) {
     const QString name = VCardSyntax::decodeText(line.name, {}).toUpper();
     if (!extras_.leftOut.contains(name))
         extras_.leftOut.append(name);
@@ -326,8 +379,19 @@ void CardBuilder::leaveOut(const ContentLine &line) {
 
 void CardBuilder::setOnce(QString &field, QString value, const ContentLine &line) {
     if (!field.isEmpty() && field != value)
-        leaveOut(line);
+        nameLeftOut(line);
     field = std::move(value);
+}
+
+void CardBuilder::leaveOutParameters(const ContentLine &line) {
+    for (const QByteArrayView parameter : {QByteArrayView("LABEL"), QByteArrayView("GEO"), QByteArrayView("TZ")}) {
+        if (line.parameterText(parameter).trimmed().isEmpty())
+            continue;
+        const QString name = VCardSyntax::decodeText(line.name, {}).toUpper() + u';' +
+                             QString::fromLatin1(parameter);
+        if (!extras_.leftOutParameters.contains(name))
+            extras_.leftOutParameters.append(name);
+    }
 }
 
 void CardBuilder::applyPhoto(const ContentLine &line) {
@@ -459,7 +523,7 @@ void CardBuilder::apply(const ContentLine &line) {
             nameGiven_ = nameGiven_ || !targets[i]->isEmpty();
         }
         if (replaced)
-            leaveOut(line);
+            nameLeftOut(line);
     } else if (name == "FN") {
         formattedName_ = trimmed(text(line));
     } else if (name == "NICKNAME") {
@@ -475,7 +539,7 @@ void CardBuilder::apply(const ContentLine &line) {
         }
         if ((!contact_.organizationName.isEmpty() || !contact_.departmentName.isEmpty()) &&
             (organization != contact_.organizationName || department != contact_.departmentName))
-            leaveOut(line);
+            nameLeftOut(line);
         contact_.organizationName = std::move(organization);
         contact_.departmentName = std::move(department);
     } else if (name == "TITLE") {
@@ -520,6 +584,7 @@ void CardBuilder::apply(const ContentLine &line) {
         address.state = part(4);
         address.postalCode = part(5);
         address.country = part(6);
+        leaveOutParameters(line);
         if (address.isEmpty())
             return;
         contact_.postalAddresses.append({labelFromTypes(line, Field::Address), address});
@@ -608,6 +673,8 @@ void CardBuilder::apply(const ContentLine &line) {
         if (code.size() == 2 && code[0].isLetter() && code[1].isLetter() && code.front().unicode() < 128 &&
             code.back().unicode() < 128)
             groupCountryCodes_.emplace_back(line.group.toByteArray().toUpper(), code);
+        else
+            leaveOut(line); // an address has no place for other text
     } else if (name == "CATEGORIES") {
         extras_.categories += VCardSyntax::splitList(rawText(line));
     } else if (name.starts_with("X-")) {
@@ -629,7 +696,12 @@ CNContact CardBuilder::finish() {
         applyGroupValues([this](const QByteArray &group) { return find(groupLabels_, group); },
                          [this](const QByteArray &group) { return find(groupCountryCodes_, group); });
     }
-    if (!nameGiven_ && contact_.contactType == CNContactType::Person) {
+    // The kind follows the name as finally read: an N that a later empty one replaced
+    // names nobody, as the card written back will not.
+    const bool named = !contact_.familyName.isEmpty() || !contact_.givenName.isEmpty() ||
+                       !contact_.middleName.isEmpty() || !contact_.namePrefix.isEmpty() ||
+                       !contact_.nameSuffix.isEmpty();
+    if (!named && contact_.contactType == CNContactType::Person) {
         // Other writers mark a company card by an empty N and the ORG as its FN; a card whose
         // company is the only name it has is one too.
         const QString company = trimmed(contact_.organizationName);

@@ -407,6 +407,8 @@ QString unescape(const QString &text) {
         case ';':
         case ':':
         case '\\':
+        case '"':
+        case '\'':
             out += n;
             break;
         default:

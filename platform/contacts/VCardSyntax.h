@@ -74,8 +74,8 @@ QString decodeText(QByteArrayView bytes, QByteArrayView charset);
 QString trimmed(const QString &text);
 bool isValidUtf8(QByteArrayView bytes);
 
-// vCard 3.0 text unescaping: \n \N \, \; \\ (and \: which some writers emit); any
-// other backslash pair is kept as it is.
+// vCard 3.0 text unescaping: \n \N \, \; \\, and \: \" \' which some writers emit (a
+// backslash before a quote is never meant to stay); any other backslash pair is kept.
 QString unescape(const QString &text);
 // Splits a structured value (N, ADR, ORG) at semicolons that are not escaped, then
 // unescapes each component. In 2.1 only "\;" and "\\" are escapes.

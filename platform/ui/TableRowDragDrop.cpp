@@ -38,6 +38,8 @@ public:
     explicit Feedback(QTableView *view)
         : QWidget(view->viewport())
         , view_(view) {
+        // The name tests find the frame by.
+        setObjectName(QStringLiteral("tableRowDropFeedback"));
         setAttribute(Qt::WA_TransparentForMouseEvents);
         setAttribute(Qt::WA_NoSystemBackground);
         hide();

@@ -59,3 +59,29 @@ inline QList<std::pair<QString, QString>> makeSpecialFiles() {
             {folder + QStringLiteral("/loop.vcf"),
              QStringLiteral("because it is a link that leads back to itself.")}};
 }
+
+// Files with a card that has no END:VCARD, which is kept as read, and the notice Open and
+// Import show for each: the sample cut inside a phone line of its third card, and a card in
+// the middle of a file, which the next BEGIN:VCARD ends.
+struct IncompleteCardFile {
+    QString name;
+    QByteArray content;
+    QStringList cards;  // the names shown, in file order
+    QString noticeText; // the notice's title and text, joined by " | "
+};
+
+inline QList<IncompleteCardFile> incompleteCardFiles() {
+    QFile sample(QStringLiteral(":/samples/Sample.vcf"));
+    sample.open(QIODevice::ReadOnly);
+    const QByteArray whole = sample.readAll();
+    const QByteArray cut = whole.left(whole.indexOf("090-1202-3414") + 4);
+    const QByteArray poe = "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Poe;Ada;;;\r\nEND:VCARD\r\n";
+    const QByteArray roe = "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Roe;Bo;;;\r\nTEL:1\r\n";
+    const QByteArray dee = "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Dee;Cy;;;\r\nEND:VCARD\r\n";
+    return {{QStringLiteral("cut.vcf"), cut, {"Hiroshi Tanaka", "山田 太郎", "佐藤 花子"},
+             QStringLiteral("Some cards of “cut.vcf” may be incomplete. | 1 card has no END:VCARD and may be "
+                            "incomplete; it was kept as it was read: “佐藤 花子”.")},
+            {QStringLiteral("middle.vcf"), poe + roe + dee, {"Ada Poe", "Bo Roe", "Cy Dee"},
+             QStringLiteral("Some cards of “middle.vcf” may be incomplete. | 1 card has no END:VCARD and may be "
+                            "incomplete; it was kept as it was read: “Bo Roe”.")}};
+}

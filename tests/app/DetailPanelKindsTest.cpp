@@ -8,6 +8,7 @@
 #include "editors/MultiValueViewController.h"
 #include "editors/PopupAndTextCellWidget.h"
 #include "editors/SNSViewController.h"
+#include "platform/contacts/CNLabels.h"
 
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -642,6 +643,82 @@ INSTANTIATE_TEST_SUITE_P(SelectedRows, DetailPanelKindsTest,
                                     : info.param == Selection::Two ? "Two"
                                                                    : "Many";
                          });
+
+using DetailPanelAddItemTest = DetailPanelKindsTest;
+
+// Add Item of each kind that offers it adds the kind's value under the kind's label, which
+// the panel shows as the field's new last row, in one undo step; the kinds edited in their
+// editors add what the editor was given, under the label a new value starts with. Rows of
+// every other kind add nothing, whatever reaches them.
+TEST_F(DetailPanelAddItemTest, AddItemOfEveryKindAddsItsValueUnderItsLabel) {
+    select(Selection::One);
+    const auto value = [](const LabeledValueRecord &record) { return record.valueText(); };
+    const auto city = [](const LabeledValueRecord &record) { return record.city; };
+    const auto user = [](const LabeledValueRecord &record) { return record.username.value_or(QString()); };
+    const struct {
+        QString type;
+        std::function<void(PopoverEditor *)> fill; // none: added without an editor
+        QString label;
+        std::function<QString(const LabeledValueRecord &)> text;
+        QString expected;
+    } kinds[] = {
+        {FieldId::Phone, {}, "home", value, "123"},
+        {FieldId::Email, {}, "home", value, "new"},
+        {FieldId::URL, {}, "home", value, "new"},
+        {FieldId::Relationship, {}, "friend", value, "new"},
+        {FieldId::Address,
+         [](PopoverEditor *editor) { retype(qobject_cast<AddressViewController *>(editor)->cityField(), "Salem"); },
+         "home", city, "Salem"},
+        {FieldId::InstantMessage,
+         [](PopoverEditor *editor) { retype(qobject_cast<IMSViewController *>(editor)->usernameField(), "kim.new"); },
+         "home", user, "kim.new"},
+        {FieldId::SocialNetwork,
+         [](PopoverEditor *editor) { retype(qobject_cast<SNSViewController *>(editor)->usernameField(), "kim3"); },
+         CNSocialProfileServiceTwitter, user, "kim3"},
+    };
+    for (const auto &kind : kinds) {
+        SCOPED_TRACE(kind.type.toStdString());
+        const Fields before = fieldsOf(*person("Kim"));
+        const LabeledValueList values = listOf(before, kind.type);
+        menuCommand(rowOf(kind.type, 1), "Add Item");
+        if (kind.fill) {
+            auto *editor = openEditor<PopoverEditor>();
+            ASSERT_NE(editor, nullptr);
+            ASSERT_TRUE(editor->contextInfo()->asksForNewValue());
+            kind.fill(editor);
+            end(editor, Ending::Done);
+        }
+        const Fields after = fieldsOf(*person("Kim"));
+        EXPECT_EQ(changedFields(before, after), QStringList{kind.type});
+        const LabeledValueList added = listOf(after, kind.type);
+        ASSERT_EQ(added.size(), values.size() + 1);
+        EXPECT_EQ(added.mid(0, values.size()), values);
+        EXPECT_EQ(added.last().labelText(), kind.label);
+        EXPECT_EQ(kind.text(added.last()), kind.expected);
+        // Shown as the field's last row.
+        const int row = rowOf(kind.type, int(values.size()));
+        ASSERT_GE(row, 0);
+        EXPECT_EQ(panel->table().at(row).label, kind.label);
+        auto *cell = qobject_cast<PopupAndTextCellWidget *>(panel->valueCellWidget(row));
+        ASSERT_NE(cell, nullptr);
+        EXPECT_EQ(cell->textField()->toPlainText(), added.last().stringValue);
+        EXPECT_EQ(rowOf(kind.type, int(values.size()) + 1), -1);
+        ASSERT_TRUE(pickMenuItem(window()->mainMenu(), "Edit", "Undo"));
+        EXPECT_EQ(fieldsOf(*person("Kim")), before);
+        EXPECT_FALSE(undoManager()->canUndo());
+    }
+    const Fields before = fieldsOf(*person("Kim"));
+    for (const QString &type : fieldIdentifiers()) {
+        if (std::any_of(std::begin(kinds), std::end(kinds), [&](const auto &kind) { return kind.type == type; }))
+            continue;
+        panel->setClickedCell(rowOf(type), 1);
+        panel->insertItem(nullptr);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(panel->popover(), nullptr) << type.toStdString();
+    }
+    EXPECT_EQ(fieldsOf(*person("Kim")), before);
+    EXPECT_FALSE(undoManager()->canUndo());
+}
 
 // Return and Tab go on within the shown contact, however many rows the table has selected,
 // and text typed into each row reaches that row's value.

@@ -245,22 +245,47 @@ TEST(Document, ProgressFollowsThePositionReachedInTheText) {
 
 TEST(Document, TheLeftOutSheetCountsEachKindInWholeSentences) {
     EXPECT_FALSE(leftOutAlert(QStringLiteral("a.vcf"), {}));
+    QStringList twelve;
+    for (int i = 1; i <= 12; ++i)
+        twelve.append(QStringLiteral("N%1").arg(i));
+    const char *leftOut = "Some contents of “a.vcf” were left out.|";
+    const char *incomplete = "Some cards of “a.vcf” may be incomplete.|";
     const struct {
         VCardLeftOut leftOut;
+        const char *title;
         const char *says;
     } cases[] = {
-        {{.cards = 1}, "1 card could not be read."},
-        {{.photos = 1}, "1 photo larger than 16 MB was left out; its card was read."},
-        {{.lines = {"GEO"}}, "Lines a contact has no place for were left out: GEO."},
+        {{.cards = 1}, leftOut, "1 card could not be read."},
+        {{.photos = 1}, leftOut, "1 photo larger than 16 MB was left out; its card was read."},
+        {{.lines = {"GEO"}}, leftOut, "Lines a contact has no place for were left out: GEO."},
+        {{.parameters = {"ADR;GEO", "ADR;LABEL"}},
+         leftOut,
+         "Parameters a contact has no place for were left out: ADR;GEO, ADR;LABEL."},
         {{.cards = 2, .photos = 3, .nestedCards = 4, .customItems = 5, .lines = {"GENDER", "LANG", "PHOTO"}},
+         leftOut,
          "2 cards could not be read.\n4 cards nested more than 8 levels deep were left out.\n"
          "3 photos larger than 16 MB were left out; their cards were read.\n"
          "5 custom items without a value, or named like a field, were left out.\n"
          "Lines a contact has no place for were left out: GENDER, LANG, PHOTO."},
+        // Cards kept without their end are named, and are no loss of their own.
+        {{.incompleteCards = {"Ann Lee"}},
+         incomplete,
+         "1 card has no END:VCARD and may be incomplete; it was kept as it was read: “Ann Lee”."},
+        {{.incompleteCards = twelve},
+         incomplete,
+         "12 cards have no END:VCARD and may be incomplete; they were kept as they were read: “N1”, “N2”, "
+         "“N3”, “N4”, “N5”, “N6”, “N7”, “N8”, “N9”, “N10” and 2 more."},
+        {{.cards = 1, .incompleteCards = {"Ann Lee", "Bo, Jr."}},
+         leftOut,
+         "1 card could not be read.\n2 cards have no END:VCARD and may be incomplete; they were kept as they "
+         "were read: “Ann Lee”, “Bo, Jr.”."},
     };
-    for (const auto &c : cases)
-        EXPECT_EQ(leftOutAlert(QStringLiteral("a.vcf"), c.leftOut)->informativeText,
-                  QString::fromUtf8(c.says));
+    for (const auto &c : cases) {
+        const std::optional<Alert> alert = leftOutAlert(QStringLiteral("a.vcf"), c.leftOut);
+        ASSERT_TRUE(alert);
+        EXPECT_EQ(alert->messageText + u'|' + alert->informativeText,
+                  QString::fromUtf8(c.title) + QString::fromUtf8(c.says));
+    }
 }
 
 TEST(DocumentController, AWindowLeftOnNoScreenIsCentredOnARemainingOne) {

@@ -117,6 +117,23 @@ TEST(FileReading, WhatTheReadLeftOutIsSaidOnceInASheetOnTheNewWindow) {
     EXPECT_EQ(shown[1].kind, ScriptedDialogPresenter::Kind::Alert);
 }
 
+TEST(FileReading, ACardWithoutEndIsKeptAndNamedInTheSheetOnTheNewWindow) {
+    RealOpening opening;
+    const auto &shown = opening.dialogs.shown();
+    for (const IncompleteCardFile &file : incompleteCardFiles()) {
+        const qsizetype before = shown.size();
+        ::Document *document = opening.open(writeTestFile(file.name, file.content));
+        ASSERT_NE(document, nullptr) << file.name.toStdString();
+        EXPECT_EQ(opening.shownNames(document), file.cards);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return shown.size() > before; }, 5000)) << file.name.toStdString();
+        EXPECT_EQ(shown.last().kind, ScriptedDialogPresenter::Kind::AlertSheet);
+        EXPECT_EQ(shown.last().window, document->windowForSheet());
+        EXPECT_EQ(shown.last().alert.messageText + QStringLiteral(" | ") + shown.last().alert.informativeText,
+                  file.noticeText);
+        document->close();
+    }
+}
+
 TEST(FileReading, SpecialFilesAreRefusedWithAnErrorThatSaysWhy) {
     RealOpening opening;
     for (const auto &[path, reason] : makeSpecialFiles()) {

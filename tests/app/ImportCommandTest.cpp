@@ -265,6 +265,21 @@ TEST_F(ImportTest, WhatTheReadLeftOutIsSaidBeforeTheSelection) {
     sheet(document)->cancelButton()->click();
 }
 
+TEST_F(ImportTest, ACardWithoutEndIsNamedBeforeTheSelectionAndOffered) {
+    TestDocument *document = open();
+    for (const IncompleteCardFile &file : incompleteCardFiles()) {
+        dialogs.answerAlert(QStringLiteral("OK"));
+        choose(writeTestFile(file.name, file.content));
+        perform(document, ActionId::ImportFromVCard);
+        EXPECT_EQ(dialogs.shown().last().window, document->controller->window());
+        EXPECT_EQ(alertTexts().last(), file.noticeText);
+        EXPECT_FALSE(sheet(document)->window()->isVisible());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return sheet(document)->window()->isVisible(); }, 5000));
+        EXPECT_EQ(sheetNames(document), file.cards);
+        sheet(document)->cancelButton()->click();
+    }
+}
+
 TEST_F(ImportTest, SpecialFilesAreRefusedWithTheirErrorByBothImports) {
     TestDocument *document = open();
     for (const auto &[path, reason] : makeSpecialFiles()) {

@@ -2,6 +2,13 @@
 
 #include "app/transfer/ExportCommand.h"
 #include "contact_info/ContactInfoPopover.h"
+#include "editors/AddressViewController.h"
+#include "editors/DateViewController.h"
+#include "editors/DatesViewController.h"
+#include "editors/IMSViewController.h"
+#include "editors/MultiValueViewController.h"
+#include "editors/PhoneticNameViewController.h"
+#include "editors/SNSViewController.h"
 #include "merge/MergeEdits.h"
 #include "merge/MergePanelController.h"
 #include "platform/core/UndoManager.h"
@@ -11,9 +18,11 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QFile>
+#include <QLineEdit>
 #include <QHeaderView>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableView>
 
 namespace tessarin {
@@ -23,7 +32,8 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 // Rows by name: Ann (0: her first phone and everything else; 1: her second phone), Bob (2:
-// phone and first e-mail; 3: second e-mail), Cid (4: nothing but a company), the footer (5).
+// phone, first e-mail and the fields Ann lacks; 3: second e-mail), Cid (4: nothing but a
+// company), the footer (5).
 const QString Cards =
     u"BEGIN:VCARD\r\nVERSION:3.0\r\nN:Abe;Ann;;;\r\nFN:Ann Abe\r\nTEL;type=CELL:09012345678\r\n"
     "TEL;type=HOME:090-1111-2222\r\nEMAIL;type=INTERNET;type=HOME:ann@abe.example\r\nURL:www.abe.example\r\n"
@@ -31,7 +41,9 @@ const QString Cards =
     "X-HOBBY;TYPE=club:Chess\r\nEND:VCARD\r\n"
     "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Baker;Bob;;;\r\nFN:Bob Baker\r\nTEL;type=WORK:03 1234 5678\r\n"
     "EMAIL;type=INTERNET;type=WORK:b1@baker.example\r\nEMAIL;type=INTERNET;type=HOME:b2@baker.example\r\n"
-    "END:VCARD\r\n"
+    "IMPP;X-SERVICE-TYPE=Skype;TYPE=WORK:skype:bob\r\nX-SOCIALPROFILE;TYPE=twitter;x-user=bob:https://twitter.com/bob\r\n"
+    "item1.X-ABDATE:2010-10-10\r\nitem1.X-ABLabel:_$!<Anniversary>!$_\r\nX-PHONETIC-LAST-NAME:beika\r\n"
+    "item2.X-ABRELATEDNAMES:Ben\r\nitem2.X-ABLabel:_$!<Brother>!$_\r\nEND:VCARD\r\n"
     "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Cole;Cid;;;\r\nFN:Cid Cole\r\nORG:Cole Works;\r\nEND:VCARD\r\n"_s;
 enum Row { Ann = 0, Ann2 = 1, Bob = 2, Bob2 = 3, Cid = 4, Footer = 5 };
 
@@ -43,7 +55,7 @@ protected:
                                      FieldId::URL,     FieldId::Address,        FieldId::City,
                                      FieldId::Note,    FieldId::Birthday,       FieldId::Dates,
                                      FieldId::InstantMessage, FieldId::SocialNetwork, FieldId::PhoneticName,
-                                     u"HOBBY"_s};
+                                     u"HOBBY"_s, FieldId::Relationship};
         openCards(Cards, columns, 90.0);
         window()->resize(1500, 600);
         QCoreApplication::processEvents();
@@ -74,6 +86,24 @@ protected:
     void command(int row, const QString &identifier, const QString &title) {
         menuAt(row, identifier);
         choose(title);
+    }
+    // Right-clicks the column's header: the menu as the user sees it, ticked items marked
+    // with a leading check mark; none when no menu opened.
+    QStringList headerMenuAt(const QString &identifier) {
+        tableView()->scrollTo(cell(0, identifier));
+        QHeaderView *header = tableView()->horizontalHeader();
+        const QPoint point(header->sectionViewportPosition(table->tableModel()->columnOf(identifier)) + 20,
+                           header->height() / 2);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, point, header->viewport()->mapToGlobal(point));
+        QApplication::sendEvent(header->viewport(), &event);
+        Menu *menu = table->headerMenu();
+        if (!menu->isVisible())
+            return {};
+        QStringList shown = titles(menu);
+        for (int i = 0; i < menu->numberOfItems(); ++i)
+            if (menu->itemAtIndex(i)->state() == StateOn)
+                shown[i].prepend(u"\u2713"_s);
+        return shown;
     }
     // Answers the bulk dialog: the text typed over what it shows, then its confirming button.
     void answerDialog(const QString &text, int labelIndex = -1, bool confirm = true) {
@@ -141,24 +171,56 @@ TEST_F(TableCommandsTest, EachColumnsMenuFollowsItsValueAndTheEditState) {
 }
 
 TEST_F(TableCommandsTest, TheHeaderMenuTicksTheColumnsSortOptionAndChangesIt) {
-    QHeaderView *header = tableView()->horizontalHeader();
-    const QPoint point(header->sectionViewportPosition(table->tableModel()->columnOf(FieldId::Email)) + 20,
-                       header->height() / 2);
-    QContextMenuEvent event(QContextMenuEvent::Mouse, point, header->viewport()->mapToGlobal(point));
-    QApplication::sendEvent(header->viewport(), &event);
-    Menu *menu = table->headerMenu();
-    ASSERT_TRUE(menu->isVisible());
     QStringList expected = {u"-Sort by"_s};
     for (const char *word : {"Email", "domain", "username", "label"})
         expected << QMPerson::localizedIdentifierForKey(QString::fromLatin1(word));
-    EXPECT_EQ(titles(menu), expected);
-    EXPECT_EQ(menu->itemAtIndex(1)->state(), StateOn);
-    EXPECT_EQ(menu->itemAtIndex(2)->state(), StateOff);
+    QStringList ticked = expected;
+    ticked[1].prepend(u"\u2713"_s);
+    EXPECT_EQ(headerMenuAt(FieldId::Email), ticked);
+    Menu *menu = table->headerMenu();
+    ASSERT_TRUE(menu->isVisible());
     choose(expected[2], menu);
     EXPECT_EQ(view->settings()->sortOptionsDict().value(FieldId::Email).selected, u"domain"_s);
     // Bob's addresses sort by their domains: "abe" before "baker".
     EXPECT_EQ(table->sortDescriptors().value(0).key, u"Email domain"_s);
     EXPECT_EQ(names(), (QStringList{u"Ann Abe"_s, u"Bob Baker"_s, u"Cid Cole"_s}));
+}
+
+// Whichever option is in force, chosen in the header's menu or in Navigate > Sort Options,
+// the header's menu of every column that has options ticks that one and no other.
+TEST_F(TableCommandsTest, EveryHeaderMenuTicksTheSortOptionInForce) {
+    Menu *sortOptions = findSubmenu(window()->mainMenu(), u"Sort Options"_s);
+    ASSERT_TRUE(sortOptions);
+    QStringList sortable;
+    for (const ContactsTableColumn &column : table->tableColumns()) {
+        const QString identifier = column.identifier;
+        const QStringList options = view->settings()->sortOptionsDict().value(identifier).items;
+        if (options.isEmpty()) {
+            EXPECT_EQ(headerMenuAt(identifier), QStringList()) << identifier.toStdString();
+            continue;
+        }
+        sortable << identifier;
+        for (qsizetype chosen = 0; chosen < options.size(); ++chosen) {
+            SCOPED_TRACE(identifier.toStdString() + " " + options[chosen].toStdString());
+            const QString title = QMPerson::localizedIdentifierForKey(options[chosen]);
+            if (chosen % 2) {
+                headerMenuAt(identifier);
+                choose(title, table->headerMenu());
+            } else {
+                ASSERT_TRUE(pickMenuItem(sortOptions, QMPerson::localizedIdentifierForKey(identifier), title));
+            }
+            EXPECT_EQ(view->settings()->sortOptionsDict().value(identifier).selected, options[chosen]);
+            QStringList expected = {u"-Sort by"_s};
+            for (qsizetype i = 0; i < options.size(); ++i)
+                expected << (i == chosen ? u"\u2713"_s : QString()) + QMPerson::localizedIdentifierForKey(options[i]);
+            EXPECT_EQ(headerMenuAt(identifier), expected);
+            table->headerMenu()->hide();
+            QCoreApplication::processEvents();
+        }
+    }
+    EXPECT_EQ(sortable, (QStringList{FieldId::Name, FieldId::Phone, FieldId::Email, FieldId::URL, FieldId::Address,
+                                     FieldId::Dates, FieldId::InstantMessage, FieldId::SocialNetwork,
+                                     FieldId::PhoneticName, u"HOBBY"_s, FieldId::Relationship}));
 }
 
 TEST_F(TableCommandsTest, ValuesOpenInOtherApplicationsAsTheDetailPanelOpensThem) {
@@ -318,6 +380,35 @@ TEST_F(TableCommandsTest, AddItemAddsOneValueToEachContactInOneStep) {
     EXPECT_EQ(values(u"Cid Cole"_s, FieldId::Email), QStringList());
 }
 
+// Each layout's item, titled with its sample, lays the sample's digits out exactly as the
+// title shows them, in one undo step.
+TEST_F(TableCommandsTest, EveryPhoneLayoutLaysANumberOutAsItsTitleShows) {
+    view->setEditState(true);
+    Menu *layouts = findSubmenu(window()->mainMenu(), u"Normalize Phone Numbers"_s);
+    ASSERT_TRUE(layouts);
+    const QStringList samples = titles(layouts);
+    ASSERT_EQ(samples.size(), 6);
+    const QString before = values(u"Bob Baker"_s, FieldId::Phone).join(u',');
+    for (const QString &sample : samples) {
+        SCOPED_TRACE(sample.toStdString());
+        QString digits = sample;
+        digits.remove(QRegularExpression(u"\\D"_s));
+        person(u"Ann Abe"_s)->replaceLabeledValue(FieldValue(LabeledValueList{}), FieldId::Phone);
+        LabeledValueRecord phone;
+        phone.label = u"home"_s;
+        phone.value = digits;
+        person(u"Ann Abe"_s)->addLabeledValue(phone, FieldId::Phone);
+        table->updateTable();
+        table->selectRowIndexes({rowOf(u"Ann Abe"_s), rowOf(u"Bob Baker"_s)});
+        ASSERT_TRUE(pick(u"Normalize Phone Numbers"_s, sample));
+        EXPECT_EQ(values(u"Ann Abe"_s, FieldId::Phone), QStringList{u"home:"_s + sample});
+        undo();
+        EXPECT_EQ(values(u"Ann Abe"_s, FieldId::Phone), QStringList{u"home:"_s + digits});
+        EXPECT_EQ(values(u"Bob Baker"_s, FieldId::Phone).join(u','), before);
+        EXPECT_FALSE(canUndo());
+    }
+}
+
 TEST_F(TableCommandsTest, NormalizingPhonesMarksTheWindowOnlyWhenANumberChanged) {
     Menu *layouts = findSubmenu(window()->mainMenu(), u"Normalize Phone Numbers"_s);
     ASSERT_TRUE(layouts);
@@ -412,6 +503,159 @@ TEST_F(TableCommandsTest, TheCompanyLineToggleIsStoredAndTickedInBothMenus) {
     view->contactInfoController()->tableView()->setFocus();
     ASSERT_TRUE(pick(u"Contact"_s, u"Show Company in the Name Cell"_s));
     EXPECT_TRUE(table->showCompanyInNameCell());
+}
+
+// Every item that opens an editor opens its field's own editor on the value its row shows,
+// with that value's label. Editing with several rows it asks first, and its answer goes to
+// every one of them; the contact popover and the name editor never ask. Locked, it opens
+// at once for its row.
+TEST_F(TableCommandsTest, EachEditorItemOpensItsEditorOnTheRowsValue) {
+    // The label the editor shows for the value it opened on: its popup's, or its list's
+    // selected row's.
+    const auto shownLabel = [this]() -> QString {
+        PopoverEditor *open = editor();
+        const auto selectedRow = [](QTableView *rows) {
+            const QModelIndexList selected = rows->selectionModel()->selectedRows();
+            return selected.size() == 1 ? selected.first().row() : -1;
+        };
+        if (auto *list = qobject_cast<MultiValueViewController *>(open))
+            return selectedRow(list->tableView()) >= 0 ? list->record(selectedRow(list->tableView())).labelText()
+                                                         : u"no row"_s;
+        if (auto *dates = qobject_cast<DatesViewController *>(open))
+            return selectedRow(dates->tableView()) >= 0 ? dates->table().at(selectedRow(dates->tableView())).labelText()
+                                                          : u"no row"_s;
+        if (auto *address = qobject_cast<AddressViewController *>(open))
+            return address->labelPopup()->currentText();
+        if (auto *ims = qobject_cast<IMSViewController *>(open))
+            return ims->labelPopup()->currentText();
+        if (auto *sns = qobject_cast<SNSViewController *>(open))
+            return sns->servicePopup()->currentText();
+        return {};
+    };
+    const struct {
+        int row;
+        QString column;
+        QString item;
+        QString opened; // what opens, its edit state left out
+        QString label;
+    } cases[] = {
+        {Ann, FieldId::Name, u"Show Contact Info"_s, u"contact popover"_s, {}},
+        {Ann, FieldId::Name, u"Open Name Panel"_s, u"NameViewController Name -"_s, {}},
+        {Ann2, FieldId::Phone, u"Open Edit Panel"_s, u"MultiValueViewController Phone 1"_s, u"home"_s},
+        {Bob2, FieldId::Email, u"Open Edit Panel"_s, u"MultiValueViewController Email 1"_s, u"home"_s},
+        {Cid, FieldId::Email, u"Open Edit Panel"_s, u"MultiValueViewController Email 0"_s, u"no row"_s},
+        {Ann, FieldId::URL, u"Open Edit Panel"_s, u"MultiValueViewController URL 0"_s, u"No label"_s},
+        {Ann, FieldId::Address, u"Open Address Panel"_s, u"AddressViewController Address 0"_s, u"home"_s},
+        {Ann, FieldId::Address, u"Open Edit Panel"_s, u"MultiValueViewController Address 0"_s, u"home"_s},
+        {Ann, FieldId::City, u"Open Address Panel"_s, u"AddressViewController Address 0"_s, u"home"_s},
+        {Bob, FieldId::City, u"Open Address Panel"_s, u"AddressViewController Address -1"_s, u"home"_s},
+        {Bob, FieldId::InstantMessage, u"Open IMS Panel"_s, u"IMSViewController Instant Message 0"_s, u"work"_s},
+        {Bob, FieldId::InstantMessage, u"Open Edit Panel"_s, u"MultiValueViewController Instant Message 0"_s,
+         u"work"_s},
+        {Bob, FieldId::SocialNetwork, u"Open SNS Panel"_s, u"SNSViewController Social Network 0"_s, u"Twitter"_s},
+        {Bob, FieldId::SocialNetwork, u"Open Edit Panel"_s, u"MultiValueViewController Social Network 0"_s,
+         u"Twitter"_s},
+        {Bob, FieldId::Dates, u"Open Dates Panel"_s, u"DatesViewController Dates 0"_s, u"anniversary"_s},
+        {Ann, FieldId::Birthday, u"Open Birthday Panel"_s, u"DateViewController Birthday -"_s, {}},
+        {Bob, FieldId::PhoneticName, u"Open Phonetic Name Panel"_s, u"PhoneticNameViewController Phonetic Name -"_s,
+         {}},
+        {Ann, u"HOBBY"_s, u"Open Edit Panel"_s, u"MultiValueViewController HOBBY 0"_s, u"club"_s},
+        {Bob, FieldId::Relationship, u"Open Edit Panel"_s, u"MultiValueViewController Relationship 0"_s,
+         u"brother"_s},
+    };
+    // A change in the open editor, as a user makes it, then Done.
+    const auto changeAndDone = [this] {
+        PopoverEditor *open = editor();
+        ASSERT_NE(open, nullptr);
+        ASSERT_TRUE(open->isEditing());
+        if (auto *list = qobject_cast<MultiValueViewController *>(open)) {
+            // A new address is asked for in an editor of its own: the shown one is relabelled.
+            const QModelIndexList rows = list->tableView()->selectionModel()->selectedRows();
+            if (list->type() == FieldId::Address && rows.size() == 1) {
+                const int row = rows.first().row(), labels = 1;
+                list->popupButtonCellChanged(row, labels, (list->popupSelection(row, labels) + 1) %
+                                                              int(list->popupTitles(labels).size()));
+            } else {
+                list->addButton()->click();
+            }
+        } else if (auto *dates = qobject_cast<DatesViewController *>(open))
+            dates->addButton()->click();
+        else if (auto *address = qobject_cast<AddressViewController *>(open))
+            QTest::keyClicks(address->cityField(), u"-ku"_s);
+        else if (auto *ims = qobject_cast<IMSViewController *>(open))
+            QTest::keyClicks(ims->usernameField(), u"x"_s);
+        else if (auto *sns = qobject_cast<SNSViewController *>(open))
+            QTest::keyClicks(sns->usernameField(), u"x"_s);
+        else if (auto *phonetic = qobject_cast<PhoneticNameViewController *>(open))
+            QTest::keyClicks(phonetic->firstNameField(), u"x"_s);
+        else if (auto *birthday = qobject_cast<DateViewController *>(open)) {
+            birthday->dateField()->selectAll();
+            QTest::keyClicks(birthday->dateField(), u"1999.01.02"_s);
+            QTest::keyClick(birthday->dateField(), Qt::Key_Return);
+        }
+        open->doneButton()->click();
+        QCoreApplication::processEvents();
+    };
+    const QStringList contacts = {u"Ann Abe"_s, u"Bob Baker"_s, u"Cid Cole"_s};
+    const auto fieldOf = [&](const QString &column) {
+        QList<FieldValue> values;
+        for (const QString &name : contacts)
+            values << person(name)->valueForIdentifier(column == FieldId::City ? FieldId::Address : column);
+        return values;
+    };
+    const QList<int> others = {Ann, Bob2, Cid};
+    for (const auto &c : cases)
+        for (const bool editing : {true, false})
+            for (const bool several : {true, false}) {
+                SCOPED_TRACE(QStringLiteral("%1 row %2, %3, %4, %5")
+                                 .arg(c.column)
+                                 .arg(c.row)
+                                 .arg(c.item, editing ? u"editing"_s : u"locked"_s,
+                                      several ? u"several rows"_s : u"one row"_s)
+                                 .toStdString());
+                view->setEditState(editing);
+                table->selectRowIndexes(several ? others : QList<int>{c.row});
+                const qsizetype asked = dialogs.shown().size();
+                // The contact popover and the name editor never ask.
+                const bool asks = c.column != FieldId::Name && editing && several;
+                if (asks)
+                    dialogs.answerAlert(u"OK"_s);
+                command(c.row, c.column, c.item);
+                ASSERT_EQ(dialogs.shown().size(), asked + (asks ? 1 : 0));
+                if (asks) {
+                    EXPECT_EQ(dialogs.shown().last().alert.messageText,
+                              u"Do you want to set the same value in the selected rows"_s);
+                }
+                const QString state = c.opened == u"contact popover"_s ? QString()
+                                      : editing                          ? u" editing"_s
+                                                                         : u" locked"_s;
+                EXPECT_EQ(openedBy(*table).toStdString(), (c.opened + state).toStdString());
+                EXPECT_EQ(shownLabel().toStdString(), c.label.toStdString());
+                ASSERT_TRUE(table->popover());
+                if (!asks) {
+                    table->popover()->close();
+                    QCoreApplication::processEvents();
+                    continue;
+                }
+                // The answer reaches each of the three contacts, in one undo step.
+                const QList<FieldValue> before = fieldOf(c.column);
+                changeAndDone();
+                const QList<FieldValue> after = fieldOf(c.column);
+                for (qsizetype i = 0; i < contacts.size(); ++i)
+                    EXPECT_FALSE(after[i] == before[i]) << contacts[i].toStdString();
+                undo();
+                EXPECT_TRUE(fieldOf(c.column) == before);
+                EXPECT_FALSE(canUndo());
+            }
+
+    // A value whose running number is not its position: the editor opens on that value.
+    person(u"Bob Baker"_s)->deleteLabeledValueForIdentifier(FieldId::Email, LabelIndex(0));
+    table->updateTable();
+    view->setEditState(true);
+    table->selectRowIndexes({Bob});
+    command(Bob, FieldId::Email, u"Open Edit Panel"_s);
+    EXPECT_EQ(openedBy(*table), u"MultiValueViewController Email 1 editing"_s);
+    EXPECT_EQ(shownLabel(), u"home"_s);
 }
 
 TEST_F(TableCommandsTest, AnEditorFromTheMenuAsksBeforeItGoesToEverySelectedRow) {

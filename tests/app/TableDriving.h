@@ -3,6 +3,7 @@
 #include "tests/app/Driving.h"
 #include "tests/app/WindowTestSupport.h"
 
+#include "contact_info/ContactInfoPopover.h"
 #include "editors/PopoverEditor.h"
 #include "platform/core/UndoManager.h"
 #include "platform/ui/Window.h"
@@ -15,6 +16,24 @@
 
 namespace tessarin::table_test {
 using namespace window_test;
+
+// What the table's last action opened: a cell editor, an editor popover (its class, field,
+// value number and edit state), the contact popover.
+inline QString openedBy(const ContactsViewController &table) {
+    if (table.cellEditor())
+        return QStringLiteral("in place");
+    if (!table.popover())
+        return QStringLiteral("nothing");
+    ::ViewController *content = table.popover()->contentViewController();
+    if (qobject_cast<ContactInfoPopover *>(content))
+        return QStringLiteral("contact popover");
+    const auto *editor = qobject_cast<PopoverEditor *>(content);
+    const EditorContext &context = *editor->contextInfo();
+    return QStringLiteral("%1 %2 %3 %4")
+        .arg(QString::fromLatin1(editor->metaObject()->className()), context.type,
+             context.labelIndex ? QString::number(*context.labelIndex) : QStringLiteral("-"),
+             editor->isEditing() ? QStringLiteral("editing") : QStringLiteral("locked"));
+}
 
 // A document window on the cards, its table showing the columns given, driven as a user
 // drives it: right clicks on cells, menu items, the sheets' buttons and keys.

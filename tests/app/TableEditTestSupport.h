@@ -1,7 +1,7 @@
 #pragma once
 
 // The window of four contacts the table editing tests drive, with the steps they take.
-#include "tests/app/WindowTestSupport.h"
+#include "tests/app/TableDriving.h"
 
 #include "editors/AddressViewController.h"
 #include "editors/MultiValueViewController.h"
@@ -125,21 +125,7 @@ protected:
         QCoreApplication::processEvents();
     }
     // What the last action opened: a cell editor, an editor popover, the contact popover.
-    QString opened() const {
-        if (table->cellEditor())
-            return QStringLiteral("in place");
-        if (!table->popover())
-            return QStringLiteral("nothing");
-        ::ViewController *content = table->popover()->contentViewController();
-        if (qobject_cast<ContactInfoPopover *>(content))
-            return QStringLiteral("contact popover");
-        const auto *editor = qobject_cast<PopoverEditor *>(content);
-        const EditorContext &context = *editor->contextInfo();
-        return QStringLiteral("%1 %2 %3 %4")
-            .arg(QString::fromLatin1(editor->metaObject()->className()), context.type,
-                 context.labelIndex ? QString::number(*context.labelIndex) : QStringLiteral("-"),
-                 editor->isEditing() ? QStringLiteral("editing") : QStringLiteral("locked"));
-    }
+    QString opened() const { return table_test::openedBy(*table); }
     PopoverEditor *editor() const {
         return table->popover() ? qobject_cast<PopoverEditor *>(table->popover()->contentViewController()) : nullptr;
     }

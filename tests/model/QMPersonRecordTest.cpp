@@ -1,11 +1,15 @@
 #include "tests/model/PersonTestSupport.h"
 
+#include "model/QMvCard.h"
 #include "platform/contacts/CNContactVCardSerialization.h"
 
 #include <QDirIterator>
 #include <QFile>
 #include <QImageReader>
 #include <QRegularExpression>
+
+#include <atomic>
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -352,6 +356,67 @@ TEST(QMPersonRecordTest, ThumbnailOnlyContactAndOversizedImages) {
     QMPerson bombed(bomb);
     EXPECT_TRUE(bombed.photo().isNull());
     EXPECT_FALSE(bombed.thumbnail().isNull()) << "the placeholder";
+}
+
+} // namespace
+
+// The sanitizers call these on every allocation; absent from other builds.
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*)(const volatile void *, size_t),
+                                                         void (*)(const volatile void *)) __attribute__((weak));
+
+namespace {
+
+std::atomic<size_t> largestAllocation = 0;
+std::atomic<bool> watchingAllocations = false;
+
+// The largest single allocation any thread made while `work` ran.
+template <typename Work> size_t largestAllocationOf(Work work) {
+    static const bool installed = __sanitizer_install_malloc_and_free_hooks &&
+                                  __sanitizer_install_malloc_and_free_hooks(
+                                      [](const volatile void *, size_t size) {
+                                          if (watchingAllocations.load(std::memory_order_relaxed) &&
+                                              size > largestAllocation.load(std::memory_order_relaxed))
+                                              largestAllocation = size;
+                                      },
+                                      [](const volatile void *) {});
+    if (!installed)
+        return 0;
+    largestAllocation = 0;
+    watchingAllocations = true;
+    work();
+    watchingAllocations = false;
+    return largestAllocation;
+}
+
+// A few hundred bytes of a file whose PNG chunk claims 1.6 GB: no showing or export of the
+// photo asks for what it claims, and the export keeps its bytes.
+TEST(QMPersonRecordTest, APhotoWhoseChunkClaimsMoreThanItHoldsIsNeverDecoded) {
+    if (!__sanitizer_install_malloc_and_free_hooks)
+        GTEST_SKIP() << "allocations are watched in the sanitizer builds";
+    const QByteArray whole = pngBytes(40, 40);
+    const qsizetype header = 8 + 25; // signature, IHDR
+    QByteArray claiming = whole.left(header) + QByteArray::fromHex("6000001a") + "tEXtComment";
+    claiming += QByteArray(200, 'x');
+    const struct {
+        const char *use;
+        std::function<bool(const QByteArray &)> keeps; // the picture, or its bytes as they are
+    } uses[] = {
+        {"shown", [](const QByteArray &data) { return !QMPerson::decodePhoto(data).isNull(); }},
+        {"shown small", [](const QByteArray &data) { return !QMPerson::decodePhoto(data, {8, 8}).isNull(); }},
+        {"exported as read",
+         [](const QByteArray &data) {
+             return QMvCard::encodeVCardPhotoAsRead(data).remove(QRegularExpression("\\s")).contains(data.toBase64());
+         }},
+        {"exported changed",
+         [](const QByteArray &data) { return !QMvCard::encodeVCardPhoto(data).isEmpty(); }},
+    };
+    for (const auto &use : uses) {
+        SCOPED_TRACE(use.use);
+        bool kept = true;
+        EXPECT_LT(largestAllocationOf([&] { kept = use.keeps(claiming); }), size_t(64 << 20));
+        EXPECT_EQ(kept, std::string_view(use.use).starts_with("exported")) << "no picture, its bytes kept";
+        EXPECT_TRUE(use.keeps(whole));
+    }
 }
 
 TEST(QMPersonRecordTest, SimpleVCardHoldsTheNameAndTheChosenValuesInPositionOrder) {

@@ -85,6 +85,16 @@ const QHash<QString, QStringList> &namedByFile() {
         {"vcard13.vcf", {"CLASS"}},
         {"vcard14.vcf", {"CLASS", "SOURCE"}},
         {"vcardwithitemasapplesupport.vcf", {"REV"}},
+        {"John_Doe_MAC_ADDRESS_BOOK.vcf", {"X-ABADR"}}, // an address's text where its country code goes
+        {"John_Doe_IPHONE.vcf", {"X-ABADR"}},
+    };
+    return named;
+}
+
+// The parameters of kept lines that opening each shared file names; every other file names none.
+const QHash<QString, QStringList> &parametersNamedByFile() {
+    static const QHash<QString, QStringList> named = {
+        {"testfullvcard.vcf", {"ADR;GEO", "ADR;LABEL"}},
     };
     return named;
 }
@@ -99,6 +109,9 @@ TEST(QMvCardKeptOrNamed, EveryLineOfTheSharedFilesIsKeptThroughExportOrNamed) {
         if (opened.leftOut.lines != named)
             unexpected.append(
                 QStringLiteral("{\"%1\", {\"%2\"}},").arg(name, opened.leftOut.lines.join("\", \"")));
+        if (opened.leftOut.parameters != parametersNamedByFile().value(name))
+            unexpected.append(QStringLiteral("parameters {\"%1\", {\"%2\"}},")
+                                  .arg(name, opened.leftOut.parameters.join("\", \"")));
         const QHash<QString, int> written = propertiesHoldingValues(opened.exported);
         const QHash<QString, int> source = propertiesHoldingValues(text);
         for (auto it = source.cbegin(); it != source.cend(); ++it) {

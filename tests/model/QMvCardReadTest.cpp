@@ -375,6 +375,53 @@ TEST(QMvCardReadTest, ACardWithoutEndEndsAtTheNextCardAndIsKeptWhenItHasAName) {
               QStringList({"One", "Two", "Three"}));
 }
 
+// A card kept without its END is named, in file order; one left out is counted instead.
+TEST(QMvCardReadTest, ACardKeptWithoutEndIsNamedAsIncomplete) {
+    QFile sample(QStringLiteral(":/samples/Sample.vcf"));
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    const QString whole = QString::fromUtf8(sample.readAll());
+    // Cut inside the mobile number of the third card.
+    const QString cut = whole.left(whole.indexOf(QStringLiteral("090-1202-3414")) + 4);
+    const QString nameless = QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nTEL:1\r\n");
+    const struct {
+        QString text;
+        QStringList incomplete;
+        qsizetype leftOut;
+    } cases[] = {
+        {cut, {QStringLiteral("佐藤 花子")}, 0},
+        {hazardText(QStringLiteral("lost_card_after_card_without_end.vcf")), {QStringLiteral("Card Broken")}, 0},
+        {nameless + card(QStringLiteral("After")) + nameless, {}, 2},
+        {QStringLiteral("BEGIN:VCARD\r\nN:;Al;;;\r\n") + card(QStringLiteral("One")) +
+             QStringLiteral("BEGIN:VCARD\r\nORG:Acme\r\n"),
+         {QStringLiteral("Al"), QStringLiteral("Acme")},
+         0},
+        {whole, {}, 0},
+    };
+    for (const auto &c : cases) {
+        VCardLeftOut leftOut;
+        QMvCard().containersFromVCards(c.text, nullptr, {}, &leftOut);
+        EXPECT_EQ(leftOut.incompleteCards, c.incomplete) << c.text.left(60).toStdString();
+        EXPECT_EQ(leftOut.cards, c.leftOut) << c.text.left(60).toStdString();
+        EXPECT_EQ(leftOut.nothingLeftOut(), c.leftOut == 0) << c.text.left(60).toStdString();
+    }
+    // The card is kept as read, also through an export.
+    afterReadAndExport(cut, [](const ContactTable &all, const ContainerRecord &) {
+        ASSERT_EQ(all.size(), 3);
+        EXPECT_EQ(phones(*all[2].person).last(), QStringLiteral("mobile:090-"));
+    });
+}
+
+// A backslash before a quote stands for the quote: it neither stays nor doubles on export.
+TEST(QMvCardReadTest, EscapedQuotesReadAsQuotesAndGoOutAsThem) {
+    const QString text = card(QStringLiteral("O\\'Neil"), QStringLiteral("NOTE:\\\"AS IS\\\" \\x\r\n"));
+    afterReadAndExport(text, [](const ContactTable &all, const ContainerRecord &) {
+        QMPerson &person = *all.first().person;
+        EXPECT_EQ(person.nameValue().lastName, QStringLiteral("O'Neil"));
+        EXPECT_EQ(person.stringValueForIdentifier(FieldId::Note), QStringLiteral("\"AS IS\" \\x"));
+    });
+    EXPECT_TRUE(VCardRoundTrip::travel(text).exported.contains(QStringLiteral("NOTE:\"AS IS\" \\\\x\r\n")));
+}
+
 // A group whose name starts with X- is no custom item: the property is the field, and an
 // export writes it once.
 TEST(QMvCardReadTest, PropertiesInXGroupsAreFields) {
@@ -592,6 +639,8 @@ TEST(QMvCardReadTest, ReadingOnSeveralThreadsGivesWhatOneThreadGives) {
     for (const VCardLeftOut &leftOut : {alone.leftOut, spread.leftOut}) {
         EXPECT_EQ(leftOut.cards, 5);
         EXPECT_EQ(leftOut.customItems, 6000 - 5 - 5 - 7);
+        EXPECT_EQ(leftOut.incompleteCards,
+                  QStringList({"Open9", "Open1310", "Open2611", "Open3912", "Open5213"}));
     }
     const ContainerRecord &a = alone.table->first();
     const ContainerRecord &b = spread.table->first();

@@ -73,11 +73,11 @@ TEST(VCardReaderSyntax, TypeParametersInEveryForm) {
 }
 
 TEST(VCardReaderSyntax, Version3EscapesAreDecodedAndUnknownOnesKept) {
-    const CNContact c = readOneCard(card("NOTE:a\\nb\\Nc\\,d\\;e\\\\f\\xg\r\n"
-                                         "N:Do\\;e;Jo\\,hn;;;\r\n"
+    const CNContact c = readOneCard(card("NOTE:a\\nb\\Nc\\,d\\;e\\\\f\\xg \\\"AS IS\\\" it\\'s\r\n"
+                                         "N:O\\'Do\\;e;Jo\\,hn;;;\r\n"
                                          "URL:http\\://example.com\r\n"));
-    EXPECT_EQ(c.note, "a\nb\nc,d;e\\f\\xg");
-    EXPECT_EQ(c.familyName, "Do;e");
+    EXPECT_EQ(c.note, "a\nb\nc,d;e\\f\\xg \"AS IS\" it's");
+    EXPECT_EQ(c.familyName, "O'Do;e");
     EXPECT_EQ(c.givenName, "Jo,hn");
     EXPECT_EQ(c.urlAddresses.value(0).value, "http://example.com");
 }
@@ -246,6 +246,11 @@ TEST(VCardReaderFields, WhatNoFieldTakesIsNamed) {
          {"BDAY", "ANNIVERSARY", "X-ABDATE"},
          "4.0"},
         {"X-PHONETIC-FIRST-NAME:a\r\nX-PHONETIC-FIRST-NAME:b\r\n", {"X-PHONETIC-FIRST-NAME"}},
+        // An empty line that replaced a value.
+        {"N:\r\nNICKNAME:n\r\nNICKNAME:\r\nORG:Acme\r\nORG:\r\nTITLE:t\r\nTITLE: \r\n",
+         {"N", "NICKNAME", "ORG", "TITLE"}},
+        // An address's country code that is no code.
+        {"item2.ADR:;;1 Main St;;;;\r\nitem2.X-ABADR:Silicon Alley\r\n", {"X-ABADR"}},
         // The same again, empty lines, the file's own lines, the reading of N, another kind
         // of person: nothing lost.
         {"ORG:One;A\r\nORG:One;A\r\nTITLE:t\r\nTITLE:t\r\nBDAY:2000-01-02\r\nBDAY;VALUE=text:20000102\r\n",
@@ -254,6 +259,7 @@ TEST(VCardReaderFields, WhatNoFieldTakesIsNamed) {
          {},
          "4.0"},
         {"SOUND;X-IRMC-N:Li;A;;;\r\nX-ABShowAs:PERSON\r\nNOTE:a\r\nNOTE:b\r\nCATEGORIES:x\r\n", {}, "2.1"},
+        {"item1.ADR:;;1 Main St;;;;\r\nitem1.X-ABADR:us\r\nNICKNAME:\r\nNICKNAME:n\r\nN:Lee;Ann;;;\r\n", {}},
     };
     for (const auto &c : cases) {
         VCardReadDetails details;
@@ -270,6 +276,59 @@ TEST(VCardReaderFields, WhatNoFieldTakesIsNamed) {
     ASSERT_EQ(details.extras.size(), 2);
     EXPECT_EQ(details.extras[0].leftOut, QStringList{"TZ"});
     EXPECT_EQ(details.extras[1].leftOut, QStringList{"GEO"});
+}
+
+// The parameters of an address that no part of it takes are named, the address kept.
+TEST(VCardReaderFields, AddressParametersNoPartTakesAreNamed) {
+    const struct {
+        QByteArray line;
+        QStringList named;
+    } cases[] = {
+        {"ADR;GEO=\"geo:51.5,0.1\";LABEL=\"221B Baker St, London\":;;221B Baker St;London;;NW1;UK",
+         {"ADR;LABEL", "ADR;GEO"}},
+        {"ADR;TYPE=home;TZ=\"-05:00\";label=x:;;1 Main St;;;;", {"ADR;LABEL", "ADR;TZ"}},
+        {"ADR;LABEL=\"1 Main St\":;;;;;;", {"ADR;LABEL"}}, // no address: the label alone was given
+        {"ADR;LABEL=\"\";GEO=;PREF=1;TYPE=work:;;1 Main St;;;;", {}},
+    };
+    for (const auto &c : cases) {
+        VCardReadDetails details;
+        const QList<CNContact> contacts = CNContactVCardSerialization::contactsWithData(
+            card("N:Lee;Ann;;;\r\n" + c.line + "\r\n", "4.0"), nullptr, &details);
+        ASSERT_EQ(contacts.size(), 1) << c.line.toStdString();
+        EXPECT_EQ(details.extras[0].leftOutParameters, c.named) << c.line.toStdString();
+        EXPECT_TRUE(details.extras[0].leftOut.isEmpty()) << c.line.toStdString();
+    }
+    EXPECT_EQ(readOneCard(card("ADR;GEO=\"geo:1,2\":;;1 Main St;;;;\r\n", "4.0")).postalAddresses.value(0).value.street,
+              "1 Main St");
+}
+
+// A label of the user's own in the form some phones write it: the settings, then the label.
+TEST(VCardReaderFields, LabelsOfTheirOwnAsPhonesWriteThem) {
+    const struct {
+        QByteArray lines;
+        std::optional<QString> label;
+    } cases[] = {
+        {"TEL;X-CUSTOM(CHARSET=UTF-8,ENCODING=QUOTED-PRINTABLE,=EC=82=AC=EB=AC=B4=EC=8B=A4):02-555-0199",
+         QStringLiteral("사무실")},
+        {"EMAIL;x-custom(encoding=quoted-printable,charset=utf-8,=E5=AD=A6=E6=A0=A1):a@b.c", QStringLiteral("学校")},
+        {"TEL;X-CUSTOM(CHARSET=SHIFT_JIS,ENCODING=QUOTED-PRINTABLE,=8E=84=93=49):1", QStringLiteral("私的")},
+        {"TEL;X-CUSTOM(Car phone):1", QStringLiteral("Car phone")},
+        {"TEL;TYPE=X-CUSTOM(Boat, big):1", QStringLiteral("Boat, big")},
+        {"ADR;X-CUSTOM(CHARSET=UTF-8,ENCODING=QUOTED-PRINTABLE,Cabin=0D=0A2):;;1 Main St;;;;", QStringLiteral("Cabin\n2")},
+        {"item1.TEL;X-CUSTOM(Car):1\r\nitem1.X-ABLabel:Boat", QStringLiteral("Boat")}, // the group's label wins
+        {"TEL;X-CUSTOM(CHARSET=UTF-8,ENCODING=QUOTED-PRINTABLE,):1", std::nullopt},
+        {"TEL;X-CUSTOM( );CELL:1", CNLabelPhoneNumberMobile},
+        {"TEL;X-CUSTOM(Car:1", std::nullopt},
+    };
+    for (const auto &c : cases) {
+        const CNContact contact = readOneCard(card(c.lines + "\r\n", "2.1"));
+        const std::optional<QString> label = !contact.phoneNumbers.isEmpty()    ? contact.phoneNumbers[0].label
+                                             : !contact.emailAddresses.isEmpty() ? contact.emailAddresses[0].label
+                                                                                 : contact.postalAddresses.value(0).label;
+        EXPECT_EQ(label, c.label) << c.lines.toStdString();
+    }
+    EXPECT_EQ(readOneCard(card("TEL;X-CUSTOM(Car):02-555-0199\r\n")).phoneNumbers.value(0).value.stringValue,
+              "02-555-0199");
 }
 
 TEST(VCardReaderFields, NameOrganisationAndTheCompanyCard) {
@@ -300,6 +359,22 @@ TEST(VCardReaderFields, NameOrganisationAndTheCompanyCard) {
         EXPECT_EQ(only.organizationName, "Initech");
     }
     EXPECT_EQ(readOneCard(card("FN:Ann Lee\r\nORG:Initech\r\n")).contactType, CNContactType::Person);
+    // The kind follows the name as finally read, whatever names came before it.
+    const struct {
+        QByteArray lines;
+        CNContactType kind;
+        QString family;
+    } names[] = {
+        {"N:Doe;;;;\r\nN:\r\nORG:Acme\r\n", CNContactType::Organization, ""},
+        {"N:Doe;;;;\r\nN:;;;;\r\nFN:Acme\r\nORG:Acme\r\n", CNContactType::Organization, ""},
+        {"N:;;;;\r\nN:Doe;;;;\r\nORG:Acme\r\n", CNContactType::Person, "Doe"},
+        {"N:;;;Dr.;\r\nORG:Acme\r\n", CNContactType::Person, ""},
+    };
+    for (const auto &c : names) {
+        const CNContact read = readOneCard(card(c.lines));
+        EXPECT_EQ(read.contactType, c.kind) << c.lines.toStdString();
+        EXPECT_EQ(read.familyName, c.family) << c.lines.toStdString();
+    }
 }
 
 TEST(VCardReaderFields, BirthdayForms) {
