@@ -33,11 +33,8 @@ enum TypeWord : unsigned {
 
 // The TYPE words of a line that name labels, without allocating: this runs for every
 // phone, e-mail and address.
-unsigned typeWords(const ContentLine &line) {
-    static const std::pair<QByteArrayView, unsigned> words[] = {
-        {"HOME", Home}, {"WORK", Work},   {"OTHER", Other},   {"CELL", Cell}, {"MOBILE", Cell},
-        {"FAX", Fax},   {"PAGER", Pager}, {"IPHONE", IPhone}, {"MAIN", Main}};
-    unsigned mask = 0;
+// Each word of the line's TYPE parameters, unquoted.
+template <typename Visit> void forEachTypeWord(const ContentLine &line, Visit visit) {
     for (const VCardSyntax::Parameter &p : line.parameters) {
         if (!equalsIgnoringCase(p.name, "TYPE"))
             continue;
@@ -50,12 +47,22 @@ unsigned typeWords(const ContentLine &line) {
                 word = word.sliced(1);
             if (word.endsWith('"'))
                 word.chop(1);
-            for (const auto &[text, bit] : words)
-                if (equalsIgnoringCase(word, text))
-                    mask |= bit;
+            visit(p, word);
             start = i + 1;
         }
     }
+}
+
+unsigned typeWords(const ContentLine &line) {
+    static const std::pair<QByteArrayView, unsigned> words[] = {
+        {"HOME", Home}, {"WORK", Work},   {"OTHER", Other},   {"CELL", Cell}, {"MOBILE", Cell},
+        {"FAX", Fax},   {"PAGER", Pager}, {"IPHONE", IPhone}, {"MAIN", Main}};
+    unsigned mask = 0;
+    forEachTypeWord(line, [&mask](const VCardSyntax::Parameter &, QByteArrayView word) {
+        for (const auto &[text, bit] : words)
+            if (equalsIgnoringCase(word, text))
+                mask |= bit;
+    });
     return mask;
 }
 
@@ -270,8 +277,8 @@ private:
     // A field a card holds once: a later line replaces an earlier one of another value,
     // which is then named as left out.
     void setOnce(QString &field, QString value, const ContentLine &line);
-    // The parameters of an address that no part of it takes (vCard 4.0's formatted label,
-    // its position and time zone) are named.
+    // The parameters of a value that nothing takes (an address's formatted label, position
+    // and time zone; a type word of the writer's own) are named.
     void leaveOutParameters(const ContentLine &line);
 
     CNContact contact_;
@@ -384,14 +391,20 @@ void CardBuilder::setOnce(QString &field, QString value, const ContentLine &line
 }
 
 void CardBuilder::leaveOutParameters(const ContentLine &line) {
-    for (const QByteArrayView parameter : {QByteArrayView("LABEL"), QByteArrayView("GEO"), QByteArrayView("TZ")}) {
-        if (line.parameterText(parameter).trimmed().isEmpty())
-            continue;
-        const QString name = VCardSyntax::decodeText(line.name, {}).toUpper() + u';' +
-                             QString::fromLatin1(parameter);
-        if (!extras_.leftOutParameters.contains(name))
-            extras_.leftOutParameters.append(name);
-    }
+    const QString property = VCardSyntax::decodeText(line.name, {}).toUpper() + u';';
+    const auto name = [this](const QString &named) {
+        if (!extras_.leftOutParameters.contains(named))
+            extras_.leftOutParameters.append(named);
+    };
+    for (const QByteArrayView parameter : {QByteArrayView("LABEL"), QByteArrayView("GEO"), QByteArrayView("TZ")})
+        if (!line.parameterText(parameter).trimmed().isEmpty())
+            name(property + QString::fromLatin1(parameter));
+    // A type word of the writer's own ("X-NEC-SECRET") is a label no field takes; the
+    // X-CUSTOM( form is read as the label.
+    forEachTypeWord(line, [&](const VCardSyntax::Parameter &p, QByteArrayView word) {
+        if (startsWithIgnoringCase(word, "X-") && word.size() > 2 && !startsWithIgnoringCase(p.value, "X-CUSTOM("))
+            name(property + VCardSyntax::decodeText(word, {}).toUpper());
+    });
 }
 
 void CardBuilder::applyPhoto(const ContentLine &line) {
@@ -559,18 +572,21 @@ void CardBuilder::apply(const ContentLine &line) {
             number = trimmed(number.sliced(4));
         if (number.isEmpty())
             return;
+        leaveOutParameters(line);
         contact_.phoneNumbers.append({labelFromTypes(line, Field::Phone), CNPhoneNumber(number)});
         remember(line, Field::Phone, contact_.phoneNumbers.size() - 1);
     } else if (name == "EMAIL") {
         const QString address = trimmed(text(line));
         if (address.isEmpty())
             return;
+        leaveOutParameters(line);
         contact_.emailAddresses.append({labelFromTypes(line, Field::Email), address});
         remember(line, Field::Email, contact_.emailAddresses.size() - 1);
     } else if (name == "URL") {
         const QString url = trimmed(text(line));
         if (url.isEmpty())
             return;
+        leaveOutParameters(line);
         contact_.urlAddresses.append({labelFromTypes(line, Field::Url), url});
         remember(line, Field::Url, contact_.urlAddresses.size() - 1);
     } else if (name == "ADR") {

@@ -95,6 +95,11 @@ const QHash<QString, QStringList> &namedByFile() {
 const QHash<QString, QStringList> &parametersNamedByFile() {
     static const QHash<QString, QStringList> named = {
         {"testfullvcard.vcf", {"ADR;GEO", "ADR;LABEL"}},
+        // Type words of the writer's own, where a label goes.
+        {"v21_x_param.vcf", {"ADR;X-CUSTOM", "EMAIL;X-CUSTOMPROPERTY", "TEL;X-CUSTOMPROP"}},
+        {"v21_multiple_entry.vcf",
+         {"TEL;X-NEC-BOY", "TEL;X-NEC-FAMILY", "TEL;X-NEC-FRIEND", "TEL;X-NEC-GIRL", "TEL;X-NEC-HOTEL",
+          "TEL;X-NEC-PHS", "TEL;X-NEC-RESTAURANT", "TEL;X-NEC-SCHOOL", "TEL;X-NEC-SECRET"}},
     };
     return named;
 }

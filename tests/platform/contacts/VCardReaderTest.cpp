@@ -278,8 +278,8 @@ TEST(VCardReaderFields, WhatNoFieldTakesIsNamed) {
     EXPECT_EQ(details.extras[1].leftOut, QStringList{"GEO"});
 }
 
-// The parameters of an address that no part of it takes are named, the address kept.
-TEST(VCardReaderFields, AddressParametersNoPartTakesAreNamed) {
+// The parameters of a value that nothing takes are named, the value kept.
+TEST(VCardReaderFields, ParametersNothingTakesAreNamed) {
     const struct {
         QByteArray line;
         QStringList named;
@@ -289,11 +289,20 @@ TEST(VCardReaderFields, AddressParametersNoPartTakesAreNamed) {
         {"ADR;TYPE=home;TZ=\"-05:00\";label=x:;;1 Main St;;;;", {"ADR;LABEL", "ADR;TZ"}},
         {"ADR;LABEL=\"1 Main St\":;;;;;;", {"ADR;LABEL"}}, // no address: the label alone was given
         {"ADR;LABEL=\"\";GEO=;PREF=1;TYPE=work:;;1 Main St;;;;", {}},
+        {"TEL;X-NEC-SECRET:9", {"TEL;X-NEC-SECRET"}},
+        {"TEL;TYPE=CELL,x-Assistant;TYPE=\"X-B\":9", {"TEL;X-ASSISTANT", "TEL;X-B"}},
+        {"EMAIL;INTERNET;X-cUstomPrOperty:a@b.example", {"EMAIL;X-CUSTOMPROPERTY"}},
+        {"URL;TYPE=X-BLOG:https://b.example", {"URL;X-BLOG"}},
+        {"ADR;X-custom:pobox;street", {"ADR;X-CUSTOM"}},
+        {"TEL;X-CUSTOM(CHARSET=UTF-8,ENCODING=QUOTED-PRINTABLE,=EC=82=AC):9", {}}, // read as the label
+        {"TEL;X-CUSTOM(Office):9", {}},
+        {"TEL;X-COUCHDB-UUID=\"c2fa\";TYPE=CELL,X-:9", {}},
     };
     for (const auto &c : cases) {
         VCardReadDetails details;
         const QList<CNContact> contacts = CNContactVCardSerialization::contactsWithData(
-            card("N:Lee;Ann;;;\r\n" + c.line + "\r\n", "4.0"), nullptr, &details);
+            card("N:Lee;Ann;;;\r\n" + c.line + "\r\n", c.line.contains("X-") ? "2.1" : "4.0"), nullptr,
+            &details);
         ASSERT_EQ(contacts.size(), 1) << c.line.toStdString();
         EXPECT_EQ(details.extras[0].leftOutParameters, c.named) << c.line.toStdString();
         EXPECT_TRUE(details.extras[0].leftOut.isEmpty()) << c.line.toStdString();
