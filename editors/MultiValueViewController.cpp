@@ -431,6 +431,9 @@ void MultiValueViewController::showAddressPopover(const EditorContact &contact, 
     context->contact = contact;
     context->type = type;
     context->labelIndex = labelIndex;
+    // A list that cannot be unlocked hands nothing back: the address is shown read-only.
+    if (!editButton()->isEnabled())
+        context->editEnabled = false;
     auto *editor = new AddressViewController;
     isAddressViewShowing_ = true;
     editor->openInPopover(std::move(context), isEditing(), AddressViewController::contentSize, rect, tableView_, this,

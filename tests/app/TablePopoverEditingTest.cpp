@@ -72,6 +72,75 @@ TEST_F(TableEditTest, TheContactPopoverIsWholeInAWindowOfTheDefaultSize) {
               popover->tableView()->viewport()->rect());
 }
 
+// A contact without a name, and nothing stored of earlier popovers: the popover and its
+// torn-off window show the name the model gives such a contact, take the popover's size,
+// list the rows in the default order with the document's own item after them, the photo
+// row three rows high, and start locked or editing as the window is.
+TEST_F(TableEditTest, APopoverAndItsWindowStartFromTheDefaultsForAContactWithoutAName) {
+    for (const QString &key : {DetailRowModel::LastRowOrderKey, ContactInfoPopover::IconRowCountKey})
+        ASSERT_FALSE(UserDefaults::standard().object(key).isValid()) << key.toStdString();
+    document = open(QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nN:;;;;\r\nFN:\r\nTEL;type=CELL:300\r\n"
+                                   "X-HOBBY:Chess\r\nEND:VCARD\r\n"),
+                    QStringLiteral("Nameless.vcf"));
+    view = content(document);
+    table = view->contactsViewController();
+    // A row per field, a name a row per part.
+    QStringList rowTypes;
+    for (const QString &field : DefaultRowOrder() + QStringList{QStringLiteral("HOBBY")}) {
+        const int parts = field == FieldId::Name ? 4 : field == FieldId::PhoneticName ? 3 : 1;
+        for (int part = 0; part < parts; ++part)
+            rowTypes << field;
+    }
+    for (const bool editing : {false, true}) {
+        for (const bool tornOff : {false, true}) {
+            const std::string where =
+                std::string(editing ? "editing" : "locked") + (tornOff ? ", torn off" : "");
+            view->setEditState(editing);
+            doubleClick(rowOf(NoName), FieldId::Name);
+            ASSERT_EQ(opened(), QStringLiteral("contact popover")) << where;
+            auto *shown = qobject_cast<ContactInfoPopover *>(table->popover()->contentViewController());
+            QSize size = table->popover()->contentSize();
+            QPointer<DetachedWindowController> controller;
+            if (tornOff) {
+                table->popover()->detach();
+                QCoreApplication::processEvents();
+                ASSERT_EQ(table->detachedWindows().size(), 1) << where;
+                controller = table->detachedWindows().first().windowController;
+                ASSERT_TRUE(controller) << where;
+                shown = controller->contactInfoPopover();
+                size = controller->window()->size();
+                EXPECT_EQ(controller->window()->titleWithoutEditedMark(), NoName) << where;
+            }
+            EXPECT_EQ(size, QSize(450, 640)) << where;
+            EXPECT_EQ(shown->contactNameField()->text(), NoName) << where;
+            EXPECT_EQ(shown->editState(), editing) << where;
+            EXPECT_EQ(shown->editButton()->text(), editing ? QStringLiteral("Lock") : QStringLiteral("Edit"))
+                << where;
+            EXPECT_EQ(shown->redSeparator()->palette().color(QPalette::Window),
+                      QColor(editing ? Qt::red : Qt::gray))
+                << where;
+            QStringList shownTypes;
+            for (const InfoTableRow &row : shown->contactInfo()->table())
+                shownTypes << row.type;
+            EXPECT_EQ(shownTypes, rowTypes) << where;
+            EXPECT_EQ(shown->iconRowCount(), 3) << where;
+            ContactInfoController *fields = shown->contactInfo();
+            EXPECT_EQ(fields->tableViewHeightOfRow(int(shownTypes.indexOf(FieldId::Photo))),
+                      3 * fields->rowHeight() + 2)
+                << where;
+            EXPECT_EQ(shown->selectedFont(), table->selectedFont()) << where;
+            if (controller)
+                controller->close();
+            else
+                table->popover()->close();
+            QCoreApplication::processEvents();
+            EXPECT_TRUE(table->detachedWindows().isEmpty()) << where;
+        }
+    }
+    EXPECT_FALSE(undoManager()->canUndo());
+    EXPECT_FALSE(edited());
+}
+
 TEST_F(TableEditTest, AddContactOpensThePopoverOnTheNewContactAndClosingTheWindowClosesItsWindows) {
     view->performAction(QStringLiteral("addContact:"), nullptr);
     QCoreApplication::processEvents();

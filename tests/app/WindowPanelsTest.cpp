@@ -9,6 +9,7 @@
 #include "editors/CustomLabelPanel.h"
 #include "find/FindPanel.h"
 #include "find/SegmentedButtons.h"
+#include "merge/MergePanelController.h"
 #include "platform/ui/Pasteboard.h"
 #include "print/AccessoryViewController.h"
 #include "print/PrintPanelController.h"
@@ -68,6 +69,150 @@ protected:
         return shown.filter(text).size();
     }
 };
+
+// Every sheet and panel of the window, changed inside and then left without its Done (its
+// Cancel, or the window system's close), leaves the document as it was: the contacts, the
+// custom items and the columns, no undo step, no edited mark, nothing stored but what the
+// panel stores as it is used.
+TEST_F(PanelsTest, EverySheetLeftWithoutItsDoneChangesNothing) {
+    ScriptedDialogPresenter dialogs;
+    const auto snapshot = [this] {
+        QStringList cards;
+        for (const ContactEntry &entry : std::as_const(*view->contactTable()))
+            cards << QMvCard().vCardFromPerson(*entry.person, {}, {});
+        return std::tuple(cards, view->customItems(), columns(view));
+    };
+    const auto stored = [] {
+        QVariantMap values;
+        for (const QString &key : UserDefaults::standard().storedKeys())
+            values.insert(key, UserDefaults::standard().object(key));
+        return values;
+    };
+    const auto customItems = [this] { return document->controller->customItemPanel(); };
+    const auto itemEditor = [&] { return customItems()->addItemViewController(); };
+    const auto deleteHobby = [&] {
+        customItems()->tableView()->selectRow(0);
+        dialogs.answerAlert(u"OK"_s);
+        QTest::mouseClick(customItems()->delButton(), Qt::LeftButton);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return customItems()->itemsDirty(); }, 2000));
+    };
+    const auto addPets = [&] {
+        QTest::mouseClick(customItems()->addButton(), Qt::LeftButton);
+        typeText(itemEditor()->nameField(), u"Pets"_s);
+        QTest::mouseClick(itemEditor()->doneButton(), Qt::LeftButton);
+    };
+    const struct {
+        const char *what;
+        QStringList storedAsUsed; // preferences the panel keeps as it is used
+        std::function<void()> leave;
+    } cases[] = {
+        {"custom labels: a label added, Cancel",
+         {CustomLabelPanelController::LastSelectedItemKey},
+         [&] {
+             ASSERT_TRUE(pick(u"Select Label"_s, u"Show Custom Labels"_s));
+             CustomLabelPanelController *panel = document->controller->customLabelPanelController();
+             ::choose(panel->itemNamePopup(), QMPerson::localizedIdentifierForKey(FieldId::Phone));
+             QTest::mouseClick(panel->addButton(), Qt::LeftButton);
+             QTest::mouseClick(panel->cancelButton(), Qt::LeftButton);
+         }},
+        {"custom labels: closed by the window system",
+         {},
+         [&] {
+             ASSERT_TRUE(pick(u"Select Label"_s, u"Show Custom Labels"_s));
+             document->controller->customLabelPanelController()->window()->close();
+         }},
+        {"custom items: an item deleted and one added, Cancel",
+         {},
+         [&] {
+             ASSERT_TRUE(pick(u"Items"_s, u"Show Custom Items"_s));
+             deleteHobby();
+             addPets();
+             QTest::mouseClick(customItems()->cancelButton(), Qt::LeftButton);
+         }},
+        {"custom items: an item deleted, closed by the window system",
+         {},
+         [&] {
+             ASSERT_TRUE(pick(u"Items"_s, u"Show Custom Items"_s));
+             deleteHobby();
+             customItems()->window()->close();
+         }},
+        {"custom items: the item editor's Cancel, then Done",
+         {},
+         [&] {
+             ASSERT_TRUE(pick(u"Items"_s, u"Show Custom Items"_s));
+             doubleClickRow(customItems()->tableView(), 0);
+             QTest::mouseClick(itemEditor()->addButton(), Qt::LeftButton);
+             QTest::mouseClick(itemEditor()->cancelButton(), Qt::LeftButton);
+             QTest::mouseClick(customItems()->addButton(), Qt::LeftButton);
+             typeText(itemEditor()->nameField(), u"Pets"_s);
+             QTest::mouseClick(itemEditor()->cancelButton(), Qt::LeftButton);
+             QTest::mouseClick(customItems()->doneButton(), Qt::LeftButton);
+         }},
+        {"merge: a value changed, Cancel",
+         {},
+         [&] {
+             table()->selectRowIndexes({Ann, Bob});
+             view->setEditState(true);
+             ASSERT_TRUE(pick(u"Contact"_s, u"Merge Contacts"_s));
+             MergePanelController *sheet = view->mergePanelController();
+             sheet->edits().undoReplaceStringValue(u"merged"_s, FieldId::Note, sheet->contactRight()->person);
+             QTest::mouseClick(sheet->cancelButton(), Qt::LeftButton);
+         }},
+        {"find window: searched, a replacement typed, Done",
+         {},
+         [&] {
+             Pasteboard::find().setString(u"555"_s);
+             QTimer::singleShot(0, [&] {
+                 auto *panel = qobject_cast<FindPanel *>(
+                     qobject_cast<Window *>(QApplication::activeModalWidget())->windowController());
+                 QTest::keyClick(panel->searchField(), Qt::Key_Return);
+                 ASSERT_TRUE(QTest::qWaitFor([&] { return !panel->isSearching(); }, 20000));
+                 panel->replaceField()->setText(u"777"_s);
+                 panel->closeButton()->click();
+             });
+             ASSERT_TRUE(pick(u"Find"_s, u"Find Window…"_s));
+         }},
+        {"QR code: a format chosen, Close",
+         {},
+         [&] {
+             table()->selectRowIndexes({Ann});
+             ASSERT_TRUE(pick(u"Contact"_s, u"Show QRCode"_s));
+             QRCodePanelController *panel = view->qrCodePanelController();
+             ::choose(panel->formatPopup(),
+                      panel->formatPopup()->itemText(panel->formatPopup()->count() - 1));
+             panel->closeButton()->click();
+         }},
+        {"print: another paper, Cancel",
+         {u"QM1DprintOptions"_s, u"QM1DlastPrintStyle"_s},
+         [&] {
+             table()->selectRowIndexes({Ann, Cid});
+             ASSERT_TRUE(pick(u"File"_s, u"Print…"_s));
+             auto *panel =
+                 qobject_cast<PrintPanelController *>(qobject_cast<Window *>(sheet())->windowController());
+             QComboBox *paper = panel->paperPopup();
+             ::choose(paper, paper->itemText(paper->findData(u"Letter"_s)));
+             panel->cancelButton()->click();
+         }},
+    };
+    for (const auto &c : cases) {
+        const auto before = snapshot();
+        QVariantMap storedBefore = stored();
+        view->setEditState(false);
+        c.leave();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(sheet(), nullptr) << c.what;
+        EXPECT_TRUE(snapshot() == before) << c.what;
+        EXPECT_FALSE(view->undoManager()->canUndo()) << c.what;
+        EXPECT_FALSE(edited()) << c.what;
+        QVariantMap storedAfter = stored();
+        for (const QString &key : c.storedAsUsed) {
+            storedBefore.remove(key);
+            storedAfter.remove(key);
+        }
+        EXPECT_EQ(storedAfter, storedBefore) << c.what;
+    }
+    EXPECT_EQ(dialogs.unansweredCount(), 0);
+}
 
 TEST_F(PanelsTest, TheFindWindowsChangesRefreshTheTableOnceWhenItCloses) {
     Pasteboard::find().setString(u"555"_s);

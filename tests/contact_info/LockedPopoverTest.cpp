@@ -6,6 +6,7 @@
 #include "platform/ui/Pasteboard.h"
 #include "platform/ui/Workspace.h"
 #include "tests/contact_info/ContactInfoTestSupport.h"
+#include "tests/editors/EditorTestSupport.h"
 
 #include <QMimeData>
 #include <QPushButton>
@@ -105,15 +106,18 @@ public:
         return first;
     }
     // The editor a path opened, when it could change the contact while the popover is
-    // locked (it is editing, or its Edit button may be pressed); it is closed once looked at.
+    // locked (it is editing, its Edit button may be pressed, or an input of it takes a
+    // change); it is closed once looked at.
     std::optional<std::string> openedEditorThatCouldChange() {
         Popover *opened = table().popover();
         if (!opened)
             return std::nullopt;
         auto *editor = qobject_cast<PopoverEditor *>(opened->contentViewController());
         std::optional<std::string> fault;
-        if (locked && editor && (editor->isEditing() || editor->editButton()->isEnabled()))
-            fault = editor->metaObject()->className();
+        if (locked && editor &&
+            (editor->isEditing() || editor->editButton()->isEnabled() || !changeableInputs(editor).isEmpty()))
+            fault = editor->metaObject()->className() +
+                    (u' ' + changeableInputs(editor).join(u'/')).toStdString();
         opened->close();
         QCoreApplication::processEvents();
         return fault;

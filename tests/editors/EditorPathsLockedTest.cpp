@@ -172,6 +172,23 @@ TEST_F(EditorPaths, AnEditorOpenedLockedChangesNothingByAnyPath) {
         PopoverEditor *editor = c.open();
         EXPECT_FALSE(editor->isEditing()) << c.what;
         EXPECT_EQ(editor->editButton()->isEnabled(), c.editCanUnlock) << c.what;
+        EXPECT_EQ(changeableInputs(editor).join(u'/').toStdString(), "") << c.what;
+        // An address row opens the address editor, read-only too: its changes could go nowhere.
+        if (auto *list = qobject_cast<MultiValueViewController *>(editor);
+            list && list->type() == FieldId::Address) {
+            auto *edit =
+                cellWidget<QToolButton>(list->tableView(), 0, columnOf(list, QStringLiteral("Edit")));
+            ASSERT_TRUE(edit);
+            QTest::mouseClick(edit, Qt::LeftButton);
+            const QList<AddressViewController *> opened = list->findChildren<AddressViewController *>();
+            ASSERT_EQ(opened.size(), 1);
+            EXPECT_FALSE(opened.first()->isEditing());
+            EXPECT_FALSE(opened.first()->editButton()->isEnabled());
+            EXPECT_EQ(changeableInputs(opened.first()).join(u'/').toStdString(), "");
+            opened.first()->popover()->close();
+            scene.popover->frame()->activateWindow();
+            scene.waitUntilActive();
+        }
         tryEveryPath(editor);
         if (auto *list = qobject_cast<MultiValueViewController *>(editor)) {
             auto pasteboard = Pasteboard::forDragging();

@@ -181,6 +181,148 @@ TEST_F(EditorPaths, TheSingleValueEditorsHandBackWhatWasTyped) {
     }
 }
 
+// The instant-message editor hands back the label, the service and the user name as chosen
+// and typed together, for a stored value, a new one and one whose label the field does not
+// list; what was not touched stays as stored, and the value's text follows.
+TEST_F(EditorPaths, TheInstantMessageEditorHandsBackItsLabelServiceAndNameTogether) {
+    const QStringList labels = QMPerson::labelTableDict().value(FieldId::InstantMessage);
+    struct Case {
+        const char *what;
+        qint64 labelIndex;
+        QString storedLabel;                            // given to the stored value first; none leaves it
+        std::pair<QString, QString> shown;              // label item and service as the editor opens
+        QString label;                                  // chosen; none leaves the popup
+        QString service;                                // chosen; none leaves the popup
+        std::optional<QString> user;                    // typed over the field
+        std::tuple<QString, QString, QString> expected; // label, service, user name
+    };
+    const Case cases[] = {
+        {"all three", 1, {}, {"home", "Skype"}, "work", "ICQ", "zq", {"work", "ICQ", "zq"}},
+        {"its label", 0, {}, {"work", "Jabber"}, "home", {}, {}, {"home", "Jabber", "ann@jabber.example"}},
+        {"its service", 1, {}, {"home", "Skype"}, {}, "QQ", {}, {"home", "QQ", "ann.lee"}},
+        {"new, all three", -1, {}, {"home", "AIM"}, "work", "Jabber", "zq", {"work", "Jabber", "zq"}},
+        {"unlisted label", 0, "Gym", {{}, "Jabber"}, {}, "QQ", "zq", {"Gym", "QQ", "zq"}},
+    };
+    for (const Case &c : cases) {
+        SetUp();
+        const std::string what = c.what;
+        if (!c.storedLabel.isEmpty()) {
+            LabeledValueList values = person->imsValues();
+            values[0].label = c.storedLabel;
+            person->setValue(values, FieldId::InstantMessage);
+            before = person->vCardData();
+        }
+        const LabeledValueList stored = person->imsValues();
+        auto *editor = open<IMSViewController>(FieldId::InstantMessage, c.labelIndex);
+        EXPECT_EQ(editor->labelPopup()->currentIndex(), labels.indexOf(c.shown.first)) << what;
+        EXPECT_EQ(editor->servicePopup()->currentText(), c.shown.second) << what;
+        EXPECT_EQ(editor->doneButton()->text(),
+                  c.labelIndex < 0 ? QStringLiteral("Add") : QStringLiteral("Change"))
+            << what;
+        if (!c.label.isEmpty())
+            choose(editor->labelPopup(), editor->labelPopup()->itemText(int(labels.indexOf(c.label))));
+        if (!c.service.isEmpty())
+            choose(editor->servicePopup(), c.service);
+        if (c.user)
+            replaceText(editor->usernameField(), *c.user);
+        press(editor->doneButton());
+        const LabeledValueRecord *record = scene.answered<LabeledValueRecord>();
+        ASSERT_TRUE(record) << what;
+        const auto &[label, service, user] = c.expected;
+        EXPECT_EQ(record->labelText(), label) << what;
+        EXPECT_EQ(record->service, service) << what;
+        EXPECT_EQ(record->username, user) << what;
+        EXPECT_EQ(record->stringValue, service + u':' + user) << what;
+        EXPECT_EQ(record->labelIndex, c.labelIndex) << what;
+
+        ASSERT_TRUE(apply()) << what;
+        const LabeledValueList now = person->imsValues();
+        ASSERT_EQ(now.size(), stored.size() + (c.labelIndex < 0 ? 1 : 0)) << what;
+        for (qsizetype i = 0; i < now.size(); ++i) {
+            const bool answered = c.labelIndex < 0 ? i == stored.size() : now[i].labelIndex == c.labelIndex;
+            if (!answered) {
+                EXPECT_EQ(now[i], stored[i]) << what << ": the other value";
+                continue;
+            }
+            EXPECT_EQ(std::tuple(now[i].labelText(), now[i].service, now[i].username.value_or(QString())),
+                      c.expected)
+                << what;
+            EXPECT_GE(now[i].labelIndex, 0) << what;
+        }
+    }
+}
+
+// The list editor hands back its rows as they stand after a drag, a deletion or an
+// addition: each row whole with its own running number, in their new order, a label the
+// field does not list kept as it was and a user's own label chosen for a new row.
+TEST_F(EditorPaths, TheListEditorHandsBackItsRowsWholeInTheirNewOrder) {
+    const QString unlisted = QStringLiteral("Unlisted");
+    const QString own = QStringLiteral("boat");
+    enum class Step { DragTheSecondFirst, DeleteTheFirst, AddAfterTheFirst };
+    for (const QString &type :
+         {FieldId::Phone, FieldId::Email, FieldId::URL, FieldId::Relationship, FieldId::Address,
+          FieldId::InstantMessage, FieldId::SocialNetwork, QStringLiteral("Pets")}) {
+        for (const Step step : {Step::DragTheSecondFirst, Step::DeleteTheFirst, Step::AddAfterTheFirst}) {
+            // The address list adds through the address editor, tried elsewhere.
+            if (type == FieldId::Address && step == Step::AddAfterTheFirst)
+                continue;
+            SetUp();
+            const std::string what = type.toStdString() + " step " + std::to_string(int(step));
+            const bool registered = QMPerson::setLabel(QString(), own, type);
+            LabeledValueList stored = person->labeledValueForIdentifier(type).value();
+            ASSERT_EQ(stored.size(), 2) << what;
+            stored[0].label = unlisted;
+            person->setValue(stored, type);
+            before = person->vCardData();
+            stored = person->labeledValueForIdentifier(type).value();
+
+            MultiValueViewController *editor = openList(type);
+            QTableView *table = editor->tableView();
+            LabeledValueList expected;
+            if (step == Step::DragTheSecondFirst) {
+                auto pasteboard = Pasteboard::forDragging();
+                ASSERT_TRUE(editor->writeRowsWithIndexes({1}, *pasteboard)) << what;
+                pasteboard->setSource(table->window(), table);
+                ASSERT_TRUE(dropOn(table->viewport(), QPoint(20, table->rowViewportPosition(0) + 2),
+                                   pasteboard->mimeData()))
+                    << what;
+                expected = {stored[1], stored[0]};
+            } else if (step == Step::DeleteTheFirst) {
+                table->selectRow(0);
+                press(editor->delButton());
+                expected = {stored[1]};
+            } else {
+                table->selectRow(0);
+                press(editor->addButton());
+                ASSERT_EQ(editor->table().size(), 3) << what;
+                auto *popup = cellWidget<QComboBox>(table, 1, columnOf(editor, QStringLiteral("label")));
+                ASSERT_TRUE(popup) << what;
+                const qsizetype item = QMPerson::labelsForIdentifier(type).value().indexOf(own);
+                ASSERT_GE(item, 0) << what;
+                choose(popup, popup->itemText(int(item)));
+                expected = {stored[0], editor->table().at(1), stored[1]};
+                EXPECT_EQ(expected[1].label, own) << what;
+                EXPECT_EQ(expected[1].labelIndex, 2) << what << ": a number no row has";
+            }
+            press(editor->doneButton());
+            const LabeledValueList *list = scene.answered<LabeledValueList>();
+            ASSERT_TRUE(list) << what;
+            EXPECT_EQ(*list, expected) << what;
+
+            ASSERT_TRUE(apply()) << what;
+            const LabeledValueList now = person->labeledValueForIdentifier(type).value_or(LabeledValueList());
+            ASSERT_EQ(now.size(), expected.size()) << what;
+            for (qsizetype i = 0; i < now.size(); ++i) {
+                EXPECT_EQ(now[i].labelIndex, expected[i].labelIndex) << what << " row " << i;
+                EXPECT_EQ(now[i].label, expected[i].label) << what << " row " << i;
+                EXPECT_EQ(now[i].valueText(), expected[i].valueText()) << what << " row " << i;
+            }
+            if (registered)
+                QMPerson::removeLabel(own, type);
+        }
+    }
+}
+
 // ---- Every choice of a popup lands as its own value
 
 TEST_F(EditorPaths, EveryLabelOfEveryListLandsAsItsWord) {

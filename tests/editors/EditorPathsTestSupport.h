@@ -28,6 +28,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QPlainTextEdit>
+#include <QToolButton>
 #include <QWheelEvent>
 
 #include <gtest/gtest.h>

@@ -7,8 +7,10 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 
@@ -107,6 +109,41 @@ public:
     }
     QStringList calls;
 };
+
+// The inputs of an editor a user could change a value with: a field that takes typing, an
+// enabled popup of choices or calendar, a button (Edit and Done aside), a table cell that
+// opens for typing. An editor shown locked offers none.
+inline QStringList changeableInputs(PopoverEditor *editor) {
+    QStringList found;
+    QWidget *root = editor->view();
+    const auto usable = [](const QWidget *widget) { return widget->isVisible() && widget->isEnabled(); };
+    const auto name = [](const QObject *object) {
+        return QString::fromLatin1(object->metaObject()->className()) + u' ' + object->objectName();
+    };
+    for (QLineEdit *field : root->findChildren<QLineEdit *>())
+        if (usable(field) && !field->isReadOnly())
+            found << name(field) + u' ' + field->text();
+    for (QPlainTextEdit *area : root->findChildren<QPlainTextEdit *>())
+        if (usable(area) && !area->isReadOnly())
+            found << name(area);
+    for (QComboBox *popup : root->findChildren<QComboBox *>())
+        if (usable(popup) && popup->count() > 1)
+            found << name(popup) + u' ' + popup->currentText();
+    for (QCalendarWidget *calendar : root->findChildren<QCalendarWidget *>())
+        if (usable(calendar))
+            found << name(calendar);
+    for (QPushButton *button : root->findChildren<QPushButton *>())
+        if (usable(button) && button != editor->editButton() && button != editor->doneButton())
+            found << name(button) + u' ' + button->text();
+    for (QAbstractItemView *view : root->findChildren<QAbstractItemView *>()) {
+        const QAbstractItemModel *model = view->model();
+        for (int row = 0; model && usable(view) && row < model->rowCount(); ++row)
+            for (int column = 0; column < model->columnCount(); ++column)
+                if (model->flags(model->index(row, column)) & Qt::ItemIsEditable)
+                    found << name(view) + QStringLiteral(" cell %1,%2").arg(row).arg(column);
+    }
+    return found;
+}
 
 // Typing as a user does, one key event per character, so Japanese goes too
 // (QTest::keyClicks refuses text outside Latin-1).

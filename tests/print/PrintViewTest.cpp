@@ -1,9 +1,11 @@
 #include "print/PrintView.h"
 #include "contacts_table/SubContactRows.h"
 #include "print/PrintText.h"
+#include "print/VerticalText.h"
 #include "tests/print/PrintTestSupport.h"
 
 #include <QImage>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
@@ -11,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 namespace {
 
@@ -287,6 +291,171 @@ TEST_F(PrintViewTest, EveryGlyphStaysInsideItsLabelOrTextBox) {
                         ++outside;
             EXPECT_EQ(outside, 0) << name << " page " << page;
         }
+    }
+}
+
+// A page that keeps what is drawn on it: each text drawn, the page point its origin lands
+// on, its turn and the cells it takes. Where text goes and how it is turned does not hang on
+// the fonts installed.
+class RecordingPage : public QPaintDevice {
+public:
+    struct Text {
+        QString text;
+        QPointF origin;
+        double angle;
+        QRectF cells; // its advance by its ascent and descent, on the page
+    };
+    std::vector<Text> texts;
+
+    QPaintEngine *paintEngine() const override { return &engine_; }
+
+protected:
+    int metric(PaintDeviceMetric metric) const override {
+        switch (metric) {
+        case PdmWidth:
+            return 595;
+        case PdmHeight:
+            return 842;
+        case PdmWidthMM:
+            return 210;
+        case PdmHeightMM:
+            return 297;
+        case PdmNumColors:
+            return std::numeric_limits<int>::max();
+        case PdmDepth:
+            return 32;
+        case PdmDevicePixelRatio:
+            return 1;
+        case PdmDevicePixelRatioScaled:
+            return int(devicePixelRatioFScale());
+        default: // one point a pixel
+            return 72;
+        }
+    }
+
+private:
+    class Engine : public QPaintEngine {
+    public:
+        explicit Engine(RecordingPage &page)
+            : QPaintEngine(AllFeatures)
+            , page_(page) {}
+        bool begin(QPaintDevice *) override { return true; }
+        bool end() override { return true; }
+        void updateState(const QPaintEngineState &state) override {
+            if (state.state() & DirtyTransform)
+                transform_ = state.transform();
+        }
+        void drawTextItem(const QPointF &at, const QTextItem &item) override {
+            const QPointF turned = transform_.map(QPointF(1, 0)) - transform_.map(QPointF(0, 0));
+            const QRectF cells(at.x(), at.y() - item.ascent(), item.width(), item.ascent() + item.descent());
+            page_.texts.push_back({item.text(), transform_.map(at),
+                                   double(qRound(qRadiansToDegrees(std::atan2(turned.y(), turned.x())))),
+                                   transform_.mapRect(cells)});
+        }
+        void drawPixmap(const QRectF &, const QPixmap &, const QRectF &) override {}
+        void drawPolygon(const QPointF *, int, PolygonDrawMode) override {}
+        void drawPath(const QPainterPath &) override {}
+        void drawRects(const QRectF *, int) override {}
+        void drawLines(const QLineF *, int) override {}
+        Type type() const override { return User; }
+
+    private:
+        RecordingPage &page_;
+        QTransform transform_;
+    };
+    mutable Engine engine_{*this};
+};
+
+// An envelope's lines run as its direction says, from the corner where reading starts:
+// left to right, each line runs across and the next stands below, from the box's top left;
+// up-down, each runs down the paper and the next stands to its left, from the top right.
+// Horizontal text is turned whole; vertical text sets its kanji upright in columns, or
+// turned a quarter left in rows.
+TEST_F(PrintViewTest, EnvelopeLinesRunFromTheCornerTheirDirectionStartsAt) {
+    // Full-width characters only (blanks aside), so that every character of a line stands
+    // on the line's own baseline or column.
+    const SubContactTable rows = rowsOf(card(
+        "山田", "太郎", "item1.ADR;type=HOME:;;丸の内一丁目;千代田区;東京都;;日本\r\nitem1.X-ABADR:jp\r\n"));
+    // Taller than wide, as an envelope's address is: text set as if its lines ran across
+    // would come out half the size that fits.
+    const QRectF box(150, 200, 200, 400);
+    options->printStyle = PrintStyle::Envelope;
+    options->envelope.printFrame = false;
+    options->envelope.keishou = QStringLiteral("様");
+    options->envelope.textRectDict.insert(QStringLiteral("A4"), box);
+    options->leftMargin = 20;
+    options->topMargin = 30;
+    const QRectF onPaper = box.translated(20, 30);
+    struct Case {
+        bool vertical;
+        QString direction;
+        double kanjiAngle; // clockwise
+        bool upDown;       // lines run down the paper, the next to the left; else across, the next below
+    };
+    const Case cases[] = {
+        {false, TextDirection::LeftRight, 0, false},
+        {false, TextDirection::UpDown, 90, true},
+        {true, TextDirection::LeftRight, -90, false},
+        {true, TextDirection::UpDown, 0, true},
+    };
+    for (const Case &c : cases) {
+        const std::string what = (c.vertical ? "vertical " : "horizontal ") + c.direction.toStdString();
+        options->envelope.printVertical = c.vertical;
+        options->envelope.textDirection = c.direction;
+        PrintView view(rows, options, a4);
+        RecordingPage page;
+        QPainter painter(&page);
+        view.drawPage(painter, 0);
+        painter.end();
+        QStringList lines = view.makeTextObject(*rows.front(), page).text.split(u'\n');
+        ASSERT_EQ(lines.size(), 3) << what;
+        for (QString &line : lines)
+            line.remove(u' ');
+
+        // The texts drawn, in drawing order, are the lines' characters in reading order; each
+        // line stands wholly past the one before it.
+        const auto across = [&](const QPointF &origin) { return c.upDown ? -origin.x() : origin.y(); };
+        std::vector<std::vector<double>> placed(size_t(lines.size()));
+        QString drawn;
+        QRectF covered;
+        qsizetype line = 0;
+        qsizetype used = 0;
+        for (const RecordingPage::Text &t : page.texts) {
+            const QString text = QString(t.text).remove(u' ');
+            if (text.isEmpty())
+                continue;
+            covered |= t.cells;
+            if (VerticalText::isJapanese(text.front().unicode())) {
+                EXPECT_EQ(t.angle, c.kanjiAngle) << what << ": " << text.toStdString();
+            }
+            while (line < lines.size() && used == lines[line].size()) {
+                ++line;
+                used = 0;
+            }
+            ASSERT_LT(line, lines.size()) << what << ": more drawn than the text";
+            EXPECT_TRUE(lines[line].mid(used).startsWith(text)) << what << ": " << text.toStdString();
+            used += text.size();
+            placed[size_t(line)].push_back(across(t.origin));
+            drawn += text;
+        }
+        EXPECT_EQ(drawn, lines.join(QString())) << what;
+        // As large as fits the box, and inside it.
+        EXPECT_TRUE(onPaper.adjusted(-0.5, -0.5, 0.5, 0.5).contains(covered)) << what;
+        EXPECT_GT(std::max(covered.width() / onPaper.width(), covered.height() / onPaper.height()), 0.7)
+            << what;
+        for (size_t l = 1; l < placed.size(); ++l) {
+            ASSERT_FALSE(placed[l].empty() || placed[l - 1].empty()) << what;
+            EXPECT_GT(*std::min_element(placed[l].begin(), placed[l].end()),
+                      *std::max_element(placed[l - 1].begin(), placed[l - 1].end()))
+                << what << ": line " << l;
+        }
+
+        // Reading starts at the box's top left, or its top right up-down.
+        const auto first = std::find_if(page.texts.begin(), page.texts.end(),
+                                        [](auto &t) { return !t.text.trimmed().isEmpty(); });
+        ASSERT_NE(first, page.texts.end()) << what;
+        EXPECT_LT(first->origin.y(), onPaper.center().y()) << what;
+        EXPECT_EQ(first->origin.x() > onPaper.center().x(), c.upDown) << what;
     }
 }
 
