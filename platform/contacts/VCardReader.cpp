@@ -391,19 +391,21 @@ void CardBuilder::setOnce(QString &field, QString value, const ContentLine &line
 }
 
 void CardBuilder::leaveOutParameters(const ContentLine &line) {
-    const QString property = VCardSyntax::decodeText(line.name, {}).toUpper() + u';';
-    const auto name = [this](const QString &named) {
+    // Made only for what is named: this runs for every phone, e-mail and address.
+    const auto name = [this, &line](QByteArrayView parameter) {
+        const QString named = VCardSyntax::decodeText(line.name, {}).toUpper() + u';' +
+                              VCardSyntax::decodeText(parameter, {}).toUpper();
         if (!extras_.leftOutParameters.contains(named))
             extras_.leftOutParameters.append(named);
     };
     for (const QByteArrayView parameter : {QByteArrayView("LABEL"), QByteArrayView("GEO"), QByteArrayView("TZ")})
         if (!line.parameterText(parameter).trimmed().isEmpty())
-            name(property + QString::fromLatin1(parameter));
+            name(parameter);
     // A type word of the writer's own ("X-NEC-SECRET") is a label no field takes; the
     // X-CUSTOM( form is read as the label.
     forEachTypeWord(line, [&](const VCardSyntax::Parameter &p, QByteArrayView word) {
         if (startsWithIgnoringCase(word, "X-") && word.size() > 2 && !startsWithIgnoringCase(p.value, "X-CUSTOM("))
-            name(property + VCardSyntax::decodeText(word, {}).toUpper());
+            name(word);
     });
 }
 
