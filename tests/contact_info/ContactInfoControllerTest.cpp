@@ -405,7 +405,9 @@ TEST_F(ContactInfoControllerTest, StoredFontSettingsFallBackSafely) {
     ContactInfoController unsized;
     unsized.view();
     EXPECT_EQ(unsized.selectedFont().pointSizeF(), 7);
-    EXPECT_EQ(unsized.rowHeight(), 20);
+    // Whichever face stands in for the stored one, the rows follow the font in force.
+    EXPECT_EQ(unsized.rowHeight(), small.rowHeight());
+    EXPECT_EQ(unsized.rowHeight(), listRowHeight(unsized.selectedFont()));
 }
 
 TEST_F(ContactInfoControllerTest, TheCardShowsTheContactAndABrokenTemplateChangesNothing) {

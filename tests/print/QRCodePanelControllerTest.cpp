@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMimeData>
 #include <QPainter>
@@ -19,6 +20,8 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -113,8 +116,10 @@ TEST_F(QRCodePanelTest, TicksFollowTheFormatAndRegenerateAtOnce) {
 TEST_F(QRCodePanelTest, TallAddressRowsAndATextTooLongForACode) {
     open(personFromVCard(QStringLiteral("N:Lee;Ann;;;\nADR;TYPE=HOME:;;1 Main St\\nApt 2\\nRear;;;;\nORG:") +
                          QString(3000, u'x') + QStringLiteral("\n")));
-    EXPECT_EQ(panel.tableView()->rowHeight(2), 54);
-    EXPECT_EQ(panel.tableView()->rowHeight(3), 20);
+    // Rows never go below the least height the table's font allows.
+    const int least = panel.tableView()->verticalHeader()->minimumSectionSize();
+    EXPECT_EQ(panel.tableView()->rowHeight(2), std::max(54, least));
+    EXPECT_EQ(panel.tableView()->rowHeight(3), std::max(20, least));
     pressSpaceOn(4); // company
     EXPECT_TRUE(panel.textView()->toPlainText().contains(QString(3000, u'x')));
     EXPECT_TRUE(panel.imageView()->pixmap().isNull());
