@@ -47,21 +47,6 @@ QByteArray cardsOf(const QList<ContactEntry> &entries, const QStringList &option
     return text.toUtf8();
 }
 
-// Text another program wrote as a vCard: its first line, past blanks and a byte-order mark,
-// is a BEGIN:VCARD line as the reader takes one.
-bool isVCardText(QStringView text) {
-    static const QLatin1StringView begin("BEGIN:VCARD");
-    qsizetype at = 0;
-    while (at < text.size() && (text[at].isSpace() || text[at] == QChar(0xFEFF)))
-        ++at;
-    if (!text.sliced(at).startsWith(begin, Qt::CaseInsensitive))
-        return false;
-    for (at += begin.size(); at < text.size() && text[at] != u'\n' && text[at] != u'\r'; ++at)
-        if (text[at] != u' ' && text[at] != u'\t')
-            return false;
-    return true;
-}
-
 // The label (and service) a pasted text takes in a multi-valued field.
 struct PastedLabel {
     QString label;
@@ -300,7 +285,7 @@ bool ContactsViewController::addContactsFromPasteboard(const Pasteboard &pastebo
     if (!types.contains(PasteboardType::String))
         return false;
     const QString text = pasteboard.stringForType();
-    if (isVCardText(text)) {
+    if (QMvCard::isVCardText(text)) {
         delegate_->addContactByVCardString(text, nullptr);
         return true;
     }

@@ -105,6 +105,9 @@ public:
     std::shared_ptr<ContainerTable> containersFromVCards(const QString &text, QString *error = nullptr,
                                                          const ProgressHandler &progressHandler = {},
                                                          VCardLeftOut *leftOut = nullptr) const;
+    // Text another program wrote as a vCard: its first line, past blank lines and a byte-order
+    // mark, is a BEGIN:VCARD line as the reader takes one.
+    static bool isVCardText(QStringView text);
     // The all-contacts group's list of a file's container; nullptr for another container.
     static SharedContactTable contactsInContainer(const ContainerRecord &container);
     // The list of the container's group with the same uniqueId, or nullptr.

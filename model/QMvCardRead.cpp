@@ -48,6 +48,23 @@ bool isBlank(QChar c) {
     return c == u' ' || c == u'\t';
 }
 
+// Where the marker starts on the line, or -1. A marker line may begin with a byte-order
+// mark (files joined end to end) and, between cards, with blanks; inside a card a line that
+// begins with a blank continues the line before it.
+qsizetype markerAt(QStringView text, qsizetype line, QLatin1StringView marker, bool blanksFirst) {
+    qsizetype at = line;
+    if (at < text.size() && text[at] == QChar(0xFEFF))
+        ++at;
+    while (blanksFirst && at < text.size() && isBlank(text[at]))
+        ++at;
+    if (!startsWithIgnoringCase(text, at, marker))
+        return -1;
+    for (qsizetype i = at + marker.size(); i < text.size() && !isNewline(text[i].unicode()); ++i)
+        if (!isBlank(text[i]))
+            return -1;
+    return at;
+}
+
 qsizetype skipLine(QStringView text, qsizetype from) {
     qsizetype i = from;
     while (i < text.size() && !isNewline(text[i].unicode()))
@@ -108,21 +125,8 @@ private:
         qsizetype end = -1; // past the END line that closes it; -1 when none does
     };
 
-    // Where the marker starts on the line, or -1. A marker line may begin with a
-    // byte-order mark (files joined end to end) and, between cards, with blanks; inside
-    // a card a line that begins with a blank continues the line before it.
     qsizetype markerAt(qsizetype line, QLatin1StringView marker, bool blanksFirst) const {
-        qsizetype at = line;
-        if (at < text_.size() && text_[at] == QChar(0xFEFF))
-            ++at;
-        while (blanksFirst && at < text_.size() && isBlank(text_[at]))
-            ++at;
-        if (!startsWithIgnoringCase(text_, at, marker))
-            return -1;
-        for (qsizetype i = at + marker.size(); i < text_.size() && !isNewline(text_[i].unicode()); ++i)
-            if (!isBlank(text_[i]))
-                return -1;
-        return at;
+        return ::markerAt(text_, line, marker, blanksFirst);
     }
 
     qsizetype pastLineBreak(qsizetype from) const {
@@ -423,6 +427,13 @@ QStringList QMvCard::findCategories2(QStringView card) {
 
 void QMvCard::decodeVCardCustomItems(QStringView card, QMPerson &person) {
     addCustomItems(outerCardExtras(card).extensions, person);
+}
+
+bool QMvCard::isVCardText(QStringView text) {
+    qsizetype at = 0;
+    while (at < text.size() && (text[at].isSpace() || text[at] == QChar(0xFEFF)))
+        ++at;
+    return markerAt(text, at, beginMarker, true) >= 0;
 }
 
 std::shared_ptr<ContainerTable> QMvCard::containersFromVCards(const QString &text, QString *,

@@ -114,18 +114,14 @@ namespace {
 QString photoLinesOf(const QByteArray &imageData, bool toJpeg) {
     if (isJpeg(imageData))
         return photoLines(imageData);
+    // Decoded as every photo is, under the same guards against crafted data.
+    if (toJpeg)
+        if (const QString lines = QMvCard::encodeVCardPhoto(QMPerson::decodePhoto(imageData)); !lines.isEmpty())
+            return lines;
     QBuffer buffer;
     buffer.setData(imageData);
     buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    const QByteArray format = reader.format().toUpper();
-    if (toJpeg && !QMPerson::photoClaimsMoreThanItHolds(imageData)) {
-        const QSize size = reader.size();
-        if (!size.isValid() || qint64(size.width()) * size.height() <= QMPerson::maximumDecodedPixels)
-            if (const QString lines = QMvCard::encodeVCardPhoto(reader.read()); !lines.isEmpty())
-                return lines;
-    }
-    return photoLines(imageData, format);
+    return photoLines(imageData, QImageReader::imageFormat(&buffer).toUpper());
 }
 
 } // namespace
